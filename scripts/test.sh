@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the full
+# build first, then the headless core under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Any failure or sanitizer report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+
+jobs=${JOBS:-2}
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DTRIPCONF_BUILD_UI=OFF -DTRIPCONF_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+echo "== Sanitizer build (core, tools) =="
+ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE bench
+
+echo "== Full build =="
+ctest --test-dir build --output-on-failure -j"$jobs" -LE bench

@@ -1,0 +1,7 @@
+#include "common/Language.h"
+
+namespace tc {
+
+bool EnglishVersion = false;
+
+} // namespace tc

@@ -191,6 +191,18 @@ std::vector<std::string> TMK::DecodeAll()
     return problems;
 }
 
+bool TMK::ViewJournals(const std::function<bool(TMK&)>& runViewer)
+{
+    DecodeSection(7);
+    DecodeSection(1);
+    if (!runViewer(*this))
+        return false;
+    EncodeSection(7);
+    EncodeSection(1);
+    EncodeSection(11);
+    return true;
+}
+
 RecordsSnapshot TMK::SnapshotRecords() const
 {
     const std::size_t end = RecordOffset(11);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -84,6 +85,11 @@ public:
 
     std::span<std::uint8_t> Record(int k);
     std::span<const std::uint8_t> Record(int k) const;
+
+    // The journal procedure: decodes sections 7 and 1, runs the viewer, and when
+    // it returns true (OK) encodes sections 7, 1 and 11. Changes made in a
+    // cancelled viewer stay in the records until the next decode.
+    bool ViewJournals(const std::function<bool(TMK&)>& runViewer);
 
     RecordsSnapshot SnapshotRecords() const; // records 1..10
     void RestoreRecords(const RecordsSnapshot& snapshot);

@@ -1,0 +1,72 @@
+#pragma once
+// The process-wide catalog state: model name and features, block-presence
+// flags, protocol list with the current protocol, measured-parameter list and
+// menu catalog. EvaluateModel replaces all of it as a whole.
+#include "catalogs/MeasPars.h"
+#include "catalogs/MenuItems.h"
+#include "catalogs/ModelFeatures.h"
+#include "catalogs/Prots.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tc {
+
+struct CatalogState {
+    std::uint16_t ModelCode = 0;
+    bool ModelListed = false;     // false: unlisted code (empty name, no features, no protocols)
+    std::string ModelName;
+    ModelFeatures Features;
+    BlockPresence BlockPresent{}; // indexed by block code 8..184
+    std::vector<std::unique_ptr<TProtBase>> Protocols;
+    unsigned ProtocolIndex = 0;   // as stored in the settings
+    const TProtBase* CurrentProtocol = nullptr; // nullptr when the index is beyond the list
+    MeasParList MeasPars;
+    MenuItemList MenuItems;
+
+    bool BlockListed(int blockCode) const;
+};
+
+// The one process-wide state. Starts empty (as after evaluating an unlisted
+// model); TMK's construction evaluates model 0xC000.
+CatalogState& Catalogs();
+
+// Empties the protocol list and clears every feature, flag and name, then
+// fills them for `modelCode` and selects the protocol at `protocolIndex`;
+// afterwards rebuilds the measured-parameter list and the menu catalog, so
+// nothing of the previous model survives. Never throws for an unlisted code or
+// an index beyond the list: the current protocol is then absent.
+void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex);
+
+// Rebuilds one list from the current features (e.g. after a language switch).
+void BuildMeasParList();
+void BuildMenuItemList();
+
+// Back to the empty start state (for tests).
+void ResetCatalogs();
+
+// Readers of the process-wide state.
+const std::string& ModelName();
+const ModelFeatures& Features();
+const TProtBase* CurrentProtocol();
+TMeasParBase* FindMeasPar(std::uint8_t code);
+const TMKMenuItem* FindMenuItemByName(std::string_view name);
+const TMKMenuItem* FindMenuItemByCode(std::uint16_t code);
+
+// The model table itself, for listings.
+struct ModelInfo {
+    std::uint16_t code;
+    std::string_view name;
+    int protocolCount;
+};
+std::vector<ModelInfo> ListedModels();
+bool IsListedModel(std::uint16_t modelCode);
+
+// Why the current protocol is absent, as a user text in the current
+// language; empty when it is present.
+std::string CurrentProtocolProblem();
+
+} // namespace tc

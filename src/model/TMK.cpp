@@ -136,6 +136,21 @@ bool SectionPlacement(const DirectoryEntry& e, std::size_t& offset, std::size_t&
 
 } // namespace
 
+std::string TMK::DirectoryProblem()
+{
+    if (Image.size() < kDirectorySize)
+        return Tr("Образ настроек короче своего каталога разделов.", "The settings image is shorter than its section directory.");
+    ReadDirectory();
+    if (dir_.sectionCount < 1 || dir_.sectionCount > kDirectoryEntries)
+        return Tr("Неверное число разделов в каталоге: ", "Wrong number of sections in the directory: ") + std::to_string(dir_.sectionCount) + ".";
+    for (int k = 1; k <= dir_.sectionCount; ++k) {
+        std::size_t offset = 0, payload = 0;
+        if (!SectionPlacement(dir_.Entry(k), offset, payload))
+            return Tr("Раздел " + std::to_string(k) + " описан в каталоге неверно.", "Section " + std::to_string(k) + " is described wrongly in the directory.");
+    }
+    return {};
+}
+
 SectionStatus TMK::DecodeSection(int k)
 {
     CheckRecordNumber(k);

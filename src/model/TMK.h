@@ -77,6 +77,11 @@ public:
     int SectionCount() const { return dir_.sectionCount; }
     int FormatVersion() const { return dir_.formatVersion; }
 
+    // Empty when the image starts with a usable directory: 1..14 sections,
+    // each entry placing its section inside the readable memory. Otherwise
+    // the user text (current language) of the first fault found.
+    std::string DirectoryProblem();
+
     SectionStatus DecodeSection(int k);
     SectionStatus EncodeSection(int k);
     // Decodes sections 1..11 and returns the user texts (current language) of any

@@ -252,6 +252,24 @@ TEST(Sections, DecodeAllNamesEverySectionItCouldNotRead)
     EXPECT_NE(problems[1].find("section 9 is cut short"), std::string::npos);
 }
 
+TEST(Sections, DirectoryProblemNamesTheFirstFault)
+{
+    EnglishVersion = true;
+    TMK model;
+    LoadReferenceImage(model, 0xC000);
+    EXPECT_EQ(model.DirectoryProblem(), "");
+    model.Image[0] = 0;
+    EXPECT_NE(model.DirectoryProblem().find("Wrong number of sections"), std::string::npos);
+    model.Image[0] = 15;
+    EXPECT_NE(model.DirectoryProblem().find("Wrong number of sections"), std::string::npos);
+    model.Image[0] = 11;
+    PutU16(model.Image, 4 * 7, 4100); // section 7 inside block 128
+    EXPECT_NE(model.DirectoryProblem().find("Section 7 is described wrongly"), std::string::npos);
+    model.Image.resize(59);
+    EXPECT_NE(model.DirectoryProblem().find("shorter than its section directory"), std::string::npos);
+    EnglishVersion = false;
+}
+
 TEST(Snapshot, RestoreUndoesEveryChangeToRecordsOneToTen)
 {
     TMK model;

@@ -1,1 +1,106 @@
+// Settings file commands: new, info, image.
 #include "Command.h"
+
+#include "common/AtomicFile.h"
+#include "common/Error.h"
+#include "common/Language.h"
+#include "model/ReferenceLayout.h"
+#include "model/SettingsFile.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace tc::cli {
+namespace {
+
+std::string Hex(unsigned value, int digits)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%0*X", digits, value);
+    return buf;
+}
+
+const char* StatusText(SectionStatus s)
+{
+    switch (s) {
+    case SectionStatus::Ok:
+        return "";
+    case SectionStatus::Short:
+        return "  (cut short by the end of the image)";
+    case SectionStatus::Truncated:
+        return "  (longer than its record; the rest is kept as is)";
+    case SectionStatus::Invalid:
+        return "  (unusable entry: not decoded)";
+    }
+    return "";
+}
+
+std::string OnePath(Args& args, const std::string& what)
+{
+    const auto rest = args.Positional();
+    if (rest.size() != 1)
+        throw UsageError{"expected one " + what};
+    return rest[0];
+}
+
+const Registration kNew{{"new", "new --model CODE -o FILE",
+    "write a settings file of the reference layout with every default",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string code = args.Option("--model");
+        const std::string out = args.Option("-o");
+        if (code.empty() || out.empty() || !args.Positional().empty())
+            throw UsageError{"--model and -o are required"};
+        TMK model;
+        LoadReferenceImage(model, static_cast<std::uint16_t>(ParseNumber(code, 0xFFFF, "CODE")));
+        WriteSettingsFile(model, out);
+        std::cout << "wrote " << out << " (model " << Hex(model.DeviceModelCode, 4) << ", " << model.Image.size() + 2 << " bytes)\n";
+        return 0;
+    }}};
+
+const Registration kInfo{{"info", "info FILE", "describe a settings file: model code, image, directory",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string path = OnePath(args, "settings file");
+        TMK model;
+        model.Image.clear();
+        ReadSettingsFile(model, path);
+        if (const auto problem = model.DirectoryProblem(); !problem.empty())
+            throw Error(Tr("Файл \"" + path + "\" не похож на файл настроек. ", "File \"" + path + "\" does not look like a settings file. ") + problem);
+        const auto& dir = model.Dir();
+        std::cout << "model code:      " << Hex(model.DeviceModelCode, 4) << "\n"
+                  << "image length:    " << model.Image.size() << "\n"
+                  << "section count:   " << model.SectionCount() << "\n"
+                  << "format version:  " << model.FormatVersion() << "\n";
+        std::cout << "  k  address  length  payload\n";
+        for (int k = 1; k <= kDirectoryEntries; ++k) {
+            const auto& e = dir.Entry(k);
+            const int payload = e.deviceLength >= 4 ? e.deviceLength - 4 : -1;
+            char row[96];
+            std::snprintf(row, sizeof row, "%3d  %7u  %6u  %7s", k, e.address, e.deviceLength,
+                          payload >= 0 ? std::to_string(payload).c_str() : "-");
+            std::cout << row;
+            if (k <= kRecordCount && k <= model.SectionCount())
+                std::cout << StatusText(model.DecodeSection(k));
+            std::cout << "\n";
+        }
+        return 0;
+    }}};
+
+const Registration kImage{{"image", "image FILE -o RAW", "write the plain (unscrambled) image bytes of a settings file",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string out = args.Option("-o");
+        if (out.empty())
+            throw UsageError{"-o is required"};
+        const std::string path = OnePath(args, "settings file");
+        TMK model;
+        model.Image.clear();
+        ReadSettingsFile(model, path);
+        WriteFileAtomically(out, model.Image);
+        std::cout << "wrote " << model.Image.size() << " image bytes to " << out << "\n";
+        return 0;
+    }}};
+
+} // namespace
+} // namespace tc::cli

@@ -2,6 +2,8 @@
 // Exit codes: 0 success, 1 failure (one line on stderr), 2 bad usage.
 #include "Command.h"
 
+#include "common/Language.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
@@ -69,7 +71,7 @@ namespace {
 
 void PrintUsage(std::ostream& out)
 {
-    out << "usage: tripconf-cli COMMAND [ARGS]\n\ncommands:\n";
+    out << "usage: tripconf-cli [--english] COMMAND [ARGS]\n\ncommands:\n";
     auto commands = Commands();
     std::sort(commands.begin(), commands.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
     for (const auto& c : commands)
@@ -83,6 +85,11 @@ int main(int argc, char** argv)
 {
     using namespace tc::cli;
     std::vector<std::string> args(argv + 1, argv + argc);
+    // Texts are Russian by default, as in the window; --english anywhere switches them.
+    if (auto it = std::find(args.begin(), args.end(), "--english"); it != args.end()) {
+        tc::EnglishVersion = true;
+        args.erase(it);
+    }
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintUsage(args.empty() ? std::cerr : std::cout);
         return args.empty() ? 2 : 0;

@@ -96,12 +96,14 @@ TMK::TMK()
 
 std::span<std::uint8_t> TMK::Record(int k)
 {
-    return std::span<std::uint8_t>(records_).subspan(RecordOffset(k), kRecordSizes[static_cast<std::size_t>(k - 1)]);
+    const std::size_t offset = RecordOffset(k); // checks k first
+    return std::span<std::uint8_t>(records_).subspan(offset, kRecordSizes[static_cast<std::size_t>(k - 1)]);
 }
 
 std::span<const std::uint8_t> TMK::Record(int k) const
 {
-    return std::span<const std::uint8_t>(records_).subspan(RecordOffset(k), kRecordSizes[static_cast<std::size_t>(k - 1)]);
+    const std::size_t offset = RecordOffset(k);
+    return std::span<const std::uint8_t>(records_).subspan(offset, kRecordSizes[static_cast<std::size_t>(k - 1)]);
 }
 
 void TMK::ReadDirectory()

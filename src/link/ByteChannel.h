@@ -1,0 +1,57 @@
+#pragma once
+// The byte channel under the device protocol: one open serial line (a real
+// port, a pseudo-terminal or an in-process fake) that moves raw bytes.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tc {
+
+// Line format as the Win32 device-control block states it: parity 0 none,
+// stop bits 0 one, 1 one and a half, 2 two.
+struct LineSettings {
+    std::uint32_t baudRate = 115200;
+    std::uint8_t byteSize = 8;
+    std::uint8_t parity = 0;
+    std::uint8_t stopBits = 2;
+};
+
+class TByteChannel {
+public:
+    virtual ~TByteChannel() = default;
+
+    // Applies the line format; returns the speed the driver accepted (0 when
+    // it cannot tell, as on a pseudo-terminal).
+    virtual std::uint32_t ApplyLine(const LineSettings& line) = 0;
+    // Sends every byte, or as many as the line takes within a short while.
+    virtual void Write(std::span<const std::uint8_t> bytes) = 0;
+    // Waits at most `wait` for input and returns how many bytes it stored (0: none came).
+    virtual std::size_t Read(std::span<std::uint8_t> into, std::chrono::microseconds wait) = 0;
+    virtual void PurgeInput() = 0;
+    virtual void PurgeOutput() = 0;
+    virtual void SetDTR(bool on) = 0;
+    virtual void SetRTS(bool on) = 0;
+};
+
+// The machine's serial devices as the port layer sees them.
+class TPortSystem {
+public:
+    virtual ~TPortSystem() = default;
+    // Serial devices in the stable order that numbers them COM1, COM2, ...
+    virtual std::vector<std::string> ListDevices() = 0;
+    // True when the device exists and nobody holds it open.
+    virtual bool Probe(const std::string& path) = 0;
+    // Opens the device for exclusive use; nullptr when the system refuses.
+    virtual std::unique_ptr<TByteChannel> Open(const std::string& path) = 0;
+    // The same device seen through any of its names (symlinks resolved).
+    virtual std::string Canonical(const std::string& path) { return path; }
+};
+
+// The POSIX termios backend used by the window, the command line and the tests.
+std::shared_ptr<TPortSystem> PosixPortSystem();
+
+} // namespace tc

@@ -1,0 +1,268 @@
+// The POSIX termios serial backend: real ports, USB adapters and
+// pseudo-terminals all go through the same file descriptor calls.
+#include "link/ByteChannel.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <set>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace tc {
+
+namespace {
+
+speed_t SpeedCode(std::uint32_t baud)
+{
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    case 230400: return B230400;
+    case 460800: return B460800;
+    case 921600: return B921600;
+    default: return B0;
+    }
+}
+
+std::uint32_t SpeedValue(speed_t code)
+{
+    for (std::uint32_t b : {1200u, 2400u, 4800u, 9600u, 19200u, 38400u, 57600u, 115200u, 230400u, 460800u, 921600u})
+        if (SpeedCode(b) == code)
+            return b;
+    return 0;
+}
+
+class PosixChannel final : public TByteChannel {
+public:
+    explicit PosixChannel(int fd) : fd_(fd) {}
+    ~PosixChannel() override
+    {
+        // A pseudo-terminal outlives our descriptor: leave it open to the next user.
+        ioctl(fd_, TIOCNXCL);
+        close(fd_);
+    }
+
+    std::uint32_t ApplyLine(const LineSettings& line) override
+    {
+        termios t{};
+        if (tcgetattr(fd_, &t) != 0)
+            return 0;
+        cfmakeraw(&t);
+        t.c_cflag |= CLOCAL | CREAD;
+        t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
+        switch (line.byteSize) {
+        case 5: t.c_cflag |= CS5; break;
+        case 6: t.c_cflag |= CS6; break;
+        case 7: t.c_cflag |= CS7; break;
+        default: t.c_cflag |= CS8; break;
+        }
+        if (line.stopBits != 0) // one and a half stop bits are sent as two, as the UARTs do
+            t.c_cflag |= CSTOPB;
+        if (line.parity == 1)
+            t.c_cflag |= PARENB | PARODD;
+        else if (line.parity == 2)
+            t.c_cflag |= PARENB;
+        t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+        t.c_cc[VMIN] = 0;
+        t.c_cc[VTIME] = 0;
+        if (const speed_t code = SpeedCode(line.baudRate); code != B0)
+            cfsetspeed(&t, code);
+        tcsetattr(fd_, TCSANOW, &t);
+        // USB adapters otherwise hold short replies for their latency timer.
+        serial_struct ss{};
+        if (ioctl(fd_, TIOCGSERIAL, &ss) == 0 && !(ss.flags & ASYNC_LOW_LATENCY)) {
+            ss.flags |= ASYNC_LOW_LATENCY;
+            ioctl(fd_, TIOCSSERIAL, &ss);
+        }
+        termios back{};
+        if (tcgetattr(fd_, &back) != 0)
+            return 0;
+        return SpeedValue(cfgetospeed(&back));
+    }
+
+    void Write(std::span<const std::uint8_t> bytes) override
+    {
+        std::size_t done = 0;
+        int idlePolls = 0;
+        while (done < bytes.size() && idlePolls < 10) {
+            const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+                idlePolls = 0;
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                return; // the count written is not checked by the protocol either
+            pollfd p{fd_, POLLOUT, 0};
+            poll(&p, 1, 100);
+            ++idlePolls;
+        }
+    }
+
+    std::size_t Read(std::span<std::uint8_t> into, std::chrono::microseconds wait) override
+    {
+        if (into.empty())
+            return 0;
+        const ssize_t first = read(fd_, into.data(), into.size());
+        if (first > 0)
+            return static_cast<std::size_t>(first);
+        pollfd p{fd_, POLLIN, 0};
+        timespec ts{};
+        const auto us = std::max<std::int64_t>(0, wait.count());
+        ts.tv_sec = static_cast<time_t>(us / 1000000);
+        ts.tv_nsec = static_cast<long>((us % 1000000) * 1000);
+        const int r = ppoll(&p, 1, &ts, nullptr);
+        if (r <= 0)
+            return 0;
+        if (!(p.revents & POLLIN)) {
+            // Hung up (a pseudo-terminal without its master, an unplugged
+            // adapter): behave like a silent line instead of spinning.
+            nanosleep(&ts, nullptr);
+            return 0;
+        }
+        const ssize_t n = read(fd_, into.data(), into.size());
+        return n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+
+    void PurgeInput() override { tcflush(fd_, TCIFLUSH); }
+    void PurgeOutput() override { tcflush(fd_, TCOFLUSH); }
+    void SetDTR(bool on) override { SetModemLine(TIOCM_DTR, on); }
+    void SetRTS(bool on) override { SetModemLine(TIOCM_RTS, on); }
+
+private:
+    void SetModemLine(int bit, bool on)
+    {
+        ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit); // a pseudo-terminal has no modem lines
+    }
+
+    int fd_;
+};
+
+// Opens without waiting for carrier; refuses what is not a terminal or is held by someone else.
+int OpenExclusive(const std::string& path)
+{
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+std::vector<std::pair<std::string, long>> NumberedNames(const std::string& dir, const std::string& prefix)
+{
+    std::vector<std::pair<std::string, long>> out;
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return out;
+    while (dirent* e = readdir(d)) {
+        const std::string name = e->d_name;
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const std::string digits = name.substr(prefix.size());
+        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }) || digits.size() > 6)
+            continue;
+        out.emplace_back(name, std::stol(digits));
+    }
+    closedir(d);
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    return out;
+}
+
+// Legacy /dev/ttySn nodes exist whether or not a UART sits behind them.
+bool UartPresent(const std::string& name)
+{
+    std::ifstream type("/sys/class/tty/" + name + "/type");
+    int t = -1;
+    if (type >> t)
+        return t != 0; // PORT_UNKNOWN
+    return true;
+}
+
+class PosixPorts final : public TPortSystem {
+public:
+    std::vector<std::string> ListDevices() override
+    {
+        std::vector<std::string> out;
+        std::set<std::string> seen;
+        auto add = [&](const std::string& path) {
+            const std::string c = Canonical(path);
+            if (seen.insert(c).second)
+                out.push_back(path);
+        };
+        for (const auto& [name, n] : NumberedNames("/dev", "ttyS"))
+            if (UartPresent(name))
+                add("/dev/" + name);
+        // Adapters by their serial-number names, so that COM numbers and the
+        // ini file follow the adapter, not the order it was plugged in.
+        std::vector<std::string> byId;
+        if (DIR* d = opendir("/dev/serial/by-id")) {
+            while (dirent* e = readdir(d))
+                if (e->d_name[0] != '.')
+                    byId.push_back(std::string("/dev/serial/by-id/") + e->d_name);
+            closedir(d);
+        }
+        std::sort(byId.begin(), byId.end());
+        for (const auto& p : byId)
+            add(p);
+        for (const char* prefix : {"ttyUSB", "ttyACM", "ttyAMA"})
+            for (const auto& [name, n] : NumberedNames("/dev", prefix))
+                add("/dev/" + name);
+        return out;
+    }
+
+    bool Probe(const std::string& path) override
+    {
+        const int fd = OpenExclusive(path);
+        if (fd < 0)
+            return false;
+        ioctl(fd, TIOCNXCL);
+        close(fd);
+        return true;
+    }
+
+    std::unique_ptr<TByteChannel> Open(const std::string& path) override
+    {
+        const int fd = OpenExclusive(path);
+        if (fd < 0)
+            return nullptr;
+        return std::make_unique<PosixChannel>(fd);
+    }
+
+    std::string Canonical(const std::string& path) override
+    {
+        char buf[PATH_MAX];
+        if (realpath(path.c_str(), buf))
+            return buf;
+        return path;
+    }
+};
+
+} // namespace
+
+std::shared_ptr<TPortSystem> PosixPortSystem()
+{
+    static auto system = std::make_shared<PosixPorts>();
+    return system;
+}
+
+} // namespace tc

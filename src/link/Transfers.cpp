@@ -1,0 +1,214 @@
+#include "link/Transfers.h"
+
+#include "common/Bytes.h"
+#include "common/Error.h"
+#include "common/Language.h"
+
+#include <cmath>
+
+namespace tc {
+
+std::string PhaseText(TransferPhase phase)
+{
+    switch (phase) {
+    case TransferPhase::Connecting: return Tr("Не могу подключиться к МК...", "I can not connect to the device");
+    case TransferPhase::Reading: return Tr("Чтение настроек...", "The settings are being read...");
+    case TransferPhase::Writing: return Tr("Запись настроек...", "The settings are recorded...");
+    }
+    return {};
+}
+
+std::string WriteDoneText()
+{
+    return Tr("Настройки записаны в МК", "The settings are recorded in the device");
+}
+
+std::string DeviceVersionMismatchText()
+{
+    return Tr("Версия настроек не совпадает с версией устройства!", "The settings version does not match the device version!");
+}
+
+std::string FirmwareVersionMismatchText()
+{
+    return Tr("Версия настроек не совпадает с версией прошивки!", "The settings version does not match the firmware version!");
+}
+
+namespace {
+
+// Opens the port for one transfer and lends the observer's event pump to the
+// link; closes the port and takes the pump back in every case.
+class PortSession {
+public:
+    PortSession(TZK_RS& link, TTransferObserver& observer) : link_(link), saved_(link.ProcessMessages)
+    {
+        link_.ProcessMessages = [&observer] { observer.ProcessEvents(); };
+        link_.SetActive(true);
+        link_.SetBaudRate(115200);
+    }
+    ~PortSession()
+    {
+        link_.SetActive(false);
+        link_.ProcessMessages = saved_;
+    }
+    PortSession(const PortSession&) = delete;
+    PortSession& operator=(const PortSession&) = delete;
+
+private:
+    TZK_RS& link_;
+    std::function<void()> saved_;
+};
+
+int Percent(long done, long total)
+{
+    return static_cast<int>(std::lround(static_cast<double>(done) * 100.0 / static_cast<double>(total)));
+}
+
+} // namespace
+
+std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& observer, const TransferTiming& timing)
+{
+    observer.Phase(TransferPhase::Connecting);
+    for (;;) {
+        link.ReplyTimeout = timing.connectReplyTimeout;
+        try {
+            link.Command(kTripComputerAddress, kCmdConnect);
+            link.GetByte();
+            const std::uint16_t code = link.GetWord();
+            observer.Phase(TransferPhase::Reading);
+            observer.Progress(0);
+            observer.ProcessEvents();
+            return code;
+        } catch (const Error&) {
+            // Every failed attempt is swallowed; only Cancel ends the loop.
+        }
+        observer.ProcessEvents();
+        if (observer.CancelRequested())
+            return std::nullopt;
+    }
+}
+
+void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransferObserver& observer)
+{
+    image.clear();
+    constexpr std::uint32_t half = kSettingsMemorySize / 64; // 128 blocks of 32 bytes per half
+    for (std::uint32_t pass = 0; pass < 2; ++pass) {
+        for (std::uint32_t j = 1; j < half; ++j) {
+            const std::uint32_t block = pass * half + j;
+            link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
+            link.PutWord(static_cast<std::uint16_t>(block));
+            link.Execute();
+            for (int i = 0; i < 32; ++i)
+                image.push_back(link.GetByte());
+            observer.Progress(Percent(block, kSettingsMemorySize / 32 - 2));
+        }
+    }
+}
+
+void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint8_t> payload)
+{
+    const auto length = static_cast<std::uint16_t>(payload.size());
+    link.BeginRequest(kTripComputerAddress, kCmdBeginSection);
+    link.PutWord(address);
+    link.PutWord(length);
+    link.Execute();
+    const std::size_t full = payload.size() / 32;
+    const std::size_t tail = payload.size() % 32;
+    for (std::size_t c = 0; c <= full; ++c) {
+        const std::size_t count = c < full ? 32 : tail;
+        if (count == 0)
+            break;
+        link.BeginRequest(kTripComputerAddress, kCmdWriteChunk);
+        link.PutWord(static_cast<std::uint16_t>(c));
+        link.PutWord(static_cast<std::uint16_t>(count));
+        for (std::size_t i = 0; i < count; ++i)
+            link.PutByte(payload[c * 32 + i]);
+        link.Execute();
+    }
+    link.BeginRequest(kTripComputerAddress, kCmdEndSection);
+    link.PutWord(address);
+    link.PutWord(length);
+    link.Execute();
+}
+
+namespace {
+
+std::string SectionRefusedText(int k, unsigned address, unsigned length)
+{
+    const std::string where = std::to_string(k) + " (" + std::to_string(address) + ", " + std::to_string(length) + ")";
+    return Tr("Раздел настроек " + where + " выходит за пределы памяти, считанной из МК. Ничего не записано.",
+              "Settings section " + where + " lies outside the memory read from the device. Nothing has been written.");
+}
+
+} // namespace
+
+void CheckSectionsWritable(const std::vector<std::uint8_t>& image)
+{
+    if (image.empty())
+        throw Error(Tr("Нет настроек для записи в МК.", "There are no settings to write to the device."));
+    const int count = image[0];
+    if (count > kDirectoryEntries)
+        throw Error(Tr("Каталог настроек содержит " + std::to_string(count) + " разделов, допустимо не более "
+                           + std::to_string(kDirectoryEntries) + ". Ничего не записано.",
+                       "The settings directory lists " + std::to_string(count) + " sections, at most "
+                           + std::to_string(kDirectoryEntries) + " are allowed. Nothing has been written."));
+    for (int k = 1; k <= count; ++k) {
+        const auto off = static_cast<std::size_t>(4 * k);
+        const std::uint16_t address = GetU16(image, off);
+        const std::uint16_t length = GetU16(image, off + 2);
+        std::size_t imageOffset = 0;
+        const bool ok = length >= 4 && DeviceRangeIsReadable(address, length - 4u)
+            && ImageOffsetOfAddress(address, imageOffset) && imageOffset + (length - 4u) <= image.size();
+        // A zero-length section at a readable address is still fine.
+        if (!ok)
+            throw Error(SectionRefusedText(k, address, length));
+    }
+}
+
+TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing)
+{
+    PortSession session(link, observer);
+    const auto code = ConnectDevice(link, observer, timing);
+    if (!code)
+        return TransferResult::Cancelled;
+    model.DeviceModelCode = *code;
+    ReadSettingsMemory(link, model.Image, observer);
+    return TransferResult::Done;
+}
+
+TransferResult WriteDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing)
+{
+    const int formatVersion = model.FormatVersion();
+    PortSession session(link, observer);
+    const auto code = ConnectDevice(link, observer, timing);
+    if (!code)
+        return TransferResult::Cancelled;
+    if (model.DeviceModelCode != *code)
+        throw Error(DeviceVersionMismatchText());
+    ReadSettingsMemory(link, model.Image, observer);
+    for (int k = 1; k <= kRecordCount; ++k)
+        model.EncodeSection(k);
+    model.ReadDirectory();
+    if (model.FormatVersion() != formatVersion)
+        throw Error(FirmwareVersionMismatchText());
+    CheckSectionsWritable(model.Image);
+
+    observer.Phase(TransferPhase::Writing);
+    observer.Progress(0);
+    observer.ProcessEvents();
+    const int count = model.Image[0];
+    for (int k = 1; k <= count; ++k) {
+        const auto off = static_cast<std::size_t>(4 * k);
+        const std::uint16_t address = GetU16(model.Image, off);
+        const std::size_t payload = GetU16(model.Image, off + 2) - 4u;
+        std::size_t imageOffset = 0;
+        ImageOffsetOfAddress(address, imageOffset);
+        const std::vector<std::uint8_t> buffer(model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset),
+                                               model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset + payload));
+        link.ReplyTimeout = timing.writeReplyTimeout;
+        WriteSection(link, address, buffer);
+        observer.Progress(Percent(k, count));
+    }
+    return TransferResult::Done;
+}
+
+} // namespace tc

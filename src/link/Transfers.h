@@ -1,0 +1,80 @@
+#pragma once
+// The two device transfers that the window and the command line share:
+// reading the settings memory and writing the settings back section by section.
+#include "link/ZK_RS232.h"
+#include "model/TMK.h"
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tc {
+
+enum class TransferPhase {
+    Connecting, // "I can not connect to the device", Cancel shown, gauge hidden
+    Reading,    // "The settings are being read...", gauge shown from 0, Cancel hidden
+    Writing,    // "The settings are recorded...", gauge from 0
+};
+
+// The progress window's label for a phase, in the current language.
+std::string PhaseText(TransferPhase phase);
+// Shown after a successful write.
+std::string WriteDoneText();
+std::string DeviceVersionMismatchText();
+std::string FirmwareVersionMismatchText();
+
+// What a transfer tells its user interface and asks of it.
+class TTransferObserver {
+public:
+    virtual ~TTransferObserver() = default;
+    virtual void Phase(TransferPhase /*phase*/) {}
+    virtual void Progress(int /*percent*/) {}
+    // Asked after each failed connect attempt; true ends the transfer silently.
+    virtual bool CancelRequested() { return false; }
+    // Called inside every wait of the link and between steps. May throw
+    // TransferInterrupted to abandon the transfer (the port is closed).
+    virtual void ProcessEvents() {}
+};
+
+// Thrown by an observer to abandon a transfer at once (the command line's Ctrl-C).
+class TransferInterrupted : public std::runtime_error {
+public:
+    TransferInterrupted() : std::runtime_error("interrupted") {}
+};
+
+struct TransferTiming {
+    std::uint16_t connectReplyTimeout = 100; // ms: connect and the memory read
+    std::uint16_t writeReplyTimeout = 2000;  // ms: the section writes
+};
+
+enum class TransferResult { Done, Cancelled };
+
+constexpr std::uint8_t kCmdConnect = 1;
+constexpr std::uint8_t kCmdReadBlock = 5;
+constexpr std::uint8_t kCmdBeginSection = 12;
+constexpr std::uint8_t kCmdWriteChunk = 4;
+constexpr std::uint8_t kCmdEndSection = 7;
+constexpr std::uint32_t kSettingsMemorySize = 8192;
+constexpr int kBlocksRead = 254;
+
+// Building blocks, on an open port. Connect repeats command 1 until the
+// device answers (returns its model code) or the observer cancels (nullopt).
+std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& observer, const TransferTiming& timing = {});
+// Reads blocks 1..127 and 129..255 into image (8128 bytes), progress 0..100.
+void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransferObserver& observer);
+// Sends one section: begin (12), chunks of 32 bytes (4), end (7).
+void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint8_t> payload);
+// Throws tc::Error, before anything is sent, when a directory entry of the
+// image cannot be written from the image that was read.
+void CheckSectionsWritable(const std::vector<std::uint8_t>& image);
+
+// Whole transfers: open the port, do the work, close the port in every case.
+// Read: stores the reported model code and the image; the caller decodes.
+TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing = {});
+// Write: the model code and format version checks, then every section of the
+// device's directory with the model's records encoded into a fresh image.
+TransferResult WriteDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing = {});
+
+} // namespace tc

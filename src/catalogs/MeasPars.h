@@ -60,8 +60,8 @@ using MeasParList = std::vector<std::unique_ptr<TMeasParBase>>;
 // Builds the entries in catalog order for the given model features, with
 // texts in the current language (EnglishVersion).
 MeasParList MakeMeasParList(const ModelFeatures& features);
-// Creates one entry by class name (for rows that the list leaves out too);
-// nothing for an unknown name.
+// Creates one entry of the catalog by class name, whatever its presence
+// condition; nothing for a name without a numbers row.
 std::unique_ptr<TMeasParBase> MakeMeasPar(std::string_view className);
 
 // First entry of `list` with that code, or nullptr.

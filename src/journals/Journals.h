@@ -1,0 +1,155 @@
+#pragma once
+// The journals the trip computer keeps in its settings memory, as texts: the
+// trip and refuelling journals, the eight running summators, the fault journal
+// with its freeze frames; their clear and reset commands; the tab-separated
+// export. Every function reads or changes records 1, 7 and 11 of the model.
+#include "model/TMK.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tc {
+
+// Rows of cells, row 0 first, exactly as a grid shows them.
+using TextTable = std::vector<std::vector<std::string>>;
+
+// How numbers are written. The decimal separator is the user's locale's; the
+// window passes it, tests and tools choose it.
+struct NumberFormat {
+    std::string decimalSeparator = ".";
+};
+
+// ---- Record 7: trip and refuelling journals -------------------------------
+
+constexpr int kJournalRecordCount = 21;       // record 0 ("Last") and records 1..20
+constexpr std::size_t kJournalRecordSize = 20;
+constexpr std::size_t kTripJournalOffset = 16;
+constexpr std::size_t kRefuelJournalOffset = 436;
+constexpr int kJournalRows = kJournalRecordCount + 1; // with the header row
+enum JournalColumn { ColNumber, ColDateTime, ColTravelTime, ColMileage, ColFuel, ColSpeed, ColPer100, ColPerHour, ColCost, JournalColumnCount };
+
+// Price fields of record 7 (signed).
+constexpr std::size_t kPetrolPriceOffset = 0; // tenths of a currency unit per litre
+constexpr std::size_t kHourPriceOffset = 2;   // currency units per hour
+constexpr std::size_t kKmPriceOffset = 4;     // tenths per kilometre
+constexpr std::size_t kGasPriceOffset = 6;    // tenths per litre
+
+enum class JournalKind { Trip, Refuel };
+
+// One 20-byte journal record of record 7 (bounds-checked).
+std::span<const std::uint8_t> JournalRecord(const TMK& model, JournalKind kind, int index);
+
+// The 22 × 9 table of the trip or refuelling grid (headers, "Last", 1..20).
+TextTable FillJournal(const TMK& model, JournalKind kind, const NumberFormat& fmt);
+inline TextTable FillTripJournal(const TMK& model, const NumberFormat& fmt) { return FillJournal(model, JournalKind::Trip, fmt); }
+inline TextTable FillRefuelJournal(const TMK& model, const NumberFormat& fmt) { return FillJournal(model, JournalKind::Refuel, fmt); }
+
+// Cost of one journal record with the four prices of record 7, 1 decimal.
+std::string TripCost(const TMK& model, std::span<const std::uint8_t> journalRecord, const NumberFormat& fmt);
+
+// The clear buttons: only the day bytes (the empty markers) change.
+void ClearJournal(TMK& model, JournalKind kind);
+
+// ---- Record 1: summators --------------------------------------------------
+
+enum class Summator { All, Trip, Reset1, Stop, NoStop, Tank, OilOnly, GasOnly };
+constexpr int kSummatorCount = 8;
+constexpr std::array<Summator, kSummatorCount> kSummators = {Summator::All, Summator::Trip, Summator::Reset1, Summator::Stop,
+                                                             Summator::NoStop, Summator::Tank, Summator::OilOnly, Summator::GasOnly};
+constexpr std::size_t kKilometresOffset = 144; // cumulative whole kilometres
+constexpr int kSummatorRows = 6;
+
+struct SummatorValues {
+    std::uint32_t time = 0;     // seconds
+    std::uint32_t distance = 0; // metres
+    std::uint32_t petrol = 0;   // millilitres
+    std::uint32_t gas = 0;      // millilitres
+    std::uint32_t kilometres = 0;
+};
+
+// The label above the summator's grid, in the current language.
+std::string SummatorCaption(Summator s);
+// The values the summator's grid shows (petrol only has no gas, gas only no
+// petrol; only the cumulative one carries the kilometre count).
+SummatorValues ReadSummator(const TMK& model, Summator s);
+// The six name/value rows of a summator grid.
+TextTable FillSummator(const SummatorValues& v, const NumberFormat& fmt);
+inline TextTable FillSummator(const TMK& model, Summator s, const NumberFormat& fmt) { return FillSummator(ReadSummator(model, s), fmt); }
+// The double-click reset: the summator's values become 0; the kilometre count stays.
+void ResetSummator(TMK& model, Summator s);
+
+// ---- Record 11: fault journal ----------------------------------------------
+
+constexpr int kFaultRecordCount = 7;
+constexpr std::size_t kPidBitmapOffset = 4;
+constexpr std::size_t kPidBitmapSize = 12;
+constexpr std::size_t kFaultRecordsOffset = 16;
+constexpr std::size_t kFaultRecordSize = 92;
+constexpr int kFaultRows = kFaultRecordCount + 1;
+enum FaultColumn { FaultColNumber, FaultColTime, FaultColCode, FaultColumnCount };
+
+// The protocol option bytes that decide how fault-code types 7, 8 and 9 are
+// written: the chosen items of the main and the second additional protocol
+// option (record 10, offsets 12 and 14).
+struct FaultCodeOptions {
+    std::uint8_t protTypeMain = 0;
+    std::uint8_t protTypeAdd2 = 0;
+};
+FaultCodeOptions FaultCodeOptionsOf(const TMK& model);
+
+std::span<const std::uint8_t> FaultRecord(const TMK& model, int index);
+
+// Removes the hundreds offset of the decimal fault forms (0x4000..0x4FFF) and
+// rewrites the last three decimal digits as hexadecimal nibbles (291 -> 0x291).
+std::uint32_t DecimalToPCode(std::uint32_t code);
+// The text of a fault code of the given protocol fault-code type.
+std::string FormatFaultCode(int type, std::uint32_t code, const FaultCodeOptions& options);
+// True when the freeze frames carry OBD PID p (1..96).
+bool PidSupported(const TMK& model, int pid);
+std::string FuelSystemStatusText(std::uint8_t b);
+std::string SecondaryAirStatusText(std::uint8_t b);
+
+// The 8 × 3 fault list; `faultCodeType` is the current protocol's.
+TextTable FillFaultJournal(const TMK& model, int faultCodeType);
+// The freeze frame of fault-list row `row` (row n shows fault record n - 1):
+// nothing for row 0 or a row outside the list (the grid keeps what it shows),
+// an empty table when the record has no freeze frame, else the rows to show.
+std::optional<TextTable> ShowFreezeFrame(const TMK& model, int row, const NumberFormat& fmt);
+// The clear button: the PID bitmap and every fault and freeze-frame code become 0.
+void ClearFaultJournal(TMK& model);
+
+// One row of the freeze-frame table, for tests and listings.
+enum class FreezeValue { FuelSystem1, FuelSystem2, Integer, Tenths, Hundredths, AirStatus };
+struct FreezeFrameRow {
+    int pid;
+    std::size_t offset; // in the fault record
+    FreezeValue kind;
+    std::string_view english;
+    std::string_view russian;
+};
+std::span<const FreezeFrameRow> FreezeFrameRows();
+
+// ---- Export ------------------------------------------------------------------
+
+// The bytes of a saved journal table: a UTF-8 byte-order mark, then every row
+// with each cell followed by a tab and the line ended by CR LF. The mark lets
+// spreadsheets on Windows and Linux recognise the encoding of the Cyrillic texts.
+std::string JournalExportText(const TextTable& table);
+// Writes the export to `path`; an old file is replaced only once the new one is
+// complete. Throws tc::Error with the user text when the file cannot be written.
+void SaveJournalText(const TextTable& table, const std::string& path);
+
+// ---- Number texts (shared with the window) -----------------------------------
+
+// num / den rounded half away from zero to `decimals` digits (den > 0).
+std::string FormatFixed(std::int64_t num, std::int64_t den, int decimals, const NumberFormat& fmt);
+// H:MM of a number of minutes.
+std::string FormatHoursMinutes(std::uint64_t minutes);
+
+} // namespace tc

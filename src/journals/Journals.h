@@ -153,3 +153,14 @@ std::string FormatFixed(std::int64_t num, std::int64_t den, int decimals, const 
 std::string FormatHoursMinutes(std::uint64_t minutes);
 
 } // namespace tc
+
+namespace tc {
+
+// The fault-code type of the vehicle protocol that the settings select (the
+// device model code and the protocol index of record 10, offset 4). The model
+// table is evaluated for these settings when the catalogs hold another model
+// or index, so the codes never follow a protocol of earlier settings. Settings
+// that select no protocol get the standard OBD form (type 0).
+int CurrentFaultCodeType(const TMK& model);
+
+} // namespace tc

@@ -1,0 +1,188 @@
+// read / write: the device transfers from the command line, against a real
+// serial port (COMn or a device path) or a simulated device's pseudo-terminal.
+#include "Command.h"
+
+#include "common/Error.h"
+#include "link/Transfers.h"
+#include "model/SettingsFile.h"
+#include "model/TMK.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <csignal>
+#include <iostream>
+
+namespace tc::cli {
+
+namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
+
+void OnInterrupt(int)
+{
+    g_interrupted = 1;
+}
+
+// Ctrl-C ends the transfer through the link's own clean-up instead of killing the process.
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        g_interrupted = 0;
+        struct sigaction sa{};
+        sa.sa_handler = OnInterrupt;
+        sigaction(SIGINT, &sa, &oldInt_);
+        sigaction(SIGTERM, &sa, &oldTerm_);
+    }
+    ~InterruptGuard()
+    {
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+
+private:
+    struct sigaction oldInt_{}, oldTerm_{};
+};
+
+// Progress on stderr; gives up connecting after the timeout.
+class CliObserver final : public TTransferObserver {
+public:
+    explicit CliObserver(std::chrono::seconds connectTimeout)
+        : deadline_(std::chrono::steady_clock::now() + connectTimeout)
+    {
+    }
+    ~CliObserver() override { EndLine(); }
+
+    void Phase(TransferPhase phase) override
+    {
+        EndLine();
+        phase_ = phase;
+        std::cerr << PhaseText(phase) << "\n";
+        shown_ = -1;
+    }
+    void Progress(int percent) override
+    {
+        if (percent == shown_)
+            return;
+        shown_ = percent;
+        std::cerr << "\r" << percent << "%" << std::flush;
+        open_ = true;
+    }
+    bool CancelRequested() override
+    {
+        timedOut_ = std::chrono::steady_clock::now() >= deadline_;
+        return timedOut_ || g_interrupted;
+    }
+    void ProcessEvents() override
+    {
+        if (g_interrupted)
+            throw TransferInterrupted();
+    }
+    bool TimedOut() const { return timedOut_ && !g_interrupted; }
+
+private:
+    void EndLine()
+    {
+        if (open_)
+            std::cerr << "\n";
+        open_ = false;
+    }
+
+    std::chrono::steady_clock::time_point deadline_;
+    TransferPhase phase_ = TransferPhase::Connecting;
+    int shown_ = -1;
+    bool open_ = false;
+    bool timedOut_ = false;
+};
+
+// DEV is "COMn" or a device path; the port is chosen, not opened.
+void ChoosePort(TZK_RS& link, const std::string& dev)
+{
+    std::string upper = dev;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (upper.size() > 3 && upper.compare(0, 3, "COM") == 0
+        && std::all_of(upper.begin() + 3, upper.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) {
+        const unsigned n = ParseNumber(dev.substr(3), kMaxPortNumber, "the COM port number");
+        if (n == 0 || !link.FreePorts[n])
+            throw Error(dev + " is not a free serial port" + (link.FreePortCount == 0 ? " (none is free)" : ""));
+        link.PortNumber = n;
+        return;
+    }
+    const int n = link.AddDevicePath(dev);
+    if (n == 0)
+        throw Error(dev + ": no such serial device");
+    if (!link.FreePorts[static_cast<std::size_t>(n)])
+        throw Error(dev + " is in use or cannot be opened");
+    link.PortNumber = static_cast<std::uint32_t>(n);
+}
+
+std::chrono::seconds ConnectTimeout(Args& args)
+{
+    return std::chrono::seconds(ParseNumber(args.Option("--connect-timeout", "10"), 86400, "--connect-timeout"));
+}
+
+// Runs a transfer and turns its cancelled and interrupted ends into errors.
+template <class Transfer>
+void RunTransfer(const std::string& dev, std::chrono::seconds timeout, Transfer transfer)
+{
+    InterruptGuard guard;
+    TZK_RS link;
+    ChoosePort(link, dev);
+    CliObserver observer(timeout);
+    TransferResult result;
+    try {
+        result = transfer(link, observer);
+    } catch (const TransferInterrupted&) {
+        throw Error("interrupted; the port is closed");
+    }
+    if (result == TransferResult::Cancelled) {
+        if (observer.TimedOut())
+            throw Error("no reply from the device on " + dev + " within " + std::to_string(timeout.count()) + " s");
+        throw Error("interrupted; the port is closed");
+    }
+}
+
+int RunRead(const std::vector<std::string>& argv)
+{
+    Args args(argv);
+    const std::string dev = args.Option("--port");
+    const std::string out = args.Option("-o");
+    const auto timeout = ConnectTimeout(args);
+    if (!args.Positional().empty() || dev.empty() || out.empty())
+        throw UsageError{"--port DEV and -o FILE are required"};
+    TMK model;
+    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return ReadDeviceSettings(link, model, o); });
+    for (const auto& warning : model.DecodeAll())
+        std::cerr << warning << "\n";
+    WriteSettingsFile(model, out);
+    std::cout << "read " << model.Image.size() << " bytes (model code 0x" << std::hex << std::uppercase
+              << model.DeviceModelCode << std::dec << ") into " << out << "\n";
+    return 0;
+}
+
+int RunWrite(const std::vector<std::string>& argv)
+{
+    Args args(argv);
+    const std::string dev = args.Option("--port");
+    const auto timeout = ConnectTimeout(args);
+    const auto files = args.Positional();
+    if (dev.empty() || files.size() != 1)
+        throw UsageError{"--port DEV and one settings FILE are required"};
+    TMK model;
+    ReadSettingsFile(model, files[0]);
+    for (const auto& warning : model.DecodeAll())
+        std::cerr << warning << "\n";
+    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return WriteDeviceSettings(link, model, o); });
+    std::cout << WriteDoneText() << "\n";
+    return 0;
+}
+
+const Registration readCommand({"read", "read --port DEV -o FILE [--connect-timeout SECONDS]",
+                                "reads the device's settings memory into a settings file (DEV: COMn or a device path)",
+                                RunRead});
+const Registration writeCommand({"write", "write --port DEV FILE [--connect-timeout SECONDS]",
+                                 "writes a settings file into the device, section by section", RunWrite});
+
+} // namespace
+} // namespace tc::cli

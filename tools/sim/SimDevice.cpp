@@ -1,0 +1,141 @@
+#include "SimDevice.h"
+
+#include <stdexcept>
+
+namespace tc::sim {
+
+namespace {
+
+std::uint16_t Word(std::span<const std::uint8_t> b, std::size_t off)
+{
+    return static_cast<std::uint16_t>(b[off] | (b[off + 1] << 8));
+}
+
+constexpr std::uint8_t kOk = 0;
+constexpr std::uint8_t kRefused = 1;
+constexpr std::uint8_t kBusy = 255;
+
+} // namespace
+
+std::vector<std::vector<std::uint8_t>> FrameAssembler::Feed(std::span<const std::uint8_t> bytes)
+{
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (std::uint8_t b : bytes) {
+        // A length below the smallest request cannot start a frame.
+        if (partial_.empty() && b < 4)
+            continue;
+        partial_.push_back(b);
+        if (partial_.size() == partial_[0]) {
+            frames.push_back(std::move(partial_));
+            partial_.clear();
+        }
+    }
+    return frames;
+}
+
+SimDevice::SimDevice(std::vector<std::uint8_t> memory, std::uint16_t modelCode, SimFaults faults)
+    : memory_(std::move(memory)), modelCode_(modelCode), faults_(faults)
+{
+    if (memory_.size() != kMemorySize)
+        throw std::invalid_argument("the device memory must hold 8192 bytes");
+}
+
+bool SimDevice::TakeMemoryChanged()
+{
+    const bool c = changed_;
+    changed_ = false;
+    return c;
+}
+
+std::vector<std::uint8_t> SimDevice::Reply(std::uint8_t status, std::span<const std::uint8_t> data, std::uint8_t address)
+{
+    std::vector<std::uint8_t> r;
+    r.reserve(data.size() + 6);
+    for (std::uint8_t b : {std::uint8_t{0}, address, std::uint8_t{0x01}, std::uint8_t{0x00}, status})
+        r.push_back(b);
+    for (std::uint8_t b : data)
+        r.push_back(b);
+    r[0] = static_cast<std::uint8_t>(r.size() + 1);
+    unsigned sum = 0;
+    for (auto b : r)
+        sum += b;
+    r.push_back(static_cast<std::uint8_t>((256 - sum % 256) % 256));
+    return r;
+}
+
+std::vector<std::uint8_t> SimDevice::Handle(std::span<const std::uint8_t> frame)
+{
+    // [L][address][01 00][command][parameters][checksum]
+    if (frame.size() < 6 || frame[0] != frame.size())
+        return {};
+    unsigned sum = 0;
+    for (auto b : frame)
+        sum += b;
+    if (sum % 256 != 0)
+        return {}; // a garbled request is not answered
+    const std::uint8_t address = frame[1];
+    const std::uint8_t cmd = frame[4];
+    const bool query = address == 0 && cmd == 0;
+    if (address != kAddress && !query)
+        return {};
+    ++requests_;
+    if (faults_.silent || (faults_.stallAfter >= 0 && requests_ > static_cast<unsigned long>(faults_.stallAfter)))
+        return {};
+    ++replies_;
+    if (faults_.busyEvery > 0 && replies_ % faults_.busyEvery == 0)
+        return Reply(kBusy);
+    std::vector<std::uint8_t> reply = query ? Reply(kOk) : Execute(cmd, frame.subspan(5, frame.size() - 6));
+    if (faults_.corruptEvery > 0 && replies_ % faults_.corruptEvery == 0)
+        reply.back() = static_cast<std::uint8_t>(reply.back() + 1);
+    return reply;
+}
+
+std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const std::uint8_t> p)
+{
+    switch (cmd) {
+    case 1: { // connect: one byte, then the model code
+        const std::uint8_t data[3] = {1, static_cast<std::uint8_t>(modelCode_ & 0xFF), static_cast<std::uint8_t>(modelCode_ >> 8)};
+        return Reply(kOk, data);
+    }
+    case 5: { // read one 32-byte block
+        if (p.size() < 2 || Word(p, 0) >= kMemorySize / 32)
+            return Reply(kRefused);
+        const std::size_t at = Word(p, 0) * 32u;
+        return Reply(kOk, std::span<const std::uint8_t>(memory_.data() + at, 32));
+    }
+    case 12: { // begin a section
+        if (p.size() < 4 || Word(p, 0) + std::size_t{Word(p, 2)} > kMemorySize)
+            return Reply(kRefused);
+        sectionOpen_ = true;
+        sectionAddress_ = Word(p, 0);
+        section_.assign(memory_.begin() + sectionAddress_, memory_.begin() + sectionAddress_ + Word(p, 2));
+        return Reply(kOk);
+    }
+    case 4: { // one chunk of the open section
+        if (!sectionOpen_ || p.size() < 4)
+            return Reply(kRefused);
+        const std::size_t at = Word(p, 0) * 32u;
+        const std::size_t count = Word(p, 2);
+        if (count != p.size() - 4 || at > section_.size() || count > section_.size() - at)
+            return Reply(kRefused);
+        std::copy(p.begin() + 4, p.end(), section_.begin() + static_cast<std::ptrdiff_t>(at));
+        return Reply(kOk);
+    }
+    case 7: { // end the section: its bytes become the memory
+        if (p.size() < 4)
+            return Reply(kRefused);
+        if (!sectionOpen_) // a repeated end after a lost reply
+            return Reply(kOk);
+        if (Word(p, 0) != sectionAddress_ || Word(p, 2) != section_.size())
+            return Reply(kRefused);
+        std::copy(section_.begin(), section_.end(), memory_.begin() + sectionAddress_);
+        sectionOpen_ = false;
+        changed_ = true;
+        return Reply(kOk);
+    }
+    default:
+        return Reply(kRefused);
+    }
+}
+
+} // namespace tc::sim

@@ -1,0 +1,235 @@
+// tripsim: a simulated trip computer at address 244 on a pseudo-terminal.
+//   tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N]
+//           [--busy-every N] [--silent] [--stall-after N] [--line-rate]
+// Creates the pty, makes PATH a symlink to it, prints PATH and serves until
+// killed. --memory keeps the 8192 bytes in FILE (created when missing) and
+// saves them after every completed section write.
+#include "SimDevice.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace {
+
+using tc::sim::SimDevice;
+using Clock = std::chrono::steady_clock;
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int)
+{
+    g_stop = 1;
+}
+
+// One character on a 115200 baud line with 8 data bits and 2 stop bits: start + 8 + 2 = 11 bits.
+constexpr auto kCharTime = std::chrono::nanoseconds(11LL * 1000000000LL / 115200);
+// A request that stops in the middle is dropped after this pause.
+constexpr auto kFrameGap = std::chrono::milliseconds(100);
+
+[[noreturn]] void Fail(const std::string& text, int code = 1)
+{
+    std::cerr << "tripsim: " << text << "\n";
+    std::exit(code);
+}
+
+unsigned long Number(const std::string& option, const char* text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long v = std::strtoul(text, &end, 0);
+    if (errno != 0 || end == text || *end != '\0' || text[0] == '-')
+        Fail(option + " needs a number, got \"" + text + "\"", 2);
+    return v;
+}
+
+std::vector<std::uint8_t> LoadOrCreateMemory(const std::string& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        auto memory = tc::sim::SampleMemory();
+        std::ofstream out(file, std::ios::binary);
+        if (!out.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size())))
+            Fail("cannot create " + file);
+        return memory;
+    }
+    std::vector<std::uint8_t> memory((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (memory.size() != SimDevice::kMemorySize)
+        Fail(file + " holds " + std::to_string(memory.size()) + " bytes, the device memory has 8192");
+    return memory;
+}
+
+void SaveMemory(const std::string& file, const std::vector<std::uint8_t>& memory)
+{
+    const std::string temp = file + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()))) {
+            std::cerr << "tripsim: cannot save " << file << "\n";
+            return;
+        }
+    }
+    if (std::rename(temp.c_str(), file.c_str()) != 0)
+        std::cerr << "tripsim: cannot save " << file << ": " << std::strerror(errno) << "\n";
+}
+
+void SleepUntil(Clock::time_point t)
+{
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+    timespec ts{static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR && !g_stop) {
+    }
+}
+
+void WriteAll(int fd, const std::uint8_t* data, std::size_t n)
+{
+    while (n > 0) {
+        const ssize_t w = write(fd, data, n);
+        if (w > 0) {
+            data += w;
+            n -= static_cast<std::size_t>(w);
+        } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
+            return;
+        } else {
+            pollfd p{fd, POLLOUT, 0};
+            poll(&p, 1, 10);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string link, memoryFile;
+    std::uint16_t model = 0xC000;
+    tc::sim::SimFaults faults;
+    bool lineRate = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> const char* {
+            if (i + 1 >= argc)
+                Fail(a + " needs a value", 2);
+            return argv[++i];
+        };
+        if (a == "--link")
+            link = value();
+        else if (a == "--model")
+            model = static_cast<std::uint16_t>(std::min<unsigned long>(Number(a, value()), 0xFFFF));
+        else if (a == "--memory")
+            memoryFile = value();
+        else if (a == "--corrupt-every")
+            faults.corruptEvery = static_cast<unsigned>(Number(a, value()));
+        else if (a == "--busy-every")
+            faults.busyEvery = static_cast<unsigned>(Number(a, value()));
+        else if (a == "--stall-after")
+            faults.stallAfter = static_cast<long>(Number(a, value()));
+        else if (a == "--silent")
+            faults.silent = true;
+        else if (a == "--line-rate")
+            lineRate = true;
+        else
+            Fail("unknown option " + a + "\nusage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] "
+                 "[--busy-every N] [--silent] [--stall-after N] [--line-rate]", 2);
+    }
+    if (link.empty())
+        Fail("--link PATH is required", 2);
+
+    SimDevice device(memoryFile.empty() ? tc::sim::SampleMemory() : LoadOrCreateMemory(memoryFile), model, faults);
+
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+        Fail(std::string("cannot create a pseudo-terminal: ") + std::strerror(errno));
+    const char* slaveName = ptsname(master);
+    if (!slaveName)
+        Fail("cannot name the pseudo-terminal");
+    // Holding the slave side open keeps the line's settings between clients
+    // and spares us the hang-ups of a pty nobody has open.
+    const int slave = open(slaveName, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0)
+        Fail(std::string("cannot open ") + slaveName);
+    termios t{};
+    tcgetattr(slave, &t);
+    cfmakeraw(&t);
+    tcsetattr(slave, TCSANOW, &t);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    struct stat st{};
+    if (lstat(link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode))
+            Fail(link + " exists and is not a symbolic link");
+        unlink(link.c_str());
+    }
+    if (symlink(slaveName, link.c_str()) != 0)
+        Fail("cannot create " + link + ": " + std::strerror(errno));
+
+    struct sigaction sa{};
+    sa.sa_handler = OnSignal;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    prctl(PR_SET_TIMERSLACK, 1UL); // pacing needs microsecond sleeps
+
+    std::cout << link << std::endl;
+
+    tc::sim::FrameAssembler assembler;
+    auto lastByte = Clock::now();
+    auto rxLineFree = Clock::now(); // when the last request byte has fully arrived
+    std::uint8_t buf[512];
+    while (!g_stop) {
+        pollfd p{master, POLLIN, 0};
+        const int r = poll(&p, 1, 50);
+        const auto now = Clock::now();
+        if (assembler.Partial() && now - lastByte > kFrameGap)
+            assembler.Reset();
+        if (r <= 0 || !(p.revents & POLLIN))
+            continue;
+        const ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0)
+            continue;
+        lastByte = now;
+        for (ssize_t i = 0; i < n; ++i) {
+            if (lineRate)
+                rxLineFree = std::max(rxLineFree, now) + kCharTime;
+            for (auto& frame : assembler.Feed(std::span<const std::uint8_t>(buf + i, 1))) {
+                if (lineRate)
+                    SleepUntil(rxLineFree); // the request's last byte arrives only now
+                const auto reply = device.Handle(frame);
+                if (device.TakeMemoryChanged() && !memoryFile.empty())
+                    SaveMemory(memoryFile, device.Memory());
+                if (reply.empty())
+                    continue;
+                if (!lineRate) {
+                    WriteAll(master, reply.data(), reply.size());
+                    continue;
+                }
+                auto t0 = Clock::now();
+                for (std::size_t k = 0; k < reply.size(); ++k) {
+                    SleepUntil(t0 + kCharTime * static_cast<long>(k + 1));
+                    WriteAll(master, &reply[k], 1);
+                }
+                rxLineFree = Clock::now();
+            }
+        }
+    }
+    unlink(link.c_str());
+    close(slave);
+    close(master);
+    return 0;
+}

@@ -1,5 +1,6 @@
 #include "model/TMK.h"
 
+#include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
 #include "common/Cp1251.h"
 #include "common/Language.h"
@@ -338,7 +339,22 @@ void TMK::SetRecordDefaults()
 
 void TMK::FillHotMenuDefaults()
 {
-    // The menu catalog supplies the hot-menu codes; without it the lists stay empty.
+    EvaluateModel(DeviceModelCode, GetU16(Record(10), 4));
+    auto r9 = Record(9);
+    // Each list is a row of 16-bit codes; slots without a named item stay empty (0).
+    const auto fill = [&](std::size_t offset, std::size_t slots, std::initializer_list<const char*> names) {
+        std::size_t i = 0;
+        for (const char* name : names) {
+            const TMKMenuItem* item = FindMenuItemByName(name);
+            PutU16(r9, offset + 2 * i++, item ? item->Code : 0);
+        }
+        for (; i < slots; ++i)
+            PutU16(r9, offset + 2 * i, 0);
+    };
+    fill(196, 10, {"FullTankMenu", "ToTankMenu", "ErrorsMenu", "FlagSoundMenu", "VelocityLimitMenu", "PrognozMenu", "ExpenseHHMenu"});
+    fill(216, 10, {"TripJournMenu", "InitReset0ParamsMenu", "InitReset1ParamsMenu", "ContinueTripMenu", "TankJournMenu"});
+    if (!Features().NoParktronic)
+        fill(236, 10, {"ParkOffMenu", "ParkSenseMenu_0", "ParkSpeedMenu_0", "ParkBeepTypeMenu", "ParkAlwaysOnMenu"});
 }
 
 } // namespace tc

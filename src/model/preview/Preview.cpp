@@ -1,0 +1,168 @@
+#include "model/preview/Preview.h"
+
+#include "common/Cp1251.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace tc {
+
+ScreenRgb ScreenColour(std::uint16_t packed)
+{
+    const std::uint32_t r5 = (packed >> 11) & 0x1F;
+    const std::uint32_t g6 = (packed >> 5) & 0x3F;
+    const std::uint32_t b5 = packed & 0x1F;
+    return {static_cast<std::uint8_t>(r5 * 541052u / 65536u), static_cast<std::uint8_t>(g6 * 266294u / 65536u),
+        static_cast<std::uint8_t>(b5 * 541052u / 65536u)};
+}
+
+TPreview::TPreview()
+    : pixels_(static_cast<std::size_t>(kPreviewWidth * kPreviewHeight), 0)
+{
+    SelectFont(1);
+}
+
+void TPreview::Set(int x, int y, std::uint16_t colour)
+{
+    const long long ax = static_cast<long long>(x) + OriginX;
+    const long long ay = static_cast<long long>(y) + OriginY;
+    if (ax < 0 || ay < 0 || ax >= kPreviewWidth || ay >= kPreviewHeight)
+        return;
+    pixels_[static_cast<std::size_t>(ay * kPreviewWidth + ax)] = colour;
+}
+
+std::uint16_t TPreview::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= kPreviewWidth || y >= kPreviewHeight)
+        return 0;
+    return pixels_[static_cast<std::size_t>(y * kPreviewWidth + x)];
+}
+
+void TPreview::ClearScreen()
+{
+    std::fill(pixels_.begin(), pixels_.end(), std::uint16_t{0});
+}
+
+void TPreview::FillArea(int width, int height)
+{
+    // Cut at the right and bottom edges of the picture, and at the left and top
+    // for an origin outside it.
+    const int x0 = std::max(OriginX, 0), y0 = std::max(OriginY, 0);
+    const long long x1 = std::min<long long>(static_cast<long long>(OriginX) + width, kPreviewWidth);
+    const long long y1 = std::min<long long>(static_cast<long long>(OriginY) + height, kPreviewHeight);
+    for (long long y = y0; y < y1; ++y)
+        for (long long x = x0; x < x1; ++x)
+            pixels_[static_cast<std::size_t>(y * kPreviewWidth + x)] = Paper;
+}
+
+void TPreview::HLine(int x1, int x2, int y)
+{
+    if (x1 > x2)
+        std::swap(x1, x2);
+    // Only the part inside the picture is walked, so far-off coordinates cost nothing.
+    const long long from = std::max<long long>(x1, -static_cast<long long>(OriginX));
+    const long long to = std::min<long long>(x2, static_cast<long long>(kPreviewWidth) - 1 - OriginX);
+    for (long long x = from; x <= to; ++x)
+        Set(static_cast<int>(x), y, Ink);
+}
+
+void TPreview::VLine(int x, int y1, int y2)
+{
+    if (y1 > y2)
+        std::swap(y1, y2);
+    const long long from = std::max<long long>(y1, -static_cast<long long>(OriginY));
+    const long long to = std::min<long long>(y2, static_cast<long long>(kPreviewHeight) - 1 - OriginY);
+    for (long long y = from; y <= to; ++y)
+        Set(x, static_cast<int>(y), Ink);
+}
+
+void TPreview::ThickHLine(int x1, int x2, int y)
+{
+    const int first = y - LineWidth / 2;
+    for (int i = 0; i < LineWidth && i < kPreviewHeight * 2; ++i)
+        HLine(x1, x2, first + i);
+}
+
+void TPreview::ThickVLine(int x, int y1, int y2)
+{
+    const int first = x - LineWidth / 2;
+    for (int i = 0; i < LineWidth && i < kPreviewWidth * 2; ++i)
+        VLine(first + i, y1, y2);
+}
+
+void TPreview::DrawPicture(int x, int y, const TPicture& picture)
+{
+    for (int py = 0; py < picture.height; ++py)
+        for (int px = 0; px < picture.width; ++px)
+            if (picture.At(px, py))
+                Set(x + px, y + py, Ink);
+}
+
+void TPreview::DrawGlyph(int x, int y, int index)
+{
+    if (index < 0 || index >= fontGlyphCount_)
+        return;
+    const int bytesPerRow = FontWidth / 8;
+    const std::size_t glyphSize = static_cast<std::size_t>(bytesPerRow * FontHeight);
+    const auto glyph = FontGlyphs.subspan(static_cast<std::size_t>(index) * glyphSize, glyphSize);
+    for (int row = 0; row < FontHeight; ++row)
+        for (int col = 0; col < FontWidth; ++col) {
+            const std::uint8_t bits = glyph[static_cast<std::size_t>(row * bytesPerRow + col / 8)];
+            const bool set = (bits & (0x80 >> (col % 8))) != 0;
+            Set(x + col, y + row, set ? Ink : Paper);
+        }
+}
+
+void TPreview::SelectFont(int number)
+{
+    const TFont& font = PreviewFont(number);
+    FontWidth = font.width;
+    FontHeight = font.height;
+    FontGlyphs = font.glyphs;
+    FontIsText = font.isText;
+    fontGlyphCount_ = font.glyphCount;
+}
+
+void TPreview::SetTextCell(int row, int column)
+{
+    TextRow = row;
+    TextColumn = column;
+}
+
+void TPreview::PutChar(unsigned char code)
+{
+    if (TextColumn >= kPreviewWidth / FontWidth || TextRow >= kPreviewHeight / FontHeight)
+        return;
+    const int index = FontIsText ? TextGlyphIndex(code) : DigitGlyphIndex(code);
+    if (index < 0)
+        return;
+    DrawGlyph(TextColumn * FontWidth, TextRow * FontHeight, index);
+    ++TextColumn;
+}
+
+void TPreview::PutText(std::string_view utf8)
+{
+    for (const char c : Utf8ToCp1251(utf8))
+        PutChar(static_cast<unsigned char>(c));
+}
+
+void TPreview::TextAt(int row, int column, std::string_view utf8)
+{
+    SetTextCell(row, column);
+    PutText(utf8);
+}
+
+std::vector<std::uint8_t> TPreview::ToRgb() const
+{
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(pixels_.size() * 3);
+    for (const std::uint16_t p : pixels_) {
+        const ScreenRgb c = ScreenColour(p);
+        rgb.push_back(c.r);
+        rgb.push_back(c.g);
+        rgb.push_back(c.b);
+    }
+    return rgb;
+}
+
+} // namespace tc

@@ -1,7 +1,9 @@
 // Settings file commands: new, info, image.
 #include "Command.h"
 
+#include "catalogs/Catalogs.h"
 #include "common/AtomicFile.h"
+#include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
@@ -84,6 +86,14 @@ const Registration kInfo{{"info", "info FILE", "describe a settings file: model 
                 std::cout << StatusText(model.DecodeSection(k));
             std::cout << "\n";
         }
+        // The model table: the name and the protocol at the stored index (record 10, offset 4).
+        const unsigned protocolIndex = GetU16(model.Record(10), 4); // the default 0 when section 10 is missing
+        EvaluateModel(model.DeviceModelCode, protocolIndex);
+        std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? ModelName() : Tr("(неизвестный код модели)", "(unknown model code)")) << "\n";
+        if (const TProtBase* p = CurrentProtocol())
+            std::cout << "protocol:        " << protocolIndex << ": " << static_cast<int>(p->ProtNumber) << " " << p->ProtName << "\n";
+        else
+            std::cout << "protocol:        " << CurrentProtocolProblem() << "\n";
         return 0;
     }}};
 

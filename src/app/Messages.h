@@ -1,0 +1,46 @@
+#pragma once
+// The application's message boxes and file questions. Every window asks
+// through these functions; tests replace the handler to answer without a
+// modal loop.
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace tc::ui {
+
+enum class Answer { Yes, No };
+
+struct FileQuestion {
+    bool save = false;     // save dialog (else open)
+    QString title;
+    QString folder;        // start folder
+    QString filter;        // "Файлы настроек (*.qvetg)"
+    QString defaultSuffix; // appended to a name typed without one
+};
+
+struct Prompter {
+    std::function<void(const QString&)> showError;
+    std::function<void(const QString&)> showInfo;
+    std::function<Answer(const QString&)> askYesNo;
+    // Returns the chosen file name, or nullopt when the user cancels.
+    std::function<std::optional<QString>(const FileQuestion&)> askFile;
+};
+
+// The real message boxes and file dialogs, parented to the active window.
+Prompter DesktopPrompter();
+// Replaces the handler for the whole process; returns the previous one.
+Prompter SetPrompter(Prompter prompter);
+
+// The application title shown in every box.
+QString ApplicationTitle();
+
+void ShowError(const QString& text);
+void ShowInfo(const QString& text);
+Answer AskYesNo(const QString& text); // closing the box counts as No
+std::optional<QString> AskFile(const FileQuestion& question);
+
+} // namespace tc::ui

@@ -1,0 +1,45 @@
+// tripconf: the desktop program.
+#include "app/IniFls.h"
+#include "app/JustOne.h"
+#include "app/Main32HPars.h"
+#include "app/Messages.h"
+#include "app/Wiring.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tripconf"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Configures the trip computer's settings."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+        QStringLiteral("Use this serial device (for example a pseudo-terminal of the simulator) instead of the saved port."),
+        QStringLiteral("device"));
+    const QCommandLineOption iniOption(QStringLiteral("ini"), QStringLiteral("Keep the settings of the program in this ini file."),
+                                       QStringLiteral("file"));
+    parser.addOption(portOption);
+    parser.addOption(iniOption);
+    parser.process(app);
+
+    // A second copy brings the running window to the front and ends at once.
+    tc::ui::TJustOne justOne(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    if (!justOne.IsFirst())
+        return 0;
+
+    tc::ui::TMainForm::Options options;
+    options.iniFile = parser.isSet(iniOption) ? parser.value(iniOption) : tc::ui::TMIniFile::DefaultFileName();
+    options.portDevice = parser.value(portOption);
+
+    tc::TZK_RS link(tc::PosixPortSystem(), [](const std::string& text) { tc::ui::ShowError(QString::fromStdString(text)); });
+    tc::TMK model;
+    tc::ui::TMainForm form(link, model, options);
+    tc::ui::WireDialogs(form);
+    QObject::connect(&justOne, &tc::ui::TJustOne::Activate, &form, &tc::ui::TMainForm::BringToFront);
+    form.show();
+    return app.exec();
+}

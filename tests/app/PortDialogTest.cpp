@@ -1,0 +1,114 @@
+// The port-number dialog and the access gate.
+#include "app/Messages.h"
+#include "link/ZK_RS232.h"
+#include "link/ui/PassW.h"
+#include "link/ui/ZK_RS232_SetNum.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+
+#include <set>
+
+using namespace tc;
+using namespace tc::ui;
+
+namespace {
+
+class NullChannel final : public TByteChannel {
+public:
+    std::uint32_t ApplyLine(const LineSettings& l) override { return l.baudRate; }
+    void Write(std::span<const std::uint8_t>) override {}
+    std::size_t Read(std::span<std::uint8_t>, std::chrono::microseconds) override { return 0; }
+    void PurgeInput() override {}
+    void PurgeOutput() override {}
+    void SetDTR(bool) override {}
+    void SetRTS(bool) override {}
+};
+
+// Twelve serial devices; only some of them are free.
+class SomeFreePorts final : public TPortSystem {
+public:
+    explicit SomeFreePorts(std::set<int> free) : free_(std::move(free)) {}
+    std::vector<std::string> ListDevices() override
+    {
+        std::vector<std::string> all;
+        for (int n = 1; n <= 12; ++n)
+            all.push_back("/dev/ttyFAKE" + std::to_string(n));
+        return all;
+    }
+    bool Probe(const std::string& path) override { return free_.count(std::stoi(path.substr(12))) > 0; }
+    std::unique_ptr<TByteChannel> Open(const std::string& path) override
+    {
+        opened.push_back(path);
+        return Probe(path) ? std::make_unique<NullChannel>() : nullptr;
+    }
+    std::vector<std::string> opened;
+
+private:
+    std::set<int> free_;
+};
+
+} // namespace
+
+class PortDialogTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { AccessGranted = true; }
+
+    void listsTheFreePortsWithTheCurrentOneSelected()
+    {
+        auto ports = std::make_shared<SomeFreePorts>(std::set<int>{1, 3, 7, 12});
+        TZK_RS link(ports);
+        link.PortNumber = 3;
+        QStringList entries;
+        QString selected, caption, label;
+        SelectPortNumber(link, nullptr, [&](TZK_RS232_SetNumDlg& dlg) {
+            for (int i = 0; i < dlg.PCB->count(); ++i)
+                entries << dlg.PCB->itemText(i).section(QChar(' '), 0, 0);
+            selected = dlg.PCB->currentText();
+            caption = dlg.windowTitle();
+            label = dlg.Label1->text();
+            dlg.PCB->setCurrentIndex(3); // COM12
+            return true;
+        });
+        QCOMPARE(entries, (QStringList{"COM1", "COM3", "COM7", "COM12"}));
+        QVERIFY(selected.startsWith("COM3 "));
+        QVERIFY(selected.contains("/dev/ttyFAKE3")); // the device behind the number is shown
+        QCOMPARE(caption, QStringLiteral("Port number selection"));
+        QCOMPARE(label, QStringLiteral("Select serial port"));
+        QCOMPARE(link.PortNumber, 12u);
+        QCOMPARE(ports->opened.back(), std::string("/dev/ttyFAKE12")); // opened once on the choice
+    }
+
+    void cancelKeepsThePortNumber()
+    {
+        auto ports = std::make_shared<SomeFreePorts>(std::set<int>{2, 5});
+        TZK_RS link(ports);
+        link.PortNumber = 5;
+        SelectPortNumber(link, nullptr, [](TZK_RS232_SetNumDlg& dlg) {
+            dlg.PCB->setCurrentIndex(0);
+            return false;
+        });
+        QCOMPARE(link.PortNumber, 5u);
+    }
+
+    void noFreePortIsReported()
+    {
+        auto ports = std::make_shared<SomeFreePorts>(std::set<int>{});
+        TZK_RS link(ports);
+        QStringList errors;
+        Prompter p = DesktopPrompter();
+        p.showError = [&](const QString& t) { errors << t; };
+        const Prompter old = SetPrompter(p);
+        bool shown = false;
+        SelectPortNumber(link, nullptr, [&](TZK_RS232_SetNumDlg&) { return shown = true; });
+        SetPrompter(old);
+        QVERIFY(!shown);
+        QCOMPARE(errors, QStringList{"Can not find free serial port!"});
+    }
+};
+
+QTEST_MAIN(PortDialogTest)
+#include "PortDialogTest.moc"

@@ -140,11 +140,9 @@ TEST_F(CatalogTest, LowBeamSignalCodeWhenTheModelSwitchesLowBeamWithoutTheAirInp
 {
     ModelFeatures f;
     f.LowBeamControl = true;
-    auto codes = Make(41, f).Params();
-    EXPECT_EQ(codes.back(), 34);
+    EXPECT_EQ(Make(41, f).Params().back(), 34);
     f.LowBeamOnAirInput = true;
-    codes = Make(41, f).Params();
-    EXPECT_NE(codes.back(), 34);
+    EXPECT_NE(Make(41, f).Params().back(), 34);
 }
 
 TEST_F(CatalogTest, ParameterAndBlockCapacityIsRefused)

@@ -43,6 +43,8 @@ public:
     virtual ~TPortSystem() = default;
     // Serial devices in the stable order that numbers them COM1, COM2, ...
     virtual std::vector<std::string> ListDevices() = 0;
+    // True when the path names a terminal device, free or not.
+    virtual bool Exists(const std::string& path) = 0;
     // True when the device exists and nobody holds it open.
     virtual bool Probe(const std::string& path) = 0;
     // Opens the device for exclusive use; nullptr when the system refuses.

@@ -16,6 +16,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -228,6 +229,12 @@ public:
             for (const auto& [name, n] : NumberedNames("/dev", prefix))
                 add("/dev/" + name);
         return out;
+    }
+
+    bool Exists(const std::string& path) override
+    {
+        struct stat st{};
+        return stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
     }
 
     bool Probe(const std::string& path) override

@@ -185,7 +185,7 @@ int TZK_RS_Base::NumberOfPath(const std::string& path) const
 
 int TZK_RS_Base::AddDevicePath(const std::string& path)
 {
-    if (path.empty())
+    if (path.empty() || !system_->Exists(path))
         return 0;
     if (NumberOfPath(path) == 0)
         extraDevices_.push_back(path);
@@ -200,7 +200,7 @@ void TZK_RS_Base::LoadSettings(TIniAccess& ini)
     // even when others were plugged in or removed since.
     const std::string device = ini.ReadString(SectionName, "Device", "");
     int n = NumberOfPath(device);
-    if (n == 0 && !device.empty() && system_->Probe(device))
+    if (n == 0 && !device.empty())
         n = AddDevicePath(device);
     if (n == 0)
         n = ini.ReadInteger(SectionName, "Port", static_cast<int>(PortNumber));

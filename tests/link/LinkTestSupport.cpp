@@ -1,0 +1,120 @@
+#include "LinkTestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace tc::test {
+
+std::string TempFolder()
+{
+    std::string pattern = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : std::string("/tmp")) + "/tripsim-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary folder");
+    return pattern;
+}
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (outFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    if (errFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errFd, 2);
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw std::runtime_error("cannot start " + argv[0]);
+    return pid;
+}
+
+std::string ReadAll(int fd)
+{
+    std::string text;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0)
+        text.append(buf, static_cast<std::size_t>(n));
+    return text;
+}
+
+} // namespace
+
+Tripsim::Tripsim(std::vector<std::string> options, const std::vector<std::uint8_t>& memory)
+    : folder_(TempFolder()), link_(folder_ + "/link")
+{
+    if (!memory.empty()) {
+        std::ofstream out(MemoryFile(), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()));
+    }
+    std::vector<std::string> argv{TRIPSIM_PATH, "--link", link_, "--memory", MemoryFile()};
+    argv.insert(argv.end(), options.begin(), options.end());
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
+    pid_ = Spawn(argv, fds[1], -1);
+    close(fds[1]);
+    // The simulator prints its link once the pty is ready: that is the signal to go.
+    std::string line;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        line.push_back(c);
+    close(fds[0]);
+    if (line != link_)
+        throw std::runtime_error("tripsim did not start: \"" + line + "\"");
+}
+
+Tripsim::~Tripsim()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    std::remove(MemoryFile().c_str());
+    std::remove(link_.c_str());
+    rmdir(folder_.c_str());
+}
+
+std::vector<std::uint8_t> Tripsim::ReadMemoryFile() const
+{
+    std::ifstream in(MemoryFile(), std::ios::binary);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+int RunProgram(const std::vector<std::string>& argv, std::string* errorText)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t pid = Spawn(argv, devNull, fds[1]);
+    close(fds[1]);
+    close(devNull);
+    const std::string err = ReadAll(fds[0]);
+    close(fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (errorText)
+        *errorText = err;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+} // namespace tc::test

@@ -1,0 +1,145 @@
+// The port layer: COM numbering, free ports, opening with the line format and
+// the ini settings, on a fake set of serial devices.
+#include "LinkTestSupport.h"
+
+#include "link/ZK_RS232.h"
+
+#include <gtest/gtest.h>
+
+namespace tc {
+namespace {
+
+using test::FakePorts;
+
+std::shared_ptr<FakePorts> ThreePorts()
+{
+    auto ports = std::make_shared<FakePorts>();
+    ports->Add("/dev/ttyS0");
+    ports->Add("/dev/ttyS1", {}, /*busy=*/true);
+    ports->Add("/dev/serial/by-id/usb-FTDI_A1");
+    return ports;
+}
+
+TEST(PortLayer, ScanNumbersDevicesAndFindsFreeOnes)
+{
+    auto ports = ThreePorts();
+    TZK_RS link(ports);
+    EXPECT_EQ(link.SectionName, "RS232");
+    EXPECT_EQ(link.FreePortCount, 2u);
+    EXPECT_TRUE(link.FreePorts[1]);
+    EXPECT_FALSE(link.FreePorts[2]);
+    EXPECT_TRUE(link.FreePorts[3]);
+    EXPECT_EQ(link.FirstFreePort(), 1);
+    EXPECT_EQ(link.PortNumber, 1u);
+    EXPECT_EQ(link.PortPath(3), "/dev/serial/by-id/usb-FTDI_A1");
+    EXPECT_EQ(link.PortPath(33), "");
+
+    // Only 32 numbers exist.
+    for (int i = 0; i < 40; ++i)
+        ports->Add("/dev/ttyUSB" + std::to_string(i));
+    EXPECT_EQ(link.ScanPorts(), 31);
+    EXPECT_FALSE(link.PortExists(33));
+    EXPECT_EQ(link.PortPath(32), "/dev/ttyUSB28");
+}
+
+TEST(PortLayer, OpenAppliesTheLineFormatAndFallsBackToTheLowestFreePort)
+{
+    auto ports = ThreePorts();
+    TZK_RS link(ports);
+    link.SetBaudRate(57600); // closed: recorded for the next open
+    EXPECT_FALSE(link.IsOpen());
+    link.OpenPort(2); // busy: the lowest free port instead
+    EXPECT_TRUE(link.IsOpen());
+    EXPECT_TRUE(link.Opened);
+    EXPECT_EQ(link.PortNumber, 1u);
+    EXPECT_EQ(ports->lastOpened, "/dev/ttyS0");
+    ASSERT_FALSE(ports->log->lines.empty());
+    const LineSettings& line = ports->log->lines.back();
+    EXPECT_EQ(line.baudRate, 57600u);
+    EXPECT_EQ(line.byteSize, 8);
+    EXPECT_EQ(line.parity, 0);
+    EXPECT_EQ(line.stopBits, 2);
+    EXPECT_TRUE(ports->log->dtr);
+    EXPECT_GE(ports->log->purgedInput, 1);
+
+    link.OpenPort(0); // nothing happens
+    EXPECT_EQ(link.PortNumber, 1u);
+    link.OpenPort(40); // beyond COM32: like a port that is not free
+    EXPECT_EQ(link.PortNumber, 1u);
+    link.OpenPort(3);
+    EXPECT_EQ(ports->lastOpened, "/dev/serial/by-id/usb-FTDI_A1");
+
+    link.ScanPorts(); // a held port is released first
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_TRUE(link.FreePorts[3]);
+}
+
+TEST(PortLayer, NoFreePortIsReportedAtCreationAndOpen)
+{
+    auto ports = std::make_shared<FakePorts>();
+    ports->Add("/dev/ttyS0", {}, true);
+    std::vector<std::string> shown;
+    TZK_RS link(ports, [&](const std::string& t) { shown.push_back(t); });
+    EXPECT_EQ(link.PortNumber, 0u);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Can not find free serial port!");
+    link.OpenPort(1);
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_FALSE(link.IsOpen());
+}
+
+TEST(PortLayer, IniBringsTheSameAdapterBack)
+{
+    auto ports = ThreePorts();
+    test::MemoryIni ini;
+    {
+        TZK_RS link(ports);
+        link.OpenPort(3);
+        link.SetActive(false);
+        link.SaveSettings(ini);
+    }
+    EXPECT_EQ(ini.values["RS232/Port"], "3");
+    EXPECT_EQ(ini.values["RS232/Device"], "/dev/serial/by-id/usb-FTDI_A1");
+
+    // Another adapter appears before it: the number moves, the adapter stays.
+    ports->order.insert(ports->order.begin() + 2, "/dev/serial/by-id/usb-Prolific_B2");
+    ports->ports["/dev/serial/by-id/usb-Prolific_B2"] = {};
+    TZK_RS again(ports);
+    again.LoadSettings(ini);
+    EXPECT_EQ(again.PortNumber, 4u);
+    EXPECT_EQ(ports->lastOpened, "/dev/serial/by-id/usb-FTDI_A1");
+
+    // A device that is gone: the stored number, or the lowest free port.
+    test::MemoryIni stale;
+    stale.values["RS232/Port"] = "2";
+    stale.values["RS232/Device"] = "/dev/ttyUSB9";
+    TZK_RS third(ports);
+    third.LoadSettings(stale);
+    EXPECT_EQ(third.PortNumber, 1u);
+    stale.values["RS232/Port"] = "0";
+    third.PortNumber = 3;
+    third.LoadSettings(stale);
+    EXPECT_EQ(third.PortNumber, 3u);
+}
+
+TEST(PortLayer, ExplicitDevicePathGetsTheNextNumber)
+{
+    auto ports = ThreePorts();
+    ports->Add("/tmp/sim/link", {}, false, /*listed=*/false);
+    TZK_RS link(ports);
+    EXPECT_EQ(link.AddDevicePath("/tmp/nowhere"), 0);
+    const int n = link.AddDevicePath("/tmp/sim/link");
+    EXPECT_EQ(n, 4);
+    EXPECT_TRUE(link.FreePorts[4]);
+    EXPECT_EQ(link.AddDevicePath("/tmp/sim/link"), 4); // not twice
+    test::MemoryIni ini;
+    link.PortNumber = 4;
+    link.SaveSettings(ini);
+    TZK_RS next(ports);
+    next.LoadSettings(ini);
+    EXPECT_EQ(next.PortNumber, 4u);
+    EXPECT_EQ(ports->lastOpened, "/tmp/sim/link");
+}
+
+} // namespace
+} // namespace tc

@@ -1,0 +1,197 @@
+// Frames byte for byte, reply checks, attempts and the link's messages, on an
+// in-process line.
+#include "LinkTestSupport.h"
+
+#include "common/Error.h"
+#include "link/ZK_RS232.h"
+
+#include <gtest/gtest.h>
+
+namespace tc {
+namespace {
+
+using test::FakePorts;
+using test::Framed;
+using Bytes = std::vector<std::uint8_t>;
+
+// A link on COM1 whose line answers with the responder.
+struct Line {
+    std::shared_ptr<FakePorts> ports = std::make_shared<FakePorts>();
+    std::unique_ptr<TZK_RS> link;
+
+    explicit Line(test::FakeChannel::Responder responder)
+    {
+        ports->Add("/dev/fake0", std::move(responder));
+        link = std::make_unique<TZK_RS>(ports);
+        link->ReplyTimeout = 20; // the line answers at once or never
+        link->ByteTimeout = 20;
+        link->SetActive(true);
+    }
+    const std::vector<Bytes>& Written() const { return ports->log->written; }
+};
+
+test::FakeChannel::Responder Always(Bytes reply)
+{
+    return [reply](const Bytes&) { return reply; };
+}
+
+std::string ErrorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(ProtocolFrames, RequestsAreFramedByteForByte)
+{
+    Line line(Always(Framed({0xF4, 1, 0, 0, 1, 0x00, 0xC0})));
+    line.link->Command(244, 1);
+    EXPECT_EQ(line.Written().back(), (Bytes{0x06, 0xF4, 0x01, 0x00, 0x01, 0x04}));
+
+    line.link->BeginRequest(244, 5);
+    line.link->PutWord(1);
+    line.link->Execute();
+    EXPECT_EQ(line.Written().back(), (Bytes{0x08, 0xF4, 0x01, 0x00, 0x05, 0x01, 0x00, 0xFD}));
+    EXPECT_EQ(line.link->TxLength, 7u); // the checksum is not counted
+
+    line.link->BeginRequest(244, 4);
+    line.link->PutLongInt(-2);
+    line.link->PutSingle(1.0f);
+    line.link->Execute();
+    EXPECT_EQ(line.Written().back(),
+              (Bytes{0x0E, 0xF4, 0x01, 0x00, 0x04, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x3F, 0x3F}));
+}
+
+TEST(ProtocolFrames, ShortAddressAndLongFrameVariants)
+{
+    Line shortLine(Always(Framed({0xF4, 0, 7})));
+    shortLine.link->ShortAddress = true;
+    shortLine.link->Command(244, 1);
+    EXPECT_EQ(shortLine.Written().back(), (Bytes{0x04, 0xF4, 0x01, 0x07}));
+    EXPECT_EQ(shortLine.link->RxPos, 3);
+    EXPECT_EQ(shortLine.link->GetByte(), 7);
+
+    Bytes longReply{0x09, 0x00, 0xF4, 0x01, 0x00, 0x00, 0x2A, 0x00};
+    unsigned sum = 0;
+    for (auto b : longReply)
+        sum += b;
+    longReply.push_back(static_cast<std::uint8_t>((256 - sum % 256) % 256));
+    Line longLine(Always(longReply));
+    longLine.link->LongFrame = true;
+    longLine.link->Command(244, 1);
+    EXPECT_EQ(longLine.Written().back(), (Bytes{0x07, 0x00, 0xF4, 0x01, 0x00, 0x01, 0x03}));
+    EXPECT_EQ(longLine.link->RxPos, 6);
+    EXPECT_EQ(longLine.link->GetByte(), 0x2A);
+}
+
+TEST(ProtocolFrames, FrameOver255BytesIsRefusedBeforeSending)
+{
+    Line line(Always(Framed({0xF4, 1, 0, 0})));
+    line.link->BeginRequest(244, 4);
+    for (int i = 0; i < 249; ++i)
+        line.link->PutByte(0x11);
+    line.link->Execute(); // exactly 255 bytes
+    EXPECT_EQ(line.Written().back().size(), 255u);
+    EXPECT_EQ(line.Written().back()[0], 255);
+
+    const auto sent = line.Written().size();
+    line.link->BeginRequest(244, 4);
+    for (int i = 0; i < 250; ++i)
+        line.link->PutByte(0x11);
+    EXPECT_EQ(ErrorOf([&] { line.link->Execute(); }), kRangeCheckError);
+    EXPECT_EQ(line.Written().size(), sent);
+}
+
+TEST(ProtocolFrames, BuffersAreBounded)
+{
+    Line line(Always(Framed({0xF4, 1, 0, 0, 'o', 'k', 0, 9})));
+    line.link->LongFrame = true;
+    line.link->BeginRequest(244, 4);
+    // A long frame may exceed 255 bytes but never the 2048-byte buffer.
+    EXPECT_EQ(ErrorOf([&] { for (int i = 0; i < 3000; ++i) line.link->PutByte(0); }), kRangeCheckError);
+    line.link->LongFrame = false;
+    line.link->Command(244, 1);
+    EXPECT_EQ(line.link->GetString(), "ok");
+    EXPECT_EQ(line.link->GetByte(), 9);
+    line.link->RxPos = static_cast<std::int32_t>(kFrameBufferSize - 1);
+    EXPECT_EQ(ErrorOf([&] { line.link->GetWord(); }), kRangeCheckError);
+}
+
+TEST(ProtocolReplies, BadChecksumIsRetriedTwiceThenReported)
+{
+    Bytes bad = Framed({0xF4, 1, 0, 0});
+    bad.back() ^= 0x01;
+    Line line(Always(bad));
+    EXPECT_EQ(ErrorOf([&] { line.link->Command(244, 1); }), "RS232. Exchange error.(0)");
+    ASSERT_EQ(line.Written().size(), 3u);
+    EXPECT_EQ(line.Written()[0], line.Written()[2]); // the same frame each time
+}
+
+TEST(ProtocolReplies, ShortRepliesAndHeaderChecks)
+{
+    Line six(Always(Framed({0xF4, 1, 0, 0})));
+    six.link->Command(244, 1);
+    EXPECT_EQ(six.link->RxPos, 5); // a 6-byte reply carries no data
+
+    Line five(Always(Bytes{0x05, 0xF4, 0x01, 0x00, 0x06}));
+    EXPECT_EQ(ErrorOf([&] { five.link->Command(244, 1); }), "RS232. No link. Check PC-device connection.");
+
+    Line zeros(Always(Framed({0, 0, 0, 0})));
+    EXPECT_EQ(ErrorOf([&] { zeros.link->Command(244, 1); }), "RS232. Exchange error.(4)");
+    EXPECT_EQ(zeros.Written().size(), 3u);
+
+    Line cut(Always(Bytes{0x26, 0xF4, 0x01, 0x00, 0x00, 0x01})); // 38 announced, 6 sent
+    EXPECT_EQ(ErrorOf([&] { cut.link->Command(244, 5); }), "RS232. Delay within block error.");
+}
+
+TEST(ProtocolReplies, BusyIsRetriedLikeAnyFailure)
+{
+    const Bytes busy = Framed({0xF4, 1, 0, 255});
+    Line always(Always(busy));
+    EXPECT_EQ(ErrorOf([&] { always.link->Command(244, 1); }),
+              "Устройство занято. Возможно, оно находится в режиме местного управления.");
+    EXPECT_EQ(always.Written().size(), 3u);
+
+    int n = 0;
+    Line twice([&](const Bytes&) { return ++n <= 2 ? busy : Framed({0xF4, 1, 0, 0, 0x5A}); });
+    twice.link->Command(244, 1);
+    EXPECT_EQ(twice.link->GetByte(), 0x5A);
+}
+
+TEST(ProtocolReplies, NoReplyAndClosedPortAreNoLink)
+{
+    Line silent(nullptr);
+    int idles = 0;
+    silent.link->ProcessMessages = [&] { ++idles; };
+    EXPECT_EQ(ErrorOf([&] { silent.link->Command(244, 1); }), "RS232. No link. Check PC-device connection.");
+    EXPECT_EQ(silent.Written().size(), 3u);
+    EXPECT_GT(idles, 3); // the user interface kept its turn while waiting
+
+    silent.link->SetActive(false);
+    EXPECT_EQ(ErrorOf([&] { silent.link->Command(244, 1); }), "RS232. No link. Check PC-device connection.");
+    EXPECT_EQ(silent.Written().size(), 3u);
+}
+
+TEST(ProtocolReplies, QueryAddressAsksOnSharedLines)
+{
+    auto device = std::make_shared<sim::SimDevice>(Bytes(8192, 0), 0xC000);
+    Line line(test::DeviceResponder(device));
+    EXPECT_EQ(line.link->QueryAddress(), 244);
+    EXPECT_EQ(line.Written().back(), (Bytes{0x06, 0, 0, 0, 0, 0xFA}));
+
+    line.link->SetPortMode(1);
+    std::string asked;
+    line.link->AskYesNo = [&](const std::string& q) { asked = q; return false; };
+    EXPECT_EQ(line.link->QueryAddress(), -1);
+    EXPECT_EQ(asked, kOnlyOneDeviceText);
+    line.link->SetPortMode(7);
+    EXPECT_EQ(line.link->PortMode, 0);
+    line.link->SetActive(false);
+    EXPECT_EQ(line.link->QueryAddress(), -1);
+}
+
+} // namespace
+} // namespace tc

@@ -1,0 +1,176 @@
+// The link against tripsim over a real pseudo-terminal, and tripconf-cli
+// driving it. Generous reply timeouts keep these reliable on a loaded machine.
+#include "LinkTestSupport.h"
+
+#include "common/Bytes.h"
+#include "common/Error.h"
+#include "link/Transfers.h"
+#include "model/ReferenceLayout.h"
+#include "model/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+namespace tc {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+const TransferTiming kPatient{1000, 2000};
+
+struct CancelAfter final : TTransferObserver {
+    int failures;
+    int asked = 0;
+    explicit CancelAfter(int n = -1) : failures(n) {}
+    bool CancelRequested() override { return failures >= 0 && ++asked > failures; }
+};
+
+// A link whose only port is the simulator's pty.
+std::unique_ptr<TZK_RS> LinkTo(const test::Tripsim& sim)
+{
+    auto link = std::make_unique<TZK_RS>();
+    const int n = link->AddDevicePath(sim.Link());
+    if (n == 0)
+        throw std::runtime_error("the simulator's pty is not reachable");
+    link->PortNumber = static_cast<std::uint32_t>(n);
+    return link;
+}
+
+TEST(TripsimPty, ReadYieldsTheSimulatorsBlocks)
+{
+    test::Tripsim sim({"--model", "0xC0DE"});
+    auto link = LinkTo(sim);
+    TMK model;
+    CancelAfter obs(20);
+    ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+    EXPECT_EQ(model.DeviceModelCode, 0xC0DE);
+    const Bytes memory = sim.ReadMemoryFile();
+    ASSERT_EQ(memory.size(), 8192u);
+    EXPECT_EQ(model.Image, ImageFromMemory(memory));
+    EXPECT_TRUE(model.DecodeAll().empty());
+    EXPECT_EQ(GetU32(model.Record(1), 144), 48213u); // the sample journals came along
+    EXPECT_FALSE(link->IsOpen());
+}
+
+TEST(TripsimPty, WriteThenReadReturnsTheEdits)
+{
+    test::Tripsim sim({});
+    auto link = LinkTo(sim);
+    TMK model;
+    CancelAfter obs(20);
+    ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+    model.DecodeAll();
+    PutU16(model.Record(3), 0, 1234);
+    PutU16(model.Record(7), 0, 305);
+    ASSERT_EQ(WriteDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+
+    TMK again;
+    ASSERT_EQ(ReadDeviceSettings(*link, again, obs, kPatient), TransferResult::Done);
+    again.DecodeAll();
+    EXPECT_EQ(GetU16(again.Record(3), 0), 1234);
+    EXPECT_EQ(GetU16(again.Record(7), 0), 305);
+    // The simulator saved the written sections.
+    EXPECT_EQ(ImageFromMemory(sim.ReadMemoryFile()), again.Image);
+}
+
+TEST(TripsimPty, FaultyRepliesStillReadTheIdenticalImage)
+{
+    for (const auto& option : {std::vector<std::string>{"--corrupt-every", "5"}, std::vector<std::string>{"--busy-every", "7"}}) {
+        test::Tripsim sim(option);
+        auto link = LinkTo(sim);
+        TMK model;
+        CancelAfter obs(20);
+        ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done) << option[0];
+        EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile())) << option[0];
+    }
+}
+
+TEST(TripsimPty, SilentDeviceEndsOnlyByCancel)
+{
+    test::Tripsim sim({"--silent"});
+    auto link = LinkTo(sim);
+    TMK model;
+    CancelAfter obs(2);
+    EXPECT_EQ(ReadDeviceSettings(*link, model, obs, TransferTiming{100, 100}), TransferResult::Cancelled);
+    EXPECT_EQ(obs.asked, 3);
+    EXPECT_FALSE(link->IsOpen());
+    EXPECT_TRUE(link->PortExists(static_cast<int>(link->PortNumber))); // released for the next user
+}
+
+TEST(TripsimPty, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
+{
+    // Connect + 254 reads, once for the read and once for the write, then a few section commands.
+    test::Tripsim sim({"--stall-after", std::to_string(2 * 255 + 5)});
+    auto link = LinkTo(sim);
+    TMK model;
+    CancelAfter obs(20);
+    ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+    model.DecodeAll();
+    try {
+        WriteDeviceSettings(*link, model, obs, TransferTiming{1000, 300});
+        FAIL() << "the stalled write succeeded";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), kNoLinkText);
+    }
+    EXPECT_FALSE(link->IsOpen());
+    EXPECT_TRUE(link->PortExists(static_cast<int>(link->PortNumber)));
+}
+
+TEST(TripsimPty, LineRatePacingStillReadsTheImage)
+{
+    test::Tripsim sim({"--line-rate"});
+    auto link = LinkTo(sim);
+    TMK model;
+    CancelAfter obs(20);
+    ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+    EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
+}
+
+TEST(CliLink, ReadAndWriteThroughTheCommandLine)
+{
+    test::Tripsim sim({});
+    const std::string file = sim.Folder() + "/settings.qvetp";
+    std::string err;
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", sim.Link(), "-o", file}, &err), 0) << err;
+    TMK model;
+    ReadSettingsFile(model, file);
+    EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
+
+    model.DecodeAll();
+    PutU16(model.Record(7), 2, 77);
+    model.EncodeSection(7);
+    WriteSettingsFile(model, file);
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file}, &err), 0) << err;
+    TMK device;
+    device.Image = ImageFromMemory(sim.ReadMemoryFile());
+    device.DecodeAll();
+    EXPECT_EQ(GetU16(device.Record(7), 2), 77);
+    std::remove(file.c_str());
+}
+
+TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
+{
+    test::Tripsim sim({"--model", "0xC001"});
+    const Bytes before = sim.ReadMemoryFile();
+    TMK model;
+    LoadReferenceImage(model, 0xC000);
+    PutU16(model.Record(7), 0, 1);
+    model.EncodeSection(7);
+    const std::string file = sim.Folder() + "/other.qvetp";
+    WriteSettingsFile(model, file);
+    std::string err;
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file}, &err), 1);
+    EXPECT_NE(err.find(DeviceVersionMismatchText()), std::string::npos) << err;
+    EXPECT_EQ(sim.ReadMemoryFile(), before);
+    std::remove(file.c_str());
+
+    test::Tripsim silent({"--silent"});
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", silent.Link(), "-o", silent.Folder() + "/x",
+                                "--connect-timeout", "1"},
+                               &err),
+              1);
+    EXPECT_NE(err.find("no reply from the device"), std::string::npos) << err;
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", "COM33", "-o", "/tmp/x"}, &err), 2) << err;
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", silent.Folder() + "/none", "-o", "/tmp/x"}, &err), 1) << err;
+}
+
+} // namespace
+} // namespace tc

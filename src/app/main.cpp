@@ -8,11 +8,16 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tripconf"));
+    // The window is laid out in pixels for a 9-point interface font.
+    QFont font = QApplication::font();
+    font.setPointSize(9);
+    QApplication::setFont(font);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configures the trip computer's settings."));
@@ -22,7 +27,11 @@ int main(int argc, char** argv)
         QStringLiteral("device"));
     const QCommandLineOption iniOption(QStringLiteral("ini"), QStringLiteral("Keep the settings of the program in this ini file."),
                                        QStringLiteral("file"));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
+        QStringLiteral("Save a picture of the main window to this PNG file and quit (for the documentation)."),
+        QStringLiteral("file"));
     parser.addOption(portOption);
+    parser.addOption(screenshotOption);
     parser.addOption(iniOption);
     parser.process(app);
 
@@ -41,5 +50,11 @@ int main(int argc, char** argv)
     tc::ui::WireDialogs(form);
     QObject::connect(&justOne, &tc::ui::TJustOne::Activate, &form, &tc::ui::TMainForm::BringToFront);
     form.show();
+    if (parser.isSet(screenshotOption)) {
+        QTimer::singleShot(500, &form, [&] {
+            const bool saved = form.grab().save(parser.value(screenshotOption), "PNG");
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
     return app.exec();
 }

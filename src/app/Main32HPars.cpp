@@ -388,7 +388,7 @@ void TMainForm::bEditParamsClick()
         return;
     }
     try {
-        if (RunEditor(model_, this))
+        if (model_.Edit([this](TMK& model) { return RunEditor(model, this); }))
             SettingsChanged = true;
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
@@ -405,7 +405,7 @@ void TMainForm::bViewJournalsClick()
         return;
     }
     try {
-        RunJournalViewer(model_, this);
+        model_.ViewJournals([this](TMK& model) { return RunJournalViewer(model, this); });
     } catch (const std::exception& e) {
         ShowError(QString::fromStdString(e.what()));
     }

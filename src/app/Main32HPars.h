@@ -29,8 +29,9 @@ public:
     TMainForm(TZK_RS& link, TMK& model, Options options, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // The settings editor and the journal viewer; each returns true on OK.
-    // Unset, the buttons say that the part is not available in this build.
+    // The settings editor and the journal viewer dialogs, run inside the
+    // model's edit and journal procedures; each returns true on OK. Unset,
+    // the buttons say that the part is not available in this build.
     std::function<bool(TMK&, QWidget*)> RunEditor;
     std::function<bool(TMK&, QWidget*)> RunJournalViewer;
 

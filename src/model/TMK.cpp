@@ -209,6 +209,30 @@ std::vector<std::string> TMK::DecodeAll()
     return problems;
 }
 
+bool TMK::Edit(const std::function<bool(TMK&)>& runEditor)
+{
+    for (int k = 1; k <= 10; ++k)
+        DecodeSection(k);
+    // Evaluating replaces the previous protocol selection, the features and
+    // both lists the editor offers.
+    EvaluateModel(DeviceModelCode, GetU16(Record(10), 4));
+    const RecordsSnapshot snapshot = SnapshotRecords();
+    bool ok = false;
+    try {
+        ok = runEditor(*this);
+    } catch (...) {
+        RestoreRecords(snapshot);
+        throw;
+    }
+    if (!ok) {
+        RestoreRecords(snapshot);
+        return false;
+    }
+    for (int k = 1; k <= 10; ++k)
+        EncodeSection(k);
+    return true;
+}
+
 bool TMK::ViewJournals(const std::function<bool(TMK&)>& runViewer)
 {
     DecodeSection(7);

@@ -91,6 +91,13 @@ public:
     std::span<std::uint8_t> Record(int k);
     std::span<const std::uint8_t> Record(int k) const;
 
+    // The edit procedure: decodes sections 1..10, evaluates the device model
+    // from DeviceModelCode and the stored protocol index, snapshots records
+    // 1..10 and runs the editor. OK (true) encodes sections 1..10 into the
+    // image; otherwise every change to records 1..10 is undone and the image
+    // is untouched.
+    bool Edit(const std::function<bool(TMK&)>& runEditor);
+
     // The journal procedure: decodes sections 7 and 1, runs the viewer, and when
     // it returns true (OK) encodes sections 7, 1 and 11. Changes made in a
     // cancelled viewer stay in the records until the next decode.

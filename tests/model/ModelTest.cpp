@@ -290,6 +290,36 @@ TEST(Snapshot, RestoreUndoesEveryChangeToRecordsOneToTen)
     EXPECT_THROW(model.RestoreRecords(RecordsSnapshot{}), std::invalid_argument);
 }
 
+TEST(Edit, CancelUndoesEveryChangeAndOkEncodesRecordsOneToTen)
+{
+    TMK model;
+    LoadReferenceImage(model, 0xC000);
+    const auto image = model.Image;
+    const auto record6 = std::vector<std::uint8_t>(model.Record(6).begin(), model.Record(6).end());
+    EXPECT_FALSE(model.Edit([](TMK& m) {
+        m.Record(6)[4] = 1;
+        m.Record(10)[0] = 2;
+        return false;
+    }));
+    EXPECT_EQ(model.Image, image);
+    EXPECT_TRUE(std::equal(record6.begin(), record6.end(), model.Record(6).begin()));
+
+    // An editor that fails leaves nothing behind either.
+    EXPECT_THROW(model.Edit([](TMK& m) -> bool {
+        m.Record(6)[4] = 1;
+        throw std::runtime_error("editor failed");
+    }), std::runtime_error);
+    EXPECT_EQ(model.Record(6)[4], record6[4]);
+
+    EXPECT_TRUE(model.Edit([](TMK& m) {
+        m.Record(6)[4] = 55;
+        m.Record(11)[0] = 9; // record 11 is not the editor's: never encoded here
+        return true;
+    }));
+    EXPECT_EQ(model.Image[GetU16(model.Image, 4 * 6) - 32u + 4], 55);
+    EXPECT_EQ(model.Image[GetU16(model.Image, 4 * 11) - 32u], image[GetU16(image, 4 * 11) - 32u]);
+}
+
 TEST(Journals, OkEncodesJournalsAndTotalsCancelKeepsTheImage)
 {
     TMK model;

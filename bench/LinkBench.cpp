@@ -1,0 +1,57 @@
+// Full settings read against tripsim on a pseudo-terminal: software overhead
+// without pacing, and the time against the line-time floor with --line-rate.
+// Reports numbers only; nothing here passes or fails on time.
+#include "LinkTestSupport.h"
+
+#include "link/Transfers.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ReadSeconds(tc::TZK_RS& link)
+{
+    tc::TMK model;
+    tc::TTransferObserver observer;
+    const auto t0 = Clock::now();
+    if (tc::ReadDeviceSettings(link, model, observer) != tc::TransferResult::Done)
+        throw std::runtime_error("read cancelled");
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+std::vector<double> Runs(const std::vector<std::string>& options, int count)
+{
+    tc::test::Tripsim sim(options);
+    tc::TZK_RS link;
+    link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
+    std::vector<double> times;
+    for (int i = 0; i < count; ++i)
+        times.push_back(ReadSeconds(link));
+    std::sort(times.begin(), times.end());
+    return times;
+}
+
+} // namespace
+
+int main()
+{
+    constexpr int kExchanges = 1 + tc::kBlocksRead;
+    // 254 exchanges of an 8-byte request and a 38-byte reply, 11 bits a byte.
+    constexpr double kLineFloor = 254.0 * 46.0 * 11.0 / 115200.0;
+
+    const auto fast = Runs({}, 20);
+    const double median = fast[fast.size() / 2];
+    std::printf("full read, unpaced pty: median %.1f ms, best %.1f ms, worst %.1f ms (%d exchanges, %.3f ms each; target < 100 ms)\n",
+                median * 1e3, fast.front() * 1e3, fast.back() * 1e3, kExchanges, median * 1e3 / kExchanges);
+
+    const auto paced = Runs({"--line-rate"}, 3);
+    const double pacedMedian = paced[paced.size() / 2];
+    std::printf("full read, --line-rate: median %.3f s, floor %.3f s, ratio %.3f (target <= 1.10)\n", pacedMedian, kLineFloor,
+                pacedMedian / kLineFloor);
+    return 0;
+}

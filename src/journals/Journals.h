@@ -115,6 +115,13 @@ bool PidSupported(const TMK& model, int pid);
 std::string FuelSystemStatusText(std::uint8_t b);
 std::string SecondaryAirStatusText(std::uint8_t b);
 
+// The fault-code type of the vehicle protocol that the settings select (the
+// device model code and the protocol index of record 10, offset 4). The model
+// table is evaluated for these settings when the catalogs hold another model
+// or index, so the codes never follow a protocol of earlier settings. Settings
+// that select no protocol get the standard OBD form (type 0).
+int CurrentFaultCodeType(const TMK& model);
+
 // The 8 × 3 fault list; `faultCodeType` is the current protocol's.
 TextTable FillFaultJournal(const TMK& model, int faultCodeType);
 // The freeze frame of fault-list row `row` (row n shows fault record n - 1):
@@ -151,16 +158,5 @@ void SaveJournalText(const TextTable& table, const std::string& path);
 std::string FormatFixed(std::int64_t num, std::int64_t den, int decimals, const NumberFormat& fmt);
 // H:MM of a number of minutes.
 std::string FormatHoursMinutes(std::uint64_t minutes);
-
-} // namespace tc
-
-namespace tc {
-
-// The fault-code type of the vehicle protocol that the settings select (the
-// device model code and the protocol index of record 10, offset 4). The model
-// table is evaluated for these settings when the catalogs hold another model
-// or index, so the codes never follow a protocol of earlier settings. Settings
-// that select no protocol get the standard OBD form (type 0).
-int CurrentFaultCodeType(const TMK& model);
 
 } // namespace tc

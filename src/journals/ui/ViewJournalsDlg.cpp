@@ -114,12 +114,15 @@ tc::NumberFormat LocaleNumberFormat()
     return fmt;
 }
 
+bool ExecJournalDialog(tc::TMK& model, QWidget* parent)
+{
+    TMK_ViewJournalsDlg dlg(model, LocaleNumberFormat(), parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
 bool RunJournalViewer(tc::TMK& model, QWidget* parent)
 {
-    return model.ViewJournals([parent](tc::TMK& m) {
-        TMK_ViewJournalsDlg dlg(m, LocaleNumberFormat(), parent);
-        return dlg.exec() == QDialog::Accepted;
-    });
+    return model.ViewJournals([parent](tc::TMK& m) { return ExecJournalDialog(m, parent); });
 }
 
 TMK_ViewJournalsDlg::TMK_ViewJournalsDlg(tc::TMK& model, const tc::NumberFormat& fmt, QWidget* parent)

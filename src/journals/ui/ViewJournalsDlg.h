@@ -22,6 +22,9 @@ namespace tc::ui {
 // Runs the viewer modally through TMK::ViewJournals: sections 7 and 1 are
 // decoded first; OK encodes 7, 1 and 11. Returns true for OK.
 bool RunJournalViewer(tc::TMK& model, QWidget* parent);
+// Only the modal dialog on the records as they are (the callback that
+// TMK::ViewJournals runs); true for OK.
+bool ExecJournalDialog(tc::TMK& model, QWidget* parent);
 
 // The user's decimal separator, as the journals write numbers.
 tc::NumberFormat LocaleNumberFormat();

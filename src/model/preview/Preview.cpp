@@ -136,7 +136,10 @@ void TPreview::PutChar(unsigned char code)
     const int index = FontIsText ? TextGlyphIndex(code) : DigitGlyphIndex(code);
     if (index < 0)
         return;
-    DrawGlyph(TextColumn * FontWidth, TextRow * FontHeight, index);
+    // A cell far left of the picture (a right-aligned text longer than its
+    // field) only advances; its pixels could not be inside anyway.
+    if (TextColumn > -kPreviewWidth && TextRow > -kPreviewHeight)
+        DrawGlyph(TextColumn * FontWidth, TextRow * FontHeight, index);
     ++TextColumn;
 }
 

@@ -1,11 +1,21 @@
 #include "app/Wiring.h"
 
 #include "app/Main32HPars.h"
+#include "catalogs/MeasPars.h"
+#include "journals/ui/ViewJournalsDlg.h"
+
+#include <QLocale>
 
 namespace tc::ui {
 
-void WireDialogs(TMainForm& /*form*/)
+void WireDialogs(TMainForm& form)
 {
+    // Numbers in range texts use the decimal separator of the user's locale.
+    const QString separator = QLocale().decimalPoint();
+    if (separator.size() == 1 && separator[0].unicode() < 0x80)
+        SetLocaleDecimalSeparator(static_cast<char>(separator[0].unicode()));
+    // The main window runs the viewer inside the model's journal procedure.
+    form.RunJournalViewer = ExecJournalDialog;
 }
 
 } // namespace tc::ui

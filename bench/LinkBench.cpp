@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -53,5 +55,9 @@ int main()
     const double pacedMedian = paced[paced.size() / 2];
     std::printf("full read, --line-rate: median %.3f s, floor %.3f s, ratio %.3f (target <= 1.10)\n", pacedMedian, kLineFloor,
                 pacedMedian / kLineFloor);
+    std::ifstream load("/proc/loadavg");
+    std::string oneMinute;
+    if (load >> oneMinute)
+        std::printf("load average over the last minute: %s (other work on the machine slows the paced read)\n", oneMinute.c_str());
     return 0;
 }

@@ -117,4 +117,51 @@ int RunProgram(const std::vector<std::string>& argv, std::string* errorText)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+RunningProgram::RunningProgram(const std::vector<std::string>& argv)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe");
+    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    pid_ = Spawn(argv, devNull, fds[1]);
+    close(fds[1]);
+    close(devNull);
+    errFd_ = fds[0];
+}
+
+RunningProgram::~RunningProgram()
+{
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        Wait();
+    }
+    if (errFd_ >= 0)
+        close(errFd_);
+}
+
+std::string RunningProgram::ReadLine()
+{
+    std::string line;
+    char c;
+    while (read(errFd_, &c, 1) == 1 && c != '\n')
+        line.push_back(c);
+    return line;
+}
+
+void RunningProgram::Signal(int sig)
+{
+    kill(pid_, sig);
+}
+
+int RunningProgram::Wait(std::string* restOfErrors)
+{
+    const std::string rest = ReadAll(errFd_);
+    if (restOfErrors)
+        *restOfErrors = rest;
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 } // namespace tc::test

@@ -165,4 +165,20 @@ std::string TempFolder();
 // Runs a program to its end; returns its exit code and what it wrote on stderr.
 int RunProgram(const std::vector<std::string>& argv, std::string* errorText = nullptr);
 
+// A program running in the background, its stderr readable line by line.
+class RunningProgram {
+public:
+    explicit RunningProgram(const std::vector<std::string>& argv);
+    ~RunningProgram();
+    // The next line of its stderr ("" at its end).
+    std::string ReadLine();
+    void Signal(int sig);
+    // Waits for its end; returns the exit code and the rest of its stderr.
+    int Wait(std::string* restOfErrors = nullptr);
+
+private:
+    int pid_ = -1;
+    int errFd_ = -1;
+};
+
 } // namespace tc::test

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace tc {
 namespace {
 
@@ -170,6 +172,22 @@ TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
     EXPECT_NE(err.find("no reply from the device"), std::string::npos) << err;
     EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", "COM33", "-o", "/tmp/x"}, &err), 2) << err;
     EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", silent.Folder() + "/none", "-o", "/tmp/x"}, &err), 1) << err;
+}
+
+TEST(CliLink, CtrlCEndsTheConnectWithThePortClosed)
+{
+    test::Tripsim silent({"--silent"});
+    test::RunningProgram cli({TRIPCONF_CLI_PATH, "read", "--port", silent.Link(), "-o", silent.Folder() + "/x",
+                              "--connect-timeout", "600"});
+    EXPECT_EQ(cli.ReadLine(), PhaseText(TransferPhase::Connecting)); // it is connecting now
+    cli.Signal(SIGINT);
+    std::string err;
+    EXPECT_EQ(cli.Wait(&err), 1);
+    EXPECT_NE(err.find("interrupted; the port is closed"), std::string::npos) << err;
+    TZK_RS link;
+    const int n = link.AddDevicePath(silent.Link());
+    ASSERT_GT(n, 0);
+    EXPECT_TRUE(link.FreePorts[static_cast<std::size_t>(n)]);
 }
 
 } // namespace

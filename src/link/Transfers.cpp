@@ -68,23 +68,24 @@ int Percent(long done, long total)
 std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& observer, const TransferTiming& timing)
 {
     observer.Phase(TransferPhase::Connecting);
-    for (;;) {
+    std::optional<std::uint16_t> code;
+    while (!code) {
         link.ReplyTimeout = timing.connectReplyTimeout;
         try {
             link.Command(kTripComputerAddress, kCmdConnect);
             link.GetByte();
-            const std::uint16_t code = link.GetWord();
-            observer.Phase(TransferPhase::Reading);
-            observer.Progress(0);
-            observer.ProcessEvents();
-            return code;
+            code = link.GetWord();
         } catch (const Error&) {
             // Every failed attempt is swallowed; only Cancel ends the loop.
+            observer.ProcessEvents();
+            if (observer.CancelRequested())
+                return std::nullopt;
         }
-        observer.ProcessEvents();
-        if (observer.CancelRequested())
-            return std::nullopt;
     }
+    observer.Phase(TransferPhase::Reading);
+    observer.Progress(0);
+    observer.ProcessEvents();
+    return code;
 }
 
 void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransferObserver& observer)

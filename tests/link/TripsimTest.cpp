@@ -131,7 +131,7 @@ TEST(CliLink, ReadAndWriteThroughTheCommandLine)
     test::Tripsim sim({});
     const std::string file = sim.Folder() + "/settings.qvetp";
     std::string err;
-    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", sim.Link(), "-o", file}, &err), 0) << err;
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", sim.Link(), "-o", file, "--reply-timeout", "1000"}, &err), 0) << err;
     TMK model;
     ReadSettingsFile(model, file);
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
@@ -140,7 +140,7 @@ TEST(CliLink, ReadAndWriteThroughTheCommandLine)
     PutU16(model.Record(7), 2, 77);
     model.EncodeSection(7);
     WriteSettingsFile(model, file);
-    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file}, &err), 0) << err;
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 0) << err;
     TMK device;
     device.Image = ImageFromMemory(sim.ReadMemoryFile());
     device.DecodeAll();
@@ -159,7 +159,7 @@ TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
     const std::string file = sim.Folder() + "/other.qvetp";
     WriteSettingsFile(model, file);
     std::string err;
-    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file}, &err), 1);
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 1);
     EXPECT_NE(err.find(DeviceVersionMismatchText()), std::string::npos) << err;
     EXPECT_EQ(sim.ReadMemoryFile(), before);
     std::remove(file.c_str());

@@ -122,6 +122,19 @@ std::chrono::seconds ConnectTimeout(Args& args)
     return std::chrono::seconds(ParseNumber(args.Option("--connect-timeout", "10"), 86400, "--connect-timeout"));
 }
 
+// The window waits 100 ms for the first reply byte when connecting and
+// reading; a slow adapter (or a loaded test machine) may ask for more.
+TransferTiming Timing(Args& args)
+{
+    TransferTiming timing;
+    const unsigned ms = ParseNumber(args.Option("--reply-timeout", "100"), 60000, "--reply-timeout");
+    if (ms == 0)
+        throw UsageError{"--reply-timeout must be at least 1 ms"};
+    timing.connectReplyTimeout = static_cast<std::uint16_t>(ms);
+    timing.writeReplyTimeout = static_cast<std::uint16_t>(std::max<unsigned>(ms, timing.writeReplyTimeout));
+    return timing;
+}
+
 // Runs a transfer and turns its cancelled and interrupted ends into errors.
 template <class Transfer>
 void RunTransfer(const std::string& dev, std::chrono::seconds timeout, Transfer transfer)
@@ -149,10 +162,11 @@ int RunRead(const std::vector<std::string>& argv)
     const std::string dev = args.Option("--port");
     const std::string out = args.Option("-o");
     const auto timeout = ConnectTimeout(args);
+    const auto timing = Timing(args);
     if (!args.Positional().empty() || dev.empty() || out.empty())
         throw UsageError{"--port DEV and -o FILE are required"};
     TMK model;
-    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return ReadDeviceSettings(link, model, o); });
+    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
     for (const auto& warning : model.DecodeAll())
         std::cerr << warning << "\n";
     WriteSettingsFile(model, out);
@@ -166,6 +180,7 @@ int RunWrite(const std::vector<std::string>& argv)
     Args args(argv);
     const std::string dev = args.Option("--port");
     const auto timeout = ConnectTimeout(args);
+    const auto timing = Timing(args);
     const auto files = args.Positional();
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
@@ -173,15 +188,15 @@ int RunWrite(const std::vector<std::string>& argv)
     ReadSettingsFile(model, files[0]);
     for (const auto& warning : model.DecodeAll())
         std::cerr << warning << "\n";
-    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return WriteDeviceSettings(link, model, o); });
+    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return WriteDeviceSettings(link, model, o, timing); });
     std::cout << WriteDoneText() << "\n";
     return 0;
 }
 
-const Registration readCommand({"read", "read --port DEV -o FILE [--connect-timeout SECONDS]",
+const Registration readCommand({"read", "read --port DEV -o FILE [--connect-timeout SECONDS] [--reply-timeout MS]",
                                 "reads the device's settings memory into a settings file (DEV: COMn or a device path)",
                                 RunRead});
-const Registration writeCommand({"write", "write --port DEV FILE [--connect-timeout SECONDS]",
+const Registration writeCommand({"write", "write --port DEV FILE [--connect-timeout SECONDS] [--reply-timeout MS]",
                                  "writes a settings file into the device, section by section", RunWrite});
 
 } // namespace

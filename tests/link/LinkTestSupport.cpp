@@ -64,7 +64,7 @@ Tripsim::Tripsim(std::vector<std::string> options, const std::vector<std::uint8_
         std::ofstream out(MemoryFile(), std::ios::binary);
         out.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()));
     }
-    std::vector<std::string> argv{TRIPSIM_PATH, "--link", link_, "--memory", MemoryFile()};
+    std::vector<std::string> argv{TRIPSIM_PATH, "--link", link_, "--memory", MemoryFile(), "--exit-with-parent"};
     argv.insert(argv.end(), options.begin(), options.end());
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)

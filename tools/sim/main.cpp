@@ -1,6 +1,7 @@
 // tripsim: a simulated trip computer at address 244 on a pseudo-terminal.
 //   tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N]
 //           [--busy-every N] [--silent] [--stall-after N] [--line-rate]
+//           [--exit-with-parent]
 // Creates the pty, makes PATH a symlink to it, prints PATH and serves until
 // killed. --memory keeps the 8192 bytes in FILE (created when missing) and
 // saves them after every completed section write.
@@ -144,9 +145,16 @@ int main(int argc, char** argv)
             faults.silent = true;
         else if (a == "--line-rate")
             lineRate = true;
+        else if (a == "--exit-with-parent") {
+            // Tests start us this way, so a crashed test leaves no simulator behind.
+            const pid_t parent = getppid();
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != parent)
+                return 0;
+        }
         else
             Fail("unknown option " + a + "\nusage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] "
-                 "[--busy-every N] [--silent] [--stall-after N] [--line-rate]", 2);
+                 "[--busy-every N] [--silent] [--stall-after N] [--line-rate] [--exit-with-parent]", 2);
     }
     if (link.empty())
         Fail("--link PATH is required", 2);

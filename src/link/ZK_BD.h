@@ -20,6 +20,7 @@ public:
 
     std::string SectionName;
     std::string Caption;
+    std::string LastError; // the last error box text, also when no box could be shown
 
     // The window installs these; a headless user leaves them empty.
     std::function<void(const std::string&)> ShowError;   // modal error box
@@ -39,9 +40,6 @@ protected:
         if (ProcessMessages)
             ProcessMessages();
     }
-
-public:
-    std::string LastError; // the last error box text, also when no box could be shown
 };
 
 } // namespace tc

@@ -37,6 +37,7 @@ public:
             all.push_back("/dev/ttyFAKE" + std::to_string(n));
         return all;
     }
+    bool Exists(const std::string& path) override { return path.rfind("/dev/ttyFAKE", 0) == 0; }
     bool Probe(const std::string& path) override { return free_.count(std::stoi(path.substr(12))) > 0; }
     std::unique_ptr<TByteChannel> Open(const std::string& path) override
     {

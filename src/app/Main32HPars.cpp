@@ -68,6 +68,31 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, int x, int y, int w, int
     return g;
 }
 
+// The open and save dialogs of settings files. Both extensions are listed:
+// files are saved as .qvetp and must show up when they are loaded back.
+// Runs one user action and shows its error, the one place errors of an action end.
+template <typename Action>
+bool ReportErrors(Action action)
+{
+    try {
+        action();
+        return true;
+    } catch (const std::exception& e) {
+        ShowError(QString::fromStdString(e.what()));
+        return false;
+    }
+}
+
+FileQuestion SettingsFileQuestion(bool save, const QString& folder)
+{
+    FileQuestion q;
+    q.save = save;
+    q.folder = folder;
+    q.filter = QStringLiteral("Файлы настроек (*.qvetg *.qvetp);;%1 (*)").arg(T("Все файлы", "All files"));
+    q.defaultSuffix = QStringLiteral("qvetp");
+    return q;
+}
+
 // A small picture of a trip computer's screen for the corner of the window.
 QPixmap Emblem()
 {
@@ -359,23 +384,14 @@ void TMainForm::bLoadParamsClick()
 {
     if (transferRunning_)
         return;
-    FileQuestion q;
-    q.save = false;
-    q.folder = lastFolder_;
-    q.filter = QStringLiteral("Файлы настроек (*.qvetg *.qvetp);;%1 (*)").arg(T("Все файлы", "All files"));
-    q.defaultSuffix = QStringLiteral("qvetp");
-    const auto file = AskFile(q);
+    const auto file = AskFile(SettingsFileQuestion(false, lastFolder_));
     if (!file)
         return;
     lastFolder_ = QFileInfo(*file).absolutePath();
-    try {
-        ReadSettingsFile(model_, file->toStdString());
-        EnableDependentButtons(true);
+    const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, file->toStdString()); });
+    EnableDependentButtons(loaded);
+    if (loaded)
         DecodeAllSections();
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-        EnableDependentButtons(false);
-    }
 }
 
 void TMainForm::bEditParamsClick()
@@ -387,12 +403,10 @@ void TMainForm::bEditParamsClick()
                    "The settings editor is not part of this build of the program yet."));
         return;
     }
-    try {
+    ReportErrors([this] {
         if (model_.Edit([this](TMK& model) { return RunEditor(model, this); }))
             SettingsChanged = true;
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-    }
+    });
 }
 
 void TMainForm::bViewJournalsClick()
@@ -404,11 +418,7 @@ void TMainForm::bViewJournalsClick()
                    "The journal viewer is not part of this build of the program yet."));
         return;
     }
-    try {
-        model_.ViewJournals([this](TMK& model) { return RunJournalViewer(model, this); });
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
-    }
+    ReportErrors([this] { model_.ViewJournals([this](TMK& model) { return RunJournalViewer(model, this); }); });
 }
 
 void TMainForm::bSaveParamsClick()
@@ -420,12 +430,7 @@ void TMainForm::bSaveParamsClick()
 
 bool TMainForm::SaveSettingsToFile()
 {
-    FileQuestion q;
-    q.save = true;
-    q.folder = lastFolder_;
-    q.filter = QStringLiteral("Файлы настроек (*.qvetg *.qvetp);;%1 (*)").arg(T("Все файлы", "All files"));
-    q.defaultSuffix = QStringLiteral("qvetp");
-    auto file = AskFile(q);
+    auto file = AskFile(SettingsFileQuestion(true, lastFolder_));
     if (!file)
         return false;
     if (QFileInfo(*file).suffix().isEmpty())
@@ -433,12 +438,8 @@ bool TMainForm::SaveSettingsToFile()
     if (QFileInfo::exists(*file) && AskYesNo(T("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return false;
     lastFolder_ = QFileInfo(*file).absolutePath();
-    try {
-        WriteSettingsFile(model_, file->toStdString());
-    } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
+    if (!ReportErrors([&] { WriteSettingsFile(model_, file->toStdString()); }))
         return false;
-    }
     EnableDependentButtons(true);
     SettingsChanged = false;
     return true;

@@ -102,6 +102,24 @@ QByteArray MemoryToImage(const QByteArray& memory)
     return memory.mid(32, 4064) + memory.mid(4128);
 }
 
+// The simulator, a scripted user and a shown main window set to the simulator's link.
+struct Session {
+    Simulator sim;
+    ScriptedUser user;
+    TZK_RS link;
+    TMK model;
+    std::unique_ptr<TMainForm> form;
+
+    Session(const QString& folder, const QString& ini, QStringList simOptions = {}, bool english = false)
+        : sim(folder, std::move(simOptions))
+    {
+        form = std::make_unique<TMainForm>(link, model, TMainForm::Options{ini, sim.Link()});
+        form->show();
+        if (english)
+            form->cbEnglishVersion->click();
+    }
+};
+
 } // namespace
 
 class MainFormTest : public QObject {
@@ -127,12 +145,9 @@ private slots:
 
     void readFillsTheModelAndEnablesTheDependentButtons()
     {
-        Simulator sim(dir_.path(), {});
-        QVERIFY(sim.Running());
-        ScriptedUser user;
-        TZK_RS link;
-        TMK model;
-        auto form = MakeForm(link, model, sim.Link());
+        Session s(dir_.path(), Ini());
+        QVERIFY(s.sim.Running());
+        auto& [sim, user, link, model, form] = s;
         QVERIFY(!form->bEditParams->isEnabled());
         QSignalSpy progress(form.get(), &TMainForm::TransferProgress);
 
@@ -154,12 +169,8 @@ private slots:
 
     void silentDeviceWaitsUntilCancelThenChangesNothing()
     {
-        Simulator sim(dir_.path(), {"--silent"});
-        ScriptedUser user;
-        TZK_RS link;
-        TMK model;
-        auto form = MakeForm(link, model, sim.Link());
-        form->cbEnglishVersion->click();
+        Session s(dir_.path(), Ini(), {"--silent"}, true);
+        auto& [sim, user, link, model, form] = s;
         QString labelWhileWaiting;
         bool mainBlocked = false;
         connect(form.get(), &TMainForm::TransferStarted, this, [&] {
@@ -185,12 +196,8 @@ private slots:
 
     void writeToADeviceOfAnotherModelIsRefusedBeforeAnythingIsSent()
     {
-        Simulator sim(dir_.path(), {});
-        ScriptedUser user;
-        TZK_RS link;
-        TMK model;
-        auto form = MakeForm(link, model, sim.Link());
-        form->cbEnglishVersion->click();
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
         form->bGetParams->click();
         const QByteArray before = sim.Memory();
 
@@ -206,12 +213,8 @@ private slots:
 
     void writeWithAnotherFormatVersionIsRefused()
     {
-        Simulator sim(dir_.path(), {});
-        ScriptedUser user;
-        TZK_RS link;
-        TMK model;
-        auto form = MakeForm(link, model, sim.Link());
-        form->cbEnglishVersion->click();
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
         form->bGetParams->click();
         const QByteArray before = sim.Memory();
 
@@ -225,11 +228,8 @@ private slots:
 
     void writeSendsTheEditedRecords()
     {
-        Simulator sim(dir_.path(), {});
-        ScriptedUser user;
-        TZK_RS link;
-        TMK model;
-        auto form = MakeForm(link, model, sim.Link());
+        Session s(dir_.path(), Ini());
+        auto& [sim, user, link, model, form] = s;
         form->bGetParams->click();
         model.Record(6)[4] = 77;
         model.EncodeSection(6);
@@ -245,11 +245,8 @@ private slots:
 
     void unsavedChangesAreAskedAboutBeforeAReadButNotBeforeALoad()
     {
-        Simulator sim(dir_.path(), {});
-        ScriptedUser user;
-        TZK_RS link;
-        TMK model;
-        auto form = MakeForm(link, model, sim.Link());
+        Session s(dir_.path(), Ini());
+        auto& [sim, user, link, model, form] = s;
         form->RunEditor = [](TMK&, QWidget*) { return true; };
         form->bGetParams->click();
         form->bEditParams->click();
@@ -302,6 +299,35 @@ private slots:
         user.files.push_back(dir_.filePath("plain"));
         form->bSaveParamsClick();
         QVERIFY(QFileInfo::exists(dir_.filePath("plain.qvetp")));
+    }
+
+    void aFailedLoadShowsItsReasonAndDisablesTheDependentButtons()
+    {
+        ScriptedUser user;
+        TZK_RS link;
+        TMK model;
+        auto form = MakeForm(link, model, {});
+        form->cbEnglishVersion->click();
+        const QString good = dir_.filePath("good.qvetp");
+        TMK source;
+        LoadReferenceImage(source, 0xC000);
+        WriteSettingsFile(source, good.toStdString());
+        user.files.push_back(good);
+        form->bLoadParams->click();
+        QVERIFY(form->bSetParams->isEnabled());
+        QCOMPARE(user.errors, QStringList());
+
+        const QString tiny = dir_.filePath("tiny.qvetp");
+        QFile f(tiny);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.close();
+        user.files.push_back(tiny);
+        form->bLoadParams->click();
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY(user.errors[0].contains("is not a settings file"));
+        QVERIFY(!form->bSetParams->isEnabled());
+        QCOMPARE(ImageBytes(model), ImageBytes(source)); // nothing of the bad file reached the image
     }
 
     void closingWithUnsavedChangesAsksAndClosesEvenWhenTheSaveIsCancelled()

@@ -53,6 +53,7 @@ int main(int argc, char** argv)
     if (parser.isSet(screenshotOption)) {
         QTimer::singleShot(500, &form, [&] {
             const bool saved = form.grab().save(parser.value(screenshotOption), "PNG");
+            form.close();
             QCoreApplication::exit(saved ? 0 : 1);
         });
     }

@@ -58,6 +58,17 @@ private:
     std::function<void()> saved_;
 };
 
+// The get operations would read past a reply that is shorter than the
+// command's data and take bytes of an earlier reply instead.
+void RequireReplyData(const TZK_RS& link, std::size_t count, std::uint8_t cmd)
+{
+    const std::size_t length = link.LongFrame ? link.RxBuffer[0] + 256u * link.RxBuffer[1] : link.RxBuffer[0];
+    const std::size_t data = static_cast<std::size_t>(link.StatusIndex()) + 1;
+    if (length < data + count + 1)
+        throw Error(Tr("МК ответил на команду " + std::to_string(cmd) + " без данных.",
+                       "The device answered command " + std::to_string(cmd) + " without its data."));
+}
+
 int Percent(long done, long total)
 {
     return static_cast<int>(std::lround(static_cast<double>(done) * 100.0 / static_cast<double>(total)));
@@ -73,6 +84,7 @@ std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& obse
         link.ReplyTimeout = timing.connectReplyTimeout;
         try {
             link.Command(kTripComputerAddress, kCmdConnect);
+            RequireReplyData(link, 3, kCmdConnect);
             link.GetByte();
             code = link.GetWord();
         } catch (const Error&) {
@@ -98,6 +110,7 @@ void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransfe
             link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
             link.PutWord(static_cast<std::uint16_t>(block));
             link.Execute();
+            RequireReplyData(link, 32, kCmdReadBlock);
             for (int i = 0; i < 32; ++i)
                 image.push_back(link.GetByte());
             observer.Progress(Percent(block, kSettingsMemorySize / 32 - 2));

@@ -242,6 +242,39 @@ TEST(Transfers, FaultyRepliesStillReadTheSameImage)
     }
 }
 
+// A reply without the data the command asks for would otherwise be read past
+// its end, taking bytes of the previous reply as the device's memory.
+TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
+{
+    auto device = std::make_shared<sim::SimDevice>(sim::SampleMemory(), 0xC000);
+    auto ports = std::make_shared<test::FakePorts>();
+    auto answer = test::DeviceResponder(device);
+    ports->Add("/dev/fake0", [answer](const Bytes& request) {
+        if (request.size() > 6 && request[4] == kCmdReadBlock && request[5] == 40)
+            return test::Framed({0xF4, 1, 0, 0}); // status 0, no block bytes
+        return answer(request);
+    });
+    TZK_RS link(ports);
+    link.ByteTimeout = 20;
+    TMK model;
+    LoadReferenceImage(model, 0xC000);
+    Recorder rec;
+    EXPECT_THROW(ReadDeviceSettings(link, model, rec, kFast), Error);
+    EXPECT_FALSE(link.IsOpen());
+
+    // A connect reply without the model code is a failed attempt, not a model code.
+    auto mute = std::make_shared<test::FakePorts>();
+    mute->Add("/dev/fake0", [](const Bytes&) { return test::Framed({0xF4, 1, 0, 0}); });
+    TZK_RS link2(mute);
+    link2.ByteTimeout = 20;
+    Recorder cancel;
+    cancel.cancelAfter = 1;
+    EXPECT_EQ(ReadDeviceSettings(link2, model, cancel, kFast), TransferResult::Cancelled);
+    EXPECT_EQ(model.DeviceModelCode, 0xC000);
+    for (const auto& f : mute->log->written)
+        EXPECT_EQ(f[4], kCmdConnect);
+}
+
 TEST(Transfers, InterruptionClosesThePort)
 {
     struct Interrupting final : TTransferObserver {

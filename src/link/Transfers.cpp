@@ -102,7 +102,10 @@ std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& obse
 
 void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransferObserver& observer)
 {
-    image.clear();
+    // The image changes only once the whole memory has arrived: a read that
+    // fails half way leaves no image cut short behind for a later save.
+    std::vector<std::uint8_t> fresh;
+    fresh.reserve(kBlocksRead * 32);
     constexpr std::uint32_t half = kSettingsMemorySize / 64; // 128 blocks of 32 bytes per half
     for (std::uint32_t pass = 0; pass < 2; ++pass) {
         for (std::uint32_t j = 1; j < half; ++j) {
@@ -112,10 +115,11 @@ void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransfe
             link.Execute();
             RequireReplyData(link, 32, kCmdReadBlock);
             for (int i = 0; i < 32; ++i)
-                image.push_back(link.GetByte());
+                fresh.push_back(link.GetByte());
             observer.Progress(Percent(block, kSettingsMemorySize / 32 - 2));
         }
     }
+    image = std::move(fresh);
 }
 
 void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint8_t> payload)
@@ -184,8 +188,8 @@ TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& o
     const auto code = ConnectDevice(link, observer, timing);
     if (!code)
         return TransferResult::Cancelled;
-    model.DeviceModelCode = *code;
     ReadSettingsMemory(link, model.Image, observer);
+    model.DeviceModelCode = *code; // together with the image it belongs to
     return TransferResult::Done;
 }
 

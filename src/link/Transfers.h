@@ -63,6 +63,7 @@ constexpr int kBlocksRead = 254;
 // device answers (returns its model code) or the observer cancels (nullopt).
 std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& observer, const TransferTiming& timing = {});
 // Reads blocks 1..127 and 129..255 into image (8128 bytes), progress 0..100.
+// The image is replaced only when every block arrived.
 void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransferObserver& observer);
 // Sends one section: begin (12), chunks of 32 bytes (4), end (7).
 void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint8_t> payload);

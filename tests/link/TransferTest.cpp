@@ -258,8 +258,10 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
     link.ByteTimeout = 20;
     TMK model;
     LoadReferenceImage(model, 0xC000);
+    const Bytes before = model.Image;
     Recorder rec;
     EXPECT_THROW(ReadDeviceSettings(link, model, rec, kFast), Error);
+    EXPECT_EQ(model.Image, before);
     EXPECT_FALSE(link.IsOpen());
 
     // A connect reply without the model code is a failed attempt, not a model code.
@@ -273,6 +275,34 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
     EXPECT_EQ(model.DeviceModelCode, 0xC000);
     for (const auto& f : mute->log->written)
         EXPECT_EQ(f[4], kCmdConnect);
+}
+
+// A write whose fresh read of the device fails half way keeps the settings
+// the user prepared: the image is not left cut short for a later save.
+TEST(Transfers, FailedReadKeepsTheImageWhole)
+{
+    sim::SimFaults stall;
+    stall.stallAfter = 255 + 100; // the first read whole, the write's read stops half way
+    SimLine line(sim::SampleMemory(), 0xC000, stall);
+    TMK model;
+    Recorder rec;
+    ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
+    model.DecodeAll();
+    PutU16(model.Record(7), 0, 444);
+    model.EncodeSection(7);
+    const Bytes edited = model.Image;
+    EXPECT_THROW(WriteDeviceSettings(*line.link, model, rec, kFast), Error);
+    EXPECT_EQ(model.Image, edited);
+    EXPECT_EQ(line.Count(kCmdBeginSection), 0);
+    EXPECT_FALSE(line.link->IsOpen());
+
+    // The same for a read: the earlier image and model code stay.
+    sim::SimFaults stall2;
+    stall2.stallAfter = 50;
+    SimLine other(sim::SampleMemory(), 0xC0DE, stall2);
+    EXPECT_THROW(ReadDeviceSettings(*other.link, model, rec, kFast), Error);
+    EXPECT_EQ(model.Image, edited);
+    EXPECT_EQ(model.DeviceModelCode, 0xC000);
 }
 
 TEST(Transfers, InterruptionClosesThePort)

@@ -133,11 +133,17 @@ void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex)
                 s.Protocols.push_back(std::make_unique<TProtBase>(std::move(*p)));
         }
     }
-    if (protocolIndex < s.Protocols.size())
-        s.CurrentProtocol = s.Protocols[protocolIndex].get();
+    SelectProtocol(protocolIndex);
 
     BuildMeasParList();
     BuildMenuItemList();
+}
+
+void SelectProtocol(unsigned protocolIndex)
+{
+    auto& s = Catalogs();
+    s.ProtocolIndex = protocolIndex;
+    s.CurrentProtocol = protocolIndex < s.Protocols.size() ? s.Protocols[protocolIndex].get() : nullptr;
 }
 
 void BuildMeasParList()

@@ -41,6 +41,12 @@ CatalogState& Catalogs();
 // an index beyond the list: the current protocol is then absent.
 void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex);
 
+// Makes the descriptor at `protocolIndex` of the model's list the current
+// protocol (the editor's protocol choice) without rebuilding anything: the
+// features, the protocol list and both other lists with their entries stay.
+// The current protocol is absent when the index is beyond the list.
+void SelectProtocol(unsigned protocolIndex);
+
 // Rebuilds one list from the current features (e.g. after a language switch).
 void BuildMeasParList();
 void BuildMenuItemList();

@@ -166,3 +166,28 @@ TEST_F(CatalogTest, Protocol63IsBoschWhereTheModelAlsoOffers220)
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 63);
     EXPECT_EQ(CurrentProtocol()->ProtName, "Tiggo");
 }
+
+TEST_F(CatalogTest, ChoosingAnotherProtocolKeepsTheListsAndTheirEntries)
+{
+    EvaluateModel(0x4200, 0);
+    TMeasParBase* speed = FindMeasPar(12);
+    speed->Caption = "renamed by the editor";
+    const TMKMenuItem* item = FindMenuItemByName("LightsOnMenu");
+    const TProtBase* first = Catalogs().Protocols.front().get();
+
+    SelectProtocol(5);
+    ASSERT_NE(CurrentProtocol(), nullptr);
+    EXPECT_EQ(CurrentProtocol()->ProtNumber, 102);
+    EXPECT_EQ(Catalogs().ProtocolIndex, 5u);
+    EXPECT_EQ(FindMeasPar(12), speed);
+    EXPECT_EQ(speed->Caption, "renamed by the editor");
+    EXPECT_EQ(FindMenuItemByName("LightsOnMenu"), item);
+    EXPECT_EQ(Catalogs().Protocols.front().get(), first);
+
+    SelectProtocol(6); // beyond the six protocols of the model
+    EXPECT_EQ(CurrentProtocol(), nullptr);
+    EnglishVersion = true;
+    EXPECT_EQ(CurrentProtocolProblem(), "Protocol index 6 is beyond the list of model ZR-21 (6 protocols)");
+    SelectProtocol(0);
+    EXPECT_EQ(CurrentProtocol(), first);
+}

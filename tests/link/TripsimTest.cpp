@@ -12,6 +12,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 namespace tc {
 namespace {
 
@@ -124,6 +126,18 @@ TEST(TripsimPty, LineRatePacingStillReadsTheImage)
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
+}
+
+TEST(TripsimOptions, ModelCodeBeyond16BitsIsRefused)
+{
+    // Before, 0x1C000 became 0xFFFF and the simulator served on; the timeout
+    // ends such a run with 124 instead of the usage error.
+    const std::string folder = test::TempFolder();
+    std::string err;
+    EXPECT_EQ(test::RunProgram({"/usr/bin/timeout", "5", TRIPSIM_PATH, "--link", folder + "/link", "--model", "0x1C000"}, &err), 2)
+        << err;
+    EXPECT_NE(err.find("--model"), std::string::npos) << err;
+    rmdir(folder.c_str());
 }
 
 TEST(CliLink, ReadAndWriteThroughTheCommandLine)

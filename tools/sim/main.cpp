@@ -131,8 +131,12 @@ int main(int argc, char** argv)
         };
         if (a == "--link")
             link = value();
-        else if (a == "--model")
-            model = static_cast<std::uint16_t>(std::min<unsigned long>(Number(a, value()), 0xFFFF));
+        else if (a == "--model") {
+            const unsigned long code = Number(a, value());
+            if (code > 0xFFFF)
+                Fail("--model needs a 16-bit code (0..0xFFFF), got " + std::string(argv[i]), 2);
+            model = static_cast<std::uint16_t>(code);
+        }
         else if (a == "--memory")
             memoryFile = value();
         else if (a == "--corrupt-every")

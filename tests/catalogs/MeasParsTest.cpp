@@ -196,3 +196,35 @@ TEST_F(CatalogTest, RebuildYieldsAnEqualFreshList)
     EXPECT_EQ(base.ValueWidth, 3);
     EXPECT_EQ(base.Caption, "");
 }
+
+TEST_F(CatalogTest, RowsOfTheLaterParameters)
+{
+    const auto l = MakeMeasParList({});
+    struct Row {
+        int code, showsRange, dialSide, graphable, sample, min, max, dialFrom, dialTo, width, decimals;
+    };
+    for (const Row& r : {Row{53, 1, 0, 1, 40, -2000, 2000, -2000, 2000, 5, 1}, Row{59, 1, 2, 1, 0, 0, 160, 0, 80, 3, 0},
+                         Row{35, 1, 0, 1, 1000, 0, 1600, 0, 100, 5, 0}, Row{37, 0, 0, 0, 0, 0, 100, 0, 100, 1, 0},
+                         Row{45, 1, 0, 0, -20, -50, 0, -50, 0, 3, 0}, Row{39, 1, 0, 1, 20, 0, 150, 0, 100, 4, 0},
+                         Row{42, 0, 0, 0, 10000, 0, 800, 0, 800, 5, 0}, Row{48, 1, 0, 0, 3, 0, 6, 0, 6, 2, 0}}) {
+        const auto& e = Entry(l, static_cast<std::uint8_t>(r.code));
+        EXPECT_EQ((std::vector<int>{e.ShowsRange, e.DialSide, e.Graphable, e.SampleValue, e.MinValue, e.MaxValue, e.DialFrom,
+                                    e.DialTo, e.ValueWidth, e.Decimals}),
+                  (std::vector<int>{r.showsRange, r.dialSide, r.graphable, r.sample, r.min, r.max, r.dialFrom, r.dialTo,
+                                    r.width, r.decimals}))
+            << r.code;
+        EXPECT_FALSE(e.DialRing) << r.code;
+    }
+    EXPECT_EQ(Entry(l, 37).SampleText, "0");
+    EXPECT_EQ(Entry(l, 48).SampleText, " 3");
+    EXPECT_EQ(Entry(l, 53).SampleText, "  4.0");
+    EXPECT_EQ(Entry(l, 41).SampleText, " 200");
+    EXPECT_EQ(Entry(l, 49).CaptionWithUnit, "Т.в.возд.ВВБ,гр");
+    EnglishVersion = true;
+    const auto en = MakeMeasParList({});
+    EXPECT_EQ(Entry(en, 31).GraphCaption, "Left corr.,В"); // ends in a Cyrillic letter
+    EXPECT_EQ(Entry(en, 32).CaptionWithUnit, "AC Press.Sens,V");
+    EXPECT_EQ(Entry(en, 46).GraphCaption, "HVB DchLm,kW");
+    EXPECT_EQ(Entry(en, 45).GraphCaption, "HVB ch.lim.");
+    EXPECT_EQ(Entry(en, 15).DialName, "Expense");
+}

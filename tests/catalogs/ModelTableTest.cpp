@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <sstream>
 #include <vector>
 
 using namespace tc;
@@ -190,4 +191,69 @@ TEST_F(CatalogTest, ChoosingAnotherProtocolKeepsTheListsAndTheirEntries)
     EXPECT_EQ(CurrentProtocolProblem(), "Protocol index 6 is beyond the list of model ZR-21 (6 protocols)");
     SelectProtocol(0);
     EXPECT_EQ(CurrentProtocol(), first);
+}
+
+TEST_F(CatalogTest, EveryModelSetsExactlyItsOwnFeatures)
+{
+    struct Row {
+        std::uint16_t code;
+        const char* name;
+        const char* features; // space-separated, as the model table names them
+    };
+    const Row rows[] = {
+        {0x4010, "ZR-11",
+         "NoVolumeControl LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x4020, "ZR-12",
+         "NoVolumeControl LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x4110, "ZR-13",
+         "LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x4120, "ZR-14",
+         "LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x4200, "ZR-21",
+         "LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x4210, "ZR-22",
+         "LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x4300, "ZR-23",
+         "NoVolumeControl LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x4310, "ZR-24",
+         "NoVolumeControl LowBeamOnAirInput LowBeamControl NoSpeedSensor NoInjectorInput HasObdProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x5100, "ZR-31",
+         "NoVolumeControl LowBeamOnAirInput NoParktronic NoGasFuel NoTrafficStats NoLightWarnings NoParkingLightsChoice HasObdProtocols HasRetarder ServiceInThousandKm HasAccelerometer NoFuelLevelSensor NoLockTypeChoice"},
+        {0x5200, "ZR-32",
+         "X1PanelModel NoVolumeControl LowBeamOnAirInput NoParktronic NoGasFuel NoTrafficStats NoLightWarnings NoParkingLightsChoice HasTachoInput ServiceInThousandKm HasAccelerometer NoFuelLevelSensor NoLockTypeChoice KmPerLitre"},
+        {0x5800, "ZR-33",
+         "X1PanelModel NoVolumeControl LastSpeedSourceNeedsVirtualLock NoParktronic NoGasFuel NoTrafficStats NoLightWarnings NoParkingLightsChoice HasObdProtocols HasTachoInput HasGps ServiceInThousandKm HasAccelerometer HasTrim KmPerLitre"},
+        {0x8002, "ZR-41",
+         "IgnitionCorrection HasVagProtocols HasObdProtocols HasOpelProtocols HasExtraSystems EcuBlocksMenu"},
+        {0x8082, "ZR-42",
+         "HasExtraSystems EcuBlocksMenu HasHybridDrive"},
+        {0x8180, "ZR-51",
+         "NoVolumeControl HasExtraSystems EcuBlocksMenu HasHybridDrive"},
+        {0x8190, "ZR-52",
+         "NoVolumeControl HasExtraSystems EcuBlocksMenu HasHybridDrive"},
+        {0x8202, "ZR-61",
+         "IgnitionCorrection HasVagProtocols HasObdProtocols HasOpelProtocols HasExtraSystems EcuBlocksMenu"},
+        {0xC000, "ZR-71",
+         "HasSecondTank IgnitionCorrection HasVagProtocols HasObdProtocols HasOpelProtocols HasExtraSystems EcuBlocksMenu"},
+        {0xC010, "ZR-72",
+         "HasSecondTank IgnitionCorrection HasVagProtocols HasObdProtocols HasOpelProtocols Supply24V HasExtraSystems EcuBlocksMenu"},
+    };
+    ASSERT_EQ(ListedModels().size(), std::size(rows));
+    for (const auto& row : rows) {
+        EvaluateModel(row.code, 0);
+        EXPECT_EQ(ModelName(), row.name);
+        std::string set;
+        for (const auto& f : ListFeatures(Features()))
+            if (f.value)
+                set += (set.empty() ? "" : " ") + std::string(f.name);
+        std::vector<std::string> expected, actual;
+        std::istringstream e(row.features), a(set);
+        for (std::string w; e >> w;)
+            expected.push_back(w);
+        for (std::string w; a >> w;)
+            actual.push_back(w);
+        std::sort(expected.begin(), expected.end());
+        std::sort(actual.begin(), actual.end());
+        EXPECT_EQ(actual, expected) << row.name;
+    }
 }

@@ -159,3 +159,56 @@ TEST_F(CatalogTest, ParameterAndBlockCapacityIsRefused)
     const std::vector<std::uint8_t> tooMany(102, 8);
     EXPECT_THROW(TProtBase("x", 1, 0, {}, tooMany, ModelFeatures{}, blocks), Error);
 }
+
+TEST_F(CatalogTest, RarerOptionRowsAndFlags)
+{
+    auto p = Make(117); // its expense option is option 3, not 2
+    EXPECT_EQ(p.OptionCaption[3], "Расчет расхода");
+    EXPECT_EQ(p.OfferedValues(3), Strings({"1", "2"}));
+    EXPECT_EQ(p.OptionCaption[2], "Тип ошибок");
+    EXPECT_EQ(p.OfferedValues(2), Strings({"1", "2", "3"}));
+    EXPECT_EQ(p.FaultCodeFormat, 9);
+    EXPECT_EQ(Make(151).OfferedValues(1), Strings({"2", "1"}));
+    EXPECT_EQ(Make(116).OptionCaption[3], "Вариант ТОЖ/ТВВ");
+    p = Make(64);
+    EXPECT_EQ(p.OptionCaption[3], "Тип ДК2");
+    EXPECT_EQ(p.OfferedValues(3), Strings({"Lambda", "O2 Пер"}));
+    EXPECT_EQ(p.FaultCodeFormat, 4);
+    EXPECT_EQ(p.EcuFuelLevelCount, 1);
+    p = Make(139);
+    EXPECT_EQ(p.OptionCaption[1], "Тип двигателя");
+    EXPECT_EQ(p.OfferedValues(1), Strings({"Бензин", "Дизель"}));
+    EXPECT_EQ(Make(19).OfferedValues(1).front(), "Все");
+    p = Make(103);
+    EXPECT_EQ(p.OptionCaption[0], "Тип ОБД");
+    EXPECT_EQ(p.OfferedValues(0), Strings({"Авто", "1", "2", "3", "4", "5"}));
+    EXPECT_EQ(p.OfferedValues(2), Strings({"1", "Круиз"}));
+    EXPECT_EQ(p.OfferedValues(6), Strings({"Авто", "Руч."}));
+    EXPECT_EQ(Make(17).OfferedValues(4), Strings({"Нет", "ZF 2180", "Niss5"}));
+    EXPECT_EQ(Make(7).OfferedValues(1), Strings({"1", "2", "1+2", "3", "4"}));
+    EXPECT_EQ(Make(27).OfferedValues(3), Strings({"ШД", "ЭМК"}));
+
+    const auto hidea = Make(226);
+    EXPECT_TRUE(hidea.HasCoolantTemp);
+    EXPECT_FALSE(hidea.HasFaultAlarm);
+    EXPECT_TRUE(hidea.HasBatteryVoltageMethod);
+    const auto prius2 = Make(231);
+    EXPECT_TRUE(prius2.IsHybrid && prius2.HasExtraCooling && prius2.HasAtOilTemp);
+    EXPECT_FALSE(prius2.HasParkLightsType);
+    EXPECT_EQ(prius2.EcuFuelLevelCount, 0);
+    EXPECT_EQ(Make(16).EcuFuelLevelCount, 3);
+    const auto suzukiBoat = Make(223);
+    EXPECT_TRUE(suzukiBoat.HasTrimMethod && suzukiBoat.HasBatteryVoltageMethod);
+    EXPECT_FALSE(suzukiBoat.HasCoolantTemp);
+    const auto tobd = Make(27);
+    EXPECT_TRUE(tobd.HasCoolantTemp);
+    EXPECT_FALSE(tobd.HasFaultAlarm);
+    const auto vagCe = Make(96);
+    EXPECT_FALSE(vagCe.HasCoolantTemp);
+    EXPECT_TRUE(vagCe.HasFaultAlarm);
+    EXPECT_EQ(vagCe.ParCount, 16);
+    // The boat protocols do not start their own codes with 17.
+    const auto yamaha = Make(222);
+    EXPECT_EQ(std::vector<int>(yamaha.Params().begin() + 16, yamaha.Params().end()),
+              (std::vector<int>{19, 25, 20, 22, 21, 24, 35, 57, 58, 41}));
+}

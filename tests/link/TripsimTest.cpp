@@ -188,6 +188,26 @@ TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
     EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", silent.Folder() + "/none", "-o", "/tmp/x"}, &err), 1) << err;
 }
 
+// A section of the file that could not be read leaves its record at the
+// defaults; writing it would replace the device's own settings (here its trip
+// journal) with them.
+TEST(CliLink, FileWithAnUnreadableSectionIsNotWritten)
+{
+    test::Tripsim sim({});
+    const Bytes before = sim.ReadMemoryFile();
+    TMK model;
+    model.Image = ImageFromMemory(before);
+    model.DeviceModelCode = 0xC000;
+    PutU16(model.Image, 4 * 7, 10); // section 7 now starts in block 0
+    const std::string file = sim.Folder() + "/damaged.qvetp";
+    WriteSettingsFile(model, file);
+    std::string err;
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "--english", "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 1);
+    EXPECT_NE(err.find("Nothing has been written"), std::string::npos) << err;
+    EXPECT_EQ(sim.ReadMemoryFile(), before);
+    std::remove(file.c_str());
+}
+
 TEST(CliLink, CtrlCEndsTheConnectWithThePortClosed)
 {
     test::Tripsim silent({"--silent"});

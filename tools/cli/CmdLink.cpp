@@ -3,6 +3,7 @@
 #include "Command.h"
 
 #include "common/Error.h"
+#include "common/Language.h"
 #include "link/Transfers.h"
 #include "model/SettingsFile.h"
 #include "model/TMK.h"
@@ -186,8 +187,14 @@ int RunWrite(const std::vector<std::string>& argv)
         throw UsageError{"--port DEV and one settings FILE are required"};
     TMK model;
     ReadSettingsFile(model, files[0]);
-    for (const auto& warning : model.DecodeAll())
+    // A section that was not read whole keeps default values in its record;
+    // writing those would replace the device's own settings with them.
+    const auto problems = model.DecodeAll();
+    for (const auto& warning : problems)
         std::cerr << warning << "\n";
+    if (!problems.empty())
+        throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
+                       "The settings file was not read whole. Nothing has been written to the device."));
     RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return WriteDeviceSettings(link, model, o, timing); });
     std::cout << WriteDoneText() << "\n";
     return 0;

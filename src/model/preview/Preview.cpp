@@ -22,13 +22,25 @@ TPreview::TPreview()
     SelectFont(1);
 }
 
-void TPreview::Set(int x, int y, std::uint16_t colour)
+void TPreview::Set(long long x, long long y, std::uint16_t colour)
 {
-    const long long ax = static_cast<long long>(x) + OriginX;
-    const long long ay = static_cast<long long>(y) + OriginY;
+    const long long ax = x + OriginX;
+    const long long ay = y + OriginY;
     if (ax < 0 || ay < 0 || ax >= kPreviewWidth || ay >= kPreviewHeight)
         return;
     pixels_[static_cast<std::size_t>(ay * kPreviewWidth + ax)] = colour;
+}
+
+void TPreview::FillRelative(long long x1, long long x2, long long y1, long long y2, std::uint16_t colour)
+{
+    // Only the part inside the picture is walked, so far-off coordinates cost nothing.
+    const long long left = std::max<long long>(x1 + OriginX, 0);
+    const long long right = std::min<long long>(x2 + OriginX, kPreviewWidth - 1);
+    const long long top = std::max<long long>(y1 + OriginY, 0);
+    const long long bottom = std::min<long long>(y2 + OriginY, kPreviewHeight - 1);
+    for (long long y = top; y <= bottom; ++y)
+        for (long long x = left; x <= right; ++x)
+            pixels_[static_cast<std::size_t>(y * kPreviewWidth + x)] = colour;
 }
 
 std::uint16_t TPreview::Pixel(int x, int y) const
@@ -57,37 +69,25 @@ void TPreview::FillArea(int width, int height)
 
 void TPreview::HLine(int x1, int x2, int y)
 {
-    if (x1 > x2)
-        std::swap(x1, x2);
-    // Only the part inside the picture is walked, so far-off coordinates cost nothing.
-    const long long from = std::max<long long>(x1, -static_cast<long long>(OriginX));
-    const long long to = std::min<long long>(x2, static_cast<long long>(kPreviewWidth) - 1 - OriginX);
-    for (long long x = from; x <= to; ++x)
-        Set(static_cast<int>(x), y, Ink);
+    FillRelative(std::min(x1, x2), std::max(x1, x2), y, y, Ink);
 }
 
 void TPreview::VLine(int x, int y1, int y2)
 {
-    if (y1 > y2)
-        std::swap(y1, y2);
-    const long long from = std::max<long long>(y1, -static_cast<long long>(OriginY));
-    const long long to = std::min<long long>(y2, static_cast<long long>(kPreviewHeight) - 1 - OriginY);
-    for (long long y = from; y <= to; ++y)
-        Set(x, static_cast<int>(y), Ink);
+    FillRelative(x, x, std::min(y1, y2), std::max(y1, y2), Ink);
 }
 
 void TPreview::ThickHLine(int x1, int x2, int y)
 {
-    const int first = y - LineWidth / 2;
-    for (int i = 0; i < LineWidth && i < kPreviewHeight * 2; ++i)
-        HLine(x1, x2, first + i);
+    // All LineWidth rows, however wide: a band wider than the picture covers all of it.
+    const long long first = static_cast<long long>(y) - LineWidth / 2;
+    FillRelative(std::min(x1, x2), std::max(x1, x2), first, first + LineWidth - 1, Ink);
 }
 
 void TPreview::ThickVLine(int x, int y1, int y2)
 {
-    const int first = x - LineWidth / 2;
-    for (int i = 0; i < LineWidth && i < kPreviewWidth * 2; ++i)
-        VLine(first + i, y1, y2);
+    const long long first = static_cast<long long>(x) - LineWidth / 2;
+    FillRelative(first, first + LineWidth - 1, std::min(y1, y2), std::max(y1, y2), Ink);
 }
 
 void TPreview::DrawPicture(int x, int y, const TPicture& picture)
@@ -95,10 +95,15 @@ void TPreview::DrawPicture(int x, int y, const TPicture& picture)
     for (int py = 0; py < picture.height; ++py)
         for (int px = 0; px < picture.width; ++px)
             if (picture.At(px, py))
-                Set(x + px, y + py, Ink);
+                Set(static_cast<long long>(x) + px, static_cast<long long>(y) + py, Ink);
 }
 
 void TPreview::DrawGlyph(int x, int y, int index)
+{
+    DrawGlyphAt(x, y, index);
+}
+
+void TPreview::DrawGlyphAt(long long x, long long y, int index)
 {
     if (index < 0 || index >= fontGlyphCount_)
         return;

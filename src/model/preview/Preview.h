@@ -73,7 +73,10 @@ public:
     std::vector<std::uint8_t> ToRgb() const;
 
 private:
-    void Set(int x, int y, std::uint16_t colour); // relative to the origin, clipped
+    // Coordinates relative to the origin, widened so that no sum overflows; clipped.
+    void Set(long long x, long long y, std::uint16_t colour);
+    void DrawGlyphAt(long long x, long long y, int index);
+    void FillRelative(long long x1, long long x2, long long y1, long long y2, std::uint16_t colour); // inclusive
     int fontGlyphCount_ = 0;
     std::vector<std::uint16_t> pixels_;
 };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace tc {
 namespace {
 
@@ -72,6 +74,38 @@ TEST(PreviewLines, EitherOrderClippedAndThickLinesCentred)
     p.ClearScreen();
     p.ThickHLine(0, 319, 100);
     EXPECT_EQ(CountColour(p, 7), 0);
+}
+
+TEST(PreviewLines, ThickLinesWiderThanThePictureCoverAllOfIt)
+{
+    TPreview p;
+    p.Ink = 7;
+    p.LineWidth = 1000; // rows -400..599 around row 100
+    p.ThickHLine(0, 319, 100);
+    EXPECT_EQ(CountColour(p, 7), kPreviewWidth * kPreviewHeight);
+    p.ClearScreen();
+    p.ThickVLine(160, 0, 239); // columns -340..659
+    EXPECT_EQ(CountColour(p, 7), kPreviewWidth * kPreviewHeight);
+}
+
+TEST(PreviewLines, FarCoordinatesBackByTheOriginAreDrawnWithoutOverflow)
+{
+    constexpr int big = std::numeric_limits<int>::max();
+    TPreview p;
+    p.Ink = 7;
+    p.OriginX = -(big - 20);
+    p.OriginY = -(big - 5);
+    p.LineWidth = 3;
+    p.ThickHLine(big - 20, big - 11, big); // x 0..9, rows big - 1 .. big + 1 = 4..6
+    EXPECT_EQ(CountColour(p, 7), 30);
+    EXPECT_EQ(p.Pixel(9, 6), 7);
+    p.ClearScreen();
+    p.OriginY = 0;
+    TPicture pic(60, 1);
+    pic.pixels[50] = 1;
+    p.DrawPicture(big - 40, 0, pic); // its pixel 50 lands on x 30
+    EXPECT_EQ(p.Pixel(30, 0), 7);
+    EXPECT_EQ(CountColour(p, 7), 1);
 }
 
 TEST(PreviewPicture, SetPixelsOnlyAndClippedAtTheEdge)

@@ -141,10 +141,13 @@ void TPreview::PutChar(unsigned char code)
     const int index = FontIsText ? TextGlyphIndex(code) : DigitGlyphIndex(code);
     if (index < 0)
         return;
-    // A cell far left of the picture (a right-aligned text longer than its
-    // field) only advances; its pixels could not be inside anyway.
-    if (TextColumn > -kPreviewWidth && TextRow > -kPreviewHeight)
-        DrawGlyph(TextColumn * FontWidth, TextRow * FontHeight, index);
+    // Only a cell that overlaps the picture is drawn (cells are counted from
+    // the origin, which may lie anywhere); the others only advance.
+    const long long x = static_cast<long long>(TextColumn) * FontWidth;
+    const long long y = static_cast<long long>(TextRow) * FontHeight;
+    const long long ax = x + OriginX, ay = y + OriginY;
+    if (ax > -FontWidth && ax < kPreviewWidth && ay > -FontHeight && ay < kPreviewHeight)
+        DrawGlyphAt(x, y, index);
     ++TextColumn;
 }
 

@@ -237,6 +237,21 @@ TEST(PreviewText, LongTextStopsAtTheLastWholeCell)
     EXPECT_NE(p.Pixel(316, 0), 0);
 }
 
+TEST(PreviewText, CellsFarLeftOfAFarRightOriginAreStillDrawn)
+{
+    TPreview p, direct;
+    for (TPreview* t : {&p, &direct}) {
+        t->Ink = 0xFFFF;
+        t->Paper = 0x0010;
+    }
+    p.OriginX = 3000;
+    p.TextAt(0, -370, "W"); // 3000 - 370 * 8 = pixel 40
+    EXPECT_EQ(p.TextColumn, -369);
+    direct.OriginX = 40;
+    direct.TextAt(0, 0, "W");
+    EXPECT_TRUE(std::equal(p.Pixels().begin(), p.Pixels().end(), direct.Pixels().begin()));
+}
+
 TEST(PreviewText, GlyphSetBitsInkClearBitsPaper)
 {
     TPreview p;

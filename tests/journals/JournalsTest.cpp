@@ -242,6 +242,15 @@ TEST(FaultCodes, TypeZeroLettersAndOtherTypes)
     EXPECT_EQ(FormatFaultCode(0, 0x8ABC, none), "B0ABC");
     EXPECT_EQ(FormatFaultCode(0, 0xC100, none), "U0100");
     EXPECT_EQ(FormatFaultCode(0, 0x1C100, none), "0100");
+    // The letter ranges end exactly at 0x3FFF, 0x7FFF, 0xBFFF and 0xFFFF.
+    EXPECT_EQ(FormatFaultCode(0, 0x3FFF, none), "P3FFF");
+    EXPECT_EQ(FormatFaultCode(0, 0x4000, none), "C0000");
+    EXPECT_EQ(FormatFaultCode(0, 0x7FFF, none), "C3FFF");
+    EXPECT_EQ(FormatFaultCode(0, 0x8000, none), "B0000");
+    EXPECT_EQ(FormatFaultCode(0, 0xBFFF, none), "B3FFF");
+    EXPECT_EQ(FormatFaultCode(0, 0xC000, none), "U0000");
+    EXPECT_EQ(FormatFaultCode(0, 0xFFFF, none), "U3FFF");
+    EXPECT_EQ(FormatFaultCode(0, 0x10000, none), "0000");
     EXPECT_EQ(FormatFaultCode(1, 0xC1AB, none), "01AB");
     EXPECT_EQ(FormatFaultCode(2, 4000000000u, none), "4000000000");
     EXPECT_EQ(FormatFaultCode(3, 0x8001, none), "32769п");
@@ -251,10 +260,12 @@ TEST(FaultCodes, TypeZeroLettersAndOtherTypes)
     EXPECT_EQ(FormatFaultCode(4, 0xFF, none), "00FFSub");
     EXPECT_EQ(FormatFaultCode(4, 0x100, none), "0100");
     EXPECT_EQ(FormatFaultCode(4, 0xFFF, none), "0FFF");
+    EXPECT_EQ(FormatFaultCode(4, 0x1000, none), "1000Sub");
     EXPECT_EQ(FormatFaultCode(4, 0x12345, none), "12345Sub");
     // SPN 0x5FFFF... : low 16 bits 0x1234, bits 21..23 -> 0x70000 part, FMI 5, count 3.
     EXPECT_EQ(FormatFaultCode(5, 0x03E51234u, none), "SPN = " + std::to_string(0x1234 + 0x70000) + "  FMI = 5  Q = 3");
     EXPECT_EQ(FormatFaultCode(5, 0x7E000064u, none), "SPN = 100  FMI = 0  Q = 126");
+    EXPECT_EQ(FormatFaultCode(5, 0x7F000064u, none), "SPN = 100  FMI = 0  Q = ----");
     EXPECT_EQ(FormatFaultCode(5, 0x80000064u, none), "SPN = 100  FMI = 0  Q = ----");
     EXPECT_EQ(FormatFaultCode(10, 0x0A0E, none), "10-" + std::to_string(0x0A0E % 7));
     EXPECT_EQ(FormatFaultCode(6, 0x0301, none), "");
@@ -364,17 +375,85 @@ TEST_F(Journals, PidBitmapAndStatusTexts)
 
 TEST_F(Journals, FreezeFrameTableMatchesTheDevice)
 {
+    // Every row as the device documents it: PID, offset in the fault record,
+    // value kind and both labels (RPM at 32 before speed at 30; the secondary
+    // air has only its Russian label).
+    struct Expected {
+        int pid;
+        std::size_t offset;
+        FreezeValue kind;
+        const char* english;
+        const char* russian;
+    };
+    static const Expected expected[] = {
+        {3, 12, FreezeValue::FuelSystem1, "Fuel system 1 status", "Сост. топливной системы 1"},
+        {3, 12, FreezeValue::FuelSystem2, "Fuel system 2 status", "Сост. топливной системы 2"},
+        {4, 14, FreezeValue::Integer, "Calc.engine load, %", "Нагрузка на двигатель, %"},
+        {5, 16, FreezeValue::Integer, "Eng.coolant temper., C", "ТОЖ, С"},
+        {6, 18, FreezeValue::Integer, "Short term fuel trim-Bank 1, %", "Краткосрочная корр.подачи топл.Б1, %"},
+        {8, 20, FreezeValue::Integer, "Short term fuel trim-Bank 2, %", "Краткосрочная корр.подачи топл.Б2, %"},
+        {7, 22, FreezeValue::Integer, "Long term fuel trim-Bank 1, %", "Долгосрочная корр.продачи топл.Б1, %"},
+        {9, 24, FreezeValue::Integer, "Long term fuel trim-Bank 2, %", "Долгосрочная корр.продачи топл.Б2, %"},
+        {10, 26, FreezeValue::Tenths, "Fuel pressure, kPa", "Давление топлива, кПа"},
+        {11, 28, FreezeValue::Integer, "Intake manifold pressure, kPa", "Давление во впускном коллекторе, кПа"},
+        {12, 32, FreezeValue::Integer, "Engine RPM", "Обороты/мин"},
+        {13, 30, FreezeValue::Integer, "Vehicle speed, km/h", "Скорость, км/час"},
+        {14, 34, FreezeValue::Tenths, "Timing advance", "Угол опережения зажигания, ВМТ"},
+        {15, 36, FreezeValue::Integer, "Intake air temperature, C", "Температура впускного воздуха, С"},
+        {16, 38, FreezeValue::Tenths, "MAF air flow rate, kg/h", "Массовый расход воздуха, кг/час"},
+        {17, 40, FreezeValue::Integer, "Throttle position, %", "Дроссель, %"},
+        {18, 42, FreezeValue::AirStatus, "Состояние вторичного воздуха", "Состояние вторичного воздуха"},
+        {20, 44, FreezeValue::Hundredths, "Oxygen sensor voltage 1, V", "Датчик кислорода 1, В"},
+        {21, 46, FreezeValue::Hundredths, "Oxygen sensor voltage 2, V", "Датчик кислорода 2, В"},
+        {31, 48, FreezeValue::Integer, "Run time since engine start, s", "Время с момента запуска двигателя, с"},
+        {33, 50, FreezeValue::Integer, "Distance traveled with MIL on, km", "Пробег с вкл. лампой неиспр., км"},
+        {34, 52, FreezeValue::Integer, "Fuel Rail Press.(rel.to manifold vacuum), kPa", "Давление в топл.рампе отн.вакуума, кПа"},
+        {35, 54, FreezeValue::Tenths, "Fuel Pressure (diesel), kPa", "Давление в топл.рампе (выс.диап.), кПа"},
+        {44, 56, FreezeValue::Integer, "Commanded EGR, %", "Желаемый расход системы EGR, %"},
+        {45, 58, FreezeValue::Integer, "EGR Error, %", "Ошибка регул.расхода сис.EGR, %"},
+        {46, 60, FreezeValue::Integer, "Commanded evaporative purge, %", "Жел.уровень продувки паров топлива, %"},
+        {48, 62, FreezeValue::Integer, "# of warm-ups since codes cleared", "Число прогревов двиг.с момента сброса ошибок"},
+        {49, 64, FreezeValue::Integer, "Distance traveled since codes cleared, km", "Пробег с момента сброса ошибок, км"},
+        {50, 66, FreezeValue::Integer, "Evap. System Vapor Pressure, Pa", "Давление паров топ.в системе продувки"},
+        {51, 68, FreezeValue::Integer, "Barometric pressure, kPa", "Атмосферное давление, кПа"},
+        {60, 70, FreezeValue::Integer, "Catalyst Temperature B1 S1, C", "Температура катализатора B1 S1, С"},
+        {61, 72, FreezeValue::Integer, "Catalyst Temperature B2 S1, C", "Температура катализатора B2 S1, С"},
+        {62, 74, FreezeValue::Integer, "Catalyst Temperature B1 S2, C", "Температура катализатора B1 S2, С"},
+        {63, 76, FreezeValue::Integer, "Catalyst Temperature B2 S2, C", "Температура катализатора B2 S2, С"},
+        {66, 78, FreezeValue::Tenths, "Control module voltage, V", "Напряжение питания БУ, В"},
+        {68, 80, FreezeValue::Hundredths, "Command equivalence ratio", "Желаемое значение лямбда"},
+        {69, 82, FreezeValue::Integer, "Relative throttle position, %", "Отн.положение дросс.заслонки, %"},
+        {70, 84, FreezeValue::Integer, "Ambient air temperature, C", "Температура внешнего воздуха, C"},
+        {76, 86, FreezeValue::Integer, "Commanded throttle actuator, %", "Жел. положение привода дросселя, %"},
+        {77, 88, FreezeValue::Integer, "Time run with MIL on, min", "Время с момента вкл.лампы неиспр., мин"},
+        {78, 90, FreezeValue::Integer, "Time since trouble codes cleared, min", "Время с момента сброса ошибок, мин"},
+    };
     const auto rows = FreezeFrameRows();
-    ASSERT_EQ(rows.size(), 41u);
-    // Offsets run 12, 12, 14, ... 90 with RPM (32) before speed (30).
-    EXPECT_EQ(rows[10].pid, 12);
-    EXPECT_EQ(rows[10].offset, 32u);
-    EXPECT_EQ(rows[11].offset, 30u);
-    EXPECT_EQ(rows.back().pid, 78);
-    EXPECT_EQ(rows.back().offset, 90u);
-    for (const auto& r : rows) {
-        EXPECT_LE(r.offset + 2, kFaultRecordSize);
-        EXPECT_LE(r.pid, 96);
+    ASSERT_EQ(rows.size(), std::size(expected));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].pid, expected[i].pid) << "row " << i;
+        EXPECT_EQ(rows[i].offset, expected[i].offset) << "row " << i;
+        EXPECT_EQ(rows[i].kind, expected[i].kind) << "row " << i;
+        EXPECT_EQ(rows[i].english, expected[i].english) << "row " << i;
+        EXPECT_EQ(rows[i].russian, expected[i].russian) << "row " << i;
+        EXPECT_LE(rows[i].offset + 2, kFaultRecordSize);
+    }
+
+    // With every PID present the frame shows the trouble code and all rows in
+    // this order, each value read from its own offset.
+    for (int p = 1; p <= 96; ++p)
+        SetPid(p);
+    auto f = FaultRec(4);
+    PutU32(f, 8, 0x0301);
+    for (std::size_t off = 14; off < kFaultRecordSize; off += 2)
+        PutU16(f, off, static_cast<std::uint16_t>(off));
+    const auto t = ShowFreezeFrame(model, 5, point);
+    ASSERT_TRUE(t.has_value());
+    ASSERT_EQ(t->size(), rows.size() + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ((*t)[i + 1][0], expected[i].english) << "row " << i;
+        if (expected[i].kind == FreezeValue::Integer)
+            EXPECT_EQ((*t)[i + 1][1], std::to_string(expected[i].offset)) << "row " << i;
     }
 }
 

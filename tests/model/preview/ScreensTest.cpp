@@ -275,6 +275,28 @@ TEST_F(PreviewScreens, ExtraPanelNumberingFollowsTheFeatures)
     EXPECT_EQ(p.Pixel(100, 100), 0); // right of the strip stays black
 }
 
+TEST_F(PreviewScreens, AnyDisplaySettingsFromAFileDrawEveryScreen)
+{
+    // Record 9 comes from a settings file: slot codes, colour indices, panel
+    // item numbers and x1 fields may hold any byte.
+    auto r9 = model.Record(9);
+    std::uint32_t state = 12345;
+    for (int round = 0; round < 8; ++round) {
+        for (auto& b : r9) {
+            state = state * 1103515245u + 12345u;
+            b = static_cast<std::uint8_t>(state >> 24);
+        }
+        for (const bool panelModel : {false, true}) {
+            in.features.X1PanelModel = panelModel;
+            in.scheme = round % 2;
+            for (const PreviewScreen screen : {PreviewScreen::X1, PreviewScreen::X1List, PreviewScreen::X4, PreviewScreen::X9,
+                     PreviewScreen::X6, PreviewScreen::Menu, PreviewScreen::Dials, PreviewScreen::Graphs, PreviewScreen::Panel})
+                for (int d = 1; d <= PreviewDisplayCount(screen, in); ++d)
+                    EXPECT_NO_THROW(DrawPreviewScreen(p, in, screen, d)) << PreviewScreenName(screen) << " " << d;
+        }
+    }
+}
+
 TEST_F(PreviewScreens, DisplayNumbersOutsideTheSettingsAreRefused)
 {
     EXPECT_THROW(DrawPreviewScreen(p, in, PreviewScreen::X4, 7), Error);

@@ -76,6 +76,14 @@ std::uint8_t ImageTripDay(const TMK& model)
     return fresh.Record(7)[kTripJournalOffset + kDay];
 }
 
+std::vector<std::uint8_t> AllRecords(const TMK& model)
+{
+    std::vector<std::uint8_t> bytes;
+    for (int k = 1; k <= kRecordCount; ++k)
+        bytes.insert(bytes.end(), model.Record(k).begin(), model.Record(k).end());
+    return bytes;
+}
+
 } // namespace
 
 class ViewJournalsDlgTest : public QObject {
@@ -196,11 +204,32 @@ private slots:
         QVERIFY(!ok);
         QCOMPARE(ImageTripDay(model), 7);
         ok = RunWith(model, [](TMK_ViewJournalsDlg& dlg) {
+            QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
+            dlg.reject();
+        });
+        QVERIFY(!ok);
+        QCOMPARE(GetU32(model.Record(11), kFaultRecordsOffset + 4), 0x0301u);
+        ok = RunWith(model, [](TMK_ViewJournalsDlg& dlg) {
             QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
             dlg.sgTrip->setFocus();
             QTest::keyClick(dlg.sgTrip, Qt::Key_Escape);
         });
         QVERIFY(!ok);
+        QCOMPARE(ImageTripDay(model), 7);
+        // Cancelled clears and resets leave the records as they were, so a
+        // later write, which encodes every record, carries the old journals.
+        const auto before = AllRecords(model);
+        ok = RunWith(model, [](TMK_ViewJournalsDlg& dlg) {
+            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.bTankReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
+            QTest::mouseDClick(dlg.SummatorGrid(Summator::Trip)->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+            dlg.reject();
+        });
+        QVERIFY(!ok);
+        QVERIFY(AllRecords(model) == before);
+        for (int k = 1; k <= kRecordCount; ++k)
+            model.EncodeSection(k);
         QCOMPARE(ImageTripDay(model), 7);
         // The next opening decodes the trip journal afresh from the image.
         RunWith(model, [](TMK_ViewJournalsDlg& dlg) {

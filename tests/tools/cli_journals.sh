@@ -52,4 +52,10 @@ grep -q $'^    Mileage,m\t96426.870$' <<<"$all" || fail "totals: cumulative mile
 "$cli" journals "$work/missing" 2>"$work/err"; [ $? = 1 ] || fail "missing file"
 [ "$(wc -l <"$work/err")" = 1 ] || fail "missing file: stderr is not one line"
 "$cli" journals "$work/dev.qvetp" --trip "$work/no/such/dir/t.txt" >/dev/null 2>&1; [ $? = 1 ] || fail "unwritable output"
+# An output naming the settings file, or both outputs one file, is refused and the file kept.
+cp "$work/dev.qvetp" "$work/keep.qvetp"
+"$cli" journals "$work/dev.qvetp" --trip "$work/dev.qvetp" >/dev/null 2>&1; [ $? = 2 ] || fail "--trip naming the settings file"
+"$cli" journals "$work/dev.qvetp" --refuel "$work/./dev.qvetp" >/dev/null 2>&1; [ $? = 2 ] || fail "--refuel naming the settings file"
+cmp -s "$work/dev.qvetp" "$work/keep.qvetp" || fail "the settings file was overwritten"
+"$cli" journals "$work/dev.qvetp" --trip "$work/same.txt" --refuel "$work/same.txt" >/dev/null 2>&1; [ $? = 2 ] || fail "one file for both journals"
 echo ok

@@ -6,7 +6,9 @@
 #include "journals/Journals.h"
 #include "model/SettingsFile.h"
 
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 namespace tc::cli {
 namespace {
@@ -19,6 +21,12 @@ void PrintTable(const TextTable& table, const std::string& indent = {})
             std::cout << (c ? "\t" : "") << row[c];
         std::cout << "\n";
     }
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec);
 }
 
 void PrintFaults(const TMK& model, const NumberFormat& fmt)
@@ -46,6 +54,12 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
             throw UsageError{"expected one settings FILE"};
         if (fmt.decimalSeparator.empty())
             throw UsageError{"--separator must not be empty"};
+        // An output that names the settings file (or both outputs one file)
+        // would silently destroy what was just read or written.
+        if (SameFile(tripOut, rest[0]) || SameFile(refuelOut, rest[0]))
+            throw UsageError{"an output file must not be the settings FILE"};
+        if (!tripOut.empty() && (tripOut == refuelOut || SameFile(tripOut, refuelOut)))
+            throw UsageError{"--trip and --refuel must name different files"};
 
         TMK model;
         ReadSettingsFile(model, rest[0]);

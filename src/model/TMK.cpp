@@ -237,8 +237,25 @@ bool TMK::ViewJournals(const std::function<bool(TMK&)>& runViewer)
 {
     DecodeSection(7);
     DecodeSection(1);
-    if (!runViewer(*this))
+    constexpr int kJournalRecords[] = {1, 7, 11};
+    std::vector<std::vector<std::uint8_t>> saved;
+    for (int k : kJournalRecords)
+        saved.emplace_back(Record(k).begin(), Record(k).end());
+    const auto restore = [&] {
+        for (std::size_t i = 0; i < saved.size(); ++i)
+            std::copy(saved[i].begin(), saved[i].end(), Record(kJournalRecords[i]).begin());
+    };
+    bool ok = false;
+    try {
+        ok = runViewer(*this);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    if (!ok) {
+        restore();
         return false;
+    }
     EncodeSection(7);
     EncodeSection(1);
     EncodeSection(11);

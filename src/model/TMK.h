@@ -99,8 +99,9 @@ public:
     bool Edit(const std::function<bool(TMK&)>& runEditor);
 
     // The journal procedure: decodes sections 7 and 1, runs the viewer, and when
-    // it returns true (OK) encodes sections 7, 1 and 11. Changes made in a
-    // cancelled viewer stay in the records until the next decode.
+    // it returns true (OK) encodes sections 7, 1 and 11. A cancelled (or
+    // failed) viewer leaves records 1, 7 and 11 as they were: a later write to
+    // the device encodes every record, so a cancelled clear must not survive.
     bool ViewJournals(const std::function<bool(TMK&)>& runViewer);
 
     RecordsSnapshot SnapshotRecords() const; // records 1..10

@@ -325,12 +325,22 @@ TEST(Journals, OkEncodesJournalsAndTotalsCancelKeepsTheImage)
     TMK model;
     LoadReferenceImage(model, 0xC000);
     const auto image = model.Image;
+    const auto record11 = std::vector<std::uint8_t>(model.Record(11).begin(), model.Record(11).end());
     model.ViewJournals([](TMK& m) {
         m.Record(7)[16] = 0xAB;
+        m.Record(11)[20] = 0xCD;
         return false;
     });
     EXPECT_EQ(model.Image, image);
-    EXPECT_EQ(model.Record(7)[16], 0xAB); // stays until the next decode
+    // Regression: a cancelled clear stayed in the records and a later write to
+    // the device, which encodes every record, erased the device's journals.
+    EXPECT_EQ(model.Record(7)[16], 0);
+    EXPECT_TRUE(std::equal(record11.begin(), record11.end(), model.Record(11).begin()));
+    EXPECT_THROW(model.ViewJournals([](TMK& m) -> bool {
+        m.Record(1)[0] = 0x77;
+        throw std::runtime_error("viewer failed");
+    }), std::runtime_error);
+    EXPECT_NE(model.Record(1)[0], 0x77);
 
     model.ViewJournals([](TMK& m) {
         EXPECT_EQ(m.Record(7)[16], 0); // decoded afresh

@@ -119,28 +119,10 @@ tc::NumberFormat LocaleNumberFormat()
 
 bool ExecJournalDialog(tc::TMK& model, QWidget* parent)
 {
-    // The dialog clears and resets records 1, 7 and 11 in place. Cancel must
-    // leave them as they were: a later write to the device encodes every
-    // record, so a cancelled clear would still erase the device's journals.
-    constexpr int kJournalRecords[] = {1, 7, 11};
-    std::vector<std::vector<std::uint8_t>> saved;
-    for (int k : kJournalRecords)
-        saved.emplace_back(model.Record(k).begin(), model.Record(k).end());
-    const auto restore = [&] {
-        for (std::size_t i = 0; i < saved.size(); ++i)
-            std::copy(saved[i].begin(), saved[i].end(), model.Record(kJournalRecords[i]).begin());
-    };
-    bool ok = false;
-    try {
-        TMK_ViewJournalsDlg dlg(model, LocaleNumberFormat(), parent);
-        ok = dlg.exec() == QDialog::Accepted;
-    } catch (...) {
-        restore();
-        throw;
-    }
-    if (!ok)
-        restore();
-    return ok;
+    // Runs inside the model's journal procedure, which puts records 1, 7 and
+    // 11 back when the dialog is cancelled.
+    TMK_ViewJournalsDlg dlg(model, LocaleNumberFormat(), parent);
+    return dlg.exec() == QDialog::Accepted;
 }
 
 bool RunJournalViewer(tc::TMK& model, QWidget* parent)

@@ -20,7 +20,8 @@ class QTableWidget;
 namespace tc::ui {
 
 // Runs the viewer modally through TMK::ViewJournals: sections 7 and 1 are
-// decoded first; OK encodes 7, 1 and 11. Returns true for OK.
+// decoded first; OK encodes 7, 1 and 11, Cancel leaves records 1, 7 and 11
+// as they were. Returns true for OK.
 bool RunJournalViewer(tc::TMK& model, QWidget* parent);
 // Only the modal dialog on the records as they are (the callback that
 // TMK::ViewJournals runs); true for OK.

@@ -71,6 +71,12 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
     const std::string failed = Tr("Не удаётся записать файл \"" + path + "\": ", "Cannot write file \"" + path + "\": ");
+    // A file the user may not write stays as it is, as a direct write would
+    // leave it; a replaced file keeps its permissions.
+    struct stat existing {};
+    const bool replacing = ::stat(path.c_str(), &existing) == 0;
+    if (replacing && ::access(path.c_str(), W_OK) != 0)
+        throw Error(failed + Reason(errno));
     std::string temp = path + ".XXXXXX";
     Fd fd(::mkstemp(temp.data()));
     if (fd.get() < 0)
@@ -79,10 +85,15 @@ void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t
         ::unlink(temp.c_str());
         throw Error(failed + Reason(err));
     };
-    // mkstemp creates the file 0600; give it the usual permissions of a new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd.get(), 0666 & ~mask);
+    // mkstemp creates the file 0600; give it the old file's permissions or the
+    // usual ones of a new file.
+    mode_t mode = existing.st_mode & 07777;
+    if (!replacing) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    ::fchmod(fd.get(), mode);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);

@@ -117,6 +117,24 @@ TEST_F(SettingsFileTest, FilesWithoutAWholeHeaderOrTooLargeAreRefusedAndChangeNo
     EXPECT_THROW(ReadSettingsFile(model, dir_.string()), Error); // a folder
 }
 
+TEST_F(SettingsFileTest, SavingOverAFileKeepsItsPermissions)
+{
+    TMK model;
+    LoadReferenceImage(model, 0xC000);
+    const auto path = PathOf("perm.qvetp");
+    WriteSettingsFile(model, path);
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    WriteSettingsFile(model, path);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    if (::geteuid() != 0) {
+        // A read-only file is refused, not replaced behind the user's back.
+        fs::permissions(path, fs::perms::owner_read);
+        EXPECT_THROW(WriteSettingsFile(model, path), Error);
+        fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    }
+}
+
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileWhole)
 {
     TMK model;

@@ -4,6 +4,7 @@
 #include "common/Error.h"
 #include "common/Language.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tc {
@@ -182,6 +183,28 @@ void CheckSectionsWritable(const std::vector<std::uint8_t>& image)
     }
 }
 
+void CheckSettingsComplete(const TMK& model)
+{
+    const auto& image = model.Image;
+    for (int k = 1; k <= kRecordCount; ++k) {
+        const auto off = static_cast<std::size_t>(4 * k);
+        bool whole = image.size() >= off + 4;
+        if (whole) {
+            const std::uint16_t address = GetU16(image, off);
+            const std::uint16_t length = GetU16(image, off + 2);
+            const std::size_t wanted = length >= 4 ? std::min<std::size_t>(length - 4u, kRecordSizes[static_cast<std::size_t>(k - 1)]) : 0;
+            std::size_t imageOffset = 0;
+            whole = length >= 4 && DeviceRangeIsReadable(address, length - 4u) && ImageOffsetOfAddress(address, imageOffset)
+                && imageOffset + wanted <= image.size();
+        }
+        if (!whole) {
+            const auto n = std::to_string(k);
+            throw Error(Tr("Раздел " + n + " настроек не был прочитан целиком, его параметры неизвестны. В МК ничего не записано.",
+                           "Settings section " + n + " was not read whole, so its settings are unknown. Nothing has been written to the device."));
+        }
+    }
+}
+
 TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing)
 {
     PortSession session(link, observer);
@@ -196,6 +219,7 @@ TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& o
 TransferResult WriteDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing)
 {
     const int formatVersion = model.FormatVersion();
+    CheckSettingsComplete(model);
     PortSession session(link, observer);
     const auto code = ConnectDevice(link, observer, timing);
     if (!code)

@@ -71,11 +71,16 @@ void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint
 // image cannot be written from the image that was read.
 void CheckSectionsWritable(const std::vector<std::uint8_t>& image);
 
+// Throws tc::Error when the model's image (the one its records were decoded
+// from) does not hold sections 1..11 whole: those records were not read.
+void CheckSettingsComplete(const TMK& model);
+
 // Whole transfers: open the port, do the work, close the port in every case.
 // Read: stores the reported model code and the image; the caller decodes.
 TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing = {});
-// Write: the model code and format version checks, then every section of the
-// device's directory with the model's records encoded into a fresh image.
+// Write: the settings must be complete (nothing is opened otherwise), then the
+// model code and format version checks, then every section of the device's
+// directory with the model's records encoded into a fresh image.
 TransferResult WriteDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing = {});
 
 } // namespace tc

@@ -305,6 +305,28 @@ TEST(Transfers, FailedReadKeepsTheImageWhole)
     EXPECT_EQ(model.DeviceModelCode, 0xC000);
 }
 
+// Settings whose own image did not give every section whole have records that
+// hold defaults or older values; writing them would overwrite the device's
+// settings with those.
+TEST(Transfers, SettingsNotReadWholeAreNotWritten)
+{
+    for (int damage = 0; damage < 2; ++damage) {
+        SimLine line;
+        TMK model;
+        model.Image = ImageFromMemory(line.device->Memory());
+        if (damage == 0)
+            PutU16(model.Image, 4 * 7, 10); // section 7 described in block 0
+        else
+            model.Image.resize(1000);       // a file cut short
+        model.DecodeAll();
+        Recorder rec;
+        EXPECT_THROW(WriteDeviceSettings(*line.link, model, rec, kFast), Error) << damage;
+        EXPECT_TRUE(line.ports->log->written.empty()) << damage;
+        EXPECT_EQ(line.device->Memory(), sim::SampleMemory()) << damage;
+        EXPECT_FALSE(line.link->IsOpen());
+    }
+}
+
 TEST(Transfers, InterruptionClosesThePort)
 {
     struct Interrupting final : TTransferObserver {

@@ -57,14 +57,7 @@ void TPreview::ClearScreen()
 
 void TPreview::FillArea(int width, int height)
 {
-    // Cut at the right and bottom edges of the picture, and at the left and top
-    // for an origin outside it.
-    const int x0 = std::max(OriginX, 0), y0 = std::max(OriginY, 0);
-    const long long x1 = std::min<long long>(static_cast<long long>(OriginX) + width, kPreviewWidth);
-    const long long y1 = std::min<long long>(static_cast<long long>(OriginY) + height, kPreviewHeight);
-    for (long long y = y0; y < y1; ++y)
-        for (long long x = x0; x < x1; ++x)
-            pixels_[static_cast<std::size_t>(y * kPreviewWidth + x)] = Paper;
+    FillRelative(0, static_cast<long long>(width) - 1, 0, static_cast<long long>(height) - 1, Paper);
 }
 
 void TPreview::HLine(int x1, int x2, int y)

@@ -151,6 +151,14 @@ void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint
 
 namespace {
 
+// Directory entry k as the image itself holds it (the model's directory may
+// have been read from an earlier image).
+DirectoryEntry EntryInImage(const std::vector<std::uint8_t>& image, int k)
+{
+    const auto off = static_cast<std::size_t>(4 * k);
+    return {GetU16(image, off), GetU16(image, off + 2)};
+}
+
 std::string SectionRefusedText(int k, unsigned address, unsigned length)
 {
     const std::string where = std::to_string(k) + " (" + std::to_string(address) + ", " + std::to_string(length) + ")";
@@ -171,15 +179,11 @@ void CheckSectionsWritable(const std::vector<std::uint8_t>& image)
                        "The settings directory lists " + std::to_string(count) + " sections, at most "
                            + std::to_string(kDirectoryEntries) + " are allowed. Nothing has been written."));
     for (int k = 1; k <= count; ++k) {
-        const auto off = static_cast<std::size_t>(4 * k);
-        const std::uint16_t address = GetU16(image, off);
-        const std::uint16_t length = GetU16(image, off + 2);
-        std::size_t imageOffset = 0;
-        const bool ok = length >= 4 && DeviceRangeIsReadable(address, length - 4u)
-            && ImageOffsetOfAddress(address, imageOffset) && imageOffset + (length - 4u) <= image.size();
+        const DirectoryEntry e = EntryInImage(image, k);
+        std::size_t imageOffset = 0, payload = 0;
         // A zero-length section at a readable address is still fine.
-        if (!ok)
-            throw Error(SectionRefusedText(k, address, length));
+        if (!SectionPlacement(e, imageOffset, payload) || imageOffset + payload > image.size())
+            throw Error(SectionRefusedText(k, e.address, e.deviceLength));
     }
 }
 
@@ -187,16 +191,10 @@ void CheckSettingsComplete(const TMK& model)
 {
     const auto& image = model.Image;
     for (int k = 1; k <= kRecordCount; ++k) {
-        const auto off = static_cast<std::size_t>(4 * k);
-        bool whole = image.size() >= off + 4;
-        if (whole) {
-            const std::uint16_t address = GetU16(image, off);
-            const std::uint16_t length = GetU16(image, off + 2);
-            const std::size_t wanted = length >= 4 ? std::min<std::size_t>(length - 4u, kRecordSizes[static_cast<std::size_t>(k - 1)]) : 0;
-            std::size_t imageOffset = 0;
-            whole = length >= 4 && DeviceRangeIsReadable(address, length - 4u) && ImageOffsetOfAddress(address, imageOffset)
-                && imageOffset + wanted <= image.size();
-        }
+        std::size_t imageOffset = 0, payload = 0;
+        const bool whole = image.size() >= static_cast<std::size_t>(4 * k + 4)
+            && SectionPlacement(EntryInImage(image, k), imageOffset, payload)
+            && imageOffset + std::min(payload, kRecordSizes[static_cast<std::size_t>(k - 1)]) <= image.size();
         if (!whole) {
             const auto n = std::to_string(k);
             throw Error(Tr("Раздел " + n + " настроек не был прочитан целиком, его параметры неизвестны. В МК ничего не записано.",
@@ -239,15 +237,13 @@ TransferResult WriteDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& 
     observer.ProcessEvents();
     const int count = model.Image[0];
     for (int k = 1; k <= count; ++k) {
-        const auto off = static_cast<std::size_t>(4 * k);
-        const std::uint16_t address = GetU16(model.Image, off);
-        const std::size_t payload = GetU16(model.Image, off + 2) - 4u;
-        std::size_t imageOffset = 0;
-        ImageOffsetOfAddress(address, imageOffset);
+        const DirectoryEntry e = EntryInImage(model.Image, k);
+        std::size_t imageOffset = 0, payload = 0;
+        SectionPlacement(e, imageOffset, payload); // checked above
         const std::vector<std::uint8_t> buffer(model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset),
                                                model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset + payload));
         link.ReplyTimeout = timing.writeReplyTimeout;
-        WriteSection(link, address, buffer);
+        WriteSection(link, e.address, buffer);
         observer.Progress(Percent(k, count));
     }
     return TransferResult::Done;

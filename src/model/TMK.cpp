@@ -123,10 +123,6 @@ void TMK::ReadDirectory()
     }
 }
 
-namespace {
-
-// Resolves where section k's payload lies in the image; false when the entry
-// cannot describe a readable section.
 bool SectionPlacement(const DirectoryEntry& e, std::size_t& offset, std::size_t& payload)
 {
     if (e.deviceLength < 4)
@@ -136,8 +132,6 @@ bool SectionPlacement(const DirectoryEntry& e, std::size_t& offset, std::size_t&
         return false;
     return ImageOffsetOfAddress(e.address, offset);
 }
-
-} // namespace
 
 std::string TMK::DirectoryProblem()
 {

@@ -49,6 +49,9 @@ bool ImageOffsetOfAddress(std::uint32_t deviceAddress, std::size_t& imageOffset)
 // True when the device range [address, address + length) avoids blocks 0 and 128
 // and ends inside the 8192-byte memory.
 bool DeviceRangeIsReadable(std::uint32_t deviceAddress, std::uint32_t length);
+// Where the payload of the section an entry describes lies in the image, and
+// its length; false when the entry cannot describe a readable section.
+bool SectionPlacement(const DirectoryEntry& entry, std::size_t& imageOffset, std::size_t& payload);
 
 // Outcome of decoding or encoding one section.
 enum class SectionStatus {

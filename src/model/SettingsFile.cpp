@@ -1,6 +1,7 @@
 #include "model/SettingsFile.h"
 
 #include "common/AtomicFile.h"
+#include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
 
@@ -25,8 +26,8 @@ std::vector<std::uint8_t> EncodeSettingsFile(std::uint16_t modelCode, const std:
 {
     std::vector<std::uint8_t> file;
     file.reserve(kHeaderSize + image.size());
-    file.push_back(static_cast<std::uint8_t>(modelCode & 0xFF));
-    file.push_back(static_cast<std::uint8_t>(modelCode >> 8));
+    file.resize(kHeaderSize);
+    PutU16(file, 0, modelCode);
     for (std::size_t i = 0; i < image.size(); ++i)
         file.push_back(image[i] ^ kKey[i % kSettingsKeySize]);
     return file;
@@ -44,7 +45,7 @@ void ReadSettingsFile(TMK& model, const std::string& fileName)
     if (file.size() < kHeaderSize)
         throw Error(Tr("Файл \"" + fileName + "\" не является файлом настроек: он слишком короткий.",
                        "File \"" + fileName + "\" is not a settings file: it is too short."));
-    model.DeviceModelCode = static_cast<std::uint16_t>(file[0] | (file[1] << 8));
+    model.DeviceModelCode = GetU16(file, 0);
     const std::size_t n = file.size() - kHeaderSize;
     if (model.Image.size() < n)
         model.Image.resize(n);

@@ -8,13 +8,22 @@ namespace tc {
 
 const char* const kRangeCheckError = "Range check error";
 
-bool TZKBaseInterface::CheckReply()
+std::uint8_t TZKBaseInterface::ByteSum(const std::uint8_t* bytes, std::size_t n)
 {
-    const std::size_t n = RxBuffer[0];
     unsigned sum = 0;
     for (std::size_t i = 0; i < n; ++i)
-        sum += RxBuffer[i];
-    return sum % 256 == 0;
+        sum += bytes[i];
+    return static_cast<std::uint8_t>(sum % 256);
+}
+
+void TZKBaseInterface::PutCheckByte()
+{
+    TxBuffer[TxLength] = static_cast<std::uint8_t>((256 - ByteSum(TxBuffer.data(), TxLength)) % 256);
+}
+
+bool TZKBaseInterface::CheckReply()
+{
+    return ByteSum(RxBuffer.data(), RxBuffer[0]) == 0;
 }
 
 void TZKBaseInterface::EndFrame()
@@ -23,10 +32,7 @@ void TZKBaseInterface::EndFrame()
     if (length > 255 || TxLength >= kFrameBufferSize)
         throw Error(kRangeCheckError);
     TxBuffer[0] = static_cast<std::uint8_t>(length);
-    unsigned sum = 0;
-    for (std::uint32_t i = 0; i < TxLength; ++i)
-        sum += TxBuffer[i];
-    TxBuffer[TxLength] = static_cast<std::uint8_t>((256 - sum % 256) % 256);
+    PutCheckByte();
 }
 
 void TZKBaseInterface::PutByte(std::uint8_t b)

@@ -42,6 +42,10 @@ public:
 protected:
     // Takes the next reply byte; the buffer end is a hard limit.
     std::uint8_t TakeRx();
+    // The sum of the first n bytes modulo 256: zero over a whole frame with its check byte.
+    static std::uint8_t ByteSum(const std::uint8_t* bytes, std::size_t n);
+    // Sets the check byte after the TxLength bytes of the request.
+    void PutCheckByte();
 };
 
 // The toolkit's range-check error: a request that does not fit its frame.

@@ -38,12 +38,7 @@ bool TZK_RS::CheckReply()
     if (!LongFrame)
         return TZKBaseInterface::CheckReply();
     const std::size_t n = RxBuffer[0] + 256u * RxBuffer[1];
-    if (n > kFrameBufferSize)
-        return false;
-    unsigned sum = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        sum += RxBuffer[i];
-    return sum % 256 == 0;
+    return n <= kFrameBufferSize && ByteSum(RxBuffer.data(), n) == 0;
 }
 
 void TZK_RS::EndFrame()
@@ -58,10 +53,7 @@ void TZK_RS::EndFrame()
         throw Error(kRangeCheckError);
     TxBuffer[0] = static_cast<std::uint8_t>(length & 0xFF);
     TxBuffer[1] = static_cast<std::uint8_t>(length >> 8);
-    unsigned sum = 0;
-    for (std::uint32_t i = 0; i < TxLength; ++i)
-        sum += TxBuffer[i];
-    TxBuffer[TxLength] = static_cast<std::uint8_t>((256 - sum % 256) % 256);
+    PutCheckByte();
 }
 
 std::string TZK_RS::GetString()

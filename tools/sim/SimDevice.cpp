@@ -1,15 +1,12 @@
 #include "SimDevice.h"
 
+#include "common/Bytes.h"
+
 #include <stdexcept>
 
 namespace tc::sim {
 
 namespace {
-
-std::uint16_t Word(std::span<const std::uint8_t> b, std::size_t off)
-{
-    return static_cast<std::uint16_t>(b[off] | (b[off + 1] << 8));
-}
 
 constexpr std::uint8_t kOk = 0;
 constexpr std::uint8_t kRefused = 1;
@@ -98,24 +95,24 @@ std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const s
         return Reply(kOk, data);
     }
     case 5: { // read one 32-byte block
-        if (p.size() < 2 || Word(p, 0) >= kMemorySize / 32)
+        if (p.size() < 2 || GetU16(p, 0) >= kMemorySize / 32)
             return Reply(kRefused);
-        const std::size_t at = Word(p, 0) * 32u;
+        const std::size_t at = GetU16(p, 0) * 32u;
         return Reply(kOk, std::span<const std::uint8_t>(memory_.data() + at, 32));
     }
     case 12: { // begin a section
-        if (p.size() < 4 || Word(p, 0) + std::size_t{Word(p, 2)} > kMemorySize)
+        if (p.size() < 4 || GetU16(p, 0) + std::size_t{GetU16(p, 2)} > kMemorySize)
             return Reply(kRefused);
         sectionOpen_ = true;
-        sectionAddress_ = Word(p, 0);
-        section_.assign(memory_.begin() + sectionAddress_, memory_.begin() + sectionAddress_ + Word(p, 2));
+        sectionAddress_ = GetU16(p, 0);
+        section_.assign(memory_.begin() + sectionAddress_, memory_.begin() + sectionAddress_ + GetU16(p, 2));
         return Reply(kOk);
     }
     case 4: { // one chunk of the open section
         if (!sectionOpen_ || p.size() < 4)
             return Reply(kRefused);
-        const std::size_t at = Word(p, 0) * 32u;
-        const std::size_t count = Word(p, 2);
+        const std::size_t at = GetU16(p, 0) * 32u;
+        const std::size_t count = GetU16(p, 2);
         if (count != p.size() - 4 || at > section_.size() || count > section_.size() - at)
             return Reply(kRefused);
         std::copy(p.begin() + 4, p.end(), section_.begin() + static_cast<std::ptrdiff_t>(at));
@@ -126,7 +123,7 @@ std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const s
             return Reply(kRefused);
         if (!sectionOpen_) // a repeated end after a lost reply
             return Reply(kOk);
-        if (Word(p, 0) != sectionAddress_ || Word(p, 2) != section_.size())
+        if (GetU16(p, 0) != sectionAddress_ || GetU16(p, 2) != section_.size())
             return Reply(kRefused);
         std::copy(section_.begin(), section_.end(), memory_.begin() + sectionAddress_);
         sectionOpen_ = false;

@@ -7,10 +7,12 @@
 // saves them after every completed section write.
 #include "SimDevice.h"
 
+#include "common/AtomicFile.h"
+#include "common/Error.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -60,34 +62,31 @@ unsigned long Number(const std::string& option, const char* text)
     return v;
 }
 
+// Returns false, with the reason on stderr, when the file could not be written.
+bool SaveMemory(const std::string& file, const std::vector<std::uint8_t>& memory)
+{
+    try {
+        tc::WriteFileAtomically(file, memory);
+        return true;
+    } catch (const tc::Error& e) {
+        std::cerr << "tripsim: " << e.what() << "\n";
+        return false;
+    }
+}
+
 std::vector<std::uint8_t> LoadOrCreateMemory(const std::string& file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         auto memory = tc::sim::SampleMemory();
-        std::ofstream out(file, std::ios::binary);
-        if (!out.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size())))
-            Fail("cannot create " + file);
+        if (!SaveMemory(file, memory))
+            std::exit(1);
         return memory;
     }
     std::vector<std::uint8_t> memory((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (memory.size() != SimDevice::kMemorySize)
         Fail(file + " holds " + std::to_string(memory.size()) + " bytes, the device memory has 8192");
     return memory;
-}
-
-void SaveMemory(const std::string& file, const std::vector<std::uint8_t>& memory)
-{
-    const std::string temp = file + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out.write(reinterpret_cast<const char*>(memory.data()), static_cast<std::streamsize>(memory.size()))) {
-            std::cerr << "tripsim: cannot save " << file << "\n";
-            return;
-        }
-    }
-    if (std::rename(temp.c_str(), file.c_str()) != 0)
-        std::cerr << "tripsim: cannot save " << file << ": " << std::strerror(errno) << "\n";
 }
 
 void SleepUntil(Clock::time_point t)

@@ -58,7 +58,6 @@ public:
     void Phase(TransferPhase phase) override
     {
         EndLine();
-        phase_ = phase;
         std::cerr << PhaseText(phase) << "\n";
         shown_ = -1;
     }
@@ -91,7 +90,6 @@ private:
     }
 
     std::chrono::steady_clock::time_point deadline_;
-    TransferPhase phase_ = TransferPhase::Connecting;
     int shown_ = -1;
     bool open_ = false;
     bool timedOut_ = false;

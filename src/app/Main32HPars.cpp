@@ -68,8 +68,6 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, int x, int y, int w, int
     return g;
 }
 
-// The open and save dialogs of settings files. Both extensions are listed:
-// files are saved as .qvetp and must show up when they are loaded back.
 // Runs one user action and shows its error, the one place errors of an action end.
 template <typename Action>
 bool ReportErrors(Action action)
@@ -83,6 +81,8 @@ bool ReportErrors(Action action)
     }
 }
 
+// The open and save dialogs of settings files. Both extensions are listed:
+// files are saved as .qvetp and must show up when they are loaded back.
 FileQuestion SettingsFileQuestion(bool save, const QString& folder)
 {
     FileQuestion q;
@@ -168,9 +168,8 @@ TMainForm::TMainForm(TZK_RS& link, TMK& model, Options options, QWidget* parent)
     Image1->setPixmap(Emblem());
     Image1->setScaledContents(true);
 
-    // The captions of the form before the language is applied.
-    Label5->setText(QStringLiteral("Внимание! Для правильной работы программы \nНЕОБХОДИМО \nпредварительно загрузить в МК последнюю версию ПО."));
-    bRS232->setText(QStringLiteral("Выбрать СОМ-порт"));
+    // The Russian captions until the window is shown and its ini file read;
+    // the port button keeps the form's own caption until then.
     const bool english = EnglishVersion;
     EnglishVersion = false;
     ApplyLanguage();

@@ -1,13 +1,12 @@
 #include "journals/Journals.h"
 
 #include "catalogs/Catalogs.h"
-#include "common/Bytes.h"
 
 namespace tc {
 
 int CurrentFaultCodeType(const TMK& model)
 {
-    const unsigned index = GetU16(model.Record(10), 4);
+    const unsigned index = model.ProtocolIndex();
     const auto& state = Catalogs();
     if (state.ModelCode != model.DeviceModelCode || state.ProtocolIndex != index)
         EvaluateModel(model.DeviceModelCode, index);

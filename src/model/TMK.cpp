@@ -107,6 +107,11 @@ std::span<const std::uint8_t> TMK::Record(int k) const
     return std::span<const std::uint8_t>(records_).subspan(offset, kRecordSizes[static_cast<std::size_t>(k - 1)]);
 }
 
+std::uint16_t TMK::ProtocolIndex() const
+{
+    return GetU16(Record(10), 4);
+}
+
 void TMK::ReadDirectory()
 {
     // A short image leaves the missing directory bytes as zero: such entries
@@ -209,7 +214,7 @@ bool TMK::Edit(const std::function<bool(TMK&)>& runEditor)
         DecodeSection(k);
     // Evaluating replaces the previous protocol selection, the features and
     // both lists the editor offers.
-    EvaluateModel(DeviceModelCode, GetU16(Record(10), 4));
+    EvaluateModel(DeviceModelCode, ProtocolIndex());
     const RecordsSnapshot snapshot = SnapshotRecords();
     bool ok = false;
     try {
@@ -374,7 +379,7 @@ void TMK::SetRecordDefaults()
 
 void TMK::FillHotMenuDefaults()
 {
-    EvaluateModel(DeviceModelCode, GetU16(Record(10), 4));
+    EvaluateModel(DeviceModelCode, ProtocolIndex());
     auto r9 = Record(9);
     // Each list is a row of 16-bit codes; slots without a named item stay empty (0).
     const auto fill = [&](std::size_t offset, std::size_t slots, std::initializer_list<const char*> names) {

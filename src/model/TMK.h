@@ -73,6 +73,8 @@ public:
 
     std::vector<std::uint8_t> Image;
     std::uint16_t DeviceModelCode = 0xC000;
+    // The vehicle protocol chosen in the settings: its index in the model's list (record 10, offset 4).
+    std::uint16_t ProtocolIndex() const;
     int EditedScheme = 0; // the colour scheme (0 day, 1 night) the editor edits and the previews use
 
     void ReadDirectory();

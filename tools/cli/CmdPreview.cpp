@@ -3,7 +3,6 @@
 
 #include "catalogs/Catalogs.h"
 #include "common/AtomicFile.h"
-#include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
 #include "model/SettingsFile.h"
@@ -79,7 +78,7 @@ const Registration kPreview{{"preview",
         ReadSettingsFile(model, rest[0]);
         for (const auto& problem : model.DecodeAll())
             std::cerr << "warning: " << problem << "\n";
-        EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4));
+        EvaluateModel(model.DeviceModelCode, model.ProtocolIndex());
         model.EditedScheme = schemeName == "night" ? 1 : 0;
 
         PreviewInputs in = InputsFromModel(model);

@@ -3,7 +3,6 @@
 
 #include "catalogs/Catalogs.h"
 #include "common/AtomicFile.h"
-#include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
@@ -87,7 +86,7 @@ const Registration kInfo{{"info", "info FILE", "describe a settings file: model 
             std::cout << "\n";
         }
         // The model table: the name and the protocol at the stored index (record 10, offset 4).
-        const unsigned protocolIndex = GetU16(model.Record(10), 4); // the default 0 when section 10 is missing
+        const unsigned protocolIndex = model.ProtocolIndex(); // the default 0 when section 10 is missing
         EvaluateModel(model.DeviceModelCode, protocolIndex);
         std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? ModelName() : Tr("(неизвестный код модели)", "(unknown model code)")) << "\n";
         if (const TProtBase* p = CurrentProtocol())

@@ -63,7 +63,7 @@ private:
 // command's data and take bytes of an earlier reply instead.
 void RequireReplyData(const TZK_RS& link, std::size_t count, std::uint8_t cmd)
 {
-    const std::size_t length = link.LongFrame ? link.RxBuffer[0] + 256u * link.RxBuffer[1] : link.RxBuffer[0];
+    const std::size_t length = link.ReplyLength();
     const std::size_t data = static_cast<std::size_t>(link.StatusIndex()) + 1;
     if (length < data + count + 1)
         throw Error(Tr("МК ответил на команду " + std::to_string(cmd) + " без данных.",

@@ -33,11 +33,14 @@ std::size_t TZK_RS::FrameLength() const
     return LongFrame ? TxBuffer[0] + 256u * TxBuffer[1] : (TxBuffer[0] == 0 ? 256u : TxBuffer[0]);
 }
 
+std::size_t TZK_RS::ReplyLength() const
+{
+    return LongFrame ? RxBuffer[0] + 256u * RxBuffer[1] : RxBuffer[0];
+}
+
 bool TZK_RS::CheckReply()
 {
-    if (!LongFrame)
-        return TZKBaseInterface::CheckReply();
-    const std::size_t n = RxBuffer[0] + 256u * RxBuffer[1];
+    const std::size_t n = ReplyLength();
     return n <= kFrameBufferSize && ByteSum(RxBuffer.data(), n) == 0;
 }
 
@@ -158,12 +161,12 @@ void TZK_RS::ReceiveFrame()
     std::size_t n = 0;
     std::size_t next = 1;
     if (!LongFrame) {
-        n = RxBuffer[0];
+        n = ReplyLength();
         if (n < static_cast<std::size_t>(ShortAddress ? 4 : 6))
             throw Error(kNoLinkText);
     } else {
         ReceiveRest(1, 2);
-        n = RxBuffer[0] + 256u * RxBuffer[1];
+        n = ReplyLength();
         if (n < 7)
             throw Error(kNoLinkText);
         // A reply longer than the buffer cannot be ours.

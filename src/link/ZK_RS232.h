@@ -52,6 +52,8 @@ public:
 
     // The frame as sent by the last SendFrame (length and checksum included).
     std::size_t FrameLength() const;
+    // The length the reply in RxBuffer states for itself (its first one or two bytes).
+    std::size_t ReplyLength() const;
 
 private:
     void Pause(std::chrono::milliseconds d);

@@ -65,6 +65,19 @@ void Origin(TPreview& p, int x, int y)
     p.OriginY = y;
 }
 
+// The top-left box of width x height in the value colours with the sample
+// value centred in the large digits.
+void DrawBigValueBox(TPreview& p, const PreviewInputs& in, const TMeasParBase& par, int width, int height)
+{
+    Colours(p, in, ValueInk, ValuePaper);
+    Origin(p, 0, 0);
+    p.FillArea(width, height);
+    p.SelectFont(4);
+    p.OriginY = (height - p.FontHeight) / 2;
+    p.OriginX = (width - Len(par.SampleText) * p.FontWidth) / 2;
+    p.TextAt(0, 0, par.SampleText);
+}
+
 // The entry with that code, prepared for drawing; nullptr when no entry has it.
 TMeasParBase* Prepared(const PreviewInputs& in, std::uint8_t code)
 {
@@ -172,13 +185,7 @@ void DrawSingleValue(TPreview& p, const PreviewInputs& in, std::uint8_t code)
     TMeasParBase* par = Prepared(in, code);
     if (par == nullptr)
         return;
-    Colours(p, in, ValueInk, ValuePaper);
-    Origin(p, 0, 0);
-    p.FillArea(320, 120);
-    p.SelectFont(4);
-    p.OriginY = (120 - p.FontHeight) / 2;
-    p.OriginX = (320 - Len(par->SampleText) * p.FontWidth) / 2;
-    p.TextAt(0, 0, par->SampleText);
+    DrawBigValueBox(p, in, *par, 320, 120);
 
     Colours(p, in, CaptionInk, CaptionPaper);
     Origin(p, 0, 120);
@@ -344,13 +351,7 @@ void DrawBigWithFive(TPreview& p, const PreviewInputs& in, std::array<std::uint8
 {
     p.ClearScreen();
     if (TMeasParBase* par = Prepared(in, codes[0])) {
-        Colours(p, in, ValueInk, ValuePaper);
-        Origin(p, 0, 0);
-        p.FillArea(213, 90);
-        p.SelectFont(4);
-        p.OriginY = (90 - p.FontHeight) / 2;
-        p.OriginX = (213 - Len(par->SampleText) * p.FontWidth) / 2;
-        p.TextAt(0, 0, par->SampleText);
+        DrawBigValueBox(p, in, *par, 213, 90);
         Colours(p, in, CaptionInk, CaptionPaper);
         Origin(p, 0, 90);
         p.FillArea(213, 170);

@@ -106,38 +106,29 @@ TEST(Transfers, WriteSendsEverySectionAndTheDeviceKeepsTheEdits)
 
 TEST(Transfers, VersionChecksRefuseBeforeAnyWriteCommand)
 {
-    {
-        SimLine line(sim::SampleMemory(), 0xC001);
+    // Writes the reference settings of model 0xC000 to a device and expects
+    // the given refusal with no write command sent.
+    const auto expectRefused = [](Bytes memory, std::uint16_t deviceModel, const std::string& text) {
+        SimLine line(std::move(memory), deviceModel);
         TMK model;
         LoadReferenceImage(model, 0xC000);
         model.DecodeAll();
         Recorder rec;
         try {
             WriteDeviceSettings(*line.link, model, rec, kFast);
-            FAIL() << "a foreign device was written";
+            ADD_FAILURE() << "the settings were written";
         } catch (const Error& e) {
-            EXPECT_EQ(e.what(), DeviceVersionMismatchText());
+            EXPECT_EQ(e.what(), text);
         }
         EXPECT_EQ(line.Count(kCmdBeginSection) + line.Count(kCmdWriteChunk) + line.Count(kCmdEndSection), 0);
-        EXPECT_EQ(line.Count(kCmdReadBlock), 0);
         EXPECT_FALSE(line.link->IsOpen());
-    }
-    {
-        Bytes memory = sim::SampleMemory();
-        memory[33] = 9; // the firmware's layout version
-        SimLine line(memory);
-        TMK model;
-        LoadReferenceImage(model, 0xC000);
-        model.DecodeAll();
-        Recorder rec;
-        try {
-            WriteDeviceSettings(*line.link, model, rec, kFast);
-            FAIL() << "settings of another layout were written";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.what(), FirmwareVersionMismatchText());
-        }
-        EXPECT_EQ(line.Count(kCmdBeginSection) + line.Count(kCmdWriteChunk) + line.Count(kCmdEndSection), 0);
-    }
+        return line.Count(kCmdReadBlock);
+    };
+    // A foreign device is refused before its memory is even read.
+    EXPECT_EQ(expectRefused(sim::SampleMemory(), 0xC001, DeviceVersionMismatchText()), 0);
+    Bytes memory = sim::SampleMemory();
+    memory[33] = 9; // the firmware's layout version
+    expectRefused(memory, 0xC000, FirmwareVersionMismatchText());
 }
 
 // A directory entry in the second half of the memory is written from where

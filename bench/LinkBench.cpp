@@ -16,10 +16,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double ReadSeconds(tc::TZK_RS& link)
+double ReadSeconds(tc::DeviceLink& link)
 {
-    tc::TMK model;
-    tc::TTransferObserver observer;
+    tc::SettingsModel model;
+    tc::TransferObserver observer;
     const auto t0 = Clock::now();
     if (tc::ReadDeviceSettings(link, model, observer) != tc::TransferResult::Done)
         throw std::runtime_error("read cancelled");
@@ -29,7 +29,7 @@ double ReadSeconds(tc::TZK_RS& link)
 std::vector<double> Runs(const std::vector<std::string>& options, int count)
 {
     tc::test::Tripsim sim(options);
-    tc::TZK_RS link;
+    tc::DeviceLink link;
     link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
     std::vector<double> times;
     for (int i = 0; i < count; ++i)

@@ -1,14 +1,14 @@
 #include "app/Wiring.h"
 
-#include "app/Main32HPars.h"
-#include "catalogs/MeasPars.h"
-#include "journals/ui/ViewJournalsDlg.h"
+#include "app/MainWindow.h"
+#include "catalogs/MeasuredParameters.h"
+#include "journals/ui/JournalsDialog.h"
 
 #include <QLocale>
 
 namespace tc::ui {
 
-void WireDialogs(TMainForm& form)
+void WireDialogs(MainWindow& form)
 {
     // Numbers in range texts use the decimal separator of the user's locale.
     const QString separator = QLocale().decimalPoint();

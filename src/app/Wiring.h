@@ -3,7 +3,7 @@
 // editor and the journal viewer of this build.
 namespace tc::ui {
 
-class TMainForm;
-void WireDialogs(TMainForm& form);
+class MainWindow;
+void WireDialogs(MainWindow& form);
 
 } // namespace tc::ui

@@ -1,7 +1,7 @@
 // tripconf: the desktop program.
-#include "app/IniFls.h"
-#include "app/JustOne.h"
-#include "app/Main32HPars.h"
+#include "app/IniFile.h"
+#include "app/SingleInstance.h"
+#include "app/MainWindow.h"
 #include "app/Messages.h"
 #include "app/Wiring.h"
 
@@ -36,19 +36,19 @@ int main(int argc, char** argv)
     parser.process(app);
 
     // A second copy brings the running window to the front and ends at once.
-    tc::ui::TJustOne justOne(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    tc::ui::SingleInstance justOne(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     if (!justOne.IsFirst())
         return 0;
 
-    tc::ui::TMainForm::Options options;
-    options.iniFile = parser.isSet(iniOption) ? parser.value(iniOption) : tc::ui::TMIniFile::DefaultFileName();
+    tc::ui::MainWindow::Options options;
+    options.iniFile = parser.isSet(iniOption) ? parser.value(iniOption) : tc::ui::IniFile::DefaultFileName();
     options.portDevice = parser.value(portOption);
 
-    tc::TZK_RS link(tc::PosixPortSystem(), [](const std::string& text) { tc::ui::ShowError(QString::fromStdString(text)); });
-    tc::TMK model;
-    tc::ui::TMainForm form(link, model, options);
+    tc::DeviceLink link(tc::PosixPortSystem(), [](const std::string& text) { tc::ui::ShowError(QString::fromStdString(text)); });
+    tc::SettingsModel model;
+    tc::ui::MainWindow form(link, model, options);
     tc::ui::WireDialogs(form);
-    QObject::connect(&justOne, &tc::ui::TJustOne::Activate, &form, &tc::ui::TMainForm::BringToFront);
+    QObject::connect(&justOne, &tc::ui::SingleInstance::Activate, &form, &tc::ui::MainWindow::BringToFront);
     form.show();
     if (parser.isSet(screenshotOption)) {
         QTimer::singleShot(500, &form, [&] {

@@ -130,7 +130,7 @@ void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex)
         for (auto number : numbers) {
             auto p = MakeProtocol(number, s.Features, s.BlockPresent, bosch63);
             if (p)
-                s.Protocols.push_back(std::make_unique<TProtBase>(std::move(*p)));
+                s.Protocols.push_back(std::make_unique<VehicleProtocol>(std::move(*p)));
         }
     }
     SelectProtocol(protocolIndex);
@@ -162,10 +162,10 @@ void BuildMenuItemList()
 
 const std::string& ModelName() { return Catalogs().ModelName; }
 const ModelFeatures& Features() { return Catalogs().Features; }
-const TProtBase* CurrentProtocol() { return Catalogs().CurrentProtocol; }
-TMeasParBase* FindMeasPar(std::uint8_t code) { return FindMeasPar(Catalogs().MeasPars, code); }
-const TMKMenuItem* FindMenuItemByName(std::string_view name) { return FindMenuItemByName(Catalogs().MenuItems, name); }
-const TMKMenuItem* FindMenuItemByCode(std::uint16_t code) { return FindMenuItemByCode(Catalogs().MenuItems, code); }
+const VehicleProtocol* CurrentProtocol() { return Catalogs().CurrentProtocol; }
+MeasuredParameter* FindMeasPar(std::uint8_t code) { return FindMeasPar(Catalogs().MeasPars, code); }
+const MenuItem* FindMenuItemByName(std::string_view name) { return FindMenuItemByName(Catalogs().MenuItems, name); }
+const MenuItem* FindMenuItemByCode(std::uint16_t code) { return FindMenuItemByCode(Catalogs().MenuItems, code); }
 
 std::vector<ModelInfo> ListedModels()
 {

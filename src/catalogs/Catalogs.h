@@ -2,10 +2,10 @@
 // The process-wide catalog state: model name and features, block-presence
 // flags, protocol list with the current protocol, measured-parameter list and
 // menu catalog. EvaluateModel replaces all of it as a whole.
-#include "catalogs/MeasPars.h"
+#include "catalogs/MeasuredParameters.h"
 #include "catalogs/MenuItems.h"
 #include "catalogs/ModelFeatures.h"
-#include "catalogs/Prots.h"
+#include "catalogs/Protocols.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,9 +21,9 @@ struct CatalogState {
     std::string ModelName;
     ModelFeatures Features;
     BlockPresence BlockPresent{}; // indexed by block code 8..184
-    std::vector<std::unique_ptr<TProtBase>> Protocols;
+    std::vector<std::unique_ptr<VehicleProtocol>> Protocols;
     unsigned ProtocolIndex = 0;   // as stored in the settings
-    const TProtBase* CurrentProtocol = nullptr; // nullptr when the index is beyond the list
+    const VehicleProtocol* CurrentProtocol = nullptr; // nullptr when the index is beyond the list
     MeasParList MeasPars;
     MenuItemList MenuItems;
 
@@ -31,7 +31,7 @@ struct CatalogState {
 };
 
 // The one process-wide state. Starts empty (as after evaluating an unlisted
-// model); TMK's construction evaluates model 0xC000.
+// model); SettingsModel's construction evaluates model 0xC000.
 CatalogState& Catalogs();
 
 // Empties the protocol list and clears every feature, flag and name, then
@@ -57,10 +57,10 @@ void ResetCatalogs();
 // Readers of the process-wide state.
 const std::string& ModelName();
 const ModelFeatures& Features();
-const TProtBase* CurrentProtocol();
-TMeasParBase* FindMeasPar(std::uint8_t code);
-const TMKMenuItem* FindMenuItemByName(std::string_view name);
-const TMKMenuItem* FindMenuItemByCode(std::uint16_t code);
+const VehicleProtocol* CurrentProtocol();
+MeasuredParameter* FindMeasPar(std::uint8_t code);
+const MenuItem* FindMenuItemByName(std::string_view name);
+const MenuItem* FindMenuItemByCode(std::uint16_t code);
 
 // The model table itself, for listings.
 struct ModelInfo {

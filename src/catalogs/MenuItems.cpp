@@ -179,21 +179,21 @@ MenuItemList MakeMenuItemList(const ModelFeatures& features, const BlockPresence
         if (row.series > 0) {
             for (int n = 1; n <= row.series; ++n) {
                 if (offered)
-                    list.push_back(std::make_unique<TMKMenuItem>(std::string(row.name) + std::to_string(n) + "Menu",
+                    list.push_back(std::make_unique<MenuItem>(std::string(row.name) + std::to_string(n) + "Menu",
                                                                  NumberedCaption(n, EnglishVersion ? row.en : row.ru), counter));
                 ++counter;
             }
             continue;
         }
         if (offered)
-            list.push_back(std::make_unique<TMKMenuItem>(row.name, Tr(row.ru, row.en), counter));
+            list.push_back(std::make_unique<MenuItem>(row.name, Tr(row.ru, row.en), counter));
         if ((offered && row.advance != Advance::SharedWithNext) || (!offered && row.advance == Advance::Yes))
             ++counter;
     }
     return list;
 }
 
-const TMKMenuItem* FindMenuItemByName(const MenuItemList& list, std::string_view name)
+const MenuItem* FindMenuItemByName(const MenuItemList& list, std::string_view name)
 {
     for (const auto& item : list)
         if (item->Name == name)
@@ -201,7 +201,7 @@ const TMKMenuItem* FindMenuItemByName(const MenuItemList& list, std::string_view
     return nullptr;
 }
 
-const TMKMenuItem* FindMenuItemByCode(const MenuItemList& list, std::uint16_t code)
+const MenuItem* FindMenuItemByCode(const MenuItemList& list, std::uint16_t code)
 {
     for (const auto& item : list)
         if (item->Code == code)

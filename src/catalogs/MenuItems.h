@@ -12,9 +12,9 @@
 
 namespace tc {
 
-class TMKMenuItem {
+class MenuItem {
 public:
-    TMKMenuItem(std::string name, std::string caption, std::uint16_t code)
+    MenuItem(std::string name, std::string caption, std::uint16_t code)
         : Caption(std::move(caption)), Name(std::move(name)), Code(code) {}
 
     std::string Caption; // in the language selected when the catalog was built
@@ -22,13 +22,13 @@ public:
     std::uint16_t Code = 0;
 };
 
-using MenuItemList = std::vector<std::unique_ptr<TMKMenuItem>>;
+using MenuItemList = std::vector<std::unique_ptr<MenuItem>>;
 
 // Builds the catalog for the given features and block-presence flags, with
 // captions in the current language.
 MenuItemList MakeMenuItemList(const ModelFeatures& features, const BlockPresence& blocks);
 
-const TMKMenuItem* FindMenuItemByName(const MenuItemList& list, std::string_view name);
-const TMKMenuItem* FindMenuItemByCode(const MenuItemList& list, std::uint16_t code);
+const MenuItem* FindMenuItemByName(const MenuItemList& list, std::string_view name);
+const MenuItem* FindMenuItemByCode(const MenuItemList& list, std::uint16_t code);
 
 } // namespace tc

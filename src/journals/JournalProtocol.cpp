@@ -4,13 +4,13 @@
 
 namespace tc {
 
-int CurrentFaultCodeType(const TMK& model)
+int CurrentFaultCodeType(const SettingsModel& model)
 {
     const unsigned index = model.ProtocolIndex();
     const auto& state = Catalogs();
     if (state.ModelCode != model.DeviceModelCode || state.ProtocolIndex != index)
         EvaluateModel(model.DeviceModelCode, index);
-    const TProtBase* protocol = CurrentProtocol();
+    const VehicleProtocol* protocol = CurrentProtocol();
     return protocol ? protocol->FaultCodeFormat : 0;
 }
 

@@ -193,7 +193,7 @@ std::string FormatHoursMinutes(std::uint64_t minutes)
 
 // ---- Trip and refuelling journals ----------------------------------------------
 
-std::span<const std::uint8_t> JournalRecord(const TMK& model, JournalKind kind, int index)
+std::span<const std::uint8_t> JournalRecord(const SettingsModel& model, JournalKind kind, int index)
 {
     if (index < 0 || index >= kJournalRecordCount)
         throw std::out_of_range("journal record index");
@@ -201,7 +201,7 @@ std::span<const std::uint8_t> JournalRecord(const TMK& model, JournalKind kind, 
     return model.Record(7).subspan(offset, kJournalRecordSize);
 }
 
-std::string TripCost(const TMK& model, std::span<const std::uint8_t> rec, const NumberFormat& fmt)
+std::string TripCost(const SettingsModel& model, std::span<const std::uint8_t> rec, const NumberFormat& fmt)
 {
     const auto r7 = model.Record(7);
     const Wide petrolPrice = GetS16(r7, kPetrolPriceOffset);
@@ -215,7 +215,7 @@ std::string TripCost(const TMK& model, std::span<const std::uint8_t> rec, const 
     return FormatFixedWide(num, 90000, 1, fmt);
 }
 
-TextTable FillJournal(const TMK& model, JournalKind kind, const NumberFormat& fmt)
+TextTable FillJournal(const SettingsModel& model, JournalKind kind, const NumberFormat& fmt)
 {
     TextTable t(kJournalRows, std::vector<std::string>(JournalColumnCount));
     t[0] = {"#",
@@ -254,7 +254,7 @@ TextTable FillJournal(const TMK& model, JournalKind kind, const NumberFormat& fm
     return t;
 }
 
-void ClearJournal(TMK& model, JournalKind kind)
+void ClearJournal(SettingsModel& model, JournalKind kind)
 {
     auto r7 = model.Record(7);
     for (int r = 0; r < kJournalRecordCount; ++r)
@@ -269,7 +269,7 @@ std::string SummatorCaption(Summator s)
     return Tr(l.russian, l.english);
 }
 
-SummatorValues ReadSummator(const TMK& model, Summator s)
+SummatorValues ReadSummator(const SettingsModel& model, Summator s)
 {
     const auto r1 = model.Record(1);
     const auto& l = LayoutOf(s);
@@ -302,7 +302,7 @@ TextTable FillSummator(const SummatorValues& v, const NumberFormat& fmt)
     };
 }
 
-void ResetSummator(TMK& model, Summator s)
+void ResetSummator(SettingsModel& model, Summator s)
 {
     auto r1 = model.Record(1);
     const auto& l = LayoutOf(s);
@@ -313,13 +313,13 @@ void ResetSummator(TMK& model, Summator s)
 
 // ---- Fault journal ----------------------------------------------------------------
 
-FaultCodeOptions FaultCodeOptionsOf(const TMK& model)
+FaultCodeOptions FaultCodeOptionsOf(const SettingsModel& model)
 {
     const auto r10 = model.Record(10);
     return {GetU8(r10, 12), GetU8(r10, 14)};
 }
 
-std::span<const std::uint8_t> FaultRecord(const TMK& model, int index)
+std::span<const std::uint8_t> FaultRecord(const SettingsModel& model, int index)
 {
     if (index < 0 || index >= kFaultRecordCount)
         throw std::out_of_range("fault record index");
@@ -396,7 +396,7 @@ std::string FormatFaultCode(int type, std::uint32_t code, const FaultCodeOptions
     }
 }
 
-bool PidSupported(const TMK& model, int pid)
+bool PidSupported(const SettingsModel& model, int pid)
 {
     if (pid < 1 || pid > static_cast<int>(kPidBitmapSize) * 8)
         return false;
@@ -426,7 +426,7 @@ std::string SecondaryAirStatusText(std::uint8_t b)
     }
 }
 
-TextTable FillFaultJournal(const TMK& model, int faultCodeType)
+TextTable FillFaultJournal(const SettingsModel& model, int faultCodeType)
 {
     const FaultCodeOptions options = FaultCodeOptionsOf(model);
     TextTable t(kFaultRows, std::vector<std::string>(FaultColumnCount));
@@ -446,7 +446,7 @@ TextTable FillFaultJournal(const TMK& model, int faultCodeType)
     return t;
 }
 
-std::optional<TextTable> ShowFreezeFrame(const TMK& model, int row, const NumberFormat& fmt)
+std::optional<TextTable> ShowFreezeFrame(const SettingsModel& model, int row, const NumberFormat& fmt)
 {
     if (row < 1 || row > kFaultRecordCount)
         return std::nullopt;
@@ -462,7 +462,7 @@ std::optional<TextTable> ShowFreezeFrame(const TMK& model, int row, const Number
     return t;
 }
 
-void ClearFaultJournal(TMK& model)
+void ClearFaultJournal(SettingsModel& model)
 {
     auto r11 = model.Record(11);
     for (std::size_t i = 0; i < kPidBitmapSize; ++i)

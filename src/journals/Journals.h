@@ -3,7 +3,7 @@
 // trip and refuelling journals, the eight running summators, the fault journal
 // with its freeze frames; their clear and reset commands; the tab-separated
 // export. Every function reads or changes records 1, 7 and 11 of the model.
-#include "model/TMK.h"
+#include "model/SettingsModel.h"
 
 #include <array>
 #include <cstddef>
@@ -43,18 +43,18 @@ constexpr std::size_t kGasPriceOffset = 6;    // tenths per litre
 enum class JournalKind { Trip, Refuel };
 
 // One 20-byte journal record of record 7 (bounds-checked).
-std::span<const std::uint8_t> JournalRecord(const TMK& model, JournalKind kind, int index);
+std::span<const std::uint8_t> JournalRecord(const SettingsModel& model, JournalKind kind, int index);
 
 // The 22 × 9 table of the trip or refuelling grid (headers, "Last", 1..20).
-TextTable FillJournal(const TMK& model, JournalKind kind, const NumberFormat& fmt);
-inline TextTable FillTripJournal(const TMK& model, const NumberFormat& fmt) { return FillJournal(model, JournalKind::Trip, fmt); }
-inline TextTable FillRefuelJournal(const TMK& model, const NumberFormat& fmt) { return FillJournal(model, JournalKind::Refuel, fmt); }
+TextTable FillJournal(const SettingsModel& model, JournalKind kind, const NumberFormat& fmt);
+inline TextTable FillTripJournal(const SettingsModel& model, const NumberFormat& fmt) { return FillJournal(model, JournalKind::Trip, fmt); }
+inline TextTable FillRefuelJournal(const SettingsModel& model, const NumberFormat& fmt) { return FillJournal(model, JournalKind::Refuel, fmt); }
 
 // Cost of one journal record with the four prices of record 7, 1 decimal.
-std::string TripCost(const TMK& model, std::span<const std::uint8_t> journalRecord, const NumberFormat& fmt);
+std::string TripCost(const SettingsModel& model, std::span<const std::uint8_t> journalRecord, const NumberFormat& fmt);
 
 // The clear buttons: only the day bytes (the empty markers) change.
-void ClearJournal(TMK& model, JournalKind kind);
+void ClearJournal(SettingsModel& model, JournalKind kind);
 
 // ---- Record 1: summators --------------------------------------------------
 
@@ -77,12 +77,12 @@ struct SummatorValues {
 std::string SummatorCaption(Summator s);
 // The values the summator's grid shows (petrol only has no gas, gas only no
 // petrol; only the cumulative one carries the kilometre count).
-SummatorValues ReadSummator(const TMK& model, Summator s);
+SummatorValues ReadSummator(const SettingsModel& model, Summator s);
 // The six name/value rows of a summator grid.
 TextTable FillSummator(const SummatorValues& v, const NumberFormat& fmt);
-inline TextTable FillSummator(const TMK& model, Summator s, const NumberFormat& fmt) { return FillSummator(ReadSummator(model, s), fmt); }
+inline TextTable FillSummator(const SettingsModel& model, Summator s, const NumberFormat& fmt) { return FillSummator(ReadSummator(model, s), fmt); }
 // The double-click reset: the summator's values become 0; the kilometre count stays.
-void ResetSummator(TMK& model, Summator s);
+void ResetSummator(SettingsModel& model, Summator s);
 
 // ---- Record 11: fault journal ----------------------------------------------
 
@@ -101,9 +101,9 @@ struct FaultCodeOptions {
     std::uint8_t protTypeMain = 0;
     std::uint8_t protTypeAdd2 = 0;
 };
-FaultCodeOptions FaultCodeOptionsOf(const TMK& model);
+FaultCodeOptions FaultCodeOptionsOf(const SettingsModel& model);
 
-std::span<const std::uint8_t> FaultRecord(const TMK& model, int index);
+std::span<const std::uint8_t> FaultRecord(const SettingsModel& model, int index);
 
 // Removes the hundreds offset of the decimal fault forms (0x4000..0x4FFF) and
 // rewrites the last three decimal digits as hexadecimal nibbles (291 -> 0x291).
@@ -111,7 +111,7 @@ std::uint32_t DecimalToPCode(std::uint32_t code);
 // The text of a fault code of the given protocol fault-code type.
 std::string FormatFaultCode(int type, std::uint32_t code, const FaultCodeOptions& options);
 // True when the freeze frames carry OBD PID p (1..96).
-bool PidSupported(const TMK& model, int pid);
+bool PidSupported(const SettingsModel& model, int pid);
 std::string FuelSystemStatusText(std::uint8_t b);
 std::string SecondaryAirStatusText(std::uint8_t b);
 
@@ -120,16 +120,16 @@ std::string SecondaryAirStatusText(std::uint8_t b);
 // table is evaluated for these settings when the catalogs hold another model
 // or index, so the codes never follow a protocol of earlier settings. Settings
 // that select no protocol get the standard OBD form (type 0).
-int CurrentFaultCodeType(const TMK& model);
+int CurrentFaultCodeType(const SettingsModel& model);
 
 // The 8 × 3 fault list; `faultCodeType` is the current protocol's.
-TextTable FillFaultJournal(const TMK& model, int faultCodeType);
+TextTable FillFaultJournal(const SettingsModel& model, int faultCodeType);
 // The freeze frame of fault-list row `row` (row n shows fault record n - 1):
 // nothing for row 0 or a row outside the list (the grid keeps what it shows),
 // an empty table when the record has no freeze frame, else the rows to show.
-std::optional<TextTable> ShowFreezeFrame(const TMK& model, int row, const NumberFormat& fmt);
+std::optional<TextTable> ShowFreezeFrame(const SettingsModel& model, int row, const NumberFormat& fmt);
 // The clear button: the PID bitmap and every fault and freeze-frame code become 0.
-void ClearFaultJournal(TMK& model);
+void ClearFaultJournal(SettingsModel& model);
 
 // One row of the freeze-frame table, for tests and listings.
 enum class FreezeValue { FuelSystem1, FuelSystem2, Integer, Tenths, Hundredths, AirStatus };

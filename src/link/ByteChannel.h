@@ -20,9 +20,9 @@ struct LineSettings {
     std::uint8_t stopBits = 2;
 };
 
-class TByteChannel {
+class ByteChannel {
 public:
-    virtual ~TByteChannel() = default;
+    virtual ~ByteChannel() = default;
 
     // Applies the line format; returns the speed the driver accepted (0 when
     // it cannot tell, as on a pseudo-terminal).
@@ -38,9 +38,9 @@ public:
 };
 
 // The machine's serial devices as the port layer sees them.
-class TPortSystem {
+class PortSystem {
 public:
-    virtual ~TPortSystem() = default;
+    virtual ~PortSystem() = default;
     // Serial devices in the stable order that numbers them COM1, COM2, ...
     virtual std::vector<std::string> ListDevices() = 0;
     // True when the path names a terminal device, free or not.
@@ -48,12 +48,12 @@ public:
     // True when the device exists and nobody holds it open.
     virtual bool Probe(const std::string& path) = 0;
     // Opens the device for exclusive use; nullptr when the system refuses.
-    virtual std::unique_ptr<TByteChannel> Open(const std::string& path) = 0;
+    virtual std::unique_ptr<ByteChannel> Open(const std::string& path) = 0;
     // The same device seen through any of its names (symlinks resolved).
     virtual std::string Canonical(const std::string& path) { return path; }
 };
 
 // The POSIX termios backend used by the window, the command line and the tests.
-std::shared_ptr<TPortSystem> PosixPortSystem();
+std::shared_ptr<PortSystem> PosixPortSystem();
 
 } // namespace tc

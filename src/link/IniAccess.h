@@ -5,9 +5,9 @@
 
 namespace tc {
 
-class TIniAccess {
+class IniAccess {
 public:
-    virtual ~TIniAccess() = default;
+    virtual ~IniAccess() = default;
     virtual int ReadInteger(const std::string& section, const std::string& key, int fallback) = 0;
     virtual void WriteInteger(const std::string& section, const std::string& key, int value) = 0;
     virtual std::string ReadString(const std::string& section, const std::string& key, const std::string& fallback) = 0;

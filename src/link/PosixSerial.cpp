@@ -50,7 +50,7 @@ std::uint32_t SpeedValue(speed_t code)
     return 0;
 }
 
-class PosixChannel final : public TByteChannel {
+class PosixChannel final : public ByteChannel {
 public:
     explicit PosixChannel(int fd) : fd_(fd) {}
     ~PosixChannel() override
@@ -199,7 +199,7 @@ bool UartPresent(const std::string& name)
     return true;
 }
 
-class PosixPorts final : public TPortSystem {
+class PosixPorts final : public PortSystem {
 public:
     std::vector<std::string> ListDevices() override
     {
@@ -247,7 +247,7 @@ public:
         return true;
     }
 
-    std::unique_ptr<TByteChannel> Open(const std::string& path) override
+    std::unique_ptr<ByteChannel> Open(const std::string& path) override
     {
         const int fd = OpenExclusive(path);
         if (fd < 0)
@@ -266,7 +266,7 @@ public:
 
 } // namespace
 
-std::shared_ptr<TPortSystem> PosixPortSystem()
+std::shared_ptr<PortSystem> PosixPortSystem()
 {
     static auto system = std::make_shared<PosixPorts>();
     return system;

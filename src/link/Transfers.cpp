@@ -40,7 +40,7 @@ namespace {
 // link; closes the port and takes the pump back in every case.
 class PortSession {
 public:
-    PortSession(TZK_RS& link, TTransferObserver& observer) : link_(link), saved_(link.ProcessMessages)
+    PortSession(DeviceLink& link, TransferObserver& observer) : link_(link), saved_(link.ProcessMessages)
     {
         link_.ProcessMessages = [&observer] { observer.ProcessEvents(); };
         link_.SetActive(true);
@@ -55,13 +55,13 @@ public:
     PortSession& operator=(const PortSession&) = delete;
 
 private:
-    TZK_RS& link_;
+    DeviceLink& link_;
     std::function<void()> saved_;
 };
 
 // The get operations would read past a reply that is shorter than the
 // command's data and take bytes of an earlier reply instead.
-void RequireReplyData(const TZK_RS& link, std::size_t count, std::uint8_t cmd)
+void RequireReplyData(const DeviceLink& link, std::size_t count, std::uint8_t cmd)
 {
     const std::size_t length = link.ReplyLength();
     const std::size_t data = static_cast<std::size_t>(link.StatusIndex()) + 1;
@@ -77,7 +77,7 @@ int Percent(long done, long total)
 
 } // namespace
 
-std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& observer, const TransferTiming& timing)
+std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& observer, const TransferTiming& timing)
 {
     observer.Phase(TransferPhase::Connecting);
     std::optional<std::uint16_t> code;
@@ -101,7 +101,7 @@ std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& obse
     return code;
 }
 
-void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransferObserver& observer)
+void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, TransferObserver& observer)
 {
     // The image changes only once the whole memory has arrived: a read that
     // fails half way leaves no image cut short behind for a later save.
@@ -123,7 +123,7 @@ void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransfe
     image = std::move(fresh);
 }
 
-void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint8_t> payload)
+void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::uint8_t> payload)
 {
     const auto length = static_cast<std::uint16_t>(payload.size());
     link.BeginRequest(kTripComputerAddress, kCmdBeginSection);
@@ -187,7 +187,7 @@ void CheckSectionsWritable(const std::vector<std::uint8_t>& image)
     }
 }
 
-void CheckSettingsComplete(const TMK& model)
+void CheckSettingsComplete(const SettingsModel& model)
 {
     const auto& image = model.Image;
     for (int k = 1; k <= kRecordCount; ++k) {
@@ -203,7 +203,7 @@ void CheckSettingsComplete(const TMK& model)
     }
 }
 
-TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing)
+TransferResult ReadDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer, const TransferTiming& timing)
 {
     PortSession session(link, observer);
     const auto code = ConnectDevice(link, observer, timing);
@@ -214,7 +214,7 @@ TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& o
     return TransferResult::Done;
 }
 
-TransferResult WriteDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing)
+TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer, const TransferTiming& timing)
 {
     const int formatVersion = model.FormatVersion();
     CheckSettingsComplete(model);

@@ -1,8 +1,8 @@
 #pragma once
 // The two device transfers that the window and the command line share:
 // reading the settings memory and writing the settings back section by section.
-#include "link/ZK_RS232.h"
-#include "model/TMK.h"
+#include "link/DeviceLink.h"
+#include "model/SettingsModel.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,9 +26,9 @@ std::string DeviceVersionMismatchText();
 std::string FirmwareVersionMismatchText();
 
 // What a transfer tells its user interface and asks of it.
-class TTransferObserver {
+class TransferObserver {
 public:
-    virtual ~TTransferObserver() = default;
+    virtual ~TransferObserver() = default;
     virtual void Phase(TransferPhase /*phase*/) {}
     virtual void Progress(int /*percent*/) {}
     // Asked after each failed connect attempt; true ends the transfer silently.
@@ -61,26 +61,26 @@ constexpr int kBlocksRead = 254;
 
 // Building blocks, on an open port. Connect repeats command 1 until the
 // device answers (returns its model code) or the observer cancels (nullopt).
-std::optional<std::uint16_t> ConnectDevice(TZK_RS& link, TTransferObserver& observer, const TransferTiming& timing = {});
+std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& observer, const TransferTiming& timing = {});
 // Reads blocks 1..127 and 129..255 into image (8128 bytes), progress 0..100.
 // The image is replaced only when every block arrived.
-void ReadSettingsMemory(TZK_RS& link, std::vector<std::uint8_t>& image, TTransferObserver& observer);
+void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, TransferObserver& observer);
 // Sends one section: begin (12), chunks of 32 bytes (4), end (7).
-void WriteSection(TZK_RS& link, std::uint16_t address, std::span<const std::uint8_t> payload);
+void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::uint8_t> payload);
 // Throws tc::Error, before anything is sent, when a directory entry of the
 // image cannot be written from the image that was read.
 void CheckSectionsWritable(const std::vector<std::uint8_t>& image);
 
 // Throws tc::Error when the model's image (the one its records were decoded
 // from) does not hold sections 1..11 whole: those records were not read.
-void CheckSettingsComplete(const TMK& model);
+void CheckSettingsComplete(const SettingsModel& model);
 
 // Whole transfers: open the port, do the work, close the port in every case.
 // Read: stores the reported model code and the image; the caller decodes.
-TransferResult ReadDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing = {});
+TransferResult ReadDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer, const TransferTiming& timing = {});
 // Write: the settings must be complete (nothing is opened otherwise), then the
 // model code and format version checks, then every section of the device's
 // directory with the model's records encoded into a fresh image.
-TransferResult WriteDeviceSettings(TZK_RS& link, TMK& model, TTransferObserver& observer, const TransferTiming& timing = {});
+TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer, const TransferTiming& timing = {});
 
 } // namespace tc

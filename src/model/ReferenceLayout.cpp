@@ -55,7 +55,7 @@ std::vector<std::uint8_t> MemoryFromImage(const std::vector<std::uint8_t>& image
     return baseMemory;
 }
 
-void LoadReferenceImage(TMK& model, std::uint16_t modelCode)
+void LoadReferenceImage(SettingsModel& model, std::uint16_t modelCode)
 {
     model.DeviceModelCode = modelCode;
     model.Image.assign(kDeviceMemorySize - 2 * kBlock, 0);
@@ -67,7 +67,7 @@ void LoadReferenceImage(TMK& model, std::uint16_t modelCode)
 
 std::vector<std::uint8_t> ReferenceMemory()
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, model.DeviceModelCode);
     return MemoryFromImage(model.Image);
 }

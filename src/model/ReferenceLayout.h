@@ -3,7 +3,7 @@
 // the simulator, the tests and new settings files. Block 1 holds the section
 // directory; sections 1..11 follow one another from device address 96, each
 // with a device length of its record size + 4.
-#include "model/TMK.h"
+#include "model/SettingsModel.h"
 
 #include <cstdint>
 #include <vector>
@@ -23,6 +23,6 @@ std::vector<std::uint8_t> ImageFromMemory(const std::vector<std::uint8_t>& memor
 std::vector<std::uint8_t> MemoryFromImage(const std::vector<std::uint8_t>& image, std::vector<std::uint8_t> baseMemory = {});
 
 // A model holding the reference image with every section decoded.
-void LoadReferenceImage(TMK& model, std::uint16_t modelCode);
+void LoadReferenceImage(SettingsModel& model, std::uint16_t modelCode);
 
 } // namespace tc

@@ -33,12 +33,12 @@ std::vector<std::uint8_t> EncodeSettingsFile(std::uint16_t modelCode, const std:
     return file;
 }
 
-void WriteSettingsFile(const TMK& model, const std::string& fileName)
+void WriteSettingsFile(const SettingsModel& model, const std::string& fileName)
 {
     WriteFileAtomically(fileName, EncodeSettingsFile(model.DeviceModelCode, model.Image));
 }
 
-void ReadSettingsFile(TMK& model, const std::string& fileName)
+void ReadSettingsFile(SettingsModel& model, const std::string& fileName)
 {
     // Reading one byte more than the largest file tells "too large" apart.
     const auto file = ReadWholeFile(fileName, kHeaderSize + kMaxImageSize);

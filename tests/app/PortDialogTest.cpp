@@ -1,8 +1,8 @@
 // The port-number dialog and the access gate.
 #include "app/Messages.h"
-#include "link/ZK_RS232.h"
-#include "link/ui/PassW.h"
-#include "link/ui/ZK_RS232_SetNum.h"
+#include "link/DeviceLink.h"
+#include "link/ui/PasswordDialog.h"
+#include "link/ui/PortDialog.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -15,7 +15,7 @@ using namespace tc::ui;
 
 namespace {
 
-class NullChannel final : public TByteChannel {
+class NullChannel final : public ByteChannel {
 public:
     std::uint32_t ApplyLine(const LineSettings& l) override { return l.baudRate; }
     void Write(std::span<const std::uint8_t>) override {}
@@ -27,7 +27,7 @@ public:
 };
 
 // Twelve serial devices; only some of them are free.
-class SomeFreePorts final : public TPortSystem {
+class SomeFreePorts final : public PortSystem {
 public:
     explicit SomeFreePorts(std::set<int> free) : free_(std::move(free)) {}
     std::vector<std::string> ListDevices() override
@@ -39,7 +39,7 @@ public:
     }
     bool Exists(const std::string& path) override { return path.rfind("/dev/ttyFAKE", 0) == 0; }
     bool Probe(const std::string& path) override { return free_.count(std::stoi(path.substr(12))) > 0; }
-    std::unique_ptr<TByteChannel> Open(const std::string& path) override
+    std::unique_ptr<ByteChannel> Open(const std::string& path) override
     {
         opened.push_back(path);
         return Probe(path) ? std::make_unique<NullChannel>() : nullptr;
@@ -61,11 +61,11 @@ private slots:
     void listsTheFreePortsWithTheCurrentOneSelected()
     {
         auto ports = std::make_shared<SomeFreePorts>(std::set<int>{1, 3, 7, 12});
-        TZK_RS link(ports);
+        DeviceLink link(ports);
         link.PortNumber = 3;
         QStringList entries;
         QString selected, caption, label;
-        SelectPortNumber(link, nullptr, [&](TZK_RS232_SetNumDlg& dlg) {
+        SelectPortNumber(link, nullptr, [&](PortDialog& dlg) {
             for (int i = 0; i < dlg.PCB->count(); ++i)
                 entries << dlg.PCB->itemText(i).section(QChar(' '), 0, 0);
             selected = dlg.PCB->currentText();
@@ -86,9 +86,9 @@ private slots:
     void cancelKeepsThePortNumber()
     {
         auto ports = std::make_shared<SomeFreePorts>(std::set<int>{2, 5});
-        TZK_RS link(ports);
+        DeviceLink link(ports);
         link.PortNumber = 5;
-        SelectPortNumber(link, nullptr, [](TZK_RS232_SetNumDlg& dlg) {
+        SelectPortNumber(link, nullptr, [](PortDialog& dlg) {
             dlg.PCB->setCurrentIndex(0);
             return false;
         });
@@ -98,13 +98,13 @@ private slots:
     void noFreePortIsReported()
     {
         auto ports = std::make_shared<SomeFreePorts>(std::set<int>{});
-        TZK_RS link(ports);
+        DeviceLink link(ports);
         QStringList errors;
         Prompter p = DesktopPrompter();
         p.showError = [&](const QString& t) { errors << t; };
         const Prompter old = SetPrompter(p);
         bool shown = false;
-        SelectPortNumber(link, nullptr, [&](TZK_RS232_SetNumDlg&) { return shown = true; });
+        SelectPortNumber(link, nullptr, [&](PortDialog&) { return shown = true; });
         SetPrompter(old);
         QVERIFY(!shown);
         QCOMPARE(errors, QStringList{"Can not find free serial port!"});

@@ -1,7 +1,7 @@
 #include "CatalogTestSupport.h"
 
 #include "common/Bytes.h"
-#include "model/TMK.h"
+#include "model/SettingsModel.h"
 
 #include <set>
 
@@ -136,7 +136,7 @@ TEST_F(CatalogTest, MenuCaptions)
 
 TEST_F(CatalogTest, ModelCreationFillsTheHotMenuDefaults)
 {
-    const TMK model;
+    const SettingsModel model;
     EXPECT_EQ(ModelName(), "ZR-71");
     ASSERT_NE(CurrentProtocol(), nullptr);
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 11);

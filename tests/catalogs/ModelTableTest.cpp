@@ -171,10 +171,10 @@ TEST_F(CatalogTest, Protocol63IsBoschWhereTheModelAlsoOffers220)
 TEST_F(CatalogTest, ChoosingAnotherProtocolKeepsTheListsAndTheirEntries)
 {
     EvaluateModel(0x4200, 0);
-    TMeasParBase* speed = FindMeasPar(12);
+    MeasuredParameter* speed = FindMeasPar(12);
     speed->Caption = "renamed by the editor";
-    const TMKMenuItem* item = FindMenuItemByName("LightsOnMenu");
-    const TProtBase* first = Catalogs().Protocols.front().get();
+    const MenuItem* item = FindMenuItemByName("LightsOnMenu");
+    const VehicleProtocol* first = Catalogs().Protocols.front().get();
 
     SelectProtocol(5);
     ASSERT_NE(CurrentProtocol(), nullptr);

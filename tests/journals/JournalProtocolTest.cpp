@@ -15,7 +15,7 @@ namespace {
 // list must not take its code type from whatever model was evaluated before.
 TEST(JournalProtocol, FaultCodeTypeFollowsTheLoadedSettings)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     int checked = 0;
     std::map<int, int> formatsSeen;

@@ -45,7 +45,7 @@ protected:
     std::span<std::uint8_t> FaultRec(int i) { return model.Record(11).subspan(kFaultRecordsOffset + static_cast<std::size_t>(i) * kFaultRecordSize, kFaultRecordSize); }
     void SetPid(int p) { model.Record(11)[kPidBitmapOffset + static_cast<std::size_t>(p - 1) / 8] |= static_cast<std::uint8_t>(0x80 >> ((p - 1) % 8)); }
 
-    TMK model;
+    SettingsModel model;
     NumberFormat point;
 };
 

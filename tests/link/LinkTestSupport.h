@@ -23,7 +23,7 @@ struct LineLog {
 };
 
 // Answers each request frame with whatever the responder returns.
-class FakeChannel final : public TByteChannel {
+class FakeChannel final : public ByteChannel {
 public:
     using Responder = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& request)>;
     FakeChannel(std::shared_ptr<LineLog> log, Responder responder) : log_(std::move(log)), responder_(std::move(responder)) {}
@@ -80,7 +80,7 @@ inline FakeChannel::Responder DeviceResponder(std::shared_ptr<sim::SimDevice> de
 }
 
 // Devices by path: present or absent, free or held by someone else.
-class FakePorts final : public TPortSystem {
+class FakePorts final : public PortSystem {
 public:
     struct Port {
         bool busy = false;
@@ -104,7 +104,7 @@ public:
         auto it = ports.find(path);
         return it != ports.end() && !it->second.busy;
     }
-    std::unique_ptr<TByteChannel> Open(const std::string& path) override
+    std::unique_ptr<ByteChannel> Open(const std::string& path) override
     {
         if (!Probe(path))
             return nullptr;
@@ -113,7 +113,7 @@ public:
     }
 };
 
-class MemoryIni final : public TIniAccess {
+class MemoryIni final : public IniAccess {
 public:
     std::map<std::string, std::string> values; // "section/key" -> text
 

@@ -2,7 +2,7 @@
 // the ini settings, on a fake set of serial devices.
 #include "LinkTestSupport.h"
 
-#include "link/ZK_RS232.h"
+#include "link/DeviceLink.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ std::shared_ptr<FakePorts> ThreePorts()
 TEST(PortLayer, ScanNumbersDevicesAndFindsFreeOnes)
 {
     auto ports = ThreePorts();
-    TZK_RS link(ports);
+    DeviceLink link(ports);
     EXPECT_EQ(link.SectionName, "RS232");
     EXPECT_EQ(link.FreePortCount, 2u);
     EXPECT_TRUE(link.FreePorts[1]);
@@ -45,7 +45,7 @@ TEST(PortLayer, ScanNumbersDevicesAndFindsFreeOnes)
 TEST(PortLayer, OpenAppliesTheLineFormatAndFallsBackToTheLowestFreePort)
 {
     auto ports = ThreePorts();
-    TZK_RS link(ports);
+    DeviceLink link(ports);
     link.SetBaudRate(57600); // closed: recorded for the next open
     EXPECT_FALSE(link.IsOpen());
     link.OpenPort(2); // busy: the lowest free port instead
@@ -79,7 +79,7 @@ TEST(PortLayer, NoFreePortIsReportedAtCreationAndOpen)
     auto ports = std::make_shared<FakePorts>();
     ports->Add("/dev/ttyS0", {}, true);
     std::vector<std::string> shown;
-    TZK_RS link(ports, [&](const std::string& t) { shown.push_back(t); });
+    DeviceLink link(ports, [&](const std::string& t) { shown.push_back(t); });
     EXPECT_EQ(link.PortNumber, 0u);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0], "Can not find free serial port!");
@@ -93,7 +93,7 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     auto ports = ThreePorts();
     test::MemoryIni ini;
     {
-        TZK_RS link(ports);
+        DeviceLink link(ports);
         link.OpenPort(3);
         link.SetActive(false);
         link.SaveSettings(ini);
@@ -104,7 +104,7 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     // Another adapter appears before it: the number moves, the adapter stays.
     ports->order.insert(ports->order.begin() + 2, "/dev/serial/by-id/usb-Prolific_B2");
     ports->ports["/dev/serial/by-id/usb-Prolific_B2"] = {};
-    TZK_RS again(ports);
+    DeviceLink again(ports);
     again.LoadSettings(ini);
     EXPECT_EQ(again.PortNumber, 4u);
     EXPECT_EQ(ports->lastOpened, "/dev/serial/by-id/usb-FTDI_A1");
@@ -113,7 +113,7 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     test::MemoryIni stale;
     stale.values["RS232/Port"] = "2";
     stale.values["RS232/Device"] = "/dev/ttyUSB9";
-    TZK_RS third(ports);
+    DeviceLink third(ports);
     third.LoadSettings(stale);
     EXPECT_EQ(third.PortNumber, 1u);
     stale.values["RS232/Port"] = "0";
@@ -126,7 +126,7 @@ TEST(PortLayer, ExplicitDevicePathGetsTheNextNumber)
 {
     auto ports = ThreePorts();
     ports->Add("/tmp/sim/link", {}, false, /*listed=*/false);
-    TZK_RS link(ports);
+    DeviceLink link(ports);
     EXPECT_EQ(link.AddDevicePath("/tmp/nowhere"), 0);
     const int n = link.AddDevicePath("/tmp/sim/link");
     EXPECT_EQ(n, 4);
@@ -135,7 +135,7 @@ TEST(PortLayer, ExplicitDevicePathGetsTheNextNumber)
     test::MemoryIni ini;
     link.PortNumber = 4;
     link.SaveSettings(ini);
-    TZK_RS next(ports);
+    DeviceLink next(ports);
     next.LoadSettings(ini);
     EXPECT_EQ(next.PortNumber, 4u);
     EXPECT_EQ(ports->lastOpened, "/tmp/sim/link");

@@ -3,7 +3,7 @@
 #include "LinkTestSupport.h"
 
 #include "common/Error.h"
-#include "link/ZK_RS232.h"
+#include "link/DeviceLink.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +17,12 @@ using Bytes = std::vector<std::uint8_t>;
 // A link on COM1 whose line answers with the responder.
 struct Line {
     std::shared_ptr<FakePorts> ports = std::make_shared<FakePorts>();
-    std::unique_ptr<TZK_RS> link;
+    std::unique_ptr<DeviceLink> link;
 
     explicit Line(test::FakeChannel::Responder responder)
     {
         ports->Add("/dev/fake0", std::move(responder));
-        link = std::make_unique<TZK_RS>(ports);
+        link = std::make_unique<DeviceLink>(ports);
         link->ReplyTimeout = 20; // the line answers at once or never
         link->ByteTimeout = 20;
         link->SetActive(true);

@@ -90,7 +90,7 @@ TEST(SimDevice, SampleMemoryIsTheReferenceLayoutWithJournals)
 {
     const Bytes memory = sim::SampleMemory();
     ASSERT_EQ(memory.size(), 8192u);
-    TMK model;
+    SettingsModel model;
     model.Image = ImageFromMemory(memory);
     EXPECT_TRUE(model.DecodeAll().empty());
     EXPECT_EQ(model.SectionCount(), 11);

@@ -14,7 +14,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Records what the transfer reports; cancels after a number of connect failures.
-struct Recorder final : TTransferObserver {
+struct Recorder final : TransferObserver {
     std::vector<TransferPhase> phases;
     std::vector<int> progress;
     int cancelAfter = -1;
@@ -27,13 +27,13 @@ struct Recorder final : TTransferObserver {
 struct SimLine {
     std::shared_ptr<sim::SimDevice> device;
     std::shared_ptr<test::FakePorts> ports = std::make_shared<test::FakePorts>();
-    std::unique_ptr<TZK_RS> link;
+    std::unique_ptr<DeviceLink> link;
 
     explicit SimLine(Bytes memory = sim::SampleMemory(), std::uint16_t model = 0xC000, sim::SimFaults faults = {})
         : device(std::make_shared<sim::SimDevice>(std::move(memory), model, faults))
     {
         ports->Add("/dev/fake0", test::DeviceResponder(device));
-        link = std::make_unique<TZK_RS>(ports);
+        link = std::make_unique<DeviceLink>(ports);
         link->ByteTimeout = 20;
     }
     // Commands of the frames sent so far, in order.
@@ -56,7 +56,7 @@ const TransferTiming kFast{20, 20}; // the in-process line answers at once or ne
 TEST(Transfers, ReadYieldsTheDeviceBlocksAndProgressTo100)
 {
     SimLine line(sim::SampleMemory(), 0xC123);
-    TMK model;
+    SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
     EXPECT_EQ(model.DeviceModelCode, 0xC123);
@@ -81,7 +81,7 @@ TEST(Transfers, ReadYieldsTheDeviceBlocksAndProgressTo100)
 TEST(Transfers, WriteSendsEverySectionAndTheDeviceKeepsTheEdits)
 {
     SimLine line;
-    TMK model;
+    SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
     model.DecodeAll();
@@ -95,7 +95,7 @@ TEST(Transfers, WriteSendsEverySectionAndTheDeviceKeepsTheEdits)
     EXPECT_EQ(line.Count(kCmdEndSection), 11);
     EXPECT_FALSE(line.link->IsOpen());
 
-    TMK again;
+    SettingsModel again;
     ASSERT_EQ(ReadDeviceSettings(*line.link, again, rec, kFast), TransferResult::Done);
     again.DecodeAll();
     EXPECT_EQ(GetU16(again.Record(7), 0), 321);
@@ -110,7 +110,7 @@ TEST(Transfers, VersionChecksRefuseBeforeAnyWriteCommand)
     // the given refusal with no write command sent.
     const auto expectRefused = [](Bytes memory, std::uint16_t deviceModel, const std::string& text) {
         SimLine line(std::move(memory), deviceModel);
-        TMK model;
+        SettingsModel model;
         LoadReferenceImage(model, 0xC000);
         model.DecodeAll();
         Recorder rec;
@@ -141,7 +141,7 @@ TEST(Transfers, SectionInTheSecondHalfIsWrittenFromItsOwnBytes)
     PutU16(memory, 32 + 28, address); // section 7 moves to the second half
     std::copy(memory.begin() + oldAddress, memory.begin() + oldAddress + 860, memory.begin() + address);
     SimLine line(memory);
-    TMK model;
+    SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
     EXPECT_TRUE(model.DecodeAll().empty());
@@ -161,7 +161,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
         PutU16(memory, 32 + 48, static_cast<std::uint16_t>(address));
         PutU16(memory, 32 + 50, static_cast<std::uint16_t>(length));
         SimLine line(memory);
-        TMK model;
+        SettingsModel model;
         Recorder rec;
         ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
         model.DecodeAll();
@@ -172,7 +172,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
     Bytes many = sim::SampleMemory();
     many[32] = 15; // more sections than the directory has entries
     SimLine line(many);
-    TMK model;
+    SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
     EXPECT_THROW(WriteDeviceSettings(*line.link, model, rec, kFast), Error);
@@ -210,7 +210,7 @@ TEST(Transfers, ConnectRepeatsUntilCancelled)
     sim::SimFaults silent;
     silent.silent = true;
     SimLine line(sim::SampleMemory(), 0xC000, silent);
-    TMK model;
+    SettingsModel model;
     const Bytes before = model.Image;
     Recorder rec;
     rec.cancelAfter = 3;
@@ -226,7 +226,7 @@ TEST(Transfers, FaultyRepliesStillReadTheSameImage)
     // Each fault costs a 50 ms pause before the next attempt: a few suffice here.
     for (auto faults : {sim::SimFaults{40, 0}, sim::SimFaults{0, 31}, sim::SimFaults{35, 36}}) {
         SimLine line(sim::SampleMemory(), 0xC000, faults);
-        TMK model;
+        SettingsModel model;
         Recorder rec;
         ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
         EXPECT_EQ(model.Image, ImageFromMemory(line.device->Memory()));
@@ -245,9 +245,9 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
             return test::Framed({0xF4, 1, 0, 0}); // status 0, no block bytes
         return answer(request);
     });
-    TZK_RS link(ports);
+    DeviceLink link(ports);
     link.ByteTimeout = 20;
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const Bytes before = model.Image;
     Recorder rec;
@@ -258,7 +258,7 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
     // A connect reply without the model code is a failed attempt, not a model code.
     auto mute = std::make_shared<test::FakePorts>();
     mute->Add("/dev/fake0", [](const Bytes&) { return test::Framed({0xF4, 1, 0, 0}); });
-    TZK_RS link2(mute);
+    DeviceLink link2(mute);
     link2.ByteTimeout = 20;
     Recorder cancel;
     cancel.cancelAfter = 1;
@@ -275,7 +275,7 @@ TEST(Transfers, FailedReadKeepsTheImageWhole)
     sim::SimFaults stall;
     stall.stallAfter = 255 + 100; // the first read whole, the write's read stops half way
     SimLine line(sim::SampleMemory(), 0xC000, stall);
-    TMK model;
+    SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
     model.DecodeAll();
@@ -303,7 +303,7 @@ TEST(Transfers, SettingsNotReadWholeAreNotWritten)
 {
     for (int damage = 0; damage < 2; ++damage) {
         SimLine line;
-        TMK model;
+        SettingsModel model;
         model.Image = ImageFromMemory(line.device->Memory());
         if (damage == 0)
             PutU16(model.Image, 4 * 7, 10); // section 7 described in block 0
@@ -320,7 +320,7 @@ TEST(Transfers, SettingsNotReadWholeAreNotWritten)
 
 TEST(Transfers, InterruptionClosesThePort)
 {
-    struct Interrupting final : TTransferObserver {
+    struct Interrupting final : TransferObserver {
         int events = 0;
         void ProcessEvents() override
         {
@@ -329,7 +329,7 @@ TEST(Transfers, InterruptionClosesThePort)
         }
     } obs;
     SimLine line;
-    TMK model;
+    SettingsModel model;
     EXPECT_THROW(ReadDeviceSettings(*line.link, model, obs, kFast), TransferInterrupted);
     EXPECT_FALSE(line.link->IsOpen());
     EXPECT_FALSE(line.link->ProcessMessages); // the pump was handed back

@@ -20,7 +20,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 const TransferTiming kPatient{1000, 2000};
 
-struct CancelAfter final : TTransferObserver {
+struct CancelAfter final : TransferObserver {
     int failures;
     int asked = 0;
     explicit CancelAfter(int n = -1) : failures(n) {}
@@ -28,9 +28,9 @@ struct CancelAfter final : TTransferObserver {
 };
 
 // A link whose only port is the simulator's pty.
-std::unique_ptr<TZK_RS> LinkTo(const test::Tripsim& sim)
+std::unique_ptr<DeviceLink> LinkTo(const test::Tripsim& sim)
 {
-    auto link = std::make_unique<TZK_RS>();
+    auto link = std::make_unique<DeviceLink>();
     const int n = link->AddDevicePath(sim.Link());
     if (n == 0)
         throw std::runtime_error("the simulator's pty is not reachable");
@@ -42,7 +42,7 @@ TEST(TripsimPty, ReadYieldsTheSimulatorsBlocks)
 {
     test::Tripsim sim({"--model", "0xC0DE"});
     auto link = LinkTo(sim);
-    TMK model;
+    SettingsModel model;
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
     EXPECT_EQ(model.DeviceModelCode, 0xC0DE);
@@ -58,7 +58,7 @@ TEST(TripsimPty, WriteThenReadReturnsTheEdits)
 {
     test::Tripsim sim({});
     auto link = LinkTo(sim);
-    TMK model;
+    SettingsModel model;
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
     model.DecodeAll();
@@ -66,7 +66,7 @@ TEST(TripsimPty, WriteThenReadReturnsTheEdits)
     PutU16(model.Record(7), 0, 305);
     ASSERT_EQ(WriteDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
 
-    TMK again;
+    SettingsModel again;
     ASSERT_EQ(ReadDeviceSettings(*link, again, obs, kPatient), TransferResult::Done);
     again.DecodeAll();
     EXPECT_EQ(GetU16(again.Record(3), 0), 1234);
@@ -80,7 +80,7 @@ TEST(TripsimPty, FaultyRepliesStillReadTheIdenticalImage)
     for (const auto& option : {std::vector<std::string>{"--corrupt-every", "5"}, std::vector<std::string>{"--busy-every", "7"}}) {
         test::Tripsim sim(option);
         auto link = LinkTo(sim);
-        TMK model;
+        SettingsModel model;
         CancelAfter obs(20);
         ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done) << option[0];
         EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile())) << option[0];
@@ -91,7 +91,7 @@ TEST(TripsimPty, SilentDeviceEndsOnlyByCancel)
 {
     test::Tripsim sim({"--silent"});
     auto link = LinkTo(sim);
-    TMK model;
+    SettingsModel model;
     CancelAfter obs(2);
     EXPECT_EQ(ReadDeviceSettings(*link, model, obs, TransferTiming{100, 100}), TransferResult::Cancelled);
     EXPECT_EQ(obs.asked, 3);
@@ -104,7 +104,7 @@ TEST(TripsimPty, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
     // Connect + 254 reads, once for the read and once for the write, then a few section commands.
     test::Tripsim sim({"--stall-after", std::to_string(2 * 255 + 5)});
     auto link = LinkTo(sim);
-    TMK model;
+    SettingsModel model;
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
     model.DecodeAll();
@@ -122,7 +122,7 @@ TEST(TripsimPty, LineRatePacingStillReadsTheImage)
 {
     test::Tripsim sim({"--line-rate"});
     auto link = LinkTo(sim);
-    TMK model;
+    SettingsModel model;
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
@@ -146,7 +146,7 @@ TEST(CliLink, ReadAndWriteThroughTheCommandLine)
     const std::string file = sim.Folder() + "/settings.qvetp";
     std::string err;
     ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", sim.Link(), "-o", file, "--reply-timeout", "1000"}, &err), 0) << err;
-    TMK model;
+    SettingsModel model;
     ReadSettingsFile(model, file);
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
 
@@ -155,7 +155,7 @@ TEST(CliLink, ReadAndWriteThroughTheCommandLine)
     model.EncodeSection(7);
     WriteSettingsFile(model, file);
     ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 0) << err;
-    TMK device;
+    SettingsModel device;
     device.Image = ImageFromMemory(sim.ReadMemoryFile());
     device.DecodeAll();
     EXPECT_EQ(GetU16(device.Record(7), 2), 77);
@@ -166,7 +166,7 @@ TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
 {
     test::Tripsim sim({"--model", "0xC001"});
     const Bytes before = sim.ReadMemoryFile();
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     PutU16(model.Record(7), 0, 1);
     model.EncodeSection(7);
@@ -195,7 +195,7 @@ TEST(CliLink, FileWithAnUnreadableSectionIsNotWritten)
 {
     test::Tripsim sim({});
     const Bytes before = sim.ReadMemoryFile();
-    TMK model;
+    SettingsModel model;
     model.Image = ImageFromMemory(before);
     model.DeviceModelCode = 0xC000;
     PutU16(model.Image, 4 * 7, 10); // section 7 now starts in block 0
@@ -218,7 +218,7 @@ TEST(CliLink, CtrlCEndsTheConnectWithThePortClosed)
     std::string err;
     EXPECT_EQ(cli.Wait(&err), 1);
     EXPECT_NE(err.find("interrupted; the port is closed"), std::string::npos) << err;
-    TZK_RS link;
+    DeviceLink link;
     const int n = link.AddDevicePath(silent.Link());
     ASSERT_GT(n, 0);
     EXPECT_TRUE(link.FreePorts[static_cast<std::size_t>(n)]);

@@ -2,7 +2,7 @@
 #include "common/Cp1251.h"
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
-#include "model/TMK.h"
+#include "model/SettingsModel.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(Colours, PackingFollowsTheDeviceLayout)
 
 TEST(Colours, DefaultSchemesDependOnTheHybridDrive)
 {
-    TMK model;
+    SettingsModel model;
     const auto& day = model.ColourScheme(0);
     const auto& night = model.ColourScheme(1);
     EXPECT_EQ(GetU16(day, 2), PackColour({0, 9, 9}));
@@ -68,7 +68,7 @@ TEST(Records, LieOneAfterAnotherWithTheirFixedSizes)
 {
     EXPECT_EQ(RecordOffset(1), 0u);
     EXPECT_EQ(RecordOffset(7), 164u + 28 + 64 + 420 + 128 + 88);
-    TMK model;
+    SettingsModel model;
     std::size_t total = 0;
     for (int k = 1; k <= 11; ++k)
         total += model.Record(k).size();
@@ -81,7 +81,7 @@ TEST(Records, LieOneAfterAnotherWithTheirFixedSizes)
 TEST(Records, CreationSetsTheDefaults)
 {
     EnglishVersion = false;
-    TMK model;
+    SettingsModel model;
     EXPECT_EQ(model.DeviceModelCode, 0xC000);
     EXPECT_EQ(model.FormatVersion(), 0);
     EXPECT_EQ(model.Record(1)[153], 255);
@@ -127,7 +127,7 @@ TEST(Records, CreationSetsTheDefaults)
 TEST(Records, MaintenanceNamesFollowTheLanguageOfCreation)
 {
     EnglishVersion = true;
-    TMK model;
+    SettingsModel model;
     EnglishVersion = false;
     EXPECT_EQ(std::string(model.Record(5).begin() + 84, model.Record(5).begin() + 98), "Spark pl.repl.");
 }
@@ -137,7 +137,7 @@ TEST(Sections, ShortPayloadDecodesItsBytesAndEncodesOnlyThem)
     // Record 6 has 88 bytes; its section carries 80.
     auto image = ImageWithSection(6, 132, 80);
     FillPattern(image, 1);
-    TMK model;
+    SettingsModel model;
     const auto before = std::vector<std::uint8_t>(model.Record(6).begin(), model.Record(6).end());
     model.Image = image;
     EXPECT_EQ(model.DecodeSection(6), SectionStatus::Ok);
@@ -160,7 +160,7 @@ TEST(Sections, LongPayloadNeverSpillsIntoTheNextRecord)
 {
     auto image = ImageWithSection(2, 64, 100); // record 2 holds 28 bytes
     FillPattern(image, 9);
-    TMK model;
+    SettingsModel model;
     const auto record3 = std::vector<std::uint8_t>(model.Record(3).begin(), model.Record(3).end());
     model.Image = image;
     EXPECT_EQ(model.DecodeSection(2), SectionStatus::Truncated);
@@ -194,7 +194,7 @@ TEST(Sections, UnusableEntriesLeaveRecordAndImageAlone)
         image[0] = 11;
         PutU16(image, 4 * 3, c.address);
         PutU16(image, 4 * 3 + 2, c.deviceLength);
-        TMK model;
+        SettingsModel model;
         model.Image = image;
         const auto record = std::vector<std::uint8_t>(model.Record(3).begin(), model.Record(3).end());
         EXPECT_EQ(model.DecodeSection(3), SectionStatus::Invalid) << c.why;
@@ -209,7 +209,7 @@ TEST(Sections, SecondHalfOfTheMemoryIsAddressedWhereTheReadPutIt)
     // Device address 5000 is read into image offset 5000 - 64.
     auto image = ImageWithSection(8, 5000, 40);
     FillPattern(image, 3);
-    TMK model;
+    SettingsModel model;
     model.Image = image;
     EXPECT_EQ(model.DecodeSection(8), SectionStatus::Ok);
     EXPECT_TRUE(std::equal(model.Record(8).begin(), model.Record(8).end(), image.begin() + 4936));
@@ -226,7 +226,7 @@ TEST(Sections, ImageEndingInsideASectionDecodesWhatItHolds)
 {
     auto image = ImageWithSection(4, 200, 420, 300); // the image ends 132 bytes into the section
     FillPattern(image, 5);
-    TMK model;
+    SettingsModel model;
     const auto before = std::vector<std::uint8_t>(model.Record(4).begin(), model.Record(4).end());
     model.Image = image;
     EXPECT_EQ(model.DecodeSection(4), SectionStatus::Short);
@@ -240,7 +240,7 @@ TEST(Sections, ImageEndingInsideASectionDecodesWhatItHolds)
 TEST(Sections, DecodeAllNamesEverySectionItCouldNotRead)
 {
     EnglishVersion = true;
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     EXPECT_TRUE(model.DecodeAll().empty());
     PutU16(model.Image, 4 * 5 + 2, 2); // section 5: device length 2
@@ -255,7 +255,7 @@ TEST(Sections, DecodeAllNamesEverySectionItCouldNotRead)
 TEST(Sections, DirectoryProblemNamesTheFirstFault)
 {
     EnglishVersion = true;
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     EXPECT_EQ(model.DirectoryProblem(), "");
     model.Image[0] = 0;
@@ -272,7 +272,7 @@ TEST(Sections, DirectoryProblemNamesTheFirstFault)
 
 TEST(Snapshot, RestoreUndoesEveryChangeToRecordsOneToTen)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto image = model.Image;
     const auto snapshot = model.SnapshotRecords();
@@ -292,11 +292,11 @@ TEST(Snapshot, RestoreUndoesEveryChangeToRecordsOneToTen)
 
 TEST(Edit, CancelUndoesEveryChangeAndOkEncodesRecordsOneToTen)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto image = model.Image;
     const auto record6 = std::vector<std::uint8_t>(model.Record(6).begin(), model.Record(6).end());
-    EXPECT_FALSE(model.Edit([](TMK& m) {
+    EXPECT_FALSE(model.Edit([](SettingsModel& m) {
         m.Record(6)[4] = 1;
         m.Record(10)[0] = 2;
         return false;
@@ -305,13 +305,13 @@ TEST(Edit, CancelUndoesEveryChangeAndOkEncodesRecordsOneToTen)
     EXPECT_TRUE(std::equal(record6.begin(), record6.end(), model.Record(6).begin()));
 
     // An editor that fails leaves nothing behind either.
-    EXPECT_THROW(model.Edit([](TMK& m) -> bool {
+    EXPECT_THROW(model.Edit([](SettingsModel& m) -> bool {
         m.Record(6)[4] = 1;
         throw std::runtime_error("editor failed");
     }), std::runtime_error);
     EXPECT_EQ(model.Record(6)[4], record6[4]);
 
-    EXPECT_TRUE(model.Edit([](TMK& m) {
+    EXPECT_TRUE(model.Edit([](SettingsModel& m) {
         m.Record(6)[4] = 55;
         m.Record(11)[0] = 9; // record 11 is not the editor's: never encoded here
         return true;
@@ -322,11 +322,11 @@ TEST(Edit, CancelUndoesEveryChangeAndOkEncodesRecordsOneToTen)
 
 TEST(Journals, OkEncodesJournalsAndTotalsCancelKeepsTheImage)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto image = model.Image;
     const auto record11 = std::vector<std::uint8_t>(model.Record(11).begin(), model.Record(11).end());
-    model.ViewJournals([](TMK& m) {
+    model.ViewJournals([](SettingsModel& m) {
         m.Record(7)[16] = 0xAB;
         m.Record(11)[20] = 0xCD;
         return false;
@@ -336,13 +336,13 @@ TEST(Journals, OkEncodesJournalsAndTotalsCancelKeepsTheImage)
     // the device, which encodes every record, erased the device's journals.
     EXPECT_EQ(model.Record(7)[16], 0);
     EXPECT_TRUE(std::equal(record11.begin(), record11.end(), model.Record(11).begin()));
-    EXPECT_THROW(model.ViewJournals([](TMK& m) -> bool {
+    EXPECT_THROW(model.ViewJournals([](SettingsModel& m) -> bool {
         m.Record(1)[0] = 0x77;
         throw std::runtime_error("viewer failed");
     }), std::runtime_error);
     EXPECT_NE(model.Record(1)[0], 0x77);
 
-    model.ViewJournals([](TMK& m) {
+    model.ViewJournals([](SettingsModel& m) {
         EXPECT_EQ(m.Record(7)[16], 0); // decoded afresh
         m.Record(1)[0] = 0x11;
         m.Record(11)[0] = 0x22;

@@ -53,7 +53,7 @@ TEST(SettingsKey, IsTheFixedTableOfEveryRelease)
 
 TEST_F(SettingsFileTest, RoundTripKeepsModelCodeLengthAndBytes)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0x8202);
     for (std::size_t i = 3000; i < model.Image.size(); ++i)
         model.Image[i] = static_cast<std::uint8_t>(i * 13);
@@ -68,7 +68,7 @@ TEST_F(SettingsFileTest, RoundTripKeepsModelCodeLengthAndBytes)
     EXPECT_EQ(raw[2 + 4096], model.Image[4096] ^ SettingsKey()[0]);
     EXPECT_EQ(raw[2 + 5], model.Image[5] ^ SettingsKey()[5]);
 
-    TMK other;
+    SettingsModel other;
     other.Image.clear();
     ReadSettingsFile(other, path);
     EXPECT_EQ(other.DeviceModelCode, 0x8202);
@@ -77,7 +77,7 @@ TEST_F(SettingsFileTest, RoundTripKeepsModelCodeLengthAndBytes)
 
 TEST_F(SettingsFileTest, ShortFileReplacesOnlyTheBytesItHolds)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto before = model.Image;
     std::vector<std::uint8_t> small(100);
@@ -95,7 +95,7 @@ TEST_F(SettingsFileTest, ShortFileReplacesOnlyTheBytesItHolds)
 
 TEST_F(SettingsFileTest, FilesWithoutAWholeHeaderOrTooLargeAreRefusedAndChangeNothing)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto image = model.Image;
     const struct {
@@ -119,7 +119,7 @@ TEST_F(SettingsFileTest, FilesWithoutAWholeHeaderOrTooLargeAreRefusedAndChangeNo
 
 TEST_F(SettingsFileTest, SavingOverAFileKeepsItsPermissions)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto path = PathOf("perm.qvetp");
     WriteSettingsFile(model, path);
@@ -137,7 +137,7 @@ TEST_F(SettingsFileTest, SavingOverAFileKeepsItsPermissions)
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileWhole)
 {
-    TMK model;
+    SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto path = PathOf("keep.qvetp");
     WriteSettingsFile(model, path);

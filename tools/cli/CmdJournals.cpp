@@ -29,7 +29,7 @@ bool SameFile(const std::string& a, const std::string& b)
     return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec);
 }
 
-void PrintFaults(const TMK& model, const NumberFormat& fmt)
+void PrintFaults(const SettingsModel& model, const NumberFormat& fmt)
 {
     const auto list = FillFaultJournal(model, CurrentFaultCodeType(model));
     for (std::size_t r = 0; r < list.size(); ++r) {
@@ -61,14 +61,14 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         if (!tripOut.empty() && (tripOut == refuelOut || SameFile(tripOut, refuelOut)))
             throw UsageError{"--trip and --refuel must name different files"};
 
-        TMK model;
+        SettingsModel model;
         ReadSettingsFile(model, rest[0]);
         for (const auto& problem : model.DecodeAll())
             std::cerr << "warning: " << problem << "\n";
 
         const bool printAll = tripOut.empty() && refuelOut.empty() && !faults;
         // The journal procedure of the viewer; nothing is changed here, so nothing is encoded.
-        model.ViewJournals([&](TMK& m) {
+        model.ViewJournals([&](SettingsModel& m) {
             if (!tripOut.empty()) {
                 SaveJournalText(FillTripJournal(m, fmt), tripOut);
                 std::cout << "wrote " << tripOut << "\n";

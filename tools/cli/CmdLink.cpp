@@ -6,7 +6,7 @@
 #include "common/Language.h"
 #include "link/Transfers.h"
 #include "model/SettingsFile.h"
-#include "model/TMK.h"
+#include "model/SettingsModel.h"
 
 #include <algorithm>
 #include <cctype>
@@ -47,7 +47,7 @@ private:
 };
 
 // Progress on stderr; gives up connecting after the timeout.
-class CliObserver final : public TTransferObserver {
+class CliObserver final : public TransferObserver {
 public:
     explicit CliObserver(std::chrono::seconds connectTimeout)
         : deadline_(std::chrono::steady_clock::now() + connectTimeout)
@@ -96,7 +96,7 @@ private:
 };
 
 // DEV is "COMn" or a device path; the port is chosen, not opened.
-void ChoosePort(TZK_RS& link, const std::string& dev)
+void ChoosePort(DeviceLink& link, const std::string& dev)
 {
     std::string upper = dev;
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -139,7 +139,7 @@ template <class Transfer>
 void RunTransfer(const std::string& dev, std::chrono::seconds timeout, Transfer transfer)
 {
     InterruptGuard guard;
-    TZK_RS link;
+    DeviceLink link;
     ChoosePort(link, dev);
     CliObserver observer(timeout);
     TransferResult result;
@@ -164,8 +164,8 @@ int RunRead(const std::vector<std::string>& argv)
     const auto timing = Timing(args);
     if (!args.Positional().empty() || dev.empty() || out.empty())
         throw UsageError{"--port DEV and -o FILE are required"};
-    TMK model;
-    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
+    SettingsModel model;
+    RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
     for (const auto& warning : model.DecodeAll())
         std::cerr << warning << "\n";
     WriteSettingsFile(model, out);
@@ -183,7 +183,7 @@ int RunWrite(const std::vector<std::string>& argv)
     const auto files = args.Positional();
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
-    TMK model;
+    SettingsModel model;
     ReadSettingsFile(model, files[0]);
     // A section that was not read whole keeps default values in its record;
     // writing those would replace the device's own settings with them.
@@ -193,7 +193,7 @@ int RunWrite(const std::vector<std::string>& argv)
     if (!problems.empty())
         throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
                        "The settings file was not read whole. Nothing has been written to the device."));
-    RunTransfer(dev, timeout, [&](TZK_RS& link, TTransferObserver& o) { return WriteDeviceSettings(link, model, o, timing); });
+    RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) { return WriteDeviceSettings(link, model, o, timing); });
     std::cout << WriteDoneText() << "\n";
     return 0;
 }

@@ -6,7 +6,7 @@
 #include "common/Error.h"
 #include "common/Language.h"
 #include "model/SettingsFile.h"
-#include "model/preview/Screens.h"
+#include "preview/Screens.h"
 
 #include <png.h>
 
@@ -25,7 +25,7 @@ void AppendBytes(png_structp png, png_bytep data, png_size_t length)
 void NoFlush(png_structp) {}
 
 // The picture as an 8-bit RGB PNG in memory.
-std::vector<std::uint8_t> EncodePng(const TPreview& picture)
+std::vector<std::uint8_t> EncodePng(const PreviewCanvas& picture)
 {
     const std::vector<std::uint8_t> rgb = picture.ToRgb();
     std::vector<std::uint8_t> out;
@@ -74,7 +74,7 @@ const Registration kPreview{{"preview",
         const int display = static_cast<int>(ParseNumber(displayText, 255, "N"));
         const auto seed = static_cast<std::uint32_t>(ParseNumber(seedText, 0xFFFFFFFF, "--seed"));
 
-        TMK model;
+        SettingsModel model;
         ReadSettingsFile(model, rest[0]);
         for (const auto& problem : model.DecodeAll())
             std::cerr << "warning: " << problem << "\n";
@@ -83,7 +83,7 @@ const Registration kPreview{{"preview",
 
         PreviewInputs in = InputsFromModel(model);
         in.randomSeed = seed;
-        TPreview picture;
+        PreviewCanvas picture;
         DrawPreviewScreen(picture, in, *screen, display);
         WriteFileAtomically(out, EncodePng(picture));
         std::cout << "wrote " << out << "\n";

@@ -52,7 +52,7 @@ const Registration kNew{{"new", "new --model CODE -o FILE",
         const std::string out = args.Option("-o");
         if (code.empty() || out.empty() || !args.Positional().empty())
             throw UsageError{"--model and -o are required"};
-        TMK model;
+        SettingsModel model;
         LoadReferenceImage(model, static_cast<std::uint16_t>(ParseNumber(code, 0xFFFF, "CODE")));
         WriteSettingsFile(model, out);
         std::cout << "wrote " << out << " (model " << Hex(model.DeviceModelCode, 4) << ", " << model.Image.size() + 2 << " bytes)\n";
@@ -63,7 +63,7 @@ const Registration kInfo{{"info", "info FILE", "describe a settings file: model 
     [](const std::vector<std::string>& argv) {
         Args args(argv);
         const std::string path = OnePath(args, "settings file");
-        TMK model;
+        SettingsModel model;
         model.Image.clear();
         ReadSettingsFile(model, path);
         if (const auto problem = model.DirectoryProblem(); !problem.empty())
@@ -89,7 +89,7 @@ const Registration kInfo{{"info", "info FILE", "describe a settings file: model 
         const unsigned protocolIndex = model.ProtocolIndex(); // the default 0 when section 10 is missing
         EvaluateModel(model.DeviceModelCode, protocolIndex);
         std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? ModelName() : Tr("(неизвестный код модели)", "(unknown model code)")) << "\n";
-        if (const TProtBase* p = CurrentProtocol())
+        if (const VehicleProtocol* p = CurrentProtocol())
             std::cout << "protocol:        " << protocolIndex << ": " << static_cast<int>(p->ProtNumber) << " " << p->ProtName << "\n";
         else
             std::cout << "protocol:        " << CurrentProtocolProblem() << "\n";
@@ -103,7 +103,7 @@ const Registration kImage{{"image", "image FILE -o RAW", "write the plain (unscr
         if (out.empty())
             throw UsageError{"-o is required"};
         const std::string path = OnePath(args, "settings file");
-        TMK model;
+        SettingsModel model;
         model.Image.clear();
         ReadSettingsFile(model, path);
         WriteFileAtomically(out, model.Image);

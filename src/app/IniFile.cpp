@@ -1,0 +1,130 @@
+#include "app/IniFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QWidget>
+
+namespace tc::ui {
+
+namespace {
+
+QString Key(const std::string& section, const std::string& key)
+{
+    return QString::fromStdString(section) + '/' + QString::fromStdString(key);
+}
+
+bool FolderIsWritable(const QString& folder)
+{
+    // QFileInfo::isWritable reflects the permission bits; a probe file also
+    // catches read-only mounts.
+    QFile probe(QDir(folder).filePath(QStringLiteral(".tripconf-write-probe")));
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.close();
+    probe.remove();
+    return true;
+}
+
+} // namespace
+
+IniFile::IniFile(const QString& fileName) : fileName_(fileName)
+{
+    if (!QFileInfo::exists(fileName_)) {
+        QDir().mkpath(QFileInfo(fileName_).absolutePath());
+        QFile file(fileName_);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(" \r\n");
+    }
+    settings_ = std::make_unique<QSettings>(fileName_, QSettings::IniFormat);
+}
+
+IniFile::~IniFile() = default;
+
+QString IniFile::DefaultFileName()
+{
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    const QString name = program.completeBaseName() + QStringLiteral(".ini");
+    if (FolderIsWritable(program.absolutePath()))
+        return program.absoluteDir().filePath(name);
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(name);
+}
+
+int IniFile::ReadInteger(const std::string& section, const std::string& key, int fallback)
+{
+    bool ok = false;
+    const int value = settings_->value(Key(section, key)).toString().trimmed().toInt(&ok, 0);
+    return ok ? value : fallback;
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, int value)
+{
+    settings_->setValue(Key(section, key), QString::number(value));
+}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& fallback)
+{
+    const QVariant value = settings_->value(Key(section, key));
+    return value.isValid() ? value.toString().toStdString() : fallback;
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    settings_->setValue(Key(section, key), QString::fromStdString(value));
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key, bool fallback)
+{
+    const QString text = settings_->value(Key(section, key)).toString().trimmed();
+    if (text.isEmpty())
+        return fallback;
+    bool ok = false;
+    const int n = text.toInt(&ok);
+    if (ok)
+        return n != 0;
+    return text.compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value)
+{
+    WriteInteger(section, key, value ? 1 : 0);
+}
+
+void IniFile::ReadFormPlacement(const std::string& section, QWidget& form)
+{
+    const int currentState = form.isMaximized() ? 2 : form.isMinimized() ? 1 : 0;
+    const int state = ReadInteger(section, "State", currentState);
+    if (state == 2) {
+        form.setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    if (state == 1)
+        form.setWindowState(Qt::WindowMinimized);
+    const int left = std::max(0, ReadInteger(section, "Left", form.x()));
+    const int top = std::max(0, ReadInteger(section, "Top", form.y()));
+    form.move(left, top);
+    const bool sizeable = form.minimumSize() != form.maximumSize();
+    if (sizeable) {
+        int width = ReadInteger(section, "Width", form.width());
+        int height = ReadInteger(section, "Height", form.height());
+        form.resize(width < 0 ? 100 : width, height < 0 ? 100 : height);
+    }
+}
+
+void IniFile::WriteFormPlacement(const std::string& section, const QWidget& form)
+{
+    WriteInteger(section, "State", form.isMaximized() ? 2 : form.isMinimized() ? 1 : 0);
+    WriteInteger(section, "Left", form.x());
+    WriteInteger(section, "Top", form.y());
+    WriteInteger(section, "Width", form.width());
+    WriteInteger(section, "Height", form.height());
+}
+
+void IniFile::UpdateFile()
+{
+    settings_->sync();
+}
+
+} // namespace tc::ui

@@ -1,0 +1,41 @@
+#pragma once
+// ProgressWindow: the small window shown during a device transfer, with its
+// label, gauge and the Cancel button of the connect phase.
+#include "link/Transfers.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace tc::ui {
+
+class ProgressWindow : public QDialog, public TransferObserver {
+    Q_OBJECT
+public:
+    explicit ProgressWindow(QWidget* parent);
+
+    QLabel* ProgressLabel = nullptr;
+    QProgressBar* ProgressGauge = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    bool Cancelled = false;
+
+    // TransferObserver
+    void Phase(TransferPhase phase) override;
+    void Progress(int percent) override;
+    bool CancelRequested() override;
+    void ProcessEvents() override;
+
+signals:
+    void Progressed(int percent);
+
+protected:
+    void reject() override;          // Escape presses Cancel while it is shown
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BitBtn1Click();
+};
+
+} // namespace tc::ui

@@ -1,0 +1,93 @@
+#pragma once
+// The journal viewer: trip, refuelling and fault journals and the eight
+// summators on four tabs, with clear, reset and save commands. It changes
+// records 1, 7 and 11 of the model in place; the model's journal procedure
+// decides whether the changes reach the image.
+#include "journals/Journals.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTableWidget;
+
+namespace tc::ui {
+
+// Runs the viewer modally through SettingsModel::ViewJournals: sections 7 and 1 are
+// decoded first; OK encodes 7, 1 and 11, Cancel leaves records 1, 7 and 11
+// as they were. Returns true for OK.
+bool RunJournalViewer(tc::SettingsModel& model, QWidget* parent);
+// Only the modal dialog on the records as they are (the callback that
+// SettingsModel::ViewJournals runs); true for OK.
+bool ExecJournalDialog(tc::SettingsModel& model, QWidget* parent);
+
+// The user's decimal separator, as the journals write numbers.
+tc::NumberFormat LocaleNumberFormat();
+
+class JournalsDialog : public QDialog {
+    Q_OBJECT
+public:
+    JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat& fmt, QWidget* parent = nullptr);
+
+    // Asks for the file to save a journal in; nullopt when cancelled. The
+    // default runs the save dialog; tests replace it.
+    std::function<std::optional<QString>(const QString& folder)> AskSaveFile;
+    // Shows a failure to the user; the default is an error box.
+    std::function<void(const QString& text)> ShowSaveError;
+
+    // Saves the trip or refuelling table to `path`; throws tc::Error.
+    void SaveJournal(tc::JournalKind kind, const QString& path) const;
+
+    QTabWidget* pcMain = nullptr;
+    QWidget* tsTrip = nullptr;
+    QWidget* tsTank = nullptr;
+    QWidget* tsAver = nullptr;
+    QWidget* tsErr = nullptr;
+    QTableWidget* sgTrip = nullptr;
+    QTableWidget* sgTank = nullptr;
+    QPushButton* bTripReset = nullptr;
+    QPushButton* bTrip = nullptr;
+    QPushButton* bTankReset = nullptr;
+    QPushButton* bTank = nullptr;
+    std::array<QTableWidget*, tc::kSummatorCount> SummatorGrids{}; // sgAllSum .. sgGasOnlySum
+    std::array<QLabel*, tc::kSummatorCount> SummatorLabels{};
+    QLabel* Label9 = nullptr;
+    QTableWidget* sgErrors = nullptr;
+    QTableWidget* sgStopCadr = nullptr;
+    QPushButton* bErrrJReset = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+    QTableWidget* SummatorGrid(tc::Summator s) const { return SummatorGrids[static_cast<std::size_t>(s)]; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormShow();
+    void ApplyLanguage();
+    void FillTripJournal();
+    void FillRefuelJournal();
+    void FillFaultJournal();
+    void ShowFreezeFrame();
+    void FillSummator(tc::Summator s);
+    void bTripClick(tc::JournalKind kind);
+    void bTripResetClick();
+    void bTankResetClick();
+    void bErrrJResetClick();
+    void SummatorDblClick(tc::Summator s);
+
+    tc::SettingsModel& model_;
+    tc::NumberFormat fmt_;
+    int faultCodeType_ = 0;
+    bool centred_ = false;
+};
+
+} // namespace tc::ui

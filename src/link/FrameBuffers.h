@@ -1,0 +1,55 @@
+#pragma once
+// FrameBuffers: the request and reply buffers of the link and the typed
+// put/get primitives that build requests and read replies.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tc {
+
+constexpr std::size_t kFrameBufferSize = 2048;
+
+class FrameBuffers {
+public:
+    virtual ~FrameBuffers() = default;
+
+    std::array<std::uint8_t, kFrameBufferSize> TxBuffer{};
+    std::array<std::uint8_t, kFrameBufferSize> RxBuffer{};
+    std::uint32_t TxLength = 0;
+    std::int32_t RxPos = 0;
+
+    virtual bool CheckReply();
+    virtual void BeginFrame() { TxLength = 1; }
+    virtual void EndFrame();
+    virtual void PutChar(std::uint8_t c) = 0;
+    virtual void PutByte(std::uint8_t b);
+    virtual void PutWord(std::uint16_t w);
+    virtual void PutLongInt(std::int32_t i);
+    virtual void PutSingle(float f);
+    virtual std::uint8_t GetChar() = 0;
+    virtual std::uint8_t GetByte();
+    virtual std::uint16_t GetWord();
+    virtual std::int32_t GetLongInt();
+    virtual float GetSingle();
+    virtual double GetDouble();
+    virtual std::string GetString() { return {}; }
+    virtual void BeginRequest(std::uint8_t address, std::uint8_t cmd) = 0;
+    virtual void Execute() = 0;
+    virtual void ExecuteOnce() = 0;
+    virtual void Command(std::uint8_t address, std::uint8_t cmd) = 0;
+    virtual int QueryAddress() = 0;
+
+protected:
+    // Takes the next reply byte; the buffer end is a hard limit.
+    std::uint8_t TakeRx();
+    // The sum of the first n bytes modulo 256: zero over a whole frame with its check byte.
+    static std::uint8_t ByteSum(const std::uint8_t* bytes, std::size_t n);
+    // Sets the check byte after the TxLength bytes of the request.
+    void PutCheckByte();
+};
+
+// The toolkit's range-check error: a request that does not fit its frame.
+extern const char* const kRangeCheckError;
+
+} // namespace tc

@@ -1,0 +1,32 @@
+#pragma once
+// PortDialog: chooses the serial port among the free ones, listed
+// as "COMn" with the system device behind each number.
+#include "link/SerialPort.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+
+namespace tc::ui {
+
+class PortDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit PortDialog(QWidget* parent = nullptr);
+    QLabel* Label1 = nullptr;
+    QComboBox* PCB = nullptr;
+
+    // Lists the free ports of the last scan and selects the current one.
+    void Fill(const SerialPort& port);
+    // The COM number of the selected entry, 0 when none is selected.
+    int SelectedNumber() const;
+};
+
+// The port-number choice: access gate, scan, dialog; the port is opened once
+// on the chosen (or kept) number and left open for the caller to close.
+// askDialog runs the dialog (tests replace it); it returns true on OK.
+void SelectPortNumber(SerialPort& port, QWidget* parent,
+                      const std::function<bool(PortDialog&)>& runDialog = {});
+
+} // namespace tc::ui

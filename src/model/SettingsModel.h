@@ -1,0 +1,135 @@
+#pragma once
+// The settings model: the memory image read from the device or a settings
+// file, its section directory, and the eleven records decoded from it.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tc {
+
+constexpr int kRecordCount = 11;
+constexpr std::array<std::size_t, kRecordCount> kRecordSizes = {164, 28, 64, 420, 128, 88, 860, 40, 412, 60, 664};
+constexpr std::size_t kRecordsTotalSize = 164 + 28 + 64 + 420 + 128 + 88 + 860 + 40 + 412 + 60 + 664;
+
+constexpr std::size_t kDirectorySize = 60;
+constexpr int kDirectoryEntries = 14;
+constexpr std::size_t kColourSchemeSize = 56;
+constexpr std::size_t kSchemeOffset[2] = {80, 136}; // in record 9
+
+// Packed colours: bits 15..11 red, 10..6 green, bit 5 repeats green's lowest bit, 4..0 blue.
+struct Rgb5 {
+    std::uint8_t r = 0, g = 0, b = 0; // 0..31 each
+    friend bool operator==(const Rgb5&, const Rgb5&) = default;
+};
+std::uint16_t PackColour(Rgb5 c);
+Rgb5 UnpackColour(std::uint16_t packed);
+
+struct DirectoryEntry {
+    std::uint16_t address = 0;      // device address of the section's first byte
+    std::uint16_t deviceLength = 0; // payload length + 4
+};
+
+struct Directory {
+    std::uint8_t sectionCount = 0;  // entries 1..N are sent by a write
+    std::uint8_t formatVersion = 0; // compared before a write
+    std::uint16_t reserved = 0;
+    std::array<DirectoryEntry, kDirectoryEntries> entries{}; // entries[k - 1] describes section k
+    const DirectoryEntry& Entry(int k) const { return entries.at(static_cast<std::size_t>(k - 1)); }
+};
+
+// Where a device address lies in the image. Blocks 0 and 128 are never read:
+// device addresses 32..4095 sit at image offset address - 32, addresses
+// 4128..8191 at address - 64. Returns false for addresses in blocks 0 or 128
+// or beyond the memory.
+bool ImageOffsetOfAddress(std::uint32_t deviceAddress, std::size_t& imageOffset);
+// True when the device range [address, address + length) avoids blocks 0 and 128
+// and ends inside the 8192-byte memory.
+bool DeviceRangeIsReadable(std::uint32_t deviceAddress, std::uint32_t length);
+// Where the payload of the section an entry describes lies in the image, and
+// its length; false when the entry cannot describe a readable section.
+bool SectionPlacement(const DirectoryEntry& entry, std::size_t& imageOffset, std::size_t& payload);
+
+// Outcome of decoding or encoding one section.
+enum class SectionStatus {
+    Ok,
+    Short,     // the image ends inside the section: fewer bytes were decoded
+    Truncated, // the section's payload is longer than its record: the rest is ignored
+    Invalid,   // the directory entry is unusable (address in blocks 0/128, length below 4); record or image untouched
+};
+
+// Records 1..10 as one block of bytes, for the editor's cancel.
+struct RecordsSnapshot {
+    std::vector<std::uint8_t> bytes;
+};
+
+class SettingsModel {
+public:
+    // Builds the model with every record default (the "Create" of the device's settings).
+    SettingsModel();
+
+    std::vector<std::uint8_t> Image;
+    std::uint16_t DeviceModelCode = 0xC000;
+    // The vehicle protocol chosen in the settings: its index in the model's list (record 10, offset 4).
+    std::uint16_t ProtocolIndex() const;
+    int EditedScheme = 0; // the colour scheme (0 day, 1 night) the editor edits and the previews use
+
+    void ReadDirectory();
+    const Directory& Dir() const { return dir_; }
+    int SectionCount() const { return dir_.sectionCount; }
+    int FormatVersion() const { return dir_.formatVersion; }
+
+    // Empty when the image starts with a usable directory: 1..14 sections,
+    // each entry placing its section inside the readable memory. Otherwise
+    // the user text (current language) of the first fault found.
+    std::string DirectoryProblem();
+
+    SectionStatus DecodeSection(int k);
+    SectionStatus EncodeSection(int k);
+    // Decodes sections 1..11 and returns the user texts (current language) of any
+    // section that could not be decoded whole; empty when all went well.
+    std::vector<std::string> DecodeAll();
+
+    std::span<std::uint8_t> Record(int k);
+    std::span<const std::uint8_t> Record(int k) const;
+
+    // The edit procedure: decodes sections 1..10, evaluates the device model
+    // from DeviceModelCode and the stored protocol index, snapshots records
+    // 1..10 and runs the editor. OK (true) encodes sections 1..10 into the
+    // image; otherwise every change to records 1..10 is undone and the image
+    // is untouched.
+    bool Edit(const std::function<bool(SettingsModel&)>& runEditor);
+
+    // The journal procedure: decodes sections 7 and 1, runs the viewer, and when
+    // it returns true (OK) encodes sections 7, 1 and 11. A cancelled (or
+    // failed) viewer leaves records 1, 7 and 11 as they were: a later write to
+    // the device encodes every record, so a cancelled clear must not survive.
+    bool ViewJournals(const std::function<bool(SettingsModel&)>& runViewer);
+
+    RecordsSnapshot SnapshotRecords() const; // records 1..10
+    void RestoreRecords(const RecordsSnapshot& snapshot);
+
+    // Fills both default colour schemes; the night scheme and a few scheme
+    // bytes differ on models with a hybrid drive.
+    void ResetColourSchemes(bool hybridDrive = false);
+    const std::array<std::uint8_t, kColourSchemeSize>& ColourScheme(int n) const { return schemes_.at(static_cast<std::size_t>(n)); }
+
+    // Sets every record to its default (step 4 of creation).
+    void SetRecordDefaults();
+
+    // Evaluates the default device model and fills the hot-menu defaults of
+    // record 9 from the menu catalog (last step of creation).
+    void FillHotMenuDefaults();
+
+private:
+    Directory dir_;
+    std::array<std::uint8_t, kRecordsTotalSize> records_{};
+    std::array<std::array<std::uint8_t, kColourSchemeSize>, 2> schemes_{};
+};
+
+std::size_t RecordOffset(int k); // byte offset of record k in the records block
+
+} // namespace tc

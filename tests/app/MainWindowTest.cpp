@@ -1,0 +1,398 @@
+// The main window against tripsim on a real pseudo-terminal.
+#include "app/IniFile.h"
+#include "app/MainWindow.h"
+#include "app/Messages.h"
+#include "app/ProgressWindow.h"
+#include "common/Language.h"
+#include "link/ui/PasswordDialog.h"
+#include "link/ui/PortDialog.h"
+#include "model/ReferenceLayout.h"
+#include "model/SettingsFile.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+
+using namespace tc;
+using namespace tc::ui;
+
+namespace {
+
+// Answers the window's questions from a script and records every text shown.
+struct ScriptedUser {
+    QStringList errors, infos, questions;
+    std::deque<Answer> answers;                     // for AskYesNo; No when empty
+    std::deque<std::optional<QString>> files;       // for AskFile; cancel when empty
+    Prompter previous;
+
+    ScriptedUser()
+    {
+        Prompter p;
+        p.showError = [this](const QString& t) { errors << t; };
+        p.showInfo = [this](const QString& t) { infos << t; };
+        p.askYesNo = [this](const QString& t) {
+            questions << t;
+            if (answers.empty())
+                return Answer::No;
+            const Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        };
+        p.askFile = [this](const FileQuestion&) -> std::optional<QString> {
+            if (files.empty())
+                return std::nullopt;
+            auto f = files.front();
+            files.pop_front();
+            return f;
+        };
+        previous = SetPrompter(p);
+    }
+    ~ScriptedUser() { SetPrompter(previous); }
+};
+
+// tripsim serving a pty link inside a temporary folder.
+class Simulator {
+public:
+    Simulator(const QString& folder, QStringList options) : link_(folder + "/link"), memory_(folder + "/memory.bin")
+    {
+        process_.setProgram(QStringLiteral(TRIPSIM_PATH));
+        process_.setArguments(QStringList{"--link", link_, "--memory", memory_} + options);
+        process_.start();
+        // tripsim prints its link once the pty is ready.
+        while (process_.state() != QProcess::NotRunning && !process_.canReadLine())
+            process_.waitForReadyRead(100);
+    }
+    ~Simulator()
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+    }
+    bool Running() const { return process_.state() == QProcess::Running; }
+    const QString& Link() const { return link_; }
+    QByteArray Memory() const
+    {
+        QFile f(memory_);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private:
+    QString link_, memory_;
+    QProcess process_;
+};
+
+QByteArray ImageBytes(const SettingsModel& model)
+{
+    return QByteArray(reinterpret_cast<const char*>(model.Image.data()), static_cast<qsizetype>(model.Image.size()));
+}
+
+QByteArray MemoryToImage(const QByteArray& memory)
+{
+    return memory.mid(32, 4064) + memory.mid(4128);
+}
+
+// The simulator, a scripted user and a shown main window set to the simulator's link.
+struct Session {
+    Simulator sim;
+    ScriptedUser user;
+    DeviceLink link;
+    SettingsModel model;
+    std::unique_ptr<MainWindow> form;
+
+    Session(const QString& folder, const QString& ini, QStringList simOptions = {}, bool english = false)
+        : sim(folder, std::move(simOptions))
+    {
+        form = std::make_unique<MainWindow>(link, model, MainWindow::Options{ini, sim.Link()});
+        form->show();
+        if (english)
+            form->cbEnglishVersion->click();
+    }
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString Ini() const { return dir_.filePath("tripconf.ini"); }
+
+    std::unique_ptr<MainWindow> MakeForm(DeviceLink& link, SettingsModel& model, const QString& port)
+    {
+        auto form = std::make_unique<MainWindow>(link, model, MainWindow::Options{Ini(), port});
+        form->show();
+        return form;
+    }
+
+private slots:
+    void init()
+    {
+        QFile::remove(Ini());
+        EnglishVersion = false;
+    }
+
+    void readFillsTheModelAndEnablesTheDependentButtons()
+    {
+        Session s(dir_.path(), Ini());
+        QVERIFY(s.sim.Running());
+        auto& [sim, user, link, model, form] = s;
+        QVERIFY(!form->bEditParams->isEnabled());
+        QSignalSpy progress(form.get(), &MainWindow::TransferProgress);
+
+        form->bGetParams->click();
+
+        QCOMPARE(user.errors, QStringList());
+        QVERIFY(form->bEditParams->isEnabled());
+        QVERIFY(form->bViewJournals->isEnabled());
+        QVERIFY(form->bSaveParams->isEnabled());
+        QVERIFY(form->bSetParams->isEnabled());
+        QVERIFY(!progress.isEmpty());
+        QCOMPARE(progress.last().at(0).toInt(), 100);
+        QCOMPARE(model.Image.size(), std::size_t{8128});
+        QCOMPARE(ImageBytes(model), MemoryToImage(sim.Memory()));
+        QCOMPARE(model.DeviceModelCode, std::uint16_t{0xC000});
+        QCOMPARE(model.FormatVersion(), int{kReferenceFormatVersion});
+        QVERIFY(!link.IsOpen());
+    }
+
+    void silentDeviceWaitsUntilCancelThenChangesNothing()
+    {
+        Session s(dir_.path(), Ini(), {"--silent"}, true);
+        auto& [sim, user, link, model, form] = s;
+        QString labelWhileWaiting;
+        bool mainBlocked = false;
+        connect(form.get(), &MainWindow::TransferStarted, this, [&] {
+            QTimer::singleShot(600, this, [&] {
+                QVERIFY(form->Progress());
+                labelWhileWaiting = form->Progress()->ProgressLabel->text();
+                mainBlocked = !form->bLoadParams->isEnabled() && !form->bGetParams->isEnabled();
+                QVERIFY(link.IsOpen());
+                form->Progress()->BitBtn1->click();
+            });
+        });
+
+        form->bGetParams->click();
+
+        QCOMPARE(labelWhileWaiting, QStringLiteral("I can not connect to the device"));
+        QVERIFY(mainBlocked);
+        QVERIFY(form->bLoadParams->isEnabled());
+        QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.infos, QStringList());
+        QVERIFY(!form->bEditParams->isEnabled());
+        QVERIFY(!link.IsOpen());
+    }
+
+    void writeToADeviceOfAnotherModelIsRefusedBeforeAnythingIsSent()
+    {
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
+        form->bGetParams->click();
+        const QByteArray before = sim.Memory();
+
+        model.DeviceModelCode = 0x8002;
+        model.Record(6)[4] = 99;
+        form->bSetParams->click();
+
+        QCOMPARE(user.errors, QStringList{"The settings version does not match the device version!"});
+        QCOMPARE(sim.Memory(), before);
+        QVERIFY(form->bSetParams->isEnabled());
+        QVERIFY(!link.IsOpen());
+    }
+
+    void writeWithAnotherFormatVersionIsRefused()
+    {
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
+        form->bGetParams->click();
+        const QByteArray before = sim.Memory();
+
+        model.Image[1] = kReferenceFormatVersion + 1; // settings decoded with another layout
+        model.ReadDirectory();
+        form->bSetParams->click();
+
+        QCOMPARE(user.errors, QStringList{"The settings version does not match the firmware version!"});
+        QCOMPARE(sim.Memory(), before);
+    }
+
+    void writeSendsTheEditedRecords()
+    {
+        Session s(dir_.path(), Ini());
+        auto& [sim, user, link, model, form] = s;
+        form->bGetParams->click();
+        model.Record(6)[4] = 77;
+        model.EncodeSection(6);
+
+        form->bSetParams->click();
+
+        QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.infos, QStringList{QString::fromUtf8("Настройки записаны в МК")});
+        const QByteArray memory = sim.Memory();
+        const int section6 = static_cast<unsigned char>(memory[32 + 24]) | (static_cast<unsigned char>(memory[32 + 25]) << 8);
+        QCOMPARE(static_cast<unsigned char>(memory[section6 + 4]), 77);
+    }
+
+    void unsavedChangesAreAskedAboutBeforeAReadButNotBeforeALoad()
+    {
+        Session s(dir_.path(), Ini());
+        auto& [sim, user, link, model, form] = s;
+        form->RunEditor = [](SettingsModel&, QWidget*) { return true; };
+        form->bGetParams->click();
+        form->bEditParams->click();
+        QVERIFY(form->SettingsChanged);
+
+        const QString file = dir_.filePath("a.qvetp");
+        WriteSettingsFile(model, file.toStdString());
+        user.files.push_back(file);
+        form->bLoadParams->click();
+        QCOMPARE(user.questions.size(), 0);
+        QVERIFY(form->SettingsChanged);
+
+        user.answers.push_back(Answer::No);
+        form->bGetParams->click();
+        QCOMPARE(user.questions, QStringList{QString::fromUtf8("Возможно, настройки были изменены, но не сохранены на диске. Сохранить?")});
+        QVERIFY(form->SettingsChanged); // a read leaves the flag as it was
+        QCOMPARE(user.errors, QStringList());
+    }
+
+    void saveAsksBeforeOverwritingAndClearsTheChangedFlag()
+    {
+        ScriptedUser user;
+        DeviceLink link;
+        SettingsModel model;
+        LoadReferenceImage(model, 0xC000);
+        auto form = MakeForm(link, model, {});
+        form->cbEnglishVersion->click();
+        form->SettingsChanged = true;
+        const QString file = dir_.filePath("exists.qvetp");
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+
+        user.files.push_back(file);
+        user.answers.push_back(Answer::No);
+        form->bSaveParamsClick();
+        QCOMPARE(user.questions, QStringList{"The file already exists. Rewrite it?"});
+        QCOMPARE(QFileInfo(file).size(), 3);
+        QVERIFY(form->SettingsChanged);
+
+        user.files.push_back(file);
+        user.answers.push_back(Answer::Yes);
+        form->bSaveParamsClick();
+        QCOMPARE(QFileInfo(file).size(), 8130);
+        QVERIFY(!form->SettingsChanged);
+        QVERIFY(form->bSetParams->isEnabled());
+
+        // A name without extension gets ".qvetp".
+        user.files.push_back(dir_.filePath("plain"));
+        form->bSaveParamsClick();
+        QVERIFY(QFileInfo::exists(dir_.filePath("plain.qvetp")));
+    }
+
+    void aFailedLoadShowsItsReasonAndDisablesTheDependentButtons()
+    {
+        ScriptedUser user;
+        DeviceLink link;
+        SettingsModel model;
+        auto form = MakeForm(link, model, {});
+        form->cbEnglishVersion->click();
+        const QString good = dir_.filePath("good.qvetp");
+        SettingsModel source;
+        LoadReferenceImage(source, 0xC000);
+        WriteSettingsFile(source, good.toStdString());
+        user.files.push_back(good);
+        form->bLoadParams->click();
+        QVERIFY(form->bSetParams->isEnabled());
+        QCOMPARE(user.errors, QStringList());
+
+        const QString tiny = dir_.filePath("tiny.qvetp");
+        QFile f(tiny);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.close();
+        user.files.push_back(tiny);
+        form->bLoadParams->click();
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY(user.errors[0].contains("is not a settings file"));
+        QVERIFY(!form->bSetParams->isEnabled());
+        QCOMPARE(ImageBytes(model), ImageBytes(source)); // nothing of the bad file reached the image
+    }
+
+    void closingWithUnsavedChangesAsksAndClosesEvenWhenTheSaveIsCancelled()
+    {
+        ScriptedUser user;
+        DeviceLink link;
+        SettingsModel model;
+        auto form = MakeForm(link, model, {});
+        form->SettingsChanged = true;
+        user.answers.push_back(Answer::Yes); // save? yes; then the file dialog is cancelled
+        QVERIFY(form->close());
+        QCOMPARE(user.questions.size(), 1);
+        QVERIFY(!form->isVisible());
+    }
+
+    void englishSwitchesEveryCaptionAndIsRememberedForTheNextStart()
+    {
+        ScriptedUser user;
+        {
+            DeviceLink link;
+            SettingsModel model;
+            auto form = MakeForm(link, model, {});
+            QCOMPARE(form->bGetParams->text(), QString::fromUtf8("Считать настройки из МК"));
+            form->cbEnglishVersion->click();
+            QVERIFY(EnglishVersion);
+            QCOMPARE(form->windowTitle(), QStringLiteral("Viewing and configuring trip computer parameters (Version 14.07.26)"));
+            QCOMPARE(form->GroupBox5->title(), QStringLiteral("Step 2a"));
+            QCOMPARE(form->bViewJournals->text(), QStringLiteral("View logs"));
+            QCOMPARE(form->bRS232->text(), QStringLiteral("Select the COM port manually"));
+            QCOMPARE(form->Label7->text(), QStringLiteral("View the logs of trips, gas stations and faults"));
+            QCOMPARE(form->cbEnglishVersion->text(), QStringLiteral("English language"));
+            form->close();
+        }
+        QSettings ini(Ini(), QSettings::IniFormat);
+        QCOMPARE(ini.value("Common/EnglishVersion").toString(), QStringLiteral("1"));
+        QVERIFY(ini.contains("RS232/Port"));
+        QVERIFY(ini.contains("MainWindow/Left"));
+
+        EnglishVersion = false;
+        DeviceLink link;
+        SettingsModel model;
+        auto form = MakeForm(link, model, {});
+        QVERIFY(EnglishVersion);
+        QVERIFY(form->cbEnglishVersion->isChecked());
+        QCOMPARE(form->bSetParams->text(), QStringLiteral("Write the settings to the device"));
+        form->cbEnglishVersion->click();
+        QCOMPARE(form->bSetParams->text(), QString::fromUtf8("Записать настройки в МК"));
+    }
+
+    void iniFileIsCreatedWithASingleSpaceLine()
+    {
+        const QString path = dir_.filePath("fresh.ini");
+        QFile::remove(path);
+        {
+            IniFile ini(path);
+        }
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll().trimmed(), QByteArray());
+        IniFile ini(path);
+        ini.WriteInteger("RS232", "Port", 12);
+        ini.UpdateFile();
+        QCOMPARE(IniFile(path).ReadInteger("RS232", "Port", 0), 12);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

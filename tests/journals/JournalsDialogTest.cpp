@@ -1,0 +1,276 @@
+// The journal viewer on the offscreen platform: what the grids show, the
+// clear and reset commands, OK against Cancel, and saving.
+#include "journals/ui/JournalsDialog.h"
+
+#include "common/Bytes.h"
+#include "common/Language.h"
+#include "model/ReferenceLayout.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using namespace tc;
+using tc::ui::JournalsDialog;
+
+namespace {
+
+constexpr std::size_t kDay = 2;
+
+// A model whose image carries one trip record, one refuelling record, a
+// filled summator and one fault with a freeze frame (RPM only).
+void LoadSample(SettingsModel& model)
+{
+    LoadReferenceImage(model, 0xC000);
+    auto r7 = model.Record(7);
+    PutU16(r7, kPetrolPriceOffset, 450);
+    PutU16(r7, kKmPriceOffset, 0); // the default is 3.0 per km
+    for (std::size_t base : {kTripJournalOffset, kRefuelJournalOffset}) {
+        PutU16(r7, base + 0, 8 * 60 + 5);
+        PutU8(r7, base + kDay, 7);
+        PutU8(r7, base + 3, 3);
+        PutU32(r7, base + 4, 600);
+        PutU32(r7, base + 8, 10000);
+        PutU32(r7, base + 12, 900);
+    }
+    auto r1 = model.Record(1);
+    for (std::size_t off = 0; off < 120; off += 4)
+        PutU32(r1, off, 1000);
+    PutU32(r1, kKilometresOffset, 777);
+    auto r11 = model.Record(11);
+    PutU8(r11, kPidBitmapOffset + 1, 0x10); // PID 12
+    const std::size_t f = kFaultRecordsOffset;
+    PutU16(r11, f, 65);
+    PutU8(r11, f + 2, 4);
+    PutU8(r11, f + 3, 5);
+    PutU32(r11, f + 4, 0x0301);
+    PutU32(r11, f + 8, 0x0301);
+    PutU16(r11, f + 32, 2500);
+    for (int k : {1, 7, 11})
+        model.EncodeSection(k);
+}
+
+// Runs the viewer through the model's journal procedure; `act` works on the
+// open dialog and closes it.
+bool RunWith(SettingsModel& model, std::function<void(JournalsDialog&)> act)
+{
+    QTimer::singleShot(0, [act] {
+        auto* dlg = qobject_cast<JournalsDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dlg);
+        act(*dlg);
+    });
+    return tc::ui::RunJournalViewer(model, nullptr);
+}
+
+std::uint8_t ImageTripDay(const SettingsModel& model)
+{
+    SettingsModel fresh;
+    fresh.Image = model.Image;
+    fresh.DecodeSection(7);
+    return fresh.Record(7)[kTripJournalOffset + kDay];
+}
+
+std::vector<std::uint8_t> AllRecords(const SettingsModel& model)
+{
+    std::vector<std::uint8_t> bytes;
+    for (int k = 1; k <= kRecordCount; ++k)
+        bytes.insert(bytes.end(), model.Record(k).begin(), model.Record(k).end());
+    return bytes;
+}
+
+} // namespace
+
+class JournalsDialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { EnglishVersion = false; }
+    void cleanup() { EnglishVersion = false; }
+
+    void gridsShowTheJournals()
+    {
+        SettingsModel model;
+        LoadSample(model);
+        JournalsDialog dlg(model, NumberFormat{","});
+        QCOMPARE(dlg.pcMain->currentIndex(), 0);
+        QCOMPARE(dlg.pcMain->count(), 4);
+        QCOMPARE(dlg.windowTitle(), QString("Просмотр журналов"));
+        QCOMPARE(dlg.sgTrip->rowCount(), 22);
+        QCOMPARE(dlg.sgTrip->columnCount(), 9);
+        QCOMPARE(dlg.sgTrip->item(0, 1)->text(), QString("Дата и время записи"));
+        QCOMPARE(dlg.sgTrip->item(1, 0)->text(), QString("Посл."));
+        QCOMPARE(dlg.sgTrip->item(1, 3)->text(), QString("10,000"));
+        QCOMPARE(dlg.sgTrip->item(1, 8)->text(), QString("40,5"));
+        QCOMPARE(dlg.sgTank->item(2, 1)->text(), QString("Пусто"));
+        // Journal cells are right-aligned; headers and row numbers are not.
+        QVERIFY(dlg.sgTrip->item(1, 3)->textAlignment() & Qt::AlignRight);
+        QVERIFY(!(dlg.sgTrip->item(0, 3)->textAlignment() & Qt::AlignRight));
+        QVERIFY(!(dlg.sgTrip->item(5, 0)->textAlignment() & Qt::AlignRight));
+        QCOMPARE(dlg.sgTrip->columnWidth(5), 156);
+
+        auto* all = dlg.SummatorGrid(Summator::All);
+        QCOMPARE(all->rowCount(), 6);
+        QCOMPARE(all->item(1, 1)->text(), QString("778,000"));
+
+        QCOMPARE(dlg.sgErrors->rowCount(), 8);
+        QCOMPARE(dlg.sgErrors->item(1, 1)->text(), QString("1:05 4.05"));
+        QCOMPARE(dlg.sgErrors->item(1, 2)->text(),
+                 QString::fromStdString(FormatFaultCode(CurrentFaultCodeType(model), 0x0301, FaultCodeOptionsOf(model))));
+        QCOMPARE(dlg.sgStopCadr->rowCount(), 2);
+        QCOMPARE(dlg.sgStopCadr->item(1, 0)->text(), QString("Обороты/мин"));
+        QCOMPARE(dlg.sgStopCadr->item(1, 1)->text(), QString("2500"));
+
+        // Selecting an empty fault empties the freeze frame; row 0 changes nothing.
+        dlg.sgErrors->setCurrentCell(3, 1);
+        QVERIFY(dlg.sgStopCadr->item(1, 0) == nullptr || dlg.sgStopCadr->item(1, 0)->text().isEmpty());
+        dlg.sgErrors->setCurrentCell(1, 1);
+        QCOMPARE(dlg.sgStopCadr->item(0, 1)->text(), QString("P0301"));
+        dlg.sgErrors->setCurrentCell(0, 1);
+        QCOMPARE(dlg.sgStopCadr->item(0, 1)->text(), QString("P0301"));
+    }
+
+    void englishCaptions()
+    {
+        EnglishVersion = true;
+        SettingsModel model;
+        LoadSample(model);
+        JournalsDialog dlg(model, NumberFormat{});
+        QCOMPARE(dlg.windowTitle(), QString("Viewing logs"));
+        QCOMPARE(dlg.pcMain->tabText(0), QString("Trip log"));
+        QCOMPARE(dlg.pcMain->tabText(1), QString("Petrol log"));
+        QCOMPARE(dlg.pcMain->tabText(2), QString("Average"));
+        QCOMPARE(dlg.pcMain->tabText(3), QString("Faults log"));
+        QCOMPARE(dlg.bTrip->text(), QString("Save to file"));
+        QCOMPARE(dlg.bErrrJReset->text(), QString("Clear"));
+        QCOMPARE(dlg.SummatorLabels[2]->text(), QString("Reset 1"));
+        QCOMPARE(dlg.Label9->text(), QString("To reset the adders, double-click on the corresponding table"));
+        QCOMPARE(dlg.sgTrip->item(1, 0)->text(), QString("Last"));
+        QCOMPARE(dlg.sgErrors->item(0, 2)->text(), QString("Trouble code"));
+    }
+
+    void clearsAndResets()
+    {
+        SettingsModel model;
+        LoadSample(model);
+        JournalsDialog dlg(model, NumberFormat{});
+        QTest::mouseClick(dlg.bTankReset, Qt::LeftButton);
+        QCOMPARE(dlg.sgTank->item(1, 1)->text(), QString("Пусто"));
+        QCOMPARE(dlg.sgTrip->item(1, 3)->text(), QString("10.000"));
+        QCOMPARE(model.Record(7)[kRefuelJournalOffset + kDay], 0);
+
+        QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
+        QCOMPARE(dlg.sgErrors->item(1, 2)->text(), QString());
+        QCOMPARE(GetU32(model.Record(11), kFaultRecordsOffset + 4), 0u);
+
+        // Double-click on the cumulative grid: kilometres stay, averages go.
+        auto* all = dlg.SummatorGrid(Summator::All);
+        QTest::mouseDClick(all->viewport(), Qt::LeftButton, {}, QPoint(20, 120));
+        QCOMPARE(all->item(1, 1)->text(), QString("777.000"));
+        QCOMPARE(all->item(3, 1)->text(), QString("-----"));
+        QCOMPARE(GetU32(model.Record(1), kKilometresOffset), 777u);
+        QCOMPARE(GetU32(model.Record(1), 16), 1000u); // the trip summator is untouched
+        auto* gas = dlg.SummatorGrid(Summator::GasOnly);
+        QTest::mouseDClick(gas->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(GetU32(model.Record(1), 108), 0u);
+        QCOMPARE(GetU32(model.Record(1), 104), 1000u);
+    }
+
+    void okKeepsTheClearedJournalInTheImage()
+    {
+        SettingsModel model;
+        LoadSample(model);
+        QCOMPARE(ImageTripDay(model), 7);
+        const bool ok = RunWith(model, [](JournalsDialog& dlg) {
+            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
+        });
+        QVERIFY(ok);
+        QCOMPARE(ImageTripDay(model), 0);
+    }
+
+    void cancelAndEscapeLeaveTheImage()
+    {
+        SettingsModel model;
+        LoadSample(model);
+        bool ok = RunWith(model, [](JournalsDialog& dlg) {
+            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.CancelBtn, Qt::LeftButton);
+        });
+        QVERIFY(!ok);
+        QCOMPARE(ImageTripDay(model), 7);
+        ok = RunWith(model, [](JournalsDialog& dlg) {
+            QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
+            dlg.reject();
+        });
+        QVERIFY(!ok);
+        QCOMPARE(GetU32(model.Record(11), kFaultRecordsOffset + 4), 0x0301u);
+        ok = RunWith(model, [](JournalsDialog& dlg) {
+            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
+            dlg.sgTrip->setFocus();
+            QTest::keyClick(dlg.sgTrip, Qt::Key_Escape);
+        });
+        QVERIFY(!ok);
+        QCOMPARE(ImageTripDay(model), 7);
+        // Cancelled clears and resets leave the records as they were, so a
+        // later write, which encodes every record, carries the old journals.
+        const auto before = AllRecords(model);
+        ok = RunWith(model, [](JournalsDialog& dlg) {
+            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.bTankReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
+            QTest::mouseDClick(dlg.SummatorGrid(Summator::Trip)->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+            dlg.reject();
+        });
+        QVERIFY(!ok);
+        QVERIFY(AllRecords(model) == before);
+        for (int k = 1; k <= kRecordCount; ++k)
+            model.EncodeSection(k);
+        QCOMPARE(ImageTripDay(model), 7);
+        // The next opening decodes the trip journal afresh from the image.
+        RunWith(model, [](JournalsDialog& dlg) {
+            QCOMPARE(dlg.sgTrip->item(1, 3)->text(), QString("10.000"));
+            dlg.reject();
+        });
+    }
+
+    void saveButtonsWriteTheExport()
+    {
+        SettingsModel model;
+        LoadSample(model);
+        JournalsDialog dlg(model, NumberFormat{","});
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QString asked;
+        const QString target = dir.filePath("trip.txt");
+        dlg.AskSaveFile = [&](const QString& folder) -> std::optional<QString> {
+            asked = folder;
+            return target;
+        };
+        QStringList errors;
+        dlg.ShowSaveError = [&](const QString& text) { errors << text; };
+        QTest::mouseClick(dlg.bTrip, Qt::LeftButton);
+        QVERIFY(!asked.isEmpty());
+        QFile file(target);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes, QByteArray::fromStdString(JournalExportText(FillTripJournal(model, NumberFormat{","}))));
+        QVERIFY(bytes.contains(QString("Посл.\t08:05   7.03\t0:10\t10,000\t").toUtf8()));
+        QVERIFY(errors.isEmpty());
+
+        // Cancelled dialog: nothing written. Unwritable place: an error, no crash.
+        dlg.AskSaveFile = [](const QString&) -> std::optional<QString> { return std::nullopt; };
+        QTest::mouseClick(dlg.bTank, Qt::LeftButton);
+        QVERIFY(!QFile::exists(dir.filePath("tank.txt")));
+        dlg.AskSaveFile = [&](const QString&) -> std::optional<QString> { return dir.filePath("missing/tank.txt"); };
+        QTest::mouseClick(dlg.bTank, Qt::LeftButton);
+        QCOMPARE(errors.size(), 1);
+    }
+};
+
+QTEST_MAIN(JournalsDialogTest)
+#include "JournalsDialogTest.moc"

@@ -1,0 +1,311 @@
+// Preview screens: golden pictures of every screen and the layout rules.
+//
+// Golden pictures: each case below draws one screen of fixed settings and
+// compares a hash of the 320 x 240 packed colours, and the picture itself with
+// the PNG of the same name in docs/previews. After an intended change of the
+// drawing, regenerate both with
+//     TRIPCONF_PREVIEW_DIR=docs/previews build/tests/preview/preview_tests --gtest_filter='PreviewGolden*'
+// (run from the source folder), which rewrites the PNGs and prints the new
+// hashes to paste into kGolden; look at the PNGs before committing them.
+#include "catalogs/Catalogs.h"
+#include "common/Bytes.h"
+#include "common/Error.h"
+#include "common/Language.h"
+#include "model/ReferenceLayout.h"
+#include "preview/Screens.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace tc {
+namespace {
+
+// The settings of the golden pictures: the reference layout of a model with a
+// few slots filled and the graph and dial colour roles set (the defaults
+// leave scheme bytes 40..54 at 0, which draws those screens black on black).
+void FillSampleSettings(SettingsModel& model, std::uint16_t modelCode)
+{
+    LoadReferenceImage(model, modelCode);
+    auto r9 = model.Record(9);
+    const std::uint8_t day[15] = {15, 4, 11, 10, 1, 0, 15, 1, 1, 15, 15, 9, 9, 4, 2};
+    const std::uint8_t night[15] = {11, 0, 2, 14, 4, 0, 11, 4, 4, 7, 7, 2, 2, 0, 9};
+    for (std::size_t i = 0; i < 15; ++i) {
+        r9[80 + 40 + i] = day[i];
+        r9[136 + 40 + i] = night[i];
+    }
+    if (modelCode == 0x5800) {
+        const std::uint8_t fields[4] = {55, 62, 10, 7};
+        const std::uint8_t panel[4] = {2, 11, 14, 19};
+        std::copy(fields, fields + 4, r9.begin() + 76);
+        std::copy(panel, panel + 4, r9.begin() + 404);
+    } else {
+        const std::uint8_t graphs[4] = {14, 13, 12, 0};
+        const std::uint8_t dials[4] = {13, 12, 14, 12};
+        const std::uint8_t panel[4] = {3, 5, 9, 0};
+        std::copy(graphs, graphs + 4, r9.begin() + 308);
+        std::copy(dials, dials + 4, r9.begin() + 324);
+        std::copy(panel, panel + 4, r9.begin() + 404);
+    }
+}
+
+std::uint64_t Hash(const PreviewCanvas& p)
+{
+    std::uint64_t h = 14695981039346656037ull; // FNV-1a over the packed colours, low byte first
+    for (const std::uint16_t px : p.Pixels())
+        for (const int shift : {0, 8}) {
+            h ^= (px >> shift) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    return h;
+}
+
+struct Golden {
+    const char* name; // PNG in docs/previews
+    std::uint16_t model;
+    PreviewScreen screen;
+    int display;
+    int scheme;
+    bool english;
+    std::uint64_t hash;
+};
+
+const Golden kGolden[] = {
+    {"x1", 0xC000, PreviewScreen::X1, 13, 0, true, 0x0A886BC215CB200Dull},
+    {"x1-panel", 0x5800, PreviewScreen::X1, 1, 0, true, 0x9F8B28445127AB05ull},
+    {"x1list", 0xC000, PreviewScreen::X1List, 1, 0, true, 0x47785848AF9D43C3ull},
+    {"x4", 0xC000, PreviewScreen::X4, 1, 0, true, 0x5174EB89F3921B58ull},
+    {"x9", 0xC000, PreviewScreen::X9, 1, 0, false, 0x98C1EA84D55F7FADull},
+    {"x6", 0xC000, PreviewScreen::X6, 1, 1, true, 0x8ED60A45BF18FAAFull},
+    {"menu", 0xC000, PreviewScreen::Menu, 1, 0, false, 0x7AF98D1B131FA753ull},
+    {"dials", 0xC000, PreviewScreen::Dials, 1, 0, true, 0x434D7E174A3CDC97ull},
+    {"dials-night", 0xC000, PreviewScreen::Dials, 2, 1, true, 0x551090B3F1AB6C78ull},
+    {"graphs", 0xC000, PreviewScreen::Graphs, 1, 0, true, 0x393D9CF5CB943A31ull},
+    {"panel", 0xC000, PreviewScreen::Panel, 1, 0, true, 0x744BED9001C548FBull},
+    {"panel-boat", 0x5800, PreviewScreen::Panel, 1, 1, false, 0x52A88F86E04A89BFull},
+};
+
+class LanguageGuard {
+public:
+    explicit LanguageGuard(bool english) : saved_(EnglishVersion) { EnglishVersion = english; }
+    ~LanguageGuard() { EnglishVersion = saved_; }
+
+private:
+    bool saved_;
+};
+
+// Draws a golden case as tripconf-cli preview does (seed 1).
+PreviewCanvas DrawCase(const Golden& g)
+{
+    LanguageGuard language(g.english);
+    SettingsModel model;
+    FillSampleSettings(model, g.model);
+    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4));
+    model.EditedScheme = g.scheme;
+    PreviewInputs in = InputsFromModel(model);
+    in.randomSeed = 1;
+    PreviewCanvas p;
+    DrawPreviewScreen(p, in, g.screen, g.display);
+    return p;
+}
+
+std::string PngPath(const std::string& folder, const char* name) { return folder + "/" + name + ".png"; }
+
+TEST(PreviewGolden, EveryScreenMatchesItsPicture)
+{
+    const char* outDir = std::getenv("TRIPCONF_PREVIEW_DIR");
+    for (const Golden& g : kGolden) {
+        SCOPED_TRACE(g.name);
+        const PreviewCanvas p = DrawCase(g);
+        const std::vector<std::uint8_t> rgb = p.ToRgb();
+        if (outDir != nullptr) {
+            png_image image{};
+            image.version = PNG_IMAGE_VERSION;
+            image.width = kPreviewWidth;
+            image.height = kPreviewHeight;
+            image.format = PNG_FORMAT_RGB;
+            ASSERT_TRUE(png_image_write_to_file(&image, PngPath(outDir, g.name).c_str(), 0, rgb.data(), 0, nullptr));
+            std::printf("    {\"%s\", ... 0x%016llXull},\n", g.name, static_cast<unsigned long long>(Hash(p)));
+            continue;
+        }
+        EXPECT_EQ(Hash(p), g.hash) << "actual 0x" << std::hex << Hash(p);
+        // The committed picture shows exactly this drawing.
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        const std::string path = PngPath(TRIPCONF_SOURCE_DIR "/docs/previews", g.name);
+        ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str())) << path;
+        image.format = PNG_FORMAT_RGB;
+        std::vector<std::uint8_t> committed(PNG_IMAGE_SIZE(image));
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, committed.data(), 0, nullptr));
+        EXPECT_EQ(committed, rgb) << path;
+    }
+}
+
+// Fixture for the layout rules: model 0xC000 with the sample settings, English.
+class PreviewScreens : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FillSampleSettings(model, 0xC000);
+        EvaluateModel(model.DeviceModelCode, 0);
+        in = InputsFromModel(model);
+    }
+    LanguageGuard language{true};
+    SettingsModel model;
+    PreviewInputs in;
+    PreviewCanvas p;
+};
+
+TEST_F(PreviewScreens, MissingParameterLeavesOnlyTheClearedAndSeparatedTile)
+{
+    p.Paper = 0x1234;
+    p.FillArea(320, 240); // whatever was drawn before
+    DrawFourTiles(p, in, {12, 0xFE, 13, 17});
+    const std::uint16_t separator = SchemeRole(in, 36);
+    // Tile 0 is filled 161 pixels wide, so the missing tile starts one column later.
+    for (int y = 0; y < 120; ++y)
+        for (int x = 161; x < 320; ++x)
+            ASSERT_EQ(p.Pixel(x, y), y == 119 ? separator : 0) << x << "," << y;
+    EXPECT_NE(p.Pixel(80, 10), 0); // the tiles with parameters are painted
+
+    DrawNineTiles(p, in, {0xFE, 12, 12, 12, 12, 12, 12, 12, 12});
+    for (int y = 0; y < 79; ++y)
+        for (int x = 0; x < 106; ++x)
+            ASSERT_EQ(p.Pixel(x, y), 0) << x << "," << y;
+}
+
+TEST_F(PreviewScreens, SingleValueBarFillsItsShareOfTheRange)
+{
+    DrawSingleValue(p, in, 12); // speed 60 of 0..160
+    const std::uint16_t ink = SchemeRole(in, 34), paper = SchemeRole(in, 35);
+    // Bar frame from x = 8 (half a cell of font 2), 304 pixels long, at y = 120 + 72.
+    EXPECT_EQ(p.Pixel(8, 192), ink);
+    EXPECT_EQ(p.Pixel(312, 192), ink);
+    EXPECT_EQ(p.Pixel(312, 223), ink);
+    EXPECT_EQ(p.Pixel(313, 200), paper);
+    // 60 * 304 / 160 = 114 pixels filled.
+    EXPECT_EQ(p.Pixel(8 + 114, 200), ink);
+    EXPECT_EQ(p.Pixel(8 + 115, 200), paper);
+    EXPECT_EQ(p.Pixel(8, 193), ink);
+    EXPECT_EQ(p.Pixel(8, 222), ink);
+}
+
+TEST_F(PreviewScreens, GraphCurveFollowsTheSeed)
+{
+    in.randomSeed = 7;
+    DrawGraphs(p, in, 14, 13);
+    PreviewCanvas again;
+    DrawGraphs(again, in, 14, 13);
+    EXPECT_TRUE(std::equal(p.Pixels().begin(), p.Pixels().end(), again.Pixels().begin()));
+    in.randomSeed = 8;
+    DrawGraphs(again, in, 14, 13);
+    EXPECT_FALSE(std::equal(p.Pixels().begin(), p.Pixels().end(), again.Pixels().begin()));
+}
+
+TEST_F(PreviewScreens, DialsAndGraphsNeedTheirParameters)
+{
+    p.Paper = 0x1234;
+    p.FillArea(320, 240);
+    DrawDials(p, in, 13, 0xFE);
+    EXPECT_TRUE(std::all_of(p.Pixels().begin(), p.Pixels().end(), [](std::uint16_t c) { return c == 0; }));
+    DrawGraphs(p, in, 0xFE, 13);
+    EXPECT_TRUE(std::all_of(p.Pixels().begin(), p.Pixels().end(), [](std::uint16_t c) { return c == 0; }));
+    // A missing lower graph draws the upper one alone, as with code 0.
+    DrawGraphs(p, in, 14, 0xFE);
+    PreviewCanvas single;
+    DrawGraphs(single, in, 14, 0);
+    EXPECT_TRUE(std::equal(p.Pixels().begin(), p.Pixels().end(), single.Pixels().begin()));
+}
+
+TEST_F(PreviewScreens, ColourIndexBeyondThePaletteWrapsInsteadOfReadingPastTheScheme)
+{
+    auto r9 = model.Record(9);
+    r9[80 + 32] = 127; // the editor accepts indices below 128
+    EXPECT_EQ(SchemeRole(in, 32), SchemePalette(in, 15));
+    DrawSingleValue(p, in, 12);
+    EXPECT_EQ(p.Pixel(0, 0), SchemeRole(in, 33));
+}
+
+TEST_F(PreviewScreens, DegenerateRangeDrawsWithoutDividingByZero)
+{
+    MeasParList list;
+    auto par = std::make_unique<MeasuredParameter>();
+    par->Code = 200;
+    par->ShowsRange = 1;
+    par->SampleValue = 5;
+    par->MinValue = 5;
+    par->MaxValue = 5;
+    par->SampleText = "5";
+    list.push_back(std::move(par));
+    in.pars = &list;
+    DrawSingleValue(p, in, 200);
+    DrawGraphs(p, in, 200, 200);
+    EXPECT_NE(p.Pixel(0, 239), 0); // the text area of the graphs is painted
+}
+
+TEST_F(PreviewScreens, ExtraPanelNumberingFollowsTheFeatures)
+{
+    ModelFeatures f;
+    f.HasHybridDrive = true;
+    auto items = PanelItems(f);
+    ASSERT_EQ(items.size(), 17u);
+    EXPECT_EQ(PanelItemName(*items[11]), "GasPetr");
+    EXPECT_EQ(PanelItemName(*items[12]), "EngSpEl");
+    f.NoGasFuel = true;
+    items = PanelItems(f);
+    EXPECT_EQ(PanelItemName(*items[11]), "EngSpEl");
+    f = {};
+    f.KmPerLitre = f.HasAccelerometer = f.HasTrim = true;
+    items = PanelItems(f);
+    ASSERT_EQ(items.size(), 18u);
+    EXPECT_EQ(PanelItemName(*items[15]), "Trim");
+    EXPECT_EQ(PanelItemName(*items[17]), "Pitch");
+
+    // An item number that no item carries draws nothing in its row.
+    DrawExtraPanel(p, in, {255, 255, 255, 255});
+    PreviewCanvas withItem;
+    DrawExtraPanel(withItem, in, {255, 255, 255, 2});
+    for (int y = 0; y < 180; ++y)
+        for (int x = 0; x < 320; ++x)
+            ASSERT_EQ(p.Pixel(x, y), withItem.Pixel(x, y));
+    EXPECT_FALSE(std::equal(p.Pixels().begin(), p.Pixels().end(), withItem.Pixels().begin()));
+    EXPECT_EQ(p.Pixel(100, 100), 0); // right of the strip stays black
+}
+
+TEST_F(PreviewScreens, AnyDisplaySettingsFromAFileDrawEveryScreen)
+{
+    // Record 9 comes from a settings file: slot codes, colour indices, panel
+    // item numbers and x1 fields may hold any byte.
+    auto r9 = model.Record(9);
+    std::uint32_t state = 12345;
+    for (int round = 0; round < 8; ++round) {
+        for (auto& b : r9) {
+            state = state * 1103515245u + 12345u;
+            b = static_cast<std::uint8_t>(state >> 24);
+        }
+        for (const bool panelModel : {false, true}) {
+            in.features.X1PanelModel = panelModel;
+            in.scheme = round % 2;
+            for (const PreviewScreen screen : {PreviewScreen::X1, PreviewScreen::X1List, PreviewScreen::X4, PreviewScreen::X9,
+                     PreviewScreen::X6, PreviewScreen::Menu, PreviewScreen::Dials, PreviewScreen::Graphs, PreviewScreen::Panel})
+                for (int d = 1; d <= PreviewDisplayCount(screen, in); ++d)
+                    EXPECT_NO_THROW(DrawPreviewScreen(p, in, screen, d)) << PreviewScreenName(screen) << " " << d;
+        }
+    }
+}
+
+TEST_F(PreviewScreens, DisplayNumbersOutsideTheSettingsAreRefused)
+{
+    EXPECT_THROW(DrawPreviewScreen(p, in, PreviewScreen::X4, 7), Error);
+    EXPECT_THROW(DrawPreviewScreen(p, in, PreviewScreen::Graphs, 0), Error);
+    EXPECT_THROW(DrawPreviewScreen(p, in, PreviewScreen::X1, static_cast<int>(in.protocolCodes.size()) + 1), Error);
+    EXPECT_NO_THROW(DrawPreviewScreen(p, in, PreviewScreen::Dials, 8));
+    EXPECT_EQ(ParsePreviewScreen("x1list"), PreviewScreen::X1List);
+    EXPECT_FALSE(ParsePreviewScreen("x5"));
+}
+
+} // namespace
+} // namespace tc

@@ -1,10 +1,11 @@
 #include "app/IniFile.h"
 
+#include "ui/Folders.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QWidget>
 
 namespace tc::ui {
@@ -14,18 +15,6 @@ namespace {
 QString Key(const std::string& section, const std::string& key)
 {
     return QString::fromStdString(section) + '/' + QString::fromStdString(key);
-}
-
-bool FolderIsWritable(const QString& folder)
-{
-    // QFileInfo::isWritable reflects the permission bits; a probe file also
-    // catches read-only mounts.
-    QFile probe(QDir(folder).filePath(QStringLiteral(".tripconf-write-probe")));
-    if (!probe.open(QIODevice::WriteOnly))
-        return false;
-    probe.close();
-    probe.remove();
-    return true;
 }
 
 } // namespace
@@ -45,11 +34,8 @@ IniFile::~IniFile() = default;
 
 QString IniFile::DefaultFileName()
 {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    const QString name = program.completeBaseName() + QStringLiteral(".ini");
-    if (FolderIsWritable(program.absolutePath()))
-        return program.absoluteDir().filePath(name);
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)).filePath(name);
+    const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".ini");
+    return QDir(PreferredFolder(FolderUse::ProgramSettings)).filePath(name);
 }
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int fallback)

@@ -1,13 +1,15 @@
 #include "app/MainWindow.h"
 
 #include "app/IniFile.h"
-#include "app/Messages.h"
 #include "app/ProgressWindow.h"
 #include "common/Language.h"
 #include "link/Transfers.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
 #include "model/SettingsFile.h"
+#include "ui/Folders.h"
+#include "ui/Prompter.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,20 +21,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 
 namespace tc::ui {
 
 namespace {
 
-QString T(const char* russian, const char* english)
-{
-    return QString::fromUtf8(EnglishVersion ? english : russian);
-}
-
 QString UnsavedQuestion()
 {
-    return T("Возможно, настройки были изменены, но не сохранены на диске. Сохранить?",
+    return QTr("Возможно, настройки были изменены, но не сохранены на диске. Сохранить?",
              "It is possible that the settings were changed, but not saved to disk. Save it?");
 }
 
@@ -76,7 +72,7 @@ bool ReportErrors(Action action)
         action();
         return true;
     } catch (const std::exception& e) {
-        ShowError(QString::fromStdString(e.what()));
+        ShowError(ToQ(e.what()));
         return false;
     }
 }
@@ -88,7 +84,7 @@ FileQuestion SettingsFileQuestion(bool save, const QString& folder)
     FileQuestion q;
     q.save = save;
     q.folder = folder;
-    q.filter = QStringLiteral("Файлы настроек (*.qvetg *.qvetp);;%1 (*)").arg(T("Все файлы", "All files"));
+    q.filter = QStringLiteral("Файлы настроек (*.qvetg *.qvetp);;%1 (*)").arg(QTr("Все файлы", "All files"));
     q.defaultSuffix = QStringLiteral("qvetp");
     return q;
 }
@@ -131,42 +127,42 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     controls_->setGeometry(0, 0, 810, 384);
     QWidget* c = controls_;
 
-    Label5 = MakeLabel(c, "Label5", 8, 8, 393, 49);
-    Label5->setAlignment(Qt::AlignCenter);
-    Label5->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
-    bRS232 = MakeButton(c, "bRS232", 8, 72, 393, 25);
+    firmwareWarning = MakeLabel(c, "firmwareWarning", 8, 8, 393, 49);
+    firmwareWarning->setAlignment(Qt::AlignCenter);
+    firmwareWarning->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    choosePortButton = MakeButton(c, "choosePortButton", 8, 72, 393, 25);
 
-    GroupBox1 = MakeGroup(c, "GroupBox1", 8, 112, 393, 177);
-    Label2 = MakeLabel(GroupBox1, "Label2", 40, 16, 313, 49);
-    bGetParams = MakeButton(GroupBox1, "bGetParams", 8, 64, 377, 25);
-    Label6 = MakeLabel(GroupBox1, "Label6", 40, 104, 313, 33);
-    bLoadParams = MakeButton(GroupBox1, "bLoadParams", 8, 144, 377, 25);
+    step1Box = MakeGroup(c, "step1Box", 8, 112, 393, 177);
+    readFromDeviceHint = MakeLabel(step1Box, "readFromDeviceHint", 40, 16, 313, 49);
+    readFromDeviceButton = MakeButton(step1Box, "readFromDeviceButton", 8, 64, 377, 25);
+    readFromFileHint = MakeLabel(step1Box, "readFromFileHint", 40, 104, 313, 33);
+    readFromFileButton = MakeButton(step1Box, "readFromFileButton", 8, 144, 377, 25);
 
-    GroupBox2 = MakeGroup(c, "GroupBox2", 8, 296, 393, 81);
-    Label3 = MakeLabel(GroupBox2, "Label3", 40, 16, 313, 25);
-    bEditParams = MakeButton(GroupBox2, "bEditParams", 8, 48, 377, 25);
+    step2Box = MakeGroup(c, "step2Box", 8, 296, 393, 81);
+    editHint = MakeLabel(step2Box, "editHint", 40, 16, 313, 25);
+    editButton = MakeButton(step2Box, "editButton", 8, 48, 377, 25);
 
-    GroupBox5 = MakeGroup(c, "GroupBox5", 408, 25, 393, 81);
-    Label7 = MakeLabel(GroupBox5, "Label7", 40, 16, 313, 25);
-    bViewJournals = MakeButton(GroupBox5, "bViewJournals", 8, 48, 377, 25);
+    journalsBox = MakeGroup(c, "journalsBox", 408, 25, 393, 81);
+    journalsHint = MakeLabel(journalsBox, "journalsHint", 40, 16, 313, 25);
+    viewJournalsButton = MakeButton(journalsBox, "viewJournalsButton", 8, 48, 377, 25);
 
-    GroupBox3 = MakeGroup(c, "GroupBox3", 408, 120, 393, 89);
-    Label4 = MakeLabel(GroupBox3, "Label4", 40, 16, 313, 33);
-    bSaveParams = MakeButton(GroupBox3, "bSaveParams", 8, 56, 377, 25);
+    step3Box = MakeGroup(c, "step3Box", 408, 120, 393, 89);
+    saveHint = MakeLabel(step3Box, "saveHint", 40, 16, 313, 33);
+    saveToFileButton = MakeButton(step3Box, "saveToFileButton", 8, 56, 377, 25);
 
-    GroupBox4 = MakeGroup(c, "GroupBox4", 408, 216, 393, 81);
-    Label1 = MakeLabel(GroupBox4, "Label1", 40, 16, 313, 25);
-    bSetParams = MakeButton(GroupBox4, "bSetParams", 8, 48, 377, 25);
+    step4Box = MakeGroup(c, "step4Box", 408, 216, 393, 81);
+    writeHint = MakeLabel(step4Box, "writeHint", 40, 16, 313, 25);
+    writeToDeviceButton = MakeButton(step4Box, "writeToDeviceButton", 8, 48, 377, 25);
 
-    cbEnglishVersion = new QCheckBox(QStringLiteral("English language"), c);
-    cbEnglishVersion->setObjectName(QStringLiteral("cbEnglishVersion"));
-    cbEnglishVersion->setGeometry(672, 8, 129, 17);
+    englishBox = new QCheckBox(QStringLiteral("English language"), c);
+    englishBox->setObjectName(QStringLiteral("englishBox"));
+    englishBox->setGeometry(672, 8, 129, 17);
 
-    Image1 = new QLabel(c);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(560, 328, 240, 40);
-    Image1->setPixmap(Emblem());
-    Image1->setScaledContents(true);
+    emblem = new QLabel(c);
+    emblem->setObjectName(QStringLiteral("emblem"));
+    emblem->setGeometry(560, 328, 240, 40);
+    emblem->setPixmap(Emblem());
+    emblem->setScaledContents(true);
 
     // The Russian captions until the window is shown and its ini file read;
     // the port button keeps the form's own caption until then.
@@ -174,27 +170,27 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     EnglishVersion = false;
     ApplyLanguage();
     EnglishVersion = english;
-    bRS232->setText(QStringLiteral("Выбрать СОМ-порт"));
+    choosePortButton->setText(QStringLiteral("Выбрать СОМ-порт"));
 
     EnableDependentButtons(false);
 
     // Tab order follows the steps.
-    QWidget::setTabOrder(bRS232, bGetParams);
-    QWidget::setTabOrder(bGetParams, bLoadParams);
-    QWidget::setTabOrder(bLoadParams, bEditParams);
-    QWidget::setTabOrder(bEditParams, bViewJournals);
-    QWidget::setTabOrder(bViewJournals, bSaveParams);
-    QWidget::setTabOrder(bSaveParams, bSetParams);
-    QWidget::setTabOrder(bSetParams, cbEnglishVersion);
+    QWidget::setTabOrder(choosePortButton, readFromDeviceButton);
+    QWidget::setTabOrder(readFromDeviceButton, readFromFileButton);
+    QWidget::setTabOrder(readFromFileButton, editButton);
+    QWidget::setTabOrder(editButton, viewJournalsButton);
+    QWidget::setTabOrder(viewJournalsButton, saveToFileButton);
+    QWidget::setTabOrder(saveToFileButton, writeToDeviceButton);
+    QWidget::setTabOrder(writeToDeviceButton, englishBox);
 
-    connect(bRS232, &QPushButton::clicked, this, &MainWindow::bRS232Click);
-    connect(bGetParams, &QPushButton::clicked, this, &MainWindow::bGetParamsClick);
-    connect(bLoadParams, &QPushButton::clicked, this, &MainWindow::bLoadParamsClick);
-    connect(bEditParams, &QPushButton::clicked, this, &MainWindow::bEditParamsClick);
-    connect(bViewJournals, &QPushButton::clicked, this, &MainWindow::bViewJournalsClick);
-    connect(bSaveParams, &QPushButton::clicked, this, &MainWindow::bSaveParamsClick);
-    connect(bSetParams, &QPushButton::clicked, this, &MainWindow::bSetParamsClick);
-    connect(cbEnglishVersion, &QCheckBox::clicked, this, &MainWindow::cbEnglishVersionClick);
+    connect(choosePortButton, &QPushButton::clicked, this, &MainWindow::choosePort);
+    connect(readFromDeviceButton, &QPushButton::clicked, this, &MainWindow::readFromDevice);
+    connect(readFromFileButton, &QPushButton::clicked, this, &MainWindow::readFromFile);
+    connect(editButton, &QPushButton::clicked, this, &MainWindow::editSettings);
+    connect(viewJournalsButton, &QPushButton::clicked, this, &MainWindow::viewJournals);
+    connect(saveToFileButton, &QPushButton::clicked, this, &MainWindow::saveToFile);
+    connect(writeToDeviceButton, &QPushButton::clicked, this, &MainWindow::writeToDevice);
+    connect(englishBox, &QCheckBox::clicked, this, &MainWindow::switchLanguage);
 
     // Centred on the screen until the ini file says otherwise.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -208,11 +204,11 @@ void MainWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        FormShow();
+        RestoreState();
     }
 }
 
-void MainWindow::FormShow()
+void MainWindow::RestoreState()
 {
     link_.SetPortMode(0);
     EnglishVersion = false;
@@ -232,22 +228,12 @@ void MainWindow::FormShow()
             link_.PortNumber = static_cast<std::uint32_t>(n);
     }
     AccessGranted = true;
-    lastFolder_ = DialogFolder();
+    lastFolder_ = PreferredFolder(FolderUse::UserFiles);
     link_.SetBaudRate(115200);
     link_.SetActive(false);
     SettingsChanged = false;
-    cbEnglishVersion->setChecked(EnglishVersion);
+    englishBox->setChecked(EnglishVersion);
     ApplyLanguage();
-}
-
-QString MainWindow::DialogFolder() const
-{
-    // The program's folder when the user may write there, else the documents folder.
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programFolder).isWritable())
-        return programFolder;
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -257,19 +243,19 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    FormCloseQuery();
-    FormClose();
+    OfferToSaveChanges();
+    SaveState();
     event->accept();
 }
 
-bool MainWindow::FormCloseQuery()
+bool MainWindow::OfferToSaveChanges()
 {
     if (SettingsChanged && AskYesNo(UnsavedQuestion()) == Answer::Yes)
         SaveSettingsToFile();
     return true;
 }
 
-void MainWindow::FormClose()
+void MainWindow::SaveState()
 {
     IniFile ini(options_.iniFile);
     link_.SaveSettings(ini);
@@ -280,39 +266,39 @@ void MainWindow::FormClose()
 
 void MainWindow::ApplyLanguage()
 {
-    setWindowTitle(T("Просмотр и настройка параметров МК (Версия 14.07.26)",
+    setWindowTitle(QTr("Просмотр и настройка параметров МК (Версия 14.07.26)",
                      "Viewing and configuring trip computer parameters (Version 14.07.26)"));
-    Label5->setText(T("Внимание! Для правильной работы программы НЕОБХОДИМО предварительно загрузить в МК последнюю версию ПО.",
+    firmwareWarning->setText(QTr("Внимание! Для правильной работы программы НЕОБХОДИМО предварительно загрузить в МК последнюю версию ПО.",
                       "Attention! For the program to work correctly, you MUST first download the latest version of the software to the device."));
-    GroupBox1->setTitle(T("Шаг 1", "Step 1"));
-    Label2->setText(T("Для адекватного отображения возможных вариантов настроек считайте текущие настройки МК.",
+    step1Box->setTitle(QTr("Шаг 1", "Step 1"));
+    readFromDeviceHint->setText(QTr("Для адекватного отображения возможных вариантов настроек считайте текущие настройки МК.",
                       "For an adequate display of possible settings, read the current settings of the device."));
-    bGetParams->setText(T("Считать настройки из МК", "Read settings from the device"));
-    Label6->setText(T("или, если Вы ранее уже сохраняли настройки на диск, считайте файл с диска.",
+    readFromDeviceButton->setText(QTr("Считать настройки из МК", "Read settings from the device"));
+    readFromFileHint->setText(QTr("или, если Вы ранее уже сохраняли настройки на диск, считайте файл с диска.",
                       "or, if you have previously saved the settings to disk, read the file from disk."));
-    bLoadParams->setText(T("Считать настройки из файла на диске", "Read settings from a file on disk"));
-    GroupBox2->setTitle(T("Шаг 2", "Step 2"));
-    Label3->setText(T("Произведите изменения настроек.", "Make changes to the settings."));
-    bEditParams->setText(T("Редактировать настройки", "Edit settings"));
-    GroupBox5->setTitle(T("Шаг 2a", "Step 2a"));
-    Label7->setText(T("Просмотрите журналы поездок, заправок и ошибок", "View the logs of trips, gas stations and faults"));
-    bViewJournals->setText(T("Просмотреть журналы", "View logs"));
-    GroupBox3->setTitle(T("Шаг 3", "Step 3"));
-    Label4->setText(T("Для возможности повторного просмотра или редактирования сохраните настройки на диск.",
+    readFromFileButton->setText(QTr("Считать настройки из файла на диске", "Read settings from a file on disk"));
+    step2Box->setTitle(QTr("Шаг 2", "Step 2"));
+    editHint->setText(QTr("Произведите изменения настроек.", "Make changes to the settings."));
+    editButton->setText(QTr("Редактировать настройки", "Edit settings"));
+    journalsBox->setTitle(QTr("Шаг 2a", "Step 2a"));
+    journalsHint->setText(QTr("Просмотрите журналы поездок, заправок и ошибок", "View the logs of trips, gas stations and faults"));
+    viewJournalsButton->setText(QTr("Просмотреть журналы", "View logs"));
+    step3Box->setTitle(QTr("Шаг 3", "Step 3"));
+    saveHint->setText(QTr("Для возможности повторного просмотра или редактирования сохраните настройки на диск.",
                       "To be able to view or edit the settings again, save the settings to disk."));
-    bSaveParams->setText(T("Сохранить настройки в файл на диске", "Save the settings to a file on disk"));
-    GroupBox4->setTitle(T("Шаг 4", "Step 4"));
-    Label1->setText(T("Запишите настройки в МК", "Write the settings to the device"));
-    bSetParams->setText(T("Записать настройки в МК", "Write the settings to the device"));
-    bRS232->setText(T("Выбрать СОМ-порт вручную", "Select the COM port manually"));
+    saveToFileButton->setText(QTr("Сохранить настройки в файл на диске", "Save the settings to a file on disk"));
+    step4Box->setTitle(QTr("Шаг 4", "Step 4"));
+    writeHint->setText(QTr("Запишите настройки в МК", "Write the settings to the device"));
+    writeToDeviceButton->setText(QTr("Записать настройки в МК", "Write the settings to the device"));
+    choosePortButton->setText(QTr("Выбрать СОМ-порт вручную", "Select the COM port manually"));
 }
 
 void MainWindow::EnableDependentButtons(bool enable)
 {
-    bEditParams->setEnabled(enable);
-    bViewJournals->setEnabled(enable);
-    bSaveParams->setEnabled(enable);
-    bSetParams->setEnabled(enable);
+    editButton->setEnabled(enable);
+    viewJournalsButton->setEnabled(enable);
+    saveToFileButton->setEnabled(enable);
+    writeToDeviceButton->setEnabled(enable);
 }
 
 void MainWindow::DecodeAllSections()
@@ -322,7 +308,7 @@ void MainWindow::DecodeAllSections()
         return;
     QStringList lines;
     for (const auto& p : problems)
-        lines << QString::fromStdString(p);
+        lines << ToQ(p);
     ShowError(lines.join('\n'));
 }
 
@@ -350,7 +336,7 @@ void MainWindow::RunTransfer(Work work)
     work(progress);
 }
 
-void MainWindow::bRS232Click()
+void MainWindow::choosePort()
 {
     if (transferRunning_)
         return;
@@ -358,7 +344,7 @@ void MainWindow::bRS232Click()
     link_.SetActive(false);
 }
 
-void MainWindow::bGetParamsClick()
+void MainWindow::readFromDevice()
 {
     if (transferRunning_)
         return;
@@ -373,13 +359,13 @@ void MainWindow::bGetParamsClick()
             DecodeAllSections();
         } catch (const std::exception& e) {
             progress.hide();
-            ShowError(QString::fromStdString(e.what()));
+            ShowError(ToQ(e.what()));
             EnableDependentButtons(false);
         }
     });
 }
 
-void MainWindow::bLoadParamsClick()
+void MainWindow::readFromFile()
 {
     if (transferRunning_)
         return;
@@ -393,12 +379,12 @@ void MainWindow::bLoadParamsClick()
         DecodeAllSections();
 }
 
-void MainWindow::bEditParamsClick()
+void MainWindow::editSettings()
 {
     if (transferRunning_)
         return;
     if (!RunEditor) {
-        ShowInfo(T("Редактор настроек в этой сборке программы ещё не готов.",
+        ShowInfo(QTr("Редактор настроек в этой сборке программы ещё не готов.",
                    "The settings editor is not part of this build of the program yet."));
         return;
     }
@@ -408,19 +394,19 @@ void MainWindow::bEditParamsClick()
     });
 }
 
-void MainWindow::bViewJournalsClick()
+void MainWindow::viewJournals()
 {
     if (transferRunning_)
         return;
     if (!RunJournalViewer) {
-        ShowInfo(T("Просмотр журналов в этой сборке программы ещё не готов.",
+        ShowInfo(QTr("Просмотр журналов в этой сборке программы ещё не готов.",
                    "The journal viewer is not part of this build of the program yet."));
         return;
     }
     ReportErrors([this] { model_.ViewJournals([this](SettingsModel& model) { return RunJournalViewer(model, this); }); });
 }
 
-void MainWindow::bSaveParamsClick()
+void MainWindow::saveToFile()
 {
     if (transferRunning_)
         return;
@@ -434,7 +420,7 @@ bool MainWindow::SaveSettingsToFile()
         return false;
     if (QFileInfo(*file).suffix().isEmpty())
         *file += QStringLiteral(".qvetp");
-    if (QFileInfo::exists(*file) && AskYesNo(T("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
+    if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return false;
     lastFolder_ = QFileInfo(*file).absolutePath();
     if (!ReportErrors([&] { WriteSettingsFile(model_, file->toStdString()); }))
@@ -444,7 +430,7 @@ bool MainWindow::SaveSettingsToFile()
     return true;
 }
 
-void MainWindow::bSetParamsClick()
+void MainWindow::writeToDevice()
 {
     if (transferRunning_)
         return;
@@ -453,21 +439,21 @@ void MainWindow::bSetParamsClick()
             if (WriteDeviceSettings(link_, model_, progress) == TransferResult::Cancelled)
                 return;
             progress.hide();
-            ShowInfo(QString::fromStdString(WriteDoneText()));
+            ShowInfo(ToQ(WriteDoneText()));
         } catch (const std::exception& e) {
             progress.hide();
-            ShowError(QString::fromStdString(e.what()));
+            ShowError(ToQ(e.what()));
         }
     });
 }
 
-void MainWindow::cbEnglishVersionClick()
+void MainWindow::switchLanguage()
 {
-    EnglishVersion = cbEnglishVersion->isChecked();
+    EnglishVersion = englishBox->isChecked();
     ApplyLanguage();
 }
 
-void MainWindow::BringToFront()
+void MainWindow::bringToFront()
 {
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);

@@ -35,27 +35,28 @@ public:
     std::function<bool(SettingsModel&, QWidget*)> RunEditor;
     std::function<bool(SettingsModel&, QWidget*)> RunJournalViewer;
 
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QPushButton* bRS232 = nullptr;
-    QPushButton* bGetParams = nullptr;
-    QPushButton* bLoadParams = nullptr;
-    QPushButton* bEditParams = nullptr;
-    QPushButton* bViewJournals = nullptr;
-    QPushButton* bSaveParams = nullptr;
-    QPushButton* bSetParams = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QGroupBox* GroupBox3 = nullptr;
-    QGroupBox* GroupBox4 = nullptr;
-    QGroupBox* GroupBox5 = nullptr;
-    QCheckBox* cbEnglishVersion = nullptr;
-    QLabel* Image1 = nullptr;
+    // The window's widgets, in the order of its steps.
+    QLabel* firmwareWarning = nullptr;
+    QPushButton* choosePortButton = nullptr;
+    QGroupBox* step1Box = nullptr;
+    QLabel* readFromDeviceHint = nullptr;
+    QPushButton* readFromDeviceButton = nullptr;
+    QLabel* readFromFileHint = nullptr;
+    QPushButton* readFromFileButton = nullptr;
+    QGroupBox* step2Box = nullptr;
+    QLabel* editHint = nullptr;
+    QPushButton* editButton = nullptr;
+    QGroupBox* journalsBox = nullptr; // "Step 2a"
+    QLabel* journalsHint = nullptr;
+    QPushButton* viewJournalsButton = nullptr;
+    QGroupBox* step3Box = nullptr;
+    QLabel* saveHint = nullptr;
+    QPushButton* saveToFileButton = nullptr;
+    QGroupBox* step4Box = nullptr;
+    QLabel* writeHint = nullptr;
+    QPushButton* writeToDeviceButton = nullptr;
+    QCheckBox* englishBox = nullptr;
+    QLabel* emblem = nullptr;
 
     bool SettingsChanged = false;
     bool TransferRunning() const { return transferRunning_; }
@@ -63,15 +64,15 @@ public:
     ProgressWindow* Progress() const { return progress_; }
 
 public slots:
-    void bRS232Click();
-    void bGetParamsClick();
-    void bLoadParamsClick();
-    void bEditParamsClick();
-    void bViewJournalsClick();
-    void bSaveParamsClick();
-    void bSetParamsClick();
-    void cbEnglishVersionClick();
-    void BringToFront();
+    void choosePort();
+    void readFromDevice();
+    void readFromFile();
+    void editSettings();
+    void viewJournals();
+    void saveToFile();
+    void writeToDevice();
+    void switchLanguage();
+    void bringToFront();
 
 signals:
     // A transfer began (its progress window is shown) and its gauge moved.
@@ -83,14 +84,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormShow();
-    bool FormCloseQuery();
-    void FormClose();
+    void RestoreState();
+    bool OfferToSaveChanges();
+    void SaveState();
     void ApplyLanguage();
     bool SaveSettingsToFile();
     void EnableDependentButtons(bool enable);
     void DecodeAllSections();
-    QString DialogFolder() const;
     // Runs one device transfer with its progress window; the window's other
     // commands are blocked meanwhile.
     template <typename Work>

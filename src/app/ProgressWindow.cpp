@@ -1,6 +1,6 @@
 #include "app/ProgressWindow.h"
 
-#include "common/Language.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -16,24 +16,24 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Q
     setFixedSize(261, 113);
     setModal(false);
 
-    ProgressLabel = new QLabel(QStringLiteral("Прогресс"), this);
-    ProgressLabel->setObjectName(QStringLiteral("ProgressLabel"));
-    ProgressLabel->setGeometry(0, 0, 261, 41);
-    ProgressLabel->setAlignment(Qt::AlignCenter);
-    ProgressLabel->setWordWrap(true);
+    phaseLabel = new QLabel(QStringLiteral("Прогресс"), this);
+    phaseLabel->setObjectName(QStringLiteral("phaseLabel"));
+    phaseLabel->setGeometry(0, 0, 261, 41);
+    phaseLabel->setAlignment(Qt::AlignCenter);
+    phaseLabel->setWordWrap(true);
 
-    ProgressGauge = new QProgressBar(this);
-    ProgressGauge->setObjectName(QStringLiteral("ProgressGauge"));
-    ProgressGauge->setGeometry(21, 48, 220, 25);
-    ProgressGauge->setRange(0, 100);
-    ProgressGauge->setValue(0);
-    ProgressGauge->setTextVisible(true);
-    ProgressGauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: #1e50c8; }"));
+    gauge = new QProgressBar(this);
+    gauge->setObjectName(QStringLiteral("gauge"));
+    gauge->setGeometry(21, 48, 220, 25);
+    gauge->setRange(0, 100);
+    gauge->setValue(0);
+    gauge->setTextVisible(true);
+    gauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: #1e50c8; }"));
 
-    BitBtn1 = new QPushButton(Tr("Отмена", "Cancel").c_str(), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(75, 80, 111, 25);
-    connect(BitBtn1, &QPushButton::clicked, this, &ProgressWindow::BitBtn1Click);
+    cancelButton = new QPushButton(QTr("Отмена", "Cancel"), this);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->setGeometry(75, 80, 111, 25);
+    connect(cancelButton, &QPushButton::clicked, this, &ProgressWindow::cancel);
 
     if (parent) {
         const QRect area = parent->geometry();
@@ -41,15 +41,15 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Q
     }
 }
 
-void ProgressWindow::BitBtn1Click()
+void ProgressWindow::cancel()
 {
     Cancelled = true;
 }
 
 void ProgressWindow::reject()
 {
-    if (BitBtn1->isVisible())
-        BitBtn1Click();
+    if (cancelButton->isVisible())
+        cancel();
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event)
@@ -61,17 +61,17 @@ void ProgressWindow::closeEvent(QCloseEvent* event)
 
 void ProgressWindow::Phase(TransferPhase phase)
 {
-    ProgressLabel->setText(QString::fromStdString(PhaseText(phase)));
+    phaseLabel->setText(ToQ(PhaseText(phase)));
     const bool connecting = phase == TransferPhase::Connecting;
-    BitBtn1->setVisible(connecting);
-    ProgressGauge->setVisible(!connecting);
-    ProgressGauge->setValue(0);
+    cancelButton->setVisible(connecting);
+    gauge->setVisible(!connecting);
+    gauge->setValue(0);
     ProcessEvents();
 }
 
 void ProgressWindow::Progress(int percent)
 {
-    ProgressGauge->setValue(percent);
+    gauge->setValue(percent);
     emit Progressed(percent);
 }
 

@@ -16,9 +16,9 @@ class ProgressWindow : public QDialog, public TransferObserver {
 public:
     explicit ProgressWindow(QWidget* parent);
 
-    QLabel* ProgressLabel = nullptr;
-    QProgressBar* ProgressGauge = nullptr;
-    QPushButton* BitBtn1 = nullptr;
+    QLabel* phaseLabel = nullptr;
+    QProgressBar* gauge = nullptr;
+    QPushButton* cancelButton = nullptr;
     bool Cancelled = false;
 
     // TransferObserver
@@ -35,7 +35,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BitBtn1Click();
+    void cancel();
 };
 
 } // namespace tc::ui

@@ -1,9 +1,9 @@
 // tripconf: the desktop program.
 #include "app/IniFile.h"
-#include "app/SingleInstance.h"
 #include "app/MainWindow.h"
-#include "app/Messages.h"
+#include "app/SingleInstance.h"
 #include "app/Wiring.h"
+#include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     tc::SettingsModel model;
     tc::ui::MainWindow form(link, model, options);
     tc::ui::WireDialogs(form);
-    QObject::connect(&justOne, &tc::ui::SingleInstance::Activate, &form, &tc::ui::MainWindow::BringToFront);
+    QObject::connect(&justOne, &tc::ui::SingleInstance::Activate, &form, &tc::ui::MainWindow::bringToFront);
     form.show();
     if (parser.isSet(screenshotOption)) {
         QTimer::singleShot(500, &form, [&] {

@@ -1,13 +1,14 @@
 // The main window against tripsim on a real pseudo-terminal.
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
-#include "app/Messages.h"
 #include "app/ProgressWindow.h"
 #include "common/Language.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
 #include "model/ReferenceLayout.h"
 #include "model/SettingsFile.h"
+#include "ui/Prompter.h"
+#include "ui/ScriptedUser.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,44 +23,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include <deque>
-
 using namespace tc;
 using namespace tc::ui;
 
 namespace {
-
-// Answers the window's questions from a script and records every text shown.
-struct ScriptedUser {
-    QStringList errors, infos, questions;
-    std::deque<Answer> answers;                     // for AskYesNo; No when empty
-    std::deque<std::optional<QString>> files;       // for AskFile; cancel when empty
-    Prompter previous;
-
-    ScriptedUser()
-    {
-        Prompter p;
-        p.showError = [this](const QString& t) { errors << t; };
-        p.showInfo = [this](const QString& t) { infos << t; };
-        p.askYesNo = [this](const QString& t) {
-            questions << t;
-            if (answers.empty())
-                return Answer::No;
-            const Answer a = answers.front();
-            answers.pop_front();
-            return a;
-        };
-        p.askFile = [this](const FileQuestion&) -> std::optional<QString> {
-            if (files.empty())
-                return std::nullopt;
-            auto f = files.front();
-            files.pop_front();
-            return f;
-        };
-        previous = SetPrompter(p);
-    }
-    ~ScriptedUser() { SetPrompter(previous); }
-};
 
 // tripsim serving a pty link inside a temporary folder.
 class Simulator {
@@ -116,7 +83,7 @@ struct Session {
         form = std::make_unique<MainWindow>(link, model, MainWindow::Options{ini, sim.Link()});
         form->show();
         if (english)
-            form->cbEnglishVersion->click();
+            form->englishBox->click();
     }
 };
 
@@ -148,16 +115,16 @@ private slots:
         Session s(dir_.path(), Ini());
         QVERIFY(s.sim.Running());
         auto& [sim, user, link, model, form] = s;
-        QVERIFY(!form->bEditParams->isEnabled());
+        QVERIFY(!form->editButton->isEnabled());
         QSignalSpy progress(form.get(), &MainWindow::TransferProgress);
 
-        form->bGetParams->click();
+        form->readFromDeviceButton->click();
 
         QCOMPARE(user.errors, QStringList());
-        QVERIFY(form->bEditParams->isEnabled());
-        QVERIFY(form->bViewJournals->isEnabled());
-        QVERIFY(form->bSaveParams->isEnabled());
-        QVERIFY(form->bSetParams->isEnabled());
+        QVERIFY(form->editButton->isEnabled());
+        QVERIFY(form->viewJournalsButton->isEnabled());
+        QVERIFY(form->saveToFileButton->isEnabled());
+        QVERIFY(form->writeToDeviceButton->isEnabled());
         QVERIFY(!progress.isEmpty());
         QCOMPARE(progress.last().at(0).toInt(), 100);
         QCOMPARE(model.Image.size(), std::size_t{8128});
@@ -176,21 +143,21 @@ private slots:
         connect(form.get(), &MainWindow::TransferStarted, this, [&] {
             QTimer::singleShot(600, this, [&] {
                 QVERIFY(form->Progress());
-                labelWhileWaiting = form->Progress()->ProgressLabel->text();
-                mainBlocked = !form->bLoadParams->isEnabled() && !form->bGetParams->isEnabled();
+                labelWhileWaiting = form->Progress()->phaseLabel->text();
+                mainBlocked = !form->readFromFileButton->isEnabled() && !form->readFromDeviceButton->isEnabled();
                 QVERIFY(link.IsOpen());
-                form->Progress()->BitBtn1->click();
+                form->Progress()->cancelButton->click();
             });
         });
 
-        form->bGetParams->click();
+        form->readFromDeviceButton->click();
 
         QCOMPARE(labelWhileWaiting, QStringLiteral("I can not connect to the device"));
         QVERIFY(mainBlocked);
-        QVERIFY(form->bLoadParams->isEnabled());
+        QVERIFY(form->readFromFileButton->isEnabled());
         QCOMPARE(user.errors, QStringList());
         QCOMPARE(user.infos, QStringList());
-        QVERIFY(!form->bEditParams->isEnabled());
+        QVERIFY(!form->editButton->isEnabled());
         QVERIFY(!link.IsOpen());
     }
 
@@ -198,16 +165,16 @@ private slots:
     {
         Session s(dir_.path(), Ini(), {}, true);
         auto& [sim, user, link, model, form] = s;
-        form->bGetParams->click();
+        form->readFromDeviceButton->click();
         const QByteArray before = sim.Memory();
 
         model.DeviceModelCode = 0x8002;
         model.Record(6)[4] = 99;
-        form->bSetParams->click();
+        form->writeToDeviceButton->click();
 
         QCOMPARE(user.errors, QStringList{"The settings version does not match the device version!"});
         QCOMPARE(sim.Memory(), before);
-        QVERIFY(form->bSetParams->isEnabled());
+        QVERIFY(form->writeToDeviceButton->isEnabled());
         QVERIFY(!link.IsOpen());
     }
 
@@ -215,12 +182,12 @@ private slots:
     {
         Session s(dir_.path(), Ini(), {}, true);
         auto& [sim, user, link, model, form] = s;
-        form->bGetParams->click();
+        form->readFromDeviceButton->click();
         const QByteArray before = sim.Memory();
 
         model.Image[1] = kReferenceFormatVersion + 1; // settings decoded with another layout
         model.ReadDirectory();
-        form->bSetParams->click();
+        form->writeToDeviceButton->click();
 
         QCOMPARE(user.errors, QStringList{"The settings version does not match the firmware version!"});
         QCOMPARE(sim.Memory(), before);
@@ -230,11 +197,11 @@ private slots:
     {
         Session s(dir_.path(), Ini());
         auto& [sim, user, link, model, form] = s;
-        form->bGetParams->click();
+        form->readFromDeviceButton->click();
         model.Record(6)[4] = 77;
         model.EncodeSection(6);
 
-        form->bSetParams->click();
+        form->writeToDeviceButton->click();
 
         QCOMPARE(user.errors, QStringList());
         QCOMPARE(user.infos, QStringList{QString::fromUtf8("Настройки записаны в МК")});
@@ -248,19 +215,19 @@ private slots:
         Session s(dir_.path(), Ini());
         auto& [sim, user, link, model, form] = s;
         form->RunEditor = [](SettingsModel&, QWidget*) { return true; };
-        form->bGetParams->click();
-        form->bEditParams->click();
+        form->readFromDeviceButton->click();
+        form->editButton->click();
         QVERIFY(form->SettingsChanged);
 
         const QString file = dir_.filePath("a.qvetp");
         WriteSettingsFile(model, file.toStdString());
         user.files.push_back(file);
-        form->bLoadParams->click();
+        form->readFromFileButton->click();
         QCOMPARE(user.questions.size(), 0);
         QVERIFY(form->SettingsChanged);
 
         user.answers.push_back(Answer::No);
-        form->bGetParams->click();
+        form->readFromDeviceButton->click();
         QCOMPARE(user.questions, QStringList{QString::fromUtf8("Возможно, настройки были изменены, но не сохранены на диске. Сохранить?")});
         QVERIFY(form->SettingsChanged); // a read leaves the flag as it was
         QCOMPARE(user.errors, QStringList());
@@ -273,7 +240,7 @@ private slots:
         SettingsModel model;
         LoadReferenceImage(model, 0xC000);
         auto form = MakeForm(link, model, {});
-        form->cbEnglishVersion->click();
+        form->englishBox->click();
         form->SettingsChanged = true;
         const QString file = dir_.filePath("exists.qvetp");
         QFile old(file);
@@ -283,21 +250,21 @@ private slots:
 
         user.files.push_back(file);
         user.answers.push_back(Answer::No);
-        form->bSaveParamsClick();
+        form->saveToFile();
         QCOMPARE(user.questions, QStringList{"The file already exists. Rewrite it?"});
         QCOMPARE(QFileInfo(file).size(), 3);
         QVERIFY(form->SettingsChanged);
 
         user.files.push_back(file);
         user.answers.push_back(Answer::Yes);
-        form->bSaveParamsClick();
+        form->saveToFile();
         QCOMPARE(QFileInfo(file).size(), 8130);
         QVERIFY(!form->SettingsChanged);
-        QVERIFY(form->bSetParams->isEnabled());
+        QVERIFY(form->writeToDeviceButton->isEnabled());
 
         // A name without extension gets ".qvetp".
         user.files.push_back(dir_.filePath("plain"));
-        form->bSaveParamsClick();
+        form->saveToFile();
         QVERIFY(QFileInfo::exists(dir_.filePath("plain.qvetp")));
     }
 
@@ -307,14 +274,14 @@ private slots:
         DeviceLink link;
         SettingsModel model;
         auto form = MakeForm(link, model, {});
-        form->cbEnglishVersion->click();
+        form->englishBox->click();
         const QString good = dir_.filePath("good.qvetp");
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         WriteSettingsFile(source, good.toStdString());
         user.files.push_back(good);
-        form->bLoadParams->click();
-        QVERIFY(form->bSetParams->isEnabled());
+        form->readFromFileButton->click();
+        QVERIFY(form->writeToDeviceButton->isEnabled());
         QCOMPARE(user.errors, QStringList());
 
         const QString tiny = dir_.filePath("tiny.qvetp");
@@ -323,10 +290,10 @@ private slots:
         f.write("x");
         f.close();
         user.files.push_back(tiny);
-        form->bLoadParams->click();
+        form->readFromFileButton->click();
         QCOMPARE(user.errors.size(), 1);
         QVERIFY(user.errors[0].contains("is not a settings file"));
-        QVERIFY(!form->bSetParams->isEnabled());
+        QVERIFY(!form->writeToDeviceButton->isEnabled());
         QCOMPARE(ImageBytes(model), ImageBytes(source)); // nothing of the bad file reached the image
     }
 
@@ -350,15 +317,15 @@ private slots:
             DeviceLink link;
             SettingsModel model;
             auto form = MakeForm(link, model, {});
-            QCOMPARE(form->bGetParams->text(), QString::fromUtf8("Считать настройки из МК"));
-            form->cbEnglishVersion->click();
+            QCOMPARE(form->readFromDeviceButton->text(), QString::fromUtf8("Считать настройки из МК"));
+            form->englishBox->click();
             QVERIFY(EnglishVersion);
             QCOMPARE(form->windowTitle(), QStringLiteral("Viewing and configuring trip computer parameters (Version 14.07.26)"));
-            QCOMPARE(form->GroupBox5->title(), QStringLiteral("Step 2a"));
-            QCOMPARE(form->bViewJournals->text(), QStringLiteral("View logs"));
-            QCOMPARE(form->bRS232->text(), QStringLiteral("Select the COM port manually"));
-            QCOMPARE(form->Label7->text(), QStringLiteral("View the logs of trips, gas stations and faults"));
-            QCOMPARE(form->cbEnglishVersion->text(), QStringLiteral("English language"));
+            QCOMPARE(form->journalsBox->title(), QStringLiteral("Step 2a"));
+            QCOMPARE(form->viewJournalsButton->text(), QStringLiteral("View logs"));
+            QCOMPARE(form->choosePortButton->text(), QStringLiteral("Select the COM port manually"));
+            QCOMPARE(form->journalsHint->text(), QStringLiteral("View the logs of trips, gas stations and faults"));
+            QCOMPARE(form->englishBox->text(), QStringLiteral("English language"));
             form->close();
         }
         QSettings ini(Ini(), QSettings::IniFormat);
@@ -371,10 +338,10 @@ private slots:
         SettingsModel model;
         auto form = MakeForm(link, model, {});
         QVERIFY(EnglishVersion);
-        QVERIFY(form->cbEnglishVersion->isChecked());
-        QCOMPARE(form->bSetParams->text(), QStringLiteral("Write the settings to the device"));
-        form->cbEnglishVersion->click();
-        QCOMPARE(form->bSetParams->text(), QString::fromUtf8("Записать настройки в МК"));
+        QVERIFY(form->englishBox->isChecked());
+        QCOMPARE(form->writeToDeviceButton->text(), QStringLiteral("Write the settings to the device"));
+        form->englishBox->click();
+        QCOMPARE(form->writeToDeviceButton->text(), QString::fromUtf8("Записать настройки в МК"));
     }
 
     void iniFileIsCreatedWithASingleSpaceLine()

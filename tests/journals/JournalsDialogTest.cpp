@@ -5,6 +5,7 @@
 #include "common/Bytes.h"
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
+#include "ui/ScriptedUser.h"
 
 #include <QApplication>
 #include <QFile>
@@ -97,41 +98,41 @@ private slots:
         SettingsModel model;
         LoadSample(model);
         JournalsDialog dlg(model, NumberFormat{","});
-        QCOMPARE(dlg.pcMain->currentIndex(), 0);
-        QCOMPARE(dlg.pcMain->count(), 4);
+        QCOMPARE(dlg.pages->currentIndex(), 0);
+        QCOMPARE(dlg.pages->count(), 4);
         QCOMPARE(dlg.windowTitle(), QString("Просмотр журналов"));
-        QCOMPARE(dlg.sgTrip->rowCount(), 22);
-        QCOMPARE(dlg.sgTrip->columnCount(), 9);
-        QCOMPARE(dlg.sgTrip->item(0, 1)->text(), QString("Дата и время записи"));
-        QCOMPARE(dlg.sgTrip->item(1, 0)->text(), QString("Посл."));
-        QCOMPARE(dlg.sgTrip->item(1, 3)->text(), QString("10,000"));
-        QCOMPARE(dlg.sgTrip->item(1, 8)->text(), QString("40,5"));
-        QCOMPARE(dlg.sgTank->item(2, 1)->text(), QString("Пусто"));
+        QCOMPARE(dlg.tripGrid->rowCount(), 22);
+        QCOMPARE(dlg.tripGrid->columnCount(), 9);
+        QCOMPARE(dlg.tripGrid->item(0, 1)->text(), QString("Дата и время записи"));
+        QCOMPARE(dlg.tripGrid->item(1, 0)->text(), QString("Посл."));
+        QCOMPARE(dlg.tripGrid->item(1, 3)->text(), QString("10,000"));
+        QCOMPARE(dlg.tripGrid->item(1, 8)->text(), QString("40,5"));
+        QCOMPARE(dlg.refuelGrid->item(2, 1)->text(), QString("Пусто"));
         // Journal cells are right-aligned; headers and row numbers are not.
-        QVERIFY(dlg.sgTrip->item(1, 3)->textAlignment() & Qt::AlignRight);
-        QVERIFY(!(dlg.sgTrip->item(0, 3)->textAlignment() & Qt::AlignRight));
-        QVERIFY(!(dlg.sgTrip->item(5, 0)->textAlignment() & Qt::AlignRight));
-        QCOMPARE(dlg.sgTrip->columnWidth(5), 156);
+        QVERIFY(dlg.tripGrid->item(1, 3)->textAlignment() & Qt::AlignRight);
+        QVERIFY(!(dlg.tripGrid->item(0, 3)->textAlignment() & Qt::AlignRight));
+        QVERIFY(!(dlg.tripGrid->item(5, 0)->textAlignment() & Qt::AlignRight));
+        QCOMPARE(dlg.tripGrid->columnWidth(5), 156);
 
         auto* all = dlg.SummatorGrid(Summator::All);
         QCOMPARE(all->rowCount(), 6);
         QCOMPARE(all->item(1, 1)->text(), QString("778,000"));
 
-        QCOMPARE(dlg.sgErrors->rowCount(), 8);
-        QCOMPARE(dlg.sgErrors->item(1, 1)->text(), QString("1:05 4.05"));
-        QCOMPARE(dlg.sgErrors->item(1, 2)->text(),
+        QCOMPARE(dlg.faultGrid->rowCount(), 8);
+        QCOMPARE(dlg.faultGrid->item(1, 1)->text(), QString("1:05 4.05"));
+        QCOMPARE(dlg.faultGrid->item(1, 2)->text(),
                  QString::fromStdString(FormatFaultCode(CurrentFaultCodeType(model), 0x0301, FaultCodeOptionsOf(model))));
-        QCOMPARE(dlg.sgStopCadr->rowCount(), 2);
-        QCOMPARE(dlg.sgStopCadr->item(1, 0)->text(), QString("Обороты/мин"));
-        QCOMPARE(dlg.sgStopCadr->item(1, 1)->text(), QString("2500"));
+        QCOMPARE(dlg.freezeFrameGrid->rowCount(), 2);
+        QCOMPARE(dlg.freezeFrameGrid->item(1, 0)->text(), QString("Обороты/мин"));
+        QCOMPARE(dlg.freezeFrameGrid->item(1, 1)->text(), QString("2500"));
 
         // Selecting an empty fault empties the freeze frame; row 0 changes nothing.
-        dlg.sgErrors->setCurrentCell(3, 1);
-        QVERIFY(dlg.sgStopCadr->item(1, 0) == nullptr || dlg.sgStopCadr->item(1, 0)->text().isEmpty());
-        dlg.sgErrors->setCurrentCell(1, 1);
-        QCOMPARE(dlg.sgStopCadr->item(0, 1)->text(), QString("P0301"));
-        dlg.sgErrors->setCurrentCell(0, 1);
-        QCOMPARE(dlg.sgStopCadr->item(0, 1)->text(), QString("P0301"));
+        dlg.faultGrid->setCurrentCell(3, 1);
+        QVERIFY(dlg.freezeFrameGrid->item(1, 0) == nullptr || dlg.freezeFrameGrid->item(1, 0)->text().isEmpty());
+        dlg.faultGrid->setCurrentCell(1, 1);
+        QCOMPARE(dlg.freezeFrameGrid->item(0, 1)->text(), QString("P0301"));
+        dlg.faultGrid->setCurrentCell(0, 1);
+        QCOMPARE(dlg.freezeFrameGrid->item(0, 1)->text(), QString("P0301"));
     }
 
     void englishCaptions()
@@ -141,16 +142,16 @@ private slots:
         LoadSample(model);
         JournalsDialog dlg(model, NumberFormat{});
         QCOMPARE(dlg.windowTitle(), QString("Viewing logs"));
-        QCOMPARE(dlg.pcMain->tabText(0), QString("Trip log"));
-        QCOMPARE(dlg.pcMain->tabText(1), QString("Petrol log"));
-        QCOMPARE(dlg.pcMain->tabText(2), QString("Average"));
-        QCOMPARE(dlg.pcMain->tabText(3), QString("Faults log"));
-        QCOMPARE(dlg.bTrip->text(), QString("Save to file"));
-        QCOMPARE(dlg.bErrrJReset->text(), QString("Clear"));
-        QCOMPARE(dlg.SummatorLabels[2]->text(), QString("Reset 1"));
-        QCOMPARE(dlg.Label9->text(), QString("To reset the adders, double-click on the corresponding table"));
-        QCOMPARE(dlg.sgTrip->item(1, 0)->text(), QString("Last"));
-        QCOMPARE(dlg.sgErrors->item(0, 2)->text(), QString("Trouble code"));
+        QCOMPARE(dlg.pages->tabText(0), QString("Trip log"));
+        QCOMPARE(dlg.pages->tabText(1), QString("Petrol log"));
+        QCOMPARE(dlg.pages->tabText(2), QString("Average"));
+        QCOMPARE(dlg.pages->tabText(3), QString("Faults log"));
+        QCOMPARE(dlg.saveTripsButton->text(), QString("Save to file"));
+        QCOMPARE(dlg.clearFaultsButton->text(), QString("Clear"));
+        QCOMPARE(dlg.summatorLabels[2]->text(), QString("Reset 1"));
+        QCOMPARE(dlg.resetHint->text(), QString("To reset the adders, double-click on the corresponding table"));
+        QCOMPARE(dlg.tripGrid->item(1, 0)->text(), QString("Last"));
+        QCOMPARE(dlg.faultGrid->item(0, 2)->text(), QString("Trouble code"));
     }
 
     void clearsAndResets()
@@ -158,13 +159,13 @@ private slots:
         SettingsModel model;
         LoadSample(model);
         JournalsDialog dlg(model, NumberFormat{});
-        QTest::mouseClick(dlg.bTankReset, Qt::LeftButton);
-        QCOMPARE(dlg.sgTank->item(1, 1)->text(), QString("Пусто"));
-        QCOMPARE(dlg.sgTrip->item(1, 3)->text(), QString("10.000"));
+        QTest::mouseClick(dlg.clearRefuelsButton, Qt::LeftButton);
+        QCOMPARE(dlg.refuelGrid->item(1, 1)->text(), QString("Пусто"));
+        QCOMPARE(dlg.tripGrid->item(1, 3)->text(), QString("10.000"));
         QCOMPARE(model.Record(7)[kRefuelJournalOffset + kDay], 0);
 
-        QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
-        QCOMPARE(dlg.sgErrors->item(1, 2)->text(), QString());
+        QTest::mouseClick(dlg.clearFaultsButton, Qt::LeftButton);
+        QCOMPARE(dlg.faultGrid->item(1, 2)->text(), QString());
         QCOMPARE(GetU32(model.Record(11), kFaultRecordsOffset + 4), 0u);
 
         // Double-click on the cumulative grid: kilometres stay, averages go.
@@ -186,8 +187,8 @@ private slots:
         LoadSample(model);
         QCOMPARE(ImageTripDay(model), 7);
         const bool ok = RunWith(model, [](JournalsDialog& dlg) {
-            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
-            QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
+            QTest::mouseClick(dlg.clearTripsButton, Qt::LeftButton);
+            QTest::mouseClick(dlg.okButton, Qt::LeftButton);
         });
         QVERIFY(ok);
         QCOMPARE(ImageTripDay(model), 0);
@@ -198,21 +199,21 @@ private slots:
         SettingsModel model;
         LoadSample(model);
         bool ok = RunWith(model, [](JournalsDialog& dlg) {
-            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
-            QTest::mouseClick(dlg.CancelBtn, Qt::LeftButton);
+            QTest::mouseClick(dlg.clearTripsButton, Qt::LeftButton);
+            QTest::mouseClick(dlg.cancelButton, Qt::LeftButton);
         });
         QVERIFY(!ok);
         QCOMPARE(ImageTripDay(model), 7);
         ok = RunWith(model, [](JournalsDialog& dlg) {
-            QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.clearFaultsButton, Qt::LeftButton);
             dlg.reject();
         });
         QVERIFY(!ok);
         QCOMPARE(GetU32(model.Record(11), kFaultRecordsOffset + 4), 0x0301u);
         ok = RunWith(model, [](JournalsDialog& dlg) {
-            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
-            dlg.sgTrip->setFocus();
-            QTest::keyClick(dlg.sgTrip, Qt::Key_Escape);
+            QTest::mouseClick(dlg.clearTripsButton, Qt::LeftButton);
+            dlg.tripGrid->setFocus();
+            QTest::keyClick(dlg.tripGrid, Qt::Key_Escape);
         });
         QVERIFY(!ok);
         QCOMPARE(ImageTripDay(model), 7);
@@ -220,9 +221,9 @@ private slots:
         // later write, which encodes every record, carries the old journals.
         const auto before = AllRecords(model);
         ok = RunWith(model, [](JournalsDialog& dlg) {
-            QTest::mouseClick(dlg.bTripReset, Qt::LeftButton);
-            QTest::mouseClick(dlg.bTankReset, Qt::LeftButton);
-            QTest::mouseClick(dlg.bErrrJReset, Qt::LeftButton);
+            QTest::mouseClick(dlg.clearTripsButton, Qt::LeftButton);
+            QTest::mouseClick(dlg.clearRefuelsButton, Qt::LeftButton);
+            QTest::mouseClick(dlg.clearFaultsButton, Qt::LeftButton);
             QTest::mouseDClick(dlg.SummatorGrid(Summator::Trip)->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
             dlg.reject();
         });
@@ -233,7 +234,7 @@ private slots:
         QCOMPARE(ImageTripDay(model), 7);
         // The next opening decodes the trip journal afresh from the image.
         RunWith(model, [](JournalsDialog& dlg) {
-            QCOMPARE(dlg.sgTrip->item(1, 3)->text(), QString("10.000"));
+            QCOMPARE(dlg.tripGrid->item(1, 3)->text(), QString("10.000"));
             dlg.reject();
         });
     }
@@ -245,30 +246,27 @@ private slots:
         JournalsDialog dlg(model, NumberFormat{","});
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        QString asked;
         const QString target = dir.filePath("trip.txt");
-        dlg.AskSaveFile = [&](const QString& folder) -> std::optional<QString> {
-            asked = folder;
-            return target;
-        };
-        QStringList errors;
-        dlg.ShowSaveError = [&](const QString& text) { errors << text; };
-        QTest::mouseClick(dlg.bTrip, Qt::LeftButton);
-        QVERIFY(!asked.isEmpty());
+        tc::ui::ScriptedUser user;
+        user.files = {target};
+        QTest::mouseClick(dlg.saveTripsButton, Qt::LeftButton);
+        QCOMPARE(user.fileQuestions.size(), std::size_t{1});
+        QVERIFY(user.fileQuestions[0].save);
+        QCOMPARE(user.fileQuestions[0].folder, QCoreApplication::applicationDirPath()); // writable here
+        QCOMPARE(user.fileQuestions[0].defaultSuffix, QString("txt"));
         QFile file(target);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QCOMPARE(bytes, QByteArray::fromStdString(JournalExportText(FillTripJournal(model, NumberFormat{","}))));
         QVERIFY(bytes.contains(QString("Посл.\t08:05   7.03\t0:10\t10,000\t").toUtf8()));
-        QVERIFY(errors.isEmpty());
+        QVERIFY(user.errors.isEmpty());
 
         // Cancelled dialog: nothing written. Unwritable place: an error, no crash.
-        dlg.AskSaveFile = [](const QString&) -> std::optional<QString> { return std::nullopt; };
-        QTest::mouseClick(dlg.bTank, Qt::LeftButton);
+        QTest::mouseClick(dlg.saveRefuelsButton, Qt::LeftButton);
         QVERIFY(!QFile::exists(dir.filePath("tank.txt")));
-        dlg.AskSaveFile = [&](const QString&) -> std::optional<QString> { return dir.filePath("missing/tank.txt"); };
-        QTest::mouseClick(dlg.bTank, Qt::LeftButton);
-        QCOMPARE(errors.size(), 1);
+        user.files = {dir.filePath("missing/tank.txt")};
+        QTest::mouseClick(dlg.saveRefuelsButton, Qt::LeftButton);
+        QCOMPARE(user.errors.size(), 1);
     }
 };
 

@@ -1,21 +1,18 @@
 #include "journals/ui/JournalsDialog.h"
 
 #include "common/Error.h"
-#include "common/Language.h"
+#include "ui/Folders.h"
+#include "ui/Prompter.h"
+#include "ui/Text.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -30,16 +27,6 @@ constexpr int kJournalRowHeight = 18;
 constexpr int kFaultRowHeight = 19;
 constexpr int kSummatorRowHeight = 18;
 constexpr int kInitialFreezeRows = 41;
-
-QString Q(const std::string& s)
-{
-    return QString::fromStdString(s);
-}
-
-QString T(std::string_view russian, std::string_view english)
-{
-    return Q(tc::Tr(russian, english));
-}
 
 QTableWidget* MakeGrid(QWidget* parent, const char* name, const QList<int>& widths, int rows, int rowHeight, QRect geometry)
 {
@@ -68,7 +55,7 @@ void SetCells(QTableWidget* g, const tc::TextTable& t, int fixedRows, int fixedC
     for (int r = 0; r < static_cast<int>(t.size()); ++r) {
         const auto& row = t[static_cast<std::size_t>(r)];
         for (int c = 0; c < g->columnCount() && c < static_cast<int>(row.size()); ++c) {
-            auto* item = new QTableWidgetItem(Q(row[static_cast<std::size_t>(c)]));
+            auto* item = new QTableWidgetItem(ToQ(row[static_cast<std::size_t>(c)]));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             const bool fixed = r < fixedRows || c < fixedCols;
             if (fixed) {
@@ -80,30 +67,6 @@ void SetCells(QTableWidget* g, const tc::TextTable& t, int fixedRows, int fixedC
             g->setItem(r, c, item);
         }
     }
-}
-
-QString SaveFolder()
-{
-    // The program's folder, as the device's utility always did; a folder the
-    // user may not write to (an installed program) gives way to Documents.
-    const QString appDir = QCoreApplication::applicationDirPath();
-    const QFileInfo info(appDir);
-    if (!appDir.isEmpty() && info.isDir() && info.isWritable())
-        return appDir;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
-
-std::optional<QString> DefaultAskSaveFile(QWidget* parent, const QString& folder)
-{
-    QFileDialog dlg(parent);
-    dlg.setObjectName("SaveDialog1");
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setFileMode(QFileDialog::AnyFile);
-    dlg.setDefaultSuffix("txt");
-    dlg.setDirectory(folder);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dlg.selectedFiles().first();
 }
 
 } // namespace
@@ -137,32 +100,29 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
     setWindowTitle("Просмотр журналов");
     setFixedSize(1016, 523);
 
-    AskSaveFile = [this](const QString& folder) { return DefaultAskSaveFile(this, folder); };
-    ShowSaveError = [this](const QString& text) { QMessageBox::critical(this, windowTitle(), text); };
-
-    pcMain = new QTabWidget(this);
-    pcMain->setObjectName("pcMain");
-    pcMain->setGeometry(0, 0, 1016, 489);
-    tsTrip = new QWidget;
-    tsTank = new QWidget;
-    tsAver = new QWidget;
-    tsErr = new QWidget;
-    tsTrip->setObjectName("tsTrip");
-    tsTank->setObjectName("tsTank");
-    tsAver->setObjectName("tsAver");
-    tsErr->setObjectName("tsErr");
-    pcMain->addTab(tsTrip, "Журнал поездок");
-    pcMain->addTab(tsTank, "Журнал заправок");
-    pcMain->addTab(tsAver, "Средние");
-    pcMain->addTab(tsErr, "Журнал ошибок");
+    pages = new QTabWidget(this);
+    pages->setObjectName("pages");
+    pages->setGeometry(0, 0, 1016, 489);
+    tripPage = new QWidget;
+    refuelPage = new QWidget;
+    summatorsPage = new QWidget;
+    faultsPage = new QWidget;
+    tripPage->setObjectName("tripPage");
+    refuelPage->setObjectName("refuelPage");
+    summatorsPage->setObjectName("summatorsPage");
+    faultsPage->setObjectName("faultsPage");
+    pages->addTab(tripPage, "Журнал поездок");
+    pages->addTab(refuelPage, "Журнал заправок");
+    pages->addTab(summatorsPage, "Средние");
+    pages->addTab(faultsPage, "Журнал ошибок");
 
     const QList<int> journalWidths = {50, 140, 96, 84, 131, 156, 145, 113, 78};
     int journalWidth = 0;
     for (int w : journalWidths)
         journalWidth += w;
     const QRect journalRect(4, 4, journalWidth + 4, tc::kJournalRows * kJournalRowHeight + 4);
-    sgTrip = MakeGrid(tsTrip, "sgTrip", journalWidths, tc::kJournalRows, kJournalRowHeight, journalRect);
-    sgTank = MakeGrid(tsTank, "sgTank", journalWidths, tc::kJournalRows, kJournalRowHeight, journalRect);
+    tripGrid = MakeGrid(tripPage, "tripGrid", journalWidths, tc::kJournalRows, kJournalRowHeight, journalRect);
+    refuelGrid = MakeGrid(refuelPage, "refuelGrid", journalWidths, tc::kJournalRows, kJournalRowHeight, journalRect);
 
     auto makeButton = [](QWidget* page, const char* name, const QString& text, QRect geometry) {
         auto* b = new QPushButton(text, page);
@@ -171,60 +131,60 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
         b->setAutoDefault(false);
         return b;
     };
-    bTripReset = makeButton(tsTrip, "bTripReset", "Очистить", {624, 432, 177, 25});
-    bTrip = makeButton(tsTrip, "bTrip", "Сохранить в файл", {824, 432, 177, 25});
-    bTankReset = makeButton(tsTank, "bTankReset", "Очистить", {624, 432, 177, 25});
-    bTank = makeButton(tsTank, "bTank", "Сохранить в файл", {824, 432, 177, 25});
+    clearTripsButton = makeButton(tripPage, "clearTripsButton", "Очистить", {624, 432, 177, 25});
+    saveTripsButton = makeButton(tripPage, "saveTripsButton", "Сохранить в файл", {824, 432, 177, 25});
+    clearRefuelsButton = makeButton(refuelPage, "clearRefuelsButton", "Очистить", {624, 432, 177, 25});
+    saveRefuelsButton = makeButton(refuelPage, "saveRefuelsButton", "Сохранить в файл", {824, 432, 177, 25});
 
-    static constexpr const char* kSummatorNames[tc::kSummatorCount] = {"sgAllSum",    "sgTripSum", "sgResetSum",   "sgStopSum",
-                                                                       "sgNoStopSum", "sgTankSum", "sgOilOnlySum", "sgGasOnlySum"};
+    static constexpr const char* kSummatorNames[tc::kSummatorCount] = {"allSummatorGrid",    "tripSummatorGrid",   "reset1SummatorGrid",  "stopSummatorGrid",
+                                                                       "noStopSummatorGrid", "refuelSummatorGrid", "oilOnlySummatorGrid", "gasOnlySummatorGrid"};
     static constexpr QPoint kSummatorPlaces[tc::kSummatorCount] = {{8, 22},   {8, 174},   {8, 326},  {344, 22},
                                                                    {344, 174}, {344, 326}, {680, 22}, {680, 174}};
     for (std::size_t i = 0; i < tc::kSummatorCount; ++i) {
         const QPoint at = kSummatorPlaces[i];
-        auto* g = MakeGrid(tsAver, kSummatorNames[i], {147, 116}, tc::kSummatorRows, kSummatorRowHeight, QRect(at, QSize(273, 131)));
+        auto* g = MakeGrid(summatorsPage, kSummatorNames[i], {147, 116}, tc::kSummatorRows, kSummatorRowHeight, QRect(at, QSize(273, 131)));
         g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         g->viewport()->installEventFilter(this);
-        SummatorGrids[i] = g;
-        auto* label = new QLabel(tsAver);
+        summatorGrids[i] = g;
+        auto* label = new QLabel(summatorsPage);
         label->setGeometry(at.x(), at.y() - 18, 273, 16);
-        SummatorLabels[i] = label;
+        summatorLabels[i] = label;
     }
-    Label9 = new QLabel(tsAver);
-    Label9->setObjectName("Label9");
-    Label9->setGeometry(680, 352, 265, 49);
-    Label9->setAlignment(Qt::AlignCenter);
-    Label9->setWordWrap(true);
+    resetHint = new QLabel(summatorsPage);
+    resetHint->setObjectName("resetHint");
+    resetHint->setGeometry(680, 352, 265, 49);
+    resetHint->setAlignment(Qt::AlignCenter);
+    resetHint->setWordWrap(true);
 
-    sgErrors = MakeGrid(tsErr, "sgErrors", {50, 140, 231}, tc::kFaultRows, kFaultRowHeight, QRect(4, 4, 449, 409));
-    sgStopCadr = MakeGrid(tsErr, "sgStopCadr", {380, 144}, kInitialFreezeRows, kFaultRowHeight, QRect(1016 - 552 - 8, 4, 552, 409));
-    sgStopCadr->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    bErrrJReset = makeButton(tsErr, "bErrrJReset", "Очистить", {256, 424, 177, 25});
+    faultGrid = MakeGrid(faultsPage, "faultGrid", {50, 140, 231}, tc::kFaultRows, kFaultRowHeight, QRect(4, 4, 449, 409));
+    freezeFrameGrid = MakeGrid(faultsPage, "freezeFrameGrid", {380, 144}, kInitialFreezeRows, kFaultRowHeight, QRect(1016 - 552 - 8, 4, 552, 409));
+    freezeFrameGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    clearFaultsButton = makeButton(faultsPage, "clearFaultsButton", "Очистить", {256, 424, 177, 25});
 
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setGeometry(819, 493, 77, 22);
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Отмена", this);
-    CancelBtn->setObjectName("CancelBtn");
-    CancelBtn->setGeometry(915, 493, 77, 22);
+    okButton = new QPushButton("OK", this);
+    okButton->setObjectName("okButton");
+    okButton->setGeometry(819, 493, 77, 22);
+    okButton->setDefault(true);
+    cancelButton = new QPushButton("Отмена", this);
+    cancelButton->setObjectName("cancelButton");
+    cancelButton->setGeometry(915, 493, 77, 22);
 
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(bTrip, &QPushButton::clicked, this, [this] { bTripClick(tc::JournalKind::Trip); });
-    connect(bTank, &QPushButton::clicked, this, [this] { bTripClick(tc::JournalKind::Refuel); });
-    connect(bTripReset, &QPushButton::clicked, this, &JournalsDialog::bTripResetClick);
-    connect(bTankReset, &QPushButton::clicked, this, &JournalsDialog::bTankResetClick);
-    connect(bErrrJReset, &QPushButton::clicked, this, &JournalsDialog::bErrrJResetClick);
-    connect(sgErrors, &QTableWidget::cellClicked, this, [this] { ShowFreezeFrame(); });
-    connect(sgErrors, &QTableWidget::currentCellChanged, this, [this] { ShowFreezeFrame(); });
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(saveTripsButton, &QPushButton::clicked, this, [this] { saveJournalAs(tc::JournalKind::Trip); });
+    connect(saveRefuelsButton, &QPushButton::clicked, this, [this] { saveJournalAs(tc::JournalKind::Refuel); });
+    connect(clearTripsButton, &QPushButton::clicked, this, &JournalsDialog::clearTrips);
+    connect(clearRefuelsButton, &QPushButton::clicked, this, &JournalsDialog::clearRefuels);
+    connect(clearFaultsButton, &QPushButton::clicked, this, &JournalsDialog::clearFaults);
+    connect(faultGrid, &QTableWidget::cellClicked, this, [this] { ShowFreezeFrame(); });
+    connect(faultGrid, &QTableWidget::currentCellChanged, this, [this] { ShowFreezeFrame(); });
 
-    FormShow();
+    FillAll();
 }
 
-void JournalsDialog::FormShow()
+void JournalsDialog::FillAll()
 {
-    pcMain->setCurrentIndex(0);
+    pages->setCurrentIndex(0);
     ApplyLanguage();
     faultCodeType_ = tc::CurrentFaultCodeType(model_);
     FillTripJournal();
@@ -236,51 +196,51 @@ void JournalsDialog::FormShow()
 
 void JournalsDialog::ApplyLanguage()
 {
-    setWindowTitle(T("Просмотр журналов", "Viewing logs"));
-    pcMain->setTabText(0, T("Журнал поездок", "Trip log"));
-    pcMain->setTabText(1, T("Журнал заправок", "Petrol log"));
-    pcMain->setTabText(2, T("Средние", "Average"));
-    pcMain->setTabText(3, T("Журнал ошибок", "Faults log"));
-    for (auto* b : {bTrip, bTank})
-        b->setText(T("Сохранить в файл", "Save to file"));
-    for (auto* b : {bTripReset, bTankReset, bErrrJReset})
-        b->setText(T("Очистить", "Clear"));
-    CancelBtn->setText(T("Отмена", "Cancel"));
+    setWindowTitle(QTr("Просмотр журналов", "Viewing logs"));
+    pages->setTabText(0, QTr("Журнал поездок", "Trip log"));
+    pages->setTabText(1, QTr("Журнал заправок", "Petrol log"));
+    pages->setTabText(2, QTr("Средние", "Average"));
+    pages->setTabText(3, QTr("Журнал ошибок", "Faults log"));
+    for (auto* b : {saveTripsButton, saveRefuelsButton})
+        b->setText(QTr("Сохранить в файл", "Save to file"));
+    for (auto* b : {clearTripsButton, clearRefuelsButton, clearFaultsButton})
+        b->setText(QTr("Очистить", "Clear"));
+    cancelButton->setText(QTr("Отмена", "Cancel"));
     for (auto s : tc::kSummators)
-        SummatorLabels[static_cast<std::size_t>(s)]->setText(Q(tc::SummatorCaption(s)));
-    Label9->setText(T("Для сброса накопителей сделайте двойной щелчок мыши на соответствующей таблице",
+        summatorLabels[static_cast<std::size_t>(s)]->setText(ToQ(tc::SummatorCaption(s)));
+    resetHint->setText(QTr("Для сброса накопителей сделайте двойной щелчок мыши на соответствующей таблице",
                       "To reset the adders, double-click on the corresponding table"));
 }
 
 void JournalsDialog::FillTripJournal()
 {
-    SetCells(sgTrip, tc::FillTripJournal(model_, fmt_), 1, 1, true);
+    SetCells(tripGrid, tc::FillTripJournal(model_, fmt_), 1, 1, true);
 }
 
 void JournalsDialog::FillRefuelJournal()
 {
-    SetCells(sgTank, tc::FillRefuelJournal(model_, fmt_), 1, 1, true);
+    SetCells(refuelGrid, tc::FillRefuelJournal(model_, fmt_), 1, 1, true);
 }
 
 void JournalsDialog::FillFaultJournal()
 {
     {
-        const QSignalBlocker block(sgErrors);
-        SetCells(sgErrors, tc::FillFaultJournal(model_, faultCodeType_), 1, 1, false);
-        sgErrors->setCurrentCell(1, 1);
+        const QSignalBlocker block(faultGrid);
+        SetCells(faultGrid, tc::FillFaultJournal(model_, faultCodeType_), 1, 1, false);
+        faultGrid->setCurrentCell(1, 1);
     }
     ShowFreezeFrame();
 }
 
 void JournalsDialog::ShowFreezeFrame()
 {
-    const auto frame = tc::ShowFreezeFrame(model_, sgErrors->currentRow(), fmt_);
+    const auto frame = tc::ShowFreezeFrame(model_, faultGrid->currentRow(), fmt_);
     if (!frame)
         return;
-    sgStopCadr->clearContents();
+    freezeFrameGrid->clearContents();
     if (frame->empty())
         return; // no freeze frame: the grid stays empty
-    SetCells(sgStopCadr, *frame, 0, 0, false);
+    SetCells(freezeFrameGrid, *frame, 0, 0, false);
 }
 
 void JournalsDialog::FillSummator(tc::Summator s)
@@ -293,37 +253,41 @@ void JournalsDialog::SaveJournal(tc::JournalKind kind, const QString& path) cons
     tc::SaveJournalText(tc::FillJournal(model_, kind, fmt_), path.toStdString());
 }
 
-void JournalsDialog::bTripClick(tc::JournalKind kind)
+void JournalsDialog::saveJournalAs(tc::JournalKind kind)
 {
-    const auto path = AskSaveFile(SaveFolder());
+    FileQuestion question;
+    question.save = true;
+    question.folder = PreferredFolder(FolderUse::UserFiles);
+    question.defaultSuffix = QStringLiteral("txt");
+    const auto path = AskFile(question);
     if (!path || path->isEmpty())
         return;
     try {
         SaveJournal(kind, *path);
     } catch (const tc::Error& e) {
-        ShowSaveError(Q(e.what()));
+        ShowError(ToQ(e.what()));
     }
 }
 
-void JournalsDialog::bTripResetClick()
+void JournalsDialog::clearTrips()
 {
     tc::ClearJournal(model_, tc::JournalKind::Trip);
     FillTripJournal();
 }
 
-void JournalsDialog::bTankResetClick()
+void JournalsDialog::clearRefuels()
 {
     tc::ClearJournal(model_, tc::JournalKind::Refuel);
     FillRefuelJournal();
 }
 
-void JournalsDialog::bErrrJResetClick()
+void JournalsDialog::clearFaults()
 {
     tc::ClearFaultJournal(model_);
     FillFaultJournal();
 }
 
-void JournalsDialog::SummatorDblClick(tc::Summator s)
+void JournalsDialog::resetSummator(tc::Summator s)
 {
     tc::ResetSummator(model_, s);
     FillSummator(s);
@@ -334,7 +298,7 @@ bool JournalsDialog::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonDblClick) {
         for (auto s : tc::kSummators) {
             if (watched == SummatorGrid(s)->viewport()) {
-                SummatorDblClick(s);
+                resetSummator(s);
                 return true;
             }
         }

@@ -35,54 +35,48 @@ class JournalsDialog : public QDialog {
 public:
     JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat& fmt, QWidget* parent = nullptr);
 
-    // Asks for the file to save a journal in; nullopt when cancelled. The
-    // default runs the save dialog; tests replace it.
-    std::function<std::optional<QString>(const QString& folder)> AskSaveFile;
-    // Shows a failure to the user; the default is an error box.
-    std::function<void(const QString& text)> ShowSaveError;
-
     // Saves the trip or refuelling table to `path`; throws tc::Error.
     void SaveJournal(tc::JournalKind kind, const QString& path) const;
 
-    QTabWidget* pcMain = nullptr;
-    QWidget* tsTrip = nullptr;
-    QWidget* tsTank = nullptr;
-    QWidget* tsAver = nullptr;
-    QWidget* tsErr = nullptr;
-    QTableWidget* sgTrip = nullptr;
-    QTableWidget* sgTank = nullptr;
-    QPushButton* bTripReset = nullptr;
-    QPushButton* bTrip = nullptr;
-    QPushButton* bTankReset = nullptr;
-    QPushButton* bTank = nullptr;
-    std::array<QTableWidget*, tc::kSummatorCount> SummatorGrids{}; // sgAllSum .. sgGasOnlySum
-    std::array<QLabel*, tc::kSummatorCount> SummatorLabels{};
-    QLabel* Label9 = nullptr;
-    QTableWidget* sgErrors = nullptr;
-    QTableWidget* sgStopCadr = nullptr;
-    QPushButton* bErrrJReset = nullptr;
-    QPushButton* OKBtn = nullptr;
-    QPushButton* CancelBtn = nullptr;
+    QTabWidget* pages = nullptr;
+    QWidget* tripPage = nullptr;
+    QWidget* refuelPage = nullptr;
+    QWidget* summatorsPage = nullptr;
+    QWidget* faultsPage = nullptr;
+    QTableWidget* tripGrid = nullptr;
+    QTableWidget* refuelGrid = nullptr;
+    QPushButton* clearTripsButton = nullptr;
+    QPushButton* saveTripsButton = nullptr;
+    QPushButton* clearRefuelsButton = nullptr;
+    QPushButton* saveRefuelsButton = nullptr;
+    std::array<QTableWidget*, tc::kSummatorCount> summatorGrids{}; // in the order of tc::kSummators
+    std::array<QLabel*, tc::kSummatorCount> summatorLabels{};
+    QLabel* resetHint = nullptr;
+    QTableWidget* faultGrid = nullptr;
+    QTableWidget* freezeFrameGrid = nullptr;
+    QPushButton* clearFaultsButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
-    QTableWidget* SummatorGrid(tc::Summator s) const { return SummatorGrids[static_cast<std::size_t>(s)]; }
+    QTableWidget* SummatorGrid(tc::Summator s) const { return summatorGrids[static_cast<std::size_t>(s)]; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    void FormShow();
+    void FillAll();
     void ApplyLanguage();
     void FillTripJournal();
     void FillRefuelJournal();
     void FillFaultJournal();
     void ShowFreezeFrame();
     void FillSummator(tc::Summator s);
-    void bTripClick(tc::JournalKind kind);
-    void bTripResetClick();
-    void bTankResetClick();
-    void bErrrJResetClick();
-    void SummatorDblClick(tc::Summator s);
+    void saveJournalAs(tc::JournalKind kind);
+    void clearTrips();
+    void clearRefuels();
+    void clearFaults();
+    void resetSummator(tc::Summator s);
 
     tc::SettingsModel& model_;
     tc::NumberFormat fmt_;

@@ -14,8 +14,8 @@ class PasswordDialog : public QDialog {
     Q_OBJECT
 public:
     explicit PasswordDialog(QWidget* parent = nullptr);
-    QLabel* Label1 = nullptr;
-    QLineEdit* MaskEdit1 = nullptr;
+    QLabel* prompt = nullptr;
+    QLineEdit* passwordEdit = nullptr;
 };
 
 // Shows the password dialog; true when OK was pressed and the text matches exactly.

@@ -1,7 +1,7 @@
 #include "link/ui/PortDialog.h"
 
-#include "app/Messages.h"
 #include "link/ui/PasswordDialog.h"
+#include "ui/Prompter.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -13,55 +13,55 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
 {
     // These English texts stand whatever the application's language.
     setWindowTitle(QStringLiteral("Port number selection"));
-    Label1 = new QLabel(QStringLiteral("Select serial port"), this);
-    Label1->setWordWrap(true);
-    PCB = new QComboBox(this);
-    PCB->setObjectName(QStringLiteral("PCB"));
-    PCB->setEditable(false);
-    PCB->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    prompt = new QLabel(QStringLiteral("Select serial port"), this);
+    prompt->setWordWrap(true);
+    portList = new QComboBox(this);
+    portList->setObjectName(QStringLiteral("portList"));
+    portList->setEditable(false);
+    portList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("OKBtn"));
+    ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    cancel->setObjectName(QStringLiteral("cancelButton"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // The list shows the device behind each number, so it is wider than the
     // bare "COMn" list would need.
-    Label1->setGeometry(8, 8, 201, 34);
-    PCB->setGeometry(224, 8, 105, 24);
+    prompt->setGeometry(8, 8, 201, 34);
+    portList->setGeometry(224, 8, 105, 24);
     ok->setGeometry(152, 48, 80, 27);
     cancel->setGeometry(244, 48, 80, 27);
     setMinimumSize(337, 85);
-    PCB->setFocus();
+    portList->setFocus();
 }
 
 void PortDialog::Fill(const SerialPort& port)
 {
-    PCB->clear();
+    portList->clear();
     for (int n = 1; n <= kMaxPortNumber; ++n) {
         if (!port.FreePorts[static_cast<std::size_t>(n)])
             continue;
         const QString path = QString::fromStdString(port.PortPath(n));
-        PCB->addItem(QStringLiteral("COM%1").arg(n), n);
-        PCB->setItemData(PCB->count() - 1, path, Qt::ToolTipRole);
+        portList->addItem(QStringLiteral("COM%1").arg(n), n);
+        portList->setItemData(portList->count() - 1, path, Qt::ToolTipRole);
         if (!path.isEmpty())
-            PCB->setItemText(PCB->count() - 1, QStringLiteral("COM%1 — %2").arg(n).arg(path));
+            portList->setItemText(portList->count() - 1, QStringLiteral("COM%1 — %2").arg(n).arg(path));
         if (static_cast<std::uint32_t>(n) == port.PortNumber)
-            PCB->setCurrentIndex(PCB->count() - 1);
+            portList->setCurrentIndex(portList->count() - 1);
     }
-    if (PCB->findData(static_cast<int>(port.PortNumber)) < 0)
-        PCB->setCurrentIndex(-1);
+    if (portList->findData(static_cast<int>(port.PortNumber)) < 0)
+        portList->setCurrentIndex(-1);
     // Grow the window so that the device names can be read.
-    const int listWidth = std::max(105, PCB->sizeHint().width());
-    PCB->setGeometry(224, 8, listWidth, 24);
+    const int listWidth = std::max(105, portList->sizeHint().width());
+    portList->setGeometry(224, 8, listWidth, 24);
     setFixedSize(std::max(337, 224 + listWidth + 8), 85);
 }
 
 int PortDialog::SelectedNumber() const
 {
-    return PCB->currentIndex() < 0 ? 0 : PCB->currentData().toInt();
+    return portList->currentIndex() < 0 ? 0 : portList->currentData().toInt();
 }
 
 void SelectPortNumber(SerialPort& port, QWidget* parent, const std::function<bool(PortDialog&)>& runDialog)

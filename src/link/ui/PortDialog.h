@@ -14,8 +14,8 @@ class PortDialog : public QDialog {
     Q_OBJECT
 public:
     explicit PortDialog(QWidget* parent = nullptr);
-    QLabel* Label1 = nullptr;
-    QComboBox* PCB = nullptr;
+    QLabel* prompt = nullptr;
+    QComboBox* portList = nullptr;
 
     // Lists the free ports of the last scan and selects the current one.
     void Fill(const SerialPort& port);

@@ -1,4 +1,4 @@
-#include "app/Messages.h"
+#include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QFileDialog>

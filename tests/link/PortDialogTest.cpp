@@ -1,8 +1,8 @@
 // The port-number dialog and the access gate.
-#include "app/Messages.h"
 #include "link/DeviceLink.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
+#include "ui/Prompter.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -66,12 +66,12 @@ private slots:
         QStringList entries;
         QString selected, caption, label;
         SelectPortNumber(link, nullptr, [&](PortDialog& dlg) {
-            for (int i = 0; i < dlg.PCB->count(); ++i)
-                entries << dlg.PCB->itemText(i).section(QChar(' '), 0, 0);
-            selected = dlg.PCB->currentText();
+            for (int i = 0; i < dlg.portList->count(); ++i)
+                entries << dlg.portList->itemText(i).section(QChar(' '), 0, 0);
+            selected = dlg.portList->currentText();
             caption = dlg.windowTitle();
-            label = dlg.Label1->text();
-            dlg.PCB->setCurrentIndex(3); // COM12
+            label = dlg.prompt->text();
+            dlg.portList->setCurrentIndex(3); // COM12
             return true;
         });
         QCOMPARE(entries, (QStringList{"COM1", "COM3", "COM7", "COM12"}));
@@ -89,7 +89,7 @@ private slots:
         DeviceLink link(ports);
         link.PortNumber = 5;
         SelectPortNumber(link, nullptr, [](PortDialog& dlg) {
-            dlg.PCB->setCurrentIndex(0);
+            dlg.portList->setCurrentIndex(0);
             return false;
         });
         QCOMPARE(link.PortNumber, 5u);

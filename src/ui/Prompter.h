@@ -1,5 +1,6 @@
 #pragma once
-// The application's message boxes and file questions. Every window asks
+// The one path of every window's message boxes and file questions: the
+// main window, the port dialogs, the journal viewer and the editor all ask
 // through these functions; tests replace the handler to answer without a
 // modal loop.
 #include <QString>

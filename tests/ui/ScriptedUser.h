@@ -1,0 +1,52 @@
+#pragma once
+// A scripted user for window tests: answers the Prompter's questions from
+// queues and records every text shown and every file question asked.
+#include "ui/Prompter.h"
+
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace tc::ui {
+
+struct ScriptedUser {
+    QStringList errors, infos, questions;
+    std::deque<Answer> answers;               // for AskYesNo; No when empty
+    std::deque<std::optional<QString>> files; // for AskFile; cancel when empty
+    std::vector<FileQuestion> fileQuestions;  // every file question, in order
+    Prompter previous;
+
+    ScriptedUser()
+    {
+        Prompter p;
+        p.showError = [this](const QString& t) { errors << t; };
+        p.showInfo = [this](const QString& t) { infos << t; };
+        p.askYesNo = [this](const QString& t) {
+            questions << t;
+            if (answers.empty())
+                return Answer::No;
+            const Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        };
+        p.askFile = [this](const FileQuestion& q) -> std::optional<QString> {
+            fileQuestions.push_back(q);
+            if (files.empty())
+                return std::nullopt;
+            const QString name = files.front().value_or(QString());
+            const bool cancelled = !files.front().has_value();
+            files.pop_front();
+            if (cancelled)
+                return std::nullopt;
+            return name;
+        };
+        previous = SetPrompter(p);
+    }
+    ~ScriptedUser() { SetPrompter(previous); }
+    ScriptedUser(const ScriptedUser&) = delete;
+    ScriptedUser& operator=(const ScriptedUser&) = delete;
+};
+
+} // namespace tc::ui

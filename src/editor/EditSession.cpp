@@ -1,0 +1,368 @@
+#include "editor/EditSession.h"
+
+#include "catalogs/Catalogs.h"
+#include "common/Bytes.h"
+#include "common/Error.h"
+#include "editor/Codecs.h"
+#include "editor/Rules.h"
+#include "model/SettingsModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tc {
+
+namespace {
+
+constexpr double kLimitSlack = 1e-9;
+
+std::size_t IndexOf(const Field& f)
+{
+    const auto all = EditorFields();
+    return static_cast<std::size_t>(&f - all.data());
+}
+
+struct BuiltItem {
+    std::string text;
+    bool enabled = true;
+    std::int64_t value = 0; // what the item stores
+};
+
+std::vector<BuiltItem> BuildItems(const Field& f, const RuleInput& in)
+{
+    std::vector<BuiltItem> items;
+    if (f.itemsRule) {
+        for (auto& text : f.itemsRule(in))
+            items.push_back({std::move(text), true, 0});
+    } else {
+        for (const auto& def : f.items) {
+            if (def.offered && !def.offered(in))
+                continue;
+            items.push_back({std::string(def.text.Pick(in.ctx.english)), !def.enabled || def.enabled(in), def.value});
+        }
+    }
+    if (f.map == ItemMap::Position)
+        for (std::size_t i = 0; i < items.size(); ++i)
+            items[i].value = static_cast<std::int64_t>(i) + f.itemOffset;
+    return items;
+}
+
+std::string_view Trim(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string Quoted(bool english, std::string_view s)
+{
+    return english ? "\"" + std::string(s) + "\"" : "«" + std::string(s) + "»";
+}
+
+} // namespace
+
+EditSession::EditSession(SettingsModel& model, EditorContext context) : model_(model), ctx_(std::move(context))
+{
+    // The show-time writes: the edited scheme is the day scheme, the stored
+    // protocol becomes current (its index is mirrored at record 10 offset 6),
+    // and the model's default colour schemes follow the device model.
+    model_.EditedScheme = 0;
+    ApplyProtocol(false);
+    model_.ResetColourSchemes(ctx_.features.HasHybridDrive);
+}
+
+void EditSession::ApplyProtocol(bool reset)
+{
+    auto r10 = model_.Record(10);
+    const std::uint16_t index = GetU16(r10, 4);
+    PutU16(r10, 6, index);
+    if (reset)
+        std::fill(r10.begin() + 12, r10.begin() + 20, std::uint8_t{0});
+    ctx_.protocol = index < ctx_.protocols.size() ? ctx_.protocols[index] : nullptr;
+    if (ctx_.protocolSelected)
+        ctx_.protocolSelected(index);
+}
+
+std::vector<ShownPage> EditSession::Pages() const
+{
+    const auto& f = ctx_.features;
+    std::vector<ShownPage> pages;
+    for (const auto& p : EditorPages()) {
+        bool visible = true;
+        switch (p.page) {
+        case Page::Parking:
+            visible = !f.NoParktronic;
+            break;
+        case Page::Trim:
+            visible = f.HasUniversalInput || f.HasTrim;
+            break;
+        case Page::ExtraSystems:
+            visible = f.HasExtraSystems;
+            break;
+        case Page::ServiceInfo:
+            visible = false; // never shown
+            break;
+        default:
+            break;
+        }
+        pages.push_back({&p, std::string(p.caption.Pick(ctx_.english)), visible});
+    }
+    return pages;
+}
+
+ShownControl EditSession::Shown(std::string_view key) const
+{
+    const Field* f = FindField(key);
+    if (!f)
+        throw Error(ctx_.Tr("Нет параметра " + Quoted(false, key), "No setting " + Quoted(true, key)));
+    return Shown(IndexOf(*f));
+}
+
+ShownControl EditSession::Shown(std::size_t index) const
+{
+    const Field& f = EditorFields()[index];
+    const RuleInput in = In();
+    ShownControl s;
+    s.field = &f;
+    s.kind = f.kind;
+    s.caption = f.captionRule ? f.captionRule(in) : std::string(f.caption.Pick(ctx_.english));
+    s.group = std::string(f.group.Pick(ctx_.english));
+    s.visible = !f.visible || f.visible(in);
+    s.enabled = !f.enabled || f.enabled(in);
+    const auto rec = model_.Record(f.record);
+
+    switch (f.kind) {
+    case ControlKind::Number: {
+        const Range r = f.range ? f.range(in) : Range{f.min, f.max};
+        s.min = r.min;
+        s.max = r.max;
+        s.step = f.step;
+        s.decimals = f.decimals;
+        s.typing = f.typing;
+        double value = 0;
+        if (f.codec == Codec::Factor) {
+            const auto percent = FactorPercent(GetF32(rec, static_cast<std::size_t>(f.offset)));
+            if (!percent) {
+                s.mark = ValueMark::Unshowable;
+                break;
+            }
+            value = *percent;
+            s.text = FormatNumber(value, f.decimals);
+        } else {
+            const std::int64_t raw = ReadRaw(f, rec);
+            value = ScaledValue(raw, f.scaleNum, f.scaleDen);
+            s.text = FormatScaled(raw, f.scaleNum, f.scaleDen, f.decimals);
+        }
+        if (value < s.min - kLimitSlack || value > s.max + kLimitSlack)
+            s.mark = ValueMark::OutOfRange;
+        break;
+    }
+    case ControlKind::Choice:
+    case ControlKind::Radio: {
+        s.columns = f.columns;
+        const auto items = BuildItems(f, in);
+        for (const auto& item : items)
+            s.items.push_back({item.text, item.enabled});
+        const std::int64_t raw = ReadRaw(f, rec);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].value == raw) {
+                s.selected = static_cast<int>(i);
+                break;
+            }
+        if (s.selected < 0 && f.map == ItemMap::Value && f.fallbackItem >= 0 && f.fallbackItem < static_cast<int>(items.size())) {
+            s.selected = f.fallbackItem;
+            s.mark = ValueMark::OutOfRange;
+        }
+        if (s.selected >= 0)
+            s.text = s.items[static_cast<std::size_t>(s.selected)].text;
+        else
+            s.mark = ValueMark::Unshowable;
+        break;
+    }
+    case ControlKind::Check:
+        s.checked = ReadRaw(f, rec) != 0;
+        s.text = s.checked ? "on" : "off";
+        break;
+    }
+    return s;
+}
+
+std::vector<ShownControl> EditSession::ShowAll() const
+{
+    std::vector<ShownControl> all;
+    const auto n = EditorFields().size();
+    all.reserve(n);
+    for (std::size_t i = 0; i < n; ++i)
+        all.push_back(Shown(i));
+    return all;
+}
+
+ChangedFields EditSession::Diff(const std::vector<ShownControl>& before) const
+{
+    ChangedFields changed;
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (!(Shown(i) == before[i]))
+            changed.push_back(i);
+    return changed;
+}
+
+std::string EditSession::RangeMessage(const ShownControl& c, std::string_view value) const
+{
+    const std::string lo = FormatNumber(c.min, c.decimals);
+    const std::string hi = FormatNumber(c.max, c.decimals);
+    return ctx_.Tr("Недопустимое значение «" + std::string(value) + "» для «" + c.caption + "»: введите число от " + lo + " до " + hi,
+                   "Invalid value \"" + std::string(value) + "\" for \"" + c.caption + "\": enter a number from " + lo + " to " + hi);
+}
+
+void EditSession::CheckEditable(const ShownControl& shown, bool force) const
+{
+    if (!force && !shown.visible)
+        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» скрыт для этой модели и этих настроек",
+                            "The setting \"" + shown.caption + "\" is hidden for this model and these settings"));
+    if (!force && !shown.enabled)
+        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» здесь изменить нельзя",
+                            "The setting \"" + shown.caption + "\" cannot be changed here"));
+}
+
+ChangedFields EditSession::Commit(std::string_view key, std::string_view text, bool force)
+{
+    const ShownControl shown = Shown(key);
+    const Field& f = *shown.field;
+    CheckEditable(shown, force);
+    text = Trim(text);
+    if (text.empty() || text == shown.text)
+        return {}; // nothing typed or nothing changed: the stored bytes stay as they are
+
+    switch (f.kind) {
+    case ControlKind::Number: {
+        const auto d = ParseDecimal(text);
+        if (!d || d->Value() < shown.min - kLimitSlack || d->Value() > shown.max + kLimitSlack)
+            throw Error(RangeMessage(shown, text));
+        if (f.codec == Codec::Factor) {
+            const auto before = ShowAll();
+            PutF32(model_.Record(f.record), static_cast<std::size_t>(f.offset), FactorFromPercent(d->Value()));
+            RunHook(f);
+            return Diff(before);
+        }
+        const std::int64_t raw = ScaleToRaw(*d, f.scaleNum, f.scaleDen);
+        const auto limits = RawLimits(f);
+        if (raw < limits.min || raw > limits.max)
+            throw Error(RangeMessage(shown, text));
+        return Store(f, shown, raw);
+    }
+    case ControlKind::Choice:
+    case ControlKind::Radio: {
+        int item = -1;
+        if (text.size() > 1 && text[0] == '#') {
+            const auto d = ParseDecimal(text.substr(1));
+            if (d && d->decimals == 0 && d->mantissa >= 0 && d->mantissa < static_cast<std::int64_t>(shown.items.size()))
+                item = static_cast<int>(d->mantissa);
+        } else {
+            for (std::size_t i = 0; i < shown.items.size(); ++i)
+                if (shown.items[i].text == text) {
+                    item = static_cast<int>(i);
+                    break;
+                }
+        }
+        if (item < 0) {
+            std::string list;
+            for (std::size_t i = 0; i < shown.items.size(); ++i)
+                list += (i ? ", " : "") + shown.items[i].text;
+            throw Error(ctx_.Tr("Нет варианта «" + std::string(text) + "» у параметра «" + shown.caption + "». Варианты: " + list + " (или #номер)",
+                                "\"" + std::string(text) + "\" is not an item of \"" + shown.caption + "\". Items: " + list + " (or #index)"));
+        }
+        return Select(key, item, force);
+    }
+    case ControlKind::Check:
+        if (text == "on" || text == "1")
+            return SetChecked(key, true, force);
+        if (text == "off" || text == "0")
+            return SetChecked(key, false, force);
+        throw Error(ctx_.Tr("Флажок «" + shown.caption + "» принимает on или off", "The check box \"" + shown.caption + "\" takes on or off"));
+    }
+    return {};
+}
+
+ChangedFields EditSession::Select(std::string_view key, int item, bool force)
+{
+    const ShownControl shown = Shown(key);
+    const Field& f = *shown.field;
+    if (f.kind != ControlKind::Choice && f.kind != ControlKind::Radio)
+        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» не список", "The setting \"" + shown.caption + "\" is not a choice"));
+    CheckEditable(shown, force);
+    if (item < 0 || item == shown.selected)
+        return {}; // nothing selected stores nothing
+    if (item >= static_cast<int>(shown.items.size()))
+        throw Error(ctx_.Tr("Нет варианта #" + std::to_string(item) + " у параметра «" + shown.caption + "»",
+                            "\"" + shown.caption + "\" has no item #" + std::to_string(item)));
+    if (!force && !shown.items[static_cast<std::size_t>(item)].enabled)
+        throw Error(ctx_.Tr("Вариант «" + shown.items[static_cast<std::size_t>(item)].text + "» сейчас недоступен",
+                            "The item \"" + shown.items[static_cast<std::size_t>(item)].text + "\" is not available now"));
+    const auto items = BuildItems(f, In());
+    return Store(f, shown, items[static_cast<std::size_t>(item)].value);
+}
+
+ChangedFields EditSession::SetChecked(std::string_view key, bool checked, bool force)
+{
+    const ShownControl shown = Shown(key);
+    const Field& f = *shown.field;
+    if (f.kind != ControlKind::Check)
+        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» не флажок", "The setting \"" + shown.caption + "\" is not a check box"));
+    CheckEditable(shown, force);
+    if (checked == shown.checked)
+        return {};
+    return Store(f, shown, checked ? 1 : 0);
+}
+
+ChangedFields EditSession::Store(const Field& f, const ShownControl& shown, std::int64_t raw)
+{
+    const auto limits = RawLimits(f);
+    if (raw < limits.min || raw > limits.max)
+        throw Error(RangeMessage(shown, std::to_string(raw)));
+    const auto before = ShowAll();
+    WriteRaw(f, model_.Record(f.record), raw);
+    RunHook(f);
+    return Diff(before);
+}
+
+void EditSession::RunHook(const Field& f)
+{
+    switch (f.hook) {
+    case Hook::None:
+        break;
+    case Hook::ProtocolChange:
+        ApplyProtocol(true);
+        break;
+    case Hook::SpeedSourceFallback: {
+        // With a physical lock such a model may not keep the last speed source:
+        // the first selectable one takes its place.
+        if (!ctx_.features.LastSpeedSourceNeedsVirtualLock || rules::MainBit(In(), 0))
+            break;
+        const Field* speed = FindField("sources.speed");
+        if (!speed)
+            break;
+        const ShownControl s = Shown(IndexOf(*speed));
+        const int last = static_cast<int>(s.items.size()) - 1;
+        if (last <= 0 || s.selected != last)
+            break;
+        for (int i = 0; i < last; ++i)
+            if (s.items[static_cast<std::size_t>(i)].enabled) {
+                WriteRaw(*speed, model_.Record(speed->record), BuildItems(*speed, In())[static_cast<std::size_t>(i)].value);
+                break;
+            }
+        break;
+    }
+    }
+}
+
+bool EditSettings(SettingsModel& model, const std::function<bool(EditSession&)>& run)
+{
+    return model.Edit([&](SettingsModel& m) {
+        EditSession session(m, EditorContext::FromCatalogs());
+        return run(session);
+    });
+}
+
+} // namespace tc

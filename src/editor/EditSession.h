@@ -1,0 +1,116 @@
+#pragma once
+// One edit of the settings: works on the model's records 1..10 inside the
+// model's edit procedure, tells a window (or the command line) what each
+// control shows, and stores what the user commits. Opening does the
+// show-time writes and nothing else; showing never writes.
+#include "editor/EditorContext.h"
+#include "editor/FieldTable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tc {
+
+class SettingsModel;
+
+struct ShownItem {
+    std::string text; // current language
+    bool enabled = true;
+    friend bool operator==(const ShownItem&, const ShownItem&) = default;
+};
+
+// Why a control's value is marked.
+enum class ValueMark : std::uint8_t {
+    None,
+    OutOfRange, // the stored value lies outside the control's limits; shown as stored
+    Unshowable, // a blank factor, an index past the list: text empty, nothing selected
+};
+
+// Everything a control shows, in the current language.
+struct ShownControl {
+    const Field* field = nullptr;
+    ControlKind kind = ControlKind::Number;
+    std::string caption;
+    std::string group; // group box caption, empty when none
+    bool visible = true;
+    bool enabled = true;
+    std::string text; // the value as shown: "5.0", an item's text, "on"/"off"; empty when unshowable
+    ValueMark mark = ValueMark::None;
+    // Numbers.
+    double min = 0, max = 0, step = 1;
+    int decimals = 0;
+    bool typing = true;
+    // Choices and radio groups.
+    std::vector<ShownItem> items;
+    int selected = -1; // -1: nothing selected
+    int columns = 1;
+    // Check boxes.
+    bool checked = false;
+    friend bool operator==(const ShownControl&, const ShownControl&) = default;
+};
+
+struct ShownPage {
+    const PageDef* page = nullptr;
+    std::string caption;
+    bool visible = true;
+};
+
+// Indices (into EditorFields()) of the controls whose ShownControl changed
+// through a commit, the committed one included when it changed.
+using ChangedFields = std::vector<std::size_t>;
+
+class EditSession {
+public:
+    // Opens the editor on the model's records: the stored protocol becomes
+    // current and the show-time writes are done. Never throws for a blank
+    // or foreign record content.
+    EditSession(SettingsModel& model, EditorContext context);
+
+    const EditorContext& Context() const { return ctx_; }
+    std::span<const Field> Fields() const { return EditorFields(); }
+    std::vector<ShownPage> Pages() const;
+
+    // What a control shows. Throws tc::Error for an unknown key.
+    ShownControl Shown(std::string_view key) const;
+    ShownControl Shown(std::size_t fieldIndex) const;
+
+    // Stores what the user typed or picked, as shown: "5.0" for a number, an
+    // item's text (current language) or "#index" for a choice, "on"/"off" for a
+    // check box. The text a control already shows changes nothing. A refused
+    // value (out of range, not a number, no such item, a disabled item, or a
+    // hidden or disabled control without `force`) throws tc::Error with the
+    // user text and changes nothing. Empty text stores nothing.
+    ChangedFields Commit(std::string_view key, std::string_view text, bool force = false);
+    // The window's ways in: an item index (-1: nothing selected stores nothing) and a check box state.
+    ChangedFields Select(std::string_view key, int item, bool force = false);
+    ChangedFields SetChecked(std::string_view key, bool checked, bool force = false);
+
+    // The refusal of a value outside a number's limits, with the limits as the
+    // control shows them, in the context's language.
+    std::string RangeMessage(const ShownControl& control, std::string_view value) const;
+
+private:
+    std::vector<ShownControl> ShowAll() const;
+    ChangedFields Diff(const std::vector<ShownControl>& before) const;
+    ChangedFields Store(const Field& f, const ShownControl& shown, std::int64_t raw);
+    void CheckEditable(const ShownControl& shown, bool force) const;
+    void ApplyProtocol(bool reset);
+    void RunHook(const Field& f);
+    RuleInput In() const { return RuleInput{ctx_, model_}; }
+
+    SettingsModel& model_;
+    EditorContext ctx_;
+};
+
+// The model's edit procedure with a session: decodes records 1..10, evaluates
+// the device model, opens a session on the evaluated context and runs `run`.
+// True from `run` is OK (records encoded into the image); false or an
+// exception restores records 1..10.
+bool EditSettings(SettingsModel& model, const std::function<bool(EditSession&)>& run);
+
+} // namespace tc

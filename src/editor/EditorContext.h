@@ -1,0 +1,42 @@
+#pragma once
+// Everything the editor's rules may read besides the records: the device
+// model, its features, its protocol list, the current protocol and the
+// language. Rules never reach for process-wide state, so tests can build any
+// context, also one no model in the table has.
+#include "catalogs/ModelFeatures.h"
+#include "catalogs/Protocols.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tc {
+
+struct EditorContext {
+    std::uint16_t modelCode = 0;
+    bool modelListed = false; // false: unknown model code, no features, no protocols
+    std::string modelName;
+    ModelFeatures features;
+    // The model's protocol list in stored-index order; the descriptors belong to the caller.
+    std::vector<const VehicleProtocol*> protocols;
+    // The current protocol: the list entry at the stored protocol index, or
+    // nullptr when the index is beyond the list. The session sets it when it
+    // opens and after every protocol change.
+    const VehicleProtocol* protocol = nullptr;
+    bool english = false;
+    // Told the new index whenever the session makes another protocol current,
+    // so shared readers (the previews) follow; may be empty.
+    std::function<void(unsigned protocolIndex)> protocolSelected;
+
+    // The code of the current protocol, or -1 when there is none.
+    int ProtocolCode() const { return protocol ? protocol->ProtNumber : -1; }
+    std::string Tr(std::string_view ru, std::string_view en) const { return std::string(english ? en : ru); }
+
+    // The context of the model the catalogs evaluated last (what SettingsModel::Edit
+    // does before it runs the editor), in the current language.
+    static EditorContext FromCatalogs();
+};
+
+} // namespace tc

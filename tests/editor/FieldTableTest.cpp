@@ -1,0 +1,169 @@
+// The field table as data: every row fits its record, no two controls own the
+// same bits, keys are unique and name their page; the codecs round-trip.
+#include "editor/Codecs.h"
+#include "editor/FieldTable.h"
+#include "model/SettingsModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <map>
+#include <set>
+#include <string>
+
+namespace tc {
+namespace {
+
+TEST(FieldTable, EveryRowFitsItsRecordAndNamesItsPage)
+{
+    std::set<std::string_view> keys;
+    for (const Field& f : EditorFields()) {
+        SCOPED_TRACE(std::string(f.key));
+        EXPECT_TRUE(keys.insert(f.key).second) << "duplicate key";
+        const auto& page = PageOf(f.page);
+        EXPECT_EQ(f.key.substr(0, page.key.size() + 1), std::string(page.key) + ".");
+        ASSERT_GE(f.record, 1);
+        ASSERT_LE(f.record, 10);
+        EXPECT_GE(f.offset, 0);
+        EXPECT_LE(static_cast<std::size_t>(f.offset + f.Width()), kRecordSizes[static_cast<std::size_t>(f.record - 1)]);
+        EXPECT_FALSE(f.caption.ru.empty() && !f.captionRule);
+        if (f.codec == Codec::Bits) {
+            EXPECT_GE(f.bit, 0);
+            EXPECT_LE(f.bit + f.bitCount, 8 * f.wordBytes);
+            EXPECT_TRUE(!f.inverted || f.bitCount == 1);
+        }
+        switch (f.kind) {
+        case ControlKind::Number:
+            EXPECT_LE(f.min, f.max);
+            EXPECT_GT(f.step, 0);
+            if (f.codec != Codec::Factor) { // the limits fit the field
+                const auto raw = RawLimits(f);
+                EXPECT_GE(f.min * f.scaleNum / f.scaleDen, static_cast<double>(raw.min) - 1e-9);
+                EXPECT_LE(f.max * f.scaleNum / f.scaleDen, static_cast<double>(raw.max) + 1e-9);
+            }
+            break;
+        case ControlKind::Choice:
+        case ControlKind::Radio:
+            EXPECT_TRUE(!f.items.empty() || f.itemsRule) << "a choice without items";
+            break;
+        case ControlKind::Check:
+            EXPECT_TRUE(f.codec != Codec::Bits || f.bitCount == 1);
+            break;
+        }
+    }
+}
+
+TEST(FieldTable, NoTwoControlsOwnTheSameBits)
+{
+    // (record, byte) -> bit mask owned so far, and by whom
+    std::map<std::pair<int, int>, std::pair<unsigned, std::string_view>> owners;
+    for (const Field& f : EditorFields()) {
+        for (int b = 0; b < f.Width(); ++b) {
+            unsigned mask = 0xFF;
+            if (f.codec == Codec::Bits) {
+                mask = 0;
+                for (int bit = f.bit; bit < f.bit + f.bitCount; ++bit)
+                    if (bit / 8 == b)
+                        mask |= 1u << (bit % 8);
+            }
+            if (!mask)
+                continue;
+            auto& owner = owners[{f.record, f.offset + b}];
+            EXPECT_EQ(owner.first & mask, 0u) << f.key << " shares record " << f.record << " byte " << f.offset + b << " with " << owner.second;
+            owner.first |= mask;
+            owner.second = f.key;
+        }
+    }
+}
+
+TEST(Codecs, IntegerAndBitFieldsRoundTripAndKeepTheirNeighbours)
+{
+    struct Case {
+        Codec codec;
+        int bit, bitCount, wordBytes;
+        bool inverted;
+        std::int64_t value;
+        std::vector<std::uint8_t> bytes; // at offset 1, the rest 0xAA
+    };
+    const Case cases[] = {
+        {Codec::S8, 0, 1, 4, false, -2, {0xFE}},
+        {Codec::U8, 0, 1, 4, false, 200, {0xC8}},
+        {Codec::S16, 0, 1, 4, false, -300, {0xD4, 0xFE}},
+        {Codec::U16, 0, 1, 4, false, 65535, {0xFF, 0xFF}},
+        {Codec::S32, 0, 1, 4, false, -2, {0xFE, 0xFF, 0xFF, 0xFF}},
+        {Codec::U32, 0, 1, 4, false, 0x12345678, {0x78, 0x56, 0x34, 0x12}},
+        {Codec::Bits, 10, 1, 4, false, 0, {0xAA, 0xAA & ~0x04, 0xAA, 0xAA}},
+        {Codec::Bits, 17, 1, 4, true, 1, {0xAA, 0xAA, 0xAA & ~0x02, 0xAA}}, // checked = bit clear
+        {Codec::Bits, 17, 1, 4, true, 0, {0xAA, 0xAA, 0xAA | 0x02, 0xAA}},
+        {Codec::Bits, 3, 3, 1, false, 5, {(0xAA & ~0x38) | (5 << 3)}},
+        {Codec::Bits, 4, 4, 1, false, 2, {0x2A}},
+    };
+    for (const auto& c : cases) {
+        Field f;
+        f.offset = 1;
+        f.codec = c.codec;
+        f.bit = c.bit;
+        f.bitCount = c.bitCount;
+        f.wordBytes = c.wordBytes;
+        f.inverted = c.inverted;
+        std::vector<std::uint8_t> rec(8, 0xAA);
+        WriteRaw(f, rec, c.value);
+        std::vector<std::uint8_t> expected(8, 0xAA);
+        std::copy(c.bytes.begin(), c.bytes.end(), expected.begin() + 1);
+        EXPECT_EQ(rec, expected) << static_cast<int>(c.codec) << " bit " << c.bit;
+        EXPECT_EQ(ReadRaw(f, rec), c.value);
+        EXPECT_THROW(WriteRaw(f, rec, RawLimits(f).max + 1), std::out_of_range);
+    }
+}
+
+TEST(Codecs, FactorShowsTheTypedDecimal)
+{
+    struct Case {
+        float factor;
+        double percent;
+    };
+    for (const auto& c : {Case{1.05f, 5.0}, Case{1.0f, 0.0}, Case{0.01f, -99.0}, Case{0.95f, -5.0}, Case{10.999f, 999.9},
+                          Case{1.0005f, 0.1}, Case{0.9995f, -0.1}}) {
+        const auto p = FactorPercent(c.factor);
+        ASSERT_TRUE(p);
+        EXPECT_DOUBLE_EQ(*p, c.percent) << c.factor;
+    }
+    // Every shown tenth from -99.0 to 999.9 comes back as itself.
+    for (int tenths = -990; tenths <= 9999; ++tenths) {
+        const auto p = FactorPercent(FactorFromPercent(tenths / 10.0));
+        ASSERT_TRUE(p);
+        ASSERT_EQ(std::lround(*p * 10), tenths);
+    }
+    EXPECT_FALSE(FactorPercent(std::numeric_limits<float>::quiet_NaN()));
+    EXPECT_FALSE(FactorPercent(std::numeric_limits<float>::infinity()));
+    EXPECT_FALSE(FactorPercent(-std::numeric_limits<float>::infinity()));
+    EXPECT_FALSE(FactorPercent(std::numeric_limits<float>::max())); // beyond any text a control could show
+    EXPECT_DOUBLE_EQ(*FactorPercent(1e6f), 99999900.0);             // huge but shown (and out of range)
+}
+
+TEST(Codecs, DecimalTextsAndScales)
+{
+    struct Case {
+        const char* text;
+        int num, den;
+        std::int64_t raw;
+    };
+    for (const auto& c : {Case{"130", 1, 2, 65}, Case{"131", 1, 2, 66}, Case{"2.5", 2, 1, 5}, Case{"24,0", 10, 1, 240}, Case{"-0.7", 10, 1, -7},
+                          Case{" 13.94 ", 10, 1, 139}, Case{"13.95", 10, 1, 140}, Case{"-13.95", 10, 1, -140}, Case{"+3", 1, 1, 3}}) {
+        const auto d = ParseDecimal(c.text);
+        ASSERT_TRUE(d) << c.text;
+        EXPECT_EQ(ScaleToRaw(*d, c.num, c.den), c.raw) << c.text;
+    }
+    for (const char* bad : {"", "-", ".", "1.2.3", "1e3", "abc", "12a", "1234567890123456", "--1"})
+        EXPECT_FALSE(ParseDecimal(bad)) << bad;
+    EXPECT_EQ(FormatScaled(65, 1, 2, 0), "130");
+    EXPECT_EQ(FormatScaled(5, 2, 1, 1), "2.5");
+    EXPECT_EQ(FormatScaled(240, 10, 1, 1), "24.0");
+    EXPECT_EQ(FormatScaled(-7, 10, 1, 1), "-0.7");
+    EXPECT_EQ(FormatScaled(0, 10, 1, 1), "0.0");
+    EXPECT_EQ(FormatNumber(-0.0, 1), "0.0");
+}
+
+} // namespace
+} // namespace tc

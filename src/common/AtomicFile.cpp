@@ -3,15 +3,23 @@
 #include "common/Error.h"
 #include "common/Language.h"
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
+#include <random>
+
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tc {
 
 namespace {
+
+std::atomic<bool> g_namedTemporaries{false};
 
 std::string Reason(int err)
 {
@@ -20,15 +28,17 @@ std::string Reason(int err)
 
 class Fd {
 public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { Reset(); }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
+    void Reset(int fd = -1)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
     int release()
     {
         const int fd = fd_;
@@ -40,16 +50,194 @@ private:
     int fd_;
 };
 
+std::string FailedText(const std::string& path)
+{
+    return Tr("Не удаётся записать файл \"" + path + "\": ", "Cannot write file \"" + path + "\": ");
+}
+
+std::string NotRegularText(const std::string& path)
+{
+    return Tr("Файл \"" + path + "\" не записан: это не обычный файл, а папка, канал или устройство.",
+              "File \"" + path + "\" was not written: it is not a regular file but a folder, a pipe or a device.");
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The file a chain of symbolic links ends at (which may not exist yet).
+std::string FollowLinks(const std::string& path)
+{
+    std::string p = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        char buf[PATH_MAX];
+        const ssize_t n = ::readlink(p.c_str(), buf, sizeof buf - 1);
+        if (n <= 0)
+            return p;
+        std::string target(buf, static_cast<std::size_t>(n));
+        p = target[0] == '/' ? target : FolderOf(p) + "/" + target;
+    }
+    throw Error(FailedText(path) + Reason(ELOOP));
+}
+
+std::string TemporaryPrefix(const std::string& name)
+{
+    return "." + name + ".tmp-";
+}
+
+std::string RandomSuffix()
+{
+    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 gen{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+    std::string s(6, 'x');
+    for (auto& c : s)
+        c = kChars[pick(gen)];
+    return s;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Named temporary files of `name` whose writer is gone: nobody holds their lock.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
+{
+    const std::string prefix = TemporaryPrefix(name);
+    DIR* d = ::opendir(folder.c_str());
+    if (!d)
+        return;
+    std::vector<std::string> candidates;
+    while (dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        if (entry.size() == prefix.size() + 6 && entry.compare(0, prefix.size(), prefix) == 0)
+            candidates.push_back(folder + "/" + entry);
+    }
+    ::closedir(d);
+    for (const auto& path : candidates) {
+        Fd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (fd.get() < 0)
+            fd.Reset(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat open {}, named {};
+        if (fd.get() < 0 || ::fstat(fd.get(), &open) != 0 || !S_ISREG(open.st_mode))
+            continue;
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue; // a live save is writing it
+        if (::lstat(path.c_str(), &named) == 0 && SameFile(open, named))
+            ::unlink(path.c_str());
+    }
+}
+
+// A temporary file beside the target, locked by this writer; `name` stays
+// empty while the file has no name.
+struct Temporary {
+    Fd fd;
+    std::string name;
+};
+
+bool CreateUnnamed(const std::string& folder, Temporary& temp)
+{
+#ifdef O_TMPFILE
+    temp.fd.Reset(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+    if (temp.fd.get() < 0)
+        return false;
+    ::flock(temp.fd.get(), LOCK_EX);
+    return true;
+#else
+    (void)folder;
+    (void)temp;
+    return false;
+#endif
+}
+
+void CreateNamed(const std::string& folder, const std::string& name, Temporary& temp, const std::string& failed)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = folder + "/" + TemporaryPrefix(name) + "XXXXXX";
+        Fd fd(::mkostemp(path.data(), O_CLOEXEC));
+        if (fd.get() < 0)
+            throw Error(failed + Reason(errno));
+        ::flock(fd.get(), LOCK_EX);
+        // Between mkstemp and flock another save may have taken the file for
+        // a stale one and removed it: then start over with a fresh name.
+        struct stat open {}, named {};
+        if (::fstat(fd.get(), &open) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(open, named)) {
+            temp.fd.Reset(fd.release());
+            temp.name = path;
+            return;
+        }
+    }
+    throw Error(failed + Reason(EEXIST));
+}
+
+// Gives an unnamed temporary file a name beside the target; false when the
+// system cannot.
+bool NameUnnamed(const std::string& folder, const std::string& name, Temporary& temp)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(temp.fd.get());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = folder + "/" + TemporaryPrefix(name) + RandomSuffix();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp.name = path;
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, int& err)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) {
+        err = errno;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+void UseNamedTemporaryFiles(bool named)
+{
+    g_namedTemporaries = named;
+}
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxSize)
 {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK opening a pipe waits for its writer.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
         throw Error(Tr("Не удаётся открыть файл \"" + path + "\": ", "Cannot open file \"" + path + "\": ") + Reason(errno));
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw Error(Tr("\"" + path + "\" не является файлом.", "\"" + path + "\" is not a file."));
+        throw Error(Tr("\"" + path + "\" не является обычным файлом (это папка, канал или устройство).",
+                       "\"" + path + "\" is not a regular file (it is a folder, a pipe or a device)."));
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[8192];
     for (;;) {
@@ -68,48 +256,82 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
     return bytes;
 }
 
+std::string CheckSaveTarget(const std::string& path)
+{
+    const std::string failed = FailedText(path);
+    if (path.empty())
+        throw Error(failed + Reason(ENOENT));
+    const std::string target = FollowLinks(path);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            throw Error(NotRegularText(path));
+        // A file the user may not write stays as it is, as a direct write would leave it.
+        if (::access(target.c_str(), W_OK) != 0)
+            throw Error(failed + Reason(errno));
+    } else if (errno != ENOENT) {
+        throw Error(failed + Reason(errno));
+    }
+    const std::string folder = FolderOf(target);
+    struct stat dir {};
+    if (::stat(folder.c_str(), &dir) != 0)
+        throw Error(failed + Reason(errno));
+    if (!S_ISDIR(dir.st_mode))
+        throw Error(failed + Reason(ENOTDIR));
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        throw Error(failed + Reason(errno));
+    return target;
+}
+
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes)
 {
-    const std::string failed = Tr("Не удаётся записать файл \"" + path + "\": ", "Cannot write file \"" + path + "\": ");
-    // A file the user may not write stays as it is, as a direct write would
-    // leave it; a replaced file keeps its permissions.
+    const std::string failed = FailedText(path);
+    const std::string target = CheckSaveTarget(path);
+    const std::string folder = FolderOf(target);
+    const std::string name = NameOf(target);
+
+    // A replaced file keeps its permissions; a new one gets the usual ones.
     struct stat existing {};
-    const bool replacing = ::stat(path.c_str(), &existing) == 0;
-    if (replacing && ::access(path.c_str(), W_OK) != 0)
-        throw Error(failed + Reason(errno));
-    std::string temp = path + ".XXXXXX";
-    Fd fd(::mkstemp(temp.data()));
-    if (fd.get() < 0)
-        throw Error(failed + Reason(errno));
-    auto fail = [&](int err) {
-        ::unlink(temp.c_str());
-        throw Error(failed + Reason(err));
-    };
-    // mkstemp creates the file 0600; give it the old file's permissions or the
-    // usual ones of a new file.
-    mode_t mode = existing.st_mode & 07777;
-    if (!replacing) {
+    mode_t mode = 0;
+    if (::stat(target.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    ::fchmod(fd.get(), mode);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        done += static_cast<std::size_t>(n);
+
+    RemoveStaleTemporaries(folder, name);
+
+    Temporary temp;
+    bool unnamed = !g_namedTemporaries && CreateUnnamed(folder, temp);
+    auto fail = [&](int err) {
+        if (!temp.name.empty())
+            ::unlink(temp.name.c_str());
+        throw Error(failed + Reason(err));
+    };
+    for (;;) {
+        if (!unnamed)
+            CreateNamed(folder, name, temp, failed);
+        ::fchmod(temp.fd.get(), mode);
+        int err = 0;
+        if (!WriteAll(temp.fd.get(), bytes, err))
+            fail(err);
+        if (!unnamed || NameUnnamed(folder, name, temp))
+            break;
+        // Linking needs /proc; without it the content goes to a named file.
+        unnamed = false;
     }
-    if (::fsync(fd.get()) != 0)
+    // The lock is held until the rename is done, so the named file is never
+    // taken for a stale one.
+    if (::rename(temp.name.c_str(), target.c_str()) != 0)
         fail(errno);
-    if (::close(fd.release()) != 0)
-        fail(errno);
-    if (::rename(temp.c_str(), path.c_str()) != 0)
-        fail(errno);
+    temp.name.clear();
+    temp.fd.Reset();
+    // The rename itself reaches the disk with the folder.
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
 }
 
 } // namespace tc

@@ -76,14 +76,20 @@ bool SaveMemory(const std::string& file, const std::vector<std::uint8_t>& memory
 
 std::vector<std::uint8_t> LoadOrCreateMemory(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
+    struct stat st {};
+    if (lstat(file.c_str(), &st) != 0 && errno == ENOENT) {
         auto memory = tc::sim::SampleMemory();
         if (!SaveMemory(file, memory))
             std::exit(1);
         return memory;
     }
-    std::vector<std::uint8_t> memory((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // A pipe or a device given as the memory file is refused, not waited on.
+    std::vector<std::uint8_t> memory;
+    try {
+        memory = tc::ReadWholeFile(file, SimDevice::kMemorySize + 1);
+    } catch (const tc::Error& e) {
+        Fail(e.what());
+    }
     if (memory.size() != SimDevice::kMemorySize)
         Fail(file + " holds " + std::to_string(memory.size()) + " bytes, the device memory has 8192");
     return memory;

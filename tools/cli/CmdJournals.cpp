@@ -62,7 +62,7 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
             throw UsageError{"--trip and --refuel must name different files"};
 
         SettingsModel model;
-        ReadSettingsFile(model, rest[0]);
+        ReadCheckedSettingsFile(model, rest[0]);
         for (const auto& problem : model.DecodeAll())
             std::cerr << "warning: " << problem << "\n";
 

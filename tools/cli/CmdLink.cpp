@@ -2,6 +2,7 @@
 // serial port (COMn or a device path) or a simulated device's pseudo-terminal.
 #include "Command.h"
 
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Language.h"
 #include "link/Transfers.h"
@@ -111,8 +112,14 @@ void ChoosePort(DeviceLink& link, const std::string& dev)
     const int n = link.AddDevicePath(dev);
     if (n == 0)
         throw Error(dev + ": no such serial device");
-    if (!link.FreePorts[static_cast<std::size_t>(n)])
-        throw Error(dev + " is in use or cannot be opened");
+    if (!link.FreePorts[static_cast<std::size_t>(n)]) {
+        // Say why: in use, not a serial device at all, no permission. A port
+        // that another program's scan held for a moment may be free by now.
+        const std::string refusal = link.OpenRefusal(n);
+        if (!refusal.empty())
+            throw Error(refusal);
+        link.FreePorts[static_cast<std::size_t>(n)] = true;
+    }
     link.PortNumber = static_cast<std::uint32_t>(n);
 }
 
@@ -164,6 +171,8 @@ int RunRead(const std::vector<std::string>& argv)
     const auto timing = Timing(args);
     if (!args.Positional().empty() || dev.empty() || out.empty())
         throw UsageError{"--port DEV and -o FILE are required"};
+    // A file that cannot be saved is found before the transfer, not after it.
+    CheckSaveTarget(out);
     SettingsModel model;
     RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
     for (const auto& warning : model.DecodeAll())

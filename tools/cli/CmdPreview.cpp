@@ -75,7 +75,7 @@ const Registration kPreview{{"preview",
         const auto seed = static_cast<std::uint32_t>(ParseNumber(seedText, 0xFFFFFFFF, "--seed"));
 
         SettingsModel model;
-        ReadSettingsFile(model, rest[0]);
+        ReadCheckedSettingsFile(model, rest[0]);
         for (const auto& problem : model.DecodeAll())
             std::cerr << "warning: " << problem << "\n";
         EvaluateModel(model.DeviceModelCode, model.ProtocolIndex());

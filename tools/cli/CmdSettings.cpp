@@ -8,10 +8,25 @@
 #include "model/ReferenceLayout.h"
 #include "model/SettingsFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
 namespace tc::cli {
+
+void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path)
+{
+    SettingsModel file;
+    file.Image.clear();
+    ReadSettingsFile(file, path);
+    if (const auto problem = file.DirectoryProblem(); !problem.empty())
+        throw Error(Tr("Файл \"" + path + "\" не похож на файл настроек. ", "File \"" + path + "\" does not look like a settings file. ") + problem);
+    model.DeviceModelCode = file.DeviceModelCode;
+    if (model.Image.size() < file.Image.size())
+        model.Image.resize(file.Image.size());
+    std::copy(file.Image.begin(), file.Image.end(), model.Image.begin());
+}
+
 namespace {
 
 std::string Hex(unsigned value, int digits)
@@ -65,9 +80,8 @@ const Registration kInfo{{"info", "info FILE", "describe a settings file: model 
         const std::string path = OnePath(args, "settings file");
         SettingsModel model;
         model.Image.clear();
-        ReadSettingsFile(model, path);
-        if (const auto problem = model.DirectoryProblem(); !problem.empty())
-            throw Error(Tr("Файл \"" + path + "\" не похож на файл настроек. ", "File \"" + path + "\" does not look like a settings file. ") + problem);
+        ReadCheckedSettingsFile(model, path);
+        model.ReadDirectory();
         const auto& dir = model.Dir();
         std::cout << "model code:      " << Hex(model.DeviceModelCode, 4) << "\n"
                   << "image length:    " << model.Image.size() << "\n"
@@ -105,7 +119,7 @@ const Registration kImage{{"image", "image FILE -o RAW", "write the plain (unscr
         const std::string path = OnePath(args, "settings file");
         SettingsModel model;
         model.Image.clear();
-        ReadSettingsFile(model, path);
+        ReadCheckedSettingsFile(model, path);
         WriteFileAtomically(out, model.Image);
         std::cout << "wrote " << model.Image.size() << " image bytes to " << out << "\n";
         return 0;

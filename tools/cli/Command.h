@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace tc {
+class SettingsModel;
+}
+
 namespace tc::cli {
 
 // Thrown for bad usage: main() prints the text and exits with 2.
@@ -42,6 +46,11 @@ public:
 private:
     std::vector<std::string> args_;
 };
+
+// Reads a settings file as `info` does and refuses, with info's message, a
+// file whose section directory is unusable. The file's bytes replace the
+// model's image from offset 0 on.
+void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path);
 
 // Parses "0xC000" or "49152" into 0..max; throws UsageError otherwise.
 unsigned ParseNumber(const std::string& text, unsigned max, const std::string& what);

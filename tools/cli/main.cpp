@@ -5,6 +5,7 @@
 #include "common/Language.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -84,6 +85,8 @@ void PrintUsage(std::ostream& out)
 int main(int argc, char** argv)
 {
     using namespace tc::cli;
+    // A file-size limit fails the save with a message instead of killing the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     // Texts are Russian by default, as in the window; --english anywhere switches them.
     if (auto it = std::find(args.begin(), args.end(), "--english"); it != args.end()) {

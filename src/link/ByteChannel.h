@@ -37,6 +37,10 @@ public:
     virtual void SetRTS(bool on) = 0;
 };
 
+// User texts (current language) for a device that cannot be opened.
+std::string PortInUseText(const std::string& path);
+std::string NotSerialDeviceText(const std::string& path);
+
 // The machine's serial devices as the port layer sees them.
 class PortSystem {
 public:
@@ -49,6 +53,15 @@ public:
     virtual bool Probe(const std::string& path) = 0;
     // Opens the device for exclusive use; nullptr when the system refuses.
     virtual std::unique_ptr<ByteChannel> Open(const std::string& path) = 0;
+    // Opens like Open; when the system refuses, `refusal` gets the user text
+    // that says why (in use, not a serial device, no permission).
+    virtual std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal)
+    {
+        auto channel = Open(path);
+        if (!channel)
+            refusal = PortInUseText(path);
+        return channel;
+    }
     // The same device seen through any of its names (symlinks resolved).
     virtual std::string Canonical(const std::string& path) { return path; }
 };

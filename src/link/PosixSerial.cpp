@@ -2,9 +2,12 @@
 // pseudo-terminals all go through the same file descriptor calls.
 #include "link/ByteChannel.h"
 
+#include "common/Language.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -156,14 +159,36 @@ private:
     int fd_;
 };
 
-// Opens without waiting for carrier; refuses what is not a terminal or is held by someone else.
-int OpenExclusive(const std::string& path)
+// Opens without waiting for carrier; refuses what is not a terminal or is
+// held by someone else, with the reason in `refusal`. The lock comes before
+// TIOCEXCL: a second program that reaches the device between our open and
+// TIOCEXCL still finds the lock taken and gives up at once.
+int OpenExclusive(const std::string& path, std::string& refusal, bool exclusive, int lockTries = 1)
 {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        const int err = errno;
+        refusal = err == EBUSY ? PortInUseText(path)
+                               : Tr("Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
         return -1;
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+    }
+    if (!isatty(fd)) {
         close(fd);
+        refusal = NotSerialDeviceText(path);
+        return -1;
+    }
+    for (int attempt = 1; flock(fd, LOCK_EX | LOCK_NB) != 0; ++attempt) {
+        if (attempt >= lockTries) {
+            close(fd);
+            refusal = PortInUseText(path);
+            return -1;
+        }
+        usleep(5000);
+    }
+    if (exclusive && ioctl(fd, TIOCEXCL) != 0) {
+        const int err = errno;
+        close(fd);
+        refusal = Tr("Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
         return -1;
     }
     return fd;
@@ -237,19 +262,27 @@ public:
         return stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
     }
 
+    // Another program's probe holds the lock for a moment only: a few
+    // tries keep two programs that scan at once from both seeing "in use".
     bool Probe(const std::string& path) override
     {
-        const int fd = OpenExclusive(path);
+        std::string refusal;
+        const int fd = OpenExclusive(path, refusal, false, 4);
         if (fd < 0)
             return false;
-        ioctl(fd, TIOCNXCL);
         close(fd);
         return true;
     }
 
     std::unique_ptr<ByteChannel> Open(const std::string& path) override
     {
-        const int fd = OpenExclusive(path);
+        std::string refusal;
+        return OpenOrSayWhy(path, refusal);
+    }
+
+    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal) override
+    {
+        const int fd = OpenExclusive(path, refusal, true, 4);
         if (fd < 0)
             return nullptr;
         return std::make_unique<PosixChannel>(fd);

@@ -1,10 +1,22 @@
 #include "link/SerialPort.h"
 
+#include "common/Language.h"
+
 #include <algorithm>
 
 namespace tc {
 
 const char* const kNoFreePortText = "Can not find free serial port!";
+
+std::string PortInUseText(const std::string& path)
+{
+    return Tr("Порт " + path + " занят другой программой.", "Port " + path + " is in use by another program.");
+}
+
+std::string NotSerialDeviceText(const std::string& path)
+{
+    return Tr(path + " не является последовательным портом.", path + " is not a serial device.");
+}
 
 SerialPort::SerialPort(std::shared_ptr<PortSystem> system, std::function<void(const std::string&)> showError)
     : system_(std::move(system))
@@ -70,6 +82,7 @@ void SerialPort::SetActive(bool open)
 
 void SerialPort::OpenPort(int n)
 {
+    OpenFailure.clear();
     if (n <= 0)
         return;
     PortNumber = static_cast<std::uint32_t>(n);
@@ -77,12 +90,15 @@ void SerialPort::OpenPort(int n)
     if (n > kMaxPortNumber || !FreePorts[static_cast<std::size_t>(n)])
         PortNumber = static_cast<std::uint32_t>(FirstFreePort());
     if (PortNumber == 0) {
+        OpenFailure = kNoFreePortText;
         ReportError(kNoFreePortText);
         return;
     }
     ClosePort();
-    channel_ = system_->Open(paths_[PortNumber]);
+    channel_ = system_->OpenOrSayWhy(paths_[PortNumber], OpenFailure);
     if (!channel_) {
+        if (OpenFailure.empty())
+            OpenFailure = PortInUseText(paths_[PortNumber]);
         Opened = false;
         return;
     }
@@ -93,6 +109,17 @@ void SerialPort::OpenPort(int n)
     SetDTR();
     PurgeInput();
     Opened = true;
+}
+
+std::string SerialPort::OpenRefusal(int n)
+{
+    if (n < 1 || n > kMaxPortNumber || paths_[static_cast<std::size_t>(n)].empty())
+        return kNoFreePortText;
+    const std::string& path = paths_[static_cast<std::size_t>(n)];
+    std::string refusal;
+    if (system_->OpenOrSayWhy(path, refusal))
+        return {};
+    return refusal.empty() ? PortInUseText(path) : refusal;
 }
 
 void SerialPort::ClosePort()

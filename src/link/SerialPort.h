@@ -39,6 +39,7 @@ public:
     std::uint32_t FreePortCount = 0;
     std::array<bool, kMaxPortNumber + 1> FreePorts{}; // index 1..32
     bool Opened = false;
+    std::string OpenFailure; // why the last OpenPort could not open its port ("" when it did)
     std::uint32_t PortNumber = 0;
     std::uint32_t BaudRate = 115200;
     std::uint8_t ByteSize = 8;
@@ -48,6 +49,9 @@ public:
     bool PortExists(int n);
     std::uint8_t ScanPorts();
     int FirstFreePort() const;
+    // Why port n cannot be opened now (in use, not a serial device, ...);
+    // "" when it can. Tries an open and closes again at once.
+    std::string OpenRefusal(int n);
     void SetActive(bool open);
     bool IsOpen() const { return channel_ != nullptr; }
     void OpenPort(int n);

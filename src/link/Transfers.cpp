@@ -44,6 +44,12 @@ public:
     {
         link_.ProcessMessages = [&observer] { observer.ProcessEvents(); };
         link_.SetActive(true);
+        // A port that another program took since the scan is said at once,
+        // not found out by a connect that waits for replies on no line.
+        if (!link_.IsOpen()) {
+            link_.ProcessMessages = saved_;
+            throw Error(link_.OpenFailure.empty() ? std::string(kNoFreePortText) : link_.OpenFailure);
+        }
         link_.SetBaudRate(115200);
     }
     ~PortSession()
@@ -178,6 +184,10 @@ void CheckSectionsWritable(const std::vector<std::uint8_t>& image)
                            + std::to_string(kDirectoryEntries) + ". Ничего не записано.",
                        "The settings directory lists " + std::to_string(count) + " sections, at most "
                            + std::to_string(kDirectoryEntries) + " are allowed. Nothing has been written."));
+    // An image that ends inside its own directory holds no usable entry.
+    if (image.size() < kDirectorySize)
+        throw Error(Tr("Образ настроек короче своего каталога разделов. Ничего не записано.",
+                       "The settings image is shorter than its section directory. Nothing has been written."));
     for (int k = 1; k <= count; ++k) {
         const DirectoryEntry e = EntryInImage(image, k);
         std::size_t imageOffset = 0, payload = 0;

@@ -318,6 +318,43 @@ TEST(Transfers, SettingsNotReadWholeAreNotWritten)
     }
 }
 
+// Images cut inside their directory (a short file) get the user's message,
+// not the byte accessor's internal range error.
+TEST(Transfers, ImageShorterThanItsDirectoryIsRefusedWithTheUserText)
+{
+    Bytes image = ImageFromMemory(sim::SampleMemory());
+    for (std::size_t size : {1u, 4u, 7u, 30u, 59u}) {
+        image.resize(size);
+        try {
+            CheckSectionsWritable(image);
+            ADD_FAILURE() << size << " bytes passed";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find("каталога"), std::string::npos) << e.what();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << size << ": " << e.what();
+        }
+    }
+}
+
+// A port another program took between the scan and the transfer's open is
+// said at once, and nothing is sent.
+TEST(Transfers, PortTakenSinceTheScanIsSaidAtOnce)
+{
+    SimLine line;
+    line.ports->ports["/dev/fake0"].busy = true;
+    SettingsModel model;
+    Recorder rec;
+    try {
+        ReadDeviceSettings(*line.link, model, rec, kFast);
+        ADD_FAILURE() << "the read went on without a port";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.what(), PortInUseText("/dev/fake0"));
+    }
+    EXPECT_TRUE(rec.phases.empty());
+    EXPECT_TRUE(line.ports->log->written.empty());
+    EXPECT_FALSE(line.link->ProcessMessages);
+}
+
 TEST(Transfers, InterruptionClosesThePort)
 {
     struct Interrupting final : TransferObserver {

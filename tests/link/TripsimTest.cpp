@@ -208,6 +208,33 @@ TEST(CliLink, FileWithAnUnreadableSectionIsNotWritten)
     std::remove(file.c_str());
 }
 
+// Two reads started at once on one port: one reads, the other is told at
+// once that the port is in use (before, it could open nothing, wait for its
+// connect timeout and blame the device).
+TEST(CliLink, TwoReadsAtOnceOnOnePortOneSaysInUse)
+{
+    test::Tripsim sim({});
+    for (int round = 0; round < 4; ++round) {
+        std::vector<std::unique_ptr<test::RunningProgram>> clis;
+        for (int i = 0; i < 2; ++i)
+            clis.push_back(std::make_unique<test::RunningProgram>(std::vector<std::string>{
+                TRIPCONF_CLI_PATH, "--english", "read", "--port", sim.Link(), "-o",
+                sim.Folder() + "/r" + std::to_string(i) + ".qvetp", "--reply-timeout", "1000", "--connect-timeout", "30"}));
+        int succeeded = 0;
+        for (auto& cli : clis) {
+            std::string err;
+            const int rc = cli->Wait(&err);
+            if (rc == 0)
+                ++succeeded;
+            else
+                EXPECT_NE(err.find("is in use by another program"), std::string::npos) << "round " << round << ": " << err;
+        }
+        EXPECT_GE(succeeded, 1) << "round " << round;
+        for (int i = 0; i < 2; ++i)
+            std::remove((sim.Folder() + "/r" + std::to_string(i) + ".qvetp").c_str());
+    }
+}
+
 TEST(CliLink, CtrlCEndsTheConnectWithThePortClosed)
 {
     test::Tripsim silent({"--silent"});

@@ -388,8 +388,9 @@ void MainWindow::editSettings()
                    "The settings editor is not part of this build of the program yet."));
         return;
     }
+    // The editor is modal: no other step, and so no transfer, starts while it is open.
     ReportErrors([this] {
-        if (model_.Edit([this](SettingsModel& model) { return RunEditor(model, this); }))
+        if (EditSettings(model_, [this](EditSession& session) { return RunEditor(session, this); }))
             SettingsChanged = true;
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 // MainWindow: the main window with its numbered steps: choose the port, read
 // the settings (device or file), edit, view journals, save, write back.
+#include "editor/EditSession.h"
 #include "link/DeviceLink.h"
 #include "model/SettingsModel.h"
 
@@ -30,9 +31,10 @@ public:
     ~MainWindow() override;
 
     // The settings editor and the journal viewer dialogs, run inside the
-    // model's edit and journal procedures; each returns true on OK. Unset,
-    // the buttons say that the part is not available in this build.
-    std::function<bool(SettingsModel&, QWidget*)> RunEditor;
+    // model's edit procedure (on its edit session) and journal procedure;
+    // each returns true on OK. Unset, the buttons say that the part is not
+    // available in this build.
+    std::function<bool(EditSession&, QWidget*)> RunEditor;
     std::function<bool(SettingsModel&, QWidget*)> RunJournalViewer;
 
     // The window's widgets, in the order of its steps.

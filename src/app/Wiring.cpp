@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "catalogs/MeasuredParameters.h"
+#include "editor/ui/SettingsEditor.h"
 #include "journals/ui/JournalsDialog.h"
 
 #include <QLocale>
@@ -14,7 +15,9 @@ void WireDialogs(MainWindow& form)
     const QString separator = QLocale().decimalPoint();
     if (separator.size() == 1 && separator[0].unicode() < 0x80)
         SetLocaleDecimalSeparator(static_cast<char>(separator[0].unicode()));
-    // The main window runs the viewer inside the model's journal procedure.
+    // The main window runs the editor inside the model's edit procedure and
+    // the viewer inside its journal procedure.
+    form.RunEditor = ExecSettingsEditor;
     form.RunJournalViewer = ExecJournalDialog;
 }
 

@@ -3,12 +3,41 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "app/Wiring.h"
+#include "common/Language.h"
+#include "editor/ui/SettingsEditor.h"
+#include "model/ReferenceLayout.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QTimer>
+
+namespace {
+
+// Opens the settings editor on the reference settings of model 0xC000 at the
+// page `pageKey`, saves a picture of it and cancels the edit (for the documentation).
+int SaveEditorPicture(const QString& file, const QString& pageKey, bool english)
+{
+    tc::EnglishVersion = english;
+    tc::SettingsModel model;
+    tc::LoadReferenceImage(model, 0xC000);
+    bool saved = false;
+    tc::EditSettings(model, [&](tc::EditSession& session) {
+        tc::ui::SettingsEditor editor(session);
+        if (auto* tab = editor.pages->findChild<QScrollArea*>(pageKey + QStringLiteral(".tab")))
+            editor.pages->setCurrentWidget(tab);
+        editor.show();
+        QApplication::processEvents();
+        saved = editor.grab().save(file, "PNG");
+        return false;
+    });
+    return saved ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,10 +59,22 @@ int main(int argc, char** argv)
     const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
         QStringLiteral("Save a picture of the main window to this PNG file and quit (for the documentation)."),
         QStringLiteral("file"));
+    const QCommandLineOption editorScreenshotOption(QStringLiteral("editor-screenshot"),
+        QStringLiteral("Save a picture of the settings editor on the reference settings to this PNG file and quit (for the documentation)."),
+        QStringLiteral("file"));
+    const QCommandLineOption pageOption(QStringLiteral("page"),
+        QStringLiteral("The editor page of --editor-screenshot: corrections, sources, limits…"), QStringLiteral("key"),
+        QStringLiteral("corrections"));
+    const QCommandLineOption englishOption(QStringLiteral("english"), QStringLiteral("English texts for --editor-screenshot."));
     parser.addOption(portOption);
     parser.addOption(screenshotOption);
     parser.addOption(iniOption);
+    parser.addOption(editorScreenshotOption);
+    parser.addOption(pageOption);
+    parser.addOption(englishOption);
     parser.process(app);
+    if (parser.isSet(editorScreenshotOption))
+        return SaveEditorPicture(parser.value(editorScreenshotOption), parser.value(pageOption), parser.isSet(englishOption));
 
     // A second copy brings the running window to the front and ends at once.
     tc::ui::SingleInstance justOne(QFileInfo(QCoreApplication::applicationFilePath()).fileName());

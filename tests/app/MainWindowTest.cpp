@@ -214,7 +214,7 @@ private slots:
     {
         Session s(dir_.path(), Ini());
         auto& [sim, user, link, model, form] = s;
-        form->RunEditor = [](SettingsModel&, QWidget*) { return true; };
+        form->RunEditor = [](EditSession&, QWidget*) { return true; };
         form->readFromDeviceButton->click();
         form->editButton->click();
         QVERIFY(form->SettingsChanged);

@@ -1,0 +1,340 @@
+#include "editor/ui/FieldBinder.h"
+
+#include "ui/Prompter.h"
+#include "ui/Text.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStandardItemModel>
+
+#include <cmath>
+#include <exception>
+
+namespace tc::ui {
+
+namespace {
+
+// Captions are plain text: an ampersand is not a mnemonic.
+QString Caption(const std::string& text)
+{
+    return ToQ(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString ValueText(const QAbstractSpinBox* spin)
+{
+    if (const auto* d = qobject_cast<const QDoubleSpinBox*>(spin))
+        return QString::number(d->value(), 'f', d->decimals());
+    return QString::number(static_cast<const QSpinBox*>(spin)->value());
+}
+
+// The marked look of a value the session could not show as stored.
+void SetMarked(QWidget* w, bool marked, const QString& why)
+{
+    if (w->toolTip() != why)
+        w->setToolTip(why);
+    const QString style = marked ? QStringLiteral("color: #b00000;") : QString();
+    if (w->styleSheet() != style)
+        w->setStyleSheet(style);
+}
+
+} // namespace
+
+FieldBinder::FieldBinder(EditSession& session, QObject* parent)
+    : QObject(parent), session_(session), slots_(session.Fields().size(), -1)
+{
+}
+
+int FieldBinder::SlotOf(std::size_t fieldIndex) const
+{
+    return fieldIndex < slots_.size() ? slots_[fieldIndex] : -1;
+}
+
+const FieldWidget* FieldBinder::Widget(std::size_t fieldIndex) const
+{
+    const int slot = SlotOf(fieldIndex);
+    return slot < 0 ? nullptr : &widgets_[static_cast<std::size_t>(slot)];
+}
+
+const FieldWidget* FieldBinder::Widget(std::string_view key) const
+{
+    const Field* f = FindField(key);
+    return f ? Widget(static_cast<std::size_t>(f - session_.Fields().data())) : nullptr;
+}
+
+void FieldBinder::Bind(FieldWidget widget)
+{
+    const std::size_t index = widget.field;
+    slots_.at(index) = static_cast<int>(widgets_.size());
+    widgets_.push_back(widget);
+    spinEdits_.emplace_back();
+    const FieldWidget& w = widgets_.back();
+    const std::string key(w.Row().key);
+
+    switch (w.kind) {
+    case ControlKind::Number: {
+        const int slot = SlotOf(index);
+        auto userStepped = [this, slot, spin = w.spin] {
+            SpinEdit& e = spinEdits_[static_cast<std::size_t>(slot)];
+            e.stepped = true;
+            // A step after typing replaces what was typed.
+            if (e.typed && *e.typed != spin->text())
+                e.typed.reset();
+        };
+        if (auto* d = qobject_cast<QDoubleSpinBox*>(w.spin))
+            connect(d, &QDoubleSpinBox::valueChanged, this, userStepped);
+        else
+            connect(static_cast<QSpinBox*>(w.spin), &QSpinBox::valueChanged, this, userStepped);
+        if (auto* edit = w.spin->findChild<QLineEdit*>())
+            connect(edit, &QLineEdit::textEdited, this,
+                    [this, slot](const QString& text) { spinEdits_[static_cast<std::size_t>(slot)].typed = text; });
+        connect(w.spin, &QAbstractSpinBox::editingFinished, this, [this, index] { FinishSpin(index); });
+        w.spin->installEventFilter(this);
+        break;
+    }
+    case ControlKind::Choice:
+        connect(w.combo, &QComboBox::activated, this, [this, index, key, combo = w.combo](int item) {
+            Commit(index, [&] { return session_.Select(key, combo->itemData(item).toInt()); });
+        });
+        break;
+    case ControlKind::Radio:
+        connect(w.radios, &QButtonGroup::idClicked, this,
+                [this, index, key](int item) { Commit(index, [&] { return session_.Select(key, item); }); });
+        break;
+    case ControlKind::Check:
+        connect(w.check, &QCheckBox::clicked, this,
+                [this, index, key](bool checked) { Commit(index, [&] { return session_.SetChecked(key, checked); }); });
+        break;
+    }
+}
+
+bool FieldBinder::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in a spin box commits it before the dialog sees the key as OK; a
+    // refused value keeps the dialog open.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter)
+            for (const auto& w : widgets_)
+                if (w.spin == watched)
+                    return !FinishSpin(w.field);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool FieldBinder::FinishSpin(std::size_t fieldIndex)
+{
+    const int slot = SlotOf(fieldIndex);
+    if (slot < 0)
+        return true;
+    SpinEdit& e = spinEdits_[static_cast<std::size_t>(slot)];
+    const FieldWidget& w = widgets_[static_cast<std::size_t>(slot)];
+    std::optional<QString> text = e.typed;
+    if (!text && e.stepped)
+        text = ValueText(w.spin);
+    e = {};
+    if (!text)
+        return true; // only passed through
+    if (leavingToCancel && leavingToCancel()) {
+        Fill(fieldIndex);
+        return true;
+    }
+    const std::string key(w.Row().key);
+    return Commit(fieldIndex, [&] { return session_.Commit(key, text->trimmed().toStdString()); });
+}
+
+bool FieldBinder::CommitPending()
+{
+    for (const auto& w : widgets_)
+        if (w.spin && !FinishSpin(w.field))
+            return false;
+    return true;
+}
+
+void FieldBinder::DiscardPending()
+{
+    for (auto& e : spinEdits_)
+        e = {};
+}
+
+bool FieldBinder::Commit(std::size_t fieldIndex, const std::function<ChangedFields()>& store)
+{
+    ChangedFields changed;
+    try {
+        changed = store();
+    } catch (const std::exception& e) {
+        // The control shows the stored value again before the message is read.
+        Fill(fieldIndex);
+        ShowError(ToQ(e.what()));
+        return false;
+    }
+    Fill(fieldIndex);
+    for (std::size_t index : changed)
+        if (index != fieldIndex)
+            Fill(index);
+    return true;
+}
+
+void FieldBinder::FillAll()
+{
+    for (const auto& w : widgets_)
+        Fill(w.field);
+    laidOut_ = true;
+}
+
+void FieldBinder::Fill(std::size_t fieldIndex)
+{
+    const int slot = SlotOf(fieldIndex);
+    if (slot < 0)
+        return;
+    FieldWidget& w = widgets_[static_cast<std::size_t>(slot)];
+    const ShownControl c = session_.Shown(fieldIndex);
+    spinEdits_[static_cast<std::size_t>(slot)] = {};
+
+    QWidget* editor = w.Editor();
+    const QSignalBlocker block(editor);
+    editor->setEnabled(c.enabled);
+    if (w.label) {
+        w.label->setText(Caption(c.caption));
+        w.label->setEnabled(c.enabled);
+    }
+    switch (w.kind) {
+    case ControlKind::Number:
+        FillNumber(w, c);
+        break;
+    case ControlKind::Choice:
+        FillChoice(w, c);
+        break;
+    case ControlKind::Radio:
+        w.radioBox->setTitle(Caption(c.caption));
+        FillRadio(w, c);
+        break;
+    case ControlKind::Check:
+        w.check->setText(Caption(c.caption));
+        w.check->setChecked(c.checked);
+        SetMarked(w.check, false, {});
+        break;
+    }
+    w.SetVisible(c.visible);
+    UpdateGroup(w.group);
+}
+
+QString FieldBinder::MarkText(const ShownControl& c) const
+{
+    const auto& ctx = session_.Context();
+    switch (c.mark) {
+    case ValueMark::None:
+        return {};
+    case ValueMark::Unshowable:
+        return ToQ(ctx.Tr("Сохранённое значение показать нельзя. Оно останется прежним, пока вы не зададите новое.",
+                          "The stored value cannot be shown. It stays as it is until you set a new one."));
+    case ValueMark::OutOfRange:
+        if (c.kind == ControlKind::Number)
+            return ToQ(ctx.Tr("Сохранённое значение " + c.text + " вне пределов этого параметра",
+                              "The stored value " + c.text + " lies outside this setting's limits"));
+        return ToQ(ctx.Tr("Сохранённое значение не совпадает ни с одним вариантом; показан ближайший по смыслу",
+                          "The stored value matches no item; the item shown stands in for it"));
+    }
+    return {};
+}
+
+void FieldBinder::FillNumber(FieldWidget& w, const ShownControl& c)
+{
+    bool ok = false;
+    double value = QLocale::c().toDouble(ToQ(c.text), &ok);
+    double min = c.min;
+    double max = c.max;
+    QString special;
+    const bool unshowable = c.mark == ValueMark::Unshowable || !ok;
+    if (unshowable) {
+        // An empty field: the spin box shows its special text one step below
+        // the limits, and the first step up reaches the minimum.
+        min = c.min - c.step;
+        value = min;
+        special = QStringLiteral(" ");
+    } else if (c.mark == ValueMark::OutOfRange) {
+        // Shown as stored; leaving it untouched keeps it.
+        min = std::min(min, value);
+        max = std::max(max, value);
+    }
+    w.spin->setSpecialValueText(special);
+    if (auto* d = qobject_cast<QDoubleSpinBox*>(w.spin)) {
+        d->setDecimals(c.decimals);
+        d->setRange(min, max);
+        d->setSingleStep(c.step);
+        d->setValue(value);
+    } else {
+        auto* s = static_cast<QSpinBox*>(w.spin);
+        s->setRange(static_cast<int>(std::lround(min)), static_cast<int>(std::lround(max)));
+        s->setSingleStep(std::max(1, static_cast<int>(std::lround(c.step))));
+        s->setValue(static_cast<int>(std::lround(value)));
+    }
+    SetMarked(w.spin, c.mark != ValueMark::None, MarkText(c));
+}
+
+void FieldBinder::FillChoice(FieldWidget& w, const ShownControl& c)
+{
+    QStringList texts;
+    for (const auto& item : c.items)
+        texts << ToQ(item.text);
+    QStringList current;
+    for (int i = 0; i < w.combo->count(); ++i)
+        current << w.combo->itemText(i);
+    if (texts != current) {
+        w.combo->clear();
+        for (int i = 0; i < texts.size(); ++i)
+            w.combo->addItem(texts[i], i);
+    }
+    if (auto* model = qobject_cast<QStandardItemModel*>(w.combo->model()))
+        for (int i = 0; i < texts.size(); ++i)
+            if (QStandardItem* item = model->item(i))
+                item->setEnabled(c.items[static_cast<std::size_t>(i)].enabled);
+    w.combo->setCurrentIndex(c.selected);
+    SetMarked(w.combo, c.mark != ValueMark::None, MarkText(c));
+}
+
+void FieldBinder::FillRadio(FieldWidget& w, const ShownControl& c)
+{
+    QStringList texts;
+    for (const auto& item : c.items)
+        texts << ToQ(item.text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    auto buttons = w.RadioButtons();
+    QStringList current;
+    for (auto* b : buttons)
+        current << b->text();
+    if (texts != current) {
+        SetRadioItems(w, texts);
+        buttons = w.RadioButtons();
+        if (laidOut_)
+            emit ButtonsRebuilt();
+    }
+    w.radios->setExclusive(false);
+    for (int i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setEnabled(c.items[static_cast<std::size_t>(i)].enabled);
+        buttons[i]->setChecked(i == c.selected);
+    }
+    w.radios->setExclusive(true);
+    SetMarked(w.radioBox, c.mark != ValueMark::None, MarkText(c));
+}
+
+void FieldBinder::UpdateGroup(QGroupBox* group)
+{
+    if (!group)
+        return;
+    bool any = false;
+    for (const auto& w : widgets_)
+        if (w.group == group && w.IsVisible())
+            any = true;
+    group->setVisible(any);
+}
+
+} // namespace tc::ui

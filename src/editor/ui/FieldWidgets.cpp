@@ -1,0 +1,128 @@
+#include "editor/ui/FieldWidgets.h"
+
+#include "ui/Text.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <algorithm>
+
+namespace tc::ui {
+
+const Field& FieldWidget::Row() const
+{
+    return EditorFields()[field];
+}
+
+QWidget* FieldWidget::Editor() const
+{
+    if (spin)
+        return spin;
+    if (combo)
+        return combo;
+    if (check)
+        return check;
+    return radioBox;
+}
+
+void FieldWidget::SetVisible(bool visible) const
+{
+    if (label)
+        label->setVisible(visible);
+    Editor()->setVisible(visible);
+}
+
+bool FieldWidget::IsVisible() const
+{
+    return !Editor()->isHidden();
+}
+
+QList<QRadioButton*> FieldWidget::RadioButtons() const
+{
+    QList<QRadioButton*> buttons;
+    if (!radios)
+        return buttons;
+    for (int i = 0;; ++i) {
+        auto* b = qobject_cast<QRadioButton*>(radios->button(i));
+        if (!b)
+            return buttons;
+        buttons << b;
+    }
+}
+
+FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, QWidget* parent)
+{
+    FieldWidget w;
+    w.field = fieldIndex;
+    w.kind = shown.kind;
+    const QString name = ToQ(shown.field->key);
+    switch (shown.kind) {
+    case ControlKind::Number: {
+        if (shown.decimals > 0) {
+            auto* spin = new QDoubleSpinBox(parent);
+            spin->setDecimals(shown.decimals);
+            w.spin = spin;
+        } else {
+            w.spin = new QSpinBox(parent);
+        }
+        // The value changes when the user leaves the field or steps, not per key.
+        w.spin->setKeyboardTracking(false);
+        w.spin->setAlignment(Qt::AlignRight);
+        if (!shown.typing)
+            if (auto* edit = w.spin->findChild<QLineEdit*>())
+                edit->setReadOnly(true); // the arrows still step: the spin box handles them itself
+        w.label = new QLabel(parent);
+        w.label->setBuddy(w.spin);
+        break;
+    }
+    case ControlKind::Choice:
+        w.combo = new QComboBox(parent);
+        w.combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        w.label = new QLabel(parent);
+        w.label->setBuddy(w.combo);
+        break;
+    case ControlKind::Radio:
+        w.radioBox = new QGroupBox(parent);
+        w.radios = new QButtonGroup(w.radioBox);
+        w.columns = shown.columns;
+        new QGridLayout(w.radioBox);
+        break;
+    case ControlKind::Check:
+        w.check = new QCheckBox(parent);
+        break;
+    }
+    w.Editor()->setObjectName(name);
+    if (w.label)
+        w.label->setObjectName(name + QStringLiteral(".label"));
+    return w;
+}
+
+void SetRadioItems(FieldWidget& w, const QStringList& items)
+{
+    for (auto* b : w.RadioButtons()) {
+        w.radios->removeButton(b);
+        delete b;
+    }
+    auto* grid = static_cast<QGridLayout*>(w.radioBox->layout());
+    const int count = static_cast<int>(items.size());
+    const int columns = w.columns > 0 ? std::min(w.columns, std::max(count, 1)) : std::max(count, 1);
+    const int rows = (count + columns - 1) / columns;
+    for (int i = 0; i < count; ++i) {
+        auto* b = new QRadioButton(items[i], w.radioBox);
+        b->setObjectName(w.radioBox->objectName() + QLatin1Char('#') + QString::number(i));
+        w.radios->addButton(b, i);
+        b->setVisible(true); // also when the box is already on screen
+        // Down each column first, then across.
+        grid->addWidget(b, i % rows, i / rows);
+    }
+}
+
+} // namespace tc::ui

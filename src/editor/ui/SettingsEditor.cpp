@@ -1,0 +1,283 @@
+#include "editor/ui/SettingsEditor.h"
+
+#include "ui/Text.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tc::ui {
+
+namespace {
+
+// A page spreads its controls over up to three columns before it scrolls.
+constexpr int kMaxColumns = 3;
+// Height of a column the dialog shows without scrolling.
+constexpr int kColumnHeight = 420;
+
+// Consecutive controls of a page with the same group box, or one control
+// outside any group box.
+struct Unit {
+    std::vector<std::size_t> members; // indices into the page's widgets
+    QGroupBox* box = nullptr;
+    int height = 0;
+    int column = 0;
+};
+
+// Puts one control into a grid row: caption and editor side by side, a check
+// box or radio group across both columns.
+void PlaceRow(QGridLayout* grid, const FieldWidget& w)
+{
+    const int row = grid->rowCount();
+    if (w.label) {
+        grid->addWidget(w.label, row, 0);
+        grid->addWidget(w.Editor(), row, 1);
+    } else {
+        grid->addWidget(w.Editor(), row, 0, 1, 2);
+    }
+}
+
+QGridLayout* MakeGrid()
+{
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(0, 1);
+    return grid;
+}
+
+int RowHeight(const FieldWidget& w, int spacing)
+{
+    if (!w.IsVisible())
+        return 0;
+    int h = w.Editor()->sizeHint().height();
+    if (w.label)
+        h = std::max(h, w.label->sizeHint().height());
+    return h + spacing;
+}
+
+} // namespace
+
+SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(parent), session_(session)
+{
+    setObjectName(QStringLiteral("SettingsEditor"));
+    const auto& ctx = session_.Context();
+    setWindowTitle(ToQ(ctx.Tr("Настройки МК", "Device settings")));
+    binder_ = new FieldBinder(session_, this);
+
+    pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("pages"));
+    for (const ShownPage& page : session_.Pages()) {
+        if (!page.visible)
+            continue;
+        QScrollArea* tab = BuildPage(page);
+        if (!tab)
+            continue; // no rows yet
+        pages->addTab(tab, ToQ(page.caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        tabs_.emplace_back(page.page->page, tab);
+    }
+
+    okButton = new QPushButton(QStringLiteral("OK"));
+    okButton->setObjectName(QStringLiteral("okButton"));
+    cancelButton = new QPushButton(ToQ(ctx.Tr("Отмена", "Cancel")));
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    cancelButton->setAutoDefault(false);
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton(okButton, QDialogButtonBox::AcceptRole);
+    buttons->addButton(cancelButton, QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &SettingsEditor::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &SettingsEditor::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(pages, 1);
+    layout->addWidget(buttons);
+    okButton->setDefault(true); // once in the dialog, so that it stays the default
+
+    // What was typed into a spin box is dropped when the user leaves it for Cancel.
+    binder_->leavingToCancel = [this] { return QApplication::focusWidget() == cancelButton; };
+    connect(binder_, &FieldBinder::ButtonsRebuilt, this, &SettingsEditor::ApplyTabOrder);
+    ApplyTabOrder();
+
+    // As large as the largest page wants, within the screen.
+    QSize content(0, 0);
+    for (const auto& [page, tab] : tabs_)
+        content = content.expandedTo(tab->widget()->sizeHint());
+    const int chrome = pages->tabBar()->sizeHint().height() + buttons->sizeHint().height() + 48;
+    resize(QSize(content.width() + 40, content.height() + chrome).boundedTo(LargestSize()));
+}
+
+QSize SettingsEditor::LargestSize()
+{
+    return {1000, 560};
+}
+
+QScrollArea* SettingsEditor::PageTab(Page page) const
+{
+    for (const auto& [p, tab] : tabs_)
+        if (p == page)
+            return tab;
+    return nullptr;
+}
+
+QScrollArea* SettingsEditor::BuildPage(const ShownPage& page)
+{
+    const auto fields = session_.Fields();
+    const auto onPage = [&](const Field& f) { return f.page == page.page->page; };
+    if (std::none_of(fields.begin(), fields.end(), onPage))
+        return nullptr;
+    auto* content = new QWidget;
+    content->setObjectName(ToQ(page.page->key));
+    std::vector<FieldWidget> widgets;
+    std::vector<std::string_view> groups; // the group key (Russian caption) of each widget
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (!onPage(fields[i]))
+            continue;
+        widgets.push_back(MakeFieldWidget(i, session_.Shown(i), content));
+        groups.push_back(fields[i].group.ru);
+    }
+
+    // Consecutive controls of one group share its box.
+    std::vector<Unit> units;
+    for (std::size_t k = 0; k < widgets.size(); ++k) {
+        if (!groups[k].empty() && !units.empty() && units.back().box && groups[units.back().members.front()] == groups[k]) {
+            units.back().members.push_back(k);
+            continue;
+        }
+        Unit u;
+        u.members.push_back(k);
+        if (!groups[k].empty()) {
+            u.box = new QGroupBox(ToQ(session_.Shown(widgets[k].field).group), content);
+            u.box->setObjectName(ToQ(widgets[k].Row().key) + QStringLiteral(".group"));
+            u.box->setLayout(MakeGrid());
+        }
+        units.push_back(u);
+    }
+    for (auto& u : units)
+        for (std::size_t k : u.members) {
+            widgets[k].group = u.box;
+            if (u.box)
+                PlaceRow(static_cast<QGridLayout*>(u.box->layout()), widgets[k]);
+        }
+
+    // Bound and filled before they are measured: captions, items and
+    // visibility decide the heights.
+    for (const auto& w : widgets) {
+        binder_->Bind(w);
+        binder_->Fill(w.field);
+    }
+    const int spacing = content->style()->pixelMetric(QStyle::PM_LayoutVerticalSpacing);
+    int total = 0;
+    for (auto& u : units) {
+        if (u.box)
+            u.height = u.box->isHidden() ? 0 : u.box->sizeHint().height() + spacing;
+        else
+            u.height = RowHeight(*binder_->Widget(widgets[u.members.front()].field), spacing);
+        total += u.height;
+    }
+
+    // Column by column, each about an equal share of the height.
+    int columns = 1;
+    while (columns < kMaxColumns && total > columns * kColumnHeight)
+        ++columns;
+    const int share = (total + columns - 1) / columns;
+    int column = 0;
+    int filled = 0;
+    for (auto& u : units) {
+        if (filled > 0 && filled + u.height > share && column + 1 < columns) {
+            ++column;
+            filled = 0;
+        }
+        u.column = column;
+        filled += u.height;
+    }
+
+    auto* row = new QHBoxLayout(content);
+    for (int c = 0; c < columns; ++c) {
+        auto* stack = new QVBoxLayout;
+        QGridLayout* open = nullptr; // the grid of ungrouped controls being filled
+        for (const auto& u : units) {
+            if (u.column != c)
+                continue;
+            if (u.box) {
+                stack->addWidget(u.box);
+                open = nullptr;
+            } else {
+                if (!open) {
+                    open = MakeGrid();
+                    stack->addLayout(open);
+                }
+                PlaceRow(open, *binder_->Widget(widgets[u.members.front()].field));
+            }
+            for (std::size_t k : u.members)
+                layoutOrder_.push_back(widgets[k].field);
+        }
+        stack->addStretch(1);
+        row->addLayout(stack, 1);
+    }
+
+    auto* tab = new QScrollArea;
+    tab->setObjectName(ToQ(page.page->key) + QStringLiteral(".tab"));
+    tab->setFrameShape(QFrame::NoFrame);
+    tab->setWidgetResizable(true);
+    tab->setWidget(content);
+    return tab;
+}
+
+void SettingsEditor::ApplyTabOrder()
+{
+    // Down each column, then across, page by page; OK and Cancel last.
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* next) {
+        if (previous)
+            QWidget::setTabOrder(previous, next);
+        previous = next;
+    };
+    for (std::size_t field : layoutOrder_) {
+        const FieldWidget* w = binder_->Widget(field);
+        if (w->radios)
+            for (auto* b : w->RadioButtons())
+                chain(b);
+        else
+            chain(w->Editor());
+    }
+    chain(okButton);
+    chain(cancelButton);
+}
+
+void SettingsEditor::accept()
+{
+    if (!binder_->CommitPending())
+        return;
+    QDialog::accept();
+}
+
+void SettingsEditor::reject()
+{
+    binder_->DiscardPending();
+    QDialog::reject();
+}
+
+bool ExecSettingsEditor(EditSession& session, QWidget* parent)
+{
+    SettingsEditor dialog(session, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool RunSettingsEditor(SettingsModel& model, QWidget* parent)
+{
+    return EditSettings(model, [parent](EditSession& session) { return ExecSettingsEditor(session, parent); });
+}
+
+} // namespace tc::ui

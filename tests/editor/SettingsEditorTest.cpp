@@ -115,7 +115,7 @@ QString WidgetLine(const FieldWidget& w)
         int selected = -1;
         const auto buttons = w.RadioButtons();
         for (int i = 0; i < buttons.size(); ++i) {
-            line += buttons[i]->text() + (buttons[i]->isEnabled() ? "" : "(off)") + "|";
+            line += buttons[i]->text() + (buttons[i]->isEnabledTo(w.radioBox) ? "" : "(off)") + "|";
             if (buttons[i]->isChecked())
                 selected = i;
         }

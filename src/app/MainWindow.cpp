@@ -158,6 +158,11 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     englishBox->setObjectName(QStringLiteral("englishBox"));
     englishBox->setGeometry(672, 8, 129, 17);
 
+    verifyAfterWriteBox = new QCheckBox(c);
+    verifyAfterWriteBox->setObjectName(QStringLiteral("verifyAfterWriteBox"));
+    verifyAfterWriteBox->setGeometry(416, 302, 385, 20);
+    verifyAfterWriteBox->setChecked(true);
+
     emblem = new QLabel(c);
     emblem->setObjectName(QStringLiteral("emblem"));
     emblem->setGeometry(560, 328, 240, 40);
@@ -181,7 +186,8 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     QWidget::setTabOrder(editButton, viewJournalsButton);
     QWidget::setTabOrder(viewJournalsButton, saveToFileButton);
     QWidget::setTabOrder(saveToFileButton, writeToDeviceButton);
-    QWidget::setTabOrder(writeToDeviceButton, englishBox);
+    QWidget::setTabOrder(writeToDeviceButton, verifyAfterWriteBox);
+    QWidget::setTabOrder(verifyAfterWriteBox, englishBox);
 
     connect(choosePortButton, &QPushButton::clicked, this, &MainWindow::choosePort);
     connect(readFromDeviceButton, &QPushButton::clicked, this, &MainWindow::readFromDevice);
@@ -216,6 +222,7 @@ void MainWindow::RestoreState()
         IniFile ini(options_.iniFile);
         link_.LoadSettings(ini);
         EnglishVersion = ini.ReadBool("Common", "EnglishVersion", EnglishVersion);
+        verifyAfterWriteBox->setChecked(ini.ReadBool("Common", "VerifyWrite", true));
         ini.ReadFormPlacement("MainWindow", *this);
     }
     // A window placed on a screen that is gone comes back to the middle.
@@ -260,6 +267,7 @@ void MainWindow::SaveState()
     IniFile ini(options_.iniFile);
     link_.SaveSettings(ini);
     ini.WriteBool("Common", "EnglishVersion", EnglishVersion);
+    ini.WriteBool("Common", "VerifyWrite", verifyAfterWriteBox->isChecked());
     ini.WriteFormPlacement("MainWindow", *this);
     ini.UpdateFile();
 }
@@ -291,6 +299,7 @@ void MainWindow::ApplyLanguage()
     writeHint->setText(QTr("Запишите настройки в МК", "Write the settings to the device"));
     writeToDeviceButton->setText(QTr("Записать настройки в МК", "Write the settings to the device"));
     choosePortButton->setText(QTr("Выбрать СОМ-порт вручную", "Select the COM port manually"));
+    verifyAfterWriteBox->setText(QTr("Проверять настройки после записи в МК", "Check the settings after writing them to the device"));
 }
 
 void MainWindow::EnableDependentButtons(bool enable)
@@ -352,7 +361,7 @@ void MainWindow::readFromDevice()
         SaveSettingsToFile();
     RunTransfer([this](ProgressWindow& progress) {
         try {
-            if (ReadDeviceSettings(link_, model_, progress) == TransferResult::Cancelled)
+            if (ReadDeviceSettings(link_, model_, progress, options_.timing) == TransferResult::Cancelled)
                 return;
             EnableDependentButtons(true);
             progress.hide();
@@ -435,17 +444,47 @@ void MainWindow::writeToDevice()
 {
     if (transferRunning_)
         return;
-    RunTransfer([this](ProgressWindow& progress) {
+    const RestorePoints restorePoints(options_.restorePointFolder.isEmpty() ? RestorePoints::DefaultFolder()
+                                                                            : options_.restorePointFolder.toStdString());
+    WriteOptions writeOptions;
+    writeOptions.verify = verifyAfterWriteBox->isChecked();
+    std::string stoppedWrite; // the restore point of a write that stopped half way
+    RunTransfer([&](ProgressWindow& progress) {
         try {
-            if (WriteDeviceSettings(link_, model_, progress) == TransferResult::Cancelled)
+            if (WriteDeviceSettings(link_, model_, progress, restorePoints, options_.timing, writeOptions) == TransferResult::Cancelled)
                 return;
             progress.hide();
-            ShowInfo(ToQ(WriteDoneText()));
+            ShowInfo(ToQ(WriteDoneText() + "\n\n" + RestorePointSavedText(progress.RestorePoint)));
+        } catch (const WriteIncomplete& e) {
+            progress.hide();
+            ShowError(ToQ(e.what()));
+            stoppedWrite = e.restorePoint;
         } catch (const std::exception& e) {
             progress.hide();
             ShowError(ToQ(e.what()));
         }
     });
+    if (!stoppedWrite.empty())
+        OfferRestore(stoppedWrite);
+}
+
+void MainWindow::OfferRestore(const std::string& restorePoint)
+{
+    const QString path = ToQ(restorePoint);
+    if (AskYesNo(QTr("Восстановить прежние настройки? Настройки из точки восстановления \"%1\" будут загружены в программу вместо текущих.",
+                     "Restore the previous settings? The settings of the restore point \"%1\" are loaded into the program in place of "
+                     "the current ones.")
+                     .arg(path))
+        != Answer::Yes)
+        return;
+    OfferToSaveChanges();
+    const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, restorePoint); });
+    EnableDependentButtons(loaded);
+    if (!loaded)
+        return;
+    DecodeAllSections();
+    if (AskYesNo(QTr("Записать прежние настройки в МК сейчас?", "Write the previous settings to the device now?")) == Answer::Yes)
+        writeToDevice();
 }
 
 void MainWindow::switchLanguage()

@@ -3,6 +3,7 @@
 // the settings (device or file), edit, view journals, save, write back.
 #include "editor/EditSession.h"
 #include "link/DeviceLink.h"
+#include "link/Transfers.h"
 #include "model/SettingsModel.h"
 
 #include <QWidget>
@@ -25,6 +26,8 @@ public:
     struct Options {
         QString iniFile;    // the application's ini file
         QString portDevice; // an explicit serial device to use instead of the saved port
+        QString restorePointFolder; // where writes keep the device's previous settings (empty: the user's data folder)
+        TransferTiming timing;      // reply timeouts of the transfers
     };
 
     MainWindow(DeviceLink& link, SettingsModel& model, Options options, QWidget* parent = nullptr);
@@ -57,6 +60,8 @@ public:
     QGroupBox* step4Box = nullptr;
     QLabel* writeHint = nullptr;
     QPushButton* writeToDeviceButton = nullptr;
+    // Read the written sections back and compare them (ini "Common"/"VerifyWrite").
+    QCheckBox* verifyAfterWriteBox = nullptr;
     QCheckBox* englishBox = nullptr;
     QLabel* emblem = nullptr;
 
@@ -93,6 +98,8 @@ private:
     bool SaveSettingsToFile();
     void EnableDependentButtons(bool enable);
     void DecodeAllSections();
+    // After a write that stopped half way: load the restore point and offer to write it.
+    void OfferRestore(const std::string& restorePoint);
     // Runs one device transfer with its progress window; the window's other
     // commands are blocked meanwhile.
     template <typename Work>

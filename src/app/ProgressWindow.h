@@ -20,12 +20,15 @@ public:
     QProgressBar* gauge = nullptr;
     QPushButton* cancelButton = nullptr;
     bool Cancelled = false;
+    // Where the running write kept the device's previous settings.
+    std::string RestorePoint;
 
     // TransferObserver
     void Phase(TransferPhase phase) override;
     void Progress(int percent) override;
     bool CancelRequested() override;
     void ProcessEvents() override;
+    void RestorePointSaved(const std::string& path) override { RestorePoint = path; }
 
 signals:
     void Progressed(int percent);

@@ -15,6 +15,7 @@ std::string PhaseText(TransferPhase phase)
     case TransferPhase::Connecting: return Tr("Не могу подключиться к МК...", "I can not connect to the device");
     case TransferPhase::Reading: return Tr("Чтение настроек...", "The settings are being read...");
     case TransferPhase::Writing: return Tr("Запись настроек...", "The settings are recorded...");
+    case TransferPhase::Verifying: return Tr("Проверка записанного...", "Checking what was written...");
     }
     return {};
 }
@@ -32,6 +33,12 @@ std::string DeviceVersionMismatchText()
 std::string FirmwareVersionMismatchText()
 {
     return Tr("Версия настроек не совпадает с версией прошивки!", "The settings version does not match the firmware version!");
+}
+
+std::string RestorePointSavedText(const std::string& path)
+{
+    return Tr("Прежние настройки МК сохранены в точке восстановления \"" + path + "\".",
+              "The device's previous settings are saved in the restore point \"" + path + "\".");
 }
 
 namespace {
@@ -107,6 +114,21 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
     return code;
 }
 
+namespace {
+
+// Appends the 32 bytes of one block of the settings memory.
+void ReadBlock(DeviceLink& link, std::uint32_t block, std::vector<std::uint8_t>& into)
+{
+    link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
+    link.PutWord(static_cast<std::uint16_t>(block));
+    link.Execute();
+    RequireReplyData(link, 32, kCmdReadBlock);
+    for (int i = 0; i < 32; ++i)
+        into.push_back(link.GetByte());
+}
+
+} // namespace
+
 void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, TransferObserver& observer)
 {
     // The image changes only once the whole memory has arrived: a read that
@@ -117,12 +139,7 @@ void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, Tran
     for (std::uint32_t pass = 0; pass < 2; ++pass) {
         for (std::uint32_t j = 1; j < half; ++j) {
             const std::uint32_t block = pass * half + j;
-            link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
-            link.PutWord(static_cast<std::uint16_t>(block));
-            link.Execute();
-            RequireReplyData(link, 32, kCmdReadBlock);
-            for (int i = 0; i < 32; ++i)
-                fresh.push_back(link.GetByte());
+            ReadBlock(link, block, fresh);
             observer.Progress(Percent(block, kSettingsMemorySize / 32 - 2));
         }
     }
@@ -224,7 +241,111 @@ TransferResult ReadDeviceSettings(DeviceLink& link, SettingsModel& model, Transf
     return TransferResult::Done;
 }
 
-TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer, const TransferTiming& timing)
+namespace {
+
+// "1, 2, 3"
+std::string SectionList(const std::vector<int>& sections)
+{
+    std::string list;
+    for (int k : sections)
+        list += (list.empty() ? "" : ", ") + std::to_string(k);
+    return list;
+}
+
+std::string MixText(bool certain)
+{
+    return certain ? Tr("В МК теперь смесь новых и прежних настроек.", "The device now holds a mix of new and old settings.")
+                   : Tr("В МК теперь может быть смесь новых и прежних настроек.", "The device may now hold a mix of new and old settings.");
+}
+
+std::string FinishText(const std::string& restorePoint)
+{
+    return Tr("Чтобы закончить, запишите настройки ещё раз или восстановите прежние настройки из точки восстановления \"" + restorePoint + "\".",
+              "To finish, write the settings again, or restore the previous settings from the restore point \"" + restorePoint + "\".");
+}
+
+std::string InterruptedText()
+{
+    return Tr("Запись прервана.", "The write was interrupted.");
+}
+
+// The link failed (reason) while section k of count was being written.
+std::string StoppedText(const std::string& reason, int k, int count, const std::vector<int>& written, const std::string& restorePoint)
+{
+    const std::string at = std::to_string(k) + Tr(" из ", " of ") + std::to_string(count);
+    const std::string where = written.empty()
+        ? Tr("Запись остановилась на разделе " + at + "; ни один раздел не записан целиком.",
+             "The write stopped at section " + at + "; no section has been written completely.")
+        : Tr("Запись остановилась на разделе " + at + ". Уже записаны разделы: " + SectionList(written) + ".",
+             "The write stopped at section " + at + ". Sections already written: " + SectionList(written) + ".");
+    return reason + "\n" + where + " " + MixText(!written.empty()) + "\n" + FinishText(restorePoint);
+}
+
+// Every section was sent, but reading them back failed (reason).
+std::string CheckFailedText(const std::string& reason, int count, const std::string& restorePoint)
+{
+    const std::string n = std::to_string(count);
+    return reason + "\n"
+        + Tr("Все разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
+             "All " + n + " sections were written, but reading them back for the check failed, so it is not known whether the device stored them.")
+        + " " + MixText(false) + "\n" + FinishText(restorePoint);
+}
+
+std::string NotStoredText(const std::vector<int>& sections, const std::string& restorePoint)
+{
+    const bool one = sections.size() == 1;
+    const std::string list = SectionList(sections);
+    return Tr("Проверка после записи: МК не сохранил " + std::string(one ? "раздел " : "разделы ") + list + " в том виде, в каком "
+                  + (one ? "он был отправлен." : "они были отправлены."),
+              "The check after writing found that the device did not store " + std::string(one ? "section " : "sections ") + list
+                  + " as sent.")
+        + " " + MixText(true) + "\n" + FinishText(restorePoint);
+}
+
+} // namespace
+
+std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image)
+{
+    std::vector<bool> covered(kSettingsMemorySize / 32, false);
+    for (int k = 1; k <= image.at(0); ++k) {
+        const DirectoryEntry e = EntryInImage(image, k);
+        const std::uint32_t payload = e.deviceLength >= 4 ? e.deviceLength - 4u : 0u;
+        for (std::uint32_t a = e.address; a < e.address + payload && a < kSettingsMemorySize; a = (a / 32 + 1) * 32)
+            covered[a / 32] = true;
+    }
+    std::vector<int> blocks;
+    for (std::size_t b = 0; b < covered.size(); ++b)
+        if (covered[b])
+            blocks.push_back(static_cast<int>(b));
+    return blocks;
+}
+
+std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint8_t>& image, TransferObserver& observer)
+{
+    const auto blocks = BlocksOfSections(image);
+    std::vector<std::uint8_t> memory(kSettingsMemorySize);
+    std::vector<std::uint8_t> block;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        block.clear();
+        ReadBlock(link, static_cast<std::uint32_t>(blocks[i]), block);
+        std::copy(block.begin(), block.end(), memory.begin() + blocks[i] * 32);
+        observer.Progress(Percent(static_cast<long>(i + 1), static_cast<long>(blocks.size())));
+    }
+    std::vector<int> differing;
+    for (int k = 1; k <= image.at(0); ++k) {
+        const DirectoryEntry e = EntryInImage(image, k);
+        std::size_t imageOffset = 0, payload = 0;
+        if (!SectionPlacement(e, imageOffset, payload))
+            continue; // refused before anything was written
+        if (!std::equal(memory.begin() + e.address, memory.begin() + e.address + static_cast<std::ptrdiff_t>(payload),
+                        image.begin() + static_cast<std::ptrdiff_t>(imageOffset)))
+            differing.push_back(k);
+    }
+    return differing;
+}
+
+TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer,
+                                   const RestorePoints& restorePoints, const TransferTiming& timing, const WriteOptions& options)
 {
     const int formatVersion = model.FormatVersion();
     CheckSettingsComplete(model);
@@ -235,6 +356,7 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     if (model.DeviceModelCode != *code)
         throw Error(DeviceVersionMismatchText());
     ReadSettingsMemory(link, model.Image, observer);
+    const std::vector<std::uint8_t> previous = model.Image; // the device's settings as found
     for (int k = 1; k <= kRecordCount; ++k)
         model.EncodeSection(k);
     model.ReadDirectory();
@@ -242,20 +364,56 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
         throw Error(FirmwareVersionMismatchText());
     CheckSectionsWritable(model.Image);
 
-    observer.Phase(TransferPhase::Writing);
-    observer.Progress(0);
-    observer.ProcessEvents();
-    const int count = model.Image[0];
-    for (int k = 1; k <= count; ++k) {
-        const DirectoryEntry e = EntryInImage(model.Image, k);
-        std::size_t imageOffset = 0, payload = 0;
-        SectionPlacement(e, imageOffset, payload); // checked above
-        const std::vector<std::uint8_t> buffer(model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset),
-                                               model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset + payload));
-        link.ReplyTimeout = timing.writeReplyTimeout;
-        WriteSection(link, e.address, buffer);
-        observer.Progress(Percent(k, count));
+    // Without a way back nothing is written.
+    std::string restorePoint;
+    try {
+        restorePoint = restorePoints.Save(*code, previous);
+    } catch (const Error& e) {
+        throw Error(Tr("Точка восстановления не сохранена. ", "The restore point could not be saved. ") + e.what()
+                    + Tr(" В МК ничего не записано.", " Nothing has been written to the device."));
     }
+    observer.RestorePointSaved(restorePoint);
+
+    const int count = model.Image[0];
+    std::vector<int> written;
+    int current = 1; // the section being sent; 0 once all were sent
+    std::vector<int> differing;
+    // From here on the device may change: every way out says what it holds.
+    const auto incomplete = [&](const std::string& reason) {
+        return WriteIncomplete(current > 0 ? StoppedText(reason, current, count, written, restorePoint)
+                                           : CheckFailedText(reason, count, restorePoint),
+                               restorePoint, written);
+    };
+    try {
+        observer.Phase(TransferPhase::Writing);
+        observer.Progress(0);
+        observer.ProcessEvents();
+        for (int k = 1; k <= count; ++k) {
+            current = k;
+            const DirectoryEntry e = EntryInImage(model.Image, k);
+            std::size_t imageOffset = 0, payload = 0;
+            SectionPlacement(e, imageOffset, payload); // checked above
+            const std::vector<std::uint8_t> buffer(model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset),
+                                                   model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset + payload));
+            link.ReplyTimeout = timing.writeReplyTimeout;
+            WriteSection(link, e.address, buffer);
+            written.push_back(k);
+            observer.Progress(Percent(k, count));
+        }
+        current = 0;
+        if (!options.verify)
+            return TransferResult::Done;
+        observer.Phase(TransferPhase::Verifying);
+        observer.Progress(0);
+        link.ReplyTimeout = timing.connectReplyTimeout;
+        differing = SectionsNotStored(link, model.Image, observer);
+    } catch (const Error& failure) {
+        throw incomplete(failure.what());
+    } catch (const TransferInterrupted&) {
+        throw incomplete(InterruptedText());
+    }
+    if (!differing.empty())
+        throw WriteIncomplete(NotStoredText(differing, restorePoint), restorePoint, written);
     return TransferResult::Done;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The two device transfers that the window and the command line share:
 // reading the settings memory and writing the settings back section by section.
+#include "common/Error.h"
 #include "link/DeviceLink.h"
+#include "model/RestorePoints.h"
 #include "model/SettingsModel.h"
 
 #include <cstdint>
@@ -16,6 +18,7 @@ enum class TransferPhase {
     Connecting, // "I can not connect to the device", Cancel shown, gauge hidden
     Reading,    // "The settings are being read...", gauge shown from 0, Cancel hidden
     Writing,    // "The settings are recorded...", gauge from 0
+    Verifying,  // the written sections are read back and compared, gauge from 0
 };
 
 // The progress window's label for a phase, in the current language.
@@ -24,6 +27,8 @@ std::string PhaseText(TransferPhase phase);
 std::string WriteDoneText();
 std::string DeviceVersionMismatchText();
 std::string FirmwareVersionMismatchText();
+// Where a write kept the device's previous settings.
+std::string RestorePointSavedText(const std::string& path);
 
 // What a transfer tells its user interface and asks of it.
 class TransferObserver {
@@ -36,6 +41,9 @@ public:
     // Called inside every wait of the link and between steps. May throw
     // TransferInterrupted to abandon the transfer (the port is closed).
     virtual void ProcessEvents() {}
+    // A write saved the device's settings as it found them, before it sends
+    // the first section.
+    virtual void RestorePointSaved(const std::string& /*path*/) {}
 };
 
 // Thrown by an observer to abandon a transfer at once (the command line's Ctrl-C).
@@ -50,6 +58,26 @@ struct TransferTiming {
 };
 
 enum class TransferResult { Done, Cancelled };
+
+struct WriteOptions {
+    // After the last section, read back the blocks the sections cover and
+    // compare them with what was sent.
+    bool verify = true;
+};
+
+// A write that ended after it began changing the device: the link failed or
+// was interrupted during the section writes or the check, or the check found
+// a section the device did not store as sent. The text names the sections
+// written and how to finish; the restore point holds the previous settings.
+class WriteIncomplete : public Error {
+public:
+    WriteIncomplete(const std::string& text, std::string restorePointPath, std::vector<int> written)
+        : Error(text), restorePoint(std::move(restorePointPath)), sectionsWritten(std::move(written))
+    {
+    }
+    std::string restorePoint;
+    std::vector<int> sectionsWritten; // sections whose end the device acknowledged
+};
 
 constexpr std::uint8_t kCmdConnect = 1;
 constexpr std::uint8_t kCmdReadBlock = 5;
@@ -67,6 +95,13 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
 void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, TransferObserver& observer);
 // Sends one section: begin (12), chunks of 32 bytes (4), end (7).
 void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::uint8_t> payload);
+// The device blocks (32 bytes each) that sections 1..image[0] of the image's
+// own directory cover, ascending, each once. The image must have passed
+// CheckSectionsWritable.
+std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image);
+// Reads those blocks back and returns the sections whose device bytes differ
+// from their payload in the image; progress 0..100.
+std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint8_t>& image, TransferObserver& observer);
 // Throws tc::Error, before anything is sent, when a directory entry of the
 // image cannot be written from the image that was read.
 void CheckSectionsWritable(const std::vector<std::uint8_t>& image);
@@ -79,8 +114,13 @@ void CheckSettingsComplete(const SettingsModel& model);
 // Read: stores the reported model code and the image; the caller decodes.
 TransferResult ReadDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer, const TransferTiming& timing = {});
 // Write: the settings must be complete (nothing is opened otherwise), then the
-// model code and format version checks, then every section of the device's
-// directory with the model's records encoded into a fresh image.
-TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer, const TransferTiming& timing = {});
+// model code and format version checks; the fresh image read from the device
+// is saved as a restore point (nothing is written when that fails), then
+// every section of the device's directory is sent with the model's records
+// encoded into the fresh image, and (options.verify) read back and compared.
+// Throws WriteIncomplete once the device may hold a mix of settings.
+TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer,
+                                   const RestorePoints& restorePoints, const TransferTiming& timing = {},
+                                   const WriteOptions& options = {});
 
 } // namespace tc

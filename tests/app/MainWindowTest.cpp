@@ -12,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -69,6 +70,11 @@ QByteArray MemoryToImage(const QByteArray& memory)
     return memory.mid(32, 4064) + memory.mid(4128);
 }
 
+QString RestorePointFolder(const QString& folder)
+{
+    return folder + "/restore-points";
+}
+
 // The simulator, a scripted user and a shown main window set to the simulator's link.
 struct Session {
     Simulator sim;
@@ -77,10 +83,16 @@ struct Session {
     SettingsModel model;
     std::unique_ptr<MainWindow> form;
 
-    Session(const QString& folder, const QString& ini, QStringList simOptions = {}, bool english = false)
+    Session(const QString& folder, const QString& ini, QStringList simOptions = {}, bool english = false,
+            TransferTiming timing = {})
         : sim(folder, std::move(simOptions))
     {
-        form = std::make_unique<MainWindow>(link, model, MainWindow::Options{ini, sim.Link()});
+        MainWindow::Options options;
+        options.iniFile = ini;
+        options.portDevice = sim.Link();
+        options.restorePointFolder = RestorePointFolder(folder);
+        options.timing = timing;
+        form = std::make_unique<MainWindow>(link, model, options);
         form->show();
         if (english)
             form->englishBox->click();
@@ -98,7 +110,11 @@ private:
 
     std::unique_ptr<MainWindow> MakeForm(DeviceLink& link, SettingsModel& model, const QString& port)
     {
-        auto form = std::make_unique<MainWindow>(link, model, MainWindow::Options{Ini(), port});
+        MainWindow::Options options;
+        options.iniFile = Ini();
+        options.portDevice = port;
+        options.restorePointFolder = RestorePointFolder(dir_.path());
+        auto form = std::make_unique<MainWindow>(link, model, options);
         form->show();
         return form;
     }
@@ -204,10 +220,81 @@ private slots:
         form->writeToDeviceButton->click();
 
         QCOMPARE(user.errors, QStringList());
-        QCOMPARE(user.infos, QStringList{QString::fromUtf8("Настройки записаны в МК")});
+        // The message says where the device's previous settings were kept.
+        const auto points = RestorePoints(RestorePointFolder(dir_.path()).toStdString()).List();
+        QVERIFY(!points.empty());
+        QCOMPARE(user.infos, QStringList{QString::fromUtf8("Настройки записаны в МК\n\nПрежние настройки МК сохранены в точке восстановления \"")
+                                         + QString::fromStdString(points.back().path) + "\"."});
         const QByteArray memory = sim.Memory();
         const int section6 = static_cast<unsigned char>(memory[32 + 24]) | (static_cast<unsigned char>(memory[32 + 25]) << 8);
         QCOMPARE(static_cast<unsigned char>(memory[section6 + 4]), 77);
+    }
+
+    // After a write that stopped half way the window offers the device's
+    // previous settings: they are loaded and offered for writing.
+    void stoppedWriteOffersToRestoreThePreviousSettings()
+    {
+        QDir(RestorePointFolder(dir_.path())).removeRecursively();
+        Session s(dir_.path(), Ini(), {"--stall-after-section", "3"}, true, TransferTiming{1000, 200});
+        auto& [sim, user, link, model, form] = s;
+        form->readFromDeviceButton->click();
+        const QByteArray before = sim.Memory();
+        for (int k = 1; k <= kRecordCount; ++k)
+            model.Record(k)[1] ^= 0x5A;
+
+        user.answers = {Answer::Yes, Answer::No}; // restore: yes; write it now: no
+        form->writeToDevice();
+
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY2(user.errors[0].contains("Sections already written: 1, 2, 3. The device now holds a mix of new and old settings."),
+                 qPrintable(user.errors[0]));
+        const auto points = RestorePoints(RestorePointFolder(dir_.path()).toStdString()).List();
+        QCOMPARE(points.size(), std::size_t{1});
+        const QString point = QString::fromStdString(points[0].path);
+        QVERIFY(user.errors[0].contains(point));
+        QCOMPARE(user.questions.size(), 2);
+        QVERIFY2(user.questions[0].startsWith("Restore the previous settings?") && user.questions[0].contains(point),
+                 qPrintable(user.questions[0]));
+        QCOMPARE(user.questions[1], QStringLiteral("Write the previous settings to the device now?"));
+        // The model holds the device's settings as the write found them.
+        QCOMPARE(ImageBytes(model), MemoryToImage(before));
+        QVERIFY(form->writeToDeviceButton->isEnabled());
+        QVERIFY(!link.IsOpen());
+    }
+
+    void checkAfterWritingFollowsItsBoxAndIsRemembered_data()
+    {
+        QTest::addColumn<bool>("verify");
+        QTest::newRow("checked (the default)") << true;
+        QTest::newRow("unchecked") << false;
+    }
+
+    void checkAfterWritingFollowsItsBoxAndIsRemembered()
+    {
+        QFETCH(bool, verify);
+        {
+            Session s(dir_.path(), Ini(), {"--drop-section", "2"}, true);
+            auto& [sim, user, link, model, form] = s;
+            QVERIFY(form->verifyAfterWriteBox->isChecked());
+            form->readFromDeviceButton->click();
+            model.Record(2)[1] ^= 0x5A;
+            if (!verify)
+                form->verifyAfterWriteBox->click();
+
+            form->writeToDevice(); // no answers: the restore is declined
+
+            if (verify) {
+                QCOMPARE(user.errors.size(), 1);
+                QVERIFY2(user.errors[0].startsWith("The check after writing found that the device did not store section 2 as sent."),
+                         qPrintable(user.errors[0]));
+                QCOMPARE(user.questions.size(), 1);
+            } else {
+                QCOMPARE(user.errors, QStringList());
+                QCOMPARE(user.infos.size(), 1);
+            }
+            form->close();
+        }
+        QCOMPARE(QSettings(Ini(), QSettings::IniFormat).value("Common/VerifyWrite").toString(), verify ? "1" : "0");
     }
 
     void unsavedChangesAreAskedAboutBeforeAReadButNotBeforeALoad()

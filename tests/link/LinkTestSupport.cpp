@@ -1,11 +1,15 @@
 #include "LinkTestSupport.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
+#include <cerrno>
+
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,6 +25,28 @@ std::string TempFolder()
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a temporary folder");
     return pattern;
+}
+
+void TempRestorePoints::UseAsDataHome()
+{
+    if (!dataHomeSet_) {
+        if (const char* old = std::getenv("XDG_DATA_HOME"))
+            previousDataHome_ = old;
+        dataHomeSet_ = true;
+    }
+    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+}
+
+TempRestorePoints::~TempRestorePoints()
+{
+    if (dataHomeSet_) {
+        if (previousDataHome_)
+            setenv("XDG_DATA_HOME", previousDataHome_->c_str(), 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(dataHome, ec);
 }
 
 namespace {
@@ -99,21 +125,47 @@ std::vector<std::uint8_t> Tripsim::ReadMemoryFile() const
     return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-int RunProgram(const std::vector<std::string>& argv, std::string* errorText)
+int RunProgram(const std::vector<std::string>& argv, std::string* errorText, std::string* outputText)
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
+    int err[2], out[2];
+    if (pipe2(err, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe");
-    const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t pid = Spawn(argv, devNull, fds[1]);
-    close(fds[1]);
-    close(devNull);
-    const std::string err = ReadAll(fds[0]);
-    close(fds[0]);
+    const pid_t pid = Spawn(argv, out[1], err[1]);
+    close(err[1]);
+    close(out[1]);
+    // Both pipes at once, so that neither can fill up while the other is read.
+    std::string texts[2];
+    pollfd fds[2] = {{err[0], POLLIN, 0}, {out[0], POLLIN, 0}};
+    int open = 2;
+    while (open > 0) {
+        if (poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                continue;
+            char buf[4096];
+            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            if (n > 0) {
+                texts[i].append(buf, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    for (const auto& f : fds)
+        if (f.fd >= 0)
+            close(f.fd);
     int status = 0;
     waitpid(pid, &status, 0);
     if (errorText)
-        *errorText = err;
+        *errorText = texts[0];
+    if (outputText)
+        *outputText = texts[1];
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

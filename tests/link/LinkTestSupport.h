@@ -4,11 +4,13 @@
 #include "SimDevice.h"
 #include "link/ByteChannel.h"
 #include "link/IniAccess.h"
+#include "model/RestorePoints.h"
 
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -162,8 +164,24 @@ private:
 };
 
 std::string TempFolder();
-// Runs a program to its end; returns its exit code and what it wrote on stderr.
-int RunProgram(const std::vector<std::string>& argv, std::string* errorText = nullptr);
+
+// A restore-point store in a fresh temporary data folder, removed with its files.
+struct TempRestorePoints {
+    std::string dataHome = TempFolder();
+    std::string folder = dataHome + "/tripconf/restore-points";
+    RestorePoints store{folder};
+    // Points XDG_DATA_HOME here, for the programs this process starts,
+    // until this store ends.
+    void UseAsDataHome();
+    ~TempRestorePoints();
+
+private:
+    bool dataHomeSet_ = false;
+    std::optional<std::string> previousDataHome_;
+};
+// Runs a program to its end; returns its exit code and what it wrote on
+// stderr (and, when asked, on stdout).
+int RunProgram(const std::vector<std::string>& argv, std::string* errorText = nullptr, std::string* outputText = nullptr);
 
 // A program running in the background, its stderr readable line by line.
 class RunningProgram {

@@ -3,10 +3,15 @@
 
 #include "common/Bytes.h"
 #include "common/Error.h"
+#include "common/AtomicFile.h"
+#include "common/Language.h"
 #include "link/Transfers.h"
 #include "model/ReferenceLayout.h"
+#include "model/SettingsFile.h"
 
 #include <gtest/gtest.h>
+
+#include <numeric>
 
 namespace tc {
 namespace {
@@ -24,10 +29,13 @@ struct Recorder final : TransferObserver {
     bool CancelRequested() override { return cancelAfter >= 0 && ++cancelAsks > cancelAfter; }
 };
 
+const TransferTiming kFast{20, 20}; // the in-process line answers at once or never
+
 struct SimLine {
     std::shared_ptr<sim::SimDevice> device;
     std::shared_ptr<test::FakePorts> ports = std::make_shared<test::FakePorts>();
     std::unique_ptr<DeviceLink> link;
+    test::TempRestorePoints restorePoints;
 
     explicit SimLine(Bytes memory = sim::SampleMemory(), std::uint16_t model = 0xC000, sim::SimFaults faults = {})
         : device(std::make_shared<sim::SimDevice>(std::move(memory), model, faults))
@@ -44,14 +52,16 @@ struct SimLine {
             out.push_back(f.size() > 4 ? f[4] : -1);
         return out;
     }
+    TransferResult Write(SettingsModel& model, TransferObserver& observer, WriteOptions options = {})
+    {
+        return WriteDeviceSettings(*link, model, observer, restorePoints.store, kFast, options);
+    }
     int Count(int cmd) const
     {
         const auto c = Commands();
         return static_cast<int>(std::count(c.begin(), c.end(), cmd));
     }
 };
-
-const TransferTiming kFast{20, 20}; // the in-process line answers at once or never
 
 TEST(Transfers, ReadYieldsTheDeviceBlocksAndProgressTo100)
 {
@@ -88,8 +98,8 @@ TEST(Transfers, WriteSendsEverySectionAndTheDeviceKeepsTheEdits)
     PutU16(model.Record(7), 0, 321);           // petrol price
     PutU32(model.Record(1), 144, 99999);       // whole kilometres
     model.Record(11)[600] = 0x77;
-    ASSERT_EQ(WriteDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    EXPECT_EQ(rec.phases.back(), TransferPhase::Writing);
+    ASSERT_EQ(line.Write(model, rec), TransferResult::Done);
+    EXPECT_EQ(rec.phases.back(), TransferPhase::Verifying);
     EXPECT_EQ(rec.progress.back(), 100);
     EXPECT_EQ(line.Count(kCmdBeginSection), 11);
     EXPECT_EQ(line.Count(kCmdEndSection), 11);
@@ -115,7 +125,7 @@ TEST(Transfers, VersionChecksRefuseBeforeAnyWriteCommand)
         model.DecodeAll();
         Recorder rec;
         try {
-            WriteDeviceSettings(*line.link, model, rec, kFast);
+            line.Write(model, rec);
             ADD_FAILURE() << "the settings were written";
         } catch (const Error& e) {
             EXPECT_EQ(e.what(), text);
@@ -147,7 +157,7 @@ TEST(Transfers, SectionInTheSecondHalfIsWrittenFromItsOwnBytes)
     EXPECT_TRUE(model.DecodeAll().empty());
     EXPECT_EQ(GetU16(model.Record(7), 16), 17 * 60 + 42); // the last trip, found in its new place
     PutU16(model.Record(7), 0, 333);
-    ASSERT_EQ(WriteDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
+    ASSERT_EQ(line.Write(model, rec), TransferResult::Done);
     Bytes expected = memory;
     PutU16(expected, address, 333);
     EXPECT_EQ(line.device->Memory(), expected);
@@ -165,7 +175,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
         Recorder rec;
         ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
         model.DecodeAll();
-        EXPECT_THROW(WriteDeviceSettings(*line.link, model, rec, kFast), Error) << address;
+        EXPECT_THROW(line.Write(model, rec), Error) << address;
         EXPECT_EQ(line.Count(kCmdBeginSection), 0) << address;
         EXPECT_EQ(line.device->Memory(), memory);
     }
@@ -175,7 +185,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
     SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    EXPECT_THROW(WriteDeviceSettings(*line.link, model, rec, kFast), Error);
+    EXPECT_THROW(line.Write(model, rec), Error);
     EXPECT_EQ(line.Count(kCmdBeginSection), 0);
 }
 
@@ -282,7 +292,7 @@ TEST(Transfers, FailedReadKeepsTheImageWhole)
     PutU16(model.Record(7), 0, 444);
     model.EncodeSection(7);
     const Bytes edited = model.Image;
-    EXPECT_THROW(WriteDeviceSettings(*line.link, model, rec, kFast), Error);
+    EXPECT_THROW(line.Write(model, rec), Error);
     EXPECT_EQ(model.Image, edited);
     EXPECT_EQ(line.Count(kCmdBeginSection), 0);
     EXPECT_FALSE(line.link->IsOpen());
@@ -311,7 +321,7 @@ TEST(Transfers, SettingsNotReadWholeAreNotWritten)
             model.Image.resize(1000);       // a file cut short
         model.DecodeAll();
         Recorder rec;
-        EXPECT_THROW(WriteDeviceSettings(*line.link, model, rec, kFast), Error) << damage;
+        EXPECT_THROW(line.Write(model, rec), Error) << damage;
         EXPECT_TRUE(line.ports->log->written.empty()) << damage;
         EXPECT_EQ(line.device->Memory(), sim::SampleMemory()) << damage;
         EXPECT_FALSE(line.link->IsOpen());
@@ -370,6 +380,220 @@ TEST(Transfers, InterruptionClosesThePort)
     EXPECT_THROW(ReadDeviceSettings(*line.link, model, obs, kFast), TransferInterrupted);
     EXPECT_FALSE(line.link->IsOpen());
     EXPECT_FALSE(line.link->ProcessMessages); // the pump was handed back
+}
+
+// --- A write that fails half way, and the check after writing ----------------
+
+// Texts below are the English ones.
+struct English {
+    English() { EnglishVersion = true; }
+    ~English() { EnglishVersion = false; }
+};
+
+// Reads the device and changes a byte of every record, so that every section
+// the write sends differs from what the device holds.
+void ReadAndEditEverything(SimLine& line, SettingsModel& model, TransferObserver& observer)
+{
+    ASSERT_EQ(ReadDeviceSettings(*line.link, model, observer, kFast), TransferResult::Done);
+    ASSERT_TRUE(model.DecodeAll().empty());
+    for (int k = 1; k <= kRecordCount; ++k)
+        model.Record(k)[1] ^= 0x5A;
+}
+
+// Device bytes of section k (per the model's directory).
+Bytes SectionBytes(const Bytes& memory, const SettingsModel& model, int k)
+{
+    const DirectoryEntry& e = model.Dir().Entry(k);
+    return Bytes(memory.begin() + e.address, memory.begin() + e.address + e.deviceLength - 4);
+}
+
+std::string Joined(const std::vector<int>& sections)
+{
+    std::string s;
+    for (int k : sections)
+        s += (s.empty() ? "" : ", ") + std::to_string(k);
+    return s;
+}
+
+TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePointBringsTheDeviceBack)
+{
+    English english;
+    for (int stall = 0; stall < kRecordCount; ++stall) {
+        SCOPED_TRACE("stall after " + std::to_string(stall) + " sections");
+        sim::SimFaults faults;
+        faults.stallAfterSection = stall;
+        SimLine line(sim::SampleMemory(), 0xC000, faults);
+        const Bytes before = line.device->Memory();
+        SettingsModel model;
+        Recorder rec;
+        ReadAndEditEverything(line, model, rec);
+
+        std::vector<int> written(static_cast<std::size_t>(stall));
+        std::iota(written.begin(), written.end(), 1);
+        std::string restorePoint;
+        try {
+            line.Write(model, rec);
+            ADD_FAILURE() << "the stalled write succeeded";
+        } catch (const WriteIncomplete& e) {
+            const std::string text = e.what();
+            EXPECT_EQ(e.sectionsWritten, written);
+            EXPECT_EQ(text.rfind(std::string(kNoLinkText) + "\n", 0), 0u) << text; // the link's own message first
+            const std::string at = "The write stopped at section " + std::to_string(stall + 1) + " of 11";
+            EXPECT_NE(text.find(stall == 0 ? at + "; no section has been written completely. The device may now hold a mix"
+                                           : at + ". Sections already written: " + Joined(written)
+                                               + ". The device now holds a mix of new and old settings."),
+                      std::string::npos)
+                << text;
+            EXPECT_NE(text.find("To finish, write the settings again, or restore the previous settings from the restore point \""
+                                + e.restorePoint + "\"."),
+                      std::string::npos)
+                << text;
+            restorePoint = e.restorePoint;
+        }
+        EXPECT_FALSE(line.link->IsOpen());
+
+        // The restore point is the device's memory as the write found it, as a settings file.
+        const auto points = line.restorePoints.store.List();
+        ASSERT_EQ(points.size(), 1u);
+        EXPECT_EQ(points[0].path, restorePoint);
+        EXPECT_EQ(points[0].modelCode, 0xC000);
+        EXPECT_EQ(ReadWholeFile(restorePoint, 1 << 16), EncodeSettingsFile(0xC000, ImageFromMemory(before)));
+
+        // The sections named hold the new settings, the others the old ones.
+        for (int k = 1; k <= kRecordCount; ++k) {
+            const Bytes now = SectionBytes(line.device->Memory(), model, k);
+            EXPECT_EQ(now, k <= stall ? SectionBytes(MemoryFromImage(model.Image, before), model, k) : SectionBytes(before, model, k))
+                << "section " << k;
+        }
+
+        // Writing the restore point back, an ordinary write, restores the memory byte for byte.
+        SimLine healthy(line.device->Memory());
+        SettingsModel previous;
+        ReadSettingsFile(previous, restorePoint);
+        ASSERT_TRUE(previous.DecodeAll().empty());
+        ASSERT_EQ(healthy.Write(previous, rec), TransferResult::Done);
+        EXPECT_EQ(healthy.device->Memory(), before);
+    }
+}
+
+TEST(WriteSafety, SectionAcknowledgedButNotStoredIsCaughtByTheCheck)
+{
+    English english;
+    for (int drop : {1, 6, 11}) {
+        for (bool verify : {true, false}) {
+            SCOPED_TRACE("drop section " + std::to_string(drop) + (verify ? ", checked" : ", unchecked"));
+            sim::SimFaults faults;
+            faults.dropSection = static_cast<unsigned>(drop);
+            SimLine line(sim::SampleMemory(), 0xC000, faults);
+            SettingsModel model;
+            Recorder rec;
+            ReadAndEditEverything(line, model, rec);
+            const std::size_t sentBefore = line.ports->log->written.size();
+            WriteOptions options;
+            options.verify = verify;
+            if (!verify) {
+                // Unchecked, the device's word is taken.
+                EXPECT_EQ(line.Write(model, rec, options), TransferResult::Done);
+                EXPECT_EQ(rec.phases.back(), TransferPhase::Writing);
+                EXPECT_EQ(line.Count(kCmdReadBlock), 2 * kBlocksRead);
+                continue;
+            }
+            try {
+                line.Write(model, rec, options);
+                ADD_FAILURE() << "the dropped section went unnoticed";
+            } catch (const WriteIncomplete& e) {
+                EXPECT_EQ(std::string(e.what()),
+                          "The check after writing found that the device did not store section " + std::to_string(drop)
+                              + " as sent. The device now holds a mix of new and old settings.\nTo finish, write the settings "
+                                "again, or restore the previous settings from the restore point \""
+                              + e.restorePoint + "\".");
+                EXPECT_EQ(e.sectionsWritten.size(), 11u);
+            }
+            EXPECT_EQ(rec.phases.back(), TransferPhase::Verifying);
+            EXPECT_EQ(rec.progress.back(), 100);
+            // The check reads exactly the blocks the sections cover, once each, in order.
+            std::vector<int> readBack;
+            const auto& frames = line.ports->log->written;
+            for (std::size_t i = sentBefore; i < frames.size(); ++i)
+                if (frames[i][4] == kCmdReadBlock)
+                    readBack.push_back(frames[i][5] | (frames[i][6] << 8));
+            readBack.erase(readBack.begin(), readBack.begin() + kBlocksRead); // the write's own read
+            EXPECT_EQ(readBack, BlocksOfSections(model.Image));
+        }
+    }
+}
+
+TEST(WriteSafety, BlocksOfSectionsCoverEveryPayloadByteOnce)
+{
+    // Reference layout: sections 1..11 from device address 96 back to back, the last ending at 3068.
+    std::vector<int> reference(93);
+    std::iota(reference.begin(), reference.end(), 3);
+    EXPECT_EQ(BlocksOfSections(ImageFromMemory(sim::SampleMemory())), reference);
+
+    Bytes image(8128, 0);
+    image[0] = 3;
+    PutU16(image, 4, 4128 + 31); // payload 2 bytes: the last byte of block 129 and the first of 130
+    PutU16(image, 6, 6);
+    PutU16(image, 8, 200);       // empty payload: no block
+    PutU16(image, 10, 4);
+    PutU16(image, 12, 8160);     // the last block
+    PutU16(image, 14, 36);
+    EXPECT_EQ(BlocksOfSections(image), (std::vector<int>{129, 130, 255}));
+}
+
+TEST(WriteSafety, WithoutARestorePointNothingIsWritten)
+{
+    English english;
+    SimLine line;
+    SettingsModel model;
+    Recorder rec;
+    ReadAndEditEverything(line, model, rec);
+    const RestorePoints nowhere("/dev/null/restore-points");
+    try {
+        WriteDeviceSettings(*line.link, model, rec, nowhere, kFast);
+        ADD_FAILURE() << "written without a restore point";
+    } catch (const WriteIncomplete&) {
+        ADD_FAILURE() << "the device was changed";
+    } catch (const Error& e) {
+        const std::string text = e.what();
+        EXPECT_EQ(text.rfind("The restore point could not be saved. ", 0), 0u) << text;
+        EXPECT_NE(text.find(" Nothing has been written to the device."), std::string::npos) << text;
+    }
+    EXPECT_EQ(line.Count(kCmdBeginSection), 0);
+    EXPECT_EQ(line.device->Memory(), sim::SampleMemory());
+    EXPECT_FALSE(line.link->IsOpen());
+}
+
+// Before, an interruption during the section writes ended with "interrupted"
+// alone, saying nothing of the sections already in the device.
+TEST(WriteSafety, InterruptionDuringTheSectionsNamesThemToo)
+{
+    English english;
+    struct InterruptInSection final : TransferObserver {
+        bool writing = false;
+        int sections = 0;
+        void Phase(TransferPhase p) override { writing = p == TransferPhase::Writing; }
+        void Progress(int percent) override { sections += writing && percent > 0; }
+        void ProcessEvents() override
+        {
+            if (sections == 2)
+                throw TransferInterrupted();
+        }
+    };
+    SimLine line;
+    SettingsModel model;
+    Recorder rec;
+    ReadAndEditEverything(line, model, rec);
+    InterruptInSection obs;
+    try {
+        line.Write(model, obs);
+        ADD_FAILURE() << "not interrupted";
+    } catch (const WriteIncomplete& e) {
+        EXPECT_EQ(e.sectionsWritten, (std::vector<int>{1, 2}));
+        EXPECT_EQ(std::string(e.what()).rfind("The write was interrupted.\nThe write stopped at section 3 of 11. Sections already written: 1, 2.", 0), 0u)
+            << e.what();
+    }
+    EXPECT_FALSE(line.link->IsOpen());
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <regex>
 
 #include <unistd.h>
 
@@ -19,6 +20,17 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 const TransferTiming kPatient{1000, 2000};
+
+// The command-line writes these tests start keep their restore points in a
+// temporary data folder, never in the user's own.
+class TemporaryDataHome final : public ::testing::Environment {
+public:
+    void SetUp() override { points_.UseAsDataHome(); }
+
+private:
+    test::TempRestorePoints points_;
+};
+[[maybe_unused]] auto* const kDataHome = ::testing::AddGlobalTestEnvironment(new TemporaryDataHome);
 
 struct CancelAfter final : TransferObserver {
     int failures;
@@ -57,6 +69,7 @@ TEST(TripsimPty, ReadYieldsTheSimulatorsBlocks)
 TEST(TripsimPty, WriteThenReadReturnsTheEdits)
 {
     test::Tripsim sim({});
+    test::TempRestorePoints points;
     auto link = LinkTo(sim);
     SettingsModel model;
     CancelAfter obs(20);
@@ -64,7 +77,7 @@ TEST(TripsimPty, WriteThenReadReturnsTheEdits)
     model.DecodeAll();
     PutU16(model.Record(3), 0, 1234);
     PutU16(model.Record(7), 0, 305);
-    ASSERT_EQ(WriteDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+    ASSERT_EQ(WriteDeviceSettings(*link, model, obs, points.store, kPatient), TransferResult::Done);
 
     SettingsModel again;
     ASSERT_EQ(ReadDeviceSettings(*link, again, obs, kPatient), TransferResult::Done);
@@ -103,16 +116,20 @@ TEST(TripsimPty, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
 {
     // Connect + 254 reads, once for the read and once for the write, then a few section commands.
     test::Tripsim sim({"--stall-after", std::to_string(2 * 255 + 5)});
+    test::TempRestorePoints points;
     auto link = LinkTo(sim);
     SettingsModel model;
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
     model.DecodeAll();
     try {
-        WriteDeviceSettings(*link, model, obs, TransferTiming{1000, 300});
+        WriteDeviceSettings(*link, model, obs, points.store, TransferTiming{1000, 300});
         FAIL() << "the stalled write succeeded";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), kNoLinkText);
+    } catch (const WriteIncomplete& e) {
+        // The link's own message first, then what the device now holds:
+        // the stall came inside section 1.
+        EXPECT_EQ(std::string(e.what()).rfind(kNoLinkText, 0), 0u) << e.what();
+        EXPECT_TRUE(e.sectionsWritten.empty()) << e.what();
     }
     EXPECT_FALSE(link->IsOpen());
     EXPECT_TRUE(link->PortExists(static_cast<int>(link->PortNumber)));
@@ -249,6 +266,74 @@ TEST(CliLink, CtrlCEndsTheConnectWithThePortClosed)
     const int n = link.AddDevicePath(silent.Link());
     ASSERT_GT(n, 0);
     EXPECT_TRUE(link.FreePorts[static_cast<std::size_t>(n)]);
+}
+
+// Settings of the simulator's sample memory with a byte of every record changed.
+std::string EditedSettingsFile(const std::string& folder, const Bytes& memory)
+{
+    SettingsModel model;
+    model.Image = ImageFromMemory(memory);
+    model.DeviceModelCode = 0xC000;
+    model.DecodeAll();
+    for (int k = 1; k <= kRecordCount; ++k) {
+        model.Record(k)[1] ^= 0x5A;
+        model.EncodeSection(k);
+    }
+    const std::string file = folder + "/edited.qvetp";
+    WriteSettingsFile(model, file);
+    return file;
+}
+
+TEST(CliLink, StoppedWriteNamesTheSectionsAndItsRestorePointWritesTheDeviceBack)
+{
+    test::TempRestorePoints points;
+    points.UseAsDataHome();
+    std::string err, out;
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "--english", "restore-points"}, &err, &out), 0) << err;
+    EXPECT_EQ(out, "No restore points in " + points.folder + "\n");
+
+    test::Tripsim sim({"--stall-after-section", "4"});
+    const Bytes before = sim.ReadMemoryFile();
+    const std::string file = EditedSettingsFile(sim.Folder(), before);
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "--english", "write", "--port", sim.Link(), file, "--reply-timeout", "300"}, &err), 1);
+    const auto saved = points.store.List();
+    ASSERT_EQ(saved.size(), 1u) << err;
+    const std::string& point = saved[0].path;
+    // Where the previous settings went is said before the first section is sent.
+    EXPECT_NE(err.find("The device's previous settings are saved in the restore point \"" + point + "\".\n"
+                       + "The settings are recorded..."),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("Sections already written: 1, 2, 3, 4. The device now holds a mix"), std::string::npos) << err;
+    EXPECT_NE(err.find("To restore: tripconf-cli write --port " + sim.Link() + " " + point + "\n"), std::string::npos) << err;
+
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "restore-points"}, &err, &out), 0) << err;
+    ASSERT_GT(out.size(), 19u);
+    EXPECT_TRUE(std::regex_match(out.substr(0, 19), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << out;
+    EXPECT_EQ(out.substr(19), "  0xC000 ZR-71   " + point + "\n") << out;
+
+    // The stalled simulator stays silent; one that starts from the memory it
+    // left takes the restore point back with an ordinary write.
+    test::Tripsim healthy({}, sim.ReadMemoryFile());
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", healthy.Link(), point, "--reply-timeout", "1000"}, &err), 0) << err;
+    EXPECT_EQ(healthy.ReadMemoryFile(), before);
+    EXPECT_EQ(points.store.List().size(), 2u); // that write kept the mixed settings too
+    std::remove(file.c_str());
+}
+
+TEST(CliLink, DroppedSectionIsCaughtUnlessNoVerify)
+{
+    for (bool verify : {true, false}) {
+        test::Tripsim sim({"--drop-section", "3"});
+        const std::string file = EditedSettingsFile(sim.Folder(), sim.ReadMemoryFile());
+        std::vector<std::string> argv{TRIPCONF_CLI_PATH, "--english", "write", "--port", sim.Link(), file, "--reply-timeout", "1000"};
+        if (!verify)
+            argv.push_back("--no-verify");
+        std::string err;
+        EXPECT_EQ(test::RunProgram(argv, &err), verify ? 1 : 0) << err;
+        EXPECT_EQ(err.find("did not store section 3 as sent") != std::string::npos, verify) << err;
+        std::remove(file.c_str());
+    }
 }
 
 } // namespace

@@ -62,6 +62,11 @@ public:
         std::cerr << PhaseText(phase) << "\n";
         shown_ = -1;
     }
+    void RestorePointSaved(const std::string& path) override
+    {
+        EndLine();
+        std::cerr << RestorePointSavedText(path) << "\n";
+    }
     void Progress(int percent) override
     {
         if (percent == shown_)
@@ -189,6 +194,8 @@ int RunWrite(const std::vector<std::string>& argv)
     const std::string dev = args.Option("--port");
     const auto timeout = ConnectTimeout(args);
     const auto timing = Timing(args);
+    WriteOptions options;
+    options.verify = !args.Flag("--no-verify");
     const auto files = args.Positional();
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
@@ -202,7 +209,16 @@ int RunWrite(const std::vector<std::string>& argv)
     if (!problems.empty())
         throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
                        "The settings file was not read whole. Nothing has been written to the device."));
-    RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) { return WriteDeviceSettings(link, model, o, timing); });
+    const RestorePoints restorePoints(RestorePoints::DefaultFolder());
+    try {
+        RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) {
+            return WriteDeviceSettings(link, model, o, restorePoints, timing, options);
+        });
+    } catch (const WriteIncomplete& e) {
+        // The restore point is an ordinary settings file: writing it back is a write.
+        throw Error(std::string(e.what()) + "\n" + Tr("Восстановить: ", "To restore: ") + "tripconf-cli write --port " + dev + " "
+                    + e.restorePoint);
+    }
     std::cout << WriteDoneText() << "\n";
     return 0;
 }
@@ -210,8 +226,10 @@ int RunWrite(const std::vector<std::string>& argv)
 const Registration readCommand({"read", "read --port DEV -o FILE [--connect-timeout SECONDS] [--reply-timeout MS]",
                                 "reads the device's settings memory into a settings file (DEV: COMn or a device path)",
                                 RunRead});
-const Registration writeCommand({"write", "write --port DEV FILE [--connect-timeout SECONDS] [--reply-timeout MS]",
-                                 "writes a settings file into the device, section by section", RunWrite});
+const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--connect-timeout SECONDS] [--reply-timeout MS]",
+                                 "writes a settings file into the device, section by section; the device's previous settings are "
+                                 "kept as a restore point first, and the written sections are read back and compared unless --no-verify",
+                                 RunWrite});
 
 } // namespace
 } // namespace tc::cli

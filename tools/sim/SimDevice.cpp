@@ -76,7 +76,9 @@ std::vector<std::uint8_t> SimDevice::Handle(std::span<const std::uint8_t> frame)
     if (address != kAddress && !query)
         return {};
     ++requests_;
-    if (faults_.silent || (faults_.stallAfter >= 0 && requests_ > static_cast<unsigned long>(faults_.stallAfter)))
+    if (cmd == 12 && faults_.stallAfterSection >= 0 && sectionsEnded_ >= static_cast<unsigned long>(faults_.stallAfterSection))
+        stalled_ = true;
+    if (faults_.silent || stalled_ || (faults_.stallAfter >= 0 && requests_ > static_cast<unsigned long>(faults_.stallAfter)))
         return {};
     ++replies_;
     if (faults_.busyEvery > 0 && replies_ % faults_.busyEvery == 0)
@@ -125,8 +127,10 @@ std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const s
             return Reply(kOk);
         if (GetU16(p, 0) != sectionAddress_ || GetU16(p, 2) != section_.size())
             return Reply(kRefused);
-        std::copy(section_.begin(), section_.end(), memory_.begin() + sectionAddress_);
         sectionOpen_ = false;
+        if (++sectionsEnded_ == faults_.dropSection)
+            return Reply(kOk); // acknowledged, but the memory keeps its old bytes
+        std::copy(section_.begin(), section_.end(), memory_.begin() + sectionAddress_);
         changed_ = true;
         return Reply(kOk);
     }

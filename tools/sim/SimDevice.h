@@ -13,6 +13,8 @@ struct SimFaults {
     unsigned busyEvery = 0;    // every Nth reply is status 255 (nothing done)
     bool silent = false;       // never answers
     long stallAfter = -1;      // answers the first N requests only (-1: always)
+    unsigned dropSection = 0;  // the Nth section written (from 1) is acknowledged but not stored
+    long stallAfterSection = -1; // once N sections are written, answers nothing from the next begin-section on
 };
 
 // Collects request bytes into whole frames; a frame starts with its length.
@@ -42,6 +44,8 @@ public:
     // True once after each completed section write.
     bool TakeMemoryChanged();
     unsigned long Requests() const { return requests_; }
+    // Sections whose end was acknowledged (dropped ones included).
+    unsigned long SectionsEnded() const { return sectionsEnded_; }
 
 private:
     std::vector<std::uint8_t> Reply(std::uint8_t status, std::span<const std::uint8_t> data = {}, std::uint8_t address = kAddress);
@@ -53,6 +57,8 @@ private:
     unsigned long requests_ = 0;
     unsigned long replies_ = 0;
     bool changed_ = false;
+    bool stalled_ = false;
+    unsigned long sectionsEnded_ = 0;
     // The section being written: start address and the bytes received so far.
     bool sectionOpen_ = false;
     std::uint16_t sectionAddress_ = 0;

@@ -1,10 +1,13 @@
 // tripsim: a simulated trip computer at address 244 on a pseudo-terminal.
 //   tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N]
 //           [--busy-every N] [--silent] [--stall-after N] [--line-rate]
-//           [--exit-with-parent]
+//           [--drop-section N] [--stall-after-section N] [--exit-with-parent]
 // Creates the pty, makes PATH a symlink to it, prints PATH and serves until
 // killed. --memory keeps the 8192 bytes in FILE (created when missing) and
-// saves them after every completed section write.
+// saves them after every completed section write. --drop-section N
+// acknowledges the Nth section written but keeps the old bytes;
+// --stall-after-section N goes silent at the first begin-section after N
+// sections were written.
 #include "SimDevice.h"
 
 #include "common/AtomicFile.h"
@@ -150,6 +153,10 @@ int main(int argc, char** argv)
             faults.busyEvery = static_cast<unsigned>(Number(a, value()));
         else if (a == "--stall-after")
             faults.stallAfter = static_cast<long>(Number(a, value()));
+        else if (a == "--drop-section")
+            faults.dropSection = static_cast<unsigned>(Number(a, value()));
+        else if (a == "--stall-after-section")
+            faults.stallAfterSection = static_cast<long>(Number(a, value()));
         else if (a == "--silent")
             faults.silent = true;
         else if (a == "--line-rate")
@@ -163,7 +170,8 @@ int main(int argc, char** argv)
         }
         else
             Fail("unknown option " + a + "\nusage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] "
-                 "[--busy-every N] [--silent] [--stall-after N] [--line-rate] [--exit-with-parent]", 2);
+                 "[--busy-every N] [--silent] [--stall-after N] [--line-rate] [--drop-section N] [--stall-after-section N] "
+                 "[--exit-with-parent]", 2);
     }
     if (link.empty())
         Fail("--link PATH is required", 2);

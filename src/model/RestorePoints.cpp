@@ -1,0 +1,143 @@
+#include "model/RestorePoints.h"
+
+#include "common/AtomicFile.h"
+#include "common/Error.h"
+#include "common/Language.h"
+#include "model/SettingsFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <regex>
+#include <tuple>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tc {
+
+namespace {
+
+constexpr int kMaxPerSecond = 999;
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return "/";
+}
+
+// Creates the folder and its missing parents, private to the user as data
+// folders are.
+void MakeFolders(const std::string& folder)
+{
+    std::string path;
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = folder.find('/', pos + 1);
+        path = folder.substr(0, pos);
+        if (path.empty() || ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+            continue;
+        throw Error(Tr("Не удаётся создать папку \"" + path + "\": ", "Cannot create folder \"" + path + "\": ")
+                    + std::strerror(errno));
+    }
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        throw Error(Tr("\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
+}
+
+std::tm LocalTime(std::chrono::system_clock::time_point when)
+{
+    const std::time_t t = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    return local;
+}
+
+const std::regex& NamePattern()
+{
+    static const std::regex pattern(R"(^([0-9A-F]{4})_(\d{4}-\d{2}-\d{2})_(\d{2})-(\d{2})-(\d{2})(?:_(\d{1,3}))?\.qvetp$)");
+    return pattern;
+}
+
+} // namespace
+
+RestorePoints::RestorePoints(std::string folder) : folder_(std::move(folder))
+{
+    while (folder_.size() > 1 && folder_.back() == '/')
+        folder_.pop_back();
+}
+
+std::string RestorePoints::DefaultFolder()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    const std::string base = data && data[0] == '/' ? std::string(data) : HomeFolder() + "/.local/share";
+    return (base.size() > 1 && base.back() == '/' ? base.substr(0, base.size() - 1) : base) + "/tripconf/restore-points";
+}
+
+std::string RestorePoints::FileName(std::uint16_t modelCode, std::chrono::system_clock::time_point when, int counter)
+{
+    const std::tm t = LocalTime(when);
+    char name[64];
+    std::snprintf(name, sizeof name, "%04X_%04d-%02d-%02d_%02d-%02d-%02d", static_cast<unsigned>(modelCode), t.tm_year + 1900,
+                  t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    std::string result = name;
+    if (counter > 1)
+        result += "_" + std::to_string(counter);
+    return result + ".qvetp";
+}
+
+std::string RestorePoints::Save(std::uint16_t modelCode, const std::vector<std::uint8_t>& image,
+                                std::chrono::system_clock::time_point when) const
+{
+    MakeFolders(folder_);
+    for (int counter = 1; counter <= kMaxPerSecond; ++counter) {
+        const std::string path = folder_ + "/" + FileName(modelCode, when, counter);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0)
+            continue; // an earlier point is never replaced
+        WriteFileAtomically(path, EncodeSettingsFile(modelCode, image));
+        return path;
+    }
+    throw Error(Tr("В папке \"" + folder_ + "\" слишком много точек восстановления за одну секунду.",
+                   "Too many restore points within one second in \"" + folder_ + "\"."));
+}
+
+std::vector<RestorePoint> RestorePoints::List() const
+{
+    struct Found {
+        RestorePoint point;
+        int counter;
+    };
+    std::vector<Found> found;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec))
+            continue;
+        const std::string name = it->path().filename().string();
+        std::smatch m;
+        if (!std::regex_match(name, m, NamePattern()))
+            continue;
+        RestorePoint p;
+        p.path = folder_ + "/" + name;
+        p.modelCode = static_cast<std::uint16_t>(std::stoul(m[1].str(), nullptr, 16));
+        p.time = m[2].str() + " " + m[3].str() + ":" + m[4].str() + ":" + m[5].str();
+        found.push_back({std::move(p), m[6].matched ? std::stoi(m[6].str()) : 1});
+    }
+    std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+        return std::tie(a.point.time, a.counter, a.point.modelCode) < std::tie(b.point.time, b.counter, b.point.modelCode);
+    });
+    std::vector<RestorePoint> points;
+    for (auto& f : found)
+        points.push_back(std::move(f.point));
+    return points;
+}
+
+} // namespace tc

@@ -1,0 +1,47 @@
+#pragma once
+// Restore points: the device's settings as a write found them, kept as
+// ordinary settings files in the user's data folder, so that a write that
+// stops half way (or stores something else) can be undone by writing one back.
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tc {
+
+struct RestorePoint {
+    std::string path;
+    std::uint16_t modelCode = 0;
+    std::string time; // local time of the save, "2025-01-31 12:00:05"
+};
+
+class RestorePoints {
+public:
+    // Keeps its files in folder (created when the first point is saved).
+    explicit RestorePoints(std::string folder);
+
+    // $XDG_DATA_HOME/tripconf/restore-points; ~/.local/share/tripconf/restore-points
+    // when XDG_DATA_HOME is unset, empty or not an absolute path.
+    static std::string DefaultFolder();
+
+    // "C000_2025-01-31_12-00-05.qvetp"; a second point within the same second
+    // of the same model gets "_2", then "_3", before the extension.
+    static std::string FileName(std::uint16_t modelCode, std::chrono::system_clock::time_point when, int counter = 1);
+
+    const std::string& Folder() const { return folder_; }
+
+    // Saves the model code and image as a settings file and returns its path.
+    // Never replaces an earlier point. Throws tc::Error (user text) when the
+    // folder or the file cannot be written.
+    std::string Save(std::uint16_t modelCode, const std::vector<std::uint8_t>& image,
+                     std::chrono::system_clock::time_point when = std::chrono::system_clock::now()) const;
+
+    // Every restore point in the folder, oldest first; other files are left out.
+    // An absent folder holds none.
+    std::vector<RestorePoint> List() const;
+
+private:
+    std::string folder_;
+};
+
+} // namespace tc

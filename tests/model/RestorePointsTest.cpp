@@ -1,0 +1,149 @@
+// Restore points: names, the folder they live in, saving without replacing,
+// and the listing that the command line shows.
+#include "model/ReferenceLayout.h"
+#include "model/RestorePoints.h"
+#include "model/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace tc {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::system_clock;
+
+// Sets an environment variable for one scope (unset with nullopt).
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, std::optional<std::string> value) : name_(name)
+    {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        Set(value);
+    }
+    ~ScopedEnv()
+    {
+        Set(old_);
+    }
+
+private:
+    void Set(const std::optional<std::string>& v)
+    {
+        if (v)
+            setenv(name_, v->c_str(), 1);
+        else
+            unsetenv(name_);
+        tzset();
+    }
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+Clock::time_point Utc(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return Clock::from_time_t(timegm(&t));
+}
+
+struct TempDir {
+    fs::path path = fs::temp_directory_path() / ("restore-points-test-" + std::to_string(::getpid()));
+    TempDir() { fs::remove_all(path); }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+TEST(RestorePoints, NamesCarryTheModelCodeAndTheLocalTime)
+{
+    ScopedEnv tz("TZ", "UTC");
+    struct Row {
+        std::uint16_t code;
+        Clock::time_point when;
+        int counter;
+        const char* name;
+    };
+    const Row rows[] = {
+        {0xC000, Utc(2025, 1, 31, 12, 0, 5), 1, "C000_2025-01-31_12-00-05.qvetp"},
+        {0x0a1f, Utc(1999, 12, 31, 23, 59, 59), 2, "0A1F_1999-12-31_23-59-59_2.qvetp"},
+        {0xFFFF, Utc(2030, 6, 1, 0, 0, 0), 12, "FFFF_2030-06-01_00-00-00_12.qvetp"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(RestorePoints::FileName(r.code, r.when, r.counter), r.name);
+    ScopedEnv moscow("TZ", "MSK-3");
+    EXPECT_EQ(RestorePoints::FileName(0xC000, Utc(2025, 1, 31, 22, 30, 0)), "C000_2025-02-01_01-30-00.qvetp");
+}
+
+TEST(RestorePoints, FolderFollowsXdgDataHome)
+{
+    ScopedEnv home("HOME", "/home/driver");
+    struct Row {
+        std::optional<std::string> xdg;
+        const char* folder;
+    };
+    const Row rows[] = {
+        {"/srv/data", "/srv/data/tripconf/restore-points"},
+        {"/srv/data/", "/srv/data/tripconf/restore-points"},
+        {"", "/home/driver/.local/share/tripconf/restore-points"},
+        {"relative/data", "/home/driver/.local/share/tripconf/restore-points"}, // only absolute paths count
+        {std::nullopt, "/home/driver/.local/share/tripconf/restore-points"},
+    };
+    for (const auto& r : rows) {
+        ScopedEnv xdg("XDG_DATA_HOME", r.xdg);
+        EXPECT_EQ(RestorePoints::DefaultFolder(), r.folder) << r.xdg.value_or("(unset)");
+    }
+}
+
+TEST(RestorePoints, SavedPointsAreNeverReplacedAndListOldestFirst)
+{
+    ScopedEnv tz("TZ", "UTC");
+    TempDir dir;
+    const RestorePoints store((dir.path / "a" / "b").string() + "/");
+    EXPECT_TRUE(store.List().empty()); // no folder yet
+    const auto noon = Utc(2025, 1, 31, 12, 0, 5);
+    SettingsModel reference;
+    LoadReferenceImage(reference, 0xC000);
+
+    // Three within one second, each its own file holding its own image.
+    std::vector<std::string> paths;
+    for (std::uint8_t i = 0; i < 3; ++i) {
+        auto image = reference.Image;
+        image[100] = i;
+        paths.push_back(store.Save(0xC000, image, noon));
+        SettingsModel back;
+        ReadSettingsFile(back, paths.back());
+        EXPECT_EQ(back.Image, image);
+        EXPECT_EQ(back.DeviceModelCode, 0xC000);
+    }
+    const std::string earlier = store.Save(0x4010, reference.Image, Utc(2024, 12, 1, 8, 0, 0));
+    EXPECT_EQ(fs::status(dir.path / "a").permissions() & fs::perms::all, fs::perms::owner_all);
+
+    // Files that are not restore points are left out.
+    for (const char* other : {"notes.txt", "C000_2025-01-31.qvetp", "c000_2025-01-31_12-00-05.qvetp", "C000_2025-01-31_12-00-05.qvetp~"})
+        std::ofstream(dir.path / "a" / "b" / other) << "x";
+    fs::create_directory(dir.path / "a" / "b" / "C000_2025-02-01_00-00-00.qvetp");
+
+    const auto points = store.List();
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points[0].path, earlier);
+    EXPECT_EQ(points[0].modelCode, 0x4010);
+    EXPECT_EQ(points[0].time, "2024-12-01 08:00:00");
+    const char* names[] = {"C000_2025-01-31_12-00-05.qvetp", "C000_2025-01-31_12-00-05_2.qvetp", "C000_2025-01-31_12-00-05_3.qvetp"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(points[static_cast<std::size_t>(i + 1)].path, paths[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(fs::path(paths[static_cast<std::size_t>(i)]).filename(), names[i]);
+        EXPECT_EQ(points[static_cast<std::size_t>(i + 1)].time, "2025-01-31 12:00:05");
+    }
+}
+
+} // namespace
+} // namespace tc

@@ -1,0 +1,45 @@
+// restore-points: the device settings that writes found and kept before
+// sending anything. Each is an ordinary settings file; `write` puts one back.
+#include "Command.h"
+
+#include "catalogs/Catalogs.h"
+#include "common/Language.h"
+#include "model/RestorePoints.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace tc::cli {
+namespace {
+
+std::string ModelText(std::uint16_t code)
+{
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%04X", code);
+    for (const auto& m : ListedModels())
+        if (m.code == code)
+            return std::string(hex) + " " + std::string(m.name);
+    return hex;
+}
+
+const Registration kRestorePoints{{"restore-points", "restore-points",
+    "list the restore points, oldest first: time, model, file (write one back with: write --port DEV FILE)",
+    [](const std::vector<std::string>& argv) {
+        if (!Args(argv).Positional().empty())
+            throw UsageError{"restore-points takes no arguments"};
+        const RestorePoints store(RestorePoints::DefaultFolder());
+        const auto points = store.List();
+        if (points.empty()) {
+            std::cout << Tr("Точек восстановления нет в ", "No restore points in ") << store.Folder() << "\n";
+            return 0;
+        }
+        for (const auto& p : points) {
+            char model[32];
+            std::snprintf(model, sizeof model, "%-13s", ModelText(p.modelCode).c_str());
+            std::cout << p.time << "  " << model << "  " << p.path << "\n";
+        }
+        return 0;
+    }}};
+
+} // namespace
+} // namespace tc::cli

@@ -307,7 +307,8 @@ std::string NotStoredText(const std::vector<int>& sections, const std::string& r
 std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image)
 {
     std::vector<bool> covered(kSettingsMemorySize / 32, false);
-    for (int k = 1; k <= image.at(0); ++k) {
+    const int count = std::min<int>(image.at(0), kDirectoryEntries);
+    for (int k = 1; k <= count; ++k) {
         const DirectoryEntry e = EntryInImage(image, k);
         const std::uint32_t payload = e.deviceLength >= 4 ? e.deviceLength - 4u : 0u;
         for (std::uint32_t a = e.address; a < e.address + payload && a < kSettingsMemorySize; a = (a / 32 + 1) * 32)
@@ -332,11 +333,12 @@ std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint
         observer.Progress(Percent(static_cast<long>(i + 1), static_cast<long>(blocks.size())));
     }
     std::vector<int> differing;
-    for (int k = 1; k <= image.at(0); ++k) {
+    const int count = std::min<int>(image.at(0), kDirectoryEntries);
+    for (int k = 1; k <= count; ++k) {
         const DirectoryEntry e = EntryInImage(image, k);
         std::size_t imageOffset = 0, payload = 0;
-        if (!SectionPlacement(e, imageOffset, payload))
-            continue; // refused before anything was written
+        if (!SectionPlacement(e, imageOffset, payload) || imageOffset + payload > image.size())
+            continue; // such a section is refused before anything is written
         if (!std::equal(memory.begin() + e.address, memory.begin() + e.address + static_cast<std::ptrdiff_t>(payload),
                         image.begin() + static_cast<std::ptrdiff_t>(imageOffset)))
             differing.push_back(k);

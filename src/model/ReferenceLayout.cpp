@@ -58,6 +58,15 @@ std::vector<std::uint8_t> MemoryFromImage(const std::vector<std::uint8_t>& image
 void LoadReferenceImage(SettingsModel& model, std::uint16_t modelCode)
 {
     model.DeviceModelCode = modelCode;
+    auto r9 = model.Record(kDisplayRecord);
+    for (std::size_t scheme = 0; scheme < 2; ++scheme)
+        std::copy(std::begin(kReferenceGraphAndDialRoles[scheme]), std::end(kReferenceGraphAndDialRoles[scheme]),
+                  r9.begin() + static_cast<std::ptrdiff_t>(kSchemeOffset[scheme] + SchemeByte(ColourRole::GraphAxes)));
+    for (int d = 0; d < 8; ++d)
+        for (int i = 0; i < 2; ++i) {
+            r9[kDialSlots.Slot(d, i)] = kReferenceDials[d][i];
+            r9[kGraphSlots.Slot(d, i)] = kReferenceGraphs[d][i];
+        }
     model.Image.assign(kDeviceMemorySize - 2 * kBlock, 0);
     const auto dir = ReferenceDirectory();
     std::copy(dir.begin(), dir.end(), model.Image.begin());

@@ -210,24 +210,14 @@ std::vector<std::string> SettingsModel::DecodeAll()
 
 bool SettingsModel::Edit(const std::function<bool(SettingsModel&)>& runEditor)
 {
-    for (int k = 1; k <= 10; ++k)
+    for (int k : kEditedRecords)
         DecodeSection(k);
     // Evaluating replaces the previous protocol selection, the features and
     // both lists the editor offers.
     EvaluateModel(DeviceModelCode, ProtocolIndex());
-    const RecordsSnapshot snapshot = SnapshotRecords();
-    bool ok = false;
-    try {
-        ok = runEditor(*this);
-    } catch (...) {
-        RestoreRecords(snapshot);
-        throw;
-    }
-    if (!ok) {
-        RestoreRecords(snapshot);
+    if (!RunRestoringOnCancel(kEditedRecords, runEditor))
         return false;
-    }
-    for (int k = 1; k <= 10; ++k)
+    for (int k : kEditedRecords)
         EncodeSection(k);
     return true;
 }
@@ -236,42 +226,56 @@ bool SettingsModel::ViewJournals(const std::function<bool(SettingsModel&)>& runV
 {
     DecodeSection(7);
     DecodeSection(1);
-    constexpr int kJournalRecords[] = {1, 7, 11};
-    std::vector<std::vector<std::uint8_t>> saved;
-    for (int k : kJournalRecords)
-        saved.emplace_back(Record(k).begin(), Record(k).end());
-    const auto restore = [&] {
-        for (std::size_t i = 0; i < saved.size(); ++i)
-            std::copy(saved[i].begin(), saved[i].end(), Record(kJournalRecords[i]).begin());
-    };
-    bool ok = false;
-    try {
-        ok = runViewer(*this);
-    } catch (...) {
-        restore();
-        throw;
-    }
-    if (!ok) {
-        restore();
+    if (!RunRestoringOnCancel(kJournalRecords, runViewer))
         return false;
-    }
     EncodeSection(7);
     EncodeSection(1);
     EncodeSection(11);
     return true;
 }
 
-RecordsSnapshot SettingsModel::SnapshotRecords() const
+bool SettingsModel::RunRestoringOnCancel(std::span<const int> records, const std::function<bool(SettingsModel&)>& run)
 {
-    const std::size_t end = RecordOffset(11);
-    return RecordsSnapshot{std::vector<std::uint8_t>(records_.begin(), records_.begin() + static_cast<std::ptrdiff_t>(end))};
+    const RecordsSnapshot snapshot = SnapshotRecords(records);
+    bool ok = false;
+    try {
+        ok = run(*this);
+    } catch (...) {
+        RestoreRecords(snapshot);
+        throw;
+    }
+    if (!ok)
+        RestoreRecords(snapshot);
+    return ok;
+}
+
+RecordsSnapshot SettingsModel::SnapshotRecords(std::span<const int> records) const
+{
+    RecordsSnapshot snapshot;
+    for (int k : records) {
+        const auto bytes = Record(k);
+        snapshot.records.push_back(k);
+        snapshot.bytes.insert(snapshot.bytes.end(), bytes.begin(), bytes.end());
+    }
+    return snapshot;
 }
 
 void SettingsModel::RestoreRecords(const RecordsSnapshot& snapshot)
 {
-    if (snapshot.bytes.size() != RecordOffset(11))
+    std::size_t size = 0;
+    for (int k : snapshot.records) {
+        if (k < 1 || k > kRecordCount)
+            throw std::invalid_argument("records snapshot of an unknown record");
+        size += Record(k).size();
+    }
+    if (size != snapshot.bytes.size())
         throw std::invalid_argument("records snapshot of the wrong size");
-    std::copy(snapshot.bytes.begin(), snapshot.bytes.end(), records_.begin());
+    auto from = snapshot.bytes.begin();
+    for (int k : snapshot.records) {
+        const auto record = Record(k);
+        std::copy_n(from, record.size(), record.begin());
+        from += static_cast<std::ptrdiff_t>(record.size());
+    }
 }
 
 void SettingsModel::ResetColourSchemes(bool hybridDrive)
@@ -287,18 +291,20 @@ void SettingsModel::ResetColourSchemes(bool hybridDrive)
     static constexpr std::uint8_t kDayRolesHybrid[8] = {10, 4, 11, 12, 14, 14, 7, 11};
     static constexpr std::uint8_t kNightRoles[8] = {7, 0, 11, 4, 3, 6, 1, 15};
     static constexpr std::uint8_t kNightRolesHybrid[8] = {7, 0, 11, 0, 0, 15, 1, 12};
-    std::copy_n(hybridDrive ? kDayRolesHybrid : kDayRoles, 8, day.begin() + 32);
-    std::copy_n(hybridDrive ? kNightRolesHybrid : kNightRoles, 8, night.begin() + 32);
+    // Scheme bytes 32..39; the graph and dial roles (40..54) stay 0.
+    const std::size_t firstRole = SchemeByte(ColourRole::ValueInk);
+    std::copy_n(hybridDrive ? kDayRolesHybrid : kDayRoles, 8, day.begin() + static_cast<std::ptrdiff_t>(firstRole));
+    std::copy_n(hybridDrive ? kNightRolesHybrid : kNightRoles, 8, night.begin() + static_cast<std::ptrdiff_t>(firstRole));
     if (!hybridDrive)
-        day[55] = 10;
-    night[55] = 0;
+        day[SchemeByte(ColourRole::BottomPanel)] = 10;
+    night[SchemeByte(ColourRole::BottomPanel)] = 0;
 }
 
 void SettingsModel::SetRecordDefaults()
 {
     std::fill(records_.begin(), records_.end(), std::uint8_t{0});
 
-    auto r9 = Record(9);
+    auto r9 = Record(kDisplayRecord);
     std::copy(schemes_[0].begin(), schemes_[0].end(), r9.begin() + static_cast<std::ptrdiff_t>(kSchemeOffset[0]));
     std::copy(schemes_[1].begin(), schemes_[1].end(), r9.begin() + static_cast<std::ptrdiff_t>(kSchemeOffset[1]));
 
@@ -364,12 +370,13 @@ void SettingsModel::SetRecordDefaults()
     PutU16(r7, 0, 250);
     PutU16(r7, 4, 30);
 
-    static constexpr std::uint8_t kSlots[63] = {
-        4, 14, 8, 9, 13, 10, 11, 4, 1, 2, 5, 9, 7, 12, 3, 6, 7, 10, 8, 12, 18, 25, 27, 21,           // 12..35
-        12, 17, 13, 10, 8, 9, 13, 17, 12, 10, 8, 9,                                                 // 36..47
-        14, 5, 12, 1, 2, 6, 10, 8, 9, 11, 24, 13, 23, 18, 17, 7, 19, 22, 1, 2, 3, 5, 14, 6, 20, 24, 25, // 48..74
+    // The x4, x6 and x9 slots, one run of parameter codes.
+    static constexpr std::uint8_t kSlots[kNineTileSlots.End() - kFourTileSlots.offset] = {
+        4, 14, 8, 9, 13, 10, 11, 4, 1, 2, 5, 9, 7, 12, 3, 6, 7, 10, 8, 12, 18, 25, 27, 21,           // x4
+        12, 17, 13, 10, 8, 9, 13, 17, 12, 10, 8, 9,                                                 // x6
+        14, 5, 12, 1, 2, 6, 10, 8, 9, 11, 24, 13, 23, 18, 17, 7, 19, 22, 1, 2, 3, 5, 14, 6, 20, 24, 25, // x9
     };
-    std::copy_n(kSlots, 63, r9.begin() + 12);
+    std::copy(std::begin(kSlots), std::end(kSlots), r9.begin() + static_cast<std::ptrdiff_t>(kFourTileSlots.offset));
     r9[195] = 1;
     PutU32(r9, 288, 0xFFFFFFFF);
     const std::uint16_t misc[5] = {1, 511, 63, 7, 8};
@@ -380,7 +387,7 @@ void SettingsModel::SetRecordDefaults()
 void SettingsModel::FillHotMenuDefaults()
 {
     EvaluateModel(DeviceModelCode, ProtocolIndex());
-    auto r9 = Record(9);
+    auto r9 = Record(kDisplayRecord);
     // Each list is a row of 16-bit codes; slots without a named item stay empty (0).
     const auto fill = [&](std::size_t offset, std::size_t slots, std::initializer_list<const char*> names) {
         std::size_t i = 0;
@@ -391,10 +398,10 @@ void SettingsModel::FillHotMenuDefaults()
         for (; i < slots; ++i)
             PutU16(r9, offset + 2 * i, 0);
     };
-    fill(196, 10, {"FullTankMenu", "ToTankMenu", "ErrorsMenu", "FlagSoundMenu", "VelocityLimitMenu", "PrognozMenu", "ExpenseHHMenu"});
-    fill(216, 10, {"TripJournMenu", "InitReset0ParamsMenu", "InitReset1ParamsMenu", "ContinueTripMenu", "TankJournMenu"});
+    fill(kHotMenuOffsets[0], kHotMenuSlots, {"FullTankMenu", "ToTankMenu", "ErrorsMenu", "FlagSoundMenu", "VelocityLimitMenu", "PrognozMenu", "ExpenseHHMenu"});
+    fill(kHotMenuOffsets[1], kHotMenuSlots, {"TripJournMenu", "InitReset0ParamsMenu", "InitReset1ParamsMenu", "ContinueTripMenu", "TankJournMenu"});
     if (!Features().NoParktronic)
-        fill(236, 10, {"ParkOffMenu", "ParkSenseMenu_0", "ParkSpeedMenu_0", "ParkBeepTypeMenu", "ParkAlwaysOnMenu"});
+        fill(kHotMenuOffsets[2], kHotMenuSlots, {"ParkOffMenu", "ParkSenseMenu_0", "ParkSpeedMenu_0", "ParkBeepTypeMenu", "ParkAlwaysOnMenu"});
 }
 
 } // namespace tc

@@ -1,6 +1,8 @@
 #pragma once
 // The settings model: the memory image read from the device or a settings
 // file, its section directory, and the eleven records decoded from it.
+#include "model/DisplayRecord.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +19,6 @@ constexpr std::size_t kRecordsTotalSize = 164 + 28 + 64 + 420 + 128 + 88 + 860 +
 
 constexpr std::size_t kDirectorySize = 60;
 constexpr int kDirectoryEntries = 14;
-constexpr std::size_t kColourSchemeSize = 56;
-constexpr std::size_t kSchemeOffset[2] = {80, 136}; // in record 9
 
 // Packed colours: bits 15..11 red, 10..6 green, bit 5 repeats green's lowest bit, 4..0 blue.
 struct Rgb5 {
@@ -61,10 +61,14 @@ enum class SectionStatus {
     Invalid,   // the directory entry is unusable (address in blocks 0/128, length below 4); record or image untouched
 };
 
-// Records 1..10 as one block of bytes, for the editor's cancel.
+// Some records as they were, to put back when an editor or viewer is cancelled.
 struct RecordsSnapshot {
-    std::vector<std::uint8_t> bytes;
+    std::vector<int> records;        // record numbers, in order
+    std::vector<std::uint8_t> bytes; // their bytes one after another (records 1..10: as they lie in the records block)
 };
+// The records the settings editor changes, and those the journal viewer changes.
+constexpr std::array<int, 10> kEditedRecords = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+constexpr std::array<int, 3> kJournalRecords = {1, 7, 11};
 
 class SettingsModel {
 public:
@@ -109,7 +113,8 @@ public:
     // the device encodes every record, so a cancelled clear must not survive.
     bool ViewJournals(const std::function<bool(SettingsModel&)>& runViewer);
 
-    RecordsSnapshot SnapshotRecords() const; // records 1..10
+    RecordsSnapshot SnapshotRecords(std::span<const int> records = kEditedRecords) const;
+    // Throws std::invalid_argument for a snapshot that does not fit the records.
     void RestoreRecords(const RecordsSnapshot& snapshot);
 
     // Fills both default colour schemes; the night scheme and a few scheme
@@ -125,6 +130,10 @@ public:
     void FillHotMenuDefaults();
 
 private:
+    // Runs a dialog on the model; a cancel (false) or an exception puts the
+    // given records back as they were.
+    bool RunRestoringOnCancel(std::span<const int> records, const std::function<bool(SettingsModel&)>& run);
+
     Directory dir_;
     std::array<std::uint8_t, kRecordsTotalSize> records_{};
     std::array<std::array<std::uint8_t, kColourSchemeSize>, 2> schemes_{};

@@ -16,32 +16,7 @@ namespace {
 constexpr int W = kPreviewWidth;
 constexpr int H = kPreviewHeight;
 
-// Scheme bytes of the colour roles.
-enum Role : int {
-    ValueInk = 32,
-    ValuePaper = 33,
-    CaptionInk = 34,
-    CaptionPaper = 35,
-    Separator = 36,
-    MenuActiveInk = 37,
-    MenuActivePaper = 38,
-    GraphAxes = 40,
-    GraphBack = 41,
-    Graph1 = 42,
-    Graph2 = 43,
-    GraphTitlesBack = 44,
-    DialBack = 45,
-    DialTitles = 46,
-    LeftDial = 47,
-    RightDial = 48,
-    LeftScale = 49,
-    RightScale = 50,
-    LeftArrow = 51,
-    RightArrow = 52,
-    DialTitlesBack = 53,
-    HighConsumptionScale = 54,
-    BottomPanel = 55,
-};
+using enum ColourRole;
 
 // Characters as the display counts them (one code-page byte each).
 int Len(std::string_view utf8) { return static_cast<int>(Utf8ToCp1251(utf8).size()); }
@@ -53,7 +28,7 @@ int DivUp(int a, int b)
     return (a % b != 0 && (a > 0) == (b > 0)) ? q + 1 : q;
 }
 
-void Colours(PreviewCanvas& p, const PreviewInputs& in, int inkRole, int paperRole)
+void Colours(PreviewCanvas& p, const PreviewInputs& in, ColourRole inkRole, ColourRole paperRole)
 {
     p.Ink = SchemeRole(in, inkRole);
     p.Paper = SchemeRole(in, paperRole);
@@ -157,7 +132,7 @@ void DrawCurve(PreviewCanvas& p, const MeasuredParameter& par, int top, int bott
 PreviewInputs InputsFromModel(const SettingsModel& model)
 {
     PreviewInputs in;
-    in.record9 = model.Record(9);
+    in.record9 = model.Record(kDisplayRecord);
     in.scheme = model.EditedScheme;
     in.pars = &Catalogs().MeasPars;
     in.features = Features();
@@ -172,11 +147,11 @@ std::uint16_t SchemePalette(const PreviewInputs& in, int index)
     return GetU16(in.record9, base + 2 * static_cast<std::size_t>(index & 0x0F));
 }
 
-std::uint16_t SchemeRole(const PreviewInputs& in, int schemeByte)
+std::uint16_t SchemeRole(const PreviewInputs& in, ColourRole role)
 {
     const std::size_t base = kSchemeOffset[in.scheme == 1 ? 1 : 0];
     // The editor stores any index below 128; only 16 palette entries exist.
-    return SchemePalette(in, GetU8(in.record9, base + static_cast<std::size_t>(schemeByte)) & 0x0F);
+    return SchemePalette(in, GetU8(in.record9, base + SchemeByte(role)) & 0x0F);
 }
 
 void DrawSingleValue(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t code)
@@ -535,7 +510,7 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
         p.TextAt(1, 0, p2->GraphCaption);
     }
     p.Paper = SchemeRole(in, GraphBack);
-    const auto rangeTexts = [&](const MeasuredParameter& par, int role, int top, int bottom) {
+    const auto rangeTexts = [&](const MeasuredParameter& par, ColourRole role, int top, int bottom) {
         p.Ink = SchemeRole(in, role);
         Origin(p, 320 - par.ValueWidth * w - w / 4, bottom - h);
         p.TextAt(0, 0, par.MinText);
@@ -747,12 +722,13 @@ constexpr std::array<std::pair<PreviewScreen, std::string_view>, 9> kScreenNames
     {PreviewScreen::Panel, "panel"},
 }};
 
-template <std::size_t N>
-std::array<std::uint8_t, N> Slots(const PreviewInputs& in, std::size_t offset)
+// The codes of one display (0-based) of a run of slots.
+template <const DisplaySlots& Run>
+std::array<std::uint8_t, static_cast<std::size_t>(Run.perDisplay)> Slots(const PreviewInputs& in, int display)
 {
-    std::array<std::uint8_t, N> codes{};
-    for (std::size_t i = 0; i < N; ++i)
-        codes[i] = GetU8(in.record9, offset + i);
+    std::array<std::uint8_t, static_cast<std::size_t>(Run.perDisplay)> codes{};
+    for (int i = 0; i < Run.perDisplay; ++i)
+        codes[static_cast<std::size_t>(i)] = GetU8(in.record9, Run.Slot(display, i));
     return codes;
 }
 } // namespace
@@ -777,11 +753,11 @@ int PreviewDisplayCount(PreviewScreen screen, const PreviewInputs& in)
 {
     switch (screen) {
     case PreviewScreen::X1: return in.features.X1PanelModel ? 1 : static_cast<int>(in.protocolCodes.size());
-    case PreviewScreen::X4: return 6;
-    case PreviewScreen::X9: return 3;
-    case PreviewScreen::X6: return 2;
-    case PreviewScreen::Dials:
-    case PreviewScreen::Graphs: return 8;
+    case PreviewScreen::X4: return kFourTileSlots.displays;
+    case PreviewScreen::X9: return kNineTileSlots.displays;
+    case PreviewScreen::X6: return kBigWithFiveSlots.displays;
+    case PreviewScreen::Dials: return kDialSlots.displays;
+    case PreviewScreen::Graphs: return kGraphSlots.displays;
     default: return 1;
     }
 }
@@ -792,34 +768,35 @@ void DrawPreviewScreen(PreviewCanvas& p, const PreviewInputs& in, PreviewScreen 
     if (display < 1 || display > count)
         throw Error(count == 0 ? Tr("Для этого экрана нет дисплеев", "This screen has no displays")
                                : Tr("Номер дисплея должен быть от 1 до ", "The display number must be 1 to ") + std::to_string(count));
-    const auto d = static_cast<std::size_t>(display - 1);
+    const int d = display - 1;
     switch (screen) {
     case PreviewScreen::X1:
         if (in.features.X1PanelModel) {
             std::array<int, 4> fields{};
+            const auto stored = Slots<kPanelFieldSlots>(in, 0);
             for (std::size_t f = 0; f < 4; ++f)
-                fields[f] = static_cast<std::int8_t>(GetU8(in.record9, 76 + f));
+                fields[f] = static_cast<std::int8_t>(stored[f]);
             DrawSingleValueWithFields(p, in, 12, fields);
         } else {
-            DrawSingleValue(p, in, in.protocolCodes[d]);
+            DrawSingleValue(p, in, in.protocolCodes[static_cast<std::size_t>(d)]);
         }
         break;
     case PreviewScreen::X1List: DrawList(p, in, kListSampleCodes); break;
-    case PreviewScreen::X4: DrawFourTiles(p, in, Slots<4>(in, 12 + 4 * d)); break;
-    case PreviewScreen::X9: DrawNineTiles(p, in, Slots<9>(in, 48 + 9 * d)); break;
-    case PreviewScreen::X6: DrawBigWithFive(p, in, Slots<6>(in, 36 + 6 * d)); break;
+    case PreviewScreen::X4: DrawFourTiles(p, in, Slots<kFourTileSlots>(in, d)); break;
+    case PreviewScreen::X9: DrawNineTiles(p, in, Slots<kNineTileSlots>(in, d)); break;
+    case PreviewScreen::X6: DrawBigWithFive(p, in, Slots<kBigWithFiveSlots>(in, d)); break;
     case PreviewScreen::Menu: DrawMenu(p, in); break;
     case PreviewScreen::Dials: {
-        const auto codes = Slots<2>(in, 324 + 2 * d);
+        const auto codes = Slots<kDialSlots>(in, d);
         DrawDials(p, in, codes[0], codes[1]);
         break;
     }
     case PreviewScreen::Graphs: {
-        const auto codes = Slots<2>(in, 308 + 2 * d);
+        const auto codes = Slots<kGraphSlots>(in, d);
         DrawGraphs(p, in, codes[0], codes[1]);
         break;
     }
-    case PreviewScreen::Panel: DrawExtraPanel(p, in, Slots<4>(in, 404)); break;
+    case PreviewScreen::Panel: DrawExtraPanel(p, in, Slots<kExtraPanelSlots>(in, 0)); break;
     }
 }
 

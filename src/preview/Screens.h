@@ -3,6 +3,7 @@
 // the colour scheme being edited (record 9) and the measured-parameter list.
 #include "catalogs/MeasuredParameters.h"
 #include "catalogs/ModelFeatures.h"
+#include "model/DisplayRecord.h"
 #include "preview/PreviewCanvas.h"
 
 #include <array>
@@ -30,10 +31,10 @@ struct PreviewInputs {
 // list and features.
 PreviewInputs InputsFromModel(const SettingsModel& model);
 
-// Screen colours of the edited scheme: palette entries and the roles stored
-// at scheme bytes 32..55 (an index is taken modulo 16).
+// Screen colours of the edited scheme: palette entries and the colours of
+// the roles (a stored palette index is taken modulo 16).
 std::uint16_t SchemePalette(const PreviewInputs& in, int index);
-std::uint16_t SchemeRole(const PreviewInputs& in, int schemeByte);
+std::uint16_t SchemeRole(const PreviewInputs& in, ColourRole role);
 
 // Seven rows of the menu preview.
 std::string MenuSampleText(int row);

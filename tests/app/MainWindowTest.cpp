@@ -2,6 +2,7 @@
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
+#include "common/Bytes.h"
 #include "common/Language.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
@@ -226,8 +227,9 @@ private slots:
         QCOMPARE(user.infos, QStringList{QString::fromUtf8("Настройки записаны в МК\n\nПрежние настройки МК сохранены в точке восстановления \"")
                                          + QString::fromStdString(points.back().path) + "\"."});
         const QByteArray memory = sim.Memory();
-        const int section6 = static_cast<unsigned char>(memory[32 + 24]) | (static_cast<unsigned char>(memory[32 + 25]) << 8);
-        QCOMPARE(static_cast<unsigned char>(memory[section6 + 4]), 77);
+        const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(memory.constData()), static_cast<std::size_t>(memory.size()));
+        const std::size_t section6 = GetU16(bytes, 32 + 4 * 6); // its directory entry in block 1
+        QCOMPARE(GetU8(bytes, section6 + 4), std::uint8_t{77});
     }
 
     // After a write that stopped half way the window offers the device's

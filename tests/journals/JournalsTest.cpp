@@ -452,8 +452,9 @@ TEST_F(Journals, FreezeFrameTableMatchesTheDevice)
     ASSERT_EQ(t->size(), rows.size() + 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ((*t)[i + 1][0], expected[i].english) << "row " << i;
-        if (expected[i].kind == FreezeValue::Integer)
+        if (expected[i].kind == FreezeValue::Integer) {
             EXPECT_EQ((*t)[i + 1][1], std::to_string(expected[i].offset)) << "row " << i;
+        }
     }
 }
 

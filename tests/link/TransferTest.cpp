@@ -76,7 +76,7 @@ TEST(Transfers, ReadYieldsTheDeviceBlocksAndProgressTo100)
     std::vector<int> blocks;
     for (const auto& f : line.ports->log->written)
         if (f[4] == kCmdReadBlock)
-            blocks.push_back(f[5] | (f[6] << 8));
+            blocks.push_back(GetU16(f, 5));
     EXPECT_EQ(blocks.front(), 1);
     EXPECT_EQ(blocks[126], 127);
     EXPECT_EQ(blocks[127], 129);

@@ -287,7 +287,11 @@ TEST(Snapshot, RestoreUndoesEveryChangeToRecordsOneToTen)
         EXPECT_TRUE(std::equal(before[k - 1].begin(), before[k - 1].end(), model.Record(k).begin())) << k;
     EXPECT_FALSE(std::equal(before[10].begin(), before[10].end(), model.Record(11).begin())); // not part of the snapshot
     EXPECT_EQ(model.Image, image);
-    EXPECT_THROW(model.RestoreRecords(RecordsSnapshot{}), std::invalid_argument);
+    // A snapshot that does not fit is refused before anything is restored.
+    const auto changed = model.Record(3)[0];
+    EXPECT_THROW(model.RestoreRecords(RecordsSnapshot{{3, 9}, std::vector<std::uint8_t>(64 + 2)}), std::invalid_argument);
+    EXPECT_THROW(model.RestoreRecords(RecordsSnapshot{{12}, {}}), std::invalid_argument);
+    EXPECT_EQ(model.Record(3)[0], changed);
 }
 
 TEST(Edit, CancelUndoesEveryChangeAndOkEncodesRecordsOneToTen)

@@ -19,36 +19,26 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 namespace tc {
 namespace {
 
-// The settings of the golden pictures: the reference layout of a model with a
-// few slots filled and the graph and dial colour roles set (the defaults
-// leave scheme bytes 40..54 at 0, which draws those screens black on black).
+// The settings of the golden pictures: the reference layout of a model (its
+// dials, graphs and their colour roles set) with a few slots filled.
 void FillSampleSettings(SettingsModel& model, std::uint16_t modelCode)
 {
     LoadReferenceImage(model, modelCode);
-    auto r9 = model.Record(9);
-    const std::uint8_t day[15] = {15, 4, 11, 10, 1, 0, 15, 1, 1, 15, 15, 9, 9, 4, 2};
-    const std::uint8_t night[15] = {11, 0, 2, 14, 4, 0, 11, 4, 4, 7, 7, 2, 2, 0, 9};
-    for (std::size_t i = 0; i < 15; ++i) {
-        r9[80 + 40 + i] = day[i];
-        r9[136 + 40 + i] = night[i];
-    }
+    auto r9 = model.Record(kDisplayRecord);
+    const auto put = [&](const DisplaySlots& run, std::initializer_list<std::uint8_t> codes) {
+        std::copy(codes.begin(), codes.end(), r9.begin() + static_cast<std::ptrdiff_t>(run.offset));
+    };
     if (modelCode == 0x5800) {
-        const std::uint8_t fields[4] = {55, 62, 10, 7};
-        const std::uint8_t panel[4] = {2, 11, 14, 19};
-        std::copy(fields, fields + 4, r9.begin() + 76);
-        std::copy(panel, panel + 4, r9.begin() + 404);
+        put(kPanelFieldSlots, {55, 62, 10, 7});
+        put(kExtraPanelSlots, {2, 11, 14, 19});
     } else {
-        const std::uint8_t graphs[4] = {14, 13, 12, 0};
-        const std::uint8_t dials[4] = {13, 12, 14, 12};
-        const std::uint8_t panel[4] = {3, 5, 9, 0};
-        std::copy(graphs, graphs + 4, r9.begin() + 308);
-        std::copy(dials, dials + 4, r9.begin() + 324);
-        std::copy(panel, panel + 4, r9.begin() + 404);
+        put(kExtraPanelSlots, {3, 5, 9, 0});
     }
 }
 
@@ -164,7 +154,7 @@ TEST_F(PreviewScreens, MissingParameterLeavesOnlyTheClearedAndSeparatedTile)
     p.Paper = 0x1234;
     p.FillArea(320, 240); // whatever was drawn before
     DrawFourTiles(p, in, {12, 0xFE, 13, 17});
-    const std::uint16_t separator = SchemeRole(in, 36);
+    const std::uint16_t separator = SchemeRole(in, ColourRole::Separator);
     // Tile 0 is filled 161 pixels wide, so the missing tile starts one column later.
     for (int y = 0; y < 120; ++y)
         for (int x = 161; x < 320; ++x)
@@ -180,7 +170,7 @@ TEST_F(PreviewScreens, MissingParameterLeavesOnlyTheClearedAndSeparatedTile)
 TEST_F(PreviewScreens, SingleValueBarFillsItsShareOfTheRange)
 {
     DrawSingleValue(p, in, 12); // speed 60 of 0..160
-    const std::uint16_t ink = SchemeRole(in, 34), paper = SchemeRole(in, 35);
+    const std::uint16_t ink = SchemeRole(in, ColourRole::CaptionInk), paper = SchemeRole(in, ColourRole::CaptionPaper);
     // Bar frame from x = 8 (half a cell of font 2), 304 pixels long, at y = 120 + 72.
     EXPECT_EQ(p.Pixel(8, 192), ink);
     EXPECT_EQ(p.Pixel(312, 192), ink);
@@ -222,11 +212,11 @@ TEST_F(PreviewScreens, DialsAndGraphsNeedTheirParameters)
 
 TEST_F(PreviewScreens, ColourIndexBeyondThePaletteWrapsInsteadOfReadingPastTheScheme)
 {
-    auto r9 = model.Record(9);
-    r9[80 + 32] = 127; // the editor accepts indices below 128
-    EXPECT_EQ(SchemeRole(in, 32), SchemePalette(in, 15));
+    auto r9 = model.Record(kDisplayRecord);
+    r9[kSchemeOffset[0] + SchemeByte(ColourRole::ValueInk)] = 127; // the editor accepts indices below 128
+    EXPECT_EQ(SchemeRole(in, ColourRole::ValueInk), SchemePalette(in, 15));
     DrawSingleValue(p, in, 12);
-    EXPECT_EQ(p.Pixel(0, 0), SchemeRole(in, 33));
+    EXPECT_EQ(p.Pixel(0, 0), SchemeRole(in, ColourRole::ValuePaper));
 }
 
 TEST_F(PreviewScreens, DegenerateRangeDrawsWithoutDividingByZero)
@@ -279,7 +269,7 @@ TEST_F(PreviewScreens, AnyDisplaySettingsFromAFileDrawEveryScreen)
 {
     // Record 9 comes from a settings file: slot codes, colour indices, panel
     // item numbers and x1 fields may hold any byte.
-    auto r9 = model.Record(9);
+    auto r9 = model.Record(kDisplayRecord);
     std::uint32_t state = 12345;
     for (int round = 0; round < 8; ++round) {
         for (auto& b : r9) {
@@ -295,6 +285,28 @@ TEST_F(PreviewScreens, AnyDisplaySettingsFromAFileDrawEveryScreen)
                     EXPECT_NO_THROW(DrawPreviewScreen(p, in, screen, d)) << PreviewScreenName(screen) << " " << d;
         }
     }
+}
+
+// A new settings file holds the reference layout: every display of the dials
+// and graphs draws in both schemes, in several colours (their colour roles
+// were 0, which drew them black on black), and no two screens look alike.
+TEST(PreviewNewFile, EveryDialAndGraphDisplayIsDrawnInColour)
+{
+    SettingsModel model;
+    LoadReferenceImage(model, 0xC000);
+    EvaluateModel(model.DeviceModelCode, model.ProtocolIndex());
+    std::set<std::vector<std::uint16_t>> pictures;
+    for (const PreviewScreen screen : {PreviewScreen::Dials, PreviewScreen::Graphs})
+        for (int scheme = 0; scheme < 2; ++scheme)
+            for (int d = 1; d <= 8; ++d) {
+                SCOPED_TRACE(std::string(PreviewScreenName(screen)) + " " + std::to_string(d) + " scheme " + std::to_string(scheme));
+                model.EditedScheme = scheme;
+                PreviewCanvas p;
+                DrawPreviewScreen(p, InputsFromModel(model), screen, d);
+                const std::set<std::uint16_t> colours(p.Pixels().begin(), p.Pixels().end());
+                EXPECT_GE(colours.size(), 4u);
+                EXPECT_TRUE(pictures.emplace(p.Pixels().begin(), p.Pixels().end()).second);
+            }
 }
 
 TEST_F(PreviewScreens, DisplayNumbersOutsideTheSettingsAreRefused)

@@ -17,6 +17,16 @@ for screen in x1 x1list x4 x9 x6 menu dials graphs panel; do
     [ "$(od -An -tx1 -j16 -N8 "$out" | tr -d ' ')" = 00000140000000f0 ] || fail "$screen: not 320 x 240"
   done
 done
+# A new file draws its dials and graphs (a screen of one colour, as black on
+# black was, compresses to a few hundred bytes), and no two of them alike.
+for picture in dials-day dials-night graphs-day graphs-night; do
+  [ "$(stat -c %s "$work/$picture.png")" -gt 1000 ] || fail "$picture of a new file is one colour"
+done
+for a in dials-day dials-night graphs-day; do
+  for b in dials-night graphs-day graphs-night; do
+    [ "$a" != "$b" ] && cmp -s "$work/$a.png" "$work/$b.png" && fail "$a and $b of a new file are the same picture"
+  done
+done
 "$cli" preview "$work/f.qvetp" --screen x4 --english -o "$work/en.png" >/dev/null || fail "english"
 cmp -s "$work/en.png" "$work/x4-day.png" && fail "the English preview should differ from the Russian one"
 

@@ -93,7 +93,8 @@ std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const s
 {
     switch (cmd) {
     case 1: { // connect: one byte, then the model code
-        const std::uint8_t data[3] = {1, static_cast<std::uint8_t>(modelCode_ & 0xFF), static_cast<std::uint8_t>(modelCode_ >> 8)};
+        std::uint8_t data[3] = {1, 0, 0};
+        PutU16(data, 1, modelCode_);
         return Reply(kOk, data);
     }
     case 5: { // read one 32-byte block

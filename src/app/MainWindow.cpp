@@ -170,7 +170,7 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     emblem->setScaledContents(true);
 
     // The Russian captions until the window is shown and its ini file read;
-    // the port button keeps the form's own caption until then.
+    // until then the port button reads "Выбрать СОМ-порт", without "manually".
     const bool english = EnglishVersion;
     EnglishVersion = false;
     ApplyLanguage();

@@ -20,9 +20,9 @@ constexpr int kGearboxOption = 4;    // the option with 61 value slots
 
 class VehicleProtocol {
 public:
-    // Steps 1 to 6 of creation: name and number, flag defaults, codes 1..16,
-    // the protocol's own codes, the model-dependent codes, the block list and
-    // the block-presence flags. Throws tc::Error when a list exceeds 101 codes.
+    // Builds the descriptor in this order: name and number, flag defaults,
+    // codes 1..16, the protocol's own codes, the model-dependent codes, the
+    // block list and the block-presence flags. Throws tc::Error when a list exceeds 101 codes.
     VehicleProtocol(std::string name, std::uint8_t number, int faultCodeFormat,
               std::span<const std::uint8_t> addedParCodes, std::span<const std::uint8_t> blockCodes,
               const ModelFeatures& features, BlockPresence& blockPresence);

@@ -11,8 +11,9 @@
 
 namespace tc {
 
-// Line format as the Win32 device-control block states it: parity 0 none,
-// stop bits 0 one, 1 one and a half, 2 two.
+// Line format: parity 0 none (1 odd, 2 even); stop bits 0 one, 1 one and a
+// half, 2 two. The device talks 115200 baud, 8 data bits, no parity, 2 stop
+// bits.
 struct LineSettings {
     std::uint32_t baudRate = 115200;
     std::uint8_t byteSize = 8;

@@ -72,7 +72,9 @@ constexpr std::array<int, 3> kJournalRecords = {1, 7, 11};
 
 class SettingsModel {
 public:
-    // Builds the model with every record default (the "Create" of the device's settings).
+    // Builds the model with the default colour schemes, every record at its
+    // default and the hot menus of the default device model: the settings of
+    // a device that was never configured.
     SettingsModel();
 
     std::vector<std::uint8_t> Image;
@@ -122,11 +124,13 @@ public:
     void ResetColourSchemes(bool hybridDrive = false);
     const std::array<std::uint8_t, kColourSchemeSize>& ColourScheme(int n) const { return schemes_.at(static_cast<std::size_t>(n)); }
 
-    // Sets every record to its default (step 4 of creation).
+    // Sets every record to its default; record 9 takes the colour schemes
+    // that ResetColourSchemes filled, so call that first.
     void SetRecordDefaults();
 
-    // Evaluates the default device model and fills the hot-menu defaults of
-    // record 9 from the menu catalog (last step of creation).
+    // Evaluates the device model (DeviceModelCode and the stored protocol) and
+    // fills the hot-menu defaults of record 9 from its menu catalog, so it
+    // comes after SetRecordDefaults.
     void FillHotMenuDefaults();
 
 private:

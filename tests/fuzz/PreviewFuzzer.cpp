@@ -44,10 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_REQUIRE(refused);
             continue;
         }
-        // The display the input picks, and the last one the screen has.
-        DrawPreviewScreen(canvas, inputs, screen, 1 + display % count);
-        DrawPreviewScreen(canvas, inputs, screen, count);
-        FUZZ_REQUIRE(canvas.ToRgb().size() == static_cast<std::size_t>(kPreviewWidth) * kPreviewHeight * 3);
+        DrawPreviewScreen(canvas, inputs, screen, 1 + display % count); // the display the input picks
     }
     return 0;
 }

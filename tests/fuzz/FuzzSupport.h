@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
@@ -26,11 +27,21 @@
 
 namespace tc::fuzz {
 
-// A file of this process in memory-backed storage, rewritten for each input.
+// A file (or folder) of this process in memory-backed storage, rewritten for
+// each input and removed when the process ends.
 inline std::string ScratchFile(const std::string& name)
 {
+    static std::vector<std::string> made;
     const char* dir = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    return std::string(dir) + "/tripconf-fuzz-" + std::to_string(::getpid()) + "-" + name;
+    if (made.empty())
+        std::atexit([] {
+            for (const auto& path : made) {
+                std::error_code ec;
+                std::filesystem::remove_all(path, ec);
+            }
+        });
+    made.push_back(std::string(dir) + "/tripconf-fuzz-" + std::to_string(::getpid()) + "-" + name);
+    return made.back();
 }
 
 inline void WriteScratch(const std::string& path, std::span<const std::uint8_t> bytes)

@@ -14,6 +14,8 @@
 #include "common/Error.h"
 #include "link/Transfers.h"
 #include "model/ReferenceLayout.h"
+#include "model/RestorePoints.h"
+#include "model/SettingsFile.h"
 #include "model/SettingsModel.h"
 
 #include <algorithm>
@@ -256,21 +258,31 @@ void Write(FaultyLine& line, const std::shared_ptr<LinePorts>& ports)
     Choices none(nullptr, 0);
     FaultyLine clean(none, line.Device().Memory());
     auto cleanPorts = std::make_shared<LinePorts>(clean);
+    static const RestorePoints points(ScratchFile("restore-points"));
+    const std::vector<std::uint8_t> before = line.Device().Memory();
     {
         DeviceLink link(cleanPorts);
-        SettingsModel model = EditedSettings(line.Device().Memory());
+        SettingsModel model = EditedSettings(before);
         Patience patience;
-        FUZZ_REQUIRE(WriteDeviceSettings(link, model, patience) == TransferResult::Done);
+        FUZZ_REQUIRE(WriteDeviceSettings(link, model, patience, points) == TransferResult::Done);
     }
 
     DeviceLink link(ports);
-    SettingsModel model = EditedSettings(line.Device().Memory());
+    SettingsModel model = EditedSettings(before);
     Patience patience;
     try {
-        if (WriteDeviceSettings(link, model, patience) == TransferResult::Done)
+        if (WriteDeviceSettings(link, model, patience, points) == TransferResult::Done)
             FUZZ_REQUIRE(line.Device().Memory() == clean.Device().Memory());
+    } catch (const WriteIncomplete& e) {
+        // The restore point holds the settings the device had before.
+        SettingsModel restored = FreshModel();
+        restored.Image.clear();
+        ReadSettingsFile(restored, e.restorePoint);
+        FUZZ_REQUIRE(restored.Image == ImageFromMemory(before));
     } catch (const Error&) {
     }
+    for (const auto& point : points.List())
+        std::remove(point.path.c_str());
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the full
 # build first, then the headless core under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Any failure or sanitizer report fails the run.
+# UndefinedBehaviorSanitizer, then (where clang is installed) each fuzz target
+# for 20 s. Any failure, sanitizer report or fuzz finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +25,14 @@ ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE bench
 
 echo "== Full build =="
 ctest --test-dir build --output-on-failure -j"$jobs" -LE bench
+
+# The fuzz targets need clang; they build in a configure of their own.
+if command -v clang++ >/dev/null 2>&1; then
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+    -DTRIPCONF_FUZZ=ON -DTRIPCONF_BUILD_UI=OFF >/dev/null
+  cmake --build build-fuzz -j"$jobs" --target fuzzers
+  echo "== Fuzz smoke (${FUZZ_SECONDS:-20} s each) =="
+  scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+else
+  echo "== Fuzz smoke skipped: clang++ is not installed =="
+fi

@@ -1,0 +1,76 @@
+// The journals of any image: the trip and refuelling tables, the summators,
+// the fault list with every freeze frame and the export text, then the clear
+// and reset commands. Input: one option byte, the model code, the plain image.
+#include "FuzzSupport.h"
+
+#include "common/Error.h"
+#include "common/Language.h"
+#include "journals/Journals.h"
+#include "model/SettingsModel.h"
+
+#include <algorithm>
+
+using namespace tc;
+
+namespace {
+
+// Every grid has its header row; the export writes each row as one line.
+void CheckTable(const TextTable& table)
+{
+    FUZZ_REQUIRE(!table.empty());
+    FUZZ_REQUIRE(!JournalExportText(table).empty());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzz::Choices in(data, size);
+    const std::uint8_t options = in.Byte();
+    EnglishVersion = options & 1;
+    NumberFormat fmt;
+    fmt.decimalSeparator = options & 2 ? "," : ".";
+    SettingsModel model = fuzz::FreshModel();
+    model.DeviceModelCode = static_cast<std::uint16_t>(in.Byte() | in.Byte() << 8);
+    const auto image = in.Rest();
+    if (image.size() > model.Image.size())
+        return 0;
+    std::copy(image.begin(), image.end(), model.Image.begin());
+    model.DecodeAll();
+
+    const std::vector<std::uint8_t> before = model.Image;
+    const bool changed = model.ViewJournals([&](SettingsModel& m) {
+        CheckTable(FillTripJournal(m, fmt));
+        CheckTable(FillRefuelJournal(m, fmt));
+        for (auto s : kSummators) {
+            FUZZ_REQUIRE(!SummatorCaption(s).empty());
+            CheckTable(FillSummator(m, s, fmt));
+        }
+        const auto faults = FillFaultJournal(m, CurrentFaultCodeType(m));
+        for (std::size_t row = 0; row < faults.size() + 2; ++row)
+            if (const auto frame = ShowFreezeFrame(m, static_cast<int>(row), fmt))
+                JournalExportText(*frame); // empty when the fault has no freeze frame
+        return false;
+    });
+    FUZZ_REQUIRE(!changed);
+    FUZZ_REQUIRE(model.Image == before); // a cancelled viewer changes nothing
+
+    // Clearing and resetting, then reading again: the emptied journals still read.
+    model.ViewJournals([&](SettingsModel& m) {
+        if (options & 4)
+            ClearJournal(m, JournalKind::Trip);
+        if (options & 8)
+            ClearJournal(m, JournalKind::Refuel);
+        if (options & 16)
+            ClearFaultJournal(m);
+        if (options & 32)
+            for (auto s : kSummators)
+                ResetSummator(m, s);
+        CheckTable(FillTripJournal(m, fmt));
+        CheckTable(FillRefuelJournal(m, fmt));
+        FillFaultJournal(m, CurrentFaultCodeType(m));
+        return true;
+    });
+    EnglishVersion = false;
+    return 0;
+}

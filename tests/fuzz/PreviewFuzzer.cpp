@@ -1,0 +1,50 @@
+// Every preview screen drawn from any image. Input: the display number, the
+// scheme, the curve's seed, the model code, then the plain image.
+#include "FuzzSupport.h"
+
+#include "catalogs/Catalogs.h"
+#include "common/Error.h"
+#include "model/SettingsModel.h"
+#include "preview/Screens.h"
+
+#include <algorithm>
+
+using namespace tc;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    fuzz::Choices in(data, size);
+    const int display = in.Byte();
+    const int scheme = in.Byte() & 1;
+    const std::uint32_t seed = in.U32();
+    SettingsModel model = fuzz::FreshModel();
+    model.DeviceModelCode = static_cast<std::uint16_t>(in.Byte() | in.Byte() << 8);
+    const auto image = in.Rest();
+    if (image.size() > model.Image.size())
+        return 0;
+    std::copy(image.begin(), image.end(), model.Image.begin());
+    model.DecodeAll();
+    fuzz::EvaluateOnce(model.DeviceModelCode, model.ProtocolIndex());
+    model.EditedScheme = scheme;
+
+    PreviewInputs inputs = InputsFromModel(model);
+    inputs.randomSeed = seed;
+    for (auto screen : {PreviewScreen::X1, PreviewScreen::X1List, PreviewScreen::X4, PreviewScreen::X9, PreviewScreen::X6,
+                        PreviewScreen::Menu, PreviewScreen::Dials, PreviewScreen::Graphs, PreviewScreen::Panel}) {
+        const int count = PreviewDisplayCount(screen, inputs);
+        FUZZ_REQUIRE(count >= 0);
+        PreviewCanvas canvas;
+        if (count == 0) {
+            bool refused = false;
+            try {
+                DrawPreviewScreen(canvas, inputs, screen, 1);
+            } catch (const Error&) {
+                refused = true;
+            }
+            FUZZ_REQUIRE(refused);
+            continue;
+        }
+        DrawPreviewScreen(canvas, inputs, screen, 1 + display % count); // the display the input picks
+    }
+    return 0;
+}

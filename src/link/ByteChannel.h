@@ -1,6 +1,8 @@
 #pragma once
 // The byte channel under the device protocol: one open serial line (a real
 // port, a pseudo-terminal or an in-process fake) that moves raw bytes.
+#include "common/Device.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +17,7 @@ namespace tc {
 // half, 2 two. The device talks 115200 baud, 8 data bits, no parity, 2 stop
 // bits.
 struct LineSettings {
-    std::uint32_t baudRate = 115200;
+    std::uint32_t baudRate = device::kBaudRate;
     std::uint8_t byteSize = 8;
     std::uint8_t parity = 0;
     std::uint8_t stopBits = 2;

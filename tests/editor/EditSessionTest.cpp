@@ -61,8 +61,9 @@ TEST(EditSession, OpeningWritesOnlyTheProtocolMirrorAndOkKeepsIt)
         const auto after = model.SnapshotRecords();
         const std::size_t mirror = RecordOffset(10) + 6;
         for (std::size_t i = 0; i < before.bytes.size(); ++i) {
-            if (i != mirror && i != mirror + 1)
+            if (i != mirror && i != mirror + 1) {
                 ASSERT_EQ(before.bytes[i], after.bytes[i]) << "model " << m.name << " byte " << i;
+            }
         }
         EXPECT_EQ(GetU16(model.Record(10), 6), 3);
         std::size_t differing = 0; // the image differs in exactly those two bytes

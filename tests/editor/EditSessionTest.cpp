@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace tc {
@@ -19,6 +20,7 @@ namespace {
 
 using test::Bytes;
 using test::LoadedModel;
+using test::Split;
 
 // Runs `body` in an edit session on the reference settings of a model and
 // cancels; returns nothing, the test checks inside.
@@ -152,121 +154,185 @@ TEST(EditSession, CancelAfterManyEditsLeavesRecordsAndImageAsTheyWere)
 
 // ---- numbers ----
 
-TEST(EditSession, NumbersShowAndStoreThroughTheirScales)
+// ---- tables of cases: settings, what the user does, what results ----
+
+// "6:60=6666863f;10:12=0102" into the records, before the editor opens.
+void Poke(SettingsModel& model, std::string_view pokes)
 {
-    InSession(0xC000, 0, [](SettingsModel& model, EditSession& s) {
-        PutF32(model.Record(6), 60, 1.05f);
-        EXPECT_EQ(s.Shown("corrections.speed").text, "5.0");
-        s.Commit("corrections.speed", "-99.0");
-        EXPECT_EQ(GetF32(model.Record(6), 60), 0.01f);
-        EXPECT_EQ(s.Shown("corrections.speed").text, "-99.0");
+    for (const auto& poke : Split(pokes, ';')) {
+        const auto colon = poke.find(':'), eq = poke.find('=');
+        const int record = std::stoi(poke.substr(0, colon));
+        std::size_t offset = std::stoul(poke.substr(colon + 1, eq - colon - 1));
+        for (std::size_t i = eq + 1; i + 1 < poke.size(); i += 2)
+            model.Record(record)[offset++] = static_cast<std::uint8_t>(std::stoi(poke.substr(i, 2), nullptr, 16));
+        model.EncodeSection(record);
+    }
+}
 
-        s.Commit("limits.speed", "130");
-        EXPECT_EQ(model.Record(6)[4], 65);
-        model.Record(6)[4] = 65;
-        EXPECT_EQ(s.Shown("limits.speed").text, "130");
-        EXPECT_FALSE(s.Shown("limits.speed").typing);
+// "key=value;key=value" committed in order.
+void CommitAll(EditSession& s, std::string_view commits)
+{
+    for (const auto& c : Split(commits, ';'))
+        s.Commit(c.substr(0, c.find('=')), c.substr(c.find('=') + 1));
+}
 
-        s.Commit("sources.manual_consumption", "7,5"); // either decimal separator
-        EXPECT_EQ(GetS16(model.Record(3), 42), 75);
-        s.Commit("corrections.battery", "-0.7");
-        EXPECT_EQ(static_cast<std::int8_t>(model.Record(6)[52]), -7);
-    });
-    // Pulses per revolution are offered with protocol 254 on models with a tachometer input.
-    InSession(0x5200, 7, [](SettingsModel& model, EditSession& s) {
-        ASSERT_EQ(s.Context().ProtocolCode(), 254);
-        ASSERT_TRUE(s.Shown("corrections.pulses_per_rev").visible);
-        EXPECT_FALSE(s.Shown("corrections.tachometer").visible);
-        s.Commit("corrections.pulses_per_rev", "2.5");
-        EXPECT_EQ(model.Record(6)[74], 5);
-        EXPECT_EQ(s.Shown("corrections.pulses_per_rev").text, "2.5");
+struct Setting {
+    std::uint16_t model;
+    std::uint16_t protocol;
+    const char* pokes;
+    const char* commits;
+};
+
+template <typename Body>
+void InSession(const Setting& at, Body body)
+{
+    SettingsModel model = LoadedModel(at.model, at.protocol);
+    Poke(model, at.pokes);
+    EditSettings(model, [&](EditSession& s) {
+        CommitAll(s, at.commits);
+        body(model, s);
+        return false;
     });
 }
 
-TEST(EditSession, BatteryLimitsFollowTheSupplyVoltage)
+TEST(EditSession, CommitsStoreTheseBytes)
 {
-    InSession(0xC010, 0, [](SettingsModel& model, EditSession& s) {
-        PutU16(model.Record(6), 12, 240);
-        const auto low = s.Shown("limits.battery_low");
-        EXPECT_EQ(low.text, "24.0");
-        EXPECT_EQ(low.mark, ValueMark::None);
-        EXPECT_DOUBLE_EQ(low.min, 18.0);
-        EXPECT_DOUBLE_EQ(low.max, 27.8);
-        EXPECT_DOUBLE_EQ(s.Shown("limits.battery_high").min, 28.0);
-        EXPECT_TRUE(s.Shown("limits.supply").visible);
-        EXPECT_FALSE(s.Shown("limits.supply").enabled);
-    });
-    InSession(0xC000, 0, [](SettingsModel& model, EditSession& s) {
-        PutU16(model.Record(6), 12, 240);
-        const auto low = s.Shown("limits.battery_low");
-        EXPECT_EQ(low.text, "24.0");
-        EXPECT_EQ(low.mark, ValueMark::OutOfRange); // shown as stored, marked, not clamped
-        EXPECT_DOUBLE_EQ(low.max, 13.9);
-        EXPECT_FALSE(s.Shown("limits.supply").visible);
-    });
-}
-
-TEST(EditSession, TrimLimitsNarrowEachOther)
-{
-    InSession(0x5800, 0, [](SettingsModel& model, EditSession& s) {
-        ASSERT_TRUE(s.Shown("limits.trim_low").visible);
-        EXPECT_EQ(s.Shown("limits.trim_low").group, "Трим");
-        // Both stored 0: each shows its value marked outside the window the other leaves.
-        EXPECT_EQ(s.Shown("limits.trim_low").mark, ValueMark::OutOfRange);
-        s.Commit("limits.trim_high", "90");
-        const auto changed = s.Commit("limits.trim_low", "50");
-        EXPECT_TRUE(Contains(changed, "limits.trim_high"));
-        EXPECT_DOUBLE_EQ(s.Shown("limits.trim_high").min, 51);
-        EXPECT_DOUBLE_EQ(s.Shown("limits.trim_low").max, 89);
-        EXPECT_NE(Message([&] { s.Commit("limits.trim_high", "50"); }).find("от 51 до 90"), std::string::npos);
-        s.Commit("limits.trim_high", "51");
-        EXPECT_EQ(model.Record(6)[37], 51);
-        EXPECT_EQ(model.Record(6)[36], 50);
-    });
-}
-
-TEST(EditSession, FanTemperatureRangeFollowsTheHybridDrive)
-{
-    InSession(0x8082, 1, [](SettingsModel&, EditSession& s) { // Estima20
-        const auto fan = s.Shown("limits.fan_temperature");
-        EXPECT_TRUE(fan.visible);
-        EXPECT_DOUBLE_EQ(fan.min, 25);
-        EXPECT_DOUBLE_EQ(fan.max, 60);
-        EXPECT_TRUE(s.Shown("limits.extra_cooling").visible);
-    });
-    InSession(0xC000, 0, [](SettingsModel&, EditSession& s) { // M74CAN: fan control
-        EXPECT_DOUBLE_EQ(s.Shown("limits.fan_temperature").min, 75);
-        EXPECT_FALSE(s.Shown("limits.inverter").visible);
-    });
-}
-
-// ---- bits ----
-
-TEST(EditSession, OptionBitsLeaveTheirNeighbours)
-{
-    for (bool heating : {false, true}) {
-        InSession(0x8082, 1, [&](SettingsModel& model, EditSession& s) {
-            s.SetChecked("limits.hvb_heating", heating);
-            const std::uint32_t before = GetU32(model.Record(6), 0);
-            s.Commit("limits.hvb_fan6", "on");
-            EXPECT_EQ(GetU32(model.Record(6), 0), before | (1u << 14));
-            EXPECT_EQ(s.Shown("limits.hvb_heating").checked, heating);
+    struct Case {
+        Setting at;
+        int record;
+        std::size_t offset;
+        const char* hex;
+    };
+    const Case cases[] = {
+        {{0xC000, 0, "", "corrections.speed=-99.0"}, 6, 60, "0ad7233c"}, // factor 0.01
+        {{0xC000, 0, "", "corrections.petrol=2.5"}, 6, 56, "3333833f"},  // 1.025
+        {{0xC000, 0, "", "limits.speed=130"}, 6, 4, "41"},
+        {{0xC000, 0, "", "sources.manual_consumption=7,5"}, 3, 42, "4b00"},
+        {{0xC000, 0, "", "corrections.battery=-0.7"}, 6, 52, "f9"},
+        {{0xC000, 0, "", "corrections.initial_mileage=123456"}, 1, 144, "40e20100"},
+        {{0x5200, 7, "", "corrections.pulses_per_rev=2.5"}, 6, 74, "05"}, // protocol 254
+        {{0x8082, 1, "", "limits.hvb_fan6=on"}, 6, 0, "00440000"},        // bit 14 leaves bit 15
+        {{0x8082, 1, "", "limits.hvb_heating=on;limits.hvb_fan6=on"}, 6, 0, "00c40000"},
+        {{0x5800, 0, "", "sources.battery_compensation=off"}, 6, 0, "00040200"}, // unchecking sets bit 17
+        {{0x5800, 0, "", "sources.battery_compensation=off;sources.battery_compensation=on"}, 6, 0, "00040000"},
+        {{0x5100, 0, "", "sources.lock_level=Стрт"}, 6, 72, "04"},
+        {{0x8082, 1, "", "sources.lock_type=Вирт.;sources.lock_level=4"}, 6, 72, "04"},
+        {{0x8082, 1, "6:73=03", "sources.engine_speed=Форс.;corrections.tachometer=2"}, 6, 73, "02"},
+        {{0x5800, 0, "", "limits.trim_high=90;limits.trim_low=50;limits.trim_high=51"}, 6, 36, "3233"},
+        {{0xC000, 0, "", "sources.tank_mode=Тарирован.;sources.tank_method=ДУТ"}, 3, 37, "0201"},
+        // Speed sources: no ECU speed for protocols 225, 254, 255; a physical lock may not keep the last source.
+        {{0x5200, 7, "", "sources.speed=Датч."}, 6, 40, "01"},
+        {{0x5800, 0, "", "sources.speed=Датч."}, 6, 40, "00"},
+        {{0x5800, 0, "", "sources.lock_type=Вирт.;sources.speed=Датч."}, 6, 40, "02"},
+        {{0x5800, 0, "", "sources.lock_type=Вирт.;sources.speed=Датч.;sources.lock_type=Физич."}, 6, 40, "00"},
+        {{0x5800, 19, "", "sources.speed=Датч."}, 6, 40, "01"}, // the fallback skips the disabled ECU item
+        // The protocol: the same one keeps the options, another mirrors its index and clears them.
+        {{0xC000, 11, "10:12=0102030405060708", "sources.detection=Руч.;sources.protocol=CAN"}, 10, 4, "0b000b00040000000102030405060708"},
+        {{0xC000, 11, "10:12=0102030405060708", "sources.detection=Руч.;sources.protocol=M74CAN"}, 10, 4, "00000000040000000000000000000000"},
+        {{0x4010, 5, "", "sources.protocol=#4"}, 10, 4, "04000400"}, // out of the list, then put right
+    };
+    for (const auto& c : cases) {
+        InSession(c.at, [&](SettingsModel& model, EditSession&) {
+            EXPECT_EQ(test::Hex(Bytes(model, c.record, c.offset, std::strlen(c.hex) / 2)), c.hex) << c.at.commits;
         });
     }
-    // The compensation box shows bit 17's complement: unchecking sets it.
-    InSession(0x5800, 0, [](SettingsModel& model, EditSession& s) {
-        const auto box = s.Shown("sources.battery_compensation");
-        ASSERT_TRUE(box.visible);
-        EXPECT_EQ(box.caption, "Компенс.Uбс/Трим");
-        EXPECT_TRUE(box.checked);
-        s.Commit("sources.battery_compensation", "off");
-        EXPECT_EQ(GetU32(model.Record(6), 0), 0x400u | (1u << 17));
-        s.SetChecked("sources.battery_compensation", true);
-        EXPECT_EQ(GetU32(model.Record(6), 0), 0x400u);
-    });
 }
 
-// ---- choices ----
+TEST(EditSession, ControlsShowThese)
+{
+    constexpr double any = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        Setting at;
+        const char* key;
+        const char* text;
+        ValueMark mark;
+        bool visible;
+        double min = any, max = any;
+    };
+    const auto None = ValueMark::None, OutOfRange = ValueMark::OutOfRange, Unshowable = ValueMark::Unshowable;
+    const Case cases[] = {
+        {{0xC000, 0, "6:60=6666863f", ""}, "corrections.speed", "5.0", None, true, -99.0, 999.9}, // 1.05
+        {{0xC000, 0, "6:56=0000c07f", ""}, "corrections.petrol", "", Unshowable, true},           // NaN
+        {{0xC000, 0, "6:56=0000807f", ""}, "corrections.petrol", "", Unshowable, true},           // infinity
+        {{0xC000, 0, "6:4=41", ""}, "limits.speed", "130", None, true, 40, 200},
+        {{0x5200, 7, "6:74=05", ""}, "corrections.pulses_per_rev", "2.5", None, true, 0.5, 12},
+        {{0x5200, 7, "", ""}, "corrections.tachometer", "1", None, false},
+        {{0xC010, 0, "6:12=f000", ""}, "limits.battery_low", "24.0", None, true, 18.0, 27.8},
+        {{0xC010, 0, "", ""}, "limits.battery_high", "15.5", OutOfRange, true, 28.0, 32.0},
+        {{0xC000, 0, "6:12=f000", ""}, "limits.battery_low", "24.0", OutOfRange, true, 9.0, 13.9},
+        {{0xC010, 0, "", ""}, "limits.supply", "12В", None, true},
+        {{0xC000, 0, "", ""}, "limits.supply", "12В", None, false},
+        {{0x8082, 1, "", ""}, "limits.fan_temperature", "115", OutOfRange, true, 25, 60}, // hybrid drive
+        {{0x8082, 1, "", ""}, "limits.extra_cooling", "0", OutOfRange, true, 90, 100},
+        {{0xC000, 0, "", ""}, "limits.fan_temperature", "115", None, true, 75, 115},
+        {{0xC000, 0, "", ""}, "limits.inverter", "120", None, false},
+        {{0xC000, 11, "", ""}, "limits.at_oil_wear", "30", None, true},
+        {{0x5800, 0, "", ""}, "limits.trim_low", "0", OutOfRange, true, -9, -1},
+        {{0x5800, 0, "", "limits.trim_high=90;limits.trim_low=50"}, "limits.trim_high", "90", None, true, 51, 90},
+        {{0x5800, 0, "", ""}, "sources.battery_compensation", "on", None, true},
+        {{0xC000, 0, "", "sources.tank_method=ДУТ"}, "sources.battery_compensation", "on", None, true},
+        {{0xC000, 0, "", ""}, "sources.battery_compensation", "on", None, false},
+        {{0xC000, 0, "10:8=09", ""}, "sources.detection", "", Unshowable, true},
+        {{0xC000, 0, "", ""}, "sources.protocol", "M74CAN", None, false}, // automatic detection
+        {{0x4010, 5, "", ""}, "sources.protocol", "", Unshowable, true}, // not in the list: shown to be put right
+        {{0x1234, 0, "", ""}, "sources.protocol", "", Unshowable, true},
+        {{0xC000, 11, "10:12=0102030405060708", ""}, "sources.option0", "", Unshowable, false},
+        {{0xC000, 11, "10:12=0102030405060708", ""}, "sources.option1", "", Unshowable, true}, // 2 of "4", "1"
+        {{0xC000, 11, "10:12=0102030405060708", ""}, "sources.option2", "4", None, true},
+        // The tank method keeps showing the stored method across protocols, empty while the list lacks it.
+        {{0xC000, 11, "", "sources.detection=Руч.;sources.tank_method=ДУТ ЭБУ2;sources.protocol=#3"}, "sources.tank_method", "", Unshowable, true},
+        {{0xC000, 11, "", "sources.detection=Руч.;sources.tank_method=ДУТ ЭБУ2;sources.protocol=#3;sources.protocol=#2"},
+         "sources.tank_method", "ДУТ ЭБУ2", None, true},
+        {{0x8082, 1, "6:73=03", "sources.engine_speed=Форс."}, "corrections.tachometer", "4", OutOfRange, true},
+        {{0xC000, 0, "", ""}, "corrections.injector_polarity", "-", None, false},
+        {{0xC000, 0, "", "sources.petrol=Форс."}, "corrections.injector_polarity", "-", None, true},
+        {{0x4010, 0, "", ""}, "sources.engine_speed", "ЭБУ", None, false},
+        {{0x5100, 0, "", ""}, "sources.lock_type", "Физич.", None, false},
+        {{0x5100, 0, "", ""}, "sources.lock_level", "", Unshowable, true}, // stored 0 is no item ("1" is 1)
+        {{0xC000, 0, "", ""}, "sources.lock_level", "", Unshowable, false},
+        {{0xC000, 0, "", "sources.lock_type=Вирт."}, "sources.lock_level", "", Unshowable, true},
+    };
+    for (const auto& c : cases) {
+        InSession(c.at, [&](SettingsModel&, EditSession& s) {
+            const auto shown = s.Shown(c.key);
+            SCOPED_TRACE(std::string(c.key) + " on " + std::to_string(c.at.model) + " after " + c.at.commits);
+            EXPECT_EQ(shown.text, c.text);
+            EXPECT_EQ(shown.mark, c.mark);
+            EXPECT_EQ(shown.visible, c.visible);
+            if (!std::isnan(c.min)) {
+                EXPECT_DOUBLE_EQ(shown.min, c.min);
+                EXPECT_DOUBLE_EQ(shown.max, c.max);
+            }
+        });
+    }
+}
+
+TEST(EditSession, CommitsReportTheControlsTheyChange)
+{
+    struct Case {
+        Setting at;
+        const char* commit;
+        std::vector<std::string_view> changed; // among others
+    };
+    const Case cases[] = {
+        {{0xC000, 11, "", "sources.detection=Руч."}, "sources.protocol=M74CAN",
+         {"sources.protocol", "sources.option1", "sources.option2", "limits.at_oil_wear", "limits.fan_speed", "sources.tank_method", "sources.parking_lights"}},
+        {{0x5200, 0, "", "sources.detection=Руч."}, "sources.protocol=#7", {"sources.speed", "corrections.pulses_per_rev", "limits.coolant"}},
+        {{0xC000, 0, "", ""}, "sources.petrol=Форс.", {"corrections.injector_polarity", "corrections.tachometer"}},
+        {{0xC000, 0, "", ""}, "sources.tank_method=ДУТ", {"sources.battery_compensation"}},
+        {{0x5800, 0, "", "limits.trim_high=90"}, "limits.trim_low=50", {"limits.trim_high"}},
+        {{0x5800, 0, "", "sources.lock_type=Вирт.;sources.speed=Датч."}, "sources.lock_type=Физич.", {"sources.speed", "sources.lock_level"}},
+    };
+    for (const auto& c : cases) {
+        InSession(c.at, [&](SettingsModel&, EditSession& s) {
+            const std::string_view commit = c.commit;
+            const auto changed = s.Commit(commit.substr(0, commit.find('=')), commit.substr(commit.find('=') + 1));
+            for (auto key : c.changed)
+                EXPECT_TRUE(Contains(changed, key)) << key << " after " << c.commit;
+            EXPECT_EQ(CurrentProtocol(), s.Context().protocol); // shared readers follow the session's protocol
+        });
+    }
+}
 
 TEST(EditSession, DetectionListFollowsTheFeaturesItIsGiven)
 {
@@ -306,213 +372,29 @@ TEST(EditSession, DetectionListFollowsTheFeaturesItIsGiven)
     }
 }
 
-TEST(EditSession, SpeedSourcesAndTheEcuItem)
-{
-    // ZR-32: protocols 225 (index 5), 254 (7) and 255 (10) carry no ECU speed.
-    for (int index : {5, 7, 10}) {
-        InSession(0x5200, static_cast<std::uint16_t>(index), [](SettingsModel& model, EditSession& s) {
-            const auto speed = s.Shown("sources.speed");
-            ASSERT_EQ(speed.items.size(), 2u); // ECU, Sens.
-            EXPECT_FALSE(speed.items[0].enabled);
-            EXPECT_TRUE(speed.items[1].enabled);
-            EXPECT_EQ(speed.columns, 0);
-            s.Commit("sources.speed", "Датч.");
-            EXPECT_NE(Message([&] { s.Commit("sources.speed", "ЭБУ"); }).find("недоступен"), std::string::npos);
-            EXPECT_EQ(model.Record(6)[40], 1);
-        });
-    }
-    InSession(0x5200, 0, [](SettingsModel&, EditSession& s) { EXPECT_TRUE(s.Shown("sources.speed").items[0].enabled); });
-    // ZR-33 offers ECU, GPS, Sens.; with a physical lock the last one falls back.
-    InSession(0x5800, 0, [](SettingsModel& model, EditSession& s) {
-        const auto speed = s.Shown("sources.speed");
-        ASSERT_EQ(speed.items.size(), 3u);
-        EXPECT_EQ(speed.items[1].text, "GPS");
-        s.Commit("sources.speed", "Датч.");
-        EXPECT_EQ(model.Record(6)[40], 0);
-        s.Commit("sources.lock_type", "Вирт.");
-        s.Commit("sources.speed", "Датч.");
-        EXPECT_EQ(model.Record(6)[40], 2);
-        const auto changed = s.Commit("sources.lock_type", "Физич.");
-        EXPECT_EQ(model.Record(6)[40], 0);
-        EXPECT_TRUE(Contains(changed, "sources.speed"));
-    });
-    // The fallback takes the first selectable source, never the disabled ECU item.
-    InSession(0x5800, 19, [](SettingsModel& model, EditSession& s) {
-        ASSERT_EQ(s.Context().ProtocolCode(), 254);
-        s.Commit("sources.speed", "Датч.");
-        EXPECT_EQ(model.Record(6)[40], 1);
-    });
-}
 
-TEST(EditSession, ListsBuiltFromTheContext)
-{
-    InSession(0xC000, 2, [](SettingsModel&, EditSession& s) { // M86: three ECU fuel-level variants
-        const auto tank = s.Shown("sources.tank_method");
-        ASSERT_EQ(tank.items.size(), 5u);
-        EXPECT_EQ(tank.items[4].text, "ДУТ ЭБУ3");
-        const auto level = s.Shown("sources.lock_level");
-        ASSERT_EQ(level.items.size(), 3u);
-        EXPECT_FALSE(level.visible); // physical lock
-    });
-    InSession(0x5100, 0, [](SettingsModel& model, EditSession& s) { // no FLS, no lock type choice
-        EXPECT_EQ(s.Shown("sources.tank_method").items.size(), 1u);
-        EXPECT_FALSE(s.Shown("sources.lock_type").visible);
-        const auto level = s.Shown("sources.lock_level");
-        EXPECT_TRUE(level.visible);
-        ASSERT_EQ(level.items.size(), 4u);
-        EXPECT_EQ(level.items[3].text, "Стрт");
-        s.Commit("sources.lock_level", "Стрт");
-        EXPECT_EQ(model.Record(6)[72], 4);
-    });
-    InSession(0x8082, 1, [](SettingsModel& model, EditSession& s) {
-        s.Commit("sources.lock_type", "Вирт.");
-        s.Commit("sources.lock_level", "4");
-        EXPECT_EQ(model.Record(6)[72], 4);
-        model.Record(6)[73] = 3; // a tachometer value no item has shows "4"
-        s.Commit("sources.engine_speed", "Форс.");
-        const auto tacho = s.Shown("corrections.tachometer");
-        EXPECT_EQ(tacho.text, "4");
-        EXPECT_EQ(tacho.mark, ValueMark::OutOfRange);
-        s.Commit("corrections.tachometer", "2");
-        EXPECT_EQ(model.Record(6)[73], 2);
-    });
-}
-
-TEST(EditSession, ProtocolChangeClearsTheOptionsAndRecomputesEverything)
-{
-    SettingsModel model = LoadedModel(0xC000, 11); // CAN: options 1..4
-    auto r10 = model.Record(10);
-    for (int k = 0; k < 8; ++k)
-        r10[12 + k] = static_cast<std::uint8_t>(k + 1);
-    model.EncodeSection(10);
-    EditSettings(model, [&](EditSession& s) {
-        s.Commit("sources.detection", "Руч.");
-        const auto option1 = s.Shown("sources.option1");
-        EXPECT_TRUE(option1.visible);
-        EXPECT_EQ(option1.caption, "Опрос CAN раз/сек");
-        EXPECT_EQ(option1.group, "Дополнительные настройки протокола");
-        EXPECT_EQ(option1.text, ""); // stored 2: past "4", "1"
-        EXPECT_EQ(option1.mark, ValueMark::Unshowable);
-        EXPECT_EQ(s.Shown("sources.option2").text, "4"); // stored 3 of "1", "2", "Cruis", "4", "5D", "DustD"
-        EXPECT_FALSE(s.Shown("sources.option0").visible);
-        EXPECT_TRUE(s.Shown("limits.at_oil_wear").visible); // code 1
-
-        // The same protocol again keeps the options.
-        EXPECT_TRUE(s.Commit("sources.protocol", "CAN").empty());
-        EXPECT_EQ(Bytes(model, 10, 12, 8), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
-
-        // Another protocol clears them, mirrors the index and rebuilds what depends on it.
-        const auto changed = s.Commit("sources.protocol", "M74CAN");
-        EXPECT_EQ(Bytes(model, 10, 12, 8), std::vector<std::uint8_t>(8, 0));
-        EXPECT_EQ(GetU16(model.Record(10), 4), 0);
-        EXPECT_EQ(GetU16(model.Record(10), 6), 0);
-        EXPECT_EQ(s.Context().ProtocolCode(), 11);
-        EXPECT_EQ(CurrentProtocol(), s.Context().protocol); // shared readers follow
-        for (const char* key : {"sources.option1", "sources.option2", "limits.at_oil_wear", "limits.fan_speed", "sources.tank_method", "sources.parking_lights"})
-            EXPECT_TRUE(Contains(changed, key)) << key;
-        EXPECT_EQ(s.Shown("sources.option1").caption, "Канал включения вентилятора");
-        EXPECT_FALSE(s.Shown("sources.option2").visible);
-        EXPECT_FALSE(s.Shown("limits.at_oil_wear").visible);
-        return false;
-    });
-}
-
-TEST(EditSession, TankMethodKeepsShowingItsStoredValueAcrossProtocols)
-{
-    InSession(0xC000, 11, [](SettingsModel& model, EditSession& s) { // CAN: three ECU variants
-        s.Commit("sources.detection", "Руч.");
-        s.Commit("sources.tank_method", "ДУТ ЭБУ2");
-        EXPECT_EQ(model.Record(3)[38], 3);
-        s.Commit("sources.protocol", "#3"); // UAZ 17971E5: none
-        const auto tank = s.Shown("sources.tank_method");
-        EXPECT_EQ(tank.items.size(), 2u);
-        EXPECT_EQ(tank.selected, -1);
-        EXPECT_EQ(tank.mark, ValueMark::Unshowable);
-        EXPECT_EQ(model.Record(3)[38], 3); // kept until the user picks one
-        s.Commit("sources.protocol", "#2"); // M86: three again
-        EXPECT_EQ(s.Shown("sources.tank_method").text, "ДУТ ЭБУ2");
-        // FLS brings the compensation box.
-        const auto changed = s.Commit("sources.tank_method", "ДУТ");
-        EXPECT_TRUE(Contains(changed, "sources.battery_compensation"));
-        EXPECT_TRUE(s.Shown("sources.battery_compensation").visible);
-        EXPECT_EQ(s.Shown("sources.battery_compensation").caption, "Компенс.Uбс");
-    });
-}
-
-TEST(EditSession, InjectorControlsFollowTheSources)
-{
-    InSession(0xC000, 0, [](SettingsModel&, EditSession& s) {
-        EXPECT_FALSE(s.Shown("corrections.injector_polarity").visible);
-        const auto changed = s.Commit("sources.petrol", "Форс.");
-        EXPECT_TRUE(Contains(changed, "corrections.injector_polarity"));
-        EXPECT_TRUE(Contains(changed, "corrections.tachometer"));
-        EXPECT_TRUE(s.Shown("corrections.injector_polarity").visible);
-        EXPECT_EQ(s.Shown("corrections.injector_polarity").text, "-"); // bit 10 set by default
-    });
-    InSession(0x4010, 0, [](SettingsModel&, EditSession& s) { // ECU only
-        EXPECT_FALSE(s.Shown("sources.engine_speed").visible);
-        EXPECT_FALSE(s.Shown("sources.gas").visible);
-    });
-}
-
-// ---- what cannot be shown ----
-
-TEST(EditSession, ProtocolBeyondTheListOrUnknownModelOpensWithoutProtocol)
+// An unknown model or a protocol index past the list: no current protocol and
+// every protocol-driven control hidden; blank values store nothing until typed.
+TEST(EditSession, WithoutProtocolOrValuesNothingBreaksAndNothingIsStored)
 {
     for (auto [code, index] : {std::pair<std::uint16_t, std::uint16_t>{0x4010, 5}, {0x4010, 300}, {0x1234, 0}}) {
-        InSession(code, index, [&](SettingsModel& model, EditSession& s) {
+        InSession(code, index, [&](SettingsModel&, EditSession& s) {
             EXPECT_EQ(s.Context().protocol, nullptr);
-            const auto protocol = s.Shown("sources.protocol");
-            EXPECT_TRUE(protocol.visible);
-            EXPECT_EQ(protocol.selected, -1);
-            EXPECT_EQ(protocol.mark, ValueMark::Unshowable);
             for (const char* key : {"limits.coolant", "limits.warm_engine", "sources.option0", "sources.option1", "sources.battery",
                                     "limits.fan_temperature", "corrections.tachometer"})
                 EXPECT_FALSE(s.Shown(key).visible) << key;
             EXPECT_TRUE(s.Shown("sources.speed").items[0].enabled);
-            EXPECT_EQ(GetU16(model.Record(10), 6), index);
-            for (std::size_t i = 0; i < EditorFields().size(); ++i)
-                s.Shown(i);
         });
     }
-    InSession(0x4010, 5, [](SettingsModel& model, EditSession& s) {
-        s.Commit("sources.protocol", "#4");
-        EXPECT_EQ(GetU16(model.Record(10), 4), 4);
-        EXPECT_EQ(s.Context().ProtocolCode(), 102);
-    });
-}
-
-TEST(EditSession, BlankFactorShowsEmptyKeepsItsBytesAndStoresWhatIsTyped)
-{
-    SettingsModel model = LoadedModel(0xC000, 0);
-    for (float blank : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
-        PutF32(model.Record(6), 56, blank);
-        model.EncodeSection(6);
-        const auto bytes = Bytes(model, 6, 56, 4);
-        EditSettings(model, [&](EditSession& s) {
-            const auto shown = s.Shown("corrections.petrol");
-            EXPECT_EQ(shown.text, "");
-            EXPECT_EQ(shown.mark, ValueMark::Unshowable);
-            EXPECT_TRUE(s.Commit("corrections.petrol", "").empty()); // leaving the empty field stores nothing
-            EXPECT_EQ(Bytes(model, 6, 56, 4), bytes);
-            s.Commit("corrections.petrol", "2.5");
-            EXPECT_EQ(GetF32(model.Record(6), 56), 1.025f);
-            return false;
-        });
-        EXPECT_EQ(Bytes(model, 6, 56, 4), bytes);
-    }
-}
-
-TEST(EditSession, NothingSelectedStoresNothing)
-{
-    InSession(0xC000, 0, [](SettingsModel& model, EditSession& s) {
-        model.Record(10)[8] = 9; // past the detection list
+    InSession({0xC000, 0, "10:8=09;6:56=0000c07f", ""}, [](SettingsModel& model, EditSession& s) {
         const auto before = model.SnapshotRecords().bytes;
-        EXPECT_EQ(s.Shown("sources.detection").selected, -1);
         for (const char* key : {"sources.detection", "sources.tank_mode", "sources.protocol"})
             EXPECT_TRUE(s.Select(key, -1).empty());
         EXPECT_TRUE(s.Commit("sources.detection", "").empty());
+        EXPECT_TRUE(s.Commit("corrections.petrol", "").empty()); // leaving the empty field
         EXPECT_EQ(model.SnapshotRecords().bytes, before);
+        s.Commit("corrections.petrol", "2.5");
+        EXPECT_EQ(GetF32(model.Record(6), 56), 1.025f);
     });
 }
 

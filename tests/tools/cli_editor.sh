@@ -63,6 +63,9 @@ for bad in 6:80:9 0:0:1 6:0 11:663:2; do
 done
 [ "$("$cli" peek "$work/a.qvetp" 11:663:1)" = 00 ] || fail "peek the last byte of record 11"
 "$cli" get "$work/missing" limits.speed 2>/dev/null; [ $? = 1 ] || fail "get on a missing file"
+head -c 3000 /dev/urandom >"$work/garbage"
+"$cli" fields "$work/garbage" >/dev/null 2>"$work/err"; [ $? = 1 ] || fail "fields on garbage"
+[ "$(wc -l <"$work/err")" = 1 ] || fail "fields on garbage: stderr is not one line"
 "$cli" set "$work/a.qvetp" limits.speed=130 2>/dev/null; [ $? = 2 ] || fail "set without -o"
 "$cli" set "$work/a.qvetp" -o "$work/y.qvetp" limits.speed 2>/dev/null; [ $? = 2 ] || fail "set without ="
 echo "cli editor commands: ok"

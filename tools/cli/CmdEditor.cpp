@@ -18,7 +18,7 @@ namespace {
 
 void LoadSettings(SettingsModel& model, const std::string& path)
 {
-    ReadSettingsFile(model, path);
+    ReadCheckedSettingsFile(model, path);
     for (const auto& problem : model.DecodeAll())
         std::cerr << "warning: " << problem << "\n";
 }

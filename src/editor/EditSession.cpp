@@ -127,7 +127,10 @@ ShownControl EditSession::Shown(std::size_t index) const
     ShownControl s;
     s.field = &f;
     s.kind = f.kind;
-    s.caption = f.captionRule ? f.captionRule(in) : std::string(f.caption.Pick(ctx_.english));
+    if (f.captionRule)
+        s.caption = f.captionRule(in);
+    if (s.caption.empty())
+        s.caption = std::string(f.caption.Pick(ctx_.english));
     s.group = std::string(f.group.Pick(ctx_.english));
     s.visible = !f.visible || f.visible(in);
     s.enabled = !f.enabled || f.enabled(in);
@@ -230,10 +233,12 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
 {
     const ShownControl shown = Shown(key);
     const Field& f = *shown.field;
-    CheckEditable(shown, force);
     text = Trim(text);
-    if (text.empty() || text == shown.text)
-        return {}; // nothing typed or nothing changed: the stored bytes stay as they are
+    if (text.empty())
+        return {}; // nothing typed stores nothing
+    CheckEditable(shown, force);
+    if (text == shown.text)
+        return {}; // nothing changed: the stored bytes stay as they are
 
     switch (f.kind) {
     case ControlKind::Number: {
@@ -291,9 +296,11 @@ ChangedFields EditSession::Select(std::string_view key, int item, bool force)
     const Field& f = *shown.field;
     if (f.kind != ControlKind::Choice && f.kind != ControlKind::Radio)
         throw Error(ctx_.Tr("Параметр «" + shown.caption + "» не список", "The setting \"" + shown.caption + "\" is not a choice"));
-    CheckEditable(shown, force);
-    if (item < 0 || item == shown.selected)
+    if (item < 0)
         return {}; // nothing selected stores nothing
+    CheckEditable(shown, force);
+    if (item == shown.selected)
+        return {};
     if (item >= static_cast<int>(shown.items.size()))
         throw Error(ctx_.Tr("Нет варианта #" + std::to_string(item) + " у параметра «" + shown.caption + "»",
                             "\"" + shown.caption + "\" has no item #" + std::to_string(item)));

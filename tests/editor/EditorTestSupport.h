@@ -6,6 +6,9 @@
 #include "model/SettingsModel.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tc::test {
@@ -24,6 +27,32 @@ inline std::vector<std::uint8_t> Bytes(const SettingsModel& model, int record, s
 {
     const auto r = model.Record(record);
     return {r.begin() + static_cast<std::ptrdiff_t>(offset), r.begin() + static_cast<std::ptrdiff_t>(offset + length)};
+}
+
+inline std::string Hex(const std::vector<std::uint8_t>& bytes)
+{
+    std::string text;
+    char buf[4];
+    for (auto b : bytes) {
+        std::snprintf(buf, sizeof buf, "%02x", b);
+        text += buf;
+    }
+    return text;
+}
+
+// "a;b;c" into its non-empty parts.
+inline std::vector<std::string> Split(std::string_view text, char separator)
+{
+    std::vector<std::string> parts;
+    while (!text.empty()) {
+        const auto at = text.find(separator);
+        if (at != 0)
+            parts.emplace_back(text.substr(0, at));
+        if (at == std::string_view::npos)
+            break;
+        text.remove_prefix(at + 1);
+    }
+    return parts;
 }
 
 } // namespace tc::test

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# tripconf-cli fields/get/set/peek/poke: the settings editor's core from the command line.
+set -u
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$cli" new --model 0xC000 -o "$work/a.qvetp" >/dev/null || fail "new"
+
+# fields: a header, one tab-separated line per visible control; --all adds the hidden ones.
+fields=$("$cli" --english fields "$work/a.qvetp") || fail "fields"
+[ "$(head -1 <<<"$fields")" = $'key\tpage\trecord\toffset\tbit\tkind\tshown\tvisible\tenabled\tmark\tcaption' ] || fail "fields header"
+grep -q $'^corrections.speed\tcorrections\t6\t60\t-\tnumber\t0.0\tyes\tyes\t-\tSpeeed, %$' <<<"$fields" || fail "fields: speed correction"
+grep -q $'^sources.battery_compensation\tsources\t6\t0\t17\tcheck\t' <<<"$fields" && fail "fields: a hidden control listed without --all"
+all=$("$cli" --english fields "$work/a.qvetp" --all) || fail "fields --all"
+grep -q $'^sources.battery_compensation\tsources\t6\t0\t17\tcheck\ton\tno\tyes\t-\tCompens.VBt$' <<<"$all" || fail "fields --all: hidden control"
+[ "$(wc -l <<<"$all")" = 77 ] || fail "fields --all: not 76 controls"
+awk -F'\t' 'NF != 11 { bad = 1 } END { exit bad }' <<<"$all" || fail "fields: a line without 11 columns"
+grep -q $'^sources.speed\tsources\t6\t40\t-\tradio\tЭБУ\tyes' < <("$cli" fields "$work/a.qvetp") || fail "fields in Russian"
+
+# get and set: values as shown, applied in order, then OK.
+[ "$("$cli" get "$work/a.qvetp" limits.speed)" = 80 ] || fail "get limits.speed"
+"$cli" set "$work/a.qvetp" -o "$work/b.qvetp" corrections.speed=5.0 limits.speed=130 sources.detection=Руч. 'sources.protocol=#11' \
+  sources.tank_method=#1 >/dev/null || fail "set"
+[ "$("$cli" get "$work/b.qvetp" corrections.speed)" = 5.0 ] || fail "get after set: speed correction"
+[ "$("$cli" get "$work/b.qvetp" sources.protocol)" = CAN ] || fail "get after set: protocol"
+[ "$("$cli" peek "$work/b.qvetp" 6:4:1 10:4:4 3:38:1)" = $'41\n0b000b00\n01' ] || fail "peek after set"
+[ "$("$cli" --english get "$work/b.qvetp" sources.battery_compensation)" = on ] || fail "get: the FLS tank method shows the compensation box"
+
+# Refusals: exit 1, the message, no output file.
+for value in limits.speed=300 limits.speed=fast sources.tank_mode=Huge corrections.tachometer=4 no.such=1; do
+  "$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" corrections.speed=5.0 "$value" >/dev/null 2>"$work/err"
+  [ $? = 1 ] || fail "set $value was not refused"
+  [ -e "$work/r.qvetp" ] && fail "set $value left an output file"
+  [ "$(wc -l <"$work/err")" = 1 ] || fail "set $value: stderr is not one line"
+done
+grep -q 'enter a number from 40 to 200' < <("$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" limits.speed=300 2>&1) || fail "range message"
+grep -q 'hidden.*--force' < <("$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" corrections.tachometer=4 2>&1) || fail "hidden: no hint"
+"$cli" set "$work/a.qvetp" -o "$work/f.qvetp" --force corrections.tachometer=4 >/dev/null || fail "set --force"
+[ "$("$cli" peek "$work/f.qvetp" 6:73:1)" = 04 ] || fail "set --force: value"
+
+# set without values: only the opening writes (the protocol index mirrored at record 10 offset 6).
+"$cli" poke "$work/a.qvetp" -o "$work/p.qvetp" 10:4=0300 >/dev/null || fail "poke"
+[ "$("$cli" peek "$work/p.qvetp" 10:4:4)" = 03000000 ] || fail "peek after poke"
+"$cli" set "$work/p.qvetp" -o "$work/ok.qvetp" >/dev/null || fail "set without values"
+[ "$("$cli" peek "$work/ok.qvetp" 10:4:4)" = 03000300 ] || fail "opening writes"
+[ "$(cmp -l "$work/p.qvetp" "$work/ok.qvetp" | wc -l)" = 1 ] || fail "set without values changed more than the mirrored index"
+
+# peek and poke: bounds and bad input.
+[ "$("$cli" peek "$work/a.qvetp" 6:60:4)" = 0000803f ] || fail "peek float 1.0"
+"$cli" poke "$work/a.qvetp" -o "$work/q.qvetp" 6:60=6666863f 1:144=40e20100 >/dev/null || fail "poke two ranges"
+[ "$("$cli" get "$work/q.qvetp" corrections.speed)" = 5.0 ] || fail "poke: factor 1.05 shows 5.0"
+[ "$("$cli" get "$work/q.qvetp" corrections.initial_mileage)" = 123456 ] || fail "poke: mileage"
+for bad in 6:86=000000 6:0=0 6:0=zz 12:0=00 6=00 6:88=00; do
+  "$cli" poke "$work/a.qvetp" -o "$work/x.qvetp" "$bad" >/dev/null 2>&1
+  [ $? = 2 ] || fail "poke $bad not refused as bad usage"
+done
+[ -e "$work/x.qvetp" ] && fail "a refused poke left a file"
+for bad in 6:80:9 0:0:1 6:0 11:663:2; do
+  "$cli" peek "$work/a.qvetp" "$bad" >/dev/null 2>&1
+  [ $? = 2 ] || fail "peek $bad not refused"
+done
+[ "$("$cli" peek "$work/a.qvetp" 11:663:1)" = 00 ] || fail "peek the last byte of record 11"
+"$cli" get "$work/missing" limits.speed 2>/dev/null; [ $? = 1 ] || fail "get on a missing file"
+head -c 3000 /dev/urandom >"$work/garbage"
+"$cli" fields "$work/garbage" >/dev/null 2>"$work/err"; [ $? = 1 ] || fail "fields on garbage"
+[ "$(wc -l <"$work/err")" = 1 ] || fail "fields on garbage: stderr is not one line"
+"$cli" set "$work/a.qvetp" limits.speed=130 2>/dev/null; [ $? = 2 ] || fail "set without -o"
+"$cli" set "$work/a.qvetp" -o "$work/y.qvetp" limits.speed 2>/dev/null; [ $? = 2 ] || fail "set without ="
+echo "cli editor commands: ok"

@@ -1,0 +1,265 @@
+// The settings editor from the command line: list the controls, show one,
+// set values as the dialog would (one edit session per call, then OK), and
+// read or patch raw bytes of the decoded records.
+#include "Command.h"
+
+#include "common/AtomicFile.h"
+#include "common/Error.h"
+#include "common/Language.h"
+#include "editor/EditSession.h"
+#include "model/SettingsFile.h"
+
+#include <cstdio>
+#include <iostream>
+#include <set>
+
+namespace tc::cli {
+namespace {
+
+void LoadSettings(SettingsModel& model, const std::string& path)
+{
+    ReadCheckedSettingsFile(model, path);
+    for (const auto& problem : model.DecodeAll())
+        std::cerr << "warning: " << problem << "\n";
+}
+
+const char* KindName(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Number:
+        return "number";
+    case ControlKind::Choice:
+        return "choice";
+    case ControlKind::Radio:
+        return "radio";
+    case ControlKind::Check:
+        return "check";
+    }
+    return "";
+}
+
+const char* MarkName(ValueMark mark)
+{
+    switch (mark) {
+    case ValueMark::None:
+        return "-";
+    case ValueMark::OutOfRange:
+        return "out-of-range";
+    case ValueMark::Unshowable:
+        return "unshowable";
+    }
+    return "";
+}
+
+std::string BitColumn(const Field& f)
+{
+    if (f.codec != Codec::Bits)
+        return "-";
+    if (f.bitCount == 1)
+        return std::to_string(f.bit);
+    return std::to_string(f.bit) + "-" + std::to_string(f.bit + f.bitCount - 1);
+}
+
+const Registration kFields{{"fields", "fields FILE [--all]",
+    "list the settings editor's controls: key, page, record, offset, bit, kind, shown value, visible, enabled, mark, caption (--all: hidden ones too)",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const bool all = args.Flag("--all");
+        const auto rest = args.Positional();
+        if (rest.size() != 1)
+            throw UsageError{"expected one settings FILE"};
+        SettingsModel model;
+        LoadSettings(model, rest[0]);
+        EditSettings(model, [&](EditSession& s) {
+            std::cout << "key\tpage\trecord\toffset\tbit\tkind\tshown\tvisible\tenabled\tmark\tcaption\n";
+            const auto fields = s.Fields();
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                const Field& f = fields[i];
+                const ShownControl c = s.Shown(i);
+                if (!all && !c.visible)
+                    continue;
+                std::cout << f.key << '\t' << PageOf(f.page).key << '\t' << f.record << '\t' << f.offset << '\t' << BitColumn(f) << '\t'
+                          << KindName(f.kind) << '\t' << c.text << '\t' << (c.visible ? "yes" : "no") << '\t' << (c.enabled ? "yes" : "no")
+                          << '\t' << MarkName(c.mark) << '\t' << c.caption << '\n';
+            }
+            return false; // looking changes nothing
+        });
+        return 0;
+    }}};
+
+const Registration kGet{{"get", "get FILE KEY", "print what one control of the settings editor shows",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const auto rest = args.Positional();
+        if (rest.size() != 2)
+            throw UsageError{"expected a settings FILE and a KEY"};
+        SettingsModel model;
+        LoadSettings(model, rest[0]);
+        EditSettings(model, [&](EditSession& s) {
+            std::cout << s.Shown(rest[1]).text << "\n";
+            return false;
+        });
+        return 0;
+    }}};
+
+const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
+    "set controls as the editor would, in order, then OK (VALUE as shown: 5.0, an item's text or #index, on/off); "
+    "without values only the editor's opening writes; --force also sets hidden or disabled controls",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string out = args.Option("-o");
+        const bool force = args.Flag("--force");
+        auto rest = args.Positional();
+        if (out.empty() || rest.empty())
+            throw UsageError{"a settings FILE and -o OUT are required"};
+        std::vector<std::pair<std::string, std::string>> values;
+        for (std::size_t i = 1; i < rest.size(); ++i) {
+            const auto eq = rest[i].find('=');
+            if (eq == std::string::npos || eq == 0)
+                throw UsageError{"expected KEY=VALUE, got \"" + rest[i] + "\""};
+            values.emplace_back(rest[i].substr(0, eq), rest[i].substr(eq + 1));
+        }
+        SettingsModel model;
+        LoadSettings(model, rest[0]);
+        EditSettings(model, [&](EditSession& s) {
+            for (const auto& [key, value] : values) {
+                const ShownControl shown = s.Shown(key);
+                try {
+                    s.Commit(key, value, force);
+                } catch (const Error& e) {
+                    if (!force && (!shown.visible || !shown.enabled))
+                        throw Error(std::string(e.what()) + " (--force sets it anyway)");
+                    throw;
+                }
+            }
+            return true; // OK: records 1..10 go into the image
+        });
+        WriteSettingsFile(model, out);
+        std::cout << "wrote " << out << "\n";
+        return 0;
+    }}};
+
+// "6:60:4" or "6:60" into numbers; record 1..11, the range inside the record.
+struct ByteRange {
+    int record = 0;
+    std::size_t offset = 0;
+    std::size_t length = 0;
+};
+
+ByteRange ParseRange(const std::string& spec, bool withLength)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const auto colon = spec.find(':', start);
+        parts.push_back(spec.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+        if (colon == std::string::npos)
+            break;
+        start = colon + 1;
+    }
+    if (parts.size() != (withLength ? 3u : 2u))
+        throw UsageError{std::string("expected ") + (withLength ? "RECORD:OFFSET:LENGTH" : "RECORD:OFFSET") + ", got \"" + spec + "\""};
+    ByteRange r;
+    r.record = static_cast<int>(ParseNumber(parts[0], kRecordCount, "RECORD"));
+    if (r.record < 1)
+        throw UsageError{"RECORD must be 1 to 11"};
+    const std::size_t size = kRecordSizes[static_cast<std::size_t>(r.record - 1)];
+    r.offset = ParseNumber(parts[1], static_cast<unsigned>(size - 1), "OFFSET in record " + parts[0]);
+    if (withLength)
+        r.length = ParseNumber(parts[2], static_cast<unsigned>(size - r.offset), "LENGTH at that offset");
+    return r;
+}
+
+std::string Hex(std::span<const std::uint8_t> bytes)
+{
+    std::string text;
+    char buf[4];
+    for (auto b : bytes) {
+        std::snprintf(buf, sizeof buf, "%02x", b);
+        text += buf;
+    }
+    return text;
+}
+
+std::vector<std::uint8_t> ParseHex(const std::string& text)
+{
+    const auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        return -1;
+    };
+    if (text.empty() || text.size() % 2)
+        throw UsageError{"HEX must be pairs of hexadecimal digits, got \"" + text + "\""};
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int hi = digit(text[i]), lo = digit(text[i + 1]);
+        if (hi < 0 || lo < 0)
+            throw UsageError{"HEX must be pairs of hexadecimal digits, got \"" + text + "\""};
+        bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+    }
+    return bytes;
+}
+
+const Registration kPeek{{"peek", "peek FILE RECORD:OFFSET:LENGTH...", "print bytes of the decoded records in hex, one range a line",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const auto rest = args.Positional();
+        if (rest.size() < 2)
+            throw UsageError{"expected a settings FILE and RECORD:OFFSET:LENGTH"};
+        std::vector<ByteRange> ranges;
+        for (std::size_t i = 1; i < rest.size(); ++i)
+            ranges.push_back(ParseRange(rest[i], true));
+        SettingsModel model;
+        LoadSettings(model, rest[0]);
+        for (const auto& r : ranges)
+            std::cout << Hex(model.Record(r.record).subspan(r.offset, r.length)) << "\n";
+        return 0;
+    }}};
+
+const Registration kPoke{{"poke", "poke FILE -o OUT RECORD:OFFSET=HEX...",
+    "write bytes into the decoded records (HEX as pairs of digits) and save the settings to OUT",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string out = args.Option("-o");
+        const auto rest = args.Positional();
+        if (out.empty() || rest.size() < 2)
+            throw UsageError{"a settings FILE, -o OUT and RECORD:OFFSET=HEX are required"};
+        std::vector<std::pair<ByteRange, std::vector<std::uint8_t>>> patches;
+        for (std::size_t i = 1; i < rest.size(); ++i) {
+            const auto eq = rest[i].find('=');
+            if (eq == std::string::npos)
+                throw UsageError{"expected RECORD:OFFSET=HEX, got \"" + rest[i] + "\""};
+            ByteRange r = ParseRange(rest[i].substr(0, eq), false);
+            auto bytes = ParseHex(rest[i].substr(eq + 1));
+            r.length = bytes.size();
+            if (r.offset + r.length > kRecordSizes[static_cast<std::size_t>(r.record - 1)])
+                throw UsageError{"\"" + rest[i] + "\" runs past the end of record " + std::to_string(r.record)};
+            patches.emplace_back(r, std::move(bytes));
+        }
+        SettingsModel model;
+        LoadSettings(model, rest[0]);
+        std::set<int> touched;
+        for (const auto& [r, bytes] : patches) {
+            // Only bytes the file's section holds can be saved; the rest of a record is never encoded.
+            std::size_t offset = 0, payload = 0;
+            if (!SectionPlacement(model.Dir().Entry(r.record), offset, payload) || r.offset + r.length > payload)
+                throw Error(Tr("Раздел " + std::to_string(r.record) + " файла не содержит байтов " + std::to_string(r.offset) + ".." +
+                                   std::to_string(r.offset + r.length - 1),
+                               "Section " + std::to_string(r.record) + " of the file does not hold bytes " + std::to_string(r.offset) + ".." +
+                                   std::to_string(r.offset + r.length - 1)));
+            std::copy(bytes.begin(), bytes.end(), model.Record(r.record).begin() + static_cast<std::ptrdiff_t>(r.offset));
+            touched.insert(r.record);
+        }
+        for (int k : touched)
+            model.EncodeSection(k);
+        WriteSettingsFile(model, out);
+        std::cout << "wrote " << out << "\n";
+        return 0;
+    }}};
+
+} // namespace
+} // namespace tc::cli

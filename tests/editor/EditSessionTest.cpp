@@ -117,7 +117,8 @@ TEST(EditSession, EveryShownValueCommitsBackByteIdentically)
         for (int p = 0; p < m.protocolCount; ++p) {
             InSession(m.code, static_cast<std::uint16_t>(p), [&](SettingsModel& model, EditSession& s) {
                 ++sessions;
-                const auto opened = model.SnapshotRecords().bytes;
+                const auto snapshot = model.SnapshotRecords();
+                const auto& opened = snapshot.bytes;
                 for (std::size_t i = 0; i < EditorFields().size(); ++i) {
                     const ShownControl shown = s.Shown(i);
                     if (!shown.visible)
@@ -151,7 +152,7 @@ TEST(EditSession, EveryShownValueCommitsBackByteIdentically)
                     if (f.hook == Hook::None) {
                         ASSERT_EQ(model.SnapshotRecords().bytes, opened);
                     } else {
-                        model.RestoreRecords({opened}); // undo the hooks' follow-up writes
+                        model.RestoreRecords(snapshot); // undo the hooks' follow-up writes
                     }
                 }
                 ASSERT_EQ(model.SnapshotRecords().bytes, opened);

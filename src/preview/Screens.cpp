@@ -687,6 +687,11 @@ std::string PanelItemName(const PanelItem& item)
     return Tr(item.nameRu, item.nameEn);
 }
 
+std::string PanelItemName(const PanelItem& item, bool english)
+{
+    return std::string(english ? item.nameEn : item.nameRu);
+}
+
 void DrawExtraPanel(PreviewCanvas& p, const PreviewInputs& in, std::array<std::uint8_t, 4> itemNumbers)
 {
     p.ClearScreen();

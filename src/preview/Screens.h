@@ -43,6 +43,7 @@ std::string MenuSampleText(int row);
 struct PanelItem;
 std::vector<const PanelItem*> PanelItems(const ModelFeatures& features);
 std::string PanelItemName(const PanelItem& item); // current language
+std::string PanelItemName(const PanelItem& item, bool english);
 
 void DrawSingleValue(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t code);
 void DrawSingleValueWithFields(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t mainCode,

@@ -56,6 +56,19 @@ private:
 // or a code the catalog does not hold.
 std::string HotMenuCaption(const MenuItemList& catalog, std::uint16_t code);
 
+// One entry of the insertion menu: a menu item (code non-zero) or a submenu.
+struct MenuNode {
+    std::string caption;
+    std::uint16_t code = 0;
+    std::vector<MenuNode> children;
+    friend bool operator==(const MenuNode&, const MenuNode&) = default;
+};
+// The insertion menu of an edited list (0..2), built afresh from the catalog:
+// entries the features rule out or the catalog does not hold are left out,
+// and so is a submenu left empty. Submenu titles in the given language, item
+// captions as the catalog holds them.
+std::vector<MenuNode> InsertionMenu(int list, const MenuItemList& catalog, const ModelFeatures& features, bool english);
+
 // One item of the extra-panel picker: the number stored for it and its text.
 struct PanelChoice {
     int number = 0;

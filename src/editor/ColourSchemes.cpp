@@ -11,7 +11,7 @@ namespace tc {
 
 namespace {
 
-constexpr std::array<ColourRole, 24> kRoles = {{
+constexpr std::array<RoleDef, 24> kRoles = {{
     {RoleGroup::Digital, "digital.colour1", {"Цвет 1", "Color 1"}, 32},
     {RoleGroup::Digital, "digital.background1", {"Фон 1", "Background 1"}, 33},
     {RoleGroup::Digital, "digital.colour2", {"Цвет 2", "Color 2"}, 34},
@@ -40,11 +40,11 @@ constexpr std::array<ColourRole, 24> kRoles = {{
 
 } // namespace
 
-std::span<const ColourRole> ColourRoles() { return kRoles; }
+std::span<const RoleDef> ColourRoles() { return kRoles; }
 
-const ColourRole* FindColourRole(std::string_view key)
+const RoleDef* FindColourRole(std::string_view key)
 {
-    for (const ColourRole& r : kRoles)
+    for (const RoleDef& r : kRoles)
         if (r.key == key)
             return &r;
     return nullptr;
@@ -80,7 +80,7 @@ std::size_t ColourSchemes::Base() const
 
 void ColourSchemes::CheckIndex(int index) const
 {
-    if (index < 0 || index >= kPaletteColours)
+    if (index < 0 || index >= kPaletteSize)
         throw Error(english_ ? "Invalid value \"" + std::to_string(index) + "\" for \"Color #\": enter a number from 0 to 15"
                              : "Недопустимое значение «" + std::to_string(index) + "» для «Цвет #»: введите число от 0 до 15");
 }
@@ -103,20 +103,20 @@ void ColourSchemes::SetColour(int index, int r, int g, int b)
     PutU16(record_, Base() + 2 * static_cast<std::size_t>(index), PackColour(Rgb5{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g), static_cast<std::uint8_t>(b)}));
 }
 
-int ColourSchemes::Role(const ColourRole& role) const
+int ColourSchemes::Role(const RoleDef& role) const
 {
     return GetU8(record_, Base() + static_cast<std::size_t>(role.offset));
 }
 
-std::optional<Rgb5> ColourSchemes::RoleColour(const ColourRole& role) const
+std::optional<Rgb5> ColourSchemes::RoleColour(const RoleDef& role) const
 {
     const int index = Role(role);
-    if (index >= kPaletteColours)
+    if (index >= kPaletteSize)
         return std::nullopt;
     return Colour(index);
 }
 
-void ColourSchemes::SetRole(const ColourRole& role, int index)
+void ColourSchemes::SetRole(const RoleDef& role, int index)
 {
     if (index < 0 || index >= kRoleLimit) {
         const Text caption = role.caption;

@@ -15,20 +15,19 @@
 
 namespace tc {
 
-constexpr int kPaletteColours = 16;
 constexpr int kMaxColourLevel = 31;
 constexpr int kRoleLimit = 128; // a role's palette index is stored only below this
 
 // The role sub-pages, in the window's order.
 enum class RoleGroup : std::uint8_t { Digital, Menu, Graph, Dial };
-struct ColourRole {
+struct RoleDef {
     RoleGroup group;
     std::string_view key; // "digital.colour1": what a user types
     Text caption;
     int offset = 0; // within a scheme
 };
-std::span<const ColourRole> ColourRoles();
-const ColourRole* FindColourRole(std::string_view key);
+std::span<const RoleDef> ColourRoles();
+const RoleDef* FindColourRole(std::string_view key);
 Text RoleGroupCaption(RoleGroup group);
 
 class ColourSchemes {
@@ -45,12 +44,12 @@ public:
     // Levels outside 0..31 or an index outside 0..15 throw tc::Error and store nothing.
     void SetColour(int index, int r, int g, int b);
 
-    int Role(const ColourRole& role) const;
+    int Role(const RoleDef& role) const;
     // The colour a role uses, or nothing for an index past the palette.
-    std::optional<Rgb5> RoleColour(const ColourRole& role) const;
+    std::optional<Rgb5> RoleColour(const RoleDef& role) const;
     // 0..127 is stored (16..127 lie past the palette but the device keeps them);
     // a negative index or 128 and above throws tc::Error and stores nothing.
-    void SetRole(const ColourRole& role, int index);
+    void SetRole(const RoleDef& role, int index);
 
     // Asks `ask` the question in the context's language; on Yes both schemes
     // become the given defaults and the day scheme is the edited one again.

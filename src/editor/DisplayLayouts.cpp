@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Error.h"
+#include "model/DisplayRecord.h"
 
 #include <algorithm>
 #include <array>
@@ -12,14 +13,19 @@ namespace tc {
 
 namespace {
 
+constexpr LayoutDef Def(DisplayLayout layout, std::string_view key, const DisplaySlots& s)
+{
+    return {layout, key, s.displays, s.perDisplay, static_cast<int>(s.offset)};
+}
+
 constexpr std::array<LayoutDef, 7> kLayouts = {{
-    {DisplayLayout::X4, "x4", 6, 4, 12},
-    {DisplayLayout::X9, "x9", 3, 9, 48},
-    {DisplayLayout::X6, "x6", 2, 6, 36},
-    {DisplayLayout::X1, "x1", 1, 4, 76},
-    {DisplayLayout::Graph, "graph", 8, 2, 308},
-    {DisplayLayout::Dial, "dial", 8, 2, 324},
-    {DisplayLayout::Panel, "panel", 1, 4, 404},
+    Def(DisplayLayout::X4, "x4", kFourTileSlots),
+    Def(DisplayLayout::X9, "x9", kNineTileSlots),
+    Def(DisplayLayout::X6, "x6", kBigWithFiveSlots),
+    Def(DisplayLayout::X1, "x1", kPanelFieldSlots),
+    Def(DisplayLayout::Graph, "graph", kGraphSlots),
+    Def(DisplayLayout::Dial, "dial", kDialSlots),
+    Def(DisplayLayout::Panel, "panel", kExtraPanelSlots),
 }};
 
 constexpr std::array<ShowMaskDef, 7> kShowMasks = {{

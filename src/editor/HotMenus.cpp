@@ -2,11 +2,14 @@
 
 #include "common/Bytes.h"
 #include "common/Error.h"
+#include "model/DisplayRecord.h"
 #include "preview/Screens.h"
 
 #include <algorithm>
 
 namespace tc {
+
+static_assert(kHotMenuOffsets[0] == kHotMenuOffset && kHotMenuOffsets[2] == kHotMenuOffset + 40 && kHotMenuSlots == kHotMenuRows);
 
 HotMenuList Compacted(const HotMenuList& list)
 {

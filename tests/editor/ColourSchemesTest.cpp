@@ -38,7 +38,7 @@ TEST(ColourSchemes, RolesCoverEveryRoleByteOnce)
 {
     std::set<int> offsets;
     std::set<std::string_view> keys;
-    for (const ColourRole& role : ColourRoles()) {
+    for (const RoleDef& role : ColourRoles()) {
         EXPECT_TRUE(offsets.insert(role.offset).second) << role.key;
         EXPECT_TRUE(keys.insert(role.key).second) << role.key;
         EXPECT_EQ(FindColourRole(role.key), &role);
@@ -57,9 +57,9 @@ TEST(ColourSchemes, EditsStoreInTheEditedSchemeOnly)
         const auto before = rec;
         ColourSchemes cs(rec);
         cs.SelectScheme(scheme);
-        for (int i = 0; i < kPaletteColours; ++i)
+        for (int i = 0; i < kPaletteSize; ++i)
             (void)cs.Colour(i);
-        for (const ColourRole& role : ColourRoles())
+        for (const RoleDef& role : ColourRoles())
             (void)cs.RoleColour(role);
         EXPECT_EQ(rec, before) << "choosing wrote";
 
@@ -70,7 +70,7 @@ TEST(ColourSchemes, EditsStoreInTheEditedSchemeOnly)
         EXPECT_EQ(GetU16(rec, base + 6), 0x0060);
         EXPECT_EQ(cs.Colour(3), (Rgb5{0, 1, 0}));
 
-        const ColourRole& frame = *FindColourRole("digital.frame");
+        const RoleDef& frame = *FindColourRole("digital.frame");
         cs.SetRole(frame, 3);
         EXPECT_EQ(rec[base + 36], 3);
         EXPECT_EQ(cs.RoleColour(frame), (Rgb5{0, 1, 0}));

@@ -75,11 +75,13 @@ EditSession::EditSession(SettingsModel& model, EditorContext context) : model_(m
 
 void EditSession::ApplyProtocol(bool reset)
 {
-    auto r10 = model_.Record(10);
-    const std::uint16_t index = GetU16(r10, 4);
-    PutU16(r10, 6, index);
-    if (reset)
-        std::fill(r10.begin() + 12, r10.begin() + 20, std::uint8_t{0});
+    auto r10 = model_.Record(kProtocolRecord);
+    const std::uint16_t index = model_.ProtocolIndex();
+    PutU16(r10, kProtocolIndexCopyOffset, index);
+    if (reset) {
+        const auto options = r10.subspan(kProtocolOptionsOffset, kProtOptionCount);
+        std::fill(options.begin(), options.end(), std::uint8_t{0});
+    }
     ctx_.protocol = index < ctx_.protocols.size() ? ctx_.protocols[index] : nullptr;
     if (ctx_.protocolSelected)
         ctx_.protocolSelected(index);

@@ -315,8 +315,8 @@ void ResetSummator(SettingsModel& model, Summator s)
 
 FaultCodeOptions FaultCodeOptionsOf(const SettingsModel& model)
 {
-    const auto r10 = model.Record(10);
-    return {GetU8(r10, 12), GetU8(r10, 14)};
+    const auto r10 = model.Record(kProtocolRecord);
+    return {GetU8(r10, kProtocolOptionsOffset + 0), GetU8(r10, kProtocolOptionsOffset + 2)}; // options 0 and 2
 }
 
 std::span<const std::uint8_t> FaultRecord(const SettingsModel& model, int index)

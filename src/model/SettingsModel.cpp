@@ -91,7 +91,7 @@ SettingsModel::SettingsModel()
     dir_.formatVersion = 0;
     SetRecordDefaults();
     DeviceModelCode = 0xC000;
-    PutU16(Record(10), 4, 0);
+    PutU16(Record(kProtocolRecord), kProtocolIndexOffset, 0);
     FillHotMenuDefaults();
 }
 
@@ -109,7 +109,7 @@ std::span<const std::uint8_t> SettingsModel::Record(int k) const
 
 std::uint16_t SettingsModel::ProtocolIndex() const
 {
-    return GetU16(Record(10), 4);
+    return GetU16(Record(kProtocolRecord), kProtocolIndexOffset);
 }
 
 void SettingsModel::ReadDirectory()

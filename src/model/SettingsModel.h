@@ -70,6 +70,14 @@ struct RecordsSnapshot {
 constexpr std::array<int, 10> kEditedRecords = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 constexpr std::array<int, 3> kJournalRecords = {1, 7, 11};
 
+// Record 10 holds the vehicle protocol: its index in the device model's list
+// (16-bit), a copy of that index the device reads, and the protocol's option
+// bytes, one per option.
+constexpr int kProtocolRecord = 10;
+constexpr std::size_t kProtocolIndexOffset = 4;
+constexpr std::size_t kProtocolIndexCopyOffset = 6;
+constexpr std::size_t kProtocolOptionsOffset = 12;
+
 class SettingsModel {
 public:
     // Builds the model with the default colour schemes, every record at its
@@ -79,7 +87,7 @@ public:
 
     std::vector<std::uint8_t> Image;
     std::uint16_t DeviceModelCode = 0xC000;
-    // The vehicle protocol chosen in the settings: its index in the model's list (record 10, offset 4).
+    // The vehicle protocol chosen in the settings: its index in the model's list.
     std::uint16_t ProtocolIndex() const;
     int EditedScheme = 0; // the colour scheme (0 day, 1 night) the editor edits and the previews use
 

@@ -25,6 +25,7 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <cmath>
@@ -372,6 +373,26 @@ private slots:
             }
             dialog.okButton->click();
         }));
+    }
+
+    // A turn of the wheel over a list or spin box the user is not in changes nothing.
+    void wheelOverAControlWithoutFocusStoresNothing()
+    {
+        SettingsModel model = test::LoadedModel(0xC000, 0);
+        const auto records = Records(model);
+        RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
+            dialog.pages->setCurrentWidget(dialog.PageTab(Page::Sources));
+            dialog.okButton->setFocus();
+            for (const char* key : {"sources.detection", "sources.tank_volume"}) {
+                QWidget* w = dialog.Control(key)->Editor();
+                const QPointF at(w->width() / 2.0, w->height() / 2.0);
+                QWheelEvent wheel(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(w, &wheel);
+                QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.okButton));
+            }
+            dialog.okButton->click();
+        });
+        QCOMPARE(Records(model), records);
     }
 
     // A value the session refuses: its message through the Prompter, the

@@ -2,9 +2,11 @@
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
+#include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "editor/ui/SettingsEditor.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
 #include "model/ReferenceLayout.h"
@@ -17,6 +19,9 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QDoubleSpinBox>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -298,6 +303,61 @@ private slots:
             form->close();
         }
         QCOMPARE(QSettings(Ini(), QSettings::IniFormat).value("Common/VerifyWrite").toString(), verify ? "1" : "0");
+    }
+
+    // The whole flow on the simulator: read, edit the speed correction and the
+    // protocol in the editor, OK, write; a second read brings both back.
+    void editedSettingsReachTheDeviceAndComeBack()
+    {
+        Session s(dir_.path(), Ini());
+        auto& [sim, user, link, model, form] = s;
+        form->RunEditor = ExecSettingsEditor;
+        form->readFromDeviceButton->click();
+        QCOMPARE(user.errors, QStringList());
+        QVERIFY(Catalogs().Protocols.size() > 3);
+        const int chosen = GetU16(model.Record(10), 4) == 2 ? 3 : 2;
+
+        // The user's edits, done on the open dialog.
+        const auto edit = [&] {
+            auto* dialog = qobject_cast<SettingsEditor*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QApplication::setActiveWindow(dialog);
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            auto* speed = dialog->Control("corrections.speed")->spin;
+            dialog->pages->setCurrentWidget(dialog->PageTab(Page::Corrections));
+            speed->setFocus(Qt::TabFocusReason);
+            speed->selectAll();
+            QTest::keyClicks(speed, "4.5");
+            QTest::keyClick(speed, Qt::Key_Tab);
+            dialog->pages->setCurrentWidget(dialog->PageTab(Page::Sources));
+            auto* detection = dialog->Control("sources.detection")->combo;
+            detection->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(detection, Qt::Key_End); // manual choice, the last item
+            auto* protocol = dialog->Control("sources.protocol")->combo;
+            QVERIFY(protocol->isVisible());
+            protocol->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(protocol, Qt::Key_Home);
+            for (int i = 0; i < chosen; ++i)
+                QTest::keyClick(protocol, Qt::Key_Down);
+            dialog->okButton->click();
+        };
+        QTimer::singleShot(0, this, edit);
+        form->editButton->click();
+        QVERIFY(form->SettingsChanged);
+        QCOMPARE(user.errors, QStringList());
+
+        form->writeToDeviceButton->click();
+        QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.infos.size(), 1);
+        QVERIFY(user.infos[0].startsWith(QString::fromUtf8("Настройки записаны в МК")));
+
+        // Read back over the edited records (the unsaved-changes question is answered No).
+        model.Record(6)[60] = 0;
+        model.Record(10)[4] = 0;
+        form->readFromDeviceButton->click();
+        QCOMPARE(user.errors, QStringList());
+        QCOMPARE(GetF32(model.Record(6), 60), 1.045f);
+        QCOMPARE(int{GetU16(model.Record(10), 4)}, chosen);
     }
 
     void unsavedChangesAreAskedAboutBeforeAReadButNotBeforeALoad()

@@ -17,6 +17,7 @@
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -24,6 +25,7 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include <cmath>
@@ -79,12 +81,53 @@ QString SpinText(const FieldWidget& w)
     return w.spin->text().trimmed();
 }
 
+// Does what a user does to a control: "#n" picks item n of a choice (with the
+// keyboard) or radio group (a click), "on"/"off" clicks a check box into that
+// state, anything else is typed into a spin box, which is then left.
+void Act(SettingsEditor& dialog, const QString& key, const QString& value)
+{
+    const std::string k = key.toStdString();
+    const FieldWidget* w = dialog.Control(k);
+    QVERIFY2(w, qPrintable(key));
+    QVERIFY2(w->IsVisible() && w->Editor()->isEnabled(), qPrintable(key + " cannot be used"));
+    dialog.pages->setCurrentWidget(dialog.PageTab(w->Row().page));
+    if (w->check) {
+        if (w->check->isChecked() != (value == "on"))
+            w->check->click();
+    } else if (w->radios) {
+        w->RadioButtons().at(value.mid(1).toInt())->click();
+    } else if (w->combo) {
+        const int item = value.mid(1).toInt();
+        w->combo->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w->combo, Qt::Key_Home);
+        for (int i = 0; i < w->combo->count() && w->combo->currentIndex() < item; ++i)
+            QTest::keyClick(w->combo, Qt::Key_Down);
+        QCOMPARE(w->combo->currentIndex(), item);
+    } else if (w->spin->findChild<QLineEdit*>()->isReadOnly()) {
+        // Arrows only: step towards the value.
+        w->spin->setFocus(Qt::TabFocusReason);
+        const auto current = [&] { return QLocale::c().toDouble(SpinText(*w)); };
+        const double target = QLocale::c().toDouble(value);
+        for (int i = 0; i < 1000 && current() != target; ++i)
+            QTest::keyClick(w->spin, current() < target ? Qt::Key_Up : Qt::Key_Down);
+        QCOMPARE(SpinText(*w), value);
+        Leave(dialog, k.c_str());
+    } else {
+        TypeInto(dialog, k.c_str(), value);
+        Leave(dialog, k.c_str());
+    }
+}
+
 // One line per control: what the session shows, and what the widgets show.
 QString SessionLine(const ShownControl& c)
 {
     QString line = ToQ(c.field->key) + (c.visible ? " shown" : " hidden") + (c.enabled ? " enabled " : " disabled ") + ToQ(c.caption) + " = ";
+    if (c.mark != ValueMark::None)
+        line += "(marked) ";
     switch (c.kind) {
     case ControlKind::Number:
+        if (c.mark == ValueMark::None)
+            line += QString::number(c.min, 'f', c.decimals) + ".." + QString::number(c.max, 'f', c.decimals) + " ";
         return line + ToQ(c.text);
     case ControlKind::Choice:
     case ControlKind::Radio:
@@ -100,18 +143,27 @@ QString SessionLine(const ShownControl& c)
 QString WidgetLine(const FieldWidget& w)
 {
     QString line = ToQ(w.Row().key) + (w.IsVisible() ? " shown" : " hidden") + (w.Editor()->isEnabled() ? " enabled " : " disabled ");
+    const QString marked = w.Editor()->toolTip().isEmpty() ? QString() : QStringLiteral("(marked) ");
     switch (w.kind) {
-    case ControlKind::Number:
-        return line + w.label->text() + " = " + SpinText(w);
+    case ControlKind::Number: {
+        line += w.label->text() + " = " + marked;
+        if (marked.isEmpty()) {
+            if (const auto* d = qobject_cast<const QDoubleSpinBox*>(w.spin))
+                line += QString::number(d->minimum(), 'f', d->decimals()) + ".." + QString::number(d->maximum(), 'f', d->decimals()) + " ";
+            else if (const auto* i = qobject_cast<const QSpinBox*>(w.spin))
+                line += QString::number(i->minimum()) + ".." + QString::number(i->maximum()) + " ";
+        }
+        return line + SpinText(w);
+    }
     case ControlKind::Choice: {
-        line += w.label->text() + " = ";
+        line += w.label->text() + " = " + marked;
         const auto* model = qobject_cast<QStandardItemModel*>(w.combo->model());
         for (int i = 0; i < w.combo->count(); ++i) // an item carries its index
             line += w.combo->itemText(i) + (model->item(i)->isEnabled() ? "" : "(off)") + (w.combo->itemData(i).toInt() == i ? "|" : "(data!)|");
         return line + " #" + QString::number(w.combo->currentIndex());
     }
     case ControlKind::Radio: {
-        line += w.radioBox->title() + " = ";
+        line += w.radioBox->title() + " = " + marked;
         int selected = -1;
         const auto buttons = w.RadioButtons();
         for (int i = 0; i < buttons.size(); ++i) {
@@ -234,32 +286,115 @@ private slots:
         RunWith(model, [&](SettingsEditor& dialog, EditSession&) { QCOMPARE(SpinText(*dialog.Control(k)), shown); });
     }
 
-    // Enter commits like leaving the field; OK pressed with the focus still in
-    // an edited field commits it too. Filling every control again stores nothing.
-    void enterAndOkCommitAndFillingNeverStores()
+    // Nothing the user did not do stores anything: filling every control
+    // again, the wheel over controls without the focus, passing through every
+    // field (a blank correction factor among them) and OK.
+    void onlyWhatTheUserDoesIsStored()
     {
         SettingsModel model = test::LoadedModel(0xC000, 0);
+        PutF32(model.Record(6), 60, std::numeric_limits<float>::quiet_NaN());
+        model.EncodeSection(6);
         const auto records = Records(model);
-        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
             dialog.Binder().FillAll();
+            dialog.pages->setCurrentWidget(dialog.PageTab(Page::Sources));
+            dialog.okButton->setFocus();
+            for (const char* key : {"sources.detection", "sources.tank_volume"}) {
+                QWidget* w = dialog.Control(key)->Editor();
+                const QPointF at(w->width() / 2.0, w->height() / 2.0);
+                QWheelEvent wheel(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                QApplication::sendEvent(w, &wheel);
+            }
             for (const auto& w : dialog.Binder().Widgets())
                 if (w.spin && w.IsVisible()) {
+                    dialog.pages->setCurrentWidget(dialog.PageTab(w.Row().page));
                     w.spin->setFocus(Qt::TabFocusReason);
                     QTest::keyClick(w.spin, Qt::Key_Tab);
                 }
-            QCOMPARE(Records(model), records);
+            QCOMPARE(SpinText(*dialog.Control("corrections.speed")), QString()); // blank, and marked
+            QVERIFY(!dialog.Control("corrections.speed")->spin->toolTip().isEmpty());
+            dialog.okButton->click();
+        }));
+        QCOMPARE(Records(model), records);
+    }
+
+    // Enter stores like leaving the field and is the dialog's OK; OK pressed
+    // with the focus still in an edited field stores it too.
+    void enterAndOkStoreTheFieldBeingEdited()
+    {
+        SettingsModel model = test::LoadedModel(0xC000, 0);
+        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
             TypeInto(dialog, "corrections.clock", "12");
             QTest::keyClick(dialog.Control("corrections.clock")->spin, Qt::Key_Return);
-            QCOMPARE(s.Shown("corrections.clock").text, std::string("12"));
-            QTRY_VERIFY(!dialog.isVisible()); // Enter is also the dialog's OK
+            QTRY_VERIFY(!dialog.isVisible());
         }));
         QCOMPARE(static_cast<int>(static_cast<std::int8_t>(model.Record(6)[54])), 12);
-
         QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
             TypeInto(dialog, "corrections.initial_hours", "4321");
             dialog.okButton->click(); // a click that leaves the focus in the field
         }));
         QCOMPARE(GetU32(model.Record(1), 148), std::uint32_t{4321});
+    }
+
+    // What users do on the sources and limits pages changes other controls;
+    // after each step every control shows what the session shows (the binder
+    // refreshed exactly what changed), and the bytes say what was stored.
+    void userActionsRefreshEveryDependentControl_data()
+    {
+        QTest::addColumn<int>("modelCode");
+        QTest::addColumn<int>("protocolIndex");
+        QTest::addColumn<QStringList>("steps"); // key=value, as Act does them
+        QTest::addColumn<QStringList>("after"); // key=shown|hidden, record:offset=byte or record:offset.bit=0|1
+        QTest::addRow("manual detection shows the protocol")
+            << 0xC000 << 11 << QStringList{"sources.detection=#4"} << QStringList{"sources.protocol=shown", "10:8=4"};
+        QTest::addRow("another protocol rebuilds the option lists")
+            << 0xC000 << 11 << QStringList{"sources.detection=#4", "sources.option1=#1", "sources.protocol=#0"}
+            << QStringList{"10:4=0", "10:6=0", "10:13=0", "limits.at_oil_wear=hidden"};
+        QTest::addRow("virtual lock shows its level")
+            << 0xC000 << 11 << QStringList{"sources.lock_type=#1"} << QStringList{"sources.lock_level=shown"};
+        QTest::addRow("an injector source shows polarity and tachometer")
+            << 0xC000 << 0 << QStringList{"sources.petrol=#1"} << QStringList{"corrections.injector_polarity=shown", "6:42=1"};
+        QTest::addRow("fuel level sensor brings battery compensation")
+            << 0xC000 << 11 << QStringList{"sources.tank_method=#1", "sources.battery_compensation=off"}
+            << QStringList{"sources.battery_compensation=shown", "3:38=1"};
+        QTest::addRow("trim low limit narrows the high limit")
+            << 0x5800 << 0 << QStringList{"limits.trim_high=60", "limits.trim_low=50"} << QStringList{"6:36=50", "6:37=60"};
+        QTest::addRow("second tank and gas mode bits")
+            << 0xC010 << 0 << QStringList{"sources.use_tank2=on", "sources.gas_mode=on", "sources.use_tank2=off"}
+            << QStringList{"6:0.3=0", "6:0.5=1"};
+        QTest::addRow("speed limit in steps of two")
+            << 0xC000 << 0 << QStringList{"limits.speed=130"} << QStringList{"6:4=65"};
+    }
+    void userActionsRefreshEveryDependentControl()
+    {
+        QFETCH(int, modelCode);
+        QFETCH(int, protocolIndex);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, after);
+        ScriptedUser user;
+        SettingsModel model = test::LoadedModel(static_cast<std::uint16_t>(modelCode), static_cast<std::uint16_t>(protocolIndex));
+        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+            for (const QString& step : steps) {
+                Act(dialog, step.section('=', 0, 0), step.section('=', 1));
+                QCOMPARE(user.errors, QStringList());
+                CheckShowsTheSession(dialog, s, false);
+                if (QTest::currentTestFailed())
+                    return;
+            }
+            for (const QString& check : after) {
+                const QString key = check.section('=', 0, 0);
+                const QString want = check.section('=', 1);
+                if (key.contains(':')) {
+                    const auto record = model.Record(key.section(':', 0, 0).toInt());
+                    const QString place = key.section(':', 1);
+                    const int byte = record[place.section('.', 0, 0).toULong()];
+                    QCOMPARE(QString::number(place.contains('.') ? (byte >> place.section('.', 1).toInt()) & 1 : byte), want);
+                } else {
+                    QCOMPARE(dialog.Control(key.toStdString())->IsVisible(), want == "shown");
+                }
+            }
+            dialog.okButton->click();
+        }));
     }
 
     // A value the session refuses: its message through the Prompter, the
@@ -286,43 +421,32 @@ private slots:
         QCOMPARE(Records(model), records);
     }
 
-    // A blank correction factor shows an empty, marked field; passing through
-    // it and pressing OK keeps its bytes, typing stores.
-    void unshowableFactorShowsEmptyAndKeepsItsBytes()
+    // Tab walks each page's controls in layout order (into a radio group at
+    // its checked button), then OK.
+    void tabWalksTheControlsInLayoutOrder_data()
     {
-        SettingsModel model = test::LoadedModel(0xC000, 0);
-        PutF32(model.Record(6), 60, std::numeric_limits<float>::quiet_NaN());
-        model.EncodeSection(6);
-        const auto records = Records(model);
-        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
-            const FieldWidget& w = *dialog.Control("corrections.speed");
-            QCOMPARE(SpinText(w), QString());
-            QVERIFY(!w.spin->toolTip().isEmpty());
-            w.spin->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(w.spin, Qt::Key_Tab);
-            QCOMPARE(SpinText(w), QString());
-            dialog.okButton->click();
-        }));
-        QCOMPARE(Records(model), records);
-
-        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
-            TypeInto(dialog, "corrections.speed", "2.5");
-            dialog.okButton->click();
-        }));
-        QCOMPARE(GetF32(model.Record(6), 60), 1.025f);
+        QTest::addColumn<int>("page");
+        for (int page = 0; page < 3; ++page)
+            QTest::addRow("page %d", page) << page;
     }
-
-    // The tab order walks each page's controls in layout order, then OK and Cancel.
     void tabWalksTheControlsInLayoutOrder()
     {
+        QFETCH(int, page);
         SettingsModel model = test::LoadedModel(0xC000, 0);
         RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
-            dialog.pages->setCurrentIndex(0);
-            QWidget* page = dialog.pages->currentWidget();
+            if (page >= dialog.pages->count())
+                QSKIP("the page has no rows yet");
+            dialog.pages->setCurrentIndex(page);
+            QWidget* tab = dialog.pages->currentWidget();
             QList<QWidget*> expected;
-            for (const auto& w : dialog.Binder().Widgets())
-                if (page->isAncestorOf(w.Editor()) && w.IsVisible() && w.Editor()->isEnabled())
+            for (const auto& w : dialog.Binder().Widgets()) {
+                if (!tab->isAncestorOf(w.Editor()) || !w.IsVisible() || !w.Editor()->isEnabled())
+                    continue;
+                if (!w.radios)
                     expected << w.Editor();
+                else if (w.radios->checkedButton())
+                    expected << w.radios->checkedButton();
+            }
             QVERIFY(!expected.isEmpty());
             expected.first()->setFocus(Qt::TabFocusReason);
             QList<QWidget*> walked{QApplication::focusWidget()};

@@ -102,6 +102,7 @@ void FieldBinder::Bind(FieldWidget widget)
         break;
     }
     case ControlKind::Choice:
+        w.combo->installEventFilter(this);
         connect(w.combo, &QComboBox::activated, this, [this, index, key, combo = w.combo](int item) {
             Commit(index, [&] { return session_.Select(key, combo->itemData(item).toInt()); });
         });
@@ -119,6 +120,15 @@ void FieldBinder::Bind(FieldWidget widget)
 
 bool FieldBinder::eventFilter(QObject* watched, QEvent* event)
 {
+    // The wheel over a spin box or list that the user is not working in
+    // scrolls the page; it does not change the value (a protocol picked
+    // by a stray turn of the wheel would clear the protocol's options).
+    if (event->type() == QEvent::Wheel) {
+        if (auto* w = qobject_cast<QWidget*>(watched); w && !w->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+    }
     // Enter in a spin box commits it before the dialog sees the key as OK; a
     // refused value keeps the dialog open.
     if (event->type() == QEvent::KeyPress) {

@@ -75,6 +75,7 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
         }
         // The value changes when the user leaves the field or steps, not per key.
         w.spin->setKeyboardTracking(false);
+        w.spin->setFocusPolicy(Qt::StrongFocus); // the wheel does not take the focus
         w.spin->setAlignment(Qt::AlignRight);
         if (!shown.typing)
             if (auto* edit = w.spin->findChild<QLineEdit*>())
@@ -86,6 +87,7 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
     case ControlKind::Choice:
         w.combo = new QComboBox(parent);
         w.combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        w.combo->setFocusPolicy(Qt::StrongFocus);
         w.label = new QLabel(parent);
         w.label->setBuddy(w.combo);
         break;

@@ -224,8 +224,9 @@ QScrollArea* SettingsEditor::BuildPage(const ShownPage& page)
                 layoutOrder_.push_back(widgets[k].field);
         }
         stack->addStretch(1);
-        row->addLayout(stack, 1);
+        row->addLayout(stack);
     }
+    row->addStretch(1); // columns keep their natural width, captions stay near their fields
 
     auto* tab = new QScrollArea;
     tab->setObjectName(ToQ(page.page->key) + QStringLiteral(".tab"));

@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "app/ProgressWindow.h"
+#include "common/Error.h"
 #include "common/Language.h"
 #include "link/Transfers.h"
 #include "link/ui/PasswordDialog.h"
@@ -64,6 +65,15 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, int x, int y, int w, int
     return g;
 }
 
+// What the user is told about a failed action: a tc::Error carries its own
+// text; anything else is a fault of the program and is shown as one.
+QString FailureText(const std::exception& e)
+{
+    if (dynamic_cast<const Error*>(&e))
+        return QString::fromStdString(e.what());
+    return QString::fromStdString(InternalErrorText(e));
+}
+
 // Runs one user action and shows its error, the one place errors of an action end.
 template <typename Action>
 bool ReportErrors(Action action)
@@ -72,7 +82,7 @@ bool ReportErrors(Action action)
         action();
         return true;
     } catch (const std::exception& e) {
-        ShowError(ToQ(e.what()));
+        ShowError(FailureText(e));
         return false;
     }
 }
@@ -218,9 +228,17 @@ void MainWindow::RestoreState()
 {
     link_.SetPortMode(0);
     EnglishVersion = false;
+    std::string portProblem;
     {
         IniFile ini(options_.iniFile);
-        link_.LoadSettings(ini);
+        // With no free port the window still opens, and says so once.
+        if (link_.FreePortCount == 0)
+            portProblem = kNoFreePortText;
+        try {
+            link_.LoadSettings(ini);
+        } catch (const Error& e) {
+            portProblem = e.what();
+        }
         EnglishVersion = ini.ReadBool("Common", "EnglishVersion", EnglishVersion);
         verifyAfterWriteBox->setChecked(ini.ReadBool("Common", "VerifyWrite", true));
         ini.ReadFormPlacement("MainWindow", *this);
@@ -241,6 +259,8 @@ void MainWindow::RestoreState()
     SettingsChanged = false;
     englishBox->setChecked(EnglishVersion);
     ApplyLanguage();
+    if (!portProblem.empty())
+        ShowError(QString::fromStdString(portProblem));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -349,8 +369,10 @@ void MainWindow::choosePort()
 {
     if (transferRunning_)
         return;
-    SelectPortNumber(link_, this);
-    link_.SetActive(false);
+    ReportErrors([this] {
+        SelectPortNumber(link_, this);
+        link_.SetActive(false);
+    });
 }
 
 void MainWindow::readFromDevice()
@@ -368,7 +390,7 @@ void MainWindow::readFromDevice()
             DecodeAllSections();
         } catch (const std::exception& e) {
             progress.hide();
-            ShowError(ToQ(e.what()));
+            ShowError(FailureText(e));
             EnableDependentButtons(false);
         }
     });
@@ -461,7 +483,7 @@ void MainWindow::writeToDevice()
             stoppedWrite = e.restorePoint;
         } catch (const std::exception& e) {
             progress.hide();
-            ShowError(ToQ(e.what()));
+            ShowError(FailureText(e));
         }
     });
     if (!stoppedWrite.empty())

@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     options.iniFile = parser.isSet(iniOption) ? parser.value(iniOption) : tc::ui::IniFile::DefaultFileName();
     options.portDevice = parser.value(portOption);
 
-    tc::DeviceLink link(tc::PosixPortSystem(), [](const std::string& text) { tc::ui::ShowError(QString::fromStdString(text)); });
+    tc::DeviceLink link;
     tc::SettingsModel model;
     tc::ui::MainWindow form(link, model, options);
     tc::ui::WireDialogs(form);

@@ -52,6 +52,20 @@ inline float GetF32(std::span<const std::uint8_t> b, std::size_t off)
     return f;
 }
 
+inline std::uint64_t GetU64(std::span<const std::uint8_t> b, std::size_t off)
+{
+    CheckRange(b.size(), off, 8);
+    return static_cast<std::uint64_t>(GetU32(b, off)) | (static_cast<std::uint64_t>(GetU32(b, off + 4)) << 32);
+}
+
+inline double GetF64(std::span<const std::uint8_t> b, std::size_t off)
+{
+    const std::uint64_t bits = GetU64(b, off);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
 inline void PutU8(std::span<std::uint8_t> b, std::size_t off, std::uint8_t v)
 {
     CheckRange(b.size(), off, 1);

@@ -1,6 +1,7 @@
 #pragma once
 // The one error type of the core: it carries the ready user text that the
-// outermost handler of a user action shows.
+// outermost handler of a user action shows. Any other exception that reaches
+// that handler is a fault of the program and is shown as InternalErrorText.
 #include <stdexcept>
 #include <string>
 
@@ -10,5 +11,9 @@ class Error : public std::runtime_error {
 public:
     explicit Error(const std::string& userText) : std::runtime_error(userText) {}
 };
+
+// The text for an exception that is not a tc::Error (an out-of-range access,
+// a broken assumption): says that the program failed, with the detail.
+std::string InternalErrorText(const std::exception& e);
 
 } // namespace tc

@@ -1,6 +1,8 @@
 #pragma once
 // The byte channel under the device protocol: one open serial line (a real
 // port, a pseudo-terminal or an in-process fake) that moves raw bytes.
+#include "common/Device.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +16,7 @@ namespace tc {
 // Line format as the Win32 device-control block states it: parity 0 none,
 // stop bits 0 one, 1 one and a half, 2 two.
 struct LineSettings {
-    std::uint32_t baudRate = 115200;
+    std::uint32_t baudRate = device::kBaudRate;
     std::uint8_t byteSize = 8;
     std::uint8_t parity = 0;
     std::uint8_t stopBits = 2;

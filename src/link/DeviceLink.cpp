@@ -1,8 +1,12 @@
 #include "link/DeviceLink.h"
 
+#include "common/Bytes.h"
 #include "common/Error.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 #include <thread>
 
 namespace tc {
@@ -17,25 +21,39 @@ const char* const kOnlyOneDeviceText =
 namespace {
 
 using Clock = std::chrono::steady_clock;
-// How long one wait may last before the user interface gets its turn again.
-constexpr auto kIdleSlice = std::chrono::milliseconds(10);
+
+// One wait of the link: up to the deadline, but never longer than an idle
+// slice, so that the user interface gets its turn.
+std::chrono::microseconds WaitUntil(Clock::time_point deadline)
+{
+    const auto now = Clock::now();
+    const auto left = now < deadline ? std::min<Clock::duration>(deadline - now, device::kIdleSlice) : Clock::duration::zero();
+    return std::chrono::duration_cast<std::chrono::microseconds>(left);
+}
 
 } // namespace
 
-DeviceLink::DeviceLink(std::shared_ptr<PortSystem> system, std::function<void(const std::string&)> showError)
-    : SerialPort(std::move(system), std::move(showError))
+DeviceLink::DeviceLink(std::shared_ptr<PortSystem> system) : SerialPort(std::move(system))
 {
     SectionName = "RS232";
 }
 
+void DeviceLink::ClosePort()
+{
+    SerialPort::ClosePort();
+    outOfStep_ = false;
+    resynced_ = false;
+    owed_ = 0;
+}
+
 std::size_t DeviceLink::FrameLength() const
 {
-    return LongFrame ? TxBuffer[0] + 256u * TxBuffer[1] : (TxBuffer[0] == 0 ? 256u : TxBuffer[0]);
+    return LongFrame ? GetU16(TxBuffer, 0) : (TxBuffer[0] == 0 ? 256u : TxBuffer[0]);
 }
 
 std::size_t DeviceLink::ReplyLength() const
 {
-    return LongFrame ? RxBuffer[0] + 256u * RxBuffer[1] : RxBuffer[0];
+    return LongFrame ? GetU16(RxBuffer, 0) : RxBuffer[0];
 }
 
 bool DeviceLink::CheckReply()
@@ -54,8 +72,7 @@ void DeviceLink::EndFrame()
     const std::uint32_t length = TxLength + 1;
     if (length > 65535 || TxLength >= kFrameBufferSize)
         throw Error(kRangeCheckError);
-    TxBuffer[0] = static_cast<std::uint8_t>(length & 0xFF);
-    TxBuffer[1] = static_cast<std::uint8_t>(length >> 8);
+    PutU16(TxBuffer, 0, static_cast<std::uint16_t>(length));
     PutCheckByte();
 }
 
@@ -89,8 +106,82 @@ void DeviceLink::Pause(std::chrono::milliseconds d)
         const auto now = Clock::now();
         if (now >= until)
             return;
-        std::this_thread::sleep_for(std::min<Clock::duration>(until - now, kIdleSlice));
+        std::this_thread::sleep_for(std::min<Clock::duration>(until - now, device::kIdleSlice));
     }
+}
+
+int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
+{
+    const std::size_t minimum = LongFrame ? 7 : ShortAddress ? 4 : 6;
+    const std::size_t header = LongFrame ? 2 : 1;
+    const auto status = static_cast<std::size_t>(StatusIndex());
+    int replies = 0;
+    for (std::size_t at = 0; at + minimum <= bytes.size();) {
+        const auto frame = bytes.subspan(at);
+        const std::size_t n = LongFrame ? GetU16(frame, 0) : frame[0];
+        const bool whole = n >= minimum && n <= frame.size() && ByteSum(frame.data(), n) == 0
+            && std::any_of(frame.begin() + static_cast<std::ptrdiff_t>(header), frame.begin() + static_cast<std::ptrdiff_t>(status),
+                           [](std::uint8_t b) { return b != 0; });
+        if (whole) {
+            ++replies;
+            at += n;
+        } else {
+            ++at;
+        }
+    }
+    return replies;
+}
+
+bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained)
+{
+    auto* ch = Channel();
+    if (!ch) {
+        Pause(quiet);
+        return false;
+    }
+    const auto limit = Clock::now() + device::kDrainLimit;
+    auto silentUntil = Clock::now() + quiet;
+    std::array<std::uint8_t, 256> chunk{};
+    for (;;) {
+        Idle();
+        if (Clock::now() >= silentUntil)
+            break;
+        if (const std::size_t got = ch->Read(chunk, WaitUntil(silentUntil)); got > 0) {
+            drained.insert(drained.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+            silentUntil = Clock::now() + quiet;
+            // Bytes without end are not a device answering us.
+            if (Clock::now() >= limit)
+                throw Error(std::string(kExchangeErrorText) + "(0)");
+        }
+    }
+    const int replies = CountReplies(drained);
+    const bool surplus = replies > owed_;
+    owed_ = std::max(0, owed_ - replies);
+    if (!surplus)
+        resynced_ = true;
+    return surplus;
+}
+
+std::optional<std::uint8_t> DeviceLink::WaitingByte(std::chrono::milliseconds wait)
+{
+    auto* ch = Channel();
+    if (!ch)
+        return std::nullopt;
+    const auto until = Clock::now() + wait;
+    std::uint8_t byte = 0;
+    for (;;) {
+        if (ch->Read(std::span<std::uint8_t>(&byte, 1), WaitUntil(until)) > 0)
+            return byte;
+        if (Clock::now() >= until)
+            return std::nullopt;
+        Idle();
+    }
+}
+
+bool DeviceLink::StaysQuiet(std::chrono::milliseconds settle)
+{
+    const auto first = WaitingByte(settle);
+    return !first || !Drain(QuietTime, {*first});
 }
 
 void DeviceLink::SendFrame()
@@ -98,37 +189,40 @@ void DeviceLink::SendFrame()
     if (PortMode == 2)
         SetRTS();
     const std::size_t n = FrameLength();
-    PurgeInput();
+    // Nothing may be waiting on a line that is in step. Whatever is (a late
+    // or repeated reply, noise) is no answer to this request: it is drained
+    // instead of being taken for one.
+    if (const auto stray = WaitingByte(std::chrono::milliseconds::zero()))
+        outOfStep_ = Drain(QuietTime, {*stray}) || outOfStep_;
     PurgeOutput();
     if (auto* ch = Channel())
         ch->Write(std::span<const std::uint8_t>(TxBuffer.data(), std::min(n, kFrameBufferSize)));
     if (PortMode == 2) {
-        // The line hands our own request back first.
+        // The line hands our own request back first; it answers nothing.
+        const int owed = owed_;
         try {
             ReceiveFrame();
         } catch (const Error&) {
         }
+        owed_ = owed;
         ClearRTS();
     }
+    ++owed_;
 }
 
 void DeviceLink::ReceiveRest(std::size_t from, std::size_t to)
 {
     auto* ch = Channel();
     std::size_t pos = from;
-    auto deadline = Clock::now() + std::chrono::milliseconds(ByteTimeout);
+    auto deadline = Clock::now() + ByteTimeout;
     while (pos < to) {
         Idle();
-        const auto now = Clock::now();
         std::size_t got = 0;
-        if (ch) {
-            const auto wait = now < deadline ? std::min<Clock::duration>(deadline - now, kIdleSlice) : Clock::duration::zero();
-            got = ch->Read(std::span<std::uint8_t>(RxBuffer.data() + pos, to - pos),
-                           std::chrono::duration_cast<std::chrono::microseconds>(wait));
-        }
+        if (ch)
+            got = ch->Read(std::span<std::uint8_t>(RxBuffer.data() + pos, to - pos), WaitUntil(deadline));
         if (got > 0) {
             pos += got;
-            deadline = Clock::now() + std::chrono::milliseconds(ByteTimeout);
+            deadline = Clock::now() + ByteTimeout;
         } else if (Clock::now() > deadline) {
             throw Error(kDelayInBlockText);
         }
@@ -137,21 +231,17 @@ void DeviceLink::ReceiveRest(std::size_t from, std::size_t to)
 
 void DeviceLink::ReceiveFrame()
 {
+    replyCut_ = true; // until a whole frame is in
     auto* ch = Channel();
     // The first byte may come after the request has left at this line speed.
     const double lineMs = BaudRate > 0 ? 9600.0 / BaudRate * TxLength : 0.0;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(ReplyTimeout)
-        + std::chrono::milliseconds(std::lround(lineMs));
+    const auto deadline = Clock::now() + ReplyTimeout + std::chrono::milliseconds(std::lround(lineMs));
     bool got = false;
     for (;;) {
-        if (ch) {
-            const auto now = Clock::now();
-            const auto wait = now < deadline ? std::min<Clock::duration>(deadline - now, kIdleSlice) : Clock::duration::zero();
-            got = ch->Read(std::span<std::uint8_t>(RxBuffer.data(), 1),
-                           std::chrono::duration_cast<std::chrono::microseconds>(wait)) == 1;
-        } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        if (ch)
+            got = ch->Read(std::span<std::uint8_t>(RxBuffer.data(), 1), WaitUntil(deadline)) == 1;
+        else
+            std::this_thread::sleep_for(WaitUntil(deadline));
         Idle();
         if (got || Clock::now() > deadline)
             break;
@@ -175,6 +265,9 @@ void DeviceLink::ReceiveFrame()
         next = 2;
     }
     ReceiveRest(next, n);
+    // A whole frame answers a request, even with a wrong check byte.
+    replyCut_ = false;
+    owed_ = std::max(0, owed_ - 1);
     if (!CheckReply())
         throw Error(std::string(kExchangeErrorText) + "(0)");
 }
@@ -193,31 +286,44 @@ void DeviceLink::Transact()
         throw Error(kDeviceBusyText);
 }
 
-void DeviceLink::Execute()
+void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePause)
 {
     EndFrame();
+    outOfStep_ = false;
+    resynced_ = false;
     if (PortMode != 0)
-        Pause(std::chrono::milliseconds(2));
+        Pause(sharedLinePause);
     for (int attempt = 1;; ++attempt) {
         try {
             Transact();
             break;
         } catch (const Error&) {
-            if (attempt == 3)
+            if (attempt == attempts)
                 throw;
         }
-        Pause(kRetryPause);
+        // A reply that did not come whole may still be on its way: the line
+        // is given the time for it, so that it is not taken as the answer to
+        // the next attempt.
+        outOfStep_ = Drain(replyCut_ ? QuietTime : device::kRetryPause) || outOfStep_;
+    }
+    if (owed_ > 0) {
+        // The reply taken may have answered an earlier attempt; the answers
+        // to the others follow it closely. Let them come and go; whatever
+        // comes later is a surprise.
+        outOfStep_ = Drain(QuietTime) || outOfStep_;
+        owed_ = 0;
     }
     RxPos = StatusIndex() + 1;
 }
 
+void DeviceLink::Execute()
+{
+    Exchange(3, device::kSharedLinePause);
+}
+
 void DeviceLink::ExecuteOnce()
 {
-    EndFrame();
-    if (PortMode != 0)
-        Pause(std::chrono::milliseconds(20));
-    Transact();
-    RxPos = StatusIndex() + 1;
+    Exchange(1, device::kSharedLinePauseOnce);
 }
 
 void DeviceLink::Command(std::uint8_t address, std::uint8_t cmd)

@@ -1,15 +1,20 @@
 #pragma once
 // DeviceLink: the request-reply protocol to the trip computer over a serial line:
-// framing, reply timing, three attempts and the fixed error messages.
+// framing, reply timing, three attempts, keeping in step with the line, and
+// the fixed error messages.
+#include "common/Device.h"
 #include "link/SerialPort.h"
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace tc {
 
-constexpr std::uint8_t kTripComputerAddress = 244;
+constexpr std::uint8_t kTripComputerAddress = device::kAddress;
 
 // The link's own messages; they do not follow the language switch.
 extern const char* const kNoLinkText;       // "RS232. No link. Check PC-device connection."
@@ -18,18 +23,22 @@ extern const char* const kExchangeErrorText; // "RS232. Exchange error." + "(n)"
 extern const char* const kDeviceBusyText;   // the device answered with status 255
 extern const char* const kOnlyOneDeviceText; // asked before an address query on a shared line
 
+// Replies carry no block number, so the link keeps itself in step with the
+// line: a request goes out only on a silent line, a reply that did not come in
+// time is given the time to arrive and discarded before the request is sent
+// again, and bytes found on the line before a request mean that the reply
+// accepted before may have answered an older request (OutOfStep()).
 class DeviceLink : public SerialPort {
 public:
-    explicit DeviceLink(std::shared_ptr<PortSystem> system = PosixPortSystem(),
-                    std::function<void(const std::string&)> showError = {});
+    explicit DeviceLink(std::shared_ptr<PortSystem> system = PosixPortSystem());
 
     std::uint8_t PortMode = 0;  // 0 RS232, 1 RS422/RS485 without echo, 2 RS485 with echo
     bool ShortAddress = false;  // no 16-bit word after the address
     bool LongFrame = false;     // two length bytes
-    std::uint16_t ByteTimeout = 200;   // ms, for each reply byte after the first
-    std::uint16_t ReplyTimeout = 1000; // ms, base wait for the first reply byte
-
-    static constexpr auto kRetryPause = std::chrono::milliseconds(50);
+    std::chrono::milliseconds ByteTimeout = device::kByteTimeout;   // for each reply byte after the first
+    std::chrono::milliseconds ReplyTimeout = device::kReplyTimeout; // base wait for the first reply byte
+    // How long the line must stay silent after a missing reply or stray bytes.
+    std::chrono::milliseconds QuietTime = device::kQuietTime;
 
     void SetPortMode(std::uint8_t m) { PortMode = m < 3 ? m : 0; }
     int StatusIndex() const { return 1 + (LongFrame ? 1 : 0) + 1 + (ShortAddress ? 0 : 2); }
@@ -55,10 +64,43 @@ public:
     // The length the reply in RxBuffer states for itself (its first one or two bytes).
     std::size_t ReplyLength() const;
 
+    // True when the last Execute (or ExecuteOnce) found more replies on the
+    // line than requests were waiting for them (before its request went out,
+    // or while it drained the line): they were discarded, and every reply
+    // taken since the line was last drained may have answered an older
+    // request. The caller repeats those exchanges if their replies mattered.
+    // Bytes that hold no reply (line noise) are discarded without a word.
+    bool OutOfStep() const { return outOfStep_; }
+    // True when the last exchange drained the line until quiet and found no
+    // reply too many: its reply and those after it answer their own requests.
+    bool Resynchronised() const { return resynced_; }
+    // Watches the line for `settle` after the last reply: false when a reply
+    // too many came (it is drained with whatever follows), true otherwise.
+    bool StaysQuiet(std::chrono::milliseconds settle);
+
+    void ClosePort() override;
+
 private:
     void Pause(std::chrono::milliseconds d);
     // Reads into RxBuffer[from, to) with a fresh ByteTimeout for each byte.
     void ReceiveRest(std::size_t from, std::size_t to);
+    // Discards input until the line has been silent for `quiet`; `drained`
+    // holds bytes already taken. True when it held more whole replies than
+    // requests were owed one.
+    bool Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained = {});
+    // How many whole reply frames (right length and check byte) the bytes hold.
+    int CountReplies(std::span<const std::uint8_t> bytes) const;
+    // The next byte on the line within `wait`, if any.
+    std::optional<std::uint8_t> WaitingByte(std::chrono::milliseconds wait);
+    // The shared body of Execute and ExecuteOnce.
+    void Exchange(int attempts, std::chrono::milliseconds sharedLinePause);
+
+    bool outOfStep_ = false;
+    bool resynced_ = false;
+    // Requests sent whose reply has not been seen: they may still be answered.
+    int owed_ = 0;
+    // The last ReceiveFrame failed before a whole reply had arrived.
+    bool replyCut_ = false;
 };
 
 } // namespace tc

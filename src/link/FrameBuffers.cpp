@@ -1,8 +1,9 @@
 #include "link/FrameBuffers.h"
 
+#include "common/Bytes.h"
 #include "common/Error.h"
 
-#include <cstring>
+#include <array>
 
 namespace tc {
 
@@ -43,69 +44,65 @@ void FrameBuffers::PutByte(std::uint8_t b)
     TxBuffer[TxLength++] = b;
 }
 
+void FrameBuffers::PutBytes(std::span<const std::uint8_t> bytes)
+{
+    for (std::uint8_t b : bytes)
+        PutByte(b);
+}
+
 void FrameBuffers::PutWord(std::uint16_t w)
 {
-    PutByte(static_cast<std::uint8_t>(w & 0xFF));
-    PutByte(static_cast<std::uint8_t>(w >> 8));
+    std::array<std::uint8_t, 2> b{};
+    PutU16(b, 0, w);
+    PutBytes(b);
 }
 
 void FrameBuffers::PutLongInt(std::int32_t i)
 {
-    const auto u = static_cast<std::uint32_t>(i);
-    for (int k = 0; k < 4; ++k)
-        PutByte(static_cast<std::uint8_t>((u >> (8 * k)) & 0xFF));
+    std::array<std::uint8_t, 4> b{};
+    PutU32(b, 0, static_cast<std::uint32_t>(i));
+    PutBytes(b);
 }
 
 void FrameBuffers::PutSingle(float f)
 {
-    std::int32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    PutLongInt(bits);
+    std::array<std::uint8_t, 4> b{};
+    PutF32(b, 0, f);
+    PutBytes(b);
 }
 
-std::uint8_t FrameBuffers::TakeRx()
+std::span<const std::uint8_t> FrameBuffers::TakeRx(std::size_t count)
 {
-    if (RxPos < 0 || static_cast<std::size_t>(RxPos) >= kFrameBufferSize)
+    if (RxPos < 0 || static_cast<std::size_t>(RxPos) > kFrameBufferSize - count)
         throw Error(kRangeCheckError);
-    return RxBuffer[static_cast<std::size_t>(RxPos++)];
+    const std::span<const std::uint8_t> taken(RxBuffer.data() + RxPos, count);
+    RxPos += static_cast<std::int32_t>(count);
+    return taken;
 }
 
 std::uint8_t FrameBuffers::GetByte()
 {
-    return TakeRx();
+    return GetU8(TakeRx(1), 0);
 }
 
 std::uint16_t FrameBuffers::GetWord()
 {
-    const std::uint16_t lo = TakeRx();
-    const std::uint16_t hi = TakeRx();
-    return static_cast<std::uint16_t>(lo | (hi << 8));
+    return GetU16(TakeRx(2), 0);
 }
 
 std::int32_t FrameBuffers::GetLongInt()
 {
-    std::uint32_t v = 0;
-    for (int k = 0; k < 4; ++k)
-        v |= static_cast<std::uint32_t>(TakeRx()) << (8 * k);
-    return static_cast<std::int32_t>(v);
+    return GetS32(TakeRx(4), 0);
 }
 
 float FrameBuffers::GetSingle()
 {
-    const std::int32_t bits = GetLongInt();
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
+    return GetF32(TakeRx(4), 0);
 }
 
 double FrameBuffers::GetDouble()
 {
-    std::uint64_t v = 0;
-    for (int k = 0; k < 8; ++k)
-        v |= static_cast<std::uint64_t>(TakeRx()) << (8 * k);
-    double d;
-    std::memcpy(&d, &v, sizeof d);
-    return d;
+    return GetF64(TakeRx(8), 0);
 }
 
 } // namespace tc

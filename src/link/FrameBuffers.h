@@ -3,7 +3,9 @@
 // put/get primitives that build requests and read replies.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tc {
@@ -41,8 +43,10 @@ public:
     virtual int QueryAddress() = 0;
 
 protected:
-    // Takes the next reply byte; the buffer end is a hard limit.
-    std::uint8_t TakeRx();
+    // Takes the next count reply bytes; the buffer end is a hard limit.
+    std::span<const std::uint8_t> TakeRx(std::size_t count);
+    // Appends bytes one by one through PutByte.
+    void PutBytes(std::span<const std::uint8_t> bytes);
     // The sum of the first n bytes modulo 256: zero over a whole frame with its check byte.
     static std::uint8_t ByteSum(const std::uint8_t* bytes, std::size_t n);
     // Sets the check byte after the TxLength bytes of the request.

@@ -1,5 +1,6 @@
 #include "link/SerialPort.h"
 
+#include "common/Error.h"
 #include "common/Language.h"
 
 #include <algorithm>
@@ -18,16 +19,12 @@ std::string NotSerialDeviceText(const std::string& path)
     return Tr(path + " не является последовательным портом.", path + " is not a serial device.");
 }
 
-SerialPort::SerialPort(std::shared_ptr<PortSystem> system, std::function<void(const std::string&)> showError)
-    : system_(std::move(system))
+SerialPort::SerialPort(std::shared_ptr<PortSystem> system) : system_(std::move(system))
 {
-    ShowError = std::move(showError);
     ScanPorts();
     if (FreePortCount > 0) {
         PortNumber = static_cast<std::uint32_t>(FirstFreePort());
         SectionName = "RS232Base";
-    } else {
-        ReportError(kNoFreePortText);
     }
 }
 
@@ -91,8 +88,7 @@ void SerialPort::OpenPort(int n)
         PortNumber = static_cast<std::uint32_t>(FirstFreePort());
     if (PortNumber == 0) {
         OpenFailure = kNoFreePortText;
-        ReportError(kNoFreePortText);
-        return;
+        throw Error(kNoFreePortText);
     }
     ClosePort();
     channel_ = system_->OpenOrSayWhy(paths_[PortNumber], OpenFailure);

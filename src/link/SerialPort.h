@@ -1,6 +1,7 @@
 #pragma once
 // SerialPort: one serial port of the machine, numbered COM1..COM32, opened
 // only for a transfer with the fixed line format of the trip computer.
+#include "common/Device.h"
 #include "link/ByteChannel.h"
 #include "link/FrameBuffers.h"
 #include "link/IniAccess.h"
@@ -24,16 +25,13 @@ public:
 
     std::string SectionName;
     std::string Caption;
-    std::string LastError; // the last error box text, also when no box could be shown
 
     // The window installs these; a headless user leaves them empty.
-    std::function<void(const std::string&)> ShowError;   // modal error box
     std::function<bool(const std::string&)> AskYesNo;    // Yes = true; none installed counts as No
     std::function<void()> ProcessMessages;               // keeps the windows alive inside waits
 
-    // Scans the ports; with none free, reports kNoFreePortText through showError.
-    explicit SerialPort(std::shared_ptr<PortSystem> system = PosixPortSystem(),
-                         std::function<void(const std::string&)> showError = {});
+    // Scans the ports; with none free, PortNumber stays 0 (FreePortCount tells).
+    explicit SerialPort(std::shared_ptr<PortSystem> system = PosixPortSystem());
     ~SerialPort() override;
 
     std::uint32_t FreePortCount = 0;
@@ -41,7 +39,7 @@ public:
     bool Opened = false;
     std::string OpenFailure; // why the last OpenPort could not open its port ("" when it did)
     std::uint32_t PortNumber = 0;
-    std::uint32_t BaudRate = 115200;
+    std::uint32_t BaudRate = device::kBaudRate;
     std::uint8_t ByteSize = 8;
     std::uint8_t Parity = 0;
     std::uint8_t StopBits = 2;
@@ -54,6 +52,9 @@ public:
     std::string OpenRefusal(int n);
     void SetActive(bool open);
     bool IsOpen() const { return channel_ != nullptr; }
+    // Throws tc::Error(kNoFreePortText) when no port is free; a port the
+    // system refuses leaves the port closed without a word (the next
+    // exchange reports no link).
     void OpenPort(int n);
     virtual void ClosePort();
     void SetBaudRate(std::uint32_t b);
@@ -79,12 +80,6 @@ public:
     virtual void SaveSettings(IniAccess& ini);
 
 protected:
-    void ReportError(const std::string& text)
-    {
-        LastError = text;
-        if (ShowError)
-            ShowError(text);
-    }
     bool Ask(const std::string& text) { return AskYesNo ? AskYesNo(text) : false; }
     void Idle()
     {

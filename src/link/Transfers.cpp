@@ -41,6 +41,12 @@ std::string RestorePointSavedText(const std::string& path)
               "The device's previous settings are saved in the restore point \"" + path + "\".");
 }
 
+std::string OutOfStepText()
+{
+    return Tr("Ответы МК снова и снова не совпадают с запросами. Чтение памяти МК прервано.",
+              "The device's replies keep falling out of step with the requests. The reading of its memory was abandoned.");
+}
+
 namespace {
 
 // Opens the port for one transfer and lends the observer's event pump to the
@@ -57,7 +63,7 @@ public:
             link_.ProcessMessages = saved_;
             throw Error(link_.OpenFailure.empty() ? std::string(kNoFreePortText) : link_.OpenFailure);
         }
-        link_.SetBaudRate(115200);
+        link_.SetBaudRate(device::kBaudRate);
     }
     ~PortSession()
     {
@@ -100,8 +106,14 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
             link.Command(kTripComputerAddress, kCmdConnect);
             RequireReplyData(link, 3, kCmdConnect);
             link.GetByte();
-            code = link.GetWord();
+            const std::uint16_t reported = link.GetWord();
+            // A reply right behind it means this one may have answered an
+            // older request: the model code is taken from a quiet line only.
+            if (link.StaysQuiet(device::kSettleTime))
+                code = reported;
         } catch (const Error&) {
+        }
+        if (!code) {
             // Every failed attempt is swallowed; only Cancel ends the loop.
             observer.ProcessEvents();
             if (observer.CancelRequested())
@@ -116,15 +128,48 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
 
 namespace {
 
-// Appends the 32 bytes of one block of the settings memory.
-void ReadBlock(DeviceLink& link, std::uint32_t block, std::vector<std::uint8_t>& into)
+// The device block that image block i (0..253) comes from: 1..127, then 129..255.
+std::uint16_t DeviceBlock(std::size_t i)
+{
+    return static_cast<std::uint16_t>(i < device::kBlocksPerHalf - 1 ? i + 1 : i + 2);
+}
+
+void ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> into)
 {
     link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
-    link.PutWord(static_cast<std::uint16_t>(block));
+    link.PutWord(block);
     link.Execute();
-    RequireReplyData(link, 32, kCmdReadBlock);
-    for (int i = 0; i < 32; ++i)
-        into.push_back(link.GetByte());
+    RequireReplyData(link, into.size(), kCmdReadBlock);
+    for (auto& b : into)
+        b = link.GetByte();
+}
+
+// Reads the listed blocks of the settings memory into `into`, 32 bytes each
+// in list order, every one as the answer to its own request. When the link
+// finds a reply too many (before a request, or after the last reply), the
+// replies taken since the line was last in step may each have answered the
+// request before: those blocks are read again, from a line that is in step
+// now. `done(n)` is told whenever the first n blocks are in.
+void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, std::span<std::uint8_t> into,
+                      const std::function<void(std::size_t)>& done)
+{
+    // The first block whose reply came after the line was last found in step.
+    std::size_t inStepFrom = 0;
+    int repeats = 0;
+    for (std::size_t i = 0; i < blocks.size();) {
+        ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize));
+        const bool last = i + 1 == blocks.size();
+        if (link.OutOfStep() || (last && !link.StaysQuiet(device::kSettleTime))) {
+            if (++repeats > kMaxOutOfStepRepeats)
+                throw Error(OutOfStepText());
+            i = inStepFrom;
+            continue;
+        }
+        if (link.Resynchronised())
+            inStepFrom = i;
+        ++i;
+        done(i);
+    }
 }
 
 } // namespace
@@ -133,16 +178,16 @@ void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, Tran
 {
     // The image changes only once the whole memory has arrived: a read that
     // fails half way leaves no image cut short behind for a later save.
-    std::vector<std::uint8_t> fresh;
-    fresh.reserve(kBlocksRead * 32);
-    constexpr std::uint32_t half = kSettingsMemorySize / 64; // 128 blocks of 32 bytes per half
-    for (std::uint32_t pass = 0; pass < 2; ++pass) {
-        for (std::uint32_t j = 1; j < half; ++j) {
-            const std::uint32_t block = pass * half + j;
-            ReadBlock(link, block, fresh);
-            observer.Progress(Percent(block, kSettingsMemorySize / 32 - 2));
-        }
-    }
+    std::vector<std::uint8_t> fresh(device::kImageSize);
+    std::vector<std::uint16_t> blocks(device::kBlocksRead);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        blocks[i] = DeviceBlock(i);
+    int shown = -1;
+    ReadBlocksInStep(link, blocks, fresh, [&](std::size_t n) {
+        const int percent = Percent(blocks[n - 1], static_cast<long>(device::kBlocksRead));
+        if (percent > shown)
+            observer.Progress(shown = percent);
+    });
     image = std::move(fresh);
 }
 
@@ -153,17 +198,17 @@ void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::
     link.PutWord(address);
     link.PutWord(length);
     link.Execute();
-    const std::size_t full = payload.size() / 32;
-    const std::size_t tail = payload.size() % 32;
+    const std::size_t full = payload.size() / device::kBlockSize;
+    const std::size_t tail = payload.size() % device::kBlockSize;
     for (std::size_t c = 0; c <= full; ++c) {
-        const std::size_t count = c < full ? 32 : tail;
+        const std::size_t count = c < full ? device::kBlockSize : tail;
         if (count == 0)
             break;
         link.BeginRequest(kTripComputerAddress, kCmdWriteChunk);
         link.PutWord(static_cast<std::uint16_t>(c));
         link.PutWord(static_cast<std::uint16_t>(count));
         for (std::size_t i = 0; i < count; ++i)
-            link.PutByte(payload[c * 32 + i]);
+            link.PutByte(payload[c * device::kBlockSize + i]);
         link.Execute();
     }
     link.BeginRequest(kTripComputerAddress, kCmdEndSection);
@@ -306,13 +351,14 @@ std::string NotStoredText(const std::vector<int>& sections, const std::string& r
 
 std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image)
 {
-    std::vector<bool> covered(kSettingsMemorySize / 32, false);
+    constexpr std::uint32_t kMemory = device::kMemorySize, kBlock = device::kBlockSize;
+    std::vector<bool> covered(device::kBlockCount, false);
     const int count = std::min<int>(image.at(0), kDirectoryEntries);
     for (int k = 1; k <= count; ++k) {
         const DirectoryEntry e = EntryInImage(image, k);
         const std::uint32_t payload = e.deviceLength >= 4 ? e.deviceLength - 4u : 0u;
-        for (std::uint32_t a = e.address; a < e.address + payload && a < kSettingsMemorySize; a = (a / 32 + 1) * 32)
-            covered[a / 32] = true;
+        for (std::uint32_t a = e.address; a < e.address + payload && a < kMemory; a = (a / kBlock + 1) * kBlock)
+            covered[a / kBlock] = true;
     }
     std::vector<int> blocks;
     for (std::size_t b = 0; b < covered.size(); ++b)
@@ -323,15 +369,19 @@ std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image)
 
 std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint8_t>& image, TransferObserver& observer)
 {
-    const auto blocks = BlocksOfSections(image);
-    std::vector<std::uint8_t> memory(kSettingsMemorySize);
-    std::vector<std::uint8_t> block;
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        block.clear();
-        ReadBlock(link, static_cast<std::uint32_t>(blocks[i]), block);
-        std::copy(block.begin(), block.end(), memory.begin() + blocks[i] * 32);
-        observer.Progress(Percent(static_cast<long>(i + 1), static_cast<long>(blocks.size())));
-    }
+    const auto covered = BlocksOfSections(image);
+    const std::vector<std::uint16_t> blocks(covered.begin(), covered.end());
+    std::vector<std::uint8_t> read(blocks.size() * device::kBlockSize);
+    int shown = -1;
+    ReadBlocksInStep(link, blocks, read, [&](std::size_t n) {
+        const int percent = Percent(static_cast<long>(n), static_cast<long>(blocks.size()));
+        if (percent > shown)
+            observer.Progress(shown = percent);
+    });
+    std::vector<std::uint8_t> memory(device::kMemorySize);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        std::copy_n(read.begin() + static_cast<std::ptrdiff_t>(i * device::kBlockSize), device::kBlockSize,
+                    memory.begin() + static_cast<std::ptrdiff_t>(blocks[i] * device::kBlockSize));
     std::vector<int> differing;
     const int count = std::min<int>(image.at(0), kDirectoryEntries);
     for (int k = 1; k <= count; ++k) {

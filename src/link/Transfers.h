@@ -1,11 +1,13 @@
 #pragma once
 // The two device transfers that the window and the command line share:
 // reading the settings memory and writing the settings back section by section.
+#include "common/Device.h"
 #include "common/Error.h"
 #include "link/DeviceLink.h"
 #include "model/RestorePoints.h"
 #include "model/SettingsModel.h"
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -29,6 +31,7 @@ std::string DeviceVersionMismatchText();
 std::string FirmwareVersionMismatchText();
 // Where a write kept the device's previous settings.
 std::string RestorePointSavedText(const std::string& path);
+std::string OutOfStepText();
 
 // What a transfer tells its user interface and asks of it.
 class TransferObserver {
@@ -52,9 +55,10 @@ public:
     TransferInterrupted() : std::runtime_error("interrupted") {}
 };
 
+// The first-byte waits of a transfer.
 struct TransferTiming {
-    std::uint16_t connectReplyTimeout = 100; // ms: connect and the memory read
-    std::uint16_t writeReplyTimeout = 2000;  // ms: the section writes
+    std::chrono::milliseconds connectReplyTimeout = device::kConnectReplyTimeout; // connect and the memory read
+    std::chrono::milliseconds writeReplyTimeout = device::kWriteReplyTimeout;     // the section writes
 };
 
 enum class TransferResult { Done, Cancelled };
@@ -84,14 +88,17 @@ constexpr std::uint8_t kCmdReadBlock = 5;
 constexpr std::uint8_t kCmdBeginSection = 12;
 constexpr std::uint8_t kCmdWriteChunk = 4;
 constexpr std::uint8_t kCmdEndSection = 7;
-constexpr std::uint32_t kSettingsMemorySize = 8192;
-constexpr int kBlocksRead = 254;
+// How often one read may repeat a block because the line fell out of step.
+constexpr int kMaxOutOfStepRepeats = 32;
 
 // Building blocks, on an open port. Connect repeats command 1 until the
 // device answers (returns its model code) or the observer cancels (nullopt).
 std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& observer, const TransferTiming& timing = {});
 // Reads blocks 1..127 and 129..255 into image (8128 bytes), progress 0..100.
-// The image is replaced only when every block arrived.
+// The image is replaced only when every block arrived, each as the answer to
+// its own request: a block whose reply may have answered an older request is
+// read again; a line that keeps falling out of step ends the read with
+// OutOfStepText().
 void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, TransferObserver& observer);
 // Sends one section: begin (12), chunks of 32 bytes (4), end (7).
 void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::uint8_t> payload);

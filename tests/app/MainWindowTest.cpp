@@ -237,7 +237,7 @@ private slots:
     void stoppedWriteOffersToRestoreThePreviousSettings()
     {
         QDir(RestorePointFolder(dir_.path())).removeRecursively();
-        Session s(dir_.path(), Ini(), {"--stall-after-section", "3"}, true, TransferTiming{1000, 200});
+        Session s(dir_.path(), Ini(), {"--stall-after-section", "3"}, true, TransferTiming{std::chrono::milliseconds(1000), std::chrono::milliseconds(200)});
         auto& [sim, user, link, model, form] = s;
         form->readFromDeviceButton->click();
         const QByteArray before = sim.Memory();

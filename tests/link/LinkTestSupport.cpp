@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -169,16 +170,32 @@ int RunProgram(const std::vector<std::string>& argv, std::string* errorText, std
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-RunningProgram::RunningProgram(const std::vector<std::string>& argv)
+RunningProgram::RunningProgram(const std::vector<std::string>& argv, bool stderrOnTerminal)
 {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe");
+    int readEnd = -1, writeEnd = -1;
+    if (stderrOnTerminal) {
+        readEnd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (readEnd < 0 || grantpt(readEnd) != 0 || unlockpt(readEnd) != 0)
+            throw std::runtime_error("cannot create a pseudo-terminal");
+        writeEnd = open(ptsname(readEnd), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (writeEnd < 0)
+            throw std::runtime_error("cannot open the pseudo-terminal");
+        termios t{};
+        tcgetattr(writeEnd, &t);
+        cfmakeraw(&t);
+        tcsetattr(writeEnd, TCSANOW, &t);
+    } else {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0)
+            throw std::runtime_error("pipe");
+        readEnd = fds[0];
+        writeEnd = fds[1];
+    }
     const int devNull = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    pid_ = Spawn(argv, devNull, fds[1]);
-    close(fds[1]);
+    pid_ = Spawn(argv, devNull, writeEnd);
+    close(writeEnd);
     close(devNull);
-    errFd_ = fds[0];
+    errFd_ = readEnd;
 }
 
 RunningProgram::~RunningProgram()
@@ -198,6 +215,16 @@ std::string RunningProgram::ReadLine()
     while (read(errFd_, &c, 1) == 1 && c != '\n')
         line.push_back(c);
     return line;
+}
+
+std::string RunningProgram::ReadUntil(const std::string& text)
+{
+    std::string seen;
+    char c;
+    // A pseudo-terminal whose program has ended reports an error instead of the end.
+    while (seen.find(text) == std::string::npos && read(errFd_, &c, 1) == 1)
+        seen.push_back(c);
+    return seen;
 }
 
 void RunningProgram::Signal(int sig)

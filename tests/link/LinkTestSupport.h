@@ -6,12 +6,14 @@
 #include "link/IniAccess.h"
 #include "model/RestorePoints.h"
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tc::test {
@@ -24,11 +26,17 @@ struct LineLog {
     int purgedInput = 0;
 };
 
-// Answers each request frame with whatever the responder returns.
+// Answers each request frame with whatever the responder returns. Reply
+// bytes arrive at the time the responder gives them; a purge discards only
+// bytes that have arrived, as on a real line.
 class FakeChannel final : public ByteChannel {
 public:
+    using Clock = std::chrono::steady_clock;
     using Responder = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& request)>;
-    FakeChannel(std::shared_ptr<LineLog> log, Responder responder) : log_(std::move(log)), responder_(std::move(responder)) {}
+    using TimedResponder =
+        std::function<std::vector<sim::SimLine::Outgoing>(const std::vector<std::uint8_t>& request, Clock::time_point now)>;
+
+    FakeChannel(std::shared_ptr<LineLog> log, TimedResponder responder) : log_(std::move(log)), responder_(std::move(responder)) {}
 
     std::uint32_t ApplyLine(const LineSettings& line) override
     {
@@ -38,16 +46,28 @@ public:
     void Write(std::span<const std::uint8_t> bytes) override
     {
         log_->written.emplace_back(bytes.begin(), bytes.end());
-        if (responder_)
-            for (auto b : responder_(log_->written.back()))
-                pending_.push_back(b);
+        if (!responder_)
+            return;
+        // Bytes arrive in the order of their times.
+        for (auto& reply : responder_(log_->written.back(), Clock::now())) {
+            auto at = std::upper_bound(pending_.begin(), pending_.end(), reply.at,
+                                       [](Clock::time_point t, const auto& p) { return t < p.first; });
+            for (auto b : reply.bytes)
+                at = std::next(pending_.insert(at, {reply.at, b}));
+        }
     }
-    std::size_t Read(std::span<std::uint8_t> into, std::chrono::microseconds) override
+    std::size_t Read(std::span<std::uint8_t> into, std::chrono::microseconds wait) override
     {
-        // A silent line returns at once; the protocol's deadline ends the wait.
+        // Waits for the next byte due, but not beyond `wait`.
+        if (!Due()) {
+            auto until = Clock::now() + wait;
+            if (!pending_.empty())
+                until = std::min(until, pending_.front().first);
+            std::this_thread::sleep_until(until);
+        }
         std::size_t n = 0;
-        while (n < into.size() && !pending_.empty()) {
-            into[n++] = pending_.front();
+        while (n < into.size() && Due()) {
+            into[n++] = pending_.front().second;
             pending_.pop_front();
         }
         return n;
@@ -55,30 +75,56 @@ public:
     void PurgeInput() override
     {
         ++log_->purgedInput;
-        pending_.clear();
+        while (Due())
+            pending_.pop_front();
     }
     void PurgeOutput() override {}
     void SetDTR(bool on) override { log_->dtr = on; }
     void SetRTS(bool) override {}
 
 private:
+    bool Due() const { return !pending_.empty() && pending_.front().first <= Clock::now(); }
+
     std::shared_ptr<LineLog> log_;
-    Responder responder_;
-    std::deque<std::uint8_t> pending_;
+    TimedResponder responder_;
+    std::deque<std::pair<Clock::time_point, std::uint8_t>> pending_;
 };
 
-// A responder that feeds a simulated device byte by byte, as the pty would.
-inline FakeChannel::Responder DeviceResponder(std::shared_ptr<sim::SimDevice> device)
+// A responder whose replies arrive at once.
+inline FakeChannel::TimedResponder AtOnce(FakeChannel::Responder responder)
 {
-    auto assembler = std::make_shared<sim::FrameAssembler>();
-    return [device, assembler](const std::vector<std::uint8_t>& request) {
-        std::vector<std::uint8_t> out;
-        for (auto& frame : assembler->Feed(request)) {
-            auto reply = device->Handle(frame);
-            out.insert(out.end(), reply.begin(), reply.end());
-        }
-        return out;
+    if (!responder)
+        return {};
+    return [responder](const std::vector<std::uint8_t>& request, FakeChannel::Clock::time_point now) {
+        return std::vector<sim::SimLine::Outgoing>{{now, responder(request)}};
     };
+}
+
+// The simulated device behind the line, with its timing (late blocks, the
+// order of replies) as tripsim has it on a pseudo-terminal. With a character
+// time the line takes its time as at 115200 baud (a reply arrives once its
+// last byte has), else replies arrive at once.
+inline FakeChannel::TimedResponder DeviceResponder(std::shared_ptr<sim::SimDevice> device,
+                                                   std::chrono::nanoseconds charTime = {})
+{
+    auto line = std::make_shared<sim::SimLine>(*device, charTime);
+    return [device, line, charTime](const std::vector<std::uint8_t>& request, FakeChannel::Clock::time_point now) {
+        auto replies = line->Receive(request, now);
+        for (auto& r : replies)
+            r.at += charTime * static_cast<long>(r.bytes.size());
+        return replies;
+    };
+}
+
+// The sample memory with the last byte of every block telling its number,
+// so that a block taken for its neighbour cannot go unnoticed.
+inline std::vector<std::uint8_t> DistinctMemory()
+{
+    std::vector<std::uint8_t> memory = sim::SampleMemory();
+    for (std::size_t block = 2; block < device::kBlockCount; ++block)
+        if (block != device::kBlocksPerHalf)
+            memory[block * device::kBlockSize + device::kBlockSize - 1] = static_cast<std::uint8_t>(block);
+    return memory;
 }
 
 // Devices by path: present or absent, free or held by someone else.
@@ -86,18 +132,22 @@ class FakePorts final : public PortSystem {
 public:
     struct Port {
         bool busy = false;
-        FakeChannel::Responder responder;
+        FakeChannel::TimedResponder responder;
     };
     std::vector<std::string> order;       // what ListDevices reports
     std::map<std::string, Port> ports;    // every existing device, listed or not
     std::shared_ptr<LineLog> log = std::make_shared<LineLog>();
     std::string lastOpened;
 
-    void Add(const std::string& path, FakeChannel::Responder responder = {}, bool busy = false, bool listed = true)
+    void AddTimed(const std::string& path, FakeChannel::TimedResponder responder, bool busy = false, bool listed = true)
     {
         ports[path] = Port{busy, std::move(responder)};
         if (listed)
             order.push_back(path);
+    }
+    void Add(const std::string& path, FakeChannel::Responder responder = {}, bool busy = false, bool listed = true)
+    {
+        AddTimed(path, AtOnce(std::move(responder)), busy, listed);
     }
     std::vector<std::string> ListDevices() override { return order; }
     bool Exists(const std::string& path) override { return ports.count(path) > 0; }
@@ -183,13 +233,18 @@ private:
 // stderr (and, when asked, on stdout).
 int RunProgram(const std::vector<std::string>& argv, std::string* errorText = nullptr, std::string* outputText = nullptr);
 
-// A program running in the background, its stderr readable line by line.
+// A program running in the background, its stderr readable as it comes:
+// through a pipe, or on a pseudo-terminal of its own (raw, so that every byte
+// arrives as written) for a program that behaves differently on a terminal.
 class RunningProgram {
 public:
-    explicit RunningProgram(const std::vector<std::string>& argv);
+    explicit RunningProgram(const std::vector<std::string>& argv, bool stderrOnTerminal = false);
     ~RunningProgram();
     // The next line of its stderr ("" at its end).
     std::string ReadLine();
+    // Its stderr up to and including the first occurrence of text (all of it
+    // when the program ends first).
+    std::string ReadUntil(const std::string& text);
     void Signal(int sig);
     // Waits for its end; returns the exit code and the rest of its stderr.
     int Wait(std::string* restOfErrors = nullptr);

@@ -10,6 +10,7 @@
 namespace tc {
 namespace {
 
+using namespace std::chrono_literals;
 using test::FakePorts;
 using test::Framed;
 using Bytes = std::vector<std::uint8_t>;
@@ -23,8 +24,9 @@ struct Line {
     {
         ports->Add("/dev/fake0", std::move(responder));
         link = std::make_unique<DeviceLink>(ports);
-        link->ReplyTimeout = 20; // the line answers at once or never
-        link->ByteTimeout = 20;
+        link->ReplyTimeout = 20ms; // the line answers at once or never
+        link->ByteTimeout = 20ms;
+        link->QuietTime = 20ms;
         link->SetActive(true);
     }
     const std::vector<Bytes>& Written() const { return ports->log->written; }
@@ -178,7 +180,7 @@ TEST(ProtocolReplies, NoReplyAndClosedPortAreNoLink)
 TEST(ProtocolReplies, QueryAddressAsksOnSharedLines)
 {
     auto device = std::make_shared<sim::SimDevice>(Bytes(8192, 0), 0xC000);
-    Line line(test::DeviceResponder(device));
+    Line line([device](const Bytes& request) { return device->Handle(request); });
     EXPECT_EQ(line.link->QueryAddress(), 244);
     EXPECT_EQ(line.Written().back(), (Bytes{0x06, 0, 0, 0, 0, 0xFA}));
 

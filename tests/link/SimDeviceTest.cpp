@@ -3,6 +3,7 @@
 #include "LinkTestSupport.h"
 
 #include "common/Bytes.h"
+#include "common/Device.h"
 #include "model/ReferenceLayout.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +85,50 @@ TEST(SimDevice, FaultInjectionCountsRepliesAndRequests)
         kinds.push_back(r.empty() ? "none" : r[4] == 255 ? "busy" : sum % 256 ? "bad" : "ok");
     }
     EXPECT_EQ(kinds, (std::vector<std::string>{"ok", "ok", "bad", "busy", "ok", "bad", "none", "none"}));
+}
+
+// When the device's end of the line lets each reply go: a late block after
+// its delay, the requests that came meanwhile right behind it in order, and
+// with a character time every byte in its turn.
+TEST(SimLine, RepliesLeaveInOrderAndLateOnesLate)
+{
+    using namespace std::chrono_literals;
+    using Clock = sim::SimLine::Clock;
+    sim::SimFaults faults;
+    faults.lateBlocks = {{7, 300ms}};
+    faults.noiseEvery = 3;
+    sim::SimDevice device(sim::SampleMemory(), 0xC000, faults);
+    sim::SimLine line(device);
+    const Clock::time_point t0{};
+    const auto at = [&](const Bytes& request, std::chrono::milliseconds when) { return line.Receive(request, t0 + when); };
+
+    auto first = at(Request(5, {7, 0}), 0ms);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].at, t0 + 300ms);
+    EXPECT_EQ(first[0].bytes.size(), 38u);
+    auto second = at(Request(5, {8, 0}), 10ms); // waits for the late one
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0].at, t0 + 300ms);
+    EXPECT_TRUE(std::equal(second[0].bytes.begin() + 5, second[0].bytes.begin() + 37, device.Memory().begin() + 8 * 32));
+    auto third = at(Request(5, {7, 0}), 400ms); // late once only; the third reply brings noise
+    ASSERT_EQ(third.size(), 1u);
+    EXPECT_EQ(third[0].at, t0 + 400ms);
+    EXPECT_EQ(Bytes(third[0].bytes.begin() + 38, third[0].bytes.end()), Bytes(std::begin(sim::kNoise), std::end(sim::kNoise)));
+
+    // A request split by a pause longer than the frame gap is dropped.
+    const Bytes connect = Request(1);
+    EXPECT_TRUE(at(Bytes(connect.begin(), connect.begin() + 3), 500ms).empty());
+    EXPECT_TRUE(at(Bytes(connect.begin() + 3, connect.end()), 500ms + sim::kFrameGap + 1ms).empty());
+    EXPECT_EQ(at(connect, 800ms).size(), 1u);
+
+    // At line rate the reply follows the request's last byte and takes its time.
+    sim::SimDevice paced(sim::SampleMemory(), 0xC000);
+    sim::SimLine slow(paced, device::kCharTime);
+    const auto reply = slow.Receive(Request(5, {1, 0}), t0);
+    ASSERT_EQ(reply.size(), 1u);
+    EXPECT_EQ(reply[0].at, t0 + 8 * device::kCharTime);
+    // Full duplex: the next request comes in meanwhile, its reply waits for the line.
+    EXPECT_EQ(slow.Receive(Request(5, {2, 0}), t0)[0].at, t0 + (8 + 38) * device::kCharTime);
 }
 
 TEST(SimDevice, SampleMemoryIsTheReferenceLayoutWithJournals)

@@ -16,6 +16,7 @@
 namespace tc {
 namespace {
 
+using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
 // Records what the transfer reports; cancels after a number of connect failures.
@@ -29,7 +30,7 @@ struct Recorder final : TransferObserver {
     bool CancelRequested() override { return cancelAfter >= 0 && ++cancelAsks > cancelAfter; }
 };
 
-const TransferTiming kFast{20, 20}; // the in-process line answers at once or never
+const TransferTiming kFast{20ms, 20ms}; // the in-process line answers at once or never
 
 struct SimLine {
     std::shared_ptr<sim::SimDevice> device;
@@ -40,9 +41,10 @@ struct SimLine {
     explicit SimLine(Bytes memory = sim::SampleMemory(), std::uint16_t model = 0xC000, sim::SimFaults faults = {})
         : device(std::make_shared<sim::SimDevice>(std::move(memory), model, faults))
     {
-        ports->Add("/dev/fake0", test::DeviceResponder(device));
+        ports->AddTimed("/dev/fake0", test::DeviceResponder(device));
         link = std::make_unique<DeviceLink>(ports);
-        link->ByteTimeout = 20;
+        link->ByteTimeout = 20ms;
+        link->QuietTime = 20ms;
     }
     // Commands of the frames sent so far, in order.
     std::vector<int> Commands() const
@@ -250,13 +252,13 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
     auto device = std::make_shared<sim::SimDevice>(sim::SampleMemory(), 0xC000);
     auto ports = std::make_shared<test::FakePorts>();
     auto answer = test::DeviceResponder(device);
-    ports->Add("/dev/fake0", [answer](const Bytes& request) {
+    ports->AddTimed("/dev/fake0", [answer](const Bytes& request, test::FakeChannel::Clock::time_point now) {
         if (request.size() > 6 && request[4] == kCmdReadBlock && request[5] == 40)
-            return test::Framed({0xF4, 1, 0, 0}); // status 0, no block bytes
-        return answer(request);
+            return std::vector<sim::SimLine::Outgoing>{{now, test::Framed({0xF4, 1, 0, 0})}}; // status 0, no block bytes
+        return answer(request, now);
     });
     DeviceLink link(ports);
-    link.ByteTimeout = 20;
+    link.ByteTimeout = 20ms;
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const Bytes before = model.Image;
@@ -269,7 +271,7 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
     auto mute = std::make_shared<test::FakePorts>();
     mute->Add("/dev/fake0", [](const Bytes&) { return test::Framed({0xF4, 1, 0, 0}); });
     DeviceLink link2(mute);
-    link2.ByteTimeout = 20;
+    link2.ByteTimeout = 20ms;
     Recorder cancel;
     cancel.cancelAfter = 1;
     EXPECT_EQ(ReadDeviceSettings(link2, model, cancel, kFast), TransferResult::Cancelled);
@@ -495,7 +497,7 @@ TEST(WriteSafety, SectionAcknowledgedButNotStoredIsCaughtByTheCheck)
                 // Unchecked, the device's word is taken.
                 EXPECT_EQ(line.Write(model, rec, options), TransferResult::Done);
                 EXPECT_EQ(rec.phases.back(), TransferPhase::Writing);
-                EXPECT_EQ(line.Count(kCmdReadBlock), 2 * kBlocksRead);
+                EXPECT_EQ(line.Count(kCmdReadBlock), 2 * static_cast<int>(device::kBlocksRead));
                 continue;
             }
             try {
@@ -517,7 +519,7 @@ TEST(WriteSafety, SectionAcknowledgedButNotStoredIsCaughtByTheCheck)
             for (std::size_t i = sentBefore; i < frames.size(); ++i)
                 if (frames[i][4] == kCmdReadBlock)
                     readBack.push_back(frames[i][5] | (frames[i][6] << 8));
-            readBack.erase(readBack.begin(), readBack.begin() + kBlocksRead); // the write's own read
+            readBack.erase(readBack.begin(), readBack.begin() + device::kBlocksRead); // the write's own read
             EXPECT_EQ(readBack, BlocksOfSections(model.Image));
         }
     }

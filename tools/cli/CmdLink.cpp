@@ -3,6 +3,7 @@
 #include "Command.h"
 
 #include "common/AtomicFile.h"
+#include "common/Device.h"
 #include "common/Error.h"
 #include "common/Language.h"
 #include "link/Transfers.h"
@@ -14,6 +15,8 @@
 #include <chrono>
 #include <csignal>
 #include <iostream>
+
+#include <unistd.h>
 
 namespace tc::cli {
 
@@ -47,20 +50,33 @@ private:
     struct sigaction oldInt_{}, oldTerm_{};
 };
 
-// Progress on stderr; gives up connecting after the timeout.
+// Number of characters (not bytes) of a UTF-8 text, for padding a line.
+std::size_t Columns(const std::string& text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// Shows the transfer as the progress window does, on one line of the
+// terminal: the phase text and, once the gauge runs, its percentage, rewritten
+// in place and ended with a newline. Quiet when stderr is not a terminal.
+// Gives up connecting after the timeout.
 class CliObserver final : public TransferObserver {
 public:
     explicit CliObserver(std::chrono::seconds connectTimeout)
-        : deadline_(std::chrono::steady_clock::now() + connectTimeout)
+        : deadline_(std::chrono::steady_clock::now() + connectTimeout), terminal_(isatty(STDERR_FILENO) == 1)
     {
     }
-    ~CliObserver() override { EndLine(); }
+    ~CliObserver() override
+    {
+        if (width_ > 0)
+            std::cerr << "\n" << std::flush;
+    }
 
     void Phase(TransferPhase phase) override
     {
-        EndLine();
-        std::cerr << PhaseText(phase) << "\n";
-        shown_ = -1;
+        phase_ = PhaseText(phase);
+        percent_ = -1;
+        Show();
     }
     void RestorePointSaved(const std::string& path) override
     {
@@ -69,11 +85,10 @@ public:
     }
     void Progress(int percent) override
     {
-        if (percent == shown_)
+        if (percent == percent_)
             return;
-        shown_ = percent;
-        std::cerr << "\r" << percent << "%" << std::flush;
-        open_ = true;
+        percent_ = percent;
+        Show();
     }
     bool CancelRequested() override
     {
@@ -88,16 +103,24 @@ public:
     bool TimedOut() const { return timedOut_ && !g_interrupted; }
 
 private:
-    void EndLine()
+    void Show()
     {
-        if (open_)
-            std::cerr << "\n";
-        open_ = false;
+        if (!terminal_)
+            return;
+        std::string line = phase_;
+        if (percent_ >= 0)
+            line += " " + std::to_string(percent_) + "%";
+        const std::size_t columns = Columns(line);
+        // Spaces wipe what a longer line before left behind.
+        std::cerr << "\r" << line << std::string(width_ > columns ? width_ - columns : 0, ' ') << std::flush;
+        width_ = columns;
     }
 
     std::chrono::steady_clock::time_point deadline_;
-    int shown_ = -1;
-    bool open_ = false;
+    bool terminal_;
+    std::string phase_;
+    int percent_ = -1;
+    std::size_t width_ = 0; // columns of the line shown; 0 while none is
     bool timedOut_ = false;
 };
 
@@ -130,19 +153,24 @@ void ChoosePort(DeviceLink& link, const std::string& dev)
 
 std::chrono::seconds ConnectTimeout(Args& args)
 {
-    return std::chrono::seconds(ParseNumber(args.Option("--connect-timeout", "10"), 86400, "--connect-timeout"));
+    constexpr std::chrono::seconds kMost = std::chrono::hours(24);
+    const auto fallback = std::to_string(device::kConnectGiveUp.count());
+    return std::chrono::seconds(ParseNumber(args.Option("--connect-timeout", fallback), static_cast<unsigned>(kMost.count()),
+                                            "--connect-timeout"));
 }
 
 // The window waits 100 ms for the first reply byte when connecting and
 // reading; a slow adapter (or a loaded test machine) may ask for more.
 TransferTiming Timing(Args& args)
 {
+    constexpr std::chrono::milliseconds kMost = std::chrono::minutes(1);
     TransferTiming timing;
-    const unsigned ms = ParseNumber(args.Option("--reply-timeout", "100"), 60000, "--reply-timeout");
-    if (ms == 0)
+    const std::chrono::milliseconds wait(ParseNumber(args.Option("--reply-timeout", std::to_string(timing.connectReplyTimeout.count())),
+                                                     static_cast<unsigned>(kMost.count()), "--reply-timeout"));
+    if (wait <= std::chrono::milliseconds::zero())
         throw UsageError{"--reply-timeout must be at least 1 ms"};
-    timing.connectReplyTimeout = static_cast<std::uint16_t>(ms);
-    timing.writeReplyTimeout = static_cast<std::uint16_t>(std::max<unsigned>(ms, timing.writeReplyTimeout));
+    timing.connectReplyTimeout = wait;
+    timing.writeReplyTimeout = std::max(wait, timing.writeReplyTimeout);
     return timing;
 }
 

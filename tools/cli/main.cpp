@@ -2,6 +2,7 @@
 // Exit codes: 0 success, 1 failure (one line on stderr), 2 bad usage.
 #include "Command.h"
 
+#include "common/Error.h"
 #include "common/Language.h"
 
 #include <algorithm>
@@ -109,8 +110,12 @@ int main(int argc, char** argv)
     } catch (const UsageError& e) {
         std::cerr << "tripconf-cli " << it->name << ": " << e.text << "\nusage: tripconf-cli " << it->usage << "\n";
         return 2;
-    } catch (const std::exception& e) {
+    } catch (const tc::Error& e) {
         std::cerr << "tripconf-cli " << it->name << ": " << e.what() << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        // A fault of the program, not of the device or the file: said so.
+        std::cerr << "tripconf-cli " << it->name << ": " << tc::InternalErrorText(e) << "\n";
         return 1;
     }
 }

@@ -2,6 +2,8 @@
 
 #include "common/Bytes.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace tc::sim {
@@ -60,7 +62,7 @@ std::vector<std::uint8_t> SimDevice::Reply(std::uint8_t status, std::span<const 
     return r;
 }
 
-std::vector<std::uint8_t> SimDevice::Handle(std::span<const std::uint8_t> frame)
+SimDevice::Answer SimDevice::Respond(std::span<const std::uint8_t> frame)
 {
     // [L][address][01 00][command][parameters][checksum]
     if (frame.size() < 6 || frame[0] != frame.size())
@@ -81,12 +83,48 @@ std::vector<std::uint8_t> SimDevice::Handle(std::span<const std::uint8_t> frame)
     if (faults_.silent || stalled_ || (faults_.stallAfter >= 0 && requests_ > static_cast<unsigned long>(faults_.stallAfter)))
         return {};
     ++replies_;
-    if (faults_.busyEvery > 0 && replies_ % faults_.busyEvery == 0)
-        return Reply(kBusy);
-    std::vector<std::uint8_t> reply = query ? Reply(kOk) : Execute(cmd, frame.subspan(5, frame.size() - 6));
+    Answer answer;
+    if (faults_.noiseEvery > 0 && replies_ % faults_.noiseEvery == 0)
+        answer.noise.assign(std::begin(kNoise), std::end(kNoise));
+    if (cmd == 5 && frame.size() >= 8) {
+        // A late block is late once; asked again, it is answered at once.
+        const auto late = faults_.lateBlocks.find(GetU16(frame, 5));
+        if (late != faults_.lateBlocks.end()) {
+            answer.delay = late->second;
+            faults_.lateBlocks.erase(late);
+        }
+    }
+    if (faults_.busyEvery > 0 && replies_ % faults_.busyEvery == 0) {
+        answer.reply = Reply(kBusy);
+        return answer;
+    }
+    answer.reply = query ? Reply(kOk) : Execute(cmd, frame.subspan(5, frame.size() - 6));
     if (faults_.corruptEvery > 0 && replies_ % faults_.corruptEvery == 0)
-        reply.back() = static_cast<std::uint8_t>(reply.back() + 1);
-    return reply;
+        answer.reply.back() = static_cast<std::uint8_t>(answer.reply.back() + 1);
+    return answer;
+}
+
+SimLine::SimLine(SimDevice& device, std::chrono::nanoseconds charTime) : device_(device), charTime_(charTime) {}
+
+std::vector<SimLine::Outgoing> SimLine::Receive(std::span<const std::uint8_t> bytes, Clock::time_point now)
+{
+    std::vector<Outgoing> out;
+    if (assembler_.Partial() && now - lastByte_ > kFrameGap)
+        assembler_.Reset();
+    lastByte_ = now;
+    for (std::uint8_t b : bytes) {
+        requestIn_ = std::max(requestIn_, now) + charTime_;
+        for (auto& frame : assembler_.Feed(std::span<const std::uint8_t>(&b, 1))) {
+            SimDevice::Answer answer = device_.Respond(frame);
+            if (answer.reply.empty())
+                continue;
+            const auto at = std::max(requestIn_ + answer.delay, replyOut_);
+            answer.reply.insert(answer.reply.end(), answer.noise.begin(), answer.noise.end());
+            replyOut_ = at + charTime_ * static_cast<long>(answer.reply.size());
+            out.push_back({at, std::move(answer.reply)});
+        }
+    }
+    return out;
 }
 
 std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const std::uint8_t> p)
@@ -98,10 +136,10 @@ std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const s
         return Reply(kOk, data);
     }
     case 5: { // read one 32-byte block
-        if (p.size() < 2 || GetU16(p, 0) >= kMemorySize / 32)
+        if (p.size() < 2 || GetU16(p, 0) >= device::kBlockCount)
             return Reply(kRefused);
-        const std::size_t at = GetU16(p, 0) * 32u;
-        return Reply(kOk, std::span<const std::uint8_t>(memory_.data() + at, 32));
+        const std::size_t at = GetU16(p, 0) * device::kBlockSize;
+        return Reply(kOk, std::span<const std::uint8_t>(memory_.data() + at, device::kBlockSize));
     }
     case 12: { // begin a section
         if (p.size() < 4 || GetU16(p, 0) + std::size_t{GetU16(p, 2)} > kMemorySize)
@@ -114,7 +152,7 @@ std::vector<std::uint8_t> SimDevice::Execute(std::uint8_t cmd, std::span<const s
     case 4: { // one chunk of the open section
         if (!sectionOpen_ || p.size() < 4)
             return Reply(kRefused);
-        const std::size_t at = GetU16(p, 0) * 32u;
+        const std::size_t at = GetU16(p, 0) * device::kBlockSize;
         const std::size_t count = GetU16(p, 2);
         if (count != p.size() - 4 || at > section_.size() || count > section_.size() - at)
             return Reply(kRefused);

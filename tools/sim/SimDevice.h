@@ -1,8 +1,12 @@
 #pragma once
 // The simulated trip computer's behaviour, without any I/O: it takes request
 // frames and gives reply frames, keeping an 8192-byte settings memory.
+#include "common/Device.h"
+
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <span>
 #include <vector>
 
@@ -15,7 +19,16 @@ struct SimFaults {
     long stallAfter = -1;      // answers the first N requests only (-1: always)
     unsigned dropSection = 0;  // the Nth section written (from 1) is acknowledged but not stored
     long stallAfterSection = -1; // once N sections are written, answers nothing from the next begin-section on
+    // The first request for each of these blocks is answered this much late
+    // (a busy unit, a slow adapter); the requests after it wait their turn.
+    std::map<std::uint16_t, std::chrono::milliseconds> lateBlocks{};
+    unsigned noiseEvery = 0;   // every Nth reply is followed by a few bytes of line noise
 };
+
+// The bytes of line noise that follow a reply.
+inline constexpr std::uint8_t kNoise[] = {0x00, 0xFF, 0x55};
+// A request that stops for this long is dropped.
+inline constexpr std::chrono::milliseconds kFrameGap{100};
 
 // Collects request bytes into whole frames; a frame starts with its length.
 class FrameAssembler {
@@ -32,13 +45,22 @@ private:
 
 class SimDevice {
 public:
-    static constexpr std::uint8_t kAddress = 244;
-    static constexpr std::size_t kMemorySize = 8192;
+    static constexpr std::uint8_t kAddress = device::kAddress;
+    static constexpr std::size_t kMemorySize = device::kMemorySize;
 
     SimDevice(std::vector<std::uint8_t> memory, std::uint16_t modelCode, SimFaults faults = {});
 
-    // The reply to one request frame; empty when the device stays silent.
-    std::vector<std::uint8_t> Handle(std::span<const std::uint8_t> frame);
+    // What the device does with one request frame: its reply (empty when it
+    // stays silent), how long it takes before answering, and the line noise
+    // that follows the reply.
+    struct Answer {
+        std::vector<std::uint8_t> reply;
+        std::chrono::milliseconds delay{0};
+        std::vector<std::uint8_t> noise;
+    };
+    Answer Respond(std::span<const std::uint8_t> frame);
+    // The reply alone.
+    std::vector<std::uint8_t> Handle(std::span<const std::uint8_t> frame) { return Respond(frame).reply; }
 
     const std::vector<std::uint8_t>& Memory() const { return memory_; }
     // True once after each completed section write.
@@ -63,6 +85,33 @@ private:
     bool sectionOpen_ = false;
     std::uint16_t sectionAddress_ = 0;
     std::vector<std::uint8_t> section_;
+};
+
+// The device's end of the line in time. Request bytes come in with the time
+// they arrived; each reply leaves when the device has it ready. A request is
+// taken off the line at once and answered however late; requests that arrive
+// while an earlier reply is still due wait for it and are answered in order,
+// as a unit does that was busy. With a character time, bytes take the time a
+// 115200 baud line needs for them.
+class SimLine {
+public:
+    using Clock = std::chrono::steady_clock;
+    struct Outgoing {
+        Clock::time_point at; // when the first byte leaves
+        std::vector<std::uint8_t> bytes;
+    };
+
+    explicit SimLine(SimDevice& device, std::chrono::nanoseconds charTime = {});
+    // Bytes that arrived at `now`; returns the replies they cause, in order.
+    std::vector<Outgoing> Receive(std::span<const std::uint8_t> bytes, Clock::time_point now);
+
+private:
+    SimDevice& device_;
+    std::chrono::nanoseconds charTime_;
+    FrameAssembler assembler_;
+    Clock::time_point lastByte_{};
+    Clock::time_point requestIn_{}; // when the last request byte has fully arrived
+    Clock::time_point replyOut_{};  // when the last reply has fully left
 };
 
 // The reference memory with plausible journals: trips, refuels, running

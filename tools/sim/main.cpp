@@ -1,10 +1,13 @@
 // tripsim: a simulated trip computer at address 244 on a pseudo-terminal.
 //   tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N]
-//           [--busy-every N] [--silent] [--stall-after N] [--line-rate]
-//           [--drop-section N] [--stall-after-section N] [--exit-with-parent]
+//           [--busy-every N] [--silent] [--stall-after N] [--late-block N:MS[,N:MS...]]
+//           [--noise-every N] [--line-rate] [--drop-section N] [--stall-after-section N]
+//           [--exit-with-parent]
 // Creates the pty, makes PATH a symlink to it, prints PATH and serves until
 // killed. --memory keeps the 8192 bytes in FILE (created when missing) and
-// saves them after every completed section write. --drop-section N
+// saves them after every completed section write. --late-block (repeatable)
+// answers the first request for block N MS milliseconds late; the requests
+// that arrive meanwhile are answered after it, in order. --drop-section N
 // acknowledges the Nth section written but keeps the old bytes;
 // --stall-after-section N goes silent at the first begin-section after N
 // sections were written.
@@ -13,11 +16,13 @@
 #include "common/AtomicFile.h"
 #include "common/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -44,10 +49,10 @@ void OnSignal(int)
     g_stop = 1;
 }
 
-// One character on a 115200 baud line with 8 data bits and 2 stop bits: start + 8 + 2 = 11 bits.
-constexpr auto kCharTime = std::chrono::nanoseconds(11LL * 1000000000LL / 115200);
-// A request that stops in the middle is dropped after this pause.
-constexpr auto kFrameGap = std::chrono::milliseconds(100);
+// Longest sleep of the serving loop while nothing is due.
+constexpr std::chrono::milliseconds kPollSlice{50};
+// The longest lateness --late-block accepts.
+constexpr std::chrono::milliseconds kMaxLateness{60000};
 
 [[noreturn]] void Fail(const std::string& text, int code = 1)
 {
@@ -63,6 +68,29 @@ unsigned long Number(const std::string& option, const char* text)
     if (errno != 0 || end == text || *end != '\0' || text[0] == '-')
         Fail(option + " needs a number, got \"" + text + "\"", 2);
     return v;
+}
+
+// "N:MS[,N:MS...]": block numbers and how late their first request is answered.
+void AddLateBlocks(const std::string& option, const std::string& text, tc::sim::SimFaults& faults)
+{
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const std::size_t colon = item.find(':');
+        if (colon == std::string::npos)
+            Fail(option + " needs BLOCK:MS, got \"" + item + "\"", 2);
+        const unsigned long block = Number(option, item.substr(0, colon).c_str());
+        const unsigned long ms = Number(option, item.substr(colon + 1).c_str());
+        if (block >= tc::device::kBlockCount)
+            Fail(option + ": the device has blocks 0.." + std::to_string(tc::device::kBlockCount - 1) + ", got " + std::to_string(block), 2);
+        if (ms > static_cast<unsigned long>(kMaxLateness.count()))
+            Fail(option + ": at most " + std::to_string(kMaxLateness.count()) + " ms late, got " + std::to_string(ms), 2);
+        faults.lateBlocks[static_cast<std::uint16_t>(block)] = std::chrono::milliseconds(ms);
+        if (comma == std::string::npos)
+            return;
+        start = comma + 1;
+    }
 }
 
 // Returns false, with the reason on stderr, when the file could not be written.
@@ -94,7 +122,8 @@ std::vector<std::uint8_t> LoadOrCreateMemory(const std::string& file)
         Fail(e.what());
     }
     if (memory.size() != SimDevice::kMemorySize)
-        Fail(file + " holds " + std::to_string(memory.size()) + " bytes, the device memory has 8192");
+        Fail(file + " holds " + std::to_string(memory.size()) + " bytes, the device memory has "
+             + std::to_string(SimDevice::kMemorySize));
     return memory;
 }
 
@@ -157,6 +186,10 @@ int main(int argc, char** argv)
             faults.dropSection = static_cast<unsigned>(Number(a, value()));
         else if (a == "--stall-after-section")
             faults.stallAfterSection = static_cast<long>(Number(a, value()));
+        else if (a == "--late-block")
+            AddLateBlocks(a, value(), faults);
+        else if (a == "--noise-every")
+            faults.noiseEvery = static_cast<unsigned>(Number(a, value()));
         else if (a == "--silent")
             faults.silent = true;
         else if (a == "--line-rate")
@@ -170,7 +203,8 @@ int main(int argc, char** argv)
         }
         else
             Fail("unknown option " + a + "\nusage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] "
-                 "[--busy-every N] [--silent] [--stall-after N] [--line-rate] [--drop-section N] [--stall-after-section N] "
+                 "[--busy-every N] [--silent] [--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--line-rate] "
+                 "[--drop-section N] [--stall-after-section N] "
                  "[--exit-with-parent]", 2);
     }
     if (link.empty())
@@ -213,44 +247,37 @@ int main(int argc, char** argv)
 
     std::cout << link << std::endl;
 
-    tc::sim::FrameAssembler assembler;
-    auto lastByte = Clock::now();
-    auto rxLineFree = Clock::now(); // when the last request byte has fully arrived
+    tc::sim::SimLine line(device, lineRate ? std::chrono::nanoseconds(tc::device::kCharTime) : std::chrono::nanoseconds::zero());
+    std::deque<tc::sim::SimLine::Outgoing> outgoing; // in the order they leave
     std::uint8_t buf[512];
     while (!g_stop) {
+        auto wait = kPollSlice;
+        if (!outgoing.empty()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(outgoing.front().at - Clock::now());
+            wait = std::clamp(left, std::chrono::milliseconds::zero(), kPollSlice);
+        }
         pollfd p{master, POLLIN, 0};
-        const int r = poll(&p, 1, 50);
-        const auto now = Clock::now();
-        if (assembler.Partial() && now - lastByte > kFrameGap)
-            assembler.Reset();
-        if (r <= 0 || !(p.revents & POLLIN))
-            continue;
-        const ssize_t n = read(master, buf, sizeof buf);
-        if (n <= 0)
-            continue;
-        lastByte = now;
-        for (ssize_t i = 0; i < n; ++i) {
-            if (lineRate)
-                rxLineFree = std::max(rxLineFree, now) + kCharTime;
-            for (auto& frame : assembler.Feed(std::span<const std::uint8_t>(buf + i, 1))) {
-                if (lineRate)
-                    SleepUntil(rxLineFree); // the request's last byte arrives only now
-                const auto reply = device.Handle(frame);
+        const int r = poll(&p, 1, static_cast<int>(wait.count()));
+        if (r > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = read(master, buf, sizeof buf);
+            if (n > 0) {
+                for (auto& reply : line.Receive(std::span<const std::uint8_t>(buf, static_cast<std::size_t>(n)), Clock::now()))
+                    outgoing.push_back(std::move(reply));
                 if (device.TakeMemoryChanged() && !memoryFile.empty())
                     SaveMemory(memoryFile, device.Memory());
-                if (reply.empty())
-                    continue;
-                if (!lineRate) {
-                    WriteAll(master, reply.data(), reply.size());
-                    continue;
-                }
-                auto t0 = Clock::now();
-                for (std::size_t k = 0; k < reply.size(); ++k) {
-                    SleepUntil(t0 + kCharTime * static_cast<long>(k + 1));
-                    WriteAll(master, &reply[k], 1);
-                }
-                rxLineFree = Clock::now();
             }
+        }
+        while (!outgoing.empty() && outgoing.front().at <= Clock::now()) {
+            const auto& reply = outgoing.front();
+            if (!lineRate) {
+                WriteAll(master, reply.bytes.data(), reply.bytes.size());
+            } else {
+                for (std::size_t k = 0; k < reply.bytes.size(); ++k) {
+                    SleepUntil(reply.at + tc::device::kCharTime * static_cast<long>(k + 1));
+                    WriteAll(master, &reply.bytes[k], 1);
+                }
+            }
+            outgoing.pop_front();
         }
     }
     unlink(link.c_str());

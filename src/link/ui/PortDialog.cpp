@@ -1,5 +1,6 @@
 #include "link/ui/PortDialog.h"
 
+#include "common/Error.h"
 #include "link/ui/PasswordDialog.h"
 #include "ui/Prompter.h"
 
@@ -83,7 +84,7 @@ void SelectPortNumber(SerialPort& port, QWidget* parent, const std::function<boo
     port.SetActive(false);
     try {
         port.OpenPort(static_cast<int>(port.PortNumber));
-    } catch (const std::exception&) {
+    } catch (const Error&) {
         // The port is only tried here; the next transfer reports a failure.
     }
 }

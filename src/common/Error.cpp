@@ -1,0 +1,12 @@
+#include "common/Error.h"
+
+#include "common/Language.h"
+
+namespace tc {
+
+std::string InternalErrorText(const std::exception& e)
+{
+    return Tr("Внутренняя ошибка программы: ", "Internal error of the program: ") + e.what();
+}
+
+} // namespace tc

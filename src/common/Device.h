@@ -52,6 +52,11 @@ inline constexpr std::chrono::milliseconds kSharedLinePause{2};
 inline constexpr std::chrono::milliseconds kSharedLinePauseOnce{20};
 // Longest wait inside the link before the user interface gets its turn.
 inline constexpr std::chrono::milliseconds kIdleSlice{10};
+// A request that the line takes no byte of for this long is given up (the
+// exchange then reports no reply).
+inline constexpr std::chrono::milliseconds kWriteStall{1000};
+// Between two tries to lock a port that another program is opening.
+inline constexpr std::chrono::milliseconds kPortLockPause{5};
 // The command line gives up connecting after this long unless told otherwise.
 inline constexpr std::chrono::seconds kConnectGiveUp{10};
 

@@ -12,6 +12,7 @@
 #include <ctime>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -103,20 +104,22 @@ public:
 
     void Write(std::span<const std::uint8_t> bytes) override
     {
+        using Clock = std::chrono::steady_clock;
         std::size_t done = 0;
-        int idlePolls = 0;
-        while (done < bytes.size() && idlePolls < 10) {
+        auto giveUp = Clock::now() + device::kWriteStall;
+        while (done < bytes.size()) {
             const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
-                idlePolls = 0;
+                giveUp = Clock::now() + device::kWriteStall;
                 continue;
             }
             if (n < 0 && errno != EAGAIN && errno != EINTR)
                 return; // the count written is not checked by the protocol either
+            if (Clock::now() >= giveUp)
+                return;
             pollfd p{fd_, POLLOUT, 0};
-            poll(&p, 1, 100);
-            ++idlePolls;
+            poll(&p, 1, static_cast<int>(device::kIdleSlice.count()));
         }
     }
 
@@ -183,7 +186,7 @@ int OpenExclusive(const std::string& path, std::string& refusal, bool exclusive,
             refusal = PortInUseText(path);
             return -1;
         }
-        usleep(5000);
+        std::this_thread::sleep_for(device::kPortLockPause);
     }
     if (exclusive && ioctl(fd, TIOCEXCL) != 0) {
         const int err = errno;

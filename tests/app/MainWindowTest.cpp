@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "common/Bytes.h"
+#include "common/Error.h"
 #include "common/Language.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
@@ -384,6 +385,34 @@ private slots:
         QVERIFY(user.errors[0].contains("is not a settings file"));
         QVERIFY(!form->writeToDeviceButton->isEnabled());
         QCOMPARE(ImageBytes(model), ImageBytes(source)); // nothing of the bad file reached the image
+    }
+
+    // A tc::Error says its own text; any other exception is a fault of the
+    // program and is shown as one, with its detail.
+    void aFaultOfTheProgramIsShownAsAnInternalError()
+    {
+        ScriptedUser user;
+        DeviceLink link;
+        SettingsModel model;
+        auto form = MakeForm(link, model, {});
+        form->englishBox->click();
+        SettingsModel source;
+        LoadReferenceImage(source, 0xC000);
+        const QString file = dir_.filePath("fault.qvetp");
+        WriteSettingsFile(source, file.toStdString());
+        user.files.push_back(file);
+        form->readFromFileButton->click();
+        const std::vector<std::pair<std::function<void()>, QString>> cases{
+            {[] { throw Error("The device said no."); }, "The device said no."},
+            {[] { throw std::out_of_range("byte field outside its buffer"); },
+             "Internal error of the program: byte field outside its buffer"},
+        };
+        for (const auto& [fault, shown] : cases) {
+            user.errors.clear();
+            form->RunEditor = [fault = fault](SettingsModel&, QWidget*) -> bool { fault(); return true; };
+            form->editButton->click();
+            QCOMPARE(user.errors, QStringList{shown});
+        }
     }
 
     void closingWithUnsavedChangesAsksAndClosesEvenWhenTheSaveIsCancelled()

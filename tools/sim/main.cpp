@@ -51,6 +51,8 @@ void OnSignal(int)
 
 // Longest sleep of the serving loop while nothing is due.
 constexpr std::chrono::milliseconds kPollSlice{50};
+// Wait for room on the line while writing a reply.
+constexpr std::chrono::milliseconds kWritePollSlice{10};
 // The longest lateness --late-block accepts.
 constexpr std::chrono::milliseconds kMaxLateness{60000};
 
@@ -146,7 +148,7 @@ void WriteAll(int fd, const std::uint8_t* data, std::size_t n)
             return;
         } else {
             pollfd p{fd, POLLOUT, 0};
-            poll(&p, 1, 10);
+            poll(&p, 1, static_cast<int>(kWritePollSlice.count()));
         }
     }
 }

@@ -409,7 +409,7 @@ private slots:
         };
         for (const auto& [fault, shown] : cases) {
             user.errors.clear();
-            form->RunEditor = [fault = fault](SettingsModel&, QWidget*) -> bool { fault(); return true; };
+            form->RunEditor = [fault = fault](EditSession&, QWidget*) -> bool { fault(); return true; };
             form->editButton->click();
             QCOMPARE(user.errors, QStringList{shown});
         }

@@ -68,8 +68,8 @@ public:
     }
     ~CliObserver() override
     {
-        if (width_ > 0)
-            std::cerr << "\n" << std::flush;
+        EndLine();
+        std::cerr << std::flush;
     }
 
     void Phase(TransferPhase phase) override
@@ -103,6 +103,13 @@ public:
     bool TimedOut() const { return timedOut_ && !g_interrupted; }
 
 private:
+    // Ends the progress line, so that a message gets a line of its own.
+    void EndLine()
+    {
+        if (width_ > 0)
+            std::cerr << "\n";
+        width_ = 0;
+    }
     void Show()
     {
         if (!terminal_)

@@ -11,9 +11,10 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  # fuzz_link joins the default run once the link keeps itself in step with
-  # late and doubled replies: today it finds a read that takes such a reply
-  # for the next block's and saves a shifted image. Run it by name meanwhile.
+  # fuzz_link joins the default run once no read can take a reply sent twice
+  # for the next block's: today it finds such a shifted image within seconds
+  # (tests/fuzz/known/ holds one: a late reply, then the repeat answered twice
+  # 9 ms apart, then the next block's reply lost). Run it by name meanwhile.
   targets=(fuzz_settings_file fuzz_journals fuzz_preview)
 fi
 

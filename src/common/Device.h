@@ -41,6 +41,10 @@ inline constexpr std::chrono::milliseconds kRetryPause{50};
 // is late has the time to arrive, and is discarded instead of being taken as
 // the answer to the next request.
 inline constexpr std::chrono::milliseconds kQuietTime{250};
+// A reply this long after its request (or after the wait for it, when that
+// is longer) no longer comes: until then, a request that went unanswered may
+// still be answered, and the line is not taken to be in step.
+inline constexpr std::chrono::milliseconds kLateReplyLimit{1200};
 // A line that never falls silent this long is not a device answering us.
 inline constexpr std::chrono::milliseconds kDrainLimit{3000};
 // After the last reply of a read, the line is watched this long for a reply

@@ -115,46 +115,57 @@ int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
     const std::size_t minimum = LongFrame ? 7 : ShortAddress ? 4 : 6;
     const std::size_t header = LongFrame ? 2 : 1;
     const auto status = static_cast<std::size_t>(StatusIndex());
-    int replies = 0;
-    for (std::size_t at = 0; at + minimum <= bytes.size();) {
-        const auto frame = bytes.subspan(at);
-        const std::size_t n = LongFrame ? GetU16(frame, 0) : frame[0];
-        const bool whole = n >= minimum && n <= frame.size() && ByteSum(frame.data(), n) == 0
-            && std::any_of(frame.begin() + static_cast<std::ptrdiff_t>(header), frame.begin() + static_cast<std::ptrdiff_t>(status),
-                           [](std::uint8_t b) { return b != 0; });
-        if (whole) {
-            ++replies;
-            at += n;
-        } else {
-            ++at;
+    // Frames one after another: with a right check byte only, or any bytes
+    // shaped like a reply (a length that fits, a header that is not all zero),
+    // since a reply spoilt on the line still answered a request.
+    const auto count = [&](bool checked) {
+        int replies = 0;
+        for (std::size_t at = 0; at + minimum <= bytes.size();) {
+            const auto frame = bytes.subspan(at);
+            const std::size_t n = LongFrame ? GetU16(frame, 0) : frame[0];
+            const bool shaped = n >= minimum && n <= frame.size()
+                && std::any_of(frame.begin() + static_cast<std::ptrdiff_t>(header),
+                               frame.begin() + static_cast<std::ptrdiff_t>(status), [](std::uint8_t b) { return b != 0; });
+            if (shaped && (!checked || ByteSum(frame.data(), n) == 0)) {
+                ++replies;
+                at += n;
+            } else {
+                ++at;
+            }
         }
-    }
-    return replies;
+        return replies;
+    };
+    return std::max(count(true), count(false));
 }
 
-bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained)
+bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained, bool awaitOwed)
 {
     auto* ch = Channel();
     if (!ch) {
         Pause(quiet);
         return false;
     }
-    const auto limit = Clock::now() + device::kDrainLimit;
+    const auto limit = Clock::now() + device::kDrainLimit + (awaitOwed ? device::kLateReplyLimit : Clock::duration::zero());
     auto silentUntil = Clock::now() + quiet;
+    int replies = CountReplies(drained);
     std::array<std::uint8_t, 256> chunk{};
     for (;;) {
         Idle();
-        if (Clock::now() >= silentUntil)
+        const auto now = Clock::now();
+        // Replies still owed may come up to their late limit.
+        const bool owedMayCome = awaitOwed && replies < owed_ && now < owedUntil_;
+        if (now >= silentUntil && !owedMayCome)
             break;
-        if (const std::size_t got = ch->Read(chunk, WaitUntil(silentUntil)); got > 0) {
+        const auto wakeAt = owedMayCome ? std::max(silentUntil, owedUntil_) : silentUntil;
+        if (const std::size_t got = ch->Read(chunk, WaitUntil(wakeAt)); got > 0) {
             drained.insert(drained.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+            replies = CountReplies(drained);
             silentUntil = Clock::now() + quiet;
             // Bytes without end are not a device answering us.
             if (Clock::now() >= limit)
                 throw Error(std::string(kExchangeErrorText) + "(0)");
         }
     }
-    const int replies = CountReplies(drained);
     const bool surplus = replies > owed_;
     owed_ = std::max(0, owed_ - replies);
     if (!surplus)
@@ -207,7 +218,9 @@ void DeviceLink::SendFrame()
         owed_ = owed;
         ClearRTS();
     }
+    // Its reply is owed from now on, and may still come up to its late limit.
     ++owed_;
+    owedUntil_ = std::max(owedUntil_, Clock::now() + std::max<Clock::duration>(ReplyTimeout + QuietTime, device::kLateReplyLimit));
 }
 
 void DeviceLink::ReceiveRest(std::size_t from, std::size_t to)
@@ -307,10 +320,11 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
         outOfStep_ = Drain(replyCut_ ? QuietTime : device::kRetryPause) || outOfStep_;
     }
     if (owed_ > 0) {
-        // The reply taken may have answered an earlier attempt; the answers
-        // to the others follow it closely. Let them come and go; whatever
+        // The reply taken may have answered an earlier attempt, and the
+        // answers to the others may still come: the line is drained until
+        // they have come, or until none of them can come any more. Whatever
         // comes later is a surprise.
-        outOfStep_ = Drain(QuietTime) || outOfStep_;
+        outOfStep_ = Drain(QuietTime, {}, /*awaitOwed=*/true) || outOfStep_;
         owed_ = 0;
     }
     RxPos = StatusIndex() + 1;

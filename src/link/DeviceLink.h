@@ -84,11 +84,13 @@ private:
     void Pause(std::chrono::milliseconds d);
     // Reads into RxBuffer[from, to) with a fresh ByteTimeout for each byte.
     void ReceiveRest(std::size_t from, std::size_t to);
-    // Discards input until the line has been silent for `quiet`; `drained`
-    // holds bytes already taken. True when it held more whole replies than
-    // requests were owed one.
-    bool Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained = {});
-    // How many whole reply frames (right length and check byte) the bytes hold.
+    // Discards input until the line has been silent for `quiet` (and, with
+    // awaitOwed, until the replies owed have come or can no longer come);
+    // `drained` holds bytes already taken. True when it held more replies
+    // than requests were owed one.
+    bool Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained = {}, bool awaitOwed = false);
+    // How many replies the bytes hold: whole frames, also those whose check
+    // byte was spoilt on the line (a reply too many is never taken for noise).
     int CountReplies(std::span<const std::uint8_t> bytes) const;
     // The next byte on the line within `wait`, if any.
     std::optional<std::uint8_t> WaitingByte(std::chrono::milliseconds wait);
@@ -97,8 +99,10 @@ private:
 
     bool outOfStep_ = false;
     bool resynced_ = false;
-    // Requests sent whose reply has not been seen: they may still be answered.
+    // Requests sent whose reply has not been seen: they may still be
+    // answered, up to owedUntil_.
     int owed_ = 0;
+    std::chrono::steady_clock::time_point owedUntil_{};
     // The last ReceiveFrame failed before a whole reply had arrived.
     bool replyCut_ = false;
 };

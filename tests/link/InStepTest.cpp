@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace tc {
 namespace {
 
@@ -188,6 +190,45 @@ TEST(InStep, LateReplyIsNotTakenForTheNextRequest)
     }
     // Two requests for block 3, both answered and both taken off the line.
     EXPECT_EQ(line.ports->log->written.size(), 3u);
+    EXPECT_TRUE(line.link->StaysQuiet(20ms));
+}
+
+// A device that answers in the order it was asked, each request after its own
+// delay (none: the request is lost).
+test::FakeChannel::TimedResponder Scheduled(std::shared_ptr<sim::SimDevice> device,
+                                            std::vector<std::optional<std::chrono::milliseconds>> delays)
+{
+    auto state = std::make_shared<std::pair<std::size_t, Clock::time_point>>(0, Clock::time_point{});
+    return [=](const Bytes& request, Clock::time_point now) {
+        std::vector<Outgoing> out;
+        const auto delay = state->first < delays.size() ? delays[state->first] : std::optional(1ms);
+        ++state->first;
+        auto reply = device->Handle(request);
+        if (delay && !reply.empty()) {
+            state->second = std::max(now + *delay, state->second);
+            out.push_back({state->second, std::move(reply)});
+        }
+        return out;
+    };
+}
+
+// The first request for block 3 is lost, the second and the third are each
+// answered 400 ms late. The answer to the second is taken; the one to the
+// third comes long after, but before a late reply can no longer come: the
+// link waits for it instead of taking it for block 4's.
+TEST(InStep, ReplyOwedIsAwaitedUntilItCanNoLongerCome)
+{
+    auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000);
+    Line line(Scheduled(device, {std::nullopt, 400ms, 400ms}));
+    line.link->ReplyTimeout = 100ms;
+    line.link->SetActive(true);
+    for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
+        line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
+        line.link->PutWord(block);
+        line.link->Execute();
+        EXPECT_EQ(line.link->RxBuffer[36], block);
+        EXPECT_FALSE(line.link->OutOfStep());
+    }
     EXPECT_TRUE(line.link->StaysQuiet(20ms));
 }
 

@@ -13,8 +13,8 @@ targets=("$@")
 if ((${#targets[@]} == 0)); then
   # fuzz_link joins the default run once no read can take a reply sent twice
   # for the next block's: today it finds such a shifted image within seconds
-  # (tests/fuzz/known/ holds one: a late reply, then the repeat answered twice
-  # 9 ms apart, then the next block's reply lost). Run it by name meanwhile.
+  # (a reply sent twice after an exchange that went well, the next block's
+  # reply lost; no block number tells them apart). Run it by name meanwhile.
   targets=(fuzz_settings_file fuzz_journals fuzz_preview)
 fi
 

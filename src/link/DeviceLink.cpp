@@ -116,19 +116,23 @@ int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
     const std::size_t header = LongFrame ? 2 : 1;
     const auto status = static_cast<std::size_t>(StatusIndex());
     // Frames one after another: with a right check byte only, or any bytes
-    // shaped like a reply (a length that fits, a header that is not all zero),
-    // since a reply spoilt on the line still answered a request.
+    // shaped like a reply (a length, a header that is not all zero), since a
+    // reply spoilt or cut short on the line still answered a request.
     const auto count = [&](bool checked) {
         int replies = 0;
-        for (std::size_t at = 0; at + minimum <= bytes.size();) {
+        for (std::size_t at = 0; at + status <= bytes.size();) {
             const auto frame = bytes.subspan(at);
             const std::size_t n = LongFrame ? GetU16(frame, 0) : frame[0];
-            const bool shaped = n >= minimum && n <= frame.size()
+            const bool shaped = n >= minimum
                 && std::any_of(frame.begin() + static_cast<std::ptrdiff_t>(header),
                                frame.begin() + static_cast<std::ptrdiff_t>(status), [](std::uint8_t b) { return b != 0; });
-            if (shaped && (!checked || ByteSum(frame.data(), n) == 0)) {
+            const bool whole = shaped && n <= frame.size();
+            if (whole && (!checked || ByteSum(frame.data(), n) == 0)) {
                 ++replies;
                 at += n;
+            } else if (shaped && !checked && !whole) {
+                ++replies; // the rest of it was lost
+                break;
             } else {
                 ++at;
             }
@@ -306,6 +310,7 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
     resynced_ = false;
     if (PortMode != 0)
         Pause(sharedLinePause);
+    bool troubled = false;
     for (int attempt = 1;; ++attempt) {
         try {
             Transact();
@@ -314,16 +319,18 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
             if (attempt == attempts)
                 throw;
         }
+        troubled = true;
         // A reply that did not come whole may still be on its way: the line
         // is given the time for it, so that it is not taken as the answer to
         // the next attempt.
         outOfStep_ = Drain(replyCut_ ? QuietTime : device::kRetryPause) || outOfStep_;
     }
-    if (owed_ > 0) {
+    if (owed_ > 0 || troubled) {
         // The reply taken may have answered an earlier attempt, and the
         // answers to the others may still come: the line is drained until
-        // they have come, or until none of them can come any more. Whatever
-        // comes later is a surprise.
+        // they have come, or until none of them can come any more. After
+        // any trouble the line is also seen quiet before the next request.
+        // Whatever comes later is a surprise.
         outOfStep_ = Drain(QuietTime, {}, /*awaitOwed=*/true) || outOfStep_;
         owed_ = 0;
     }

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 namespace tc {
 namespace {
 
@@ -193,43 +191,53 @@ TEST(InStep, LateReplyIsNotTakenForTheNextRequest)
     EXPECT_TRUE(line.link->StaysQuiet(20ms));
 }
 
-// A device that answers in the order it was asked, each request after its own
-// delay (none: the request is lost).
+// A device that answers in the order it was asked: request n gets one reply
+// after each of the delays listed for it (none: it is lost); requests beyond
+// the list are answered at once.
 test::FakeChannel::TimedResponder Scheduled(std::shared_ptr<sim::SimDevice> device,
-                                            std::vector<std::optional<std::chrono::milliseconds>> delays)
+                                            std::vector<std::vector<std::chrono::milliseconds>> delays)
 {
     auto state = std::make_shared<std::pair<std::size_t, Clock::time_point>>(0, Clock::time_point{});
     return [=](const Bytes& request, Clock::time_point now) {
-        std::vector<Outgoing> out;
-        const auto delay = state->first < delays.size() ? delays[state->first] : std::optional(1ms);
+        const auto replyDelays = state->first < delays.size() ? delays[state->first] : std::vector{1ms};
         ++state->first;
-        auto reply = device->Handle(request);
-        if (delay && !reply.empty()) {
-            state->second = std::max(now + *delay, state->second);
-            out.push_back({state->second, std::move(reply)});
+        const auto reply = device->Handle(request);
+        std::vector<Outgoing> out;
+        for (const auto delay : replyDelays) {
+            state->second = std::max(now + delay, state->second);
+            out.push_back({state->second, reply});
         }
         return out;
     };
 }
 
-// The first request for block 3 is lost, the second and the third are each
-// answered 400 ms late. The answer to the second is taken; the one to the
-// third comes long after, but before a late reply can no longer come: the
-// link waits for it instead of taking it for block 4's.
-TEST(InStep, ReplyOwedIsAwaitedUntilItCanNoLongerCome)
+// Trouble with block 3's requests; the answers that come after the one taken
+// are awaited or drained, never taken for block 4's.
+TEST(InStep, AnswersAfterTroubleAreNotTakenForTheNextRequest)
 {
-    auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000);
-    Line line(Scheduled(device, {std::nullopt, 400ms, 400ms}));
-    line.link->ReplyTimeout = 100ms;
-    line.link->SetActive(true);
-    for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
-        line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
-        line.link->PutWord(block);
-        line.link->Execute();
-        EXPECT_EQ(line.link->RxBuffer[36], block);
+    const std::vector<std::pair<const char*, std::vector<std::vector<std::chrono::milliseconds>>>> cases{
+        // The answer to the third comes long after the second's was taken,
+        // but before a late reply can no longer come.
+        {"lost, then twice 400 ms late", {{}, {400ms}, {400ms}}},
+        // The repeat answered twice; block 4's first request lost, so that
+        // the copy would be the only thing on the line when it is awaited.
+        {"300 ms late, the repeat answered twice 9 ms apart, then lost", {{300ms}, {1ms, 10ms}, {}}},
+    };
+    for (const auto& [what, delays] : cases) {
+        SCOPED_TRACE(what);
+        auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000);
+        Line line(Scheduled(device, delays));
+        line.link->ReplyTimeout = 100ms;
+        line.link->SetActive(true);
+        for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
+            line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
+            line.link->PutWord(block);
+            line.link->Execute();
+            EXPECT_EQ(line.link->RxBuffer[36], block);
+        }
         EXPECT_FALSE(line.link->OutOfStep());
+        EXPECT_TRUE(line.link->StaysQuiet(20ms));
     }
-    EXPECT_TRUE(line.link->StaysQuiet(20ms));
 }
 
 } // namespace

@@ -146,19 +146,19 @@ struct ByteRange {
     std::size_t length = 0;
 };
 
-ByteRange ParseRange(const std::string& spec, bool withLength)
+ByteRange ParseRange(const std::string& text, bool withLength)
 {
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (true) {
-        const auto colon = spec.find(':', start);
-        parts.push_back(spec.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+        const auto colon = text.find(':', start);
+        parts.push_back(text.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
         if (colon == std::string::npos)
             break;
         start = colon + 1;
     }
     if (parts.size() != (withLength ? 3u : 2u))
-        throw UsageError{std::string("expected ") + (withLength ? "RECORD:OFFSET:LENGTH" : "RECORD:OFFSET") + ", got \"" + spec + "\""};
+        throw UsageError{std::string("expected ") + (withLength ? "RECORD:OFFSET:LENGTH" : "RECORD:OFFSET") + ", got \"" + text + "\""};
     ByteRange r;
     r.record = static_cast<int>(ParseNumber(parts[0], kRecordCount, "RECORD"));
     if (r.record < 1)

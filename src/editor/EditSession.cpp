@@ -336,6 +336,13 @@ ChangedFields EditSession::Store(const Field& f, const ShownControl& shown, std:
     return Diff(before);
 }
 
+ChangedFields EditSession::Apply(const std::function<void(SettingsModel&)>& edit)
+{
+    const auto before = ShowAll();
+    edit(model_);
+    return Diff(before);
+}
+
 void EditSession::RunHook(const Field& f)
 {
     switch (f.hook) {

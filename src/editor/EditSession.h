@@ -90,6 +90,14 @@ public:
     ChangedFields Select(std::string_view key, int item, bool force = false);
     ChangedFields SetChecked(std::string_view key, bool checked, bool force = false);
 
+    // A structured edit (a palette colour, a hot-menu list, a voice slot) that
+    // works on the records itself: `edit` runs on the model, and the controls
+    // it changed are returned. An exception from `edit` passes through; the
+    // structured editors check before they write, so nothing is stored then.
+    ChangedFields Apply(const std::function<void(SettingsModel&)>& edit);
+    // The records, for showing structured editors (never written through this).
+    const SettingsModel& Model() const { return model_; }
+
     // The refusal of a value outside a number's limits, with the limits as the
     // control shows them, in the context's language.
     std::string RangeMessage(const ShownControl& control, std::string_view value) const;

@@ -1,9 +1,11 @@
 #include "editor/FieldTable.h"
 
+#include "editor/FieldRows.h"
 #include "editor/Rules.h"
 
 #include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 namespace tc {
 
@@ -182,7 +184,7 @@ constexpr Text kProtocolOptionsGroup = {"Дополнительные настр
 
 // ---- the table ----
 
-const Field kFields[] = {
+const Field kBasicRows[] = {
     // Corrections
     {.key = "corrections.speed", .page = Page::Corrections, .kind = ControlKind::Number, .record = 6, .offset = 60, .codec = Codec::Factor,
      .decimals = 1, .min = -99.0, .max = 999.9, .step = 0.1, .caption = {"Скорость, %", "Speeed, %"}, .visible = SpeedCorrectionShown},
@@ -358,6 +360,19 @@ const Field kFields[] = {
      .range = TrimHighRange, .caption = {"Верхний предел", "High limit"}, .group = {"Трим", "Trim"}, .visible = TrimWarnings},
 };
 
+// Every area's rows, in page order; an area's rows keep their order.
+const std::vector<Field>& AllRows()
+{
+    static const std::vector<Field> all = [] {
+        std::vector<Field> rows;
+        for (auto area : {std::span<const Field>(kBasicRows), rows::Display(), rows::Voice(), rows::Service()})
+            rows.insert(rows.end(), area.begin(), area.end());
+        std::stable_sort(rows.begin(), rows.end(), [](const Field& a, const Field& b) { return a.page < b.page; });
+        return rows;
+    }();
+    return all;
+}
+
 } // namespace
 
 std::span<const PageDef> EditorPages()
@@ -375,13 +390,14 @@ const PageDef& PageOf(Page page)
 
 std::span<const Field> EditorFields()
 {
-    return kFields;
+    return AllRows();
 }
 
 const Field* FindField(std::string_view key)
 {
-    const auto it = std::find_if(std::begin(kFields), std::end(kFields), [&](const Field& f) { return f.key == key; });
-    return it == std::end(kFields) ? nullptr : &*it;
+    const auto& rows = AllRows();
+    const auto it = std::find_if(rows.begin(), rows.end(), [&](const Field& f) { return f.key == key; });
+    return it == rows.end() ? nullptr : &*it;
 }
 
 } // namespace tc

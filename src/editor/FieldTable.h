@@ -122,6 +122,9 @@ struct Field {
     Text caption{};
     CaptionRule captionRule = nullptr; // a caption that depends on the context
     Text group{};                      // group box around consecutive controls; empty: none
+    // A sub-page or structured editor of the page that lays the control out
+    // itself ("display.misc"); empty: the page's columns.
+    std::string_view part{};
 
     // Choices and radio groups.
     std::span<const ItemDef> items{};

@@ -191,7 +191,21 @@ bool FieldBinder::Commit(std::size_t fieldIndex, const std::function<ChangedFiel
     for (std::size_t index : changed)
         if (index != fieldIndex)
             Fill(index);
+    emit Committed(changed);
     return true;
+}
+
+bool FieldBinder::Owns(const QWidget* w) const
+{
+    for (const auto& fw : widgets_) {
+        if (fw.Editor() == w)
+            return true;
+        if (fw.radios)
+            for (auto* b : fw.RadioButtons())
+                if (b == w)
+                    return true;
+    }
+    return false;
 }
 
 void FieldBinder::FillAll()

@@ -43,10 +43,14 @@ public:
     const std::vector<FieldWidget>& Widgets() const { return widgets_; }
     const FieldWidget* Widget(std::size_t fieldIndex) const;
     const FieldWidget* Widget(std::string_view key) const;
+    // Whether `w` is one of the bound controls' editors or radio buttons.
+    bool Owns(const QWidget* w) const;
 
 signals:
     // A radio group got new buttons after the dialog was laid out.
     void ButtonsRebuilt();
+    // A control stored a value; `changed` are the controls it changed (already refilled).
+    void Committed(const tc::ChangedFields& changed);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

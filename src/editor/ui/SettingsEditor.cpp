@@ -108,6 +108,11 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
     // What was typed into a spin box is dropped when the user leaves it for Cancel.
     binder_->leavingToCancel = [this] { return QApplication::focusWidget() == cancelButton; };
     connect(binder_, &FieldBinder::ButtonsRebuilt, this, &SettingsEditor::ApplyTabOrder);
+    // A committed control may change what the structured editors show.
+    connect(binder_, &FieldBinder::Committed, this, [this] {
+        for (EditorPanel* panel : panels_)
+            panel->Refresh();
+    });
     ApplyTabOrder();
 
     // As large as the largest page wants, within the screen.
@@ -134,20 +139,47 @@ QScrollArea* SettingsEditor::PageTab(Page page) const
 QScrollArea* SettingsEditor::BuildPage(const ShownPage& page)
 {
     const auto fields = session_.Fields();
-    const auto onPage = [&](const Field& f) { return f.page == page.page->page; };
-    if (std::none_of(fields.begin(), fields.end(), onPage))
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].page == page.page->page && fields[i].part.empty())
+            rows.push_back(i);
+    std::vector<const PanelDef*> defs;
+    for (const PanelDef& def : EditorPanels())
+        if (def.page == page.page->page)
+            defs.push_back(&def);
+    if (rows.empty() && defs.empty())
         return nullptr;
+
     auto* content = new QWidget;
     content->setObjectName(ToQ(page.page->key));
+    auto* stack = new QVBoxLayout(content);
+    if (!rows.empty())
+        stack->addLayout(BuildRows(rows, content));
+    for (const PanelDef* def : defs) {
+        EditorPanel* panel = def->make(*this, content);
+        panel->setObjectName(ToQ(def->key));
+        stack->addWidget(panel);
+        panels_.push_back(panel);
+        layoutOrder_.push_back({0, panel});
+    }
+    stack->addStretch(1);
+
+    auto* tab = new QScrollArea;
+    tab->setObjectName(ToQ(page.page->key) + QStringLiteral(".tab"));
+    tab->setFrameShape(QFrame::NoFrame);
+    tab->setWidgetResizable(true);
+    tab->setWidget(content);
+    return tab;
+}
+
+QLayout* SettingsEditor::BuildRows(const std::vector<std::size_t>& fields, QWidget* content)
+{
     std::vector<FieldWidget> widgets;
     std::vector<std::string_view> groups; // the group key (Russian caption) of each widget
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (!onPage(fields[i]))
-            continue;
+    for (std::size_t i : fields) {
         widgets.push_back(MakeFieldWidget(i, session_.Shown(i), content));
-        groups.push_back(fields[i].group.ru);
+        groups.push_back(session_.Fields()[i].group.ru);
     }
-
     // Consecutive controls of one group share its box.
     std::vector<Unit> units;
     for (std::size_t k = 0; k < widgets.size(); ++k) {
@@ -203,7 +235,7 @@ QScrollArea* SettingsEditor::BuildPage(const ShownPage& page)
         filled += u.height;
     }
 
-    auto* row = new QHBoxLayout(content);
+    auto* row = new QHBoxLayout;
     for (int c = 0; c < columns; ++c) {
         auto* stack = new QVBoxLayout;
         QGridLayout* open = nullptr; // the grid of ungrouped controls being filled
@@ -221,19 +253,30 @@ QScrollArea* SettingsEditor::BuildPage(const ShownPage& page)
                 PlaceRow(open, *binder_->Widget(widgets[u.members.front()].field));
             }
             for (std::size_t k : u.members)
-                layoutOrder_.push_back(widgets[k].field);
+                layoutOrder_.push_back({widgets[k].field, nullptr});
         }
         stack->addStretch(1);
         row->addLayout(stack);
     }
     row->addStretch(1); // columns keep their natural width, captions stay near their fields
+    return row;
+}
 
-    auto* tab = new QScrollArea;
-    tab->setObjectName(ToQ(page.page->key) + QStringLiteral(".tab"));
-    tab->setFrameShape(QFrame::NoFrame);
-    tab->setWidgetResizable(true);
-    tab->setWidget(content);
-    return tab;
+EditorPanel* SettingsEditor::Panel(std::string_view key) const
+{
+    for (EditorPanel* panel : panels_)
+        if (panel->objectName() == ToQ(key))
+            return panel;
+    return nullptr;
+}
+
+void SettingsEditor::Changed(const ChangedFields& changed, QWidget* source)
+{
+    for (std::size_t index : changed)
+        binder_->Fill(index);
+    for (EditorPanel* panel : panels_)
+        if (panel != source)
+            panel->Refresh();
 }
 
 void SettingsEditor::ApplyTabOrder()
@@ -245,8 +288,13 @@ void SettingsEditor::ApplyTabOrder()
             QWidget::setTabOrder(previous, next);
         previous = next;
     };
-    for (std::size_t field : layoutOrder_) {
-        const FieldWidget* w = binder_->Widget(field);
+    for (const TabStop& stop : layoutOrder_) {
+        if (stop.panel) {
+            for (QWidget* w : stop.panel->TabChain())
+                chain(w);
+            continue;
+        }
+        const FieldWidget* w = binder_->Widget(stop.field);
         if (w->radios)
             for (auto* b : w->RadioButtons())
                 chain(b);

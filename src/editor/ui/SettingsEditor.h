@@ -5,6 +5,7 @@
 // records as the user commits, and the model's edit procedure keeps or undoes
 // them on OK or Cancel.
 #include "editor/EditSession.h"
+#include "editor/ui/EditorPanel.h"
 #include "editor/ui/FieldBinder.h"
 
 #include <QDialog>
@@ -18,7 +19,7 @@ class QTabWidget;
 
 namespace tc::ui {
 
-class SettingsEditor : public QDialog {
+class SettingsEditor : public QDialog, public EditorHost {
     Q_OBJECT
 public:
     // Builds every page the session offers that has rows in the field table.
@@ -32,7 +33,15 @@ public:
     QScrollArea* PageTab(Page page) const;
     // The control of a key, nullptr when the dialog does not show its page.
     const FieldWidget* Control(std::string_view key) const { return binder_->Widget(key); }
-    FieldBinder& Binder() { return *binder_; }
+    // The structured editors of the pages, in page order.
+    const std::vector<EditorPanel*>& Panels() const { return panels_; }
+    EditorPanel* Panel(std::string_view key) const;
+
+    // EditorHost
+    EditSession& Session() override { return session_; }
+    FieldBinder& Binder() override { return *binder_; }
+    QLayout* BuildRows(const std::vector<std::size_t>& fields, QWidget* owner) override;
+    void Changed(const ChangedFields& changed, QWidget* source) override;
 
     // The size the dialog may take on a 1024 x 600 screen, title bar excluded.
     static QSize LargestSize();
@@ -49,7 +58,13 @@ private:
     EditSession& session_;
     FieldBinder* binder_ = nullptr;
     std::vector<std::pair<Page, QScrollArea*>> tabs_;
-    std::vector<std::size_t> layoutOrder_; // field indices, page by page, column by column
+    // What Tab walks through: field rows page by page, column by column, and panels.
+    struct TabStop {
+        std::size_t field = 0;
+        EditorPanel* panel = nullptr; // set: the panel's own chain
+    };
+    std::vector<TabStop> layoutOrder_;
+    std::vector<EditorPanel*> panels_;
 };
 
 // The dialog, modal, on the session as it is (the callback that EditSettings

@@ -1,0 +1,12 @@
+#include "editor/FieldRows.h"
+
+#include "editor/Rules.h"
+
+namespace tc::rows {
+
+std::span<const Field> Display()
+{
+    return {};
+}
+
+} // namespace tc::rows

@@ -1,0 +1,42 @@
+#include "editor/ui/EditorPanel.h"
+
+#include "editor/ui/FieldBinder.h"
+#include "ui/Prompter.h"
+#include "ui/Text.h"
+
+
+namespace tc::ui {
+
+QList<QWidget*> EditorPanel::TabChain() const
+{
+    QList<QWidget*> chain;
+    for (QWidget* w : findChildren<QWidget*>())
+        if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy() && !host_.Binder().Owns(w))
+            chain.push_back(w);
+    return chain;
+}
+
+bool EditorPanel::Store(const std::function<void(SettingsModel&)>& edit)
+{
+    ChangedFields changed;
+    bool stored = true;
+    try {
+        changed = Session().Apply(edit);
+    } catch (const std::exception& e) {
+        stored = false;
+        ShowError(ToQ(e.what()));
+    }
+    Refresh();
+    host_.Changed(changed, this);
+    return stored;
+}
+
+std::span<const PanelDef> EditorPanels()
+{
+    // The makers live with their panels, a file each.
+    static const std::vector<PanelDef> panels = {
+    };
+    return panels;
+}
+
+} // namespace tc::ui

@@ -9,4 +9,9 @@ std::span<const Field> Display()
     return {};
 }
 
+std::span<const StructuredKey> DisplayKeys()
+{
+    return {};
+}
+
 } // namespace tc::rows

@@ -9,4 +9,9 @@ std::span<const Field> Service()
     return {};
 }
 
+std::span<const StructuredKey> ServiceKeys()
+{
+    return {};
+}
+
 } // namespace tc::rows

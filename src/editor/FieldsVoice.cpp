@@ -9,4 +9,9 @@ std::span<const Field> Voice()
     return {};
 }
 
+std::span<const StructuredKey> VoiceKeys()
+{
+    return {};
+}
+
 } // namespace tc::rows

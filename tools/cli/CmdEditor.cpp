@@ -7,6 +7,7 @@
 #include "common/Error.h"
 #include "common/Language.h"
 #include "editor/EditSession.h"
+#include "editor/StructuredKeys.h"
 #include "model/SettingsFile.h"
 
 #include <cstdio>
@@ -102,9 +103,20 @@ const Registration kGet{{"get", "get FILE KEY", "print what one control of the s
         return 0;
     }}};
 
+const Registration kKeys{{"keys", "keys",
+    "list the structured values that set takes besides the controls (palettes, display slots, hot menus, ...): KEY pattern and VALUE",
+    [](const std::vector<std::string>& argv) {
+        if (!Args(argv).Positional().empty())
+            throw UsageError{"keys takes no arguments"};
+        for (const StructuredKey& k : StructuredKeys())
+            std::cout << k.pattern << '\t' << k.value << '\n';
+        return 0;
+    }}};
+
 const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
     "set controls as the editor would, in order, then OK (VALUE as shown: 5.0, an item's text or #index, on/off); "
-    "without values only the editor's opening writes; --force also sets hidden or disabled controls",
+    "without values only the editor's opening writes; --force also sets hidden or disabled controls; "
+    "structured values (palettes, display slots, hot menus, ...) as `keys` lists them",
     [](const std::vector<std::string>& argv) {
         Args args(argv);
         const std::string out = args.Option("-o");
@@ -123,6 +135,11 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
         LoadSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             for (const auto& [key, value] : values) {
+                if (!FindField(key)) {
+                    if (!ApplyStructuredKey(s, key, value))
+                        throw Error("no setting \"" + key + "\" (tripconf-cli fields lists them, tripconf-cli keys the structured ones)");
+                    continue;
+                }
                 const ShownControl shown = s.Shown(key);
                 try {
                     s.Commit(key, value, force);

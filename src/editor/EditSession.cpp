@@ -4,7 +4,11 @@
 #include "common/Bytes.h"
 #include "common/Error.h"
 #include "editor/Codecs.h"
+#include "editor/DisplayLayouts.h"
+#include "editor/HotMenus.h"
+#include "editor/ParameterNames.h"
 #include "editor/Rules.h"
+#include "model/DisplayRecord.h"
 #include "model/SettingsModel.h"
 
 #include <algorithm>
@@ -71,6 +75,15 @@ EditSession::EditSession(SettingsModel& model, EditorContext context) : model_(m
     model_.EditedScheme = 0;
     ApplyProtocol(false);
     model_.ResetColourSchemes(ctx_.features.HasHybridDrive);
+    // The hot-menu lists are kept with their entries at the front.
+    HotMenus(model_.Record(kDisplayRecord)).CompactAll();
+    Relabel();
+}
+
+void EditSession::Relabel()
+{
+    if (ctx_.params)
+        RelabelParameters(*ctx_.params, ctx_.features, static_cast<int>(rules::RecordS8(In(), 5, 7)), ctx_.english);
 }
 
 void EditSession::ApplyProtocol(bool reset)
@@ -190,6 +203,13 @@ ShownControl EditSession::Shown(std::size_t index) const
         s.checked = ReadRaw(f, rec) != 0;
         s.text = s.checked ? "on" : "off";
         break;
+    case ControlKind::Time: {
+        const std::int64_t raw = ReadRaw(f, rec);
+        s.text = FormatDayTime(static_cast<int>(raw));
+        if (raw < 0 || raw >= 24 * 60)
+            s.mark = ValueMark::OutOfRange;
+        break;
+    }
     }
     return s;
 }
@@ -288,6 +308,8 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
         if (text == "off" || text == "0")
             return SetChecked(key, false, force);
         throw Error(ctx_.Tr("Флажок «" + shown.caption + "» принимает on или off", "The check box \"" + shown.caption + "\" takes on or off"));
+    case ControlKind::Time:
+        return Store(f, shown, ParseDayTime(text, ctx_.english));
     }
     return {};
 }
@@ -333,6 +355,7 @@ ChangedFields EditSession::Store(const Field& f, const ShownControl& shown, std:
     const auto before = ShowAll();
     WriteRaw(f, model_.Record(f.record), raw);
     RunHook(f);
+    Relabel();
     return Diff(before);
 }
 
@@ -340,6 +363,7 @@ ChangedFields EditSession::Apply(const std::function<void(SettingsModel&)>& edit
 {
     const auto before = ShowAll();
     edit(model_);
+    Relabel();
     return Diff(before);
 }
 

@@ -109,6 +109,8 @@ private:
     void CheckEditable(const ShownControl& shown, bool force) const;
     void ApplyProtocol(bool reset);
     void RunHook(const Field& f);
+    // Re-labels the catalog's temperature, forecast and trim entries by the model and the settings.
+    void Relabel();
     RuleInput In() const { return RuleInput{ctx_, model_}; }
 
     SettingsModel& model_;

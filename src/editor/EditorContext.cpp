@@ -18,6 +18,8 @@ EditorContext EditorContext::FromCatalogs()
         ctx.protocols.push_back(p.get());
     ctx.protocol = s.CurrentProtocol;
     ctx.english = EnglishVersion;
+    ctx.params = &Catalogs().MeasPars;
+    ctx.menus = &Catalogs().MenuItems;
     ctx.protocolSelected = [](unsigned index) { SelectProtocol(index); };
     return ctx;
 }

@@ -3,6 +3,8 @@
 // model, its features, its protocol list, the current protocol and the
 // language. Rules never reach for process-wide state, so tests can build any
 // context, also one no model in the table has.
+#include "catalogs/MeasuredParameters.h"
+#include "catalogs/MenuItems.h"
 #include "catalogs/ModelFeatures.h"
 #include "catalogs/Protocols.h"
 
@@ -26,6 +28,12 @@ struct EditorContext {
     // opens and after every protocol change.
     const VehicleProtocol* protocol = nullptr;
     bool english = false;
+    // The measured-parameter catalog the pickers and previews read; the
+    // session re-labels three of its entries by the model and the settings.
+    // May be null (no pickers, no re-labelling).
+    MeasParList* params = nullptr;
+    // The trip computer's menu catalog the hot-menu lists name; may be null.
+    const MenuItemList* menus = nullptr;
     // Told the new index whenever the session makes another protocol current,
     // so shared readers (the previews) follow; may be empty.
     std::function<void(unsigned protocolIndex)> protocolSelected;

@@ -53,6 +53,7 @@ enum class ControlKind : std::uint8_t {
     Choice, // drop-down list
     Radio,  // radio group
     Check,  // check box
+    Time,   // "hh:mm" edit of minutes after midnight (a 16-bit codec)
 };
 
 // How the stored value of a control is laid out in its record.

@@ -68,4 +68,11 @@ void RenameTrim(MeasParList& catalog, const ModelFeatures& f, bool english)
                                    : Names{"Дифферент", "Дифферент,гр.", "Дифф.", "Дифферент", "Дифф.,гр", "Дифферент", "Дифферент,гр"});
 }
 
+void RelabelParameters(MeasParList& catalog, const ModelFeatures& features, int captionChoice, bool english)
+{
+    RenameTemperature(catalog, features, captionChoice, english);
+    RenameForecast(catalog, features, english);
+    RenameTrim(catalog, features, english);
+}
+
 } // namespace tc

@@ -12,5 +12,7 @@ namespace tc {
 void RenameTemperature(MeasParList& catalog, const ModelFeatures& features, int captionChoice, bool english);
 void RenameForecast(MeasParList& catalog, const ModelFeatures& features, bool english);
 void RenameTrim(MeasParList& catalog, const ModelFeatures& features, bool english);
+// All three, as the editor does when it opens; the caption choice from record 5 offset 7.
+void RelabelParameters(MeasParList& catalog, const ModelFeatures& features, int captionChoice, bool english);
 
 } // namespace tc

@@ -8,6 +8,7 @@
 #include "common/Error.h"
 #include "common/Language.h"
 #include "editor/Codecs.h"
+#include "editor/DisplayLayouts.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,11 @@ void ExpectEncodesBack(const SettingsModel& model, const ShownControl& shown)
     case ControlKind::Check:
         EXPECT_EQ(shown.checked, ReadRaw(f, record) != 0);
         break;
+    case ControlKind::Time:
+        if (shown.mark == ValueMark::None) {
+            EXPECT_EQ(ParseDayTime(shown.text), ReadRaw(f, record));
+        }
+        break;
     }
 }
 
@@ -146,6 +152,10 @@ TEST(EditSession, EveryShownValueCommitsBackByteIdentically)
                     case ControlKind::Check:
                         s.SetChecked(f.key, !shown.checked, true);
                         s.SetChecked(f.key, shown.checked, true);
+                        break;
+                    case ControlKind::Time:
+                        s.Commit(f.key, shown.text == "00:01" ? "00:02" : "00:01", true);
+                        s.Commit(f.key, shown.text, true);
                         break;
                     }
                     EXPECT_EQ(s.Shown(i).text, shown.text);

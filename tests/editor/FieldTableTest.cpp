@@ -50,6 +50,9 @@ TEST(FieldTable, EveryRowFitsItsRecordAndNamesItsPage)
         case ControlKind::Check:
             EXPECT_TRUE(f.codec != Codec::Bits || f.bitCount == 1);
             break;
+        case ControlKind::Time: // minutes after midnight, a stored -1 included
+            EXPECT_EQ(f.codec, Codec::S16);
+            break;
         }
     }
 }

@@ -136,6 +136,8 @@ QString SessionLine(const ShownControl& c)
         return line + " #" + QString::number(c.selected);
     case ControlKind::Check:
         return line + (c.checked ? "on" : "off");
+    case ControlKind::Time:
+        return line + ToQ(c.text);
     }
     return line;
 }
@@ -175,6 +177,8 @@ QString WidgetLine(const FieldWidget& w)
     }
     case ControlKind::Check:
         return line + w.check->text() + " = " + (w.check->isChecked() ? "on" : "off");
+    case ControlKind::Time:
+        return line + w.label->text() + " = " + marked + w.line->text();
     }
     return line;
 }
@@ -189,7 +193,9 @@ void CheckShowsTheSession(SettingsEditor& dialog, EditSession& s, bool english)
     QStringList expectedTabs, tabs;
     for (const auto& page : s.Pages()) {
         const auto fields = s.Fields();
-        const bool hasRows = std::any_of(fields.begin(), fields.end(), [&](const Field& f) { return f.page == page.page->page; });
+        const auto panels = EditorPanels();
+        const bool hasRows = std::any_of(fields.begin(), fields.end(), [&](const Field& f) { return f.page == page.page->page && f.part.empty(); })
+                          || std::any_of(panels.begin(), panels.end(), [&](const PanelDef& p) { return p.page == page.page->page; });
         if (page.visible && hasRows)
             expectedTabs << ToQ(page.page->caption.Pick(english));
     }

@@ -15,7 +15,8 @@ grep -q $'^corrections.speed\tcorrections\t6\t60\t-\tnumber\t0.0\tyes\tyes\t-\tS
 grep -q $'^sources.battery_compensation\tsources\t6\t0\t17\tcheck\t' <<<"$fields" && fail "fields: a hidden control listed without --all"
 all=$("$cli" --english fields "$work/a.qvetp" --all) || fail "fields --all"
 grep -q $'^sources.battery_compensation\tsources\t6\t0\t17\tcheck\ton\tno\tyes\t-\tCompens.VBt$' <<<"$all" || fail "fields --all: hidden control"
-[ "$(wc -l <<<"$all")" = 77 ] || fail "fields --all: not 76 controls"
+[ "$(awk -F'\t' '$2 == "corrections" || $2 == "sources" || $2 == "limits"' <<<"$all" | wc -l)" = 76 ] ||
+  fail "fields --all: not 76 controls on the corrections, sources and limits pages"
 awk -F'\t' 'NF != 11 { bad = 1 } END { exit bad }' <<<"$all" || fail "fields: a line without 11 columns"
 grep -q $'^sources.speed\tsources\t6\t40\t-\tradio\tЭБУ\tyes' < <("$cli" fields "$work/a.qvetp") || fail "fields in Russian"
 
@@ -68,4 +69,16 @@ head -c 3000 /dev/urandom >"$work/garbage"
 [ "$(wc -l <"$work/err")" = 1 ] || fail "fields on garbage: stderr is not one line"
 "$cli" set "$work/a.qvetp" limits.speed=130 2>/dev/null; [ $? = 2 ] || fail "set without -o"
 "$cli" set "$work/a.qvetp" -o "$work/y.qvetp" limits.speed 2>/dev/null; [ $? = 2 ] || fail "set without ="
+
+# The display page: structured values and controls in one set, then peek and preview show them.
+"$cli" keys | grep -q '^display.palette.day|night.N' || fail "keys: palette"
+"$cli" set "$work/a.qvetp" -o "$work/d.qvetp" display.palette.day.3=31,31,31 display.slot.x4.3.3=17 \
+  display.click.x6.2=300,120:13 display.menu.params=clear display.day_time=07:30 display.show.x1.6=off >/dev/null || fail "set display"
+[ "$("$cli" peek "$work/d.qvetp" 9:86:2 9:22:1 9:44:1 9:196:2 9:284:2)" = $'ffff\n11\n0d\n0000\nc201' ] || fail "peek after set display"
+[ $(( 0x$("$cli" peek "$work/d.qvetp" 9:288:1) & 0x20 )) = 0 ] || fail "x1 box 6 still set"
+"$cli" preview "$work/a.qvetp" --screen x4 --display 3 -o "$work/before.png" >/dev/null || fail "preview before"
+"$cli" preview "$work/d.qvetp" --screen x4 --display 3 -o "$work/after.png" >/dev/null || fail "preview after"
+cmp -s "$work/before.png" "$work/after.png" && fail "preview does not show the changed slot"
+"$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" display.slot.x4.7.1=17 2>"$work/err" >/dev/null
+[ $? = 1 ] && [ ! -e "$work/r.qvetp" ] || fail "a display outside the layout was not refused"
 echo "cli editor commands: ok"

@@ -35,6 +35,8 @@ const char* KindName(ControlKind kind)
         return "radio";
     case ControlKind::Check:
         return "check";
+    case ControlKind::Time:
+        return "time";
     }
     return "";
 }

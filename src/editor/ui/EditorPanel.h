@@ -26,8 +26,11 @@ public:
     virtual EditSession& Session() = 0;
     virtual FieldBinder& Binder() = 0;
     // Lays out the given rows (indices into EditorFields(), usually the rows
-    // of one `part`) in columns as the pages do, bound and filled.
-    virtual QLayout* BuildRows(const std::vector<std::size_t>& fields, QWidget* owner) = 0;
+    // of one `part`) in columns as the pages do, bound and filled; `columns`
+    // 0 chooses by height as the pages do.
+    virtual QLayout* BuildRows(const std::vector<std::size_t>& fields, QWidget* owner, int columns = 0) = 0;
+    // The rows of one part, in table order.
+    static std::vector<std::size_t> PartRows(std::string_view part);
     // After a panel stored something: refills the controls that changed and every other panel.
     virtual void Changed(const ChangedFields& changed, QWidget* source) = 0;
 };
@@ -45,7 +48,7 @@ public:
     virtual QList<QWidget*> TabChain() const;
 
 protected:
-    EditSession& Session() { return host_.Session(); }
+    EditSession& Session() const { return host_.Session(); }
     // Runs a structured edit through the session; a refusal is shown through
     // the Prompter. Everything is refilled either way. True when it stored.
     bool Store(const std::function<void(SettingsModel&)>& edit);

@@ -1,5 +1,6 @@
 #include "editor/ui/EditorPanel.h"
 
+#include "editor/ui/DisplayPanel.h"
 #include "editor/ui/FieldBinder.h"
 #include "ui/Prompter.h"
 #include "ui/Text.h"
@@ -14,6 +15,16 @@ QList<QWidget*> EditorPanel::TabChain() const
         if ((w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && !w->focusProxy() && !host_.Binder().Owns(w))
             chain.push_back(w);
     return chain;
+}
+
+std::vector<std::size_t> EditorHost::PartRows(std::string_view part)
+{
+    std::vector<std::size_t> rows;
+    const auto fields = EditorFields();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        if (fields[i].part == part)
+            rows.push_back(i);
+    return rows;
 }
 
 bool EditorPanel::Store(const std::function<void(SettingsModel&)>& edit)
@@ -35,6 +46,7 @@ std::span<const PanelDef> EditorPanels()
 {
     // The makers live with their panels, a file each.
     static const std::vector<PanelDef> panels = {
+        {Page::Display, "display", MakeDisplayPanel},
     };
     return panels;
 }

@@ -115,6 +115,9 @@ void FieldBinder::Bind(FieldWidget widget)
         connect(w.check, &QCheckBox::clicked, this,
                 [this, index, key](bool checked) { Commit(index, [&] { return session_.SetChecked(key, checked); }); });
         break;
+    case ControlKind::Time:
+        connect(w.line, &QLineEdit::editingFinished, this, [this, index] { FinishLine(index); });
+        break;
     }
 }
 
@@ -164,9 +167,12 @@ bool FieldBinder::FinishSpin(std::size_t fieldIndex)
 
 bool FieldBinder::CommitPending()
 {
-    for (const auto& w : widgets_)
+    for (const auto& w : widgets_) {
         if (w.spin && !FinishSpin(w.field))
             return false;
+        if (w.line && !FinishLine(w.field))
+            return false;
+    }
     return true;
 }
 
@@ -193,6 +199,17 @@ bool FieldBinder::Commit(std::size_t fieldIndex, const std::function<ChangedFiel
             Fill(index);
     emit Committed(changed);
     return true;
+}
+
+bool FieldBinder::FinishLine(std::size_t fieldIndex)
+{
+    const FieldWidget& w = widgets_[static_cast<std::size_t>(SlotOf(fieldIndex))];
+    const std::string text = w.line->text().toStdString();
+    // Leaving the edit unchanged, or for Cancel, stores nothing.
+    if (text == session_.Shown(fieldIndex).text || (leavingToCancel && leavingToCancel()))
+        return true;
+    const std::string key(w.Row().key);
+    return Commit(fieldIndex, [&] { return session_.Commit(key, text); });
 }
 
 bool FieldBinder::Owns(const QWidget* w) const
@@ -247,6 +264,10 @@ void FieldBinder::Fill(std::size_t fieldIndex)
         w.check->setChecked(c.checked);
         SetMarked(w.check, false, {});
         break;
+    case ControlKind::Time:
+        w.line->setText(ToQ(c.text));
+        SetMarked(w.line, c.mark != ValueMark::None, MarkText(c));
+        break;
     }
     w.SetVisible(c.visible);
     UpdateGroup(w.group);
@@ -262,6 +283,9 @@ QString FieldBinder::MarkText(const ShownControl& c) const
         return ToQ(ctx.Tr("Сохранённое значение показать нельзя. Оно останется прежним, пока вы не зададите новое.",
                           "The stored value cannot be shown. It stays as it is until you set a new one."));
     case ValueMark::OutOfRange:
+        if (c.kind == ControlKind::Time)
+            return ToQ(ctx.Tr("Сохранённое значение — не время суток; показано как " + c.text,
+                              "The stored value is not a time of day; it is shown as " + c.text));
         if (c.kind == ControlKind::Number)
             return ToQ(ctx.Tr("Сохранённое значение " + c.text + " вне пределов этого параметра",
                               "The stored value " + c.text + " lies outside this setting's limits"));

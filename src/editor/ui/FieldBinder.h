@@ -63,6 +63,7 @@ private:
 
     int SlotOf(std::size_t fieldIndex) const;
     bool FinishSpin(std::size_t fieldIndex);
+    bool FinishLine(std::size_t fieldIndex);
     bool Commit(std::size_t fieldIndex, const std::function<ChangedFields()>& store);
     void FillNumber(FieldWidget& w, const ShownControl& c);
     void FillChoice(FieldWidget& w, const ShownControl& c);

@@ -30,6 +30,8 @@ QWidget* FieldWidget::Editor() const
         return combo;
     if (check)
         return check;
+    if (line)
+        return line;
     return radioBox;
 }
 
@@ -99,6 +101,13 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
         break;
     case ControlKind::Check:
         w.check = new QCheckBox(parent);
+        break;
+    case ControlKind::Time:
+        w.line = new QLineEdit(parent);
+        w.line->setInputMask(QStringLiteral("99:99;_"));
+        w.line->setMaximumWidth(w.line->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) * 2 + 16);
+        w.label = new QLabel(parent);
+        w.label->setBuddy(w.line);
         break;
     }
     w.Editor()->setObjectName(name);

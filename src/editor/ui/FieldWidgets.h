@@ -17,12 +17,13 @@ class QComboBox;
 class QGridLayout;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QRadioButton;
 class QWidget;
 
 namespace tc::ui {
 
-// One control of the editor. Exactly one of spin, combo, radioBox and check is set.
+// One control of the editor. Exactly one of spin, combo, radioBox, check and line is set.
 struct FieldWidget {
     std::size_t field = 0; // index into EditorFields()
     ControlKind kind = ControlKind::Number;
@@ -32,6 +33,7 @@ struct FieldWidget {
     QGroupBox* radioBox = nullptr;    // radio group: the caption is the box title
     QButtonGroup* radios = nullptr;   // button ids: the items' indices
     QCheckBox* check = nullptr;
+    QLineEdit* line = nullptr;        // times: "hh:mm"
     int columns = 1;                  // radio groups: 0 = one column per item
     QGroupBox* group = nullptr;       // the group box around the control, nullptr when none
 

@@ -172,7 +172,7 @@ QScrollArea* SettingsEditor::BuildPage(const ShownPage& page)
     return tab;
 }
 
-QLayout* SettingsEditor::BuildRows(const std::vector<std::size_t>& fields, QWidget* content)
+QLayout* SettingsEditor::BuildRows(const std::vector<std::size_t>& fields, QWidget* content, int fixedColumns)
 {
     std::vector<FieldWidget> widgets;
     std::vector<std::string_view> groups; // the group key (Russian caption) of each widget
@@ -223,6 +223,8 @@ QLayout* SettingsEditor::BuildRows(const std::vector<std::size_t>& fields, QWidg
     int columns = 1;
     while (columns < kMaxColumns && total > columns * kColumnHeight)
         ++columns;
+    if (fixedColumns > 0)
+        columns = fixedColumns;
     const int share = (total + columns - 1) / columns;
     int column = 0;
     int filled = 0;

@@ -40,7 +40,7 @@ public:
     // EditorHost
     EditSession& Session() override { return session_; }
     FieldBinder& Binder() override { return *binder_; }
-    QLayout* BuildRows(const std::vector<std::size_t>& fields, QWidget* owner) override;
+    QLayout* BuildRows(const std::vector<std::size_t>& fields, QWidget* owner, int columns = 0) override;
     void Changed(const ChangedFields& changed, QWidget* source) override;
 
     // The size the dialog may take on a 1024 x 600 screen, title bar excluded.

@@ -1,0 +1,110 @@
+#pragma once
+// The display page: colour schemes, the digital, graph and pointer displays,
+// the hot menus, the extra panel and the miscellaneous settings, each a
+// sub-page. Previews are the core's pictures at 1:1, redrawn when they are
+// next shown after any change; a right-click (or Enter) on a preview opens
+// the picker of the field under the pointer.
+#include "editor/DisplayLayouts.h"
+#include "editor/ui/EditorPanel.h"
+#include "preview/PreviewCanvas.h"
+#include "preview/Screens.h"
+
+#include <QImage>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QButtonGroup;
+class QMenu;
+class QSpinBox;
+class QTableWidget;
+class QTabWidget;
+
+namespace tc::ui {
+
+// One preview picture. Draws itself from `draw` when it is painted after an
+// Invalidate(); a click or Enter asks `pick` for the field under the point
+// (Enter: the centre of the picture, after a menu of the fields).
+class PreviewBox : public QWidget {
+    Q_OBJECT
+public:
+    using Draw = std::function<void(PreviewCanvas&)>;
+    PreviewBox(Draw draw, QWidget* parent = nullptr);
+
+    void Invalidate();
+    // The picture as last drawn (draws it first when needed).
+    const QImage& Picture();
+    // Right-click or left-click at a point of the picture: the panel opens a picker there.
+    std::function<void(QPoint at, QPoint global)> pick;
+    // Enter or the menu key: the panel offers the fields to pick from.
+    std::function<void(QPoint global)> pickByKey;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    Draw draw_;
+    QImage picture_;
+    bool dirty_ = true;
+};
+
+class DisplayPanel : public EditorPanel {
+    Q_OBJECT
+public:
+    DisplayPanel(EditorHost& host, QWidget* parent = nullptr);
+    void Refresh() override;
+
+    QTabWidget* subpages = nullptr;
+    // Every preview, with the layout and display it edits (layout X1 display 0
+    // is the single display's panel; nullptr layout for the colour samples).
+    struct Preview {
+        PreviewBox* box = nullptr;
+        std::optional<DisplayLayout> layout;
+        int display = 0;
+    };
+    const std::vector<Preview>& Previews() const { return previews_; }
+    PreviewBox* PreviewOf(DisplayLayout layout, int display) const;
+    // The picker of one field, built as the right-click builds it (tests open and read it).
+    QMenu* MakePicker(DisplayLayout layout, int display, int field, QWidget* parent);
+    // A click at a point of a preview: the picker of the field under it, or nothing.
+    QMenu* MakePickerAt(DisplayLayout layout, int display, QPoint at, QSize size, QWidget* parent);
+    QTableWidget* Palette() const { return palette_; }
+    QTableWidget* HotMenu(int list) const { return hotMenus_.at(static_cast<std::size_t>(list)); }
+    // The context menu of a hot-menu row (Insert item with its tree, Delete item, Clear all).
+    QMenu* MakeHotMenuActions(int list, int row, QWidget* parent);
+    QSpinBox* red = nullptr;
+    QSpinBox* green = nullptr;
+    QSpinBox* blue = nullptr;
+    QButtonGroup* scheme = nullptr;
+
+protected:
+    // The hot-menu grids' keys: Insert, Delete, Alt+Up, Alt+Down.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* BuildColours();
+    QWidget* BuildLayoutPage(DisplayLayout layout, const std::vector<std::pair<QString, std::vector<int>>>& groups, const QString& hint);
+    QWidget* BuildHotMenus();
+    QWidget* BuildMisc();
+    PreviewBox* AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, QWidget* parent);
+    PreviewInputs Inputs() const;
+    QString Tr(const char* ru, const char* en) const;
+    void FillColours();
+    void FillHotMenus();
+    void StoreColour();
+    void StoreRole(int group);
+
+    std::vector<Preview> previews_;
+    QTableWidget* palette_ = nullptr;
+    std::vector<QTableWidget*> roleGrids_; // by RoleGroup
+    std::vector<QSpinBox*> roleEdits_;
+    std::vector<QTableWidget*> hotMenus_;
+    bool filling_ = false;
+};
+
+EditorPanel* MakeDisplayPanel(EditorHost& host, QWidget* parent);
+
+} // namespace tc::ui

@@ -27,8 +27,17 @@ int SaveEditorPicture(const QString& file, const QString& pageKey, bool english)
     bool saved = false;
     tc::EditSettings(model, [&](tc::EditSession& session) {
         tc::ui::SettingsEditor editor(session);
-        if (auto* tab = editor.pages->findChild<QScrollArea*>(pageKey + QStringLiteral(".tab")))
+        // "display.x4": a page, then one of its sub-pages.
+        const QString page = pageKey.section(QLatin1Char('.'), 0, 0);
+        if (auto* tab = editor.pages->findChild<QScrollArea*>(page + QStringLiteral(".tab")))
             editor.pages->setCurrentWidget(tab);
+        if (pageKey.contains(QLatin1Char('.')))
+            if (auto* sub = editor.findChild<QWidget*>(pageKey))
+                for (QWidget* w = sub; w && w->parentWidget(); w = w->parentWidget())
+                    if (auto* tabs = qobject_cast<QTabWidget*>(w->parentWidget()->parentWidget()); tabs && tabs->indexOf(w) >= 0) {
+                        tabs->setCurrentWidget(w);
+                        break;
+                    }
         editor.show();
         QApplication::processEvents();
         saved = editor.grab().save(file, "PNG");
@@ -63,7 +72,7 @@ int main(int argc, char** argv)
         QStringLiteral("Save a picture of the settings editor on the reference settings to this PNG file and quit (for the documentation)."),
         QStringLiteral("file"));
     const QCommandLineOption pageOption(QStringLiteral("page"),
-        QStringLiteral("The editor page of --editor-screenshot: corrections, sources, limits…"), QStringLiteral("key"),
+        QStringLiteral("The editor page of --editor-screenshot: corrections, sources, limits, display…; a sub-page after a dot: display.x4"), QStringLiteral("key"),
         QStringLiteral("corrections"));
     const QCommandLineOption englishOption(QStringLiteral("english"), QStringLiteral("English texts for --editor-screenshot."));
     parser.addOption(portOption);

@@ -20,6 +20,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -54,7 +56,11 @@ QTableWidget* MakeGrid(int rows, QWidget* parent)
         grid->setItem(r, 0, new QTableWidgetItem);
         grid->setItem(r, 1, new QTableWidgetItem);
     }
-    grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * std::min(rows, 16) + 4);
+    grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * rows + 4);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    grid->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
     return grid;
 }
 
@@ -65,6 +71,16 @@ QSpinBox* MakeLevel(int max, QWidget* parent)
     spin->setKeyboardTracking(false);
     return spin;
 }
+
+// A sub-page asks for its whole size up to what the dialog can give; beyond it, it scrolls.
+class SubpageScroll : public QScrollArea {
+public:
+    QSize sizeHint() const override
+    {
+        const QSize inner = widget() ? widget()->sizeHint() : QSize();
+        return (inner + QSize(verticalScrollBar()->sizeHint().width(), 4)).boundedTo(QSize(940, 400));
+    }
+};
 
 QLabel* Hint(const QString& text, QWidget* parent)
 {
@@ -143,6 +159,14 @@ DisplayPanel::DisplayPanel(EditorHost& host, QWidget* parent) : EditorPanel(host
 {
     subpages = new QTabWidget(this);
     subpages->setObjectName(QStringLiteral("display.subpages"));
+    // Each sub-page scrolls on its own, so the widest one does not widen the others.
+    const auto AddSubpage = [this](QWidget* page, const QString& title) {
+        auto* scroll = new SubpageScroll;
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setWidget(page);
+        subpages->addTab(scroll, title);
+    };
     const QString anyPart = Tr("Для изменения отображаемого параметра щелкните ПРАВОЙ кнопкой мыши в нужной части соответствующего дисплея.",
                                "To change the displayed parameter, RIGHT-click on the appropriate part of the corresponding display.");
     const QString graphHint = Tr("Для изменения отображаемого параметра щелкните ПРАВОЙ кнопкой мыши в ВЕРХНЕЙ или НИЖНЕЙ графической части  соответствующего дисплея.",
@@ -152,18 +176,18 @@ DisplayPanel::DisplayPanel(EditorHost& host, QWidget* parent) : EditorPanel(host
     const QString first3 = Tr("Дисплеи 1 .. 3", "Displays 1..3");
     const QString second3 = Tr("Дисплеи 4 .. 6", "Displays 4..6");
 
-    subpages->addTab(BuildColours(), Tr("Цветовые схемы", "Color schemes"));
-    subpages->addTab(BuildLayoutPage(DisplayLayout::X1, {{QString(), {0}}}, anyPart), Tr("Дисплеи х1", "Displays x 1"));
-    subpages->addTab(BuildLayoutPage(DisplayLayout::X4, {{first3, {0, 1, 2}}, {second3, {3, 4, 5}}}, anyPart), Tr("Дисплеи х4", "Displays x 4"));
-    subpages->addTab(BuildLayoutPage(DisplayLayout::X9, {{QString(), {0, 1, 2}}}, anyPart), Tr("Дисплеи х9", "Displays x 9"));
-    subpages->addTab(BuildLayoutPage(DisplayLayout::X6, {{QString(), {0, 1}}}, anyPart), Tr("Дисплей х6", "Displays x "));
+    AddSubpage(BuildColours(), Tr("Цветовые схемы", "Color schemes"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::X1, {{QString(), {0}}}, anyPart), Tr("Дисплеи х1", "Displays x 1"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::X4, {{first3, {0, 1, 2}}, {second3, {3, 4, 5}}}, anyPart), Tr("Дисплеи х4", "Displays x 4"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::X9, {{QString(), {0, 1, 2}}}, anyPart), Tr("Дисплеи х9", "Displays x 9"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::X6, {{QString(), {0, 1}}}, anyPart), Tr("Дисплей х6", "Displays x "));
     const std::vector<std::pair<QString, std::vector<int>>> eight = {
         {first3, {0, 1, 2}}, {second3, {3, 4, 5}}, {Tr("Дисплеи 7, 8", "Displays 7, 8"), {6, 7}}};
-    subpages->addTab(BuildLayoutPage(DisplayLayout::Graph, eight, graphHint), QStringLiteral("Граф. дисплеи"));
-    subpages->addTab(BuildLayoutPage(DisplayLayout::Dial, eight, dialHint), QStringLiteral("Стрел. дисплеи"));
-    subpages->addTab(BuildHotMenus(), Tr("Горячие меню", "Hot menu"));
-    subpages->addTab(BuildLayoutPage(DisplayLayout::Panel, {{QString(), {0}}}, anyPart), QStringLiteral("Доп.панель"));
-    subpages->addTab(BuildMisc(), Tr("Разное", "Divers"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::Graph, eight, graphHint), QStringLiteral("Граф. дисплеи"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::Dial, eight, dialHint), QStringLiteral("Стрел. дисплеи"));
+    AddSubpage(BuildHotMenus(), Tr("Горячие меню", "Hot menu"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::Panel, {{QString(), {0}}}, anyPart), QStringLiteral("Доп.панель"));
+    AddSubpage(BuildMisc(), Tr("Разное", "Divers"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -255,7 +279,12 @@ QWidget* DisplayPanel::BuildColours()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("display.colours"));
-    auto* row = new QHBoxLayout(page);
+    auto* outer = new QVBoxLayout(page);
+    auto* top = new QHBoxLayout;
+    outer->addLayout(top);
+    auto* row = new QHBoxLayout;
+    outer->addLayout(row);
+    outer->addStretch(1);
 
     auto* left = new QVBoxLayout;
     auto* schemeBox = new QGroupBox(Tr("Цветовая схема", "Color scheme"), page);
@@ -271,7 +300,7 @@ QWidget* DisplayPanel::BuildColours()
         // The edited scheme is the editor's state: choosing it writes nothing.
         Store([s](SettingsModel& m) { m.EditedScheme = s; });
     });
-    left->addWidget(schemeBox);
+    top->addWidget(schemeBox);
 
     auto* paletteBox = new QGroupBox(Tr("Палитра цветов", "Color palette"), page);
     auto* paletteLayout = new QGridLayout(paletteBox);
@@ -279,24 +308,27 @@ QWidget* DisplayPanel::BuildColours()
     palette_->setObjectName(QStringLiteral("display.palette"));
     for (int r = 0; r < 16; ++r)
         palette_->item(r, 0)->setText(Tr("Цвет #", "Color #") + QString::number(r));
-    paletteLayout->addWidget(palette_, 0, 0, 1, 2);
+    paletteLayout->addWidget(palette_, 0, 0, 5, 1);
     red = MakeLevel(kMaxColourLevel, paletteBox);
     green = MakeLevel(kMaxColourLevel, paletteBox);
     blue = MakeLevel(kMaxColourLevel, paletteBox);
     const std::pair<QSpinBox*, QString> levels[] = {{red, Tr("Красный", "Red")}, {green, Tr("Зеленый", "Green")}, {blue, Tr("Синий", "Blue")}};
-    int line = 1;
+    int line = 0;
     for (const auto& [spin, caption] : levels) {
         auto* label = new QLabel(caption, paletteBox);
         label->setBuddy(spin);
-        paletteLayout->addWidget(label, line, 0);
-        paletteLayout->addWidget(spin, line, 1);
+        paletteLayout->addWidget(label, line, 1);
+        paletteLayout->addWidget(spin, line, 2);
         connect(spin, &QSpinBox::valueChanged, this, &DisplayPanel::StoreColour);
         ++line;
     }
     red->setObjectName(QStringLiteral("display.palette.red"));
     green->setObjectName(QStringLiteral("display.palette.green"));
     blue->setObjectName(QStringLiteral("display.palette.blue"));
-    paletteLayout->addWidget(Hint(Tr("Выберите нужную строку таблицы", "Select the desired table row"), paletteBox), line, 0, 1, 2);
+    auto* paletteHint = Hint(Tr("Выберите нужную строку таблицы", "Select the desired table row"), paletteBox);
+    paletteHint->setMaximumWidth(160);
+    paletteLayout->addWidget(paletteHint, line, 1, 1, 2);
+    paletteLayout->setRowStretch(4, 1);
     connect(palette_, &QTableWidget::currentCellChanged, this, [this] { FillColours(); });
     left->addWidget(paletteBox);
 
@@ -312,7 +344,8 @@ QWidget* DisplayPanel::BuildColours()
                 m.EditedScheme = 0;
         });
     });
-    left->addWidget(init);
+    top->addWidget(init, 0, Qt::AlignBottom);
+    top->addStretch(1);
     left->addStretch(1);
     row->addLayout(left);
 
@@ -363,12 +396,14 @@ QWidget* DisplayPanel::BuildColours()
         // Sample screens drawn with fixed parameter codes.
         auto* samples = new QTabWidget(tab);
         const auto addSample = [&](const QString& title, std::vector<PreviewBox::Draw> draws) {
-            auto* holder = new QWidget;
-            auto* stack = new QVBoxLayout(holder);
-            for (auto& d : draws)
+            int n = 0;
+            for (auto& d : draws) {
+                auto* holder = new QWidget;
+                auto* stack = new QVBoxLayout(holder);
+                stack->setContentsMargins(2, 2, 2, 2);
                 stack->addWidget(AddPreview(std::nullopt, 0, std::move(d), holder));
-            stack->addStretch(1);
-            samples->addTab(holder, title);
+                samples->addTab(holder, draws.size() > 1 ? title + QStringLiteral(" (%1)").arg(++n) : title);
+            }
         };
         const auto inputs = [this] { return Inputs(); };
         switch (group) {
@@ -569,6 +604,11 @@ QWidget* DisplayPanel::BuildHotMenus()
             grid->setItem(r, 0, new QTableWidgetItem);
         }
         grid->setVerticalHeaderLabels(numbers);
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+        grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * kHotMenuRows + 6);
+        grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        grid->setMinimumWidth(240);
+        grid->setMaximumWidth(300);
         // Rows are dragged by their numbers; the list stores the move and is shown again in order.
         grid->verticalHeader()->setSectionsMovable(true);
         connect(grid->verticalHeader(), &QHeaderView::sectionMoved, this, [this, list, grid](int, int from, int to) {

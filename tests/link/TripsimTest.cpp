@@ -231,8 +231,8 @@ TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
                                &err),
               1);
     EXPECT_NE(err.find("no reply from the device"), std::string::npos) << err;
-    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", "COM33", "-o", "/tmp/x"}, &err), 2) << err;
-    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", silent.Folder() + "/none", "-o", "/tmp/x"}, &err), 1) << err;
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", "COM33", "-o", silent.Folder() + "/y"}, &err), 2) << err;
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", silent.Folder() + "/none", "-o", silent.Folder() + "/y"}, &err), 1) << err;
 }
 
 // A section of the file that could not be read leaves its record at the

@@ -402,8 +402,8 @@ bool Menu(EditSession& s, std::string_view key, std::string_view value)
             if ((code && n->code == *code) || (!code && n->caption == op[2]))
                 picked = n;
         if (!picked)
-            Refuse(ctx, key, value, "этот пункт в этот список не вставить (смотрите меню «Вставить пункт» в окне)",
-                   "that item cannot be inserted into this list (see the window's \"Insert item\" menu)");
+            Refuse(ctx, key, value, "этот пункт в этот список не вставить (что можно, перечисляет tripconf-cli hot-menu-items)",
+                   "that item cannot be inserted into this list (tripconf-cli hot-menu-items lists what can)");
         const int at = row(1);
         edit = [at, picked, list](HotMenus& h) { h.Insert(list, at, picked->code); };
     } else if (op[0] == "delete" && op.size() == 2) {

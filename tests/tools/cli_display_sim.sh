@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The display page end to end on the simulated trip computer: read the unit,
+# click a preview's slot, change a day colour and add a hot-menu item, write,
+# read back; the unit's memory and the preview hold the change.
+set -u
+cli=$1
+sim=$2
+work=$(mktemp -d)
+simpid=
+cleanup() { [ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$sim" --link "$work/tty" >"$work/sim.out" 2>&1 &
+simpid=$!
+for _ in $(seq 1 100); do [ -e "$work/tty" ] && break; sleep 0.1; done
+[ -e "$work/tty" ] || fail "tripsim made no link"
+"$cli" read --port "$work/tty" -o "$work/unit.qvetp" >/dev/null 2>&1 || fail "read from tripsim"
+
+# The first item the insertion menu of the parameters list offers, inserted by its code.
+item=$("$cli" hot-menu-items "$work/unit.qvetp" params | head -1 | cut -f1)
+[ -n "$item" ] || fail "hot-menu-items lists nothing"
+"$cli" slot-items "$work/unit.qvetp" x4 3 | grep -q $'^17\t' || fail "slot-items: code 17 not offered"
+"$cli" set "$work/unit.qvetp" -o "$work/edited.qvetp" display.click.x4.3=10,200:17 display.palette.day.5=31,0,31 \
+  display.menu.params=clear "display.menu.params=insert:0:$item" >/dev/null || fail "set"
+want=$(printf '%02x%02x' $((item & 255)) $((item >> 8)))000000000000000000000000000000000000
+"$cli" preview "$work/unit.qvetp" --screen x4 --display 3 -o "$work/before.png" >/dev/null || fail "preview before"
+"$cli" write --port "$work/tty" "$work/edited.qvetp" >/dev/null 2>&1 || fail "write to tripsim"
+"$cli" read --port "$work/tty" -o "$work/back.qvetp" >/dev/null 2>&1 || fail "read back"
+[ "$("$cli" peek "$work/back.qvetp" 9:22:1 9:90:2 9:196:20)" = $'11\n1ff8\n'"$want" ] ||
+  fail "the unit does not hold the change: $("$cli" peek "$work/back.qvetp" 9:22:1 9:90:2 9:196:20 | tr '\n' ' ')"
+"$cli" preview "$work/back.qvetp" --screen x4 --display 3 -o "$work/after.png" >/dev/null || fail "preview after"
+cmp -s "$work/before.png" "$work/after.png" && fail "the preview of what the unit holds does not show the change"
+echo "display page on the simulator: ok"

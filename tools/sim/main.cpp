@@ -56,6 +56,11 @@ constexpr std::chrono::milliseconds kWritePollSlice{10};
 // The longest lateness --late-block accepts.
 constexpr std::chrono::milliseconds kMaxLateness{60000};
 
+constexpr const char* kUsage =
+    "usage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] [--busy-every N] [--silent] "
+    "[--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--line-rate] [--drop-section N] "
+    "[--stall-after-section N] [--exit-with-parent]";
+
 [[noreturn]] void Fail(const std::string& text, int code = 1)
 {
     std::cerr << "tripsim: " << text << "\n";
@@ -203,11 +208,25 @@ int main(int argc, char** argv)
             if (getppid() != parent)
                 return 0;
         }
+        else if (a == "--help" || a == "-h") {
+            std::cout << kUsage << "\n"
+                      << "A simulated trip computer on a pseudo-terminal: PATH becomes a link to its line.\n"
+                         "  --model CODE            device model (default 0xC000)\n"
+                         "  --memory FILE           the unit's 8 KB memory, kept in FILE (created from the sample)\n"
+                         "  --corrupt-every N       every Nth reply has a bad checksum\n"
+                         "  --busy-every N          every Nth request is answered busy\n"
+                         "  --silent                never answer\n"
+                         "  --stall-after N         stop answering after N requests\n"
+                         "  --late-block N:MS       answer the first request for block N MS ms late (repeatable)\n"
+                         "  --noise-every N         line noise behind every Nth reply\n"
+                         "  --line-rate             pace replies like the real line (115200 baud)\n"
+                         "  --drop-section N        acknowledge section N of a write without storing it\n"
+                         "  --stall-after-section N stop answering after N sections of a write\n"
+                         "  --exit-with-parent      end when the starting process ends\n";
+            return 0;
+        }
         else
-            Fail("unknown option " + a + "\nusage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] "
-                 "[--busy-every N] [--silent] [--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--line-rate] "
-                 "[--drop-section N] [--stall-after-section N] "
-                 "[--exit-with-parent]", 2);
+            Fail("unknown option " + a + "\n" + kUsage, 2);
     }
     if (link.empty())
         Fail("--link PATH is required", 2);

@@ -2,6 +2,8 @@
 
 #include "editor/ui/DisplayPanel.h"
 #include "editor/ui/FieldBinder.h"
+#include "editor/ui/TankPanels.h"
+#include "editor/ui/VoicePanel.h"
 #include "ui/Prompter.h"
 #include "ui/Text.h"
 
@@ -47,6 +49,9 @@ std::span<const PanelDef> EditorPanels()
     // The makers live with their panels, a file each.
     static const std::vector<PanelDef> panels = {
         {Page::Display, "display", MakeDisplayPanel},
+        {Page::Voice, "voice", MakeVoicePanel},
+        {Page::Tank, "tank.tare", MakeTarePanel},
+        {Page::Tank, "tank.file", MakeTankFilePanel},
     };
     return panels;
 }

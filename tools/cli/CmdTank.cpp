@@ -1,0 +1,69 @@
+// The tank file from the command line: save the tank calibration of a
+// settings file, or load one into it, through the same core as the editor's
+// buttons.
+#include "Command.h"
+
+#include "common/Language.h"
+#include "editor/EditSession.h"
+#include "editor/TankFile.h"
+#include "model/SettingsFile.h"
+#include "model/SettingsModel.h"
+
+#include <iostream>
+
+namespace tc::cli {
+namespace {
+
+void LoadSettings(SettingsModel& model, const std::string& path)
+{
+    ReadCheckedSettingsFile(model, path);
+    for (const auto& problem : model.DecodeAll())
+        std::cerr << "warning: " << problem << "\n";
+}
+
+const Registration kTankSave{{"tank-save", "tank-save FILE OUT",
+    "save the tank calibration of a settings file (linear calibrations and tare table) as a tank file (.qveto, 245 bytes)",
+    [](const std::vector<std::string>& argv) {
+        const auto rest = Args(argv).Positional();
+        if (rest.size() != 2)
+            throw UsageError{"expected a settings FILE and the tank file OUT"};
+        SettingsModel model;
+        LoadSettings(model, rest[0]);
+        tank::SaveTankFile(model, rest[1]);
+        std::cout << "wrote " << rest[1] << "\n";
+        return 0;
+    }}};
+
+const Registration kTankLoad{{"tank-load", "tank-load FILE IN -o OUT",
+    "load a tank file into the settings as the editor's button does (a short file fills what it covers) and save them to OUT",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string out = args.Option("-o");
+        const auto rest = args.Positional();
+        if (out.empty() || rest.size() != 2)
+            throw UsageError{"a settings FILE, the tank file IN and -o OUT are required"};
+        SettingsModel model;
+        LoadSettings(model, rest[0]);
+        const auto bytes = tank::ReadTankFile(rest[1]); // read before anything changes
+        tank::TankLoad load;
+        EditSettings(model, [&](EditSession& s) {
+            s.Apply([&](SettingsModel& m) { load = tank::ApplyTankFile(m, bytes); });
+            return true;
+        });
+        if (load.used < tank::kTankFileSize)
+            std::cerr << "warning: " << Tr("файл короче 245 байт: загружены первые " + std::to_string(load.used),
+                                           "the file is shorter than 245 bytes: loaded the first " + std::to_string(load.used))
+                      << "\n";
+        if (load.linearCountReset)
+            std::cerr << "warning: " << Tr("в файле больше 7 точек линейной калибровки: сохранено 0",
+                                           "the file's seven-point count is above 7: stored as 0") << "\n";
+        if (load.tareCountReset)
+            std::cerr << "warning: " << Tr("в файле больше 68 точек тарировки: сохранено 0", "the file's tare point count is above 68: stored as 0")
+                      << "\n";
+        WriteSettingsFile(model, out);
+        std::cout << "wrote " << out << "\n";
+        return 0;
+    }}};
+
+} // namespace
+} // namespace tc::cli

@@ -80,7 +80,7 @@ constexpr Text kSevenUnitCaptions[] = {{"1: у.е.", "1: CU"}, {"2: у.е.", "2:
                                        {"5: у.е.", "5: CU"}, {"6: у.е.", "6: CU"}, {"7: у.е.", "7: CU"}};
 
 constexpr std::string_view kVoiceMisc = "voice.misc";
-constexpr std::string_view kTarePart = "tank.tare";
+constexpr std::string_view kTankPart = "tank"; // the tank page lays out all its rows itself
 
 std::vector<Field> BuildRows()
 {
@@ -170,33 +170,33 @@ std::vector<Field> BuildRows()
 
         // Tank: two-point calibration
         {.key = "tank.two_point1.litres", .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 2, .codec = Codec::S16,
-         .min = 0, .max = 2040, .range = LitreRange, .caption = {"1: литры", "1: litres"}, .group = kTwoPointGroup},
+         .min = 0, .max = 2040, .range = LitreRange, .caption = {"1: литры", "1: litres"}, .group = kTwoPointGroup, .part = kTankPart},
         {.key = "tank.two_point1.units", .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 0, .codec = Codec::S16,
-         .min = 0, .max = 2000, .caption = {"1: у.е.", "1: CU"}, .group = kTwoPointGroup},
+         .min = 0, .max = 2000, .caption = {"1: у.е.", "1: CU"}, .group = kTwoPointGroup, .part = kTankPart},
         {.key = "tank.two_point2.litres", .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 6, .codec = Codec::S16,
-         .min = 0, .max = 2040, .range = LitreRange, .caption = {"2: литры", "2: litres"}, .group = kTwoPointGroup},
+         .min = 0, .max = 2040, .range = LitreRange, .caption = {"2: литры", "2: litres"}, .group = kTwoPointGroup, .part = kTankPart},
         {.key = "tank.two_point2.units", .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 4, .codec = Codec::S16,
-         .min = 0, .max = 2000, .caption = {"2: у.е.", "2: CU"}, .group = kTwoPointGroup},
+         .min = 0, .max = 2000, .caption = {"2: у.е.", "2: CU"}, .group = kTwoPointGroup, .part = kTankPart},
         // Seven-point calibration: the count, then the points it uses
         {.key = "tank.seven_points", .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 36, .codec = Codec::U8, .min = 0,
-         .max = tank::kMaxLinearPoints, .caption = {"Кол-во точек", "Points qnt"}, .group = kSevenPointGroup},
+         .max = tank::kMaxLinearPoints, .caption = {"Кол-во точек", "Points qnt"}, .group = kSevenPointGroup, .part = kTankPart},
     };
     for (int i = 0; i < tank::kMaxLinearPoints; ++i) {
         rows.push_back({.key = kSevenLitreKeys[i], .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 22 + 2 * i,
                         .codec = Codec::S16, .min = 0, .max = 2040, .range = LitreRange, .caption = kSevenLitreCaptions[i],
-                        .group = kSevenPointGroup, .visible = kSevenPointShown[i]});
+                        .group = kSevenPointGroup, .part = kTankPart, .visible = kSevenPointShown[i]});
         rows.push_back({.key = kSevenUnitKeys[i], .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 8 + 2 * i,
                         .codec = Codec::S16, .min = 0, .max = 2000, .caption = kSevenUnitCaptions[i], .group = kSevenPointGroup,
-                        .visible = kSevenPointShown[i]});
+                        .part = kTankPart, .visible = kSevenPointShown[i]});
     }
-    // Tare table: its rows sit with the table's grid
+    // Tare table: its rows sit beside the table's grid
     const Field tare[] = {
         {.key = "tank.tare_finished", .page = Page::Tank, .kind = ControlKind::Check, .record = 4, .offset = 1, .codec = Codec::U8,
-         .caption = {"Тарировка проведена", "Tare finished"}, .part = kTarePart},
+         .caption = {"Тарировка проведена", "Tare finished"}, .part = kTankPart},
         {.key = "tank.tare_points", .page = Page::Tank, .kind = ControlKind::Number, .record = 4, .offset = 2, .codec = Codec::U8, .min = 0,
-         .max = tank::kMaxTarePoints, .typing = false, .caption = {"Количество точек тарировки", "Tare points qnt"}, .part = kTarePart},
+         .max = tank::kMaxTarePoints, .typing = false, .caption = {"Количество точек тарировки", "Tare points qnt"}, .part = kTankPart},
         {.key = "tank.sensor_slope", .page = Page::Tank, .kind = ControlKind::Radio, .record = 4, .offset = 7, .codec = Codec::U8,
-         .caption = {"Наклон ДУТ (справочно)", "FLS slope"}, .part = kTarePart, .items = kSlopeItems, .columns = 0, .enabled = Never},
+         .caption = {"Наклон ДУТ (справочно)", "FLS slope"}, .part = kTankPart, .items = kSlopeItems, .columns = 0, .enabled = Never},
     };
     rows.insert(rows.end(), std::begin(tare), std::end(tare));
     return rows;

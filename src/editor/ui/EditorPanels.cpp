@@ -50,8 +50,7 @@ std::span<const PanelDef> EditorPanels()
     static const std::vector<PanelDef> panels = {
         {Page::Display, "display", MakeDisplayPanel},
         {Page::Voice, "voice", MakeVoicePanel},
-        {Page::Tank, "tank.tare", MakeTarePanel},
-        {Page::Tank, "tank.file", MakeTankFilePanel},
+        {Page::Tank, "tank", MakeTankPanel},
     };
     return panels;
 }

@@ -2,16 +2,19 @@
 
 #include "common/Error.h"
 #include "editor/TankFile.h"
+#include "editor/ui/FieldBinder.h"
 #include "ui/Folders.h"
 #include "ui/Prompter.h"
 #include "ui/Text.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -39,22 +42,104 @@ public:
     }
 };
 
-class TarePanel : public EditorPanel {
+// The whole tank page: the linear calibrations as rows of litres and units,
+// the tare table beside them, and the tank file below. The page's field rows
+// are made and bound here (the binder fills and commits them) so that each
+// sits where the page wants it.
+class TankPanel : public EditorPanel {
 public:
-    TarePanel(EditorHost& host, QWidget* parent) : EditorPanel(host, parent)
+    TankPanel(EditorHost& host, QWidget* parent) : EditorPanel(host, parent)
+    {
+        auto* columns = new QHBoxLayout;
+        auto* linear = new QVBoxLayout;
+        linear->addWidget(LinearBox({"tank.two_point1.litres", "tank.two_point1.units", "tank.two_point2.litres", "tank.two_point2.units"}));
+        std::vector<std::string_view> seven = {"tank.seven_points"};
+        const auto all = Session().Fields();
+        for (const Field& f : all)
+            if (f.key.starts_with("tank.seven_point") && f.key != "tank.seven_points")
+                seven.push_back(f.key);
+        linear->addWidget(LinearBox(seven));
+        linear->addStretch(1);
+        columns->addLayout(linear);
+        columns->addWidget(TareBox(), 1);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addLayout(columns);
+        FileSection(layout);
+        RefreshTable();
+    }
+
+    void Refresh() override { RefreshTable(); }
+
+    QList<QWidget*> TabChain() const override
+    {
+        QList<QWidget*> chain;
+        for (const FieldWidget* w : placed_) {
+            if (w->radios)
+                for (auto* b : w->RadioButtons())
+                    chain << b;
+            else
+                chain << w->Editor();
+        }
+        chain << table_ << saveButton << loadButton;
+        return chain;
+    }
+
+    QPushButton* saveButton = nullptr;
+    QPushButton* loadButton = nullptr;
+
+private:
+    // Makes, binds and fills the control of a row; the binder keeps it.
+    const FieldWidget& Bound(std::string_view key, QWidget* owner)
+    {
+        const Field* f = FindField(key);
+        const auto index = static_cast<std::size_t>(f - Session().Fields().data());
+        host_.Binder().Bind(MakeFieldWidget(index, Session().Shown(index), owner));
+        host_.Binder().Fill(index);
+        const FieldWidget* w = host_.Binder().Widget(index);
+        placed_.push_back(w);
+        return *w;
+    }
+
+    // A group of number rows, two to a line ("1: литры" [..] "1: у.е." [..]);
+    // a first row of its own (the point count) when the count is odd.
+    QGroupBox* LinearBox(const std::vector<std::string_view>& keys)
+    {
+        auto* box = new QGroupBox(ToQ(Session().Shown(keys.front()).group));
+        box->setObjectName(ToQ(keys.front()) + QStringLiteral(".group"));
+        auto* grid = new QGridLayout(box);
+        std::size_t k = 0;
+        int line = 0;
+        if (keys.size() % 2) {
+            const FieldWidget& w = Bound(keys[k++], box);
+            grid->addWidget(w.label, line, 0);
+            grid->addWidget(w.spin, line++, 1);
+        }
+        for (; k + 1 < keys.size(); k += 2, ++line)
+            for (int c = 0; c < 2; ++c) {
+                const FieldWidget& w = Bound(keys[k + static_cast<std::size_t>(c)], box);
+                grid->addWidget(w.label, line, 2 * c);
+                grid->addWidget(w.spin, line, 2 * c + 1);
+            }
+        return box;
+    }
+
+    QGroupBox* TareBox()
     {
         const auto& ctx = Session().Context();
         auto* box = new QGroupBox(ToQ(ctx.Tr("Тарированный", "Tare")));
         box->setObjectName(QStringLiteral("tank.tare.group"));
         auto* boxLayout = new QHBoxLayout(box);
-
         auto* side = new QVBoxLayout;
-        std::vector<std::size_t> fields;
-        const auto all = Session().Fields();
-        for (std::size_t i = 0; i < all.size(); ++i)
-            if (all[i].part == "tank.tare")
-                fields.push_back(i);
-        side->addLayout(host_.BuildRows(fields, box));
+        const FieldWidget& finished = Bound("tank.tare_finished", box);
+        side->addWidget(finished.check);
+        const FieldWidget& count = Bound("tank.tare_points", box);
+        auto* countLine = new QHBoxLayout;
+        countLine->addWidget(count.label, 1);
+        countLine->addWidget(count.spin);
+        side->addLayout(countLine);
+        side->addWidget(Bound("tank.sensor_slope", box).radioBox);
         auto* warning = new QLabel(ToQ(ctx.Tr("Внимание! Установка значений пользователем вручную НЕ РЕКОМЕНДУЕТСЯ! \n"
                                               "Некорректная установка может привести к неправильной работе МК!",
                                               "Attention! Setting the values manually by the user is NOT RECOMMENDED!\n"
@@ -65,73 +150,27 @@ public:
         side->addStretch(1);
         boxLayout->addLayout(side, 1);
 
-        table_ = new QTableWidget(0, ColumnCount);
+        table_ = new QTableWidget(0, ColumnCount, box);
         table_->setObjectName(QStringLiteral("tank.tare.table"));
-        table_->setHorizontalHeaderLabels(
-            {QStringLiteral("#"), ToQ(ctx.Tr("литры", "litres")), ToQ(ctx.Tr("уе", "CU"))});
+        table_->setHorizontalHeaderLabels({QStringLiteral("#"), ToQ(ctx.Tr("литры", "litres")), ToQ(ctx.Tr("уе", "CU"))});
         table_->verticalHeader()->hide();
+        table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
         table_->setItemDelegate(new TareCellDelegate(table_));
-        table_->setMinimumHeight(180);
-        table_->setMinimumWidth(220);
+        for (int c = 0; c < ColumnCount; ++c)
+            table_->setColumnWidth(c, c == NumberColumn ? 36 : 64);
+        table_->setMinimumWidth(200);
         boxLayout->addWidget(table_);
         connect(table_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem*) {
             if (!filling_)
                 CommitTable();
         });
-
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(box);
-        Refresh();
+        return box;
     }
 
-    void Refresh() override
-    {
-        filling_ = true;
-        const auto points = tank::TarePoints(Session().Model());
-        table_->setRowCount(static_cast<int>(points.size()));
-        for (int i = 0; i < static_cast<int>(points.size()); ++i) {
-            const auto& p = points[static_cast<std::size_t>(i)];
-            auto* number = new QTableWidgetItem(QString::number(i + 1));
-            number->setFlags(Qt::ItemIsEnabled);
-            table_->setItem(i, NumberColumn, number);
-            table_->setItem(i, LitresColumn, new QTableWidgetItem(QString::number(p.litres)));
-            table_->setItem(i, UnitsColumn, new QTableWidgetItem(QString::number(p.units)));
-        }
-        filling_ = false;
-    }
-
-private:
-    // Every point from the grid's texts at once: a refused cell stores nothing
-    // and the grid goes back to the stored points.
-    void CommitTable()
-    {
-        std::vector<tank::TarePoint> points;
-        try {
-            for (int i = 0; i < table_->rowCount(); ++i) {
-                const auto text = [&](int column) { return table_->item(i, column) ? table_->item(i, column)->text().toStdString() : std::string(); };
-                points.push_back(tank::ParseTarePoint(Session(), text(LitresColumn), text(UnitsColumn)));
-            }
-        } catch (const Error& e) {
-            ShowError(ToQ(e.what()));
-            Refresh();
-            return;
-        }
-        Store([&](SettingsModel& m) { tank::StoreTarePoints(m, points); });
-    }
-
-    QTableWidget* table_ = nullptr;
-    bool filling_ = false;
-};
-
-class TankFilePanel : public EditorPanel {
-public:
-    TankFilePanel(EditorHost& host, QWidget* parent) : EditorPanel(host, parent)
+    void FileSection(QVBoxLayout* layout)
     {
         const auto& ctx = Session().Context();
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(0, 0, 0, 0);
-        const auto label = [&](const char* name, std::string text) {
+        const auto label = [&](const char* name, const std::string& text) {
             auto* l = new QLabel(ToQ(text));
             l->setObjectName(QLatin1String(name));
             l->setWordWrap(true);
@@ -163,9 +202,40 @@ public:
         connect(loadButton, &QPushButton::clicked, this, [this] { LoadFile(); });
     }
 
-    void Refresh() override {}
+    void RefreshTable()
+    {
+        filling_ = true;
+        const auto points = tank::TarePoints(Session().Model());
+        table_->setRowCount(static_cast<int>(points.size()));
+        for (int i = 0; i < static_cast<int>(points.size()); ++i) {
+            const auto& p = points[static_cast<std::size_t>(i)];
+            auto* number = new QTableWidgetItem(QString::number(i + 1));
+            number->setFlags(Qt::ItemIsEnabled);
+            table_->setItem(i, NumberColumn, number);
+            table_->setItem(i, LitresColumn, new QTableWidgetItem(QString::number(p.litres)));
+            table_->setItem(i, UnitsColumn, new QTableWidgetItem(QString::number(p.units)));
+        }
+        filling_ = false;
+    }
 
-private:
+    // Every point from the grid's texts at once: a refused cell stores nothing
+    // and the grid goes back to the stored points.
+    void CommitTable()
+    {
+        std::vector<tank::TarePoint> points;
+        try {
+            for (int i = 0; i < table_->rowCount(); ++i) {
+                const auto text = [&](int column) { return table_->item(i, column) ? table_->item(i, column)->text().toStdString() : std::string(); };
+                points.push_back(tank::ParseTarePoint(Session(), text(LitresColumn), text(UnitsColumn)));
+            }
+        } catch (const Error& e) {
+            ShowError(ToQ(e.what()));
+            RefreshTable();
+            return;
+        }
+        Store([&](SettingsModel& m) { tank::StoreTarePoints(m, points); });
+    }
+
     FileQuestion Question(bool save, const QPushButton* button) const
     {
         FileQuestion q;
@@ -189,6 +259,7 @@ private:
         }
     }
 
+    // The file is read whole before anything changes; then the page is refilled.
     void LoadFile()
     {
         const auto path = AskFile(Question(false, loadButton));
@@ -203,27 +274,21 @@ private:
         }
         tank::TankLoad load;
         Store([&](SettingsModel& m) { load = tank::ApplyTankFile(m, bytes); });
-        const auto& ctx = Session().Context();
         if (load.tareCountReset || load.linearCountReset)
-            ShowInfo(ToQ(ctx.Tr("Число точек калибровки в файле больше допустимого; для такой калибровки сохранено 0 точек.",
-                                "The file holds more calibration points than the device can use; such a calibration now has 0 points.")));
+            ShowInfo(ToQ(Session().Context().Tr("Число точек калибровки в файле больше допустимого; для такой калибровки сохранено 0 точек.",
+                                                "The file holds more calibration points than the device can use; such a calibration now has 0 points.")));
     }
 
-public:
-    QPushButton* saveButton = nullptr;
-    QPushButton* loadButton = nullptr;
+    std::vector<const FieldWidget*> placed_;
+    QTableWidget* table_ = nullptr;
+    bool filling_ = false;
 };
 
 } // namespace
 
-EditorPanel* MakeTarePanel(EditorHost& host, QWidget* parent)
+EditorPanel* MakeTankPanel(EditorHost& host, QWidget* parent)
 {
-    return new TarePanel(host, parent);
-}
-
-EditorPanel* MakeTankFilePanel(EditorHost& host, QWidget* parent)
-{
-    return new TankFilePanel(host, parent);
+    return new TankPanel(host, parent);
 }
 
 } // namespace tc::ui

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -237,6 +238,29 @@ private slots:
         }));
         QFile file(path);
         QCOMPARE(file.size(), qint64{245});
+
+        // Loading another calibration and cancelling restores the records.
+        const auto records = model.SnapshotRecords().bytes;
+        QVERIFY(!RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+            dialog.pages->setCurrentWidget(dialog.PageTab(Page::Tank));
+            s.Commit("tank.two_point1.units", "7");
+            user.files.push_back(path);
+            dialog.findChild<QPushButton*>(QStringLiteral("tank.file.load"))->click();
+            QCOMPARE(model.Record(3)[0], 123);
+            // Tab walks the calibration two values to a line, into the tare box after the last shown point.
+            auto spin = [&](const char* key) { return static_cast<QWidget*>(dialog.Control(key)->spin); };
+            spin("tank.two_point1.litres")->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), spin("tank.two_point1.units"));
+            s.Commit("tank.seven_points", "1");
+            dialog.Changed({}, nullptr);
+            dialog.Binder().FillAll();
+            spin("tank.seven_point1.units")->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dialog.Control("tank.tare_finished")->check));
+            dialog.cancelButton->click();
+        }));
+        QCOMPARE(model.SnapshotRecords().bytes, records);
     }
 };
 

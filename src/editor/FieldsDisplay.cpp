@@ -405,7 +405,8 @@ bool Menu(EditSession& s, std::string_view key, std::string_view value)
             Refuse(ctx, key, value, "этот пункт в этот список не вставить (что можно, перечисляет tripconf-cli hot-menu-items)",
                    "that item cannot be inserted into this list (tripconf-cli hot-menu-items lists what can)");
         const int at = row(1);
-        edit = [at, picked, list](HotMenus& h) { h.Insert(list, at, picked->code); };
+        const std::uint16_t item = picked->code; // the tree is gone when the edit runs
+        edit = [at, item, list](HotMenus& h) { h.Insert(list, at, item); };
     } else if (op[0] == "delete" && op.size() == 2) {
         const int at = row(1);
         edit = [at, list](HotMenus& h) { h.Delete(list, at); };

@@ -1,6 +1,8 @@
 #include "editor/Codecs.h"
 
 #include "common/Bytes.h"
+#include "common/Error.h"
+#include "editor/Maintenance.h"
 
 #include <cmath>
 #include <cstdio>
@@ -78,6 +80,10 @@ int Field::Width() const
         return 4;
     case Codec::Bits:
         return wordBytes;
+    case Codec::DayNumber:
+        return 4;
+    case Codec::Name16:
+        return static_cast<int>(kNameBytes);
     }
     return 0;
 }
@@ -97,6 +103,7 @@ std::int64_t ReadRaw(const Field& f, std::span<const std::uint8_t> rec)
     case Codec::S32:
         return GetS32(rec, off);
     case Codec::U32:
+    case Codec::DayNumber:
         return GetU32(rec, off);
     case Codec::Bits: {
         std::uint32_t v = (ReadWord(rec, off, f.wordBytes) & BitMask(f)) >> f.bit;
@@ -105,9 +112,10 @@ std::int64_t ReadRaw(const Field& f, std::span<const std::uint8_t> rec)
         return v;
     }
     case Codec::Factor:
+    case Codec::Name16:
         break;
     }
-    throw std::logic_error("ReadRaw on a factor field");
+    throw std::logic_error("ReadRaw on a factor or name field");
 }
 
 void WriteRaw(const Field& f, std::span<std::uint8_t> rec, std::int64_t raw)
@@ -125,6 +133,7 @@ void WriteRaw(const Field& f, std::span<std::uint8_t> rec, std::int64_t raw)
         return PutU16(rec, off, static_cast<std::uint16_t>(raw & 0xFFFF));
     case Codec::S32:
     case Codec::U32:
+    case Codec::DayNumber:
         return PutU32(rec, off, static_cast<std::uint32_t>(raw & 0xFFFFFFFF));
     case Codec::Bits: {
         const std::uint32_t mask = BitMask(f);
@@ -135,9 +144,10 @@ void WriteRaw(const Field& f, std::span<std::uint8_t> rec, std::int64_t raw)
         return WriteWord(rec, off, f.wordBytes, (word & ~mask) | ((v << f.bit) & mask));
     }
     case Codec::Factor:
+    case Codec::Name16:
         break;
     }
-    throw std::logic_error("WriteRaw on a factor field");
+    throw std::logic_error("WriteRaw on a factor or name field");
 }
 
 RawRange RawLimits(const Field& f)
@@ -154,10 +164,12 @@ RawRange RawLimits(const Field& f)
     case Codec::S32:
         return {std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()};
     case Codec::U32:
+    case Codec::DayNumber:
         return {0, std::numeric_limits<std::uint32_t>::max()};
     case Codec::Bits:
         return {0, static_cast<std::int64_t>(BitMask(f) >> f.bit)};
     case Codec::Factor:
+    case Codec::Name16:
         break;
     }
     return {0, 0};
@@ -252,6 +264,53 @@ std::string FormatNumber(double value, int decimals)
     if (text.size() > 1 && text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos)
         text.erase(0, 1); // no "-0.0"
     return text;
+}
+
+std::optional<std::string> ShowText(const Field& f, std::span<const std::uint8_t> rec)
+{
+    const auto off = static_cast<std::size_t>(f.offset);
+    switch (f.codec) {
+    case Codec::DayNumber: {
+        const std::uint32_t v = GetU32(rec, off);
+        if (v == 0)
+            return std::string();
+        const auto date = DateOfDayNumber(v);
+        if (!date)
+            return std::nullopt;
+        return FormatDate(*date);
+    }
+    case Codec::Name16:
+        CheckRange(rec.size(), off, kNameBytes);
+        return NameText(rec.subspan(off, kNameBytes));
+    default:
+        break;
+    }
+    throw std::logic_error("ShowText on a field that is not text");
+}
+
+std::vector<std::uint8_t> TextBytes(const Field& f, std::string_view text, bool english)
+{
+    switch (f.codec) {
+    case Codec::DayNumber: {
+        std::uint32_t v = 0;
+        if (!text.empty()) {
+            const auto date = ParseDate(text);
+            if (!date)
+                throw Error(english ? "\"" + std::string(text) + "\" is not a date: enter dd.mm.yy, for example 05.03.24."
+                                    : "«" + std::string(text) + "» не дата: введите дд.мм.гг, например 05.03.24.");
+            v = DayNumber(*date);
+        }
+        return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+                static_cast<std::uint8_t>(v >> 24)};
+    }
+    case Codec::Name16: {
+        const auto bytes = NameBytes(text, english);
+        return {bytes.begin(), bytes.end()};
+    }
+    default:
+        break;
+    }
+    throw std::logic_error("TextBytes on a field that is not text");
 }
 
 } // namespace tc

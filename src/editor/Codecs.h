@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tc {
 
@@ -43,5 +44,13 @@ std::int64_t ScaleToRaw(const Decimal& shown, int num, int den);
 std::string FormatScaled(std::int64_t raw, int num, int den, int decimals);
 double ScaledValue(std::int64_t raw, int num, int den);
 std::string FormatNumber(double value, int decimals);
+
+// Text fields (Codec::DayNumber, Codec::Name16): the text a control shows,
+// "dd.mm.yy" or the name; nothing for stored bytes that show no date (blank
+// memory, a number past 31.12.99), and "" for no date (0).
+std::optional<std::string> ShowText(const Field& f, std::span<const std::uint8_t> record);
+// The Width() bytes a typed text stores: a date as its day number (no text:
+// 0, no date), a name zero-filled. Throws tc::Error with the user text.
+std::vector<std::uint8_t> TextBytes(const Field& f, std::string_view text, bool english);
 
 } // namespace tc

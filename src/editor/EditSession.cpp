@@ -210,6 +210,12 @@ ShownControl EditSession::Shown(std::size_t index) const
             s.mark = ValueMark::OutOfRange;
         break;
     }
+    case ControlKind::Text:
+        if (auto text = ShowText(f, rec))
+            s.text = std::move(*text);
+        else
+            s.mark = ValueMark::Unshowable; // kept as stored until the user types another
+        break;
     }
     return s;
 }
@@ -256,8 +262,8 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
     const ShownControl shown = Shown(key);
     const Field& f = *shown.field;
     text = Trim(text);
-    if (text.empty())
-        return {}; // nothing typed stores nothing
+    if (text.empty() && f.kind != ControlKind::Text)
+        return {}; // nothing typed stores nothing (a text field may be emptied)
     CheckEditable(shown, force);
     if (text == shown.text)
         return {}; // nothing changed: the stored bytes stay as they are
@@ -310,6 +316,15 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
         throw Error(ctx_.Tr("Флажок «" + shown.caption + "» принимает on или off", "The check box \"" + shown.caption + "\" takes on or off"));
     case ControlKind::Time:
         return Store(f, shown, ParseDayTime(text, ctx_.english));
+    case ControlKind::Text: {
+        const auto bytes = TextBytes(f, text, ctx_.english);
+        const auto before = ShowAll();
+        const auto rec = model_.Record(f.record);
+        CheckRange(rec.size(), static_cast<std::size_t>(f.offset), bytes.size());
+        std::copy(bytes.begin(), bytes.end(), rec.begin() + f.offset);
+        RunHook(f);
+        return Diff(before);
+    }
     }
     return {};
 }
@@ -352,6 +367,9 @@ ChangedFields EditSession::Store(const Field& f, const ShownControl& shown, std:
     const auto limits = RawLimits(f);
     if (raw < limits.min || raw > limits.max)
         throw Error(RangeMessage(shown, std::to_string(raw)));
+    if (f.refuse)
+        if (const std::string why = f.refuse(In(), raw); !why.empty())
+            throw Error(why);
     const auto before = ShowAll();
     WriteRaw(f, model_.Record(f.record), raw);
     RunHook(f);
@@ -375,6 +393,12 @@ void EditSession::RunHook(const Field& f)
     case Hook::ProtocolChange:
         ApplyProtocol(true);
         break;
+    case Hook::UsageFlags: {
+        const auto rec = model_.Record(f.record);
+        const auto at = static_cast<std::size_t>(f.offset);
+        PutU16(rec, at, static_cast<std::uint16_t>(GetU16(rec, at) & 0x0FFF));
+        break;
+    }
     case Hook::SpeedSourceFallback: {
         // With a physical lock such a model may not keep the last speed source:
         // the first selectable one takes its place.

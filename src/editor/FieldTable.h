@@ -54,6 +54,7 @@ enum class ControlKind : std::uint8_t {
     Radio,  // radio group
     Check,  // check box
     Time,   // "hh:mm" edit of minutes after midnight (a 16-bit codec)
+    Text,   // line edit: a date or a name, shown and typed as text (Codec::DayNumber, Codec::Name16)
 };
 
 // How the stored value of a control is laid out in its record.
@@ -61,6 +62,8 @@ enum class Codec : std::uint8_t {
     S8, U8, S16, U16, S32, U32, // a whole little-endian field
     Bits,                       // bitCount bits from `bit` of a little-endian word of wordBytes bytes
     Factor,                     // 32-bit float correction factor: 1 + shown percent / 100
+    DayNumber,                  // 32-bit day number of a date, shown dd.mm.yy (editor/Maintenance.h)
+    Name16,                     // 16 bytes: up to 15 code-page characters, zero-filled
 };
 
 // How a choice's item maps to the stored number.
@@ -89,7 +92,11 @@ enum class Hook : std::uint8_t {
     None,
     ProtocolChange,      // another protocol: copy the index, clear the options, make it current
     SpeedSourceFallback, // a physical lock may not keep the last speed source
+    UsageFlags,          // a maintenance usage flag: storing it clears bits 12..15 of its word
 };
+// Why a number may not be stored although it lies within its limits (the
+// user text); empty: it may.
+using Refusal = std::string (*)(const RuleInput&, std::int64_t raw);
 
 struct ItemDef {
     Text text;
@@ -138,6 +145,12 @@ struct Field {
     Rule visible = nullptr; // nullptr: always shown
     Rule enabled = nullptr; // nullptr: always enabled
     Hook hook = Hook::None;
+
+    // Another form of the control with this key, shown instead of it (never
+    // both): the two rows hold the same bits.
+    std::string_view formOf{};
+    // Numbers: a check against the other values before the number is stored.
+    Refusal refuse = nullptr;
 
     // Bytes of the record the codec reads and writes.
     int Width() const;

@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace tc {
 namespace {
@@ -53,6 +54,14 @@ TEST(FieldTable, EveryRowFitsItsRecordAndNamesItsPage)
         case ControlKind::Time: // minutes after midnight, a stored -1 included
             EXPECT_EQ(f.codec, Codec::S16);
             break;
+        case ControlKind::Text:
+            EXPECT_TRUE(f.codec == Codec::DayNumber || f.codec == Codec::Name16);
+            break;
+        }
+        if (!f.formOf.empty()) { // the other form exists and holds the same bytes
+            const Field* other = FindField(f.formOf);
+            ASSERT_NE(other, nullptr);
+            EXPECT_EQ(std::tie(other->record, other->offset, other->codec), std::tie(f.record, f.offset, f.codec));
         }
     }
 }
@@ -62,6 +71,8 @@ TEST(FieldTable, NoTwoControlsOwnTheSameBits)
     // (record, byte) -> bit mask owned so far, and by whom
     std::map<std::pair<int, int>, std::pair<unsigned, std::string_view>> owners;
     for (const Field& f : EditorFields()) {
+        if (!f.formOf.empty())
+            continue; // another form of a control: checked against it above
         for (int b = 0; b < f.Width(); ++b) {
             unsigned mask = 0xFF;
             if (f.codec == Codec::Bits) {

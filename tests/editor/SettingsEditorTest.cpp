@@ -137,6 +137,7 @@ QString SessionLine(const ShownControl& c)
     case ControlKind::Check:
         return line + (c.checked ? "on" : "off");
     case ControlKind::Time:
+    case ControlKind::Text:
         return line + ToQ(c.text);
     }
     return line;
@@ -178,6 +179,7 @@ QString WidgetLine(const FieldWidget& w)
     case ControlKind::Check:
         return line + w.check->text() + " = " + (w.check->isChecked() ? "on" : "off");
     case ControlKind::Time:
+    case ControlKind::Text:
         return line + w.label->text() + " = " + marked + w.line->text();
     }
     return line;

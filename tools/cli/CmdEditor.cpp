@@ -37,6 +37,8 @@ const char* KindName(ControlKind kind)
         return "check";
     case ControlKind::Time:
         return "time";
+    case ControlKind::Text:
+        return "text";
     }
     return "";
 }

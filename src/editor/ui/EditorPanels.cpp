@@ -4,6 +4,7 @@
 #include "editor/ui/FieldBinder.h"
 #include "editor/ui/TankPanels.h"
 #include "editor/ui/VoicePanel.h"
+#include "editor/ui/ServicePanels.h"
 #include "ui/Prompter.h"
 #include "ui/Text.h"
 
@@ -51,6 +52,8 @@ std::span<const PanelDef> EditorPanels()
         {Page::Display, "display", MakeDisplayPanel},
         {Page::Voice, "voice", MakeVoicePanel},
         {Page::Tank, "tank", MakeTankPanel},
+        {Page::Maintenance, "maintenance.file", MakeServiceFilePanel},
+        {Page::ExtraSystems, "systems", MakeExtraSystemsPanel},
     };
     return panels;
 }

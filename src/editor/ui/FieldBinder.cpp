@@ -116,6 +116,7 @@ void FieldBinder::Bind(FieldWidget widget)
                 [this, index, key](bool checked) { Commit(index, [&] { return session_.SetChecked(key, checked); }); });
         break;
     case ControlKind::Time:
+    case ControlKind::Text:
         connect(w.line, &QLineEdit::editingFinished, this, [this, index] { FinishLine(index); });
         break;
     }
@@ -265,7 +266,9 @@ void FieldBinder::Fill(std::size_t fieldIndex)
         SetMarked(w.check, false, {});
         break;
     case ControlKind::Time:
+    case ControlKind::Text:
         w.line->setText(ToQ(c.text));
+        w.line->setPlaceholderText(c.mark == ValueMark::Unshowable ? ToQ(session_.Context().Tr("не задано", "not set")) : QString());
         SetMarked(w.line, c.mark != ValueMark::None, MarkText(c));
         break;
     }

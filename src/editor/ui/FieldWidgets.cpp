@@ -109,6 +109,13 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
         w.label = new QLabel(parent);
         w.label->setBuddy(w.line);
         break;
+    case ControlKind::Text:
+        w.line = new QLineEdit(parent);
+        // A name holds 15 characters; a date is typed dd.mm.yy.
+        w.line->setMaxLength(shown.field->codec == Codec::Name16 ? 15 : 8);
+        w.label = new QLabel(parent);
+        w.label->setBuddy(w.line);
+        break;
     }
     w.Editor()->setObjectName(name);
     if (w.label)

@@ -33,7 +33,7 @@ struct FieldWidget {
     QGroupBox* radioBox = nullptr;    // radio group: the caption is the box title
     QButtonGroup* radios = nullptr;   // button ids: the items' indices
     QCheckBox* check = nullptr;
-    QLineEdit* line = nullptr;        // times: "hh:mm"
+    QLineEdit* line = nullptr;        // times "hh:mm", dates and names
     int columns = 1;                  // radio groups: 0 = one column per item
     QGroupBox* group = nullptr;       // the group box around the control, nullptr when none
 

@@ -1,0 +1,72 @@
+#include "editor/ServiceFile.h"
+
+#include "common/AtomicFile.h"
+#include "common/Error.h"
+#include "common/Language.h"
+#include "model/SettingsModel.h"
+
+#include <algorithm>
+
+namespace tc {
+
+namespace {
+
+constexpr ServiceFilePart kLayout[] = {
+    {0, 1, 0},     {1, 1, 1},     {2, 1, 2},     {3, 1, 3},  {4, 1, 4},   {5, 1, 5},   {6, 1, 6}, // intervals
+    {7, 4, 8},                                                                                       // service date
+    {11, 4, 12},                                                                                     // insurance date
+    {15, 4, 16},                                                                                     // carried along
+    {19, 32, 20},                                                                                    // extra systems
+    {51, 2, 108},  {53, 2, 110},                                                                     // ADC minimum, maximum
+    {55, 2, 112},  {57, 2, 114},                                                                     // readings
+    {59, 1, 7},                                                                                      // temperature caption
+    {60, 16, 52},  {76, 16, 68},  {92, 16, 84},                                                      // names
+    {108, 2, 100},                                                                                   // usage flags
+    {110, 1, 117}, {111, 1, 118}, {112, 2, 102},                                                     // carried along
+    {114, 2, 104},                                                                                   // engine-hour limit
+    {116, 1, 116},                                                                                   // accelerometer calibration
+};
+
+// Larger files are not maintenance files; reading stops there.
+constexpr std::size_t kReadLimit = 1 << 20;
+
+} // namespace
+
+std::span<const ServiceFilePart> ServiceFileLayout()
+{
+    return kLayout;
+}
+
+std::vector<std::uint8_t> ServiceFileBytes(const SettingsModel& model)
+{
+    const auto r5 = model.Record(5);
+    std::vector<std::uint8_t> bytes(kServiceFileSize);
+    for (const auto& p : kLayout)
+        std::copy_n(r5.begin() + static_cast<std::ptrdiff_t>(p.recordOffset), p.length,
+                    bytes.begin() + static_cast<std::ptrdiff_t>(p.fileOffset));
+    return bytes;
+}
+
+void ApplyServiceFile(SettingsModel& model, std::span<const std::uint8_t> bytes)
+{
+    const auto r5 = model.Record(5);
+    for (const auto& p : kLayout)
+        if (p.fileOffset + p.length <= bytes.size())
+            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(p.fileOffset), p.length,
+                        r5.begin() + static_cast<std::ptrdiff_t>(p.recordOffset));
+}
+
+void SaveServiceFile(const SettingsModel& model, const std::string& path)
+{
+    WriteFileAtomically(path, ServiceFileBytes(model));
+}
+
+void LoadServiceFile(SettingsModel& model, const std::string& path)
+{
+    const auto bytes = ReadWholeFile(path, kReadLimit);
+    if (bytes.empty())
+        throw Error(Tr("Файл \"" + path + "\" пуст: в нём нет настроек ТО.", "File \"" + path + "\" is empty: it holds no maintenance settings."));
+    ApplyServiceFile(model, bytes);
+}
+
+} // namespace tc

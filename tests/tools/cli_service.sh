@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# tripconf-cli set on the maintenance, extra-systems and universal-input pages;
+# service-save, service-load and systems.
+set -u
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$cli" new --model 0xC000 -o "$work/a.qvetp" >/dev/null || fail "new"
+
+# Dates, names, usage flags and systems as the editor stores them.
+"$cli" set "$work/a.qvetp" -o "$work/b.qvetp" maintenance.service_date=01.03.00 maintenance.item1_name=Свечи \
+  maintenance.use_engine_hours=on systems.selected=27,77 systems.list=types trim.min_adc=5 >/dev/null || fail "set"
+[ "$("$cli" peek "$work/b.qvetp" 5:8:4 5:52:16 5:20:32 5:108:2)" = \
+  $'3e000000\nd1e2e5f7e80000000000000000000000\n8000000800000000002000000000000000000000000000000000000000000000\n0500' ] || fail "set: bytes"
+[ "$("$cli" get "$work/b.qvetp" maintenance.item1_name)" = Свечи ] || fail "get name"
+grep -q $'^27\tyes\tBosch ESP9$' < <("$cli" systems "$work/b.qvetp") || fail "systems: 27 selected"
+grep -q $'^list\ttypes$' < <("$cli" systems "$work/b.qvetp") || fail "systems: list choice"
+
+# Refusals: exit 1 and no output file.
+for value in maintenance.service_date=31.02.24 maintenance.item1_name=ОченьДлинноеНазв trim.min_adc=1023 systems.add=9; do
+  "$cli" --english set "$work/b.qvetp" -o "$work/r.qvetp" "$value" >/dev/null 2>"$work/err"
+  [ $? = 1 ] || fail "set $value was not refused"
+  [ -e "$work/r.qvetp" ] && fail "set $value left an output file"
+done
+grep -q 'Min and Max ADC Values should differ.' < <("$cli" --english set "$work/b.qvetp" -o "$work/r.qvetp" trim.min_adc=1023 2>&1) ||
+  fail "ADC message"
+
+# The maintenance file: 117 bytes, loaded into other settings.
+"$cli" service-save "$work/b.qvetp" "$work/m.qvett" >/dev/null || fail "service-save"
+[ "$(stat -c %s "$work/m.qvett")" = 117 ] || fail "service file size"
+"$cli" service-load "$work/a.qvetp" "$work/m.qvett" -o "$work/c.qvetp" >/dev/null || fail "service-load"
+[ "$("$cli" peek "$work/c.qvetp" 5:0:119)" = "$("$cli" peek "$work/b.qvetp" 5:0:119)" ] || fail "service-load: record 5"
+# Bad files: exit 1, nothing written.
+for in in "$work/missing.qvett" "$work"; do
+  "$cli" service-load "$work/a.qvetp" "$in" -o "$work/x.qvetp" >/dev/null 2>&1
+  [ $? = 1 ] || fail "service-load $in not refused"
+done
+[ -e "$work/x.qvetp" ] && fail "a refused load left a file"
+"$cli" service-save "$work/b.qvetp" "$work" >/dev/null 2>&1; [ $? = 1 ] || fail "service-save into a folder"
+"$cli" service-load "$work/a.qvetp" 2>/dev/null; [ $? = 2 ] || fail "service-load without -o"
+echo "cli service commands: ok"

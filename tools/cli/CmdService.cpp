@@ -1,0 +1,77 @@
+// The maintenance file and the extra systems from the command line:
+// service-save, service-load and systems.
+#include "Command.h"
+
+#include "editor/EditSession.h"
+#include "editor/ExtraSystems.h"
+#include "editor/ServiceFile.h"
+#include "model/SettingsFile.h"
+
+#include <iostream>
+
+namespace tc::cli {
+namespace {
+
+void Load(SettingsModel& model, const std::string& path)
+{
+    ReadCheckedSettingsFile(model, path);
+    for (const auto& problem : model.DecodeAll())
+        std::cerr << "warning: " << problem << "\n";
+}
+
+const Registration kServiceSave{{"service-save", "service-save FILE OUT",
+    "write the maintenance settings of a settings FILE to a maintenance file OUT (.qvett, 117 bytes)",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const auto rest = args.Positional();
+        if (rest.size() != 2)
+            throw UsageError{"expected a settings FILE and the maintenance file OUT"};
+        SettingsModel model;
+        Load(model, rest[0]);
+        SaveServiceFile(model, rest[1]);
+        std::cout << "wrote " << rest[1] << "\n";
+        return 0;
+    }}};
+
+const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT",
+    "read a maintenance file IN into the settings FILE as the editor's load button does, then OK, and save the settings to OUT",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string out = args.Option("-o");
+        const auto rest = args.Positional();
+        if (rest.size() != 2 || out.empty())
+            throw UsageError{"a settings FILE, the maintenance file IN and -o OUT are required"};
+        SettingsModel model;
+        Load(model, rest[0]);
+        EditSettings(model, [&](EditSession& s) {
+            s.Apply([&](SettingsModel& m) { LoadServiceFile(m, rest[1]); });
+            return true;
+        });
+        WriteSettingsFile(model, out);
+        std::cout << "wrote " << out << "\n";
+        return 0;
+    }}};
+
+const Registration kSystems{{"systems", "systems FILE",
+    "list the extra systems the settings FILE's device model offers: code, selected (yes/no), name; then the two show choices",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const auto rest = args.Positional();
+        if (rest.size() != 1)
+            throw UsageError{"expected one settings FILE"};
+        SettingsModel model;
+        Load(model, rest[0]);
+        EditSettings(model, [&](EditSession& s) {
+            const auto r5 = s.Model().Record(5);
+            std::cout << "code\tselected\tname\n";
+            for (const ExtraSystem* sys : OfferedSystems(s.Context()))
+                std::cout << sys->code << '\t' << (SystemSelected(r5, sys->code) ? "yes" : "no") << '\t' << sys->name << '\n';
+            std::cout << "show\t" << (SystemsShowChoice(r5) ? "protocol" : "all") << "\nlist\t"
+                      << (SystemsListChoice(r5) ? "types" : "list") << '\n';
+            return false;
+        });
+        return 0;
+    }}};
+
+} // namespace
+} // namespace tc::cli

@@ -9,6 +9,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 "$cli" new --model 0xC000 -o "$work/a.qvetp" >/dev/null || fail "new"
 
+# Every model lists the maintenance page's 23 controls (and the reduced
+# interval) and the 4 calibration points; the extra-systems values are keys.
+for model in $("$cli" models | awk '{ print $1 }'); do
+  "$cli" new --model "$model" -o "$work/m.qvetp" >/dev/null || fail "new $model"
+  all=$("$cli" fields "$work/m.qvetp" --all) || fail "fields $model"
+  [ "$(awk -F'\t' '$2 == "maintenance"' <<<"$all" | wc -l)" = 24 ] || fail "$model: maintenance controls"
+  [ "$(awk -F'\t' '$2 == "trim"' <<<"$all" | wc -l)" = 4 ] || fail "$model: calibration controls"
+done
+[ "$("$cli" keys | grep -c '^systems\.')" = 4 ] || fail "systems keys"
+
 # Dates, names, usage flags and systems as the editor stores them.
 "$cli" set "$work/a.qvetp" -o "$work/b.qvetp" maintenance.service_date=01.03.00 maintenance.item1_name=Свечи \
   maintenance.use_engine_hours=on systems.selected=27,77 systems.list=types trim.min_adc=5 >/dev/null || fail "set"

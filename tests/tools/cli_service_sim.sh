@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# The maintenance and extra-systems pages end to end on the simulated trip
+# computer: read the unit, set a date, a name and two systems, save the
+# maintenance file, load it into fresh settings, write them, read back.
+set -u
+cli=$1
+sim=$2
+work=$(mktemp -d)
+simpid=
+cleanup() { [ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+"$sim" --link "$work/tty" >"$work/sim.out" 2>&1 &
+simpid=$!
+for _ in $(seq 1 100); do [ -e "$work/tty" ] && break; sleep 0.1; done
+[ -e "$work/tty" ] || fail "tripsim made no link"
+"$cli" read --port "$work/tty" -o "$work/unit.qvetp" >/dev/null 2>&1 || fail "read from tripsim"
+model=$("$cli" info "$work/unit.qvetp" | grep -io '0x[0-9a-f]\{4\}' | head -1)
+codes=$("$cli" systems "$work/unit.qvetp" | awk -F'\t' 'NR > 1 && $1 ~ /^[0-9]+$/ { print $1 }' | head -2 | paste -sd,)
+[ -n "$codes" ] || fail "the unit's model offers no extra systems"
+
+"$cli" set "$work/unit.qvetp" -o "$work/edited.qvetp" maintenance.service_date=15.06.25 maintenance.item3_name=Свечи \
+  "systems.selected=$codes" >/dev/null || fail "set"
+"$cli" service-save "$work/edited.qvetp" "$work/car.qvett" >/dev/null || fail "service-save"
+"$cli" new --model "$model" -o "$work/fresh.qvetp" >/dev/null || fail "new $model"
+"$cli" service-load "$work/fresh.qvetp" "$work/car.qvett" -o "$work/loaded.qvetp" >/dev/null || fail "service-load"
+"$cli" write --port "$work/tty" "$work/loaded.qvetp" >/dev/null 2>&1 || fail "write to tripsim"
+"$cli" read --port "$work/tty" -o "$work/back.qvetp" >/dev/null 2>&1 || fail "read back"
+[ "$("$cli" get "$work/back.qvetp" maintenance.service_date)" = 15.06.25 ] || fail "the unit does not hold the date"
+[ "$("$cli" get "$work/back.qvetp" maintenance.item3_name)" = Свечи ] || fail "the unit does not hold the name"
+[ "$("$cli" systems "$work/back.qvetp" | awk -F'\t' '$2 == "yes" { print $1 }' | paste -sd,)" = "$codes" ] ||
+  fail "the unit does not hold the systems"
+echo "maintenance and extra systems on the simulator: ok"

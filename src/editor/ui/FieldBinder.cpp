@@ -52,6 +52,10 @@ void SetMarked(QWidget* w, bool marked, const QString& why)
 FieldBinder::FieldBinder(EditSession& session, QObject* parent)
     : QObject(parent), session_(session), slots_(session.Fields().size(), -1)
 {
+    // Every row is bound at most once: the controls never move, so the
+    // pointers Widget() hands out (panels keep them) stay valid.
+    widgets_.reserve(session.Fields().size());
+    spinEdits_.reserve(session.Fields().size());
 }
 
 int FieldBinder::SlotOf(std::size_t fieldIndex) const

@@ -41,6 +41,7 @@ public:
     std::function<bool()> leavingToCancel;
 
     const std::vector<FieldWidget>& Widgets() const { return widgets_; }
+    // Valid as long as the binder lives.
     const FieldWidget* Widget(std::size_t fieldIndex) const;
     const FieldWidget* Widget(std::string_view key) const;
     // Whether `w` is one of the bound controls' editors or radio buttons.

@@ -11,11 +11,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  # fuzz_link joins the default run once no read can take a reply sent twice
-  # for the next block's: today it finds such a shifted image within seconds
-  # (a reply sent twice after an exchange that went well, the next block's
-  # reply lost; no block number tells them apart). Run it by name meanwhile.
-  targets=(fuzz_settings_file fuzz_journals fuzz_preview)
+  targets=(fuzz_settings_file fuzz_journals fuzz_preview fuzz_link)
 fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:halt_on_error=1}

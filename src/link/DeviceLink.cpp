@@ -110,22 +110,31 @@ void DeviceLink::Pause(std::chrono::milliseconds d)
     }
 }
 
+bool DeviceLink::AddressedToUs(std::span<const std::uint8_t> frame) const
+{
+    // The reply repeats the request's address bytes between its length and its status.
+    const auto header = static_cast<std::size_t>(LongFrame ? 2 : 1);
+    const auto status = static_cast<std::size_t>(StatusIndex());
+    if (frame.size() < status)
+        return false;
+    return std::equal(frame.begin() + static_cast<std::ptrdiff_t>(header), frame.begin() + static_cast<std::ptrdiff_t>(status),
+                      TxBuffer.begin() + static_cast<std::ptrdiff_t>(header));
+}
+
 int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
 {
     const std::size_t minimum = LongFrame ? 7 : ShortAddress ? 4 : 6;
     const std::size_t header = LongFrame ? 2 : 1;
     const auto status = static_cast<std::size_t>(StatusIndex());
     // Frames one after another: with a right check byte only, or any bytes
-    // shaped like a reply (a length, a header that is not all zero), since a
-    // reply spoilt or cut short on the line still answered a request.
+    // shaped like a reply (a length, and the addresses of our request), since
+    // a reply spoilt or cut short on the line still answered a request.
     const auto count = [&](bool checked) {
         int replies = 0;
         for (std::size_t at = 0; at + status <= bytes.size();) {
             const auto frame = bytes.subspan(at);
             const std::size_t n = LongFrame ? GetU16(frame, 0) : frame[0];
-            const bool shaped = n >= minimum
-                && std::any_of(frame.begin() + static_cast<std::ptrdiff_t>(header),
-                               frame.begin() + static_cast<std::ptrdiff_t>(status), [](std::uint8_t b) { return b != 0; });
+            const bool shaped = n >= minimum && AddressedToUs(frame);
             const bool whole = shaped && n <= frame.size();
             if (whole && (!checked || ByteSum(frame.data(), n) == 0)) {
                 ++replies;
@@ -282,9 +291,13 @@ void DeviceLink::ReceiveFrame()
         next = 2;
     }
     ReceiveRest(next, n);
-    // A whole frame answers a request, even with a wrong check byte.
+    // A whole frame answers a request, even with a wrong check byte, when it
+    // carries the addresses of our request; noise that only looks like a
+    // frame answers nothing, and the reply it stood for is still owed.
     replyCut_ = false;
-    owed_ = std::max(0, owed_ - 1);
+    const bool ours = CheckReply() || AddressedToUs(std::span<const std::uint8_t>(RxBuffer.data(), n));
+    if (ours)
+        owed_ = std::max(0, owed_ - 1);
     if (!CheckReply())
         throw Error(std::string(kExchangeErrorText) + "(0)");
 }

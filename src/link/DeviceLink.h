@@ -42,6 +42,8 @@ public:
 
     void SetPortMode(std::uint8_t m) { PortMode = m < 3 ? m : 0; }
     int StatusIndex() const { return 1 + (LongFrame ? 1 : 0) + 1 + (ShortAddress ? 0 : 2); }
+    // Whether a frame carries the address bytes of the request just sent (a reply to us).
+    bool AddressedToUs(std::span<const std::uint8_t> frame) const;
 
     bool CheckReply() override;
     void EndFrame() override;

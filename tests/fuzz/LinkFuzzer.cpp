@@ -1,6 +1,7 @@
 // The device link and both transfers against the simulated trip computer on
 // an in-process line whose replies the input spoils: dropped, corrupted, cut
-// short, busy, late, doubled or wrapped in noise. A read either yields the
+// short, busy, late, doubled (the copy right behind the reply) or wrapped in
+// noise. A read either yields the
 // device's memory exactly or fails with a user message; a write either leaves
 // exactly the new settings in the device or fails with a user message.
 //
@@ -161,9 +162,9 @@ private:
         case 4: // late, by up to about a second
             Send(reply, now + static_cast<std::int64_t>(param) * 4 * kMs);
             return;
-        case 5: // doubled
+        case 5: // doubled: the copy comes in the same burst as the reply
             Send(reply, now);
-            Send(reply, now + static_cast<std::int64_t>(param) * kMs);
+            Send(reply, now);
             return;
         case 6: // noise before
             Send(Noise(param % 16 + 1), now);

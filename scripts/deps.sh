@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpng-dev
+  libpng-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
   console-setup-linux
   xvfb xauth

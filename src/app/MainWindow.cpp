@@ -4,6 +4,7 @@
 #include "app/ProgressWindow.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "editor/SettingsCompare.h"
 #include "link/Transfers.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
@@ -470,6 +471,25 @@ void MainWindow::writeToDevice()
                                                                             : options_.restorePointFolder.toStdString());
     WriteOptions writeOptions;
     writeOptions.verify = verifyAfterWriteBox->isChecked();
+    bool unchanged = false;
+    // The device's settings are read first: what the write would change is
+    // shown, and nothing is written unless the user agrees.
+    writeOptions.confirm = [this, &unchanged](std::span<const std::uint8_t> device, std::span<const std::uint8_t> next) {
+        SettingsModel found = model_, toWrite = model_;
+        found.Image.assign(device.begin(), device.end());
+        toWrite.Image.assign(next.begin(), next.end());
+        found.DecodeAll();
+        toWrite.DecodeAll();
+        const SettingsComparison c = CompareSettings(found, toWrite);
+        if (c.Same()) {
+            unchanged = true;
+            return false;
+        }
+        return AskYesNo(QTr("В МК будет изменено:", "Writing changes this in the device:") + QStringLiteral("\n\n")
+                        + ToQ(DescribeChanges(c, EnglishVersion)) + QStringLiteral("\n")
+                        + QTr("Записать настройки в МК?", "Write the settings to the device?"))
+            == Answer::Yes;
+    };
     std::string stoppedWrite; // the restore point of a write that stopped half way
     RunTransfer([&](ProgressWindow& progress) {
         try {
@@ -486,6 +506,8 @@ void MainWindow::writeToDevice()
             ShowError(FailureText(e));
         }
     });
+    if (unchanged)
+        ShowInfo(QTr("В МК уже эти настройки. Ничего не записано.", "The device already holds these settings. Nothing has been written."));
     if (!stoppedWrite.empty())
         OfferRestore(stoppedWrite);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Values of the structured editors (palettes, display slots, hot menus, voice
-// modes, tare rows, maintenance dates) typed as KEY=VALUE, the way the command
+// modes, tare rows, extra systems) typed as KEY=VALUE, the way the command
 // line sets them: "display.palette.day.3=31,0,0". Each area's handlers live
 // with its rows; every one stores through the edit session's Apply, the same
 // core the window's panels use.

@@ -415,6 +415,8 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     if (model.FormatVersion() != formatVersion)
         throw Error(FirmwareVersionMismatchText());
     CheckSectionsWritable(model.Image);
+    if (options.confirm && !options.confirm(previous, model.Image))
+        return TransferResult::Cancelled;
 
     // Without a way back nothing is written.
     std::string restorePoint;

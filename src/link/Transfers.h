@@ -9,7 +9,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -67,6 +69,11 @@ struct WriteOptions {
     // After the last section, read back the blocks the sections cover and
     // compare them with what was sent.
     bool verify = true;
+    // Asked once the device's settings are read and checked, before the
+    // restore point and the first section: the device's image as found and
+    // the image about to be written. False writes nothing (the write ends as
+    // Cancelled); unset writes without asking.
+    std::function<bool(std::span<const std::uint8_t> device, std::span<const std::uint8_t> next)> confirm;
 };
 
 // A write that ended after it began changing the device: the link failed or

@@ -224,9 +224,12 @@ private slots:
         model.Record(6)[4] = 77;
         model.EncodeSection(6);
 
+        user.answers = {Answer::Yes}; // the changes shown: write them
         form->writeToDeviceButton->click();
 
         QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.questions.size(), 1);
+        QVERIFY2(user.questions[0].startsWith(QString::fromUtf8("В МК будет изменено:")), qPrintable(user.questions[0]));
         // The message says where the device's previous settings were kept.
         const auto points = RestorePoints(RestorePointFolder(dir_.path()).toStdString()).List();
         QVERIFY(!points.empty());
@@ -236,6 +239,30 @@ private slots:
         const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(memory.constData()), static_cast<std::size_t>(memory.size()));
         const std::size_t section6 = GetU16(bytes, 32 + 4 * 6); // its directory entry in block 1
         QCOMPARE(GetU8(bytes, section6 + 4), std::uint8_t{77});
+    }
+
+    // The changes are shown before anything is written: No writes nothing,
+    // and settings the device already holds are not written again.
+    void writeShowsTheChangesFirst()
+    {
+        Session s(dir_.path(), Ini());
+        auto& [sim, user, link, model, form] = s;
+        form->readFromDeviceButton->click();
+        const QByteArray before = sim.Memory();
+        form->writeToDeviceButton->click(); // nothing edited
+        QCOMPARE(user.questions, QStringList());
+        QCOMPARE(user.infos, QStringList{QString::fromUtf8("В МК уже эти настройки. Ничего не записано.")});
+        QCOMPARE(sim.Memory(), before);
+
+        model.Record(6)[4] ^= 0x11;
+        model.EncodeSection(6);
+        user.infos.clear();
+        form->writeToDeviceButton->click(); // no answer: No
+        QCOMPARE(user.questions.size(), 1);
+        QVERIFY2(user.questions[0].contains("→"), qPrintable(user.questions[0]));
+        QCOMPARE(user.infos, QStringList());
+        QCOMPARE(sim.Memory(), before);
+        QVERIFY(!link.IsOpen());
     }
 
     // After a write that stopped half way the window offers the device's
@@ -250,8 +277,9 @@ private slots:
         for (int k = 1; k <= kRecordCount; ++k)
             model.Record(k)[1] ^= 0x5A;
 
-        user.answers = {Answer::Yes, Answer::No}; // restore: yes; write it now: no
+        user.answers = {Answer::Yes, Answer::Yes, Answer::No}; // write the changes: yes; restore: yes; write it now: no
         form->writeToDevice();
+        user.questions.removeFirst(); // the changes shown before the write
 
         QCOMPARE(user.errors.size(), 1);
         QVERIFY2(user.errors[0].contains("Sections already written: 1, 2, 3. The device now holds a mix of new and old settings."),
@@ -289,13 +317,14 @@ private slots:
             if (!verify)
                 form->verifyAfterWriteBox->click();
 
-            form->writeToDevice(); // no answers: the restore is declined
+            user.answers = {Answer::Yes}; // write the changes; then the restore is declined
+            form->writeToDevice();
 
             if (verify) {
                 QCOMPARE(user.errors.size(), 1);
                 QVERIFY2(user.errors[0].startsWith("The check after writing found that the device did not store section 2 as sent."),
                          qPrintable(user.errors[0]));
-                QCOMPARE(user.questions.size(), 1);
+                QCOMPARE(user.questions.size(), 2);
             } else {
                 QCOMPARE(user.errors, QStringList());
                 QCOMPARE(user.infos.size(), 1);
@@ -346,6 +375,7 @@ private slots:
         QVERIFY(form->SettingsChanged);
         QCOMPARE(user.errors, QStringList());
 
+        user.answers = {Answer::Yes};
         form->writeToDeviceButton->click();
         QCOMPARE(user.errors, QStringList());
         QCOMPARE(user.infos.size(), 1);

@@ -282,6 +282,39 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
 
 // A write whose fresh read of the device fails half way keeps the settings
 // the user prepared: the image is not left cut short for a later save.
+// The write shows what it is about to change and writes nothing unless confirmed.
+TEST(Transfers, WriteAsksBeforeChangingTheDevice)
+{
+    SimLine line;
+    SettingsModel model;
+    Recorder rec;
+    ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
+    model.DecodeAll();
+    const Bytes found = model.Image;
+    PutU16(model.Record(7), 0, 555);
+    model.EncodeSection(7);
+    const Bytes edited = model.Image;
+    const Bytes memory = line.device->Memory();
+    int asked = 0;
+    WriteOptions no;
+    no.confirm = [&](std::span<const std::uint8_t> device, std::span<const std::uint8_t> next) {
+        ++asked;
+        EXPECT_TRUE(std::ranges::equal(device, found));
+        EXPECT_TRUE(std::ranges::equal(next, edited));
+        return false;
+    };
+    EXPECT_EQ(line.Write(model, rec, no), TransferResult::Cancelled);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(line.Count(kCmdBeginSection), 0);
+    EXPECT_EQ(line.device->Memory(), memory);
+    EXPECT_TRUE(line.restorePoints.store.List().empty());
+
+    WriteOptions yes;
+    yes.confirm = [](auto, auto) { return true; };
+    EXPECT_EQ(line.Write(model, rec, yes), TransferResult::Done);
+    EXPECT_EQ(ImageFromMemory(line.device->Memory()), edited);
+}
+
 TEST(Transfers, FailedReadKeepsTheImageWhole)
 {
     sim::SimFaults stall;

@@ -1,0 +1,87 @@
+// Settings compared and as text: diff, export, import.
+#include "Command.h"
+
+#include "common/AtomicFile.h"
+#include "common/Error.h"
+#include "editor/SettingsCompare.h"
+#include "editor/SettingsText.h"
+#include "model/SettingsFile.h"
+#include "model/SettingsModel.h"
+
+#include <iostream>
+
+namespace tc::cli {
+namespace {
+
+void Load(SettingsModel& model, const std::string& path)
+{
+    ReadCheckedSettingsFile(model, path);
+    for (const auto& problem : model.DecodeAll())
+        std::cerr << "warning: " << problem << "\n";
+}
+
+const Registration kDiff{{"diff", "diff A B",
+    "list the settings that differ between two settings files: key, caption, value in A, value in B, unit, "
+    "hidden; then the bytes outside any control that differ, per record. Exit 0 when equal, 1 when they differ, "
+    "2 on trouble (as diff does)",
+    [](const std::vector<std::string>& argv) {
+        const auto rest = Args(argv).Positional();
+        if (rest.size() != 2)
+            throw UsageError{"expected two settings files"};
+        SettingsComparison c;
+        try {
+            SettingsModel a, b;
+            Load(a, rest[0]);
+            Load(b, rest[1]);
+            c = CompareSettings(a, b);
+            if (c.modelDiffers)
+                std::cout << "model\t\t" << std::hex << std::uppercase << "0x" << a.DeviceModelCode << "\t0x" << b.DeviceModelCode
+                          << std::dec << "\t\t\n";
+        } catch (const Error& e) {
+            std::cerr << "tripconf-cli diff: " << e.what() << "\n";
+            return 2;
+        }
+        for (const SettingChange& s : c.settings)
+            std::cout << s.field->key << '\t' << s.caption << '\t' << s.before << '\t' << s.after << '\t' << s.unit << '\t'
+                      << (s.hidden ? "hidden" : "") << '\n';
+        for (const RecordChange& r : c.records)
+            std::cout << "record " << r.record << "\t\t" << r.bytes << " bytes outside the controls differ\t\t\t\n";
+        return c.Same() ? 0 : 1;
+    }}};
+
+const Registration kExport{{"export", "export FILE -o OUT.json",
+    "write the settings as text: every control's shown value by key, and every record's bytes (import takes it back)",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string out = args.Option("-o");
+        const auto rest = args.Positional();
+        if (rest.size() != 1 || out.empty())
+            throw UsageError{"a settings FILE and -o OUT.json are required"};
+        SettingsModel model;
+        Load(model, rest[0]);
+        const std::string text = ExportSettingsText(model);
+        WriteFileAtomically(out, std::vector<std::uint8_t>(text.begin(), text.end()));
+        std::cout << "wrote " << out << "\n";
+        return 0;
+    }}};
+
+const Registration kImport{{"import", "import BASE IN.json -o OUT",
+    "apply a settings text (as export writes it, perhaps edited) to the settings in BASE through the editor, then save OUT; "
+    "an unknown key or a refused value names its line and nothing is written",
+    [](const std::vector<std::string>& argv) {
+        Args args(argv);
+        const std::string out = args.Option("-o");
+        const auto rest = args.Positional();
+        if (rest.size() != 2 || out.empty())
+            throw UsageError{"a settings file BASE, a text IN.json and -o OUT are required"};
+        SettingsModel model;
+        Load(model, rest[0]);
+        const auto bytes = ReadWholeFile(rest[1], 4 << 20); // a text of every control is some 30 KB
+        ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        WriteSettingsFile(model, out);
+        std::cout << "wrote " << out << "\n";
+        return 0;
+    }}};
+
+} // namespace
+} // namespace tc::cli

@@ -15,9 +15,11 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -196,6 +198,33 @@ private slots:
             grid->setCurrentCell(0, 0);
             QTest::keyClick(grid, Qt::Key_Delete);
             QCOMPARE(HotMenus(model.Record(9)).Shown(0)[0], codes[0]);
+        });
+    }
+
+    // The search finds a setting by any part of its caption or key and shows it,
+    // across the page tabs and the display page's own sub-pages.
+    void searchShowsTheSettingWithTheFocusOnIt()
+    {
+        SettingsModel model = test::LoadedModel(0xC000, 0);
+        WithPanel(model, false, [&](DisplayPanel& panel, SettingsEditor& dialog) {
+            dialog.search->setText(QString::fromUtf8("ДНЕВНОЙ яркости"));
+            QVERIFY(dialog.FindNext());
+            QCOMPARE(dialog.focusWidget()->objectName(), QStringLiteral("display.day_time"));
+            QCOMPARE(dialog.pages->currentWidget(), static_cast<QWidget*>(dialog.PageTab(Page::Display)));
+            QVERIFY(panel.subpages->currentWidget()->isAncestorOf(dialog.focusWidget()));
+            QCOMPARE(dialog.searchResult->text(), QStringLiteral("1/1"));
+
+            dialog.search->setText(QStringLiteral("limits.speed"));
+            QVERIFY(dialog.FindNext());
+            QCOMPARE(dialog.focusWidget()->objectName(), QStringLiteral("limits.speed"));
+            QCOMPARE(dialog.pages->currentWidget(), static_cast<QWidget*>(dialog.PageTab(Page::Limits)));
+
+            dialog.search->setText(QStringLiteral("no such thing"));
+            QVERIFY(!dialog.FindNext());
+            // Enter in the search field finds; it does not close the dialog.
+            dialog.search->setText(QStringLiteral("limits.speed"));
+            QTest::keyClick(dialog.search, Qt::Key_Return);
+            QVERIFY(dialog.isVisible());
         });
     }
 

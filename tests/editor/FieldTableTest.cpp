@@ -1,7 +1,9 @@
 // The field table as data: every row fits its record, no two controls own the
 // same bits, keys are unique and name their page; the codecs round-trip.
+#include "common/Cp1251.h"
 #include "editor/Codecs.h"
 #include "editor/FieldTable.h"
+#include "editor/SettingSearch.h"
 #include "model/SettingsModel.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +179,31 @@ TEST(Codecs, DecimalTextsAndScales)
     EXPECT_EQ(FormatScaled(-7, 10, 1, 1), "-0.7");
     EXPECT_EQ(FormatScaled(0, 10, 1, 1), "0.0");
     EXPECT_EQ(FormatNumber(-0.0, 1), "0.0");
+}
+
+TEST(SettingSearch, EveryControlIsFoundByItsCaptionsAndKeyInAnyCase)
+{
+    const auto fields = EditorFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const Field& f = fields[i];
+        for (std::string_view text : {f.caption.ru, f.caption.en, f.key}) {
+            if (text.empty())
+                continue;
+            const auto found = FindSettings(Cp1251ToUtf8(FoldCase(text)));
+            EXPECT_TRUE(std::find(found.begin(), found.end(), i) != found.end()) << f.key << " by " << text;
+        }
+    }
+    // Upper case finds lower case, and every match holds the text somewhere.
+    const auto speed = FindSettings("СКОРОСТЬ");
+    EXPECT_FALSE(speed.empty());
+    const std::string folded = FoldCase("скорость");
+    for (std::size_t i : speed) {
+        const Field& f = fields[i];
+        const bool holds = FoldCase(f.caption.ru).find(folded) != std::string::npos || FoldCase(f.group.ru).find(folded) != std::string::npos;
+        EXPECT_TRUE(holds) << f.key;
+    }
+    EXPECT_TRUE(FindSettings("  ").empty());
+    EXPECT_TRUE(FindSettings("no such setting at all").empty());
 }
 
 } // namespace

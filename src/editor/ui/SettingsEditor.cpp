@@ -1,5 +1,6 @@
 #include "editor/ui/SettingsEditor.h"
 
+#include "editor/SettingSearch.h"
 #include "ui/Text.h"
 
 #include <QApplication>
@@ -9,10 +10,14 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -68,6 +73,20 @@ int RowHeight(const FieldWidget& w, int spacing)
     return h + spacing;
 }
 
+// The search field keeps Enter for itself: it finds the next match and does not press OK.
+class SearchEdit : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        QLineEdit::keyPressEvent(event);
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            event->accept();
+    }
+};
+
 } // namespace
 
 SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(parent), session_(session)
@@ -100,7 +119,29 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingsEditor::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SettingsEditor::reject);
 
+    search = new SearchEdit(this);
+    search->setObjectName(QStringLiteral("search"));
+    search->setPlaceholderText(ToQ(ctx.Tr("Найти параметр (Ctrl+F)", "Find a setting (Ctrl+F)")));
+    search->setClearButtonEnabled(true);
+    search->setMaximumWidth(280);
+    searchResult = new QLabel(this);
+    connect(search, &QLineEdit::textChanged, this, [this] {
+        searchAt_ = -1;
+        searchResult->clear();
+    });
+    connect(search, &QLineEdit::returnPressed, this, &SettingsEditor::FindNext);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        search->setFocus(Qt::ShortcutFocusReason);
+        search->selectAll();
+    });
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addStretch(1);
+    searchRow->addWidget(searchResult);
+    searchRow->addWidget(search);
+
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(searchRow);
     layout->addWidget(pages, 1);
     layout->addWidget(buttons);
     okButton->setDefault(true); // once in the dialog, so that it stays the default
@@ -305,6 +346,32 @@ void SettingsEditor::ApplyTabOrder()
     }
     chain(okButton);
     chain(cancelButton);
+}
+
+bool SettingsEditor::FindNext()
+{
+    // Matches the dialog shows: bound, on a shown page, not hidden by a rule.
+    std::vector<const FieldWidget*> shown;
+    for (std::size_t i : FindSettings(search->text().toStdString()))
+        if (const FieldWidget* w = binder_->Widget(i); w && w->IsVisible())
+            shown.push_back(w);
+    if (shown.empty()) {
+        searchResult->setText(ToQ(session_.Context().Tr("Не найдено", "Not found")));
+        return false;
+    }
+    searchAt_ = (searchAt_ + 1) % static_cast<int>(shown.size());
+    QWidget* target = shown[static_cast<std::size_t>(searchAt_)]->Editor();
+    // Every tab on the way to it becomes the current one, then it is scrolled into view.
+    for (QWidget* w = target; w; w = w->parentWidget())
+        if (auto* tabs = w->parentWidget() ? qobject_cast<QTabWidget*>(w->parentWidget()->parentWidget()) : nullptr;
+            tabs && tabs->indexOf(w) >= 0)
+            tabs->setCurrentWidget(w);
+    for (QWidget* w = target->parentWidget(); w; w = w->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(w))
+            scroll->ensureWidgetVisible(target);
+    target->setFocus(Qt::ShortcutFocusReason);
+    searchResult->setText(QStringLiteral("%1/%2").arg(searchAt_ + 1).arg(shown.size()));
+    return true;
 }
 
 void SettingsEditor::accept()

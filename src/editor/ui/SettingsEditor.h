@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
@@ -28,6 +30,10 @@ public:
     QTabWidget* pages = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    // Ctrl+F: any part of a setting's caption (either language) or key; Enter
+    // shows the next match's page and puts the focus on it.
+    QLineEdit* search = nullptr;
+    QLabel* searchResult = nullptr;
 
     // The tab of a page, nullptr when the dialog does not show it.
     QScrollArea* PageTab(Page page) const;
@@ -50,6 +56,8 @@ public slots:
     // OK commits a spin box still being edited first; a refused value keeps the dialog open.
     void accept() override;
     void reject() override;
+    // The next control matching the search text: its page shown, the focus on it. False when none matches.
+    bool FindNext();
 
 private:
     QScrollArea* BuildPage(const ShownPage& page);
@@ -65,6 +73,7 @@ private:
     };
     std::vector<TabStop> layoutOrder_;
     std::vector<EditorPanel*> panels_;
+    int searchAt_ = -1; // the match shown last
 };
 
 // The dialog, modal, on the session as it is (the callback that EditSettings

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev nlohmann-json3-dev
+  dpkg-dev
   clang libclang-rt-14-dev
   console-setup-linux
   xvfb xauth

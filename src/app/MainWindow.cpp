@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "app/ProgressWindow.h"
+#include "app/RestorePointsDialog.h"
 #include "common/Error.h"
 #include "common/Language.h"
 #include "editor/SettingsCompare.h"
@@ -103,7 +104,7 @@ FileQuestion SettingsFileQuestion(bool save, const QString& folder)
 // A small picture of a trip computer's screen for the corner of the window.
 QPixmap Emblem()
 {
-    QPixmap pixmap(240, 40);
+    QPixmap pixmap(200, 40);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -121,7 +122,7 @@ QPixmap Emblem()
     title.setBold(true);
     title.setPixelSize(20);
     p.setFont(title);
-    p.drawText(QRectF(70, 0, 170, 40), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("tripconf"));
+    p.drawText(QRectF(70, 0, 130, 40), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("tripconf"));
     return pixmap;
 }
 
@@ -174,9 +175,14 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     verifyAfterWriteBox->setGeometry(416, 302, 385, 20);
     verifyAfterWriteBox->setChecked(true);
 
+    restorePointsButton = new QPushButton(c);
+    restorePointsButton->setObjectName(QStringLiteral("restorePointsButton"));
+    restorePointsButton->setGeometry(408, 336, 185, 25);
+    restorePointsButton->setAutoDefault(false);
+
     emblem = new QLabel(c);
     emblem->setObjectName(QStringLiteral("emblem"));
-    emblem->setGeometry(560, 328, 240, 40);
+    emblem->setGeometry(600, 328, 200, 40);
     emblem->setPixmap(Emblem());
     emblem->setScaledContents(true);
 
@@ -198,7 +204,8 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     QWidget::setTabOrder(viewJournalsButton, saveToFileButton);
     QWidget::setTabOrder(saveToFileButton, writeToDeviceButton);
     QWidget::setTabOrder(writeToDeviceButton, verifyAfterWriteBox);
-    QWidget::setTabOrder(verifyAfterWriteBox, englishBox);
+    QWidget::setTabOrder(verifyAfterWriteBox, restorePointsButton);
+    QWidget::setTabOrder(restorePointsButton, englishBox);
 
     connect(choosePortButton, &QPushButton::clicked, this, &MainWindow::choosePort);
     connect(readFromDeviceButton, &QPushButton::clicked, this, &MainWindow::readFromDevice);
@@ -207,6 +214,7 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     connect(viewJournalsButton, &QPushButton::clicked, this, &MainWindow::viewJournals);
     connect(saveToFileButton, &QPushButton::clicked, this, &MainWindow::saveToFile);
     connect(writeToDeviceButton, &QPushButton::clicked, this, &MainWindow::writeToDevice);
+    connect(restorePointsButton, &QPushButton::clicked, this, &MainWindow::showRestorePoints);
     connect(englishBox, &QCheckBox::clicked, this, &MainWindow::switchLanguage);
 
     // Centred on the screen until the ini file says otherwise.
@@ -321,6 +329,9 @@ void MainWindow::ApplyLanguage()
     writeToDeviceButton->setText(QTr("Записать настройки в МК", "Write the settings to the device"));
     choosePortButton->setText(QTr("Выбрать СОМ-порт вручную", "Select the COM port manually"));
     verifyAfterWriteBox->setText(QTr("Проверять настройки после записи в МК", "Check the settings after writing them to the device"));
+    restorePointsButton->setText(QTr("Точки восстановления…", "Restore points…"));
+    restorePointsButton->setToolTip(QTr("Настройки МК, какими их застали прежние записи: загрузить или записать обратно",
+                                        "The unit's settings as earlier writes found them: load one or write it back"));
 }
 
 void MainWindow::EnableDependentButtons(bool enable)
@@ -467,8 +478,7 @@ void MainWindow::writeToDevice()
 {
     if (transferRunning_)
         return;
-    const RestorePoints restorePoints(options_.restorePointFolder.isEmpty() ? RestorePoints::DefaultFolder()
-                                                                            : options_.restorePointFolder.toStdString());
+    const RestorePoints restorePoints = RestorePointStore();
     WriteOptions writeOptions;
     writeOptions.verify = verifyAfterWriteBox->isChecked();
     bool unchanged = false;
@@ -521,13 +531,43 @@ void MainWindow::OfferRestore(const std::string& restorePoint)
                      .arg(path))
         != Answer::Yes)
         return;
+    if (!LoadRestorePoint(restorePoint))
+        return;
+    if (AskYesNo(QTr("Записать прежние настройки в МК сейчас?", "Write the previous settings to the device now?")) == Answer::Yes)
+        writeToDevice();
+}
+
+RestorePoints MainWindow::RestorePointStore() const
+{
+    // Each point notes the serial device of the unit it came from.
+    const std::string unit = link_.PortNumber > 0 ? link_.PortPath(static_cast<int>(link_.PortNumber)) : std::string();
+    return RestorePoints(options_.restorePointFolder.isEmpty() ? RestorePoints::DefaultFolder() : options_.restorePointFolder.toStdString(),
+                         unit);
+}
+
+bool MainWindow::LoadRestorePoint(const std::string& restorePoint)
+{
     OfferToSaveChanges();
     const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, restorePoint); });
     EnableDependentButtons(loaded);
     if (!loaded)
-        return;
+        return false;
+    SettingsChanged = false;
     DecodeAllSections();
-    if (AskYesNo(QTr("Записать прежние настройки в МК сейчас?", "Write the previous settings to the device now?")) == Answer::Yes)
+    return true;
+}
+
+void MainWindow::showRestorePoints()
+{
+    if (transferRunning_)
+        return;
+    const RestorePoints store = RestorePointStore();
+    RestorePointsDialog dialog(store.List(), ToQ(store.Folder()), this);
+    if (dialog.exec() != QDialog::Accepted || dialog.Chosen() == RestorePointsDialog::Choice::None)
+        return;
+    // The point is loaded as the current settings; a write then sends them
+    // the ordinary way, with a restore point of its own.
+    if (LoadRestorePoint(dialog.ChosenPath()) && dialog.Chosen() == RestorePointsDialog::Choice::Write)
         writeToDevice();
 }
 

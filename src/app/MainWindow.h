@@ -63,6 +63,8 @@ public:
     // Read the written sections back and compare them (ini "Common"/"VerifyWrite").
     QCheckBox* verifyAfterWriteBox = nullptr;
     QCheckBox* englishBox = nullptr;
+    // The restore points of earlier writes: load one, or write it back.
+    QPushButton* restorePointsButton = nullptr;
     QLabel* emblem = nullptr;
 
     bool SettingsChanged = false;
@@ -78,6 +80,7 @@ public slots:
     void viewJournals();
     void saveToFile();
     void writeToDevice();
+    void showRestorePoints();
     void switchLanguage();
     void bringToFront();
 
@@ -100,6 +103,9 @@ private:
     void DecodeAllSections();
     // After a write that stopped half way: load the restore point and offer to write it.
     void OfferRestore(const std::string& restorePoint);
+    // Loads a restore point (after offering to save unsaved changes), as a settings file is loaded.
+    bool LoadRestorePoint(const std::string& restorePoint);
+    RestorePoints RestorePointStore() const;
     // Runs one device transfer with its progress window; the window's other
     // commands are blocked meanwhile.
     template <typename Work>

@@ -1,6 +1,7 @@
 // tripconf: the desktop program.
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
+#include "app/RestorePointsDialog.h"
 #include "app/SingleInstance.h"
 #include "app/Wiring.h"
 #include "common/Language.h"
@@ -46,6 +47,17 @@ int SaveEditorPicture(const QString& file, const QString& pageKey, bool english)
     return saved ? 0 : 1;
 }
 
+// The restore-point list of the user's data folder as a picture (for the documentation).
+int SaveRestorePointsPicture(const QString& file, bool english)
+{
+    tc::EnglishVersion = english;
+    const tc::RestorePoints store(tc::RestorePoints::DefaultFolder());
+    tc::ui::RestorePointsDialog dialog(store.List(), QString::fromStdString(store.Folder()));
+    dialog.show();
+    QApplication::processEvents();
+    return dialog.grab().save(file, "PNG") ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -74,14 +86,21 @@ int main(int argc, char** argv)
     const QCommandLineOption pageOption(QStringLiteral("page"),
         QStringLiteral("The editor page of --editor-screenshot: corrections, sources, limits, display…; a sub-page after a dot: display.x4"), QStringLiteral("key"),
         QStringLiteral("corrections"));
-    const QCommandLineOption englishOption(QStringLiteral("english"), QStringLiteral("English texts for --editor-screenshot."));
+    const QCommandLineOption restorePointsScreenshotOption(QStringLiteral("restore-points-screenshot"),
+        QStringLiteral("Save a picture of the restore-point list to this PNG file and quit (for the documentation)."),
+        QStringLiteral("file"));
+    const QCommandLineOption englishOption(QStringLiteral("english"),
+        QStringLiteral("English texts for --editor-screenshot and --restore-points-screenshot."));
     parser.addOption(portOption);
     parser.addOption(screenshotOption);
     parser.addOption(iniOption);
     parser.addOption(editorScreenshotOption);
     parser.addOption(pageOption);
+    parser.addOption(restorePointsScreenshotOption);
     parser.addOption(englishOption);
     parser.process(app);
+    if (parser.isSet(restorePointsScreenshotOption))
+        return SaveRestorePointsPicture(parser.value(restorePointsScreenshotOption), parser.isSet(englishOption));
     if (parser.isSet(editorScreenshotOption))
         return SaveEditorPicture(parser.value(editorScreenshotOption), parser.value(pageOption), parser.isSet(englishOption));
 

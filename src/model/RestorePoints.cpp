@@ -24,6 +24,8 @@ namespace tc {
 namespace {
 
 constexpr int kMaxPerSecond = 999;
+constexpr const char* kUnitSuffix = ".unit";
+constexpr std::size_t kMaxUnitNote = 4096;
 
 std::string HomeFolder()
 {
@@ -69,7 +71,7 @@ const std::regex& NamePattern()
 
 } // namespace
 
-RestorePoints::RestorePoints(std::string folder) : folder_(std::move(folder))
+RestorePoints::RestorePoints(std::string folder, std::string unit) : folder_(std::move(folder)), unit_(std::move(unit))
 {
     while (folder_.size() > 1 && folder_.back() == '/')
         folder_.pop_back();
@@ -104,6 +106,14 @@ std::string RestorePoints::Save(std::uint16_t modelCode, const std::vector<std::
         if (::lstat(path.c_str(), &st) == 0)
             continue; // an earlier point is never replaced
         WriteFileAtomically(path, EncodeSettingsFile(modelCode, image));
+        if (!unit_.empty()) {
+            // The note only labels the point in lists: a point without it is still whole.
+            try {
+                WriteFileAtomically(path + kUnitSuffix, std::vector<std::uint8_t>(unit_.begin(), unit_.end()));
+            } catch (const std::exception&) {
+            }
+        }
+        Prune(modelCode, path);
         return path;
     }
     throw Error(Tr("В папке \"" + folder_ + "\" слишком много точек восстановления за одну секунду.",
@@ -129,6 +139,15 @@ std::vector<RestorePoint> RestorePoints::List() const
         p.path = folder_ + "/" + name;
         p.modelCode = static_cast<std::uint16_t>(std::stoul(m[1].str(), nullptr, 16));
         p.time = m[2].str() + " " + m[3].str() + ":" + m[4].str() + ":" + m[5].str();
+        try {
+            const auto note = ReadWholeFile(p.path + kUnitSuffix, kMaxUnitNote);
+            p.unit.assign(note.begin(), note.end());
+            // One line of text: a note that is not is shown cut at its first control character.
+            const auto cut = std::find_if(p.unit.begin(), p.unit.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+            p.unit.erase(cut, p.unit.end());
+        } catch (const std::exception&) {
+            p.unit.clear(); // no note, or an unreadable one: the unit is not known
+        }
         found.push_back({std::move(p), m[6].matched ? std::stoi(m[6].str()) : 1});
     }
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -138,6 +157,33 @@ std::vector<RestorePoint> RestorePoints::List() const
     for (auto& f : found)
         points.push_back(std::move(f.point));
     return points;
+}
+
+std::vector<std::string> RestorePoints::Prune(std::uint16_t modelCode, const std::string& keep, std::size_t kept) const noexcept
+{
+    std::vector<std::string> removed;
+    try {
+        std::vector<std::string> ofModel; // oldest first
+        for (const auto& p : List())
+            if (p.modelCode == modelCode)
+                ofModel.push_back(p.path);
+        std::size_t count = ofModel.size();
+        for (const auto& path : ofModel) {
+            if (count <= kept)
+                break;
+            if (path == keep)
+                continue;
+            std::error_code ec;
+            if (!std::filesystem::remove(path, ec) || ec)
+                continue;
+            std::filesystem::remove(path + kUnitSuffix, ec);
+            removed.push_back(path);
+            --count;
+        }
+    } catch (const std::exception&) {
+        // Pruning only tidies up: the points saved stay valid whatever happens here.
+    }
+    return removed;
 }
 
 } // namespace tc

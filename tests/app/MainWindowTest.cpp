@@ -2,6 +2,7 @@
 #include "app/IniFile.h"
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
+#include "app/RestorePointsDialog.h"
 #include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
 #include "common/Error.h"
@@ -26,6 +27,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
+#include <QTableWidget>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -80,6 +82,25 @@ QByteArray MemoryToImage(const QByteArray& memory)
 QString RestorePointFolder(const QString& folder)
 {
     return folder + "/restore-points";
+}
+
+// Opens the restore-point list from the window's button and runs act on it
+// while it is shown; the list is closed afterwards if act left it open.
+template <typename Act>
+bool WithRestorePoints(MainWindow& form, Act act)
+{
+    bool ran = false;
+    QTimer::singleShot(0, &form, [&] {
+        auto* dialog = form.findChild<RestorePointsDialog*>();
+        if (!dialog || !dialog->isVisible())
+            return;
+        ran = true;
+        act(*dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    form.restorePointsButton->click();
+    return ran;
 }
 
 // The simulator, a scripted user and a shown main window set to the simulator's link.
@@ -566,6 +587,72 @@ private slots:
         ini.WriteInteger("RS232", "Port", 12);
         ini.UpdateFile();
         QCOMPARE(IniFile(path).ReadInteger("RS232", "Port", 0), 12);
+    }
+
+    // The window lists the restore points newest first; "Write to the unit"
+    // sends one back the ordinary way, "Load" (Enter) makes one the current settings.
+    void restorePointsAreListedWrittenBackAndLoaded()
+    {
+        QDir(RestorePointFolder(dir_.path())).removeRecursively();
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
+        QVERIFY(WithRestorePoints(*form, [&](RestorePointsDialog& d) {
+            QCOMPARE(d.windowTitle(), QStringLiteral("Restore points"));
+            QCOMPARE(d.table->rowCount(), 0);
+            QCOMPARE(d.folderLabel->text(), "No restore points in " + RestorePointFolder(dir_.path()));
+            QVERIFY(!d.loadButton->isEnabled() && !d.writeButton->isEnabled());
+            QTest::keyClick(&d, Qt::Key_Escape);
+            QVERIFY(!d.isVisible());
+        }));
+        QVERIFY(!form->editButton->isEnabled()); // nothing was loaded
+
+        form->readFromDeviceButton->click();
+        const QByteArray original = sim.Memory();
+        model.Record(6)[4] ^= 0x5A;
+        model.EncodeSection(6);
+        form->writeToDeviceButton->click(); // its point holds the original settings
+        const QByteArray edited = sim.Memory();
+        QVERIFY(edited != original);
+        user.infos.clear();
+
+        QVERIFY(WithRestorePoints(*form, [&](RestorePointsDialog& d) {
+            QCOMPARE(d.table->rowCount(), 1);
+            QCOMPARE(d.table->item(0, 1)->text(), ModelCaption(0xC000));
+            QVERIFY(ModelCaption(0xC000).startsWith("0xC000 "));
+            QVERIFY(!link.PortPath(static_cast<int>(link.PortNumber)).empty());
+            QCOMPARE(d.table->item(0, 2)->text(), QString::fromStdString(link.PortPath(static_cast<int>(link.PortNumber))));
+            QVERIFY(d.width() <= 1024 && d.height() <= 600);
+            QCOMPARE(d.writeButton->text(), QStringLiteral("&Write to the unit"));
+            d.writeButton->click();
+        }));
+        QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.infos.size(), 1);
+        QVERIFY2(user.infos[0].startsWith("The settings are recorded in the device"), qPrintable(user.infos[0]));
+        QCOMPARE(sim.Memory(), original);
+
+        // In Russian, from the keyboard: the newest point (the edited settings)
+        // is selected first, Enter loads it after the unsaved-changes question.
+        form->englishBox->click();
+        form->SettingsChanged = true;
+        user.answers = {Answer::No};
+        QVERIFY(WithRestorePoints(*form, [&](RestorePointsDialog& d) {
+            QCOMPARE(d.windowTitle(), QString::fromUtf8("Точки восстановления"));
+            QCOMPARE(d.table->horizontalHeaderItem(0)->text(), QString::fromUtf8("Время"));
+            QCOMPARE(d.table->rowCount(), 2);
+            QVERIFY(d.Points()[0].time >= d.Points()[1].time);
+            QCOMPARE(d.focusWidget(), d.table); // the list takes the keys first
+            QTest::keyClick(d.table, Qt::Key_Down);
+            QTest::keyClick(d.table, Qt::Key_Up);
+            QTest::keyClick(d.table, Qt::Key_Return);
+            QVERIFY(!d.isVisible());
+            QCOMPARE(d.Chosen(), RestorePointsDialog::Choice::Load);
+            QCOMPARE(d.ChosenPath(), d.Points()[0].path);
+        }));
+        QCOMPARE(user.questions.size(), 1);
+        QVERIFY(!form->SettingsChanged);
+        QCOMPARE(ImageBytes(model), MemoryToImage(edited));
+        QCOMPARE(sim.Memory(), original); // a load writes nothing
+        QVERIFY(form->writeToDeviceButton->isEnabled());
     }
 };
 

@@ -145,5 +145,56 @@ TEST(RestorePoints, SavedPointsAreNeverReplacedAndListOldestFirst)
     }
 }
 
+TEST(RestorePoints, OnlyTheNewestPointsOfEachModelAreKeptAndTheUnitIsNoted)
+{
+    ScopedEnv tz("TZ", "UTC");
+    TempDir dir;
+    const RestorePoints store(dir.path.string(), "/dev/ttyUSB0");
+    const RestorePoints unnamed(dir.path.string());
+    const std::vector<std::uint8_t> image(64, 0x5A);
+    const auto start = Utc(2025, 3, 1, 9, 0, 0);
+    const std::size_t limit = RestorePoints::kKeptPerModel;
+
+    // Another model's points are never counted nor removed.
+    const std::string other = unnamed.Save(0x4010, image, start - std::chrono::hours(24));
+    std::vector<std::string> saved;
+    for (std::size_t i = 0; i < limit + 3; ++i)
+        saved.push_back(store.Save(0xC000, image, start + std::chrono::minutes(i)));
+
+    auto points = store.List();
+    ASSERT_EQ(points.size(), limit + 1);
+    EXPECT_EQ(points.front().path, other);
+    EXPECT_EQ(points.front().unit, "");
+    EXPECT_EQ(points[1].path, saved[3]); // the three oldest are gone, with their notes
+    EXPECT_EQ(points.back().path, saved.back());
+    EXPECT_EQ(points.back().unit, "/dev/ttyUSB0");
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_FALSE(fs::exists(saved[i]));
+        EXPECT_FALSE(fs::exists(saved[i] + ".unit"));
+    }
+
+    // A clock set back makes the new point the oldest: it is kept all the same.
+    const std::string backwards = store.Save(0xC000, image, start - std::chrono::hours(1));
+    points = store.List();
+    ASSERT_EQ(points.size(), limit + 1);
+    EXPECT_EQ(points[1].path, backwards);
+    EXPECT_FALSE(fs::exists(saved[3]));
+
+    // A smaller limit passes over the point to keep and anything not removable.
+    fs::create_directory(dir.path / "C000_2000-01-01_00-00-00.qvetp"); // not a point: never listed nor removed
+    const auto removed = store.Prune(0xC000, saved.back(), 1);
+    EXPECT_EQ(removed.size(), limit - 1);
+    points = store.List();
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[1].path, saved.back());
+    EXPECT_TRUE(fs::is_directory(dir.path / "C000_2000-01-01_00-00-00.qvetp"));
+
+    // A note that is not one line shows up to its first control character; a
+    // missing folder prunes nothing and throws nothing.
+    std::ofstream(saved.back() + ".unit") << "/dev/ttyS1\n\x01junk";
+    EXPECT_EQ(store.List().back().unit, "/dev/ttyS1");
+    EXPECT_TRUE(RestorePoints((dir.path / "absent").string()).Prune(0xC000, "", 0).empty());
+}
+
 } // namespace
 } // namespace tc

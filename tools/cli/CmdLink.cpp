@@ -244,7 +244,7 @@ int RunWrite(const std::vector<std::string>& argv)
     if (!problems.empty())
         throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
                        "The settings file was not read whole. Nothing has been written to the device."));
-    const RestorePoints restorePoints(RestorePoints::DefaultFolder());
+    const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev);
     try {
         RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) {
             return WriteDeviceSettings(link, model, o, restorePoints, timing, options);

@@ -23,7 +23,7 @@ std::string ModelText(std::uint16_t code)
 }
 
 const Registration kRestorePoints{{"restore-points", "restore-points",
-    "list the restore points, oldest first: time, model, file (write one back with: write --port DEV FILE)",
+    "list the restore points, oldest first: time, model, file, unit (write one back with: write --port DEV FILE)",
     [](const std::vector<std::string>& argv) {
         if (!Args(argv).Positional().empty())
             throw UsageError{"restore-points takes no arguments"};
@@ -36,7 +36,10 @@ const Registration kRestorePoints{{"restore-points", "restore-points",
         for (const auto& p : points) {
             char model[32];
             std::snprintf(model, sizeof model, "%-13s", ModelText(p.modelCode).c_str());
-            std::cout << p.time << "  " << model << "  " << p.path << "\n";
+            std::cout << p.time << "  " << model << "  " << p.path;
+            if (!p.unit.empty())
+                std::cout << "  " << p.unit;
+            std::cout << "\n";
         }
         return 0;
     }}};

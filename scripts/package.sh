@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the Debian package in build/ and checks what it holds:
+#   scripts/package.sh && sudo apt install ./build/tripconf_*.deb
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"${JOBS:-2}" --target tripconf tripconf-cli tripsim
+rm -f build/tripconf_*.deb
+(cd build && cpack -G DEB >/dev/null)
+deb=$(ls build/tripconf_*.deb)
+
+tests/tools/package.sh build "$deb"
+echo "$deb"

@@ -363,7 +363,7 @@ TEST(CliLink, StoppedWriteNamesTheSectionsAndItsRestorePointWritesTheDeviceBack)
     ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "restore-points"}, &err, &out), 0) << err;
     ASSERT_GT(out.size(), 19u);
     EXPECT_TRUE(std::regex_match(out.substr(0, 19), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << out;
-    EXPECT_EQ(out.substr(19), "  0xC000 ZR-71   " + point + "\n") << out;
+    EXPECT_EQ(out.substr(19), "  0xC000 ZR-71   " + point + "  " + sim.Link() + "\n") << out; // and the unit's port
 
     // The stalled simulator stays silent; one that starts from the memory it
     // left takes the restore point back with an ordinary write.

@@ -399,6 +399,7 @@ private slots:
         user.answers = {Answer::Yes};
         form->writeToDeviceButton->click();
         QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.questions.size(), 1); // the changes, asked as for any write
         QCOMPARE(user.infos.size(), 1);
         QVERIFY(user.infos[0].startsWith(QString::fromUtf8("Настройки записаны в МК")));
 
@@ -610,10 +611,13 @@ private slots:
         const QByteArray original = sim.Memory();
         model.Record(6)[4] ^= 0x5A;
         model.EncodeSection(6);
+        user.answers = {Answer::Yes}; // the changes shown: write them
         form->writeToDeviceButton->click(); // its point holds the original settings
         const QByteArray edited = sim.Memory();
         QVERIFY(edited != original);
         user.infos.clear();
+        user.questions.clear();
+        user.answers = {Answer::Yes}; // the write back shows its changes too
 
         QVERIFY(WithRestorePoints(*form, [&](RestorePointsDialog& d) {
             QCOMPARE(d.table->rowCount(), 1);
@@ -626,6 +630,7 @@ private slots:
             d.writeButton->click();
         }));
         QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.questions.size(), 1); // the changes, asked as for any write
         QCOMPARE(user.infos.size(), 1);
         QVERIFY2(user.infos[0].startsWith("The settings are recorded in the device"), qPrintable(user.infos[0]));
         QCOMPARE(sim.Memory(), original);
@@ -634,6 +639,7 @@ private slots:
         // is selected first, Enter loads it after the unsaved-changes question.
         form->englishBox->click();
         form->SettingsChanged = true;
+        user.questions.clear();
         user.answers = {Answer::No};
         QVERIFY(WithRestorePoints(*form, [&](RestorePointsDialog& d) {
             QCOMPARE(d.windowTitle(), QString::fromUtf8("Точки восстановления"));

@@ -1,6 +1,7 @@
 #include "editor/SettingsText.h"
 
 #include "common/Error.h"
+#include "common/Hex.h"
 #include "common/Language.h"
 #include "editor/EditSession.h"
 #include "model/SettingsModel.h"
@@ -15,29 +16,6 @@ namespace tc {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::string ToHex(std::span<const std::uint8_t> bytes)
-{
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (auto b : bytes) {
-        text += kDigits[b >> 4];
-        text += kDigits[b & 15];
-    }
-    return text;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // The line of the first place the text names `key` as a member, for messages.
 int LineOf(std::string_view text, std::string_view key)
@@ -85,7 +63,7 @@ std::string ExportSettingsText(const SettingsModel& model)
     doc["controls"] = std::move(controls);
     Json records = Json::object();
     for (int r = 1; r <= kRecordCount; ++r)
-        records[std::to_string(r)] = ToHex(model.Record(r));
+        records[std::to_string(r)] = HexText(model.Record(r));
     doc["records"] = std::move(records);
     return doc.dump(2) + "\n";
 }
@@ -128,12 +106,10 @@ void ImportSettingsText(SettingsModel& model, std::string_view text)
             if (hex.size() != bytes.size() * 2)
                 Refuse(text, name, "запись " + name + " — строка из " + std::to_string(bytes.size() * 2) + " шестнадцатеричных цифр.",
                        "record " + name + " is a string of " + std::to_string(bytes.size() * 2) + " hex digits.");
-            for (std::size_t i = 0; i < bytes.size(); ++i) {
-                const int hi = HexDigit(hex[2 * i]), lo = HexDigit(hex[2 * i + 1]);
-                if (hi < 0 || lo < 0)
-                    Refuse(text, name, "в записи " + name + " не шестнадцатеричная цифра.", "record " + name + " holds a character that is not a hex digit.");
-                bytes[i] = static_cast<std::uint8_t>(hi * 16 + lo);
-            }
+            const auto parsed = ParseHexText(hex);
+            if (!parsed)
+                Refuse(text, name, "в записи " + name + " не шестнадцатеричная цифра.", "record " + name + " holds a character that is not a hex digit.");
+            std::copy(parsed->begin(), parsed->end(), bytes.begin());
         }
         for (int r = 1; r <= kRecordCount; ++r)
             work.EncodeSection(r);

@@ -124,7 +124,6 @@ bool DeviceLink::AddressedToUs(std::span<const std::uint8_t> frame) const
 int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
 {
     const std::size_t minimum = LongFrame ? 7 : ShortAddress ? 4 : 6;
-    const std::size_t header = LongFrame ? 2 : 1;
     const auto status = static_cast<std::size_t>(StatusIndex());
     // Frames one after another: with a right check byte only, or any bytes
     // shaped like a reply (a length, and the addresses of our request), since

@@ -37,8 +37,7 @@ const Registration kMenuItems{{"hot-menu-items", "hot-menu-items FILE params|ave
         if (list < 0)
             throw UsageError{"the lists are params, averages and parking"};
         SettingsModel model;
-        ReadCheckedSettingsFile(model, rest[0]);
-        model.DecodeAll();
+        LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             const auto& ctx = s.Context();
             PrintTree(InsertionMenu(list, *ctx.menus, ctx.features, ctx.english), "");
@@ -60,8 +59,7 @@ const Registration kPickerItems{{"slot-items", "slot-items FILE x4|x9|x6|x1|grap
         if (field < 1)
             throw UsageError{"fields are numbered from 1"};
         SettingsModel model;
-        ReadCheckedSettingsFile(model, rest[0]);
-        model.DecodeAll();
+        LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             const auto& ctx = s.Context();
             for (const PickerItem& item : PickerItems(layout->layout, field - 1, ctx.protocol, *ctx.params, ctx.features, ctx.english))

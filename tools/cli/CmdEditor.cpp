@@ -5,6 +5,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Error.h"
+#include "common/Hex.h"
 #include "common/Language.h"
 #include "editor/EditSession.h"
 #include "editor/StructuredKeys.h"
@@ -17,12 +18,6 @@
 namespace tc::cli {
 namespace {
 
-void LoadSettings(SettingsModel& model, const std::string& path)
-{
-    ReadCheckedSettingsFile(model, path);
-    for (const auto& problem : model.DecodeAll())
-        std::cerr << "warning: " << problem << "\n";
-}
 
 const char* KindName(ControlKind kind)
 {
@@ -74,7 +69,7 @@ const Registration kFields{{"fields", "fields FILE [--all]",
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};
         SettingsModel model;
-        LoadSettings(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             std::cout << "key\tpage\trecord\toffset\tbit\tkind\tshown\tvisible\tenabled\tmark\tcaption\n";
             const auto fields = s.Fields();
@@ -99,7 +94,7 @@ const Registration kGet{{"get", "get FILE KEY", "print what one control of the s
         if (rest.size() != 2)
             throw UsageError{"expected a settings FILE and a KEY"};
         SettingsModel model;
-        LoadSettings(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             std::cout << s.Shown(rest[1]).text << "\n";
             return false;
@@ -136,7 +131,7 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
             values.emplace_back(rest[i].substr(0, eq), rest[i].substr(eq + 1));
         }
         SettingsModel model;
-        LoadSettings(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             for (const auto& [key, value] : values) {
                 if (!FindField(key)) {
@@ -191,38 +186,12 @@ ByteRange ParseRange(const std::string& text, bool withLength)
     return r;
 }
 
-std::string Hex(std::span<const std::uint8_t> bytes)
-{
-    std::string text;
-    char buf[4];
-    for (auto b : bytes) {
-        std::snprintf(buf, sizeof buf, "%02x", b);
-        text += buf;
-    }
-    return text;
-}
-
 std::vector<std::uint8_t> ParseHex(const std::string& text)
 {
-    const auto digit = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    if (text.empty() || text.size() % 2)
+    auto bytes = ParseHexText(text);
+    if (text.empty() || !bytes)
         throw UsageError{"HEX must be pairs of hexadecimal digits, got \"" + text + "\""};
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        const int hi = digit(text[i]), lo = digit(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            throw UsageError{"HEX must be pairs of hexadecimal digits, got \"" + text + "\""};
-        bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-    }
-    return bytes;
+    return *bytes;
 }
 
 const Registration kPeek{{"peek", "peek FILE RECORD:OFFSET:LENGTH...", "print bytes of the decoded records in hex, one range a line",
@@ -235,9 +204,9 @@ const Registration kPeek{{"peek", "peek FILE RECORD:OFFSET:LENGTH...", "print by
         for (std::size_t i = 1; i < rest.size(); ++i)
             ranges.push_back(ParseRange(rest[i], true));
         SettingsModel model;
-        LoadSettings(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         for (const auto& r : ranges)
-            std::cout << Hex(model.Record(r.record).subspan(r.offset, r.length)) << "\n";
+            std::cout << HexText(model.Record(r.record).subspan(r.offset, r.length)) << "\n";
         return 0;
     }}};
 
@@ -262,7 +231,7 @@ const Registration kPoke{{"poke", "poke FILE -o OUT RECORD:OFFSET=HEX...",
             patches.emplace_back(r, std::move(bytes));
         }
         SettingsModel model;
-        LoadSettings(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         std::set<int> touched;
         for (const auto& [r, bytes] : patches) {
             // Only bytes the file's section holds can be saved; the rest of a record is never encoded.

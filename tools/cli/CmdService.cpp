@@ -12,13 +12,6 @@
 namespace tc::cli {
 namespace {
 
-void Load(SettingsModel& model, const std::string& path)
-{
-    ReadCheckedSettingsFile(model, path);
-    for (const auto& problem : model.DecodeAll())
-        std::cerr << "warning: " << problem << "\n";
-}
-
 const Registration kServiceSave{{"service-save", "service-save FILE OUT",
     "write the maintenance settings of a settings FILE to a maintenance file OUT (.qvett, 117 bytes)",
     [](const std::vector<std::string>& argv) {
@@ -27,7 +20,7 @@ const Registration kServiceSave{{"service-save", "service-save FILE OUT",
         if (rest.size() != 2)
             throw UsageError{"expected a settings FILE and the maintenance file OUT"};
         SettingsModel model;
-        Load(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         SaveServiceFile(model, rest[1]);
         std::cout << "wrote " << rest[1] << "\n";
         return 0;
@@ -42,7 +35,7 @@ const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT",
         if (rest.size() != 2 || out.empty())
             throw UsageError{"a settings FILE, the maintenance file IN and -o OUT are required"};
         SettingsModel model;
-        Load(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             s.Apply([&](SettingsModel& m) { LoadServiceFile(m, rest[1]); });
             return true;
@@ -60,7 +53,7 @@ const Registration kSystems{{"systems", "systems FILE",
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};
         SettingsModel model;
-        Load(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             const auto r5 = s.Model().Record(5);
             std::cout << "code\tselected\tname\n";

@@ -14,13 +14,6 @@
 namespace tc::cli {
 namespace {
 
-void LoadSettings(SettingsModel& model, const std::string& path)
-{
-    ReadCheckedSettingsFile(model, path);
-    for (const auto& problem : model.DecodeAll())
-        std::cerr << "warning: " << problem << "\n";
-}
-
 const Registration kTankSave{{"tank-save", "tank-save FILE OUT",
     "save the tank calibration of a settings file (linear calibrations and tare table) as a tank file (.qveto, 245 bytes)",
     [](const std::vector<std::string>& argv) {
@@ -28,7 +21,7 @@ const Registration kTankSave{{"tank-save", "tank-save FILE OUT",
         if (rest.size() != 2)
             throw UsageError{"expected a settings FILE and the tank file OUT"};
         SettingsModel model;
-        LoadSettings(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         tank::SaveTankFile(model, rest[1]);
         std::cout << "wrote " << rest[1] << "\n";
         return 0;
@@ -43,7 +36,7 @@ const Registration kTankLoad{{"tank-load", "tank-load FILE IN -o OUT",
         if (out.empty() || rest.size() != 2)
             throw UsageError{"a settings FILE, the tank file IN and -o OUT are required"};
         SettingsModel model;
-        LoadSettings(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         const auto bytes = tank::ReadTankFile(rest[1]); // read before anything changes
         tank::TankLoad load;
         EditSettings(model, [&](EditSession& s) {

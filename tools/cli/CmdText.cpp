@@ -13,13 +13,6 @@
 namespace tc::cli {
 namespace {
 
-void Load(SettingsModel& model, const std::string& path)
-{
-    ReadCheckedSettingsFile(model, path);
-    for (const auto& problem : model.DecodeAll())
-        std::cerr << "warning: " << problem << "\n";
-}
-
 const Registration kDiff{{"diff", "diff A B",
     "list the settings that differ between two settings files: key, caption, value in A, value in B, unit, "
     "hidden; then the bytes outside any control that differ, per record. Exit 0 when equal, 1 when they differ, "
@@ -31,8 +24,8 @@ const Registration kDiff{{"diff", "diff A B",
         SettingsComparison c;
         try {
             SettingsModel a, b;
-            Load(a, rest[0]);
-            Load(b, rest[1]);
+            LoadDecodedSettings(a, rest[0]);
+            LoadDecodedSettings(b, rest[1]);
             c = CompareSettings(a, b);
             if (c.modelDiffers)
                 std::cout << "model\t\t" << std::hex << std::uppercase << "0x" << a.DeviceModelCode << "\t0x" << b.DeviceModelCode
@@ -58,7 +51,7 @@ const Registration kExport{{"export", "export FILE -o OUT.json",
         if (rest.size() != 1 || out.empty())
             throw UsageError{"a settings FILE and -o OUT.json are required"};
         SettingsModel model;
-        Load(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         const std::string text = ExportSettingsText(model);
         WriteFileAtomically(out, std::vector<std::uint8_t>(text.begin(), text.end()));
         std::cout << "wrote " << out << "\n";
@@ -75,7 +68,7 @@ const Registration kImport{{"import", "import BASE IN.json -o OUT",
         if (rest.size() != 2 || out.empty())
             throw UsageError{"a settings file BASE, a text IN.json and -o OUT are required"};
         SettingsModel model;
-        Load(model, rest[0]);
+        LoadDecodedSettings(model, rest[0]);
         const auto bytes = ReadWholeFile(rest[1], 4 << 20); // a text of every control is some 30 KB
         ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         WriteSettingsFile(model, out);

@@ -52,6 +52,10 @@ private:
 // model's image from offset 0 on.
 void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path);
 
+// ReadCheckedSettingsFile, then decodes the records; what could not be
+// decoded is said on stderr as a warning.
+void LoadDecodedSettings(SettingsModel& model, const std::string& path);
+
 // Parses "0xC000" or "49152" into 0..max; throws UsageError otherwise.
 unsigned ParseNumber(const std::string& text, unsigned max, const std::string& what);
 

@@ -4,6 +4,7 @@
 
 #include "common/Error.h"
 #include "common/Language.h"
+#include "model/SettingsModel.h"
 
 #include <algorithm>
 #include <csignal>
@@ -53,6 +54,13 @@ std::vector<std::string> Args::Positional() const
         if (a.size() > 1 && a[0] == '-')
             throw UsageError{"unknown option " + a};
     return args_;
+}
+
+void LoadDecodedSettings(SettingsModel& model, const std::string& path)
+{
+    ReadCheckedSettingsFile(model, path);
+    for (const auto& problem : model.DecodeAll())
+        std::cerr << "warning: " << problem << "\n";
 }
 
 unsigned ParseNumber(const std::string& text, unsigned max, const std::string& what)

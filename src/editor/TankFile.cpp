@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/Bytes.h"
 #include "common/Error.h"
+#include "common/Language.h"
 #include "editor/EditSession.h"
 #include "model/SettingsModel.h"
 
@@ -169,6 +170,9 @@ void SaveTankFile(const SettingsModel& model, const std::string& path)
 std::vector<std::uint8_t> ReadTankFile(const std::string& path)
 {
     auto bytes = ReadWholeFile(path, kLargestReadFile);
+    // Loading nothing is no load: said, as for the maintenance file.
+    if (bytes.empty())
+        throw Error(Tr("Файл \"" + path + "\" пуст: в нём нет настроек бака.", "File \"" + path + "\" is empty: it holds no tank settings."));
     if (bytes.size() > kTankFileSize)
         bytes.resize(kTankFileSize);
     return bytes;

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 
@@ -384,7 +385,9 @@ TEST(TankFile, UnreadableOrUnwritablePathsAreRefused)
     const auto dir = TempDir();
     const std::string fifo = (dir / "pipe.qveto").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& path : {dir.string(), (dir / "missing.qveto").string(), fifo})
+    const std::string empty = (dir / "empty.qveto").string();
+    std::ofstream{empty};
+    for (const std::string& path : {dir.string(), (dir / "missing.qveto").string(), fifo, empty})
         EXPECT_THROW(tank::ReadTankFile(path), Error) << path;
     SettingsModel model = test::LoadedModel(0xC000, 0);
     for (const std::string& path : {dir.string(), (dir / "no" / "such.qveto").string(), fifo})

@@ -3,6 +3,7 @@
 // show choices and the maintenance file's buttons.
 #include "editor/ui/SettingsEditor.h"
 
+#include "EditorUiTestSupport.h"
 #include "EditorTestSupport.h"
 #include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
@@ -33,20 +34,7 @@ using namespace tc::ui;
 
 namespace {
 
-bool RunWith(SettingsModel& model, const std::function<void(SettingsEditor&, EditSession&)>& act)
-{
-    return EditSettings(model, [&](EditSession& session) {
-        SettingsEditor dialog(session);
-        QTimer::singleShot(0, &dialog, [&] {
-            QApplication::setActiveWindow(&dialog);
-            if (QTest::qWaitForWindowActive(&dialog))
-                act(dialog, session);
-            if (dialog.isVisible())
-                dialog.reject();
-        });
-        return dialog.exec() == QDialog::Accepted;
-    });
-}
+using test::RunWith;
 
 // Shows the line edit's page, types over its text and leaves it with Tab.
 void TypeLine(SettingsEditor& dialog, const char* key, const QString& text)

@@ -3,6 +3,7 @@
 // Cancel, refusals and marked values.
 #include "editor/ui/SettingsEditor.h"
 
+#include "EditorUiTestSupport.h"
 #include "EditorTestSupport.h"
 #include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
@@ -36,24 +37,7 @@ using namespace tc::ui;
 
 namespace {
 
-// Runs the editor modally through the model's edit procedure; `act` works on
-// the open, active dialog and closes it (an open dialog is cancelled after it).
-bool RunWith(SettingsModel& model, const std::function<void(SettingsEditor&, EditSession&)>& act)
-{
-    return EditSettings(model, [&](EditSession& session) {
-        SettingsEditor dialog(session);
-        QTimer::singleShot(0, &dialog, [&] {
-            QApplication::setActiveWindow(&dialog);
-            if (QTest::qWaitForWindowActive(&dialog))
-                act(dialog, session);
-            else
-                qWarning("the editor did not become the active window");
-            if (dialog.isVisible())
-                dialog.reject();
-        });
-        return dialog.exec() == QDialog::Accepted;
-    });
-}
+using test::RunWith;
 
 std::vector<std::uint8_t> Records(const SettingsModel& model)
 {

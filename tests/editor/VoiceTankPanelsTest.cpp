@@ -3,6 +3,7 @@
 // models in both languages, what clicks and typed cells store, OK and Cancel.
 #include "editor/ui/SettingsEditor.h"
 
+#include "EditorUiTestSupport.h"
 #include "EditorTestSupport.h"
 #include "common/Language.h"
 #include "editor/TankFile.h"
@@ -29,22 +30,7 @@ using namespace tc::ui;
 
 namespace {
 
-bool RunWith(SettingsModel& model, const std::function<void(SettingsEditor&, EditSession&)>& act)
-{
-    return EditSettings(model, [&](EditSession& session) {
-        SettingsEditor dialog(session);
-        QTimer::singleShot(0, &dialog, [&] {
-            QApplication::setActiveWindow(&dialog);
-            if (QTest::qWaitForWindowActive(&dialog))
-                act(dialog, session);
-            else
-                QFAIL("the editor did not become the active window");
-            if (dialog.isVisible())
-                dialog.reject();
-        });
-        return dialog.exec() == QDialog::Accepted;
-    });
-}
+using test::RunWith;
 
 QList<QRadioButton*> Modes(SettingsEditor& dialog, std::string_view key, const char* group)
 {

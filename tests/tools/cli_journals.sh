@@ -4,16 +4,8 @@
 set -u
 cli=$1
 sim=$2
-work=$(mktemp -d)
-simpid=
-cleanup() { [ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
-
-"$sim" --link "$work/tty" >"$work/sim.out" 2>&1 &
-simpid=$!
-for _ in $(seq 1 100); do [ -e "$work/tty" ] && break; sleep 0.1; done
-[ -e "$work/tty" ] || fail "tripsim made no link"
+. "$(dirname "$0")/sim_session.sh"
+start_sim
 "$cli" read --port "$work/tty" -o "$work/dev.qvetp" >/dev/null 2>&1 || fail "read from tripsim"
 kill "$simpid"; wait "$simpid" 2>/dev/null; simpid=
 

@@ -3,9 +3,12 @@
 #include "app/IniFile.h"
 #include "app/ProgressWindow.h"
 #include "app/RestorePointsDialog.h"
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Language.h"
 #include "editor/SettingsCompare.h"
+#include "editor/SettingsText.h"
+#include "editor/ui/ChangesQuestion.h"
 #include "link/Transfers.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
@@ -21,9 +24,11 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolButton>
 
 namespace tc::ui {
 
@@ -101,6 +106,19 @@ FileQuestion SettingsFileQuestion(bool save, const QString& folder)
     return q;
 }
 
+// The settings as text: every control's shown value by key and every
+// record's bytes, so that a text exported here and imported comes back byte
+// for byte.
+FileQuestion TextFileQuestion(bool save, const QString& folder)
+{
+    FileQuestion q;
+    q.save = save;
+    q.folder = folder;
+    q.filter = QStringLiteral("JSON (*.json);;%1 (*)").arg(QTr("Все файлы", "All files"));
+    q.defaultSuffix = QStringLiteral("json");
+    return q;
+}
+
 // A small picture of a trip computer's screen for the corner of the window.
 QPixmap Emblem()
 {
@@ -160,7 +178,17 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
 
     step3Box = MakeGroup(c, "step3Box", 408, 120, 393, 89);
     saveHint = MakeLabel(step3Box, "saveHint", 40, 16, 313, 33);
-    saveToFileButton = MakeButton(step3Box, "saveToFileButton", 8, 56, 377, 25);
+    saveToFileButton = MakeButton(step3Box, "saveToFileButton", 8, 56, 345, 25);
+    textButton = new QToolButton(step3Box);
+    textButton->setObjectName(QStringLiteral("textButton"));
+    textButton->setGeometry(357, 56, 28, 25);
+    textButton->setText(QStringLiteral("…"));
+    textButton->setPopupMode(QToolButton::InstantPopup);
+    textButton->setFocusPolicy(Qt::StrongFocus);
+    auto* textMenu = new QMenu(textButton);
+    exportTextAction = textMenu->addAction(QString());
+    importTextAction = textMenu->addAction(QString());
+    textButton->setMenu(textMenu);
 
     step4Box = MakeGroup(c, "step4Box", 408, 216, 393, 81);
     writeHint = MakeLabel(step4Box, "writeHint", 40, 16, 313, 25);
@@ -202,7 +230,8 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     QWidget::setTabOrder(readFromFileButton, editButton);
     QWidget::setTabOrder(editButton, viewJournalsButton);
     QWidget::setTabOrder(viewJournalsButton, saveToFileButton);
-    QWidget::setTabOrder(saveToFileButton, writeToDeviceButton);
+    QWidget::setTabOrder(saveToFileButton, textButton);
+    QWidget::setTabOrder(textButton, writeToDeviceButton);
     QWidget::setTabOrder(writeToDeviceButton, verifyAfterWriteBox);
     QWidget::setTabOrder(verifyAfterWriteBox, restorePointsButton);
     QWidget::setTabOrder(restorePointsButton, englishBox);
@@ -214,6 +243,8 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     connect(viewJournalsButton, &QPushButton::clicked, this, &MainWindow::viewJournals);
     connect(saveToFileButton, &QPushButton::clicked, this, &MainWindow::saveToFile);
     connect(writeToDeviceButton, &QPushButton::clicked, this, &MainWindow::writeToDevice);
+    connect(exportTextAction, &QAction::triggered, this, &MainWindow::exportText);
+    connect(importTextAction, &QAction::triggered, this, &MainWindow::importText);
     connect(restorePointsButton, &QPushButton::clicked, this, &MainWindow::showRestorePoints);
     connect(englishBox, &QCheckBox::clicked, this, &MainWindow::switchLanguage);
 
@@ -328,6 +359,9 @@ void MainWindow::ApplyLanguage()
     writeHint->setText(QTr("Запишите настройки в МК", "Write the settings to the device"));
     writeToDeviceButton->setText(QTr("Записать настройки в МК", "Write the settings to the device"));
     choosePortButton->setText(QTr("Выбрать СОМ-порт вручную", "Select the COM port manually"));
+    textButton->setToolTip(QTr("Настройки как текст (JSON)", "The settings as text (JSON)"));
+    exportTextAction->setText(QTr("Экспорт в текст…", "Export as text…"));
+    importTextAction->setText(QTr("Импорт из текста…", "Import from text…"));
     verifyAfterWriteBox->setText(QTr("Проверять настройки после записи в МК", "Check the settings after writing them to the device"));
     restorePointsButton->setText(QTr("Точки восстановления…", "Restore points…"));
     restorePointsButton->setToolTip(QTr("Настройки МК, какими их застали прежние записи: загрузить или записать обратно",
@@ -339,6 +373,7 @@ void MainWindow::EnableDependentButtons(bool enable)
     editButton->setEnabled(enable);
     viewJournalsButton->setEnabled(enable);
     saveToFileButton->setEnabled(enable);
+    textButton->setEnabled(enable);
     writeToDeviceButton->setEnabled(enable);
 }
 
@@ -474,6 +509,44 @@ bool MainWindow::SaveSettingsToFile()
     return true;
 }
 
+void MainWindow::exportText()
+{
+    if (transferRunning_)
+        return;
+    auto file = AskFile(TextFileQuestion(true, lastFolder_));
+    if (!file)
+        return;
+    if (QFileInfo(*file).suffix().isEmpty())
+        *file += QStringLiteral(".json");
+    if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
+        return;
+    lastFolder_ = QFileInfo(*file).absolutePath();
+    ReportErrors([&] {
+        const std::string text = ExportSettingsText(model_);
+        WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    });
+}
+
+// Applies a text through the editor's checks onto the settings on hand; a
+// refused text names its line and changes nothing.
+void MainWindow::importText()
+{
+    if (transferRunning_)
+        return;
+    const auto file = AskFile(TextFileQuestion(false, lastFolder_));
+    if (!file)
+        return;
+    lastFolder_ = QFileInfo(*file).absolutePath();
+    const bool applied = ReportErrors([&] {
+        const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize);
+        ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    });
+    if (applied) {
+        SettingsChanged = true;
+        ShowInfo(QTr("Настройки из текста применены.", "The settings from the text have been applied."));
+    }
+}
+
 void MainWindow::writeToDevice()
 {
     if (transferRunning_)
@@ -495,10 +568,7 @@ void MainWindow::writeToDevice()
             unchanged = true;
             return false;
         }
-        return AskYesNo(QTr("В МК будет изменено:", "Writing changes this in the device:") + QStringLiteral("\n\n")
-                        + ToQ(DescribeChanges(c, EnglishVersion)) + QStringLiteral("\n")
-                        + QTr("Записать настройки в МК?", "Write the settings to the device?"))
-            == Answer::Yes;
+        return AskTable(WriteChangesQuestion(c)) == Answer::Yes;
     };
     std::string stoppedWrite; // the restore point of a write that stopped half way
     RunTransfer([&](ProgressWindow& progress) {

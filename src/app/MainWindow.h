@@ -15,6 +15,8 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QToolButton;
+class QAction;
 
 namespace tc::ui {
 
@@ -57,6 +59,10 @@ public:
     QGroupBox* step3Box = nullptr;
     QLabel* saveHint = nullptr;
     QPushButton* saveToFileButton = nullptr;
+    // Beside the save button: the settings as text (JSON), out and back in.
+    QToolButton* textButton = nullptr;
+    QAction* exportTextAction = nullptr;
+    QAction* importTextAction = nullptr;
     QGroupBox* step4Box = nullptr;
     QLabel* writeHint = nullptr;
     QPushButton* writeToDeviceButton = nullptr;
@@ -79,6 +85,8 @@ public slots:
     void editSettings();
     void viewJournals();
     void saveToFile();
+    void exportText();
+    void importText();
     void writeToDevice();
     void showRestorePoints();
     void switchLanguage();

@@ -5,16 +5,22 @@
 #include "app/SingleInstance.h"
 #include "app/Wiring.h"
 #include "common/Language.h"
+#include "editor/SettingsCompare.h"
+#include "editor/ui/ChangesQuestion.h"
 #include "editor/ui/SettingsEditor.h"
 #include "model/ReferenceLayout.h"
 #include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QFileInfo>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -58,6 +64,28 @@ int SaveRestorePointsPicture(const QString& file, bool english)
     return dialog.grab().save(file, "PNG") ? 0 : 1;
 }
 
+// The question before a write, for reference settings of model 0xC000 on the
+// device and a few edits to write (for the documentation).
+int SaveCompareDialogPicture(const QString& file, bool english)
+{
+    tc::EnglishVersion = english;
+    tc::SettingsModel device;
+    tc::LoadReferenceImage(device, 0xC000);
+    tc::EditSettings(device, [](tc::EditSession&) { return true; });
+    tc::SettingsModel next = device;
+    tc::EditSettings(next, [](tc::EditSession& session) {
+        for (const auto& [key, value] : {std::pair{"corrections.speed", "4.5"}, {"corrections.petrol", "-2.0"}, {"sources.tank_volume", "60"},
+                                         {"limits.speed", "110"}, {"limits.battery_low", "11.8"}})
+            session.Commit(key, value, true);
+        return true;
+    });
+    next.Record(9)[80] ^= 0x1F; // a palette colour, outside the controls
+    std::unique_ptr<QDialog> dialog(tc::ui::MakeTableQuestionDialog(tc::ui::WriteChangesQuestion(tc::CompareSettings(device, next)), nullptr));
+    dialog->show();
+    QApplication::processEvents();
+    return dialog->grab().save(file, "PNG") ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -89,18 +117,24 @@ int main(int argc, char** argv)
     const QCommandLineOption restorePointsScreenshotOption(QStringLiteral("restore-points-screenshot"),
         QStringLiteral("Save a picture of the restore-point list to this PNG file and quit (for the documentation)."),
         QStringLiteral("file"));
+    const QCommandLineOption compareScreenshotOption(QStringLiteral("compare-screenshot"),
+        QStringLiteral("Save a picture of the question before a write, with its list of changes, to this PNG file and quit (for the documentation)."),
+        QStringLiteral("file"));
     const QCommandLineOption englishOption(QStringLiteral("english"),
-        QStringLiteral("English texts for --editor-screenshot and --restore-points-screenshot."));
+        QStringLiteral("English texts for --editor-screenshot, --restore-points-screenshot and --compare-screenshot."));
     parser.addOption(portOption);
     parser.addOption(screenshotOption);
     parser.addOption(iniOption);
     parser.addOption(editorScreenshotOption);
     parser.addOption(pageOption);
     parser.addOption(restorePointsScreenshotOption);
+    parser.addOption(compareScreenshotOption);
     parser.addOption(englishOption);
     parser.process(app);
     if (parser.isSet(restorePointsScreenshotOption))
         return SaveRestorePointsPicture(parser.value(restorePointsScreenshotOption), parser.isSet(englishOption));
+    if (parser.isSet(compareScreenshotOption))
+        return SaveCompareDialogPicture(parser.value(compareScreenshotOption), parser.isSet(englishOption));
     if (parser.isSet(editorScreenshotOption))
         return SaveEditorPicture(parser.value(editorScreenshotOption), parser.value(pageOption), parser.isSet(englishOption));
 

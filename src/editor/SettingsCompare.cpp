@@ -111,29 +111,4 @@ SettingsComparison CompareSettings(const SettingsModel& before, const SettingsMo
     return result;
 }
 
-std::string DescribeChanges(const SettingsComparison& c, bool english, std::size_t maxLines)
-{
-    const auto tr = [english](const char* ru, const char* en) { return std::string(english ? en : ru); };
-    std::string text;
-    if (c.modelDiffers)
-        text += tr("Модель МК другая.\n", "The device model differs.\n");
-    std::size_t shown = 0;
-    for (const SettingChange& s : c.settings) {
-        if (shown++ == maxLines) {
-            text += tr("… и ещё ", "… and ") + std::to_string(c.settings.size() - maxLines) + tr("\n", " more\n");
-            break;
-        }
-        text += s.caption + ": " + (s.before.empty() ? "—" : s.before) + " → " + (s.after.empty() ? "—" : s.after);
-        if (!s.unit.empty())
-            text += " " + s.unit;
-        if (s.hidden)
-            text += tr(" (скрыт)", " (hidden)");
-        text += "\n";
-    }
-    for (const RecordChange& r : c.records)
-        text += tr("Запись ", "Record ") + std::to_string(r.record) + ": " + std::to_string(r.bytes)
-              + tr(" байт вне параметров (таблицы, журналы)\n", " bytes outside the controls (tables, journals)\n");
-    return text;
-}
-
 } // namespace tc

@@ -36,11 +36,6 @@ struct SettingsComparison {
 // evaluated for `after`.
 SettingsComparison CompareSettings(const SettingsModel& before, const SettingsModel& after);
 
-// The differences as lines a person reads before a write, in the given
-// language: "caption: before → after unit" (hidden controls marked), at most
-// `maxLines` of them and a count of the rest, then the records' other bytes.
-std::string DescribeChanges(const SettingsComparison& comparison, bool english, std::size_t maxLines = 25);
-
 // Which bits of each record (1..11) some control stores into.
 std::vector<std::vector<std::uint8_t>> OwnedBits();
 

@@ -2,6 +2,7 @@
 // Settings as text (JSON): every control of the editor by key with its shown
 // value, which is what a person reads and edits, and every record's bytes,
 // so that nothing the controls do not show is lost.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,8 @@ class SettingsModel;
 
 inline constexpr std::string_view kSettingsTextFormat = "tripconf-settings";
 inline constexpr int kSettingsTextVersion = 1;
+// The largest text taken: one with every control and record is some 30 KB.
+inline constexpr std::size_t kMaxSettingsTextSize = 4 << 20;
 
 // The decoded settings as text, keys in the editor's order.
 std::string ExportSettingsText(const SettingsModel& model);

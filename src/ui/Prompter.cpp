@@ -1,8 +1,20 @@
 #include "ui/Prompter.h"
 
+#include <algorithm>
+#include <memory>
+
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace tc::ui {
 
@@ -26,6 +38,55 @@ QString ApplicationTitle()
     return QStringLiteral("tripconf");
 }
 
+QDialog* MakeTableQuestionDialog(const TableQuestion& q, QWidget* parent)
+{
+    auto* dialog = new QDialog(parent);
+    dialog->setObjectName(QStringLiteral("tableQuestion"));
+    dialog->setWindowTitle(ApplicationTitle());
+    auto* layout = new QVBoxLayout(dialog);
+    auto* intro = new QLabel(q.intro, dialog);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+
+    auto* table = new QTableWidget(static_cast<int>(q.rows.size()), static_cast<int>(q.headers.size()), dialog);
+    table->setObjectName(QStringLiteral("rows"));
+    table->setHorizontalHeaderLabels(q.headers);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setWordWrap(false);
+    for (int r = 0; r < q.rows.size(); ++r)
+        for (int c = 0; c < q.rows[r].size() && c < q.headers.size(); ++c)
+            table->setItem(r, c, new QTableWidgetItem(q.rows[r][c]));
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(table, 1);
+
+    if (!q.note.isEmpty()) {
+        auto* note = new QLabel(q.note, dialog);
+        note->setWordWrap(true);
+        layout->addWidget(note);
+    }
+    auto* question = new QLabel(q.question, dialog);
+    question->setWordWrap(true);
+    layout->addWidget(question);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No, dialog);
+    // A write is what the question is about: No is the default.
+    buttons->button(QDialogButtonBox::No)->setDefault(true);
+    buttons->button(QDialogButtonBox::No)->setFocus();
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    // As wide as the table's columns, within a 1024 x 600 screen.
+    int width = table->verticalScrollBar()->sizeHint().width() + 2 * table->frameWidth();
+    for (int c = 0; c < table->columnCount(); ++c)
+        width += table->columnWidth(c);
+    const int rowsHeight = table->horizontalHeader()->height() + table->rowCount() * table->verticalHeader()->defaultSectionSize();
+    dialog->resize(std::clamp(width + 24, 480, 1000), std::clamp(rowsHeight + 160, 240, 560));
+    return dialog;
+}
+
 Prompter DesktopPrompter()
 {
     Prompter p;
@@ -34,6 +95,10 @@ Prompter DesktopPrompter()
     p.askYesNo = [](const QString& text) {
         const auto button = QMessageBox::question(Parent(), ApplicationTitle(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    };
+    p.askTable = [](const TableQuestion& q) {
+        std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(q, Parent()));
+        return dialog->exec() == QDialog::Accepted ? Answer::Yes : Answer::No;
     };
     p.askFile = [](const FileQuestion& q) -> std::optional<QString> {
         QFileDialog dialog(Parent(), q.title, q.folder, q.filter);
@@ -69,6 +134,11 @@ void ShowInfo(const QString& text)
 Answer AskYesNo(const QString& text)
 {
     return Current().askYesNo(text);
+}
+
+Answer AskTable(const TableQuestion& question)
+{
+    return Current().askTable(question);
 }
 
 std::optional<QString> AskFile(const FileQuestion& question)

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+class QDialog;
 class QWidget;
 
 namespace tc::ui {
@@ -23,10 +24,21 @@ struct FileQuestion {
     QString defaultSuffix; // appended to a name typed without one
 };
 
+// A yes/no question about a list too long for a message box: the rows are
+// shown in a table that scrolls, with a note under it.
+struct TableQuestion {
+    QString intro;      // above the table
+    QStringList headers;
+    QList<QStringList> rows;
+    QString note;       // under the table, may be empty
+    QString question;   // the question the buttons answer
+};
+
 struct Prompter {
     std::function<void(const QString&)> showError;
     std::function<void(const QString&)> showInfo;
     std::function<Answer(const QString&)> askYesNo;
+    std::function<Answer(const TableQuestion&)> askTable;
     // Returns the chosen file name, or nullopt when the user cancels.
     std::function<std::optional<QString>(const FileQuestion&)> askFile;
 };
@@ -42,6 +54,9 @@ QString ApplicationTitle();
 void ShowError(const QString& text);
 void ShowInfo(const QString& text);
 Answer AskYesNo(const QString& text); // closing the box counts as No
+Answer AskTable(const TableQuestion& question); // closing the dialog counts as No
 std::optional<QString> AskFile(const FileQuestion& question);
+// The dialog AskTable shows (for pictures of it): Yes accepts, No rejects.
+QDialog* MakeTableQuestionDialog(const TableQuestion& question, QWidget* parent);
 
 } // namespace tc::ui

@@ -7,6 +7,10 @@
 #include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "editor/EditSession.h"
+#include "editor/SettingsCompare.h"
+#include "editor/SettingsText.h"
+#include "editor/ui/ChangesQuestion.h"
 #include "editor/ui/SettingsEditor.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
@@ -17,6 +21,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -280,10 +285,42 @@ private slots:
         user.infos.clear();
         form->writeToDeviceButton->click(); // no answer: No
         QCOMPARE(user.questions.size(), 1);
-        QVERIFY2(user.questions[0].contains("→"), qPrintable(user.questions[0]));
+        QVERIFY2(user.questions[0].startsWith(QString::fromUtf8("В МК будет изменено:\n")), qPrintable(user.questions[0]));
+        QVERIFY2(user.questions[0].endsWith(QString::fromUtf8("\nЗаписать настройки в МК?")), qPrintable(user.questions[0]));
+        QCOMPARE(user.questions[0].count('\n'), 2); // one row (the speed limit at byte 4), no bytes outside the controls
         QCOMPARE(user.infos, QStringList());
         QCOMPARE(sim.Memory(), before);
         QVERIFY(!link.IsOpen());
+    }
+
+    // Every change has its row however many there are; the dialog fits a
+    // 1024 x 600 screen and answers No unless Yes is chosen.
+    void theChangesBeforeAWriteAreATableThatFitsTheScreen()
+    {
+        SettingsModel device;
+        LoadReferenceImage(device, 0xC000);
+        EditSettings(device, [](EditSession&) { return true; });
+        SettingsModel next = device;
+        for (auto& b : next.Record(6))
+            b = static_cast<std::uint8_t>(~b);
+        next.Record(9)[80] ^= 1;
+        const SettingsComparison c = CompareSettings(device, next);
+        QVERIFY(c.settings.size() > 40);
+        std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(WriteChangesQuestion(c), nullptr));
+        auto* table = dialog->findChild<QTableWidget*>("rows");
+        QVERIFY(table);
+        QCOMPARE(table->rowCount(), static_cast<int>(c.settings.size()));
+        for (int r = 0; r < table->rowCount(); ++r) {
+            const SettingChange& s = c.settings[static_cast<std::size_t>(r)];
+            QCOMPARE(table->item(r, 1)->text().toStdString(), s.caption);
+            QCOMPARE(table->item(r, 3)->text().toStdString(), s.after.empty() ? std::string("—") : s.after);
+        }
+        QVERIFY(dialog->width() <= 1000 && dialog->height() <= 560);
+        const auto labels = dialog->findChildren<QLabel*>();
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text().contains(QString::fromUtf8("запись 9, байт: 1.")); }));
+        dialog->show();
+        QTest::keyClick(dialog.get(), Qt::Key_Return); // No is the default
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
     }
 
     // After a write that stopped half way the window offers the device's
@@ -468,6 +505,51 @@ private slots:
         user.files.push_back(dir_.filePath("plain"));
         form->saveToFile();
         QVERIFY(QFileInfo::exists(dir_.filePath("plain.qvetp")));
+    }
+
+    // The text button beside the save button: a text exported from the
+    // window, edited and imported, arrives through the editor; a refused one
+    // names its line and changes nothing.
+    void settingsTextGoesOutAndComesBackThroughTheEditor()
+    {
+        ScriptedUser user;
+        DeviceLink link;
+        SettingsModel model;
+        LoadReferenceImage(model, 0xC000);
+        EditSettings(model, [](EditSession&) { return true; });
+        auto form = MakeForm(link, model, {});
+        form->englishBox->click();
+        const QStringList entries{form->exportTextAction->text(), form->importTextAction->text()};
+        QCOMPARE(entries, (QStringList{"Export as text…", "Import from text…"}));
+
+        user.files.push_back(dir_.filePath("unit"));
+        form->exportText();
+        QFile exported(dir_.filePath("unit.json"));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(exported.readAll());
+        QCOMPARE(text.toStdString(), ExportSettingsText(model));
+        const auto before = model.SnapshotRecords().bytes;
+
+        auto import = [&](const QString& name, const QString& content) {
+            QFile f(dir_.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content.toUtf8());
+            f.close();
+            user.files.push_back(f.fileName());
+            form->importText();
+        };
+        import("bad.json", QString(text).replace(R"("limits.speed": "80")", R"("limits.speed": "999")"));
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY2(user.errors[0].startsWith("Line "), qPrintable(user.errors[0]));
+        QVERIFY(model.SnapshotRecords().bytes == before);
+        QVERIFY(!form->SettingsChanged);
+
+        import("edited.json", QString(text).replace(R"("limits.speed": "80")", R"("limits.speed": "130")"));
+        QCOMPARE(user.errors.size(), 1);
+        QCOMPARE(user.infos, QStringList{"The settings from the text have been applied."});
+        QVERIFY(form->SettingsChanged);
+        EditSession session(model, EditorContext::FromCatalogs());
+        QCOMPARE(QString::fromStdString(session.Shown("limits.speed").text), QStringLiteral("130"));
     }
 
     void aFailedLoadShowsItsReasonAndDisablesTheDependentButtons()

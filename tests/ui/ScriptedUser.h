@@ -13,7 +13,7 @@ namespace tc::ui {
 
 struct ScriptedUser {
     QStringList errors, infos, questions;
-    std::deque<Answer> answers;               // for AskYesNo; No when empty
+    std::deque<Answer> answers;               // for AskYesNo and AskTable; No when empty
     std::deque<std::optional<QString>> files; // for AskFile; cancel when empty
     std::vector<FileQuestion> fileQuestions;  // every file question, in order
     Prompter previous;
@@ -30,6 +30,17 @@ struct ScriptedUser {
             const Answer a = answers.front();
             answers.pop_front();
             return a;
+        };
+        // A table question is recorded as one text: the intro, a line per
+        // row ("caption: before → after unit"), the note and the question.
+        p.askTable = [p](const TableQuestion& q) {
+            QStringList lines{q.intro};
+            for (const QStringList& row : q.rows)
+                lines << row.join(QStringLiteral("\t"));
+            if (!q.note.isEmpty())
+                lines << q.note;
+            lines << q.question;
+            return p.askYesNo(lines.join(QStringLiteral("\n")));
         };
         p.askFile = [this](const FileQuestion& q) -> std::optional<QString> {
             fileQuestions.push_back(q);

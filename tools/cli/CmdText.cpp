@@ -69,7 +69,7 @@ const Registration kImport{{"import", "import BASE IN.json -o OUT",
             throw UsageError{"a settings file BASE, a text IN.json and -o OUT are required"};
         SettingsModel model;
         LoadDecodedSettings(model, rest[0]);
-        const auto bytes = ReadWholeFile(rest[1], 4 << 20); // a text of every control is some 30 KB
+        const auto bytes = ReadWholeFile(rest[1], kMaxSettingsTextSize);
         ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         WriteSettingsFile(model, out);
         std::cout << "wrote " << out << "\n";

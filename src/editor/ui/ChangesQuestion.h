@@ -1,0 +1,14 @@
+#pragma once
+// What a write would change in the device, as the table the user confirms
+// before anything is sent.
+#include "editor/SettingsCompare.h"
+#include "ui/Prompter.h"
+
+namespace tc::ui {
+
+// One row per control that differs: its page, caption, the device's value, the value
+// to be written, unit, and a mark for controls this model hides; the bytes
+// outside the controls are summed up per record in the note.
+TableQuestion WriteChangesQuestion(const SettingsComparison& comparison);
+
+} // namespace tc::ui

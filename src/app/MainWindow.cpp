@@ -94,16 +94,21 @@ bool ReportErrors(Action action)
     }
 }
 
-// The open and save dialogs of settings files. Both extensions are listed:
-// files are saved as .qvetp and must show up when they are loaded back.
-FileQuestion SettingsFileQuestion(bool save, const QString& folder)
+FileQuestion FilesQuestion(bool save, const QString& folder, const QString& filter, const QString& defaultSuffix)
 {
     FileQuestion q;
     q.save = save;
     q.folder = folder;
-    q.filter = QStringLiteral("Файлы настроек (*.qvetg *.qvetp);;%1 (*)").arg(QTr("Все файлы", "All files"));
-    q.defaultSuffix = QStringLiteral("qvetp");
+    q.filter = filter + QStringLiteral(";;%1 (*)").arg(QTr("Все файлы", "All files"));
+    q.defaultSuffix = defaultSuffix;
     return q;
+}
+
+// The open and save dialogs of settings files. Both extensions are listed:
+// files are saved as .qvetp and must show up when they are loaded back.
+FileQuestion SettingsFileQuestion(bool save, const QString& folder)
+{
+    return FilesQuestion(save, folder, QStringLiteral("Файлы настроек (*.qvetg *.qvetp)"), QStringLiteral("qvetp"));
 }
 
 // The settings as text: every control's shown value by key and every
@@ -111,12 +116,7 @@ FileQuestion SettingsFileQuestion(bool save, const QString& folder)
 // for byte.
 FileQuestion TextFileQuestion(bool save, const QString& folder)
 {
-    FileQuestion q;
-    q.save = save;
-    q.folder = folder;
-    q.filter = QStringLiteral("JSON (*.json);;%1 (*)").arg(QTr("Все файлы", "All files"));
-    q.defaultSuffix = QStringLiteral("json");
-    return q;
+    return FilesQuestion(save, folder, QStringLiteral("JSON (*.json)"), QStringLiteral("json"));
 }
 
 // A small picture of a trip computer's screen for the corner of the window.

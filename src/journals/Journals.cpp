@@ -4,6 +4,7 @@
 #include "common/Bytes.h"
 #include "common/Language.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -52,11 +53,17 @@ Wide RoundHalfEven(Wide num, Wide den)
     return q;
 }
 
-std::string FormatFixedWide(Wide num, Wide den, int decimals, const NumberFormat& fmt)
+Wide PowerOfTen(int decimals)
 {
     Wide scale = 1;
     for (int i = 0; i < decimals; ++i)
         scale *= 10;
+    return scale;
+}
+
+std::string FormatFixedWide(Wide num, Wide den, int decimals, const NumberFormat& fmt)
+{
+    const Wide scale = PowerOfTen(decimals);
     const Wide scaled = RoundHalfAway(num * scale, den);
     const bool negative = scaled < 0;
     const Wide a = negative ? -scaled : scaled;
@@ -68,6 +75,21 @@ std::string FormatFixedWide(Wide num, Wide den, int decimals, const NumberFormat
     }
     return text;
 }
+
+// A number of a journal cell before it is written: num / den, rounded half
+// away from zero to `decimals` digits. The grid's text and the chart's value
+// both come from it.
+struct FixedCell {
+    Wide num;
+    Wide den;
+    int decimals;
+    std::string Text(const NumberFormat& fmt) const { return FormatFixedWide(num, den, decimals, fmt); }
+    double Value() const
+    {
+        const Wide scale = PowerOfTen(decimals);
+        return static_cast<double>(RoundHalfAway(num * scale, den)) / static_cast<double>(scale);
+    }
+};
 
 std::size_t JournalOffset(JournalKind kind)
 {
@@ -201,7 +223,9 @@ std::span<const std::uint8_t> JournalRecord(const SettingsModel& model, JournalK
     return model.Record(7).subspan(offset, kJournalRecordSize);
 }
 
-std::string TripCost(const SettingsModel& model, std::span<const std::uint8_t> rec, const NumberFormat& fmt)
+namespace {
+
+FixedCell TripCostCell(const SettingsModel& model, std::span<const std::uint8_t> rec)
 {
     const auto r7 = model.Record(7);
     const Wide petrolPrice = GetS16(r7, kPetrolPriceOffset);
@@ -212,7 +236,24 @@ std::string TripCost(const SettingsModel& model, std::span<const std::uint8_t> r
     const Wide sum1000 = Wide{GetU32(rec, kRecDistance)} * kmPrice + Wide{GetU32(rec, kRecPetrol)} * petrolPrice
         + Wide{GetU32(rec, kRecGas)} * gasPrice;
     const Wide num = 9 * sum1000 + 25 * Wide{GetU32(rec, kRecTime)} * hourPrice;
-    return FormatFixedWide(num, 90000, 1, fmt);
+    return {num, 90000, 1};
+}
+
+// Fuel per 100 km, 1 decimal; nothing without distance.
+std::optional<FixedCell> Per100Cell(std::span<const std::uint8_t> rec)
+{
+    const std::uint32_t distance = GetU32(rec, kRecDistance);
+    if (distance == 0)
+        return std::nullopt;
+    const Wide fuel = Wide{GetU32(rec, kRecPetrol)} + GetU32(rec, kRecGas);
+    return FixedCell{fuel * 100, distance, 1};
+}
+
+} // namespace
+
+std::string TripCost(const SettingsModel& model, std::span<const std::uint8_t> rec, const NumberFormat& fmt)
+{
+    return TripCostCell(model, rec).Text(fmt);
 }
 
 TextTable FillJournal(const SettingsModel& model, JournalKind kind, const NumberFormat& fmt)
@@ -247,7 +288,8 @@ TextTable FillJournal(const SettingsModel& model, JournalKind kind, const Number
         row[ColMileage] = FormatFixedWide(distance, 1000, 3, fmt);
         row[ColFuel] = FormatFixedWide(fuel, 1000, 3, fmt);
         row[ColSpeed] = time > 0 ? WideToString(RoundHalfEven(Wide{distance} * 36, Wide{time} * 10)) : "---";
-        row[ColPer100] = distance > 0 ? FormatFixedWide(fuel * 100, distance, 1, fmt) : "---";
+        const auto per100 = Per100Cell(rec);
+        row[ColPer100] = per100 ? per100->Text(fmt) : "---";
         row[ColPerHour] = time > 0 ? FormatFixedWide(fuel * 36, Wide{time} * 10, 2, fmt) : "---";
         row[ColCost] = TripCost(model, rec, fmt);
     }
@@ -259,6 +301,86 @@ void ClearJournal(SettingsModel& model, JournalKind kind)
     auto r7 = model.Record(7);
     for (int r = 0; r < kJournalRecordCount; ++r)
         PutU8(r7, JournalOffset(kind) + static_cast<std::size_t>(r) * kJournalRecordSize + kRecDay, 0);
+}
+
+// ---- Charts of the journals ------------------------------------------------------
+
+namespace {
+
+bool LeapYear(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+struct ChartRow {
+    JournalChart chart;
+    JournalKind journal;
+    JournalColumn column;
+    std::string_view russian, english;         // the selector's item
+    std::string_view axisRussian, axisEnglish; // the value axis
+};
+
+constexpr std::array<ChartRow, kJournalChartCount> kChartRows = {{
+    {JournalChart::TripConsumption, JournalKind::Trip, ColPer100, "Расход на 100 км, поездки", "Expense per 100 km, trips",
+     "л/100 км", "l/100 km"},
+    {JournalChart::RefuelConsumption, JournalKind::Refuel, ColPer100, "Расход на 100 км, заправки", "Expense per 100 km, refuels",
+     "л/100 км", "l/100 km"},
+    {JournalChart::TripCost, JournalKind::Trip, ColCost, "Стоимость поездок", "Trip cost", "Стоимость", "Cost"},
+}};
+
+const ChartRow& RowOf(JournalChart chart)
+{
+    return kChartRows.at(static_cast<std::size_t>(chart));
+}
+
+} // namespace
+
+std::optional<JournalDateTime> JournalRecordDate(std::span<const std::uint8_t> rec, const JournalDateTime& today)
+{
+    static constexpr int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int day = GetU8(rec, kRecDay);
+    const int month = GetU8(rec, kRecMonth);
+    if (day == 0 || month < 1 || month > 12 || day > kDays[month - 1])
+        return std::nullopt;
+    const int minutes = GetU16(rec, kRecMinutes);
+    JournalDateTime when{today.year, month, day, (minutes / 60) % 24, minutes % 60};
+    if (when > today)
+        --when.year;
+    while (month == 2 && day == 29 && !LeapYear(when.year))
+        --when.year;
+    return when;
+}
+
+JournalChartSource SourceOf(JournalChart chart)
+{
+    return {RowOf(chart).journal, RowOf(chart).column};
+}
+
+std::string JournalChartCaption(JournalChart chart)
+{
+    return Tr(RowOf(chart).russian, RowOf(chart).english);
+}
+
+std::string JournalChartAxisCaption(JournalChart chart)
+{
+    return Tr(RowOf(chart).axisRussian, RowOf(chart).axisEnglish);
+}
+
+std::vector<JournalChartPoint> JournalChartPoints(const SettingsModel& model, JournalChart chart, const JournalDateTime& today)
+{
+    const ChartRow& row = RowOf(chart);
+    std::vector<JournalChartPoint> points;
+    for (int r = 0; r < kJournalRecordCount; ++r) {
+        const auto rec = JournalRecord(model, row.journal, r);
+        const auto when = JournalRecordDate(rec, today);
+        if (!when)
+            continue;
+        const std::optional<FixedCell> cell = row.column == ColCost ? std::optional<FixedCell>(TripCostCell(model, rec)) : Per100Cell(rec);
+        if (cell)
+            points.push_back({r, *when, cell->Value()});
+    }
+    std::stable_sort(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.when < b.when; });
+    return points;
 }
 
 // ---- Summators ------------------------------------------------------------------

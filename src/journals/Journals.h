@@ -56,6 +56,50 @@ std::string TripCost(const SettingsModel& model, std::span<const std::uint8_t> j
 // The clear buttons: only the day bytes (the empty markers) change.
 void ClearJournal(SettingsModel& model, JournalKind kind);
 
+// ---- Charts of the trip and refuelling journals ------------------------------
+
+// When a journal row was written, as its grid shows it (hours of the day
+// wrapped at 24, minutes, day, month). The unit keeps no year: the chart puts
+// each row in the latest year in which it is not later than `today`.
+struct JournalDateTime {
+    int year = 0;
+    int month = 0; // 1..12
+    int day = 0;   // 1..31
+    int hour = 0;
+    int minute = 0;
+    auto operator<=>(const JournalDateTime&) const = default;
+};
+
+// The date of a journal record, or nothing for an empty record (day 0) or an
+// impossible date (month 0 or beyond 12, a day the month does not have).
+std::optional<JournalDateTime> JournalRecordDate(std::span<const std::uint8_t> journalRecord, const JournalDateTime& today);
+
+enum class JournalChart { TripConsumption, RefuelConsumption, TripCost };
+constexpr int kJournalChartCount = 3;
+constexpr std::array<JournalChart, kJournalChartCount> kJournalCharts = {JournalChart::TripConsumption, JournalChart::RefuelConsumption,
+                                                                         JournalChart::TripCost};
+
+// The journal grid and column whose numbers a chart draws.
+struct JournalChartSource {
+    JournalKind journal;
+    JournalColumn column;
+};
+JournalChartSource SourceOf(JournalChart chart);
+// The chart's name (for its selector) and the caption of its value axis.
+std::string JournalChartCaption(JournalChart chart);
+std::string JournalChartAxisCaption(JournalChart chart);
+
+struct JournalChartPoint {
+    int record = 0; // journal record 0..20, grid row record + 1
+    JournalDateTime when;
+    double value = 0; // exactly the number the grid's cell shows
+};
+
+// One point per journal row that has a date and a number in the chart's
+// column (a trip without distance has no consumption); oldest first, rows of
+// the same minute in record order.
+std::vector<JournalChartPoint> JournalChartPoints(const SettingsModel& model, JournalChart chart, const JournalDateTime& today);
+
 // ---- Record 1: summators --------------------------------------------------
 
 enum class Summator { All, Trip, Reset1, Stop, NoStop, Tank, OilOnly, GasOnly };

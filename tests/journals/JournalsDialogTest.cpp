@@ -1,14 +1,22 @@
 // The journal viewer on the offscreen platform: what the grids show, the
-// clear and reset commands, OK against Cancel, and saving.
+// clear and reset commands, OK against Cancel, saving, and the charts.
 #include "journals/ui/JournalsDialog.h"
 
+#include "ChartSample.h"
+
 #include "common/Bytes.h"
+#include "common/Error.h"
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
 #include "ui/ScriptedUser.h"
 
 #include <QApplication>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTime>
 #include <QFile>
+#include <QImage>
+#include <QLineSeries>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -99,7 +107,7 @@ private slots:
         LoadSample(model);
         JournalsDialog dlg(model, NumberFormat{","});
         QCOMPARE(dlg.pages->currentIndex(), 0);
-        QCOMPARE(dlg.pages->count(), 4);
+        QCOMPARE(dlg.pages->count(), 5);
         QCOMPARE(dlg.windowTitle(), QString("Просмотр журналов"));
         QCOMPARE(dlg.tripGrid->rowCount(), 22);
         QCOMPARE(dlg.tripGrid->columnCount(), 9);
@@ -146,6 +154,9 @@ private slots:
         QCOMPARE(dlg.pages->tabText(1), QString("Petrol log"));
         QCOMPARE(dlg.pages->tabText(2), QString("Average"));
         QCOMPARE(dlg.pages->tabText(3), QString("Faults log"));
+        QCOMPARE(dlg.pages->tabText(4), QString("Charts"));
+        QCOMPARE(dlg.saveChartButton->text(), QString("Save as PNG…"));
+        QCOMPARE(dlg.chartSelector->itemText(2), QString("Trip cost"));
         QCOMPARE(dlg.saveTripsButton->text(), QString("Save to file"));
         QCOMPARE(dlg.clearFaultsButton->text(), QString("Clear"));
         QCOMPARE(dlg.summatorLabels[2]->text(), QString("Reset 1"));
@@ -267,6 +278,92 @@ private slots:
         user.files = {dir.filePath("missing/tank.txt")};
         QTest::mouseClick(dlg.saveRefuelsButton, Qt::LeftButton);
         QCOMPARE(user.errors.size(), 1);
+    }
+
+    // Each chart the selector offers draws the core's points, and each point
+    // is the number of its row's cell in the grid the dialog shows.
+    void chartsDrawTheGridsNumbers()
+    {
+        SettingsModel model;
+        test::LoadChartSample(model);
+        JournalsDialog dlg(model, NumberFormat{","});
+        QCOMPARE(dlg.pages->tabText(4), QString("Графики"));
+        QCOMPARE(dlg.saveChartButton->text(), QString("Сохранить как PNG…"));
+        QCOMPARE(dlg.chartSelector->count(), kJournalChartCount);
+        int drawn = 0;
+        for (int i = 0; i < kJournalChartCount; ++i) {
+            dlg.chartSelector->setCurrentIndex(i);
+            const JournalChart chart = kJournalCharts[static_cast<std::size_t>(i)];
+            QCOMPARE(dlg.ShownChart(), chart);
+            QCOMPARE(dlg.chartSelector->currentText(), QString::fromStdString(JournalChartCaption(chart)));
+            const auto series = dlg.chartView->chart()->series();
+            QCOMPARE(series.size(), 1);
+            const QList<QPointF> drawnPoints = qobject_cast<QLineSeries*>(series[0])->points();
+            const auto points = JournalChartPoints(model, chart, dlg.Today());
+            QCOMPARE(drawnPoints.size(), static_cast<qsizetype>(points.size()));
+            const auto source = SourceOf(chart);
+            QTableWidget* grid = source.journal == JournalKind::Trip ? dlg.tripGrid : dlg.refuelGrid;
+            for (std::size_t k = 0; k < points.size(); ++k) {
+                const auto& p = points[k];
+                const QPointF shown = drawnPoints[static_cast<qsizetype>(k)];
+                QCOMPARE(shown.y(), p.value);
+                const QDateTime at = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(shown.x()));
+                QCOMPARE(at.date(), QDate(p.when.year, p.when.month, p.when.day));
+                QCOMPARE(at.time(), QTime(p.when.hour, p.when.minute));
+                QString cell = grid->item(p.record + 1, source.column)->text();
+                QCOMPARE(test::CellNumber(cell.replace(',', '.').toStdString()), std::optional<double>(shown.y()));
+                ++drawn;
+            }
+        }
+        QCOMPARE(drawn, 7 + 5 + 8);
+
+        // Clearing a journal empties its charts.
+        dlg.chartSelector->setCurrentIndex(0);
+        QTest::mouseClick(dlg.clearTripsButton, Qt::LeftButton);
+        QCOMPARE(qobject_cast<QLineSeries*>(dlg.chartView->chart()->series().at(0))->count(), 0);
+        QVERIFY(dlg.chartView->chart()->title().endsWith("нет записей"));
+    }
+
+    void chartSavesAsPng()
+    {
+        SettingsModel model;
+        test::LoadChartSample(model);
+        JournalsDialog dlg(model, NumberFormat{});
+        dlg.show();
+        dlg.pages->setCurrentWidget(dlg.chartsPage);
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        tc::ui::ScriptedUser user;
+        const QString target = dir.filePath("chart.png");
+        user.files = {target};
+        QTest::mouseClick(dlg.saveChartButton, Qt::LeftButton);
+        QCOMPARE(user.fileQuestions.size(), std::size_t{1});
+        QVERIFY(user.fileQuestions[0].save);
+        QCOMPARE(user.fileQuestions[0].defaultSuffix, QString("png"));
+        QVERIFY(user.errors.isEmpty());
+        const QImage picture(target, "PNG");
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture.size(), dlg.chartView->size() * dlg.chartView->devicePixelRatioF());
+
+        // A place that cannot be written: an error, and nothing claims success.
+        user.files = {dir.filePath("missing/chart.png")};
+        QTest::mouseClick(dlg.saveChartButton, Qt::LeftButton);
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY(!QFile::exists(dir.filePath("missing/chart.png")));
+        bool refused = false;
+        try {
+            dlg.SaveChart(dir.filePath("missing/other.png"));
+        } catch (const tc::Error&) {
+            refused = true;
+        }
+        QVERIFY(refused);
+
+        // The documentation's picture of the chart page, when asked for:
+        // TRIPCONF_CHART_SCREENSHOT=docs/journals-chart.png journals_ui_tests chartSavesAsPng
+        const QString screenshot = qEnvironmentVariable("TRIPCONF_CHART_SCREENSHOT");
+        if (!screenshot.isEmpty())
+            QVERIFY(dlg.grab().save(screenshot, "PNG"));
     }
 };
 

@@ -26,7 +26,7 @@ expected=$(printf '%s\n' ./usr/bin/tripconf ./usr/bin/tripconf-cli ./usr/bin/tri
 
 [ "$(dpkg-deb -f "$deb" Package)" = tripconf ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6network6 libpng16-16 libstdc++6 libc6; do
+for lib in libqt6widgets6 libqt6network6 libqt6charts6 libpng16-16 libstdc++6 libc6; do
   grep -q "$lib" <<<"$depends" || fail "no dependency on $lib: $depends"
 done
 

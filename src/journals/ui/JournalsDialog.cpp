@@ -1,20 +1,31 @@
 #include "journals/ui/JournalsDialog.h"
 
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "ui/Folders.h"
 #include "ui/Prompter.h"
 #include "ui/Text.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeAxis>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineSeries>
 #include <QLocale>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <algorithm>
 #include <vector>
@@ -69,6 +80,18 @@ void SetCells(QTableWidget* g, const tc::TextTable& t, int fixedRows, int fixedC
     }
 }
 
+tc::JournalDateTime CurrentDateTime()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return {now.date().year(), now.date().month(), now.date().day(), now.time().hour(), now.time().minute()};
+}
+
+// A chart point's time on the date axis (local time, as the unit's clock).
+qint64 AxisTime(const tc::JournalDateTime& t)
+{
+    return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute)).toMSecsSinceEpoch();
+}
+
 } // namespace
 
 tc::NumberFormat LocaleNumberFormat()
@@ -94,7 +117,7 @@ bool RunJournalViewer(tc::SettingsModel& model, QWidget* parent)
 }
 
 JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat& fmt, QWidget* parent)
-    : QDialog(parent), model_(model), fmt_(fmt)
+    : QDialog(parent), model_(model), fmt_(fmt), today_(CurrentDateTime())
 {
     setObjectName("JournalsDialog");
     setWindowTitle("Просмотр журналов");
@@ -111,10 +134,13 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
     refuelPage->setObjectName("refuelPage");
     summatorsPage->setObjectName("summatorsPage");
     faultsPage->setObjectName("faultsPage");
+    chartsPage = new QWidget;
+    chartsPage->setObjectName("chartsPage");
     pages->addTab(tripPage, "Журнал поездок");
     pages->addTab(refuelPage, "Журнал заправок");
     pages->addTab(summatorsPage, "Средние");
     pages->addTab(faultsPage, "Журнал ошибок");
+    pages->addTab(chartsPage, "Графики");
 
     const QList<int> journalWidths = {50, 140, 96, 84, 131, 156, 145, 113, 78};
     int journalWidth = 0;
@@ -161,6 +187,29 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
     freezeFrameGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     clearFaultsButton = makeButton(faultsPage, "clearFaultsButton", "Очистить", {256, 424, 177, 25});
 
+    // The chart page: which chart, its picture, and its save button.
+    chartLabel = new QLabel(chartsPage);
+    chartSelector = new QComboBox(chartsPage);
+    chartSelector->setObjectName("chartSelector");
+    for (int i = 0; i < tc::kJournalChartCount; ++i)
+        chartSelector->addItem(QString());
+    chartLabel->setBuddy(chartSelector);
+    saveChartButton = new QPushButton(chartsPage);
+    saveChartButton->setObjectName("saveChartButton");
+    saveChartButton->setAutoDefault(false);
+    chartView = new QChartView(new QChart, chartsPage);
+    chartView->setObjectName("chartView");
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->chart()->legend()->hide();
+    auto* chartBar = new QHBoxLayout;
+    chartBar->addWidget(chartLabel);
+    chartBar->addWidget(chartSelector);
+    chartBar->addStretch(1);
+    chartBar->addWidget(saveChartButton);
+    auto* chartLayout = new QVBoxLayout(chartsPage);
+    chartLayout->addLayout(chartBar);
+    chartLayout->addWidget(chartView, 1);
+
     okButton = new QPushButton("OK", this);
     okButton->setObjectName("okButton");
     okButton->setGeometry(819, 493, 77, 22);
@@ -176,6 +225,8 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
     connect(clearTripsButton, &QPushButton::clicked, this, &JournalsDialog::clearTrips);
     connect(clearRefuelsButton, &QPushButton::clicked, this, &JournalsDialog::clearRefuels);
     connect(clearFaultsButton, &QPushButton::clicked, this, &JournalsDialog::clearFaults);
+    connect(chartSelector, &QComboBox::currentIndexChanged, this, [this] { FillChart(); });
+    connect(saveChartButton, &QPushButton::clicked, this, &JournalsDialog::saveChartAs);
     connect(faultGrid, &QTableWidget::cellClicked, this, [this] { ShowFreezeFrame(); });
     connect(faultGrid, &QTableWidget::currentCellChanged, this, [this] { ShowFreezeFrame(); });
 
@@ -192,6 +243,7 @@ void JournalsDialog::FillAll()
     FillFaultJournal();
     for (auto s : tc::kSummators)
         FillSummator(s);
+    FillChart();
 }
 
 void JournalsDialog::ApplyLanguage()
@@ -201,6 +253,11 @@ void JournalsDialog::ApplyLanguage()
     pages->setTabText(1, QTr("Журнал заправок", "Petrol log"));
     pages->setTabText(2, QTr("Средние", "Average"));
     pages->setTabText(3, QTr("Журнал ошибок", "Faults log"));
+    pages->setTabText(4, QTr("Графики", "Charts"));
+    chartLabel->setText(QTr("&График:", "&Chart:"));
+    for (int i = 0; i < tc::kJournalChartCount; ++i)
+        chartSelector->setItemText(i, ToQ(tc::JournalChartCaption(tc::kJournalCharts[static_cast<std::size_t>(i)])));
+    saveChartButton->setText(QTr("Сохранить как PNG…", "Save as PNG…"));
     for (auto* b : {saveTripsButton, saveRefuelsButton})
         b->setText(QTr("Сохранить в файл", "Save to file"));
     for (auto* b : {clearTripsButton, clearRefuelsButton, clearFaultsButton})
@@ -243,6 +300,83 @@ void JournalsDialog::ShowFreezeFrame()
     SetCells(freezeFrameGrid, *frame, 0, 0, false);
 }
 
+tc::JournalChart JournalsDialog::ShownChart() const
+{
+    return tc::kJournalCharts.at(static_cast<std::size_t>(std::max(0, chartSelector->currentIndex())));
+}
+
+void JournalsDialog::FillChart()
+{
+    const tc::JournalChart shown = ShownChart();
+    const auto points = tc::JournalChartPoints(model_, shown, today_);
+    QChart* chart = chartView->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes())
+        chart->removeAxis(axis);
+
+    auto* series = new QLineSeries;
+    series->setName(ToQ(tc::JournalChartCaption(shown)));
+    series->setPointsVisible(true);
+    for (const auto& p : points)
+        series->append(static_cast<qreal>(AxisTime(p.when)), p.value);
+    chart->addSeries(series);
+    chart->setTitle(points.empty() ? ToQ(tc::JournalChartCaption(shown)) + QTr(" — нет записей", " — no records")
+                                   : ToQ(tc::JournalChartCaption(shown)));
+
+    // The points keep clear of the plot's edges (a lone point, or none, gets
+    // half a day either side), and the values start at zero unless some are
+    // negative.
+    qint64 first = points.empty() ? AxisTime(today_) : AxisTime(points.front().when);
+    qint64 last = points.empty() ? first : AxisTime(points.back().when);
+    const qint64 margin = std::max<qint64>((last - first) / 20, 12 * 3600 * 1000LL);
+    first -= margin;
+    last += margin;
+    double low = 0, high = 1;
+    for (const auto& p : points) {
+        low = std::min(low, p.value);
+        high = std::max(high, p.value);
+    }
+    auto* timeAxis = new QDateTimeAxis;
+    timeAxis->setFormat(QStringLiteral("dd.MM.yy"));
+    timeAxis->setTitleText(QTr("Дата записи", "Date of rec."));
+    timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
+    auto* valueAxis = new QValueAxis;
+    valueAxis->setTitleText(ToQ(tc::JournalChartAxisCaption(shown)));
+    valueAxis->setRange(low, high);
+    valueAxis->applyNiceNumbers();
+    chart->addAxis(timeAxis, Qt::AlignBottom);
+    chart->addAxis(valueAxis, Qt::AlignLeft);
+    series->attachAxis(timeAxis);
+    series->attachAxis(valueAxis);
+}
+
+void JournalsDialog::SaveChart(const QString& path) const
+{
+    const QPixmap picture = chartView->grab();
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (picture.isNull() || !buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+        throw tc::Error(tc::Tr("Не удалось нарисовать график.", "Could not draw the chart."));
+    tc::WriteFileAtomically(path.toStdString(), std::vector<std::uint8_t>(png.begin(), png.end()));
+}
+
+void JournalsDialog::saveChartAs()
+{
+    FileQuestion question;
+    question.save = true;
+    question.folder = PreferredFolder(FolderUse::UserFiles);
+    question.filter = QTr("Рисунки PNG (*.png)", "PNG pictures (*.png)");
+    question.defaultSuffix = QStringLiteral("png");
+    const auto path = AskFile(question);
+    if (!path || path->isEmpty())
+        return;
+    try {
+        SaveChart(*path);
+    } catch (const tc::Error& e) {
+        ShowError(ToQ(e.what()));
+    }
+}
+
 void JournalsDialog::FillSummator(tc::Summator s)
 {
     SetCells(SummatorGrid(s), tc::FillSummator(model_, s, fmt_), 0, 0, false);
@@ -273,12 +407,14 @@ void JournalsDialog::clearTrips()
 {
     tc::ClearJournal(model_, tc::JournalKind::Trip);
     FillTripJournal();
+    FillChart();
 }
 
 void JournalsDialog::clearRefuels()
 {
     tc::ClearJournal(model_, tc::JournalKind::Refuel);
     FillRefuelJournal();
+    FillChart();
 }
 
 void JournalsDialog::clearFaults()

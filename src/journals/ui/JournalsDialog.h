@@ -1,6 +1,7 @@
 #pragma once
 // The journal viewer: trip, refuelling and fault journals and the eight
-// summators on four tabs, with clear, reset and save commands. It changes
+// summators on four tabs, with clear, reset and save commands, and a fifth
+// tab that charts the journals' consumption and cost over time. It changes
 // records 1, 7 and 11 of the model in place; the model's journal procedure
 // decides whether the changes reach the image.
 #include "journals/Journals.h"
@@ -12,6 +13,8 @@
 #include <functional>
 #include <optional>
 
+class QChartView;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
@@ -37,12 +40,19 @@ public:
 
     // Saves the trip or refuelling table to `path`; throws tc::Error.
     void SaveJournal(tc::JournalKind kind, const QString& path) const;
+    // Saves the chart as the chart page shows it, as a PNG picture; throws
+    // tc::Error when it cannot be drawn or written.
+    void SaveChart(const QString& path) const;
+    // The chart the selector shows, and the day its rows' years are counted from.
+    tc::JournalChart ShownChart() const;
+    const tc::JournalDateTime& Today() const { return today_; }
 
     QTabWidget* pages = nullptr;
     QWidget* tripPage = nullptr;
     QWidget* refuelPage = nullptr;
     QWidget* summatorsPage = nullptr;
     QWidget* faultsPage = nullptr;
+    QWidget* chartsPage = nullptr;
     QTableWidget* tripGrid = nullptr;
     QTableWidget* refuelGrid = nullptr;
     QPushButton* clearTripsButton = nullptr;
@@ -55,6 +65,10 @@ public:
     QTableWidget* faultGrid = nullptr;
     QTableWidget* freezeFrameGrid = nullptr;
     QPushButton* clearFaultsButton = nullptr;
+    QLabel* chartLabel = nullptr;
+    QComboBox* chartSelector = nullptr; // items in the order of tc::kJournalCharts
+    QPushButton* saveChartButton = nullptr;
+    QChartView* chartView = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
 
@@ -71,6 +85,8 @@ private:
     void FillRefuelJournal();
     void FillFaultJournal();
     void ShowFreezeFrame();
+    void FillChart();
+    void saveChartAs();
     void FillSummator(tc::Summator s);
     void saveJournalAs(tc::JournalKind kind);
     void clearTrips();
@@ -81,6 +97,7 @@ private:
     tc::SettingsModel& model_;
     tc::NumberFormat fmt_;
     int faultCodeType_ = 0;
+    tc::JournalDateTime today_;
     bool centred_ = false;
 };
 

@@ -38,6 +38,24 @@ grep -q $'^1\t17:02 28.11\t' <<<"$faults" || fail "faults: second fault"
 all=$("$cli" --english journals "$work/dev.qvetp") || fail "journals"
 grep -q $'^    Mileage,m\t96426.870$' <<<"$all" || fail "totals: cumulative mileage with the kilometre count"
 
+# The chart points: every one is the number of its record's cell in the saved tables.
+csv=$("$cli" --english journals "$work/dev.qvetp" --chart-csv) || fail "journals --chart-csv"
+[ "$(head -1 <<<"$csv")" = "chart,record,time,value" ] || fail "chart csv: header"
+grep -Eq '^trip_consumption,0,[0-9]{4}-12-07 17:42,8.4$' <<<"$csv" || fail "chart csv: last trip"
+[ "$(grep -c '^trip_cost,' <<<"$csv")" = 6 ] || fail "chart csv: six trip costs"
+[ "$(grep -c '^refuel_consumption,' <<<"$csv")" = 3 ] || fail "chart csv: three refuels"
+tail -n +2 <<<"$csv" | while IFS=, read -r chart record when value; do
+  case $chart in
+    trip_consumption) file=trip.txt col=7 ;;
+    refuel_consumption) file=refuel.txt col=7 ;;
+    trip_cost) file=trip.txt col=9 ;;
+    *) fail "chart csv: unknown chart $chart" ;;
+  esac
+  label=$record; [ "$record" = 0 ] && label=Last
+  cell=$(tail -c +4 "$work/$file" | tr -d '\r' | awk -F'\t' -v l="$label" -v c="$col" '$1 == l { print $c }')
+  awk -v a="$cell" -v b="$value" 'BEGIN { exit !(a + 0 == b + 0 && a != "") }' || fail "chart csv: $chart record $record is $value, the table shows '$cell'"
+done || exit 1
+
 # Bad usage and bad files.
 "$cli" journals 2>/dev/null; [ $? = 2 ] || fail "journals without a file"
 "$cli" journals "$work/dev.qvetp" --trip 2>/dev/null; [ $? = 2 ] || fail "--trip without a name"

@@ -1,11 +1,15 @@
 // The journals of a settings file: the trip and refuelling tables exactly as
-// the viewer saves them, the totals, and the fault list with freeze frames.
+// the viewer saves them, the totals, the fault list with freeze frames, and
+// the points of the viewer's charts.
 #include "Command.h"
 
 #include "common/Language.h"
 #include "journals/Journals.h"
 #include "model/SettingsFile.h"
 
+#include <charconv>
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <system_error>
@@ -39,8 +43,34 @@ void PrintFaults(const SettingsModel& model, const NumberFormat& fmt)
     }
 }
 
-const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel OUT] [--faults] [--english] [--separator S]",
-    "save the trip and refuelling journals of a settings file as the viewer does, or print the journals, totals and faults",
+JournalDateTime LocalNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
+}
+
+// The viewer's charts as comma-separated lines: chart, journal record, date
+// and time, value (the shortest text that reads back as the same number).
+void PrintChartCsv(const SettingsModel& model)
+{
+    static constexpr const char* kNames[kJournalChartCount] = {"trip_consumption", "refuel_consumption", "trip_cost"};
+    const JournalDateTime today = LocalNow();
+    std::cout << "chart,record,time,value\n";
+    for (auto chart : kJournalCharts) {
+        for (const auto& p : JournalChartPoints(model, chart, today)) {
+            char value[32];
+            const auto end = std::to_chars(value, value + sizeof value, p.value).ptr;
+            char when[32];
+            std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", p.when.year, p.when.month, p.when.day, p.when.hour, p.when.minute);
+            std::cout << kNames[static_cast<std::size_t>(chart)] << "," << p.record << "," << when << "," << std::string(value, end) << "\n";
+        }
+    }
+}
+
+const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel OUT] [--faults] [--chart-csv] [--english] [--separator S]",
+    "save the trip and refuelling journals of a settings file as the viewer does, or print the journals, totals, faults or the chart points",
     [](const std::vector<std::string>& argv) {
         Args args(argv);
         const std::string tripOut = args.Option("--trip");
@@ -48,6 +78,7 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         NumberFormat fmt;
         fmt.decimalSeparator = args.Option("--separator", ".");
         const bool faults = args.Flag("--faults");
+        const bool chartCsv = args.Flag("--chart-csv");
         args.Flag("--english"); // main() has already switched the language
         const auto rest = args.Positional();
         if (rest.size() != 1)
@@ -66,7 +97,7 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         for (const auto& problem : model.DecodeAll())
             std::cerr << "warning: " << problem << "\n";
 
-        const bool printAll = tripOut.empty() && refuelOut.empty() && !faults;
+        const bool printAll = tripOut.empty() && refuelOut.empty() && !faults && !chartCsv;
         // The journal procedure of the viewer; nothing is changed here, so nothing is encoded.
         model.ViewJournals([&](SettingsModel& m) {
             if (!tripOut.empty()) {
@@ -91,6 +122,8 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
             }
             if (printAll || faults)
                 PrintFaults(m, fmt);
+            if (chartCsv)
+                PrintChartCsv(m);
             return false;
         });
         return 0;

@@ -310,9 +310,11 @@ void JournalsDialog::FillChart()
     const tc::JournalChart shown = ShownChart();
     const auto points = tc::JournalChartPoints(model_, shown, today_);
     QChart* chart = chartView->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
-        chart->removeAxis(axis);
+    chart->removeAllSeries(); // deletes them
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis); // hands the axis back
+        delete axis;
+    }
 
     auto* series = new QLineSeries;
     series->setName(ToQ(tc::JournalChartCaption(shown)));

@@ -1,5 +1,6 @@
 #include "app/ProgressWindow.h"
 
+#include "ui/Prompter.h"
 #include "ui/Text.h"
 
 #include <QApplication>
@@ -78,6 +79,11 @@ void ProgressWindow::Progress(int percent)
 bool ProgressWindow::CancelRequested()
 {
     return Cancelled;
+}
+
+bool ProgressWindow::ContinueAfterFailure(const std::string& text)
+{
+    return AskYesNo(ToQ(text) + QStringLiteral("\n\n") + QTr("Продолжить?", "Continue?")) == Answer::Yes;
 }
 
 void ProgressWindow::ProcessEvents()

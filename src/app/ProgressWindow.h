@@ -29,6 +29,8 @@ public:
     bool CancelRequested() override;
     void ProcessEvents() override;
     void RestorePointSaved(const std::string& path) override { RestorePoint = path; }
+    // Asks the user "Continue?" under the text naming the block or section.
+    bool ContinueAfterFailure(const std::string& text) override;
 
 signals:
     void Progressed(int percent);

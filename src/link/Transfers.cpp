@@ -47,6 +47,20 @@ std::string OutOfStepText()
               "The device's replies keep falling out of step with the requests. The reading of its memory was abandoned.");
 }
 
+std::string BlockFailedText(const std::string& reason, int block)
+{
+    const auto n = std::to_string(block);
+    return reason + "\n"
+        + Tr("Блок " + n + " памяти МК не прочитан.", "Block " + n + " of the device memory could not be read.");
+}
+
+std::string SectionFailedText(const std::string& reason, int k, int count)
+{
+    const std::string at = std::to_string(k) + Tr(" из ", " of ") + std::to_string(count);
+    return reason + "\n"
+        + Tr("Раздел " + at + " не записан.", "Section " + at + " could not be written.");
+}
+
 namespace {
 
 // Opens the port for one transfer and lends the observer's event pump to the
@@ -151,18 +165,34 @@ void ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> in
 // request before: those blocks are read again, from a line that is in step
 // now. `done(n)` is told whenever the first n blocks are in.
 void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, std::span<std::uint8_t> into,
-                      const std::function<void(std::size_t)>& done)
+                      TransferObserver& observer, const std::function<void(std::size_t)>& done)
 {
     // The first block whose reply came after the line was last found in step.
     std::size_t inStepFrom = 0;
     int repeats = 0;
+    const auto backInStep = [&] {
+        if (++repeats > kMaxOutOfStepRepeats)
+            throw Error(OutOfStepText());
+        return inStepFrom;
+    };
     for (std::size_t i = 0; i < blocks.size();) {
-        ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize));
+        try {
+            ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize));
+        } catch (const Error& failure) {
+            // Going on asks for the same block again: to the link that is
+            // one more attempt of the same request, answered by the same
+            // bytes, and the replies it still owes are awaited as before.
+            if (!observer.ContinueAfterFailure(BlockFailedText(failure.what(), blocks[i])))
+                throw;
+            // A reply too many found between the failed attempts puts the
+            // blocks taken since the line was last in step in doubt.
+            if (link.OutOfStep())
+                i = backInStep();
+            continue;
+        }
         const bool last = i + 1 == blocks.size();
         if (link.OutOfStep() || (last && !link.StaysQuiet(device::kSettleTime))) {
-            if (++repeats > kMaxOutOfStepRepeats)
-                throw Error(OutOfStepText());
-            i = inStepFrom;
+            i = backInStep();
             continue;
         }
         if (link.Resynchronised())
@@ -183,7 +213,7 @@ void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, Tran
     for (std::size_t i = 0; i < blocks.size(); ++i)
         blocks[i] = DeviceBlock(i);
     int shown = -1;
-    ReadBlocksInStep(link, blocks, fresh, [&](std::size_t n) {
+    ReadBlocksInStep(link, blocks, fresh, observer, [&](std::size_t n) {
         const int percent = Percent(blocks[n - 1], static_cast<long>(device::kBlocksRead));
         if (percent > shown)
             observer.Progress(shown = percent);
@@ -373,7 +403,7 @@ std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint
     const std::vector<std::uint16_t> blocks(covered.begin(), covered.end());
     std::vector<std::uint8_t> read(blocks.size() * device::kBlockSize);
     int shown = -1;
-    ReadBlocksInStep(link, blocks, read, [&](std::size_t n) {
+    ReadBlocksInStep(link, blocks, read, observer, [&](std::size_t n) {
         const int percent = Percent(static_cast<long>(n), static_cast<long>(blocks.size()));
         if (percent > shown)
             observer.Progress(shown = percent);
@@ -450,7 +480,18 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
             const std::vector<std::uint8_t> buffer(model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset),
                                                    model.Image.begin() + static_cast<std::ptrdiff_t>(imageOffset + payload));
             link.ReplyTimeout = timing.writeReplyTimeout;
-            WriteSection(link, e.address, buffer);
+            // A section that failed is sent again whole, from its begin
+            // command, when the user goes on; the sections acknowledged
+            // before it are not sent again.
+            for (;;) {
+                try {
+                    WriteSection(link, e.address, buffer);
+                    break;
+                } catch (const Error& failure) {
+                    if (!observer.ContinueAfterFailure(SectionFailedText(failure.what(), k, count)))
+                        throw;
+                }
+            }
             written.push_back(k);
             observer.Progress(Percent(k, count));
         }

@@ -34,6 +34,10 @@ std::string FirmwareVersionMismatchText();
 // Where a write kept the device's previous settings.
 std::string RestorePointSavedText(const std::string& path);
 std::string OutOfStepText();
+// The block of the device memory (1..255) that failed all attempts, and why.
+std::string BlockFailedText(const std::string& reason, int block);
+// Section k of count that failed all attempts while being written, and why.
+std::string SectionFailedText(const std::string& reason, int k, int count);
 
 // What a transfer tells its user interface and asks of it.
 class TransferObserver {
@@ -49,6 +53,12 @@ public:
     // A write saved the device's settings as it found them, before it sends
     // the first section.
     virtual void RestorePointSaved(const std::string& /*path*/) {}
+    // Asked when one block (or, in a write, one section) failed all the
+    // attempts of the link; the text names it and the link's reason. True
+    // asks for it again with fresh attempts, on the same line, going on from
+    // there: what was read or written before is kept. False (the default)
+    // ends the transfer with the link's failure.
+    virtual bool ContinueAfterFailure(const std::string& /*text*/) { return false; }
 };
 
 // Thrown by an observer to abandon a transfer at once (the command line's Ctrl-C).
@@ -105,7 +115,8 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
 // The image is replaced only when every block arrived, each as the answer to
 // its own request: a block whose reply may have answered an older request is
 // read again; a line that keeps falling out of step ends the read with
-// OutOfStepText().
+// OutOfStepText(). A block that fails its attempts is asked for again while
+// the observer's ContinueAfterFailure says so, the blocks before it kept.
 void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, TransferObserver& observer);
 // Sends one section: begin (12), chunks of 32 bytes (4), end (7).
 void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::uint8_t> payload);

@@ -183,6 +183,45 @@ private slots:
         QVERIFY(!link.IsOpen());
     }
 
+    // A block whose attempts all fail asks whether to go on (the simulator
+    // answers block 60 late, after three attempts): yes reads on from that
+    // block to the device's exact memory, no ends the read as before.
+    void failedBlockAsksToContinue_data()
+    {
+        QTest::addColumn<bool>("goOn");
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("continue") << true << true << "Block 60 of the device memory could not be read.\n\nContinue?";
+        QTest::newRow("stop") << false << false << "Блок 60 памяти МК не прочитан.\n\nПродолжить?";
+    }
+    void failedBlockAsksToContinue()
+    {
+        QFETCH(bool, goOn);
+        QFETCH(bool, english);
+        QFETCH(QString, question);
+        Session s(dir_.path(), Ini(), {"--late-block", "60:2500"}, english);
+        auto& [sim, user, link, model, form] = s;
+        for (int i = 0; i < 10; ++i)
+            user.answers.push_back(goOn ? Answer::Yes : Answer::No);
+
+        form->readFromDeviceButton->click();
+
+        QVERIFY(!user.questions.isEmpty());
+        for (const QString& q : user.questions)
+            QVERIFY2(q == QString(kNoLinkText) + "\n" + question, qPrintable(q));
+        if (goOn) {
+            QCOMPARE(user.errors, QStringList());
+            QCOMPARE(ImageBytes(model), MemoryToImage(sim.Memory()));
+            QVERIFY(form->writeToDeviceButton->isEnabled());
+        } else {
+            QCOMPARE(user.questions.size(), 1);
+            QCOMPARE(user.errors, QStringList{QString(kNoLinkText)});
+            QVERIFY(model.Image.empty());
+            QVERIFY(!form->writeToDeviceButton->isEnabled());
+        }
+        QVERIFY(!link.IsOpen());
+    }
+
     void silentDeviceWaitsUntilCancelThenChangesNothing()
     {
         Session s(dir_.path(), Ini(), {"--silent"}, true);

@@ -87,6 +87,40 @@ TEST(SimDevice, FaultInjectionCountsRepliesAndRequests)
     EXPECT_EQ(kinds, (std::vector<std::string>{"ok", "ok", "bad", "busy", "ok", "bad", "none", "none"}));
 }
 
+// Random faults: the same seed gives the same faults, another seed others,
+// and each kind comes near its rate.
+TEST(SimDevice, RandomFaultsFollowTheSeedAndComeNearTheirRate)
+{
+    struct Row {
+        double corrupt, busy;
+        std::uint32_t seed;
+    };
+    constexpr int kReplies = 4000;
+    std::vector<std::string> runs;
+    for (const Row row : {Row{0.05, 0, 1}, Row{0.05, 0, 1}, Row{0.05, 0, 2}, Row{0.2, 0.1, 7}, Row{0, 0, 3}, Row{1, 0, 4}}) {
+        sim::SimFaults faults;
+        faults.corruptRate = row.corrupt;
+        faults.busyRate = row.busy;
+        faults.seed = row.seed;
+        sim::SimDevice device(sim::SampleMemory(), 0xC000, faults);
+        std::string kinds; // one letter a reply
+        for (int i = 0; i < kReplies; ++i) {
+            const Bytes r = device.Handle(Request(5, {1, 0}));
+            unsigned sum = 0;
+            for (auto b : r)
+                sum += b;
+            kinds += r[4] == 255 ? 'b' : sum % 256 ? 'x' : '.';
+        }
+        const auto share = [&](char c) { return static_cast<double>(std::count(kinds.begin(), kinds.end(), c)) / kReplies; };
+        EXPECT_NEAR(share('b'), row.busy, 0.02) << row.seed;
+        // Busy replies are never also corrupted.
+        EXPECT_NEAR(share('x'), row.corrupt * (1 - row.busy), 0.02) << row.seed;
+        runs.push_back(kinds);
+    }
+    EXPECT_EQ(runs[0], runs[1]); // the same seed
+    EXPECT_NE(runs[0], runs[2]); // another seed
+}
+
 // When the device's end of the line lets each reply go: a late block after
 // its delay, the requests that came meanwhile right behind it in order, and
 // with a character time every byte in its turn.

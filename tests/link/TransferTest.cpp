@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <numeric>
 
 namespace tc {
@@ -629,6 +630,175 @@ TEST(WriteSafety, InterruptionDuringTheSectionsNamesThemToo)
             << e.what();
     }
     EXPECT_FALSE(line.link->IsOpen());
+}
+
+// --- Going on after a block or section that failed all its attempts ---------
+
+// Answers ContinueAfterFailure from a list (then always `rest`) and keeps the texts asked.
+struct Continuing final : TransferObserver {
+    std::deque<bool> answers;
+    bool rest = false;
+    std::vector<std::string> asked;
+    bool ContinueAfterFailure(const std::string& text) override
+    {
+        asked.push_back(text);
+        if (answers.empty())
+            return rest;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+};
+
+// The line drops the replies to the first `count` requests that `match` picks.
+void DropReplies(SimLine& line, std::function<bool(const Bytes&)> match, int count)
+{
+    auto answer = test::DeviceResponder(line.device);
+    auto left = std::make_shared<int>(count);
+    line.ports->AddTimed("/dev/fake0", [=](const Bytes& request, test::FakeChannel::Clock::time_point now) {
+        if (*left > 0 && match(request)) {
+            --*left;
+            return std::vector<sim::SimLine::Outgoing>{};
+        }
+        return answer(request, now);
+    }, false, /*listed=*/false);
+}
+
+// Device blocks in the order the read asked for them.
+std::vector<int> BlocksAsked(const SimLine& line)
+{
+    std::vector<int> blocks;
+    for (const auto& f : line.ports->log->written)
+        if (f.size() > 6 && f[4] == kCmdReadBlock)
+            blocks.push_back(GetU16(f, 5));
+    return blocks;
+}
+
+// A block that goes unanswered through its three attempts: going on asks for
+// it again and only for it, and the read ends with the device's exact
+// memory; not going on fails as before, with the link's message, and keeps
+// the settings as they were.
+TEST(Resume, ReadGoesOnFromTheFailedBlockOnly)
+{
+    English english;
+    for (const bool goOn : {true, false}) {
+        SCOPED_TRACE(goOn ? "continue" : "stop");
+        SimLine line(test::DistinctMemory());
+        DropReplies(line, [](const Bytes& r) { return r.size() > 6 && r[4] == kCmdReadBlock && GetU16(r, 5) == 100; }, 3);
+        SettingsModel model;
+        const Bytes before = model.Image;
+        Continuing obs;
+        obs.answers = {goOn};
+        std::string failure;
+        try {
+            EXPECT_EQ(ReadDeviceSettings(*line.link, model, obs, kFast), TransferResult::Done);
+        } catch (const Error& e) {
+            failure = e.what();
+        }
+        ASSERT_EQ(obs.asked, (std::vector<std::string>{std::string(kNoLinkText) + "\nBlock 100 of the device memory could not be read."}));
+        std::vector<int> expected(device::kBlocksRead);
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            expected[i] = static_cast<int>(i < 127 ? i + 1 : i + 2);
+        if (goOn) {
+            EXPECT_EQ(failure, "");
+            EXPECT_EQ(model.Image, ImageFromMemory(line.device->Memory()));
+            expected.insert(expected.begin() + 99, {100, 100, 100}); // three failed attempts, then its answer
+            EXPECT_EQ(BlocksAsked(line), expected);
+        } else {
+            EXPECT_EQ(failure, kNoLinkText);
+            EXPECT_EQ(model.Image, before);
+            expected.resize(99);
+            expected.insert(expected.end(), {100, 100, 100});
+            EXPECT_EQ(BlocksAsked(line), expected);
+        }
+        EXPECT_FALSE(line.link->IsOpen());
+    }
+}
+
+// One corrupt reply in ten, with a seed that spoils all three attempts on
+// block 74: going on reads the device's exact memory; not going on fails
+// there with the same message as a read that cannot go on.
+TEST(Resume, CorruptRepliesGoOnToTheExactImageOrFailAsBefore)
+{
+    English english;
+    sim::SimFaults faults;
+    faults.corruptRate = 0.1;
+    faults.seed = 11;
+    std::vector<std::string> failures;
+    for (const int mode : {0, 1, 2}) { // the default observer, one that stops, one that goes on
+        SimLine line(test::DistinctMemory(), 0xC000, faults);
+        SettingsModel model;
+        TransferObserver plain;
+        Continuing obs;
+        obs.rest = mode == 2;
+        try {
+            ASSERT_EQ(ReadDeviceSettings(*line.link, model, mode == 0 ? plain : obs, kFast), TransferResult::Done);
+            EXPECT_EQ(mode, 2);
+            EXPECT_EQ(model.Image, ImageFromMemory(line.device->Memory()));
+            ASSERT_FALSE(obs.asked.empty());
+            EXPECT_NE(obs.asked[0].find("Block 74 "), std::string::npos) << obs.asked[0];
+            EXPECT_EQ(obs.asked[0].rfind(failures[0] + "\n", 0), 0u) << obs.asked[0];
+        } catch (const Error& e) {
+            EXPECT_NE(mode, 2);
+            failures.push_back(e.what());
+            EXPECT_TRUE(model.Image.empty());
+        }
+    }
+    EXPECT_EQ(failures, (std::vector<std::string>{std::string(kExchangeErrorText) + "(0)", std::string(kExchangeErrorText) + "(0)"}));
+}
+
+// A reply so late that the attempts after it, and the requests of going on,
+// all fail and are then answered at once, late: each block still gets its
+// own answer.
+TEST(Resume, LateRepliesAfterGoingOnAreNotTakenForOtherBlocks)
+{
+    sim::SimFaults late;
+    late.lateBlocks = {{60, 400ms}, {200, 150ms}};
+    SimLine line(test::DistinctMemory(), 0xC000, late);
+    SettingsModel model;
+    Continuing obs;
+    obs.rest = true;
+    ASSERT_EQ(ReadDeviceSettings(*line.link, model, obs, kFast), TransferResult::Done);
+    EXPECT_GE(obs.asked.size(), 2u); // both blocks went through all their attempts
+    EXPECT_EQ(model.Image, ImageFromMemory(line.device->Memory()));
+}
+
+// A section whose begin goes unanswered through its attempts is sent again
+// whole; the sections acknowledged before it are not sent again.
+TEST(Resume, WriteGoesOnFromTheFailedSection)
+{
+    English english;
+    for (const bool goOn : {true, false}) {
+        SCOPED_TRACE(goOn ? "continue" : "stop");
+        SimLine line;
+        SettingsModel model;
+        Recorder rec;
+        ReadAndEditEverything(line, model, rec);
+        const std::uint16_t fifth = model.Dir().Entry(5).address;
+        DropReplies(line, [fifth](const Bytes& r) { return r.size() > 6 && r[4] == kCmdBeginSection && GetU16(r, 5) == fifth; }, 3);
+        Continuing obs;
+        obs.answers = {goOn};
+        try {
+            EXPECT_EQ(line.Write(model, obs), TransferResult::Done);
+            EXPECT_TRUE(goOn);
+            EXPECT_EQ(ImageFromMemory(line.device->Memory()), model.Image);
+        } catch (const WriteIncomplete& e) {
+            EXPECT_FALSE(goOn);
+            EXPECT_EQ(e.sectionsWritten, (std::vector<int>{1, 2, 3, 4}));
+        }
+        ASSERT_EQ(obs.asked, (std::vector<std::string>{std::string(kNoLinkText) + "\nSection 5 of 11 could not be written."}));
+        // Each section's begin once, the fifth's three unanswered times first.
+        std::vector<int> begun;
+        for (const auto& f : line.ports->log->written)
+            if (f.size() > 6 && f[4] == kCmdBeginSection)
+                for (int k = 1; k <= kRecordCount; ++k)
+                    if (GetU16(f, 5) == model.Dir().Entry(k).address)
+                        begun.push_back(k);
+        std::vector<int> expected{1, 2, 3, 4, 5, 5, 5};
+        if (goOn)
+            expected.insert(expected.end(), {5, 6, 7, 8, 9, 10, 11});
+        EXPECT_EQ(begun, expected);
+    }
 }
 
 } // namespace

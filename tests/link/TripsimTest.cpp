@@ -176,7 +176,8 @@ TEST(TripsimOptions, BadValuesAreRefused)
     const std::string folder = test::TempFolder();
     for (const auto& [option, value] : std::vector<std::pair<std::string, std::string>>{
              {"--model", "0x1C000"}, {"--late-block", "256:100"}, {"--late-block", "12"}, {"--late-block", "1:100,2"},
-             {"--late-block", "1:99999999"}, {"--noise-every", "x"}}) {
+             {"--late-block", "1:99999999"}, {"--noise-every", "x"}, {"--corrupt-rate", "1.5"}, {"--busy-rate", "-0.1"},
+             {"--corrupt-rate", "nan"}, {"--busy-rate", "5%"}, {"--seed", "4294967296"}}) {
         std::string err;
         EXPECT_EQ(test::RunProgram({"/usr/bin/timeout", "5", TRIPSIM_PATH, "--link", folder + "/link", option, value}, &err), 2)
             << option << " " << value << ": " << err;

@@ -59,11 +59,13 @@ std::size_t Columns(const std::string& text)
 // Shows the transfer as the progress window does, on one line of the
 // terminal: the phase text and, once the gauge runs, its percentage, rewritten
 // in place and ended with a newline. Quiet when stderr is not a terminal.
-// Gives up connecting after the timeout.
+// Gives up connecting after the timeout. A block or section that fails is
+// tried again while the retry budget lasts, each time said on stderr.
 class CliObserver final : public TransferObserver {
 public:
-    explicit CliObserver(std::chrono::seconds connectTimeout)
-        : deadline_(std::chrono::steady_clock::now() + connectTimeout), terminal_(isatty(STDERR_FILENO) == 1)
+    CliObserver(std::chrono::seconds connectTimeout, unsigned retryBudget)
+        : deadline_(std::chrono::steady_clock::now() + connectTimeout), terminal_(isatty(STDERR_FILENO) == 1),
+          retriesLeft_(retryBudget)
     {
     }
     ~CliObserver() override
@@ -100,6 +102,19 @@ public:
         if (g_interrupted)
             throw TransferInterrupted();
     }
+    bool ContinueAfterFailure(const std::string& text) override
+    {
+        if (retriesLeft_ == 0 || g_interrupted)
+            return false;
+        --retriesLeft_;
+        EndLine();
+        std::cerr << text << "\n"
+                  << Tr("Повтор (осталось повторов: " + std::to_string(retriesLeft_) + ").",
+                        "Trying again (" + std::to_string(retriesLeft_) + " more retries left).")
+                  << "\n";
+        Show();
+        return true;
+    }
     bool TimedOut() const { return timedOut_ && !g_interrupted; }
 
 private:
@@ -129,6 +144,7 @@ private:
     int percent_ = -1;
     std::size_t width_ = 0; // columns of the line shown; 0 while none is
     bool timedOut_ = false;
+    unsigned retriesLeft_;
 };
 
 // DEV is "COMn" or a device path; the port is chosen, not opened.
@@ -181,14 +197,22 @@ TransferTiming Timing(Args& args)
     return timing;
 }
 
+// How many times a transfer may ask again for a block or section that
+// failed all its attempts (0: the first such failure ends it).
+unsigned RetryBudget(Args& args)
+{
+    constexpr unsigned kMost = 100000;
+    return ParseNumber(args.Option("--retry-budget", "0"), kMost, "--retry-budget");
+}
+
 // Runs a transfer and turns its cancelled and interrupted ends into errors.
 template <class Transfer>
-void RunTransfer(const std::string& dev, std::chrono::seconds timeout, Transfer transfer)
+void RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned retryBudget, Transfer transfer)
 {
     InterruptGuard guard;
     DeviceLink link;
     ChoosePort(link, dev);
-    CliObserver observer(timeout);
+    CliObserver observer(timeout, retryBudget);
     TransferResult result;
     try {
         result = transfer(link, observer);
@@ -209,12 +233,13 @@ int RunRead(const std::vector<std::string>& argv)
     const std::string out = args.Option("-o");
     const auto timeout = ConnectTimeout(args);
     const auto timing = Timing(args);
+    const unsigned budget = RetryBudget(args);
     if (!args.Positional().empty() || dev.empty() || out.empty())
         throw UsageError{"--port DEV and -o FILE are required"};
     // A file that cannot be saved is found before the transfer, not after it.
     CheckSaveTarget(out);
     SettingsModel model;
-    RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
+    RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
     for (const auto& warning : model.DecodeAll())
         std::cerr << warning << "\n";
     WriteSettingsFile(model, out);
@@ -229,6 +254,7 @@ int RunWrite(const std::vector<std::string>& argv)
     const std::string dev = args.Option("--port");
     const auto timeout = ConnectTimeout(args);
     const auto timing = Timing(args);
+    const unsigned budget = RetryBudget(args);
     WriteOptions options;
     options.verify = !args.Flag("--no-verify");
     const auto files = args.Positional();
@@ -246,7 +272,7 @@ int RunWrite(const std::vector<std::string>& argv)
                        "The settings file was not read whole. Nothing has been written to the device."));
     const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev);
     try {
-        RunTransfer(dev, timeout, [&](DeviceLink& link, TransferObserver& o) {
+        RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
             return WriteDeviceSettings(link, model, o, restorePoints, timing, options);
         });
     } catch (const WriteIncomplete& e) {
@@ -258,12 +284,15 @@ int RunWrite(const std::vector<std::string>& argv)
     return 0;
 }
 
-const Registration readCommand({"read", "read --port DEV -o FILE [--connect-timeout SECONDS] [--reply-timeout MS]",
-                                "reads the device's settings memory into a settings file (DEV: COMn or a device path)",
+const Registration readCommand({"read", "read --port DEV -o FILE [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
+                                "reads the device's settings memory into a settings file (DEV: COMn or a device path); "
+                                "--retry-budget N: a block that fails its three attempts is asked for again, going on from "
+                                "there, up to N times in the whole read (default 0: the read ends at the first such block)",
                                 RunRead});
-const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--connect-timeout SECONDS] [--reply-timeout MS]",
+const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
                                  "writes a settings file into the device, section by section; the device's previous settings are "
-                                 "kept as a restore point first, and the written sections are read back and compared unless --no-verify",
+                                 "kept as a restore point first, and the written sections are read back and compared unless --no-verify; "
+                                 "--retry-budget N as for read (a section that fails is sent again, the ones before it are not)",
                                  RunWrite});
 
 } // namespace

@@ -33,10 +33,19 @@ std::vector<std::vector<std::uint8_t>> FrameAssembler::Feed(std::span<const std:
 }
 
 SimDevice::SimDevice(std::vector<std::uint8_t> memory, std::uint16_t modelCode, SimFaults faults)
-    : memory_(std::move(memory)), modelCode_(modelCode), faults_(faults)
+    : memory_(std::move(memory)), modelCode_(modelCode), faults_(faults), random_(faults.seed)
 {
     if (memory_.size() != kMemorySize)
         throw std::invalid_argument("the device memory must hold 8192 bytes");
+}
+
+bool SimDevice::Chance(double rate)
+{
+    if (rate <= 0.0)
+        return false;
+    // mt19937's numbers are the same on every standard library; the
+    // library's distributions are not.
+    return static_cast<double>(random_()) < rate * 4294967296.0;
 }
 
 bool SimDevice::TakeMemoryChanged()
@@ -94,12 +103,12 @@ SimDevice::Answer SimDevice::Respond(std::span<const std::uint8_t> frame)
             faults_.lateBlocks.erase(late);
         }
     }
-    if (faults_.busyEvery > 0 && replies_ % faults_.busyEvery == 0) {
+    if ((faults_.busyEvery > 0 && replies_ % faults_.busyEvery == 0) || Chance(faults_.busyRate)) {
         answer.reply = Reply(kBusy);
         return answer;
     }
     answer.reply = query ? Reply(kOk) : Execute(cmd, frame.subspan(5, frame.size() - 6));
-    if (faults_.corruptEvery > 0 && replies_ % faults_.corruptEvery == 0)
+    if ((faults_.corruptEvery > 0 && replies_ % faults_.corruptEvery == 0) || Chance(faults_.corruptRate))
         answer.reply.back() = static_cast<std::uint8_t>(answer.reply.back() + 1);
     return answer;
 }

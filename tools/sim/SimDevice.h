@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <random>
 #include <span>
 #include <vector>
 
@@ -23,6 +24,12 @@ struct SimFaults {
     // (a busy unit, a slow adapter); the requests after it wait their turn.
     std::map<std::uint16_t, std::chrono::milliseconds> lateBlocks{};
     unsigned noiseEvery = 0;   // every Nth reply is followed by a few bytes of line noise
+    // Random faults, the same for the same seed: each reply is busy with
+    // probability busyRate, else carries a wrong checksum with probability
+    // corruptRate (both 0..1).
+    double corruptRate = 0.0;
+    double busyRate = 0.0;
+    std::uint32_t seed = 1;
 };
 
 // The bytes of line noise that follow a reply.
@@ -72,10 +79,13 @@ public:
 private:
     std::vector<std::uint8_t> Reply(std::uint8_t status, std::span<const std::uint8_t> data = {}, std::uint8_t address = kAddress);
     std::vector<std::uint8_t> Execute(std::uint8_t cmd, std::span<const std::uint8_t> params);
+    // True with the given probability, from the seeded generator (drawn only for a rate above 0).
+    bool Chance(double rate);
 
     std::vector<std::uint8_t> memory_;
     std::uint16_t modelCode_;
     SimFaults faults_;
+    std::mt19937 random_;
     unsigned long requests_ = 0;
     unsigned long replies_ = 0;
     bool changed_ = false;

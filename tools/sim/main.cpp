@@ -2,7 +2,7 @@
 //   tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N]
 //           [--busy-every N] [--silent] [--stall-after N] [--late-block N:MS[,N:MS...]]
 //           [--noise-every N] [--line-rate] [--drop-section N] [--stall-after-section N]
-//           [--exit-with-parent]
+//           [--corrupt-rate P] [--busy-rate P] [--seed S] [--exit-with-parent]
 // Creates the pty, makes PATH a symlink to it, prints PATH and serves until
 // killed. --memory keeps the 8192 bytes in FILE (created when missing) and
 // saves them after every completed section write. --late-block (repeatable)
@@ -10,7 +10,10 @@
 // that arrive meanwhile are answered after it, in order. --drop-section N
 // acknowledges the Nth section written but keeps the old bytes;
 // --stall-after-section N goes silent at the first begin-section after N
-// sections were written.
+// sections were written. --corrupt-rate and --busy-rate spoil each reply's
+// checksum, or answer busy, with probability P (0..1), drawn from a generator
+// seeded with --seed (default 1), so that one seed gives the same faults in
+// every run.
 #include "SimDevice.h"
 
 #include "common/AtomicFile.h"
@@ -59,7 +62,7 @@ constexpr std::chrono::milliseconds kMaxLateness{60000};
 constexpr const char* kUsage =
     "usage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] [--busy-every N] [--silent] "
     "[--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--line-rate] [--drop-section N] "
-    "[--stall-after-section N] [--exit-with-parent]";
+    "[--stall-after-section N] [--corrupt-rate P] [--busy-rate P] [--seed S] [--exit-with-parent]";
 
 [[noreturn]] void Fail(const std::string& text, int code = 1)
 {
@@ -74,6 +77,17 @@ unsigned long Number(const std::string& option, const char* text)
     const unsigned long v = std::strtoul(text, &end, 0);
     if (errno != 0 || end == text || *end != '\0' || text[0] == '-')
         Fail(option + " needs a number, got \"" + text + "\"", 2);
+    return v;
+}
+
+// A probability, 0..1.
+double Rate(const std::string& option, const char* text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text, &end);
+    if (errno != 0 || end == text || *end != '\0' || !(v >= 0.0 && v <= 1.0))
+        Fail(option + " needs a probability from 0 to 1 (e.g. 0.05), got \"" + text + "\"", 2);
     return v;
 }
 
@@ -195,6 +209,16 @@ int main(int argc, char** argv)
             faults.stallAfterSection = static_cast<long>(Number(a, value()));
         else if (a == "--late-block")
             AddLateBlocks(a, value(), faults);
+        else if (a == "--corrupt-rate")
+            faults.corruptRate = Rate(a, value());
+        else if (a == "--busy-rate")
+            faults.busyRate = Rate(a, value());
+        else if (a == "--seed") {
+            const unsigned long seed = Number(a, value());
+            if (seed > 0xFFFFFFFFUL)
+                Fail("--seed needs a number from 0 to 4294967295, got " + std::string(argv[i]), 2);
+            faults.seed = static_cast<std::uint32_t>(seed);
+        }
         else if (a == "--noise-every")
             faults.noiseEvery = static_cast<unsigned>(Number(a, value()));
         else if (a == "--silent")
@@ -222,6 +246,9 @@ int main(int argc, char** argv)
                          "  --line-rate             pace replies like the real line (115200 baud)\n"
                          "  --drop-section N        acknowledge section N of a write without storing it\n"
                          "  --stall-after-section N stop answering after N sections of a write\n"
+                         "  --corrupt-rate P        each reply has a bad checksum with probability P (0..1)\n"
+                         "  --busy-rate P           each request is answered busy with probability P (0..1)\n"
+                         "  --seed S                seed of the random faults (default 1): one seed, the same faults\n"
                          "  --exit-with-parent      end when the starting process ends\n";
             return 0;
         }

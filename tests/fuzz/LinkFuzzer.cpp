@@ -218,18 +218,22 @@ private:
     FaultyLine& line_;
 };
 
-// Gives up connecting after a few attempts, as a user would.
+// Gives up connecting after a few attempts, as a user would; goes on after a
+// block or section that failed its attempts as often as told.
 struct Patience final : TransferObserver {
     int asks = 0;
+    int goOn = 0;
     bool CancelRequested() override { return ++asks > 4; }
+    bool ContinueAfterFailure(const std::string&) override { return goOn-- > 0; }
 };
 
-void Read(FaultyLine& line, const std::shared_ptr<LinePorts>& ports)
+void Read(FaultyLine& line, const std::shared_ptr<LinePorts>& ports, int goOn)
 {
     DeviceLink link(ports);
     SettingsModel model = FreshModel();
     const auto before = model.Image;
     Patience patience;
+    patience.goOn = goOn;
     try {
         if (ReadDeviceSettings(link, model, patience) == TransferResult::Done) {
             FUZZ_REQUIRE(model.Image == ImageFromMemory(line.Device().Memory()));
@@ -253,7 +257,7 @@ SettingsModel EditedSettings(const std::vector<std::uint8_t>& memory)
     return model;
 }
 
-void Write(FaultyLine& line, const std::shared_ptr<LinePorts>& ports)
+void Write(FaultyLine& line, const std::shared_ptr<LinePorts>& ports, int goOn)
 {
     // What a clean line leaves in the device.
     Choices none(nullptr, 0);
@@ -271,6 +275,7 @@ void Write(FaultyLine& line, const std::shared_ptr<LinePorts>& ports)
     DeviceLink link(ports);
     SettingsModel model = EditedSettings(before);
     Patience patience;
+    patience.goOn = goOn;
     try {
         if (WriteDeviceSettings(link, model, patience, points) == TransferResult::Done)
             FUZZ_REQUIRE(line.Device().Memory() == clean.Device().Memory());
@@ -289,8 +294,9 @@ void Write(FaultyLine& line, const std::shared_ptr<LinePorts>& ports)
 } // namespace
 } // namespace tc::fuzz
 
-// Input: one option byte (bit 0: write instead of read), then two bytes for
-// each reply: what happens to it and by how much.
+// Input: one option byte (bit 0: write instead of read; bit 1: go on up to
+// 8 times after a block or section that failed its attempts), then two bytes
+// for each reply: what happens to it and by how much.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace tc;
@@ -300,9 +306,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::VirtualTime virtualTime;
     fuzz::FaultyLine line(faults, memory);
     auto ports = std::make_shared<fuzz::LinePorts>(line);
+    const int goOn = options & 2 ? 8 : 0;
     if (options & 1)
-        fuzz::Write(line, ports);
+        fuzz::Write(line, ports, goOn);
     else
-        fuzz::Read(line, ports);
+        fuzz::Read(line, ports, goOn);
     return 0;
 }

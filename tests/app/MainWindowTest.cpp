@@ -374,9 +374,12 @@ private slots:
         for (int k = 1; k <= kRecordCount; ++k)
             model.Record(k)[1] ^= 0x5A;
 
-        user.answers = {Answer::Yes, Answer::Yes, Answer::No}; // write the changes: yes; restore: yes; write it now: no
+        // write the changes: yes; go on after the stalled section: no; restore: yes; write it now: no
+        user.answers = {Answer::Yes, Answer::No, Answer::Yes, Answer::No};
         form->writeToDevice();
         user.questions.removeFirst(); // the changes shown before the write
+        const QString goOn = user.questions.takeFirst();
+        QVERIFY2(goOn.endsWith("Section 4 of 11 could not be written.\n\nContinue?"), qPrintable(goOn));
 
         QCOMPARE(user.errors.size(), 1);
         QVERIFY2(user.errors[0].contains("Sections already written: 1, 2, 3. The device now holds a mix of new and old settings."),

@@ -150,7 +150,7 @@ int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
     return std::max(count(true), count(false));
 }
 
-bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained, bool awaitOwed)
+bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained, bool awaitOwed, bool untilLimit)
 {
     auto* ch = Channel();
     if (!ch) {
@@ -165,7 +165,7 @@ bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t
         Idle();
         const auto now = Clock::now();
         // Replies still owed may come up to their late limit.
-        const bool owedMayCome = awaitOwed && replies < owed_ && now < owedUntil_;
+        const bool owedMayCome = awaitOwed && (untilLimit || replies < owed_) && now < owedUntil_;
         if (now >= silentUntil && !owedMayCome)
             break;
         const auto wakeAt = owedMayCome ? std::max(silentUntil, owedUntil_) : silentUntil;
@@ -205,6 +205,13 @@ bool DeviceLink::StaysQuiet(std::chrono::milliseconds settle)
 {
     const auto first = WaitingByte(settle);
     return !first || !Drain(QuietTime, {*first});
+}
+
+bool DeviceLink::Settle()
+{
+    const bool surplus = Drain(QuietTime, {}, /*awaitOwed=*/true, /*untilLimit=*/true);
+    owed_ = 0;
+    return surplus;
 }
 
 void DeviceLink::SendFrame()

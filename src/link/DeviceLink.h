@@ -79,6 +79,14 @@ public:
     // Watches the line for `settle` after the last reply: false when a reply
     // too many came (it is drained with whatever follows), true otherwise.
     bool StaysQuiet(std::chrono::milliseconds settle);
+    // After an exchange that failed: drains the line until no reply to the
+    // requests sent can come any more (their late limit has passed) and it
+    // has been quiet for QuietTime, so that none of them is taken for the
+    // answer to another request. It waits out the limit even when as many
+    // replies came as were owed, since a copy of one reply may have made up
+    // the count. True when the line held a reply too many (every reply
+    // taken since it was last drained may have answered an older request).
+    bool Settle();
 
     void ClosePort() override;
 
@@ -88,9 +96,11 @@ private:
     void ReceiveRest(std::size_t from, std::size_t to);
     // Discards input until the line has been silent for `quiet` (and, with
     // awaitOwed, until the replies owed have come or can no longer come);
-    // `drained` holds bytes already taken. True when it held more replies
-    // than requests were owed one.
-    bool Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained = {}, bool awaitOwed = false);
+    // with untilLimit too, until every request's late limit has passed,
+    // however many replies came. `drained` holds bytes already taken. True
+    // when it held more replies than requests were owed one.
+    bool Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t> drained = {}, bool awaitOwed = false,
+               bool untilLimit = false);
     // How many replies the bytes hold: whole frames, also those whose check
     // byte was spoilt on the line (a reply too many is never taken for noise).
     int CountReplies(std::span<const std::uint8_t> bytes) const;

@@ -179,14 +179,15 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
         try {
             ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize));
         } catch (const Error& failure) {
-            // Going on asks for the same block again: to the link that is
-            // one more attempt of the same request, answered by the same
-            // bytes, and the replies it still owes are awaited as before.
             if (!observer.ContinueAfterFailure(BlockFailedText(failure.what(), blocks[i])))
                 throw;
-            // A reply too many found between the failed attempts puts the
-            // blocks taken since the line was last in step in doubt.
-            if (link.OutOfStep())
+            // The answers the failed attempts may still get are let come
+            // first, so that none is taken for another request's. A reply
+            // too many, found now or between the failed attempts, puts the
+            // blocks taken since the line was last in step in doubt; else
+            // the same block is asked for again.
+            const bool doubt = link.OutOfStep();
+            if (link.Settle() || doubt)
                 i = backInStep();
             continue;
         }
@@ -490,6 +491,9 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
                 } catch (const Error& failure) {
                     if (!observer.ContinueAfterFailure(SectionFailedText(failure.what(), k, count)))
                         throw;
+                    // No late acknowledgement of the failed attempts may
+                    // stand for one of the commands sent again.
+                    link.Settle();
                 }
             }
             written.push_back(k);

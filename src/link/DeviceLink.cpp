@@ -301,10 +301,20 @@ void DeviceLink::ReceiveFrame()
     // carries the addresses of our request; noise that only looks like a
     // frame answers nothing, and the reply it stood for is still owed.
     replyCut_ = false;
-    const bool ours = CheckReply() || AddressedToUs(std::span<const std::uint8_t>(RxBuffer.data(), n));
-    if (ours)
+    const bool checked = CheckReply();
+    const bool addressed = AddressedToUs(std::span<const std::uint8_t>(RxBuffer.data(), n));
+    // A frame with a right check byte but other addresses is noise that ran
+    // into a reply and happened to sum right: it answers nothing. (A query
+    // of the address goes to address 0 and is answered by the unit's own;
+    // a reply with no address at all has its own message, below.)
+    const auto header = static_cast<std::size_t>(LongFrame ? 2 : 1);
+    const bool query = TxBuffer[header] == 0;
+    const bool noAddress = std::all_of(RxBuffer.begin() + static_cast<std::ptrdiff_t>(header),
+                                       RxBuffer.begin() + StatusIndex(), [](std::uint8_t b) { return b == 0; });
+    const bool foreign = !addressed && !query && !noAddress;
+    if (addressed || (checked && !foreign))
         owed_ = std::max(0, owed_ - 1);
-    if (!CheckReply())
+    if (!checked || foreign)
         throw Error(std::string(kExchangeErrorText) + "(0)");
 }
 
@@ -346,11 +356,14 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
     }
     if (owed_ > 0 || troubled) {
         // The reply taken may have answered an earlier attempt, and the
-        // answers to the others may still come: the line is drained until
-        // they have come, or until none of them can come any more. After
-        // any trouble the line is also seen quiet before the next request.
+        // answers to the others may still come. When some were still owed
+        // as it was taken, a late reply is among them: the line is drained
+        // until none of them can come any more, since a copy the device
+        // sent of its own accord can make up the count in the same burst
+        // while the last attempt's answer is still on its way. After any
+        // other trouble the line is seen quiet before the next request.
         // Whatever comes later is a surprise.
-        outOfStep_ = Drain(QuietTime, {}, /*awaitOwed=*/true) || outOfStep_;
+        outOfStep_ = Drain(QuietTime, {}, /*awaitOwed=*/true, /*untilLimit=*/owed_ > 0) || outOfStep_;
         owed_ = 0;
     }
     RxPos = StatusIndex() + 1;

@@ -147,6 +147,17 @@ TEST(ProtocolReplies, ShortRepliesAndHeaderChecks)
 
     Line cut(Always(Bytes{0x26, 0xF4, 0x01, 0x00, 0x00, 0x01})); // 38 announced, 6 sent
     EXPECT_EQ(ErrorOf([&] { cut.link->Command(244, 5); }), "RS232. Delay within block error.");
+
+    // A frame that sums right but carries other addresses (noise that ran
+    // into a reply) answers nothing: the request is asked again.
+    Line foreign(Always(Framed({0xF5, 1, 0, 0, 0x5A})));
+    EXPECT_EQ(ErrorOf([&] { foreign.link->Command(244, 1); }), "RS232. Exchange error.(0)");
+    EXPECT_EQ(foreign.Written().size(), 3u);
+    int n = 0;
+    Line then([&](const Bytes&) { return ++n == 1 ? Framed({0x32, 0x2D, 0x30, 0x39, 0x20}) : Framed({0xF4, 1, 0, 0, 0x5A}); });
+    then.link->Command(244, 1);
+    EXPECT_EQ(then.link->GetByte(), 0x5A);
+    EXPECT_EQ(then.Written().size(), 2u);
 }
 
 TEST(ProtocolReplies, BusyIsRetriedLikeAnyFailure)

@@ -22,6 +22,7 @@ namespace {
 
 using test::Bytes;
 using test::LoadedModel;
+using test::Message;
 using test::Split;
 
 // Runs `body` in an edit session on the reference settings of a model and
@@ -39,16 +40,6 @@ void InSession(std::uint16_t modelCode, std::uint16_t protocolIndex, Body body)
 bool Contains(const ChangedFields& changed, std::string_view key)
 {
     return std::any_of(changed.begin(), changed.end(), [&](std::size_t i) { return EditorFields()[i].key == key; });
-}
-
-std::string Message(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(accepted)";
 }
 
 // ---- the walks ----

@@ -1,12 +1,14 @@
 #pragma once
 // Settings of the reference layout for the editor tests, and byte helpers.
 #include "common/Bytes.h"
+#include "common/Error.h"
 #include "editor/EditSession.h"
 #include "model/ReferenceLayout.h"
 #include "model/SettingsModel.h"
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +55,17 @@ inline std::vector<std::string> Split(std::string_view text, char separator)
         text.remove_prefix(at + 1);
     }
     return parts;
+}
+
+// The user text an action is refused with, or "(accepted)".
+inline std::string Message(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "(accepted)";
 }
 
 } // namespace tc::test

@@ -26,16 +26,7 @@ namespace tc {
 namespace {
 
 using test::Bytes;
-
-std::string Message(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(accepted)";
-}
+using test::Message;
 
 // A model's reference settings with a context of exactly these features and protocols.
 struct Bench {

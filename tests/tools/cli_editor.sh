@@ -2,9 +2,7 @@
 # tripconf-cli fields/get/set/peek/poke: the settings editor's core from the command line.
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/tool_test.sh"
 
 "$cli" new --model 0xC000 -o "$work/a.qvetp" >/dev/null || fail "new"
 

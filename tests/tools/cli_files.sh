@@ -4,9 +4,7 @@
 # must end at once with exit 1 and one line on stderr, and change nothing.
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/tool_test.sh"
 
 # Runs the tool with a time limit; sets rc and err.
 run() {

@@ -9,9 +9,7 @@ cli=$1
 update=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 golden=$here/golden
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/tool_test.sh"
 
 # Edits every model takes (hidden ones with --force, so that the comparison
 # shows them marked hidden on the models that hide them).

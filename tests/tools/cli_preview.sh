@@ -2,9 +2,7 @@
 # tripconf-cli preview: every screen of a fresh settings file as a 320 x 240 PNG.
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/tool_test.sh"
 
 "$cli" new --model 0xC000 -o "$work/f.qvetp" >/dev/null || fail "new"
 for screen in x1 x1list x4 x9 x6 menu dials graphs panel; do

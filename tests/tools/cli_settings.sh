@@ -2,9 +2,7 @@
 # tripconf-cli new/info/image on fresh and garbage files.
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/tool_test.sh"
 
 "$cli" new --model 0xC000 -o "$work/f.qvetp" >/dev/null || fail "new"
 [ "$(stat -c %s "$work/f.qvetp")" = 8130 ] || fail "file size"

@@ -2,9 +2,7 @@
 # tripconf-cli set on the voice, averages, parking and tank pages, and the tank file (tank-save, tank-load).
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/tool_test.sh"
 
 "$cli" new --model 0xC000 -o "$work/a.qvetp" >/dev/null || fail "new"
 

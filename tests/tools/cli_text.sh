@@ -3,9 +3,7 @@
 # comes back byte for byte or is refused whole.
 set -u
 cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/tool_test.sh"
 
 "$cli" new --model 0xC000 -o "$work/a.qvetp" >/dev/null || fail "new"
 "$cli" set "$work/a.qvetp" -o "$work/b.qvetp" corrections.speed=5.0 limits.speed=130 display.palette.day.3=31,31,31 >/dev/null || fail "set"

@@ -1,11 +1,10 @@
 # Sourced by the tool tests that talk to the simulated trip computer: a work
 # folder, fail(), and start_sim, which starts tripsim on $work/tty (stopped on
 # exit). Needs $sim set.
-work=$(mktemp -d)
+. "$(dirname "${BASH_SOURCE[0]}")/tool_test.sh"
 simpid=
 cleanup() { [ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
 
 start_sim() {
   "$sim" --link "$work/tty" "$@" >"$work/sim.out" 2>&1 &

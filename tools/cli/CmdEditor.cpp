@@ -9,7 +9,7 @@
 #include "common/Language.h"
 #include "editor/EditSession.h"
 #include "editor/StructuredKeys.h"
-#include "model/SettingsFile.h"
+#include "model/SettingsModel.h"
 
 #include <cstdio>
 #include <iostream>
@@ -150,8 +150,7 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
             }
             return true; // OK: records 1..10 go into the image
         });
-        WriteSettingsFile(model, out);
-        std::cout << "wrote " << out << "\n";
+        SaveSettings(model, out);
         return 0;
     }}};
 
@@ -246,8 +245,7 @@ const Registration kPoke{{"poke", "poke FILE -o OUT RECORD:OFFSET=HEX...",
         }
         for (int k : touched)
             model.EncodeSection(k);
-        WriteSettingsFile(model, out);
-        std::cout << "wrote " << out << "\n";
+        SaveSettings(model, out);
         return 0;
     }}};
 

@@ -5,7 +5,7 @@
 #include "editor/EditSession.h"
 #include "editor/ExtraSystems.h"
 #include "editor/ServiceFile.h"
-#include "model/SettingsFile.h"
+#include "model/SettingsModel.h"
 
 #include <iostream>
 
@@ -40,8 +40,7 @@ const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT",
             s.Apply([&](SettingsModel& m) { LoadServiceFile(m, rest[1]); });
             return true;
         });
-        WriteSettingsFile(model, out);
-        std::cout << "wrote " << out << "\n";
+        SaveSettings(model, out);
         return 0;
     }}};
 

@@ -6,7 +6,6 @@
 #include "common/Language.h"
 #include "editor/EditSession.h"
 #include "editor/TankFile.h"
-#include "model/SettingsFile.h"
 #include "model/SettingsModel.h"
 
 #include <iostream>
@@ -53,8 +52,7 @@ const Registration kTankLoad{{"tank-load", "tank-load FILE IN -o OUT",
         if (load.tareCountReset)
             std::cerr << "warning: " << Tr("в файле больше 68 точек тарировки: сохранено 0", "the file's tare point count is above 68: stored as 0")
                       << "\n";
-        WriteSettingsFile(model, out);
-        std::cout << "wrote " << out << "\n";
+        SaveSettings(model, out);
         return 0;
     }}};
 

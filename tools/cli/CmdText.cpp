@@ -5,7 +5,6 @@
 #include "common/Error.h"
 #include "editor/SettingsCompare.h"
 #include "editor/SettingsText.h"
-#include "model/SettingsFile.h"
 #include "model/SettingsModel.h"
 
 #include <iostream>
@@ -71,8 +70,7 @@ const Registration kImport{{"import", "import BASE IN.json -o OUT",
         LoadDecodedSettings(model, rest[0]);
         const auto bytes = ReadWholeFile(rest[1], kMaxSettingsTextSize);
         ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        WriteSettingsFile(model, out);
-        std::cout << "wrote " << out << "\n";
+        SaveSettings(model, out);
         return 0;
     }}};
 

@@ -56,6 +56,9 @@ void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path);
 // decoded is said on stderr as a warning.
 void LoadDecodedSettings(SettingsModel& model, const std::string& path);
 
+// Saves the settings to out (encoded, as the window saves them) and says so.
+void SaveSettings(const SettingsModel& model, const std::string& out);
+
 // Parses "0xC000" or "49152" into 0..max; throws UsageError otherwise.
 unsigned ParseNumber(const std::string& text, unsigned max, const std::string& what);
 

@@ -4,6 +4,7 @@
 
 #include "common/Error.h"
 #include "common/Language.h"
+#include "model/SettingsFile.h"
 #include "model/SettingsModel.h"
 
 #include <algorithm>
@@ -61,6 +62,12 @@ void LoadDecodedSettings(SettingsModel& model, const std::string& path)
     ReadCheckedSettingsFile(model, path);
     for (const auto& problem : model.DecodeAll())
         std::cerr << "warning: " << problem << "\n";
+}
+
+void SaveSettings(const SettingsModel& model, const std::string& out)
+{
+    WriteSettingsFile(model, out);
+    std::cout << "wrote " << out << "\n";
 }
 
 unsigned ParseNumber(const std::string& text, unsigned max, const std::string& what)

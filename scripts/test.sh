@@ -9,6 +9,8 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 
 jobs=${JOBS:-2}
+# ccache keys on paths relative to the clone, so any clone reuses the cache.
+export CCACHE_BASEDIR="$PWD"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"

@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libgl-dev
   qt6-charts-dev libqt6opengl6-dev  # the journal charts; Qt Charts' CMake files need Qt OpenGL's, which the package does not pull in
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
   libpng-dev nlohmann-json3-dev
   dpkg-dev
   clang libclang-rt-14-dev

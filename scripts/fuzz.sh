@@ -20,7 +20,7 @@ mkdir -p build-fuzz/findings
 status=0
 for t in "${targets[@]}"; do
   bin=build-fuzz/tests/fuzz/$t
-  [ -x "$bin" ] || { echo "fuzz: $bin is not built (cmake --build build-fuzz --target fuzzers)"; exit 2; }
+  [ -x "$bin" ] || { echo "fuzz: $bin is not built (cmake --preset fuzz && cmake --build --preset fuzz)"; exit 2; }
   mkdir -p "build-fuzz/corpus/$t"
   log=build-fuzz/findings/$t.log
   if "$bin" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset default >/dev/null
 cmake --build build -j"${JOBS:-2}" --target tripconf tripconf-cli tripsim
 rm -f build/tripconf_*.deb
 (cd build && cpack -G DEB >/dev/null)

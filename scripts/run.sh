@@ -7,8 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"${JOBS:-2}"
+cmake --preset default >/dev/null
+cmake --build --preset default -j"${JOBS:-2}"
 
 demo=$(mktemp -d)
 sim_pid=

@@ -12,27 +12,26 @@ jobs=${JOBS:-2}
 # ccache keys on paths relative to the clone, so any clone reuses the cache.
 export CCACHE_BASEDIR="$PWD"
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$jobs"
+# The builds are the presets of CMakePresets.json: default, asan, fuzz.
+cmake --preset default >/dev/null
+cmake --build --preset default -j"$jobs"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DTRIPCONF_BUILD_UI=OFF -DTRIPCONF_SANITIZE=ON >/dev/null
-cmake --build build-asan -j"$jobs"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j"$jobs"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:halt_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 echo "== Sanitizer build (core, tools) =="
-ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE bench
+ctest --preset asan -j"$jobs"
 
 echo "== Full build =="
-ctest --test-dir build --output-on-failure -j"$jobs" -LE bench
+ctest --preset default -j"$jobs"
 
 # The fuzz targets need clang; they build in a configure of their own.
 if command -v clang++ >/dev/null 2>&1; then
-  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DTRIPCONF_FUZZ=ON -DTRIPCONF_BUILD_UI=OFF >/dev/null
-  cmake --build build-fuzz -j"$jobs" --target fuzzers
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz -j"$jobs"
   echo "== Fuzz smoke (${FUZZ_SECONDS:-20} s each) =="
   scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 else

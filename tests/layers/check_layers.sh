@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Fails when an include reaches up a layer. The layers, from the ground up:
+# Fails when an include or a library link reaches up a layer. The layers, from
+# the ground up:
 #   core     common < catalogs < model < (preview, link, journals) < editor
 #            standard C++, POSIX and libpng only: no Qt header, no ui/ folder
 #   windows  ui < (link/ui, journals/ui, editor/ui) < app, each on the whole core
 #   tools    tools/cli and tools/sim include the core only
 # A folder may include its own files; folders on one level never include each
-# other. Usage: check_layers.sh SOURCE_ROOT, or check_layers.sh --self-test.
+# other. Each layer is a static library (tripconf_common, ..., tripconf_app)
+# that links only the layers below it and is built from its own folder's
+# files; the build writes that graph to layers.txt.
+# Usage: check_layers.sh SOURCE_ROOT [LAYERS_TXT], or check_layers.sh --self-test.
 set -u
 
 core_below() { # the core folders a core folder may include
@@ -72,6 +76,50 @@ check() {
   [ "$failures" -eq 0 ]
 }
 
+# The library a folder's layer builds: link/ui -> tripconf_link_ui.
+library_of() { echo "tripconf_${1//\//_}"; }
+
+# layers.txt lines: "TARGET FOLDER links LIB..." and "TARGET FOLDER source FILE".
+check_graph() {
+  local graph=$1 failures=0 target dir kind rest layer allowed lib folder
+  while read -r target dir kind rest; do
+    layer=$(layer_of "$dir/x")
+    if [ "$(library_of "$layer")" != "$target" ]; then
+      echo "$target is built in $dir, the folder of $(library_of "$layer")"
+      failures=$((failures + 1)); continue
+    fi
+    case $kind in
+      links)
+        allowed=" $(allowed_for "$layer") "
+        for lib in $rest; do
+          case $lib in
+            tripconf_core) folder=editor ;; # the whole core
+            tripconf_*) folder=${lib#tripconf_}; folder=${folder/_ui/\/ui}; [ "$folder" = ui/ui ] && folder=ui ;;
+            Qt6::*)
+              if [[ " $core_all " == *" $layer "* ]]; then
+                echo "$target links Qt: $lib"; failures=$((failures + 1))
+              fi
+              continue ;;
+            *) continue ;; # a Debian library (libpng, nlohmann-json)
+          esac
+          [ "$folder" = "$layer" ] && folder=self
+          if [[ $allowed != *" $folder "* ]]; then
+            echo "$target links $lib, a layer above it or beside it"
+            failures=$((failures + 1))
+          fi
+        done
+        ;;
+      source)
+        if [ "$(layer_of "$rest")" != "$layer" ]; then
+          echo "$target is built from $rest, a file of another layer"
+          failures=$((failures + 1))
+        fi
+        ;;
+    esac
+  done <"$graph"
+  [ "$failures" -eq 0 ]
+}
+
 if [ "${1:-}" = --self-test ]; then
   # Each planted include must be caught; the clean tree must pass.
   work=$(mktemp -d)
@@ -90,10 +138,30 @@ if [ "${1:-}" = --self-test ]; then
     check "$work" >/dev/null && { echo "FAIL: not caught: $plant"; exit 1; }
     rm "$file"
   done
+  # The library graph: a clean one passes, each planted link or file is caught.
+  cat >"$work/layers.txt" <<'GRAPH'
+tripconf_common src/common links 
+tripconf_common src/common source src/common/Error.cpp
+tripconf_model src/model links tripconf_catalogs
+tripconf_editor src/editor links tripconf_preview nlohmann_json::nlohmann_json
+tripconf_link_ui src/link/ui links tripconf_ui Qt6::Widgets
+tripconf_app src/app links tripconf_link_ui tripconf_editor_ui Qt6::Network
+GRAPH
+  check_graph "$work/layers.txt" >/dev/null || { echo "FAIL: a clean graph was refused"; exit 1; }
+  cp "$work/layers.txt" "$work/clean.txt"
+  for plant in 'tripconf_model src/model links tripconf_link' 'tripconf_common src/common links Qt6::Core' \
+               'tripconf_link_ui src/link/ui links tripconf_editor_ui' 'tripconf_ui src/ui links tripconf_app' \
+               'tripconf_link src/link source src/link/ui/PortDialog.cpp' 'tripconf_preview src/link links tripconf_model'; do
+    { cat "$work/clean.txt"; echo "$plant"; } >"$work/layers.txt"
+    check_graph "$work/layers.txt" >/dev/null && { echo "FAIL: not caught: $plant"; exit 1; }
+  done
   echo "layer check self-test: ok"
   exit 0
 fi
 
-root=${1:?usage: check_layers.sh SOURCE_ROOT | --self-test}
+root=${1:?usage: check_layers.sh SOURCE_ROOT [LAYERS_TXT] | --self-test}
 check "$root" || { echo "FAIL: includes reach up a layer"; exit 1; }
+if [ -n "${2:-}" ]; then
+  check_graph "$2" || { echo "FAIL: a library links or holds another layer"; exit 1; }
+fi
 echo "layers: ok"

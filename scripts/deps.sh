@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   qt6-base-dev libgl-dev
+  qt6-translations-l10n  # Qt's own texts (standard buttons, file dialogs) in Russian
   qt6-charts-dev libqt6opengl6-dev  # the journal charts; Qt Charts' CMake files need Qt OpenGL's, which the package does not pull in
   libgtest-dev libgmock-dev
   libpng-dev nlohmann-json3-dev

@@ -34,8 +34,26 @@ IniFile::~IniFile() = default;
 
 QString IniFile::DefaultFileName()
 {
-    const QString name = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".ini");
-    return QDir(PreferredFolder(FolderUse::ProgramSettings)).filePath(name);
+    const QString target = QDir(PreferredFolder(FolderUse::ProgramSettings)).filePath(QStringLiteral("tripconf.ini"));
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    MoveOldFile(program.dir().filePath(program.completeBaseName() + QStringLiteral(".ini")), target);
+    return target;
+}
+
+bool IniFile::MoveOldFile(const QString& oldFile, const QString& target)
+{
+    if (QFileInfo::exists(target) || !QFileInfo(oldFile).isFile())
+        return false;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    // Through a temporary file, so that a copy cut short never stands as the ini.
+    const QString part = target + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(oldFile, part) || !QFile::rename(part, target)) {
+        QFile::remove(part);
+        return false;
+    }
+    QFile::remove(oldFile);
+    return true;
 }
 
 int IniFile::ReadInteger(const std::string& section, const std::string& key, int fallback)

@@ -1,7 +1,7 @@
 #pragma once
-// IniFile: the application's ini file. It lies beside the program file
-// (same name, extension ".ini") when that folder is writable, otherwise in
-// the user's configuration folder. Sections "Common", "MainWindow", "RS232".
+// IniFile: the application's ini file, in the user's configuration folder
+// ($XDG_CONFIG_HOME/tripconf/tripconf.ini); never beside the program.
+// Sections "Common", "MainWindow", "RS232".
 #include "link/IniAccess.h"
 
 #include <QSettings>
@@ -19,8 +19,14 @@ public:
     explicit IniFile(const QString& fileName);
     ~IniFile() override;
 
-    // The ini file of this program: beside the program when writable.
+    // The ini file of this program in the user's configuration folder. An
+    // ini that an earlier version left beside the program is moved there
+    // first, once (see MoveOldFile).
     static QString DefaultFileName();
+    // Moves `oldFile` to `target` when `target` does not exist yet: copied,
+    // then the old one removed (a folder the user may not write keeps it,
+    // unread from now on). Returns true when `target` now holds its settings.
+    static bool MoveOldFile(const QString& oldFile, const QString& target);
 
     int ReadInteger(const std::string& section, const std::string& key, int fallback) override;
     void WriteInteger(const std::string& section, const std::string& key, int value) override;

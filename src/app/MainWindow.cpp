@@ -15,6 +15,7 @@
 #include "model/SettingsFile.h"
 #include "ui/Folders.h"
 #include "ui/Prompter.h"
+#include "ui/QtLanguage.h"
 #include "ui/Text.h"
 
 #include <QApplication>
@@ -108,7 +109,7 @@ FileQuestion FilesQuestion(bool save, const QString& folder, const QString& filt
 // files are saved as .qvetp and must show up when they are loaded back.
 FileQuestion SettingsFileQuestion(bool save, const QString& folder)
 {
-    return FilesQuestion(save, folder, QStringLiteral("Файлы настроек (*.qvetg *.qvetp)"), QStringLiteral("qvetp"));
+    return FilesQuestion(save, folder, QTr("Файлы настроек (*.qvetg *.qvetp)", "Settings files (*.qvetg *.qvetp)"), QStringLiteral("qvetp"));
 }
 
 // The settings as text: every control's shown value by key and every
@@ -282,6 +283,7 @@ void MainWindow::RestoreState()
         EnglishVersion = ini.ReadBool("Common", "EnglishVersion", EnglishVersion);
         verifyAfterWriteBox->setChecked(ini.ReadBool("Common", "VerifyWrite", true));
         ini.ReadFormPlacement("MainWindow", *this);
+        SetLastFolder(ToQ(ini.ReadString("Common", "LastFolder", std::string())));
     }
     // A window placed on a screen that is gone comes back to the middle.
     if (!QGuiApplication::screenAt(geometry().center()))
@@ -293,7 +295,6 @@ void MainWindow::RestoreState()
             link_.PortNumber = static_cast<std::uint32_t>(n);
     }
     AccessGranted = true;
-    lastFolder_ = PreferredFolder(FolderUse::UserFiles);
     link_.SetBaudRate(115200);
     link_.SetActive(false);
     SettingsChanged = false;
@@ -329,11 +330,14 @@ void MainWindow::SaveState()
     ini.WriteBool("Common", "EnglishVersion", EnglishVersion);
     ini.WriteBool("Common", "VerifyWrite", verifyAfterWriteBox->isChecked());
     ini.WriteFormPlacement("MainWindow", *this);
+    if (const QString folder = LastFolder(); !folder.isEmpty())
+        ini.WriteString("Common", "LastFolder", folder.toStdString());
     ini.UpdateFile();
 }
 
 void MainWindow::ApplyLanguage()
 {
+    ApplyQtLanguage(EnglishVersion);
     setWindowTitle(QTr("Просмотр и настройка параметров МК (Версия 14.07.26)",
                      "Viewing and configuring trip computer parameters (Version 14.07.26)"));
     firmwareWarning->setText(QTr("Внимание! Для правильной работы программы НЕОБХОДИМО предварительно загрузить в МК последнюю версию ПО.",
@@ -447,10 +451,9 @@ void MainWindow::readFromFile()
 {
     if (transferRunning_)
         return;
-    const auto file = AskFile(SettingsFileQuestion(false, lastFolder_));
+    const auto file = AskFile(SettingsFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
     if (!file)
         return;
-    lastFolder_ = QFileInfo(*file).absolutePath();
     const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, file->toStdString()); });
     EnableDependentButtons(loaded);
     if (loaded)
@@ -494,14 +497,13 @@ void MainWindow::saveToFile()
 
 bool MainWindow::SaveSettingsToFile()
 {
-    auto file = AskFile(SettingsFileQuestion(true, lastFolder_));
+    auto file = AskFile(SettingsFileQuestion(true, PreferredFolder(FolderUse::UserFiles)));
     if (!file)
         return false;
     if (QFileInfo(*file).suffix().isEmpty())
         *file += QStringLiteral(".qvetp");
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return false;
-    lastFolder_ = QFileInfo(*file).absolutePath();
     if (!ReportErrors([&] { WriteSettingsFile(model_, file->toStdString()); }))
         return false;
     EnableDependentButtons(true);
@@ -513,14 +515,13 @@ void MainWindow::exportText()
 {
     if (transferRunning_)
         return;
-    auto file = AskFile(TextFileQuestion(true, lastFolder_));
+    auto file = AskFile(TextFileQuestion(true, PreferredFolder(FolderUse::UserFiles)));
     if (!file)
         return;
     if (QFileInfo(*file).suffix().isEmpty())
         *file += QStringLiteral(".json");
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return;
-    lastFolder_ = QFileInfo(*file).absolutePath();
     ReportErrors([&] {
         const std::string text = ExportSettingsText(model_);
         WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()));
@@ -533,10 +534,9 @@ void MainWindow::importText()
 {
     if (transferRunning_)
         return;
-    const auto file = AskFile(TextFileQuestion(false, lastFolder_));
+    const auto file = AskFile(TextFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
     if (!file)
         return;
-    lastFolder_ = QFileInfo(*file).absolutePath();
     const bool applied = ReportErrors([&] {
         const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize);
         ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

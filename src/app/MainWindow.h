@@ -126,7 +126,6 @@ private:
     ProgressWindow* progress_ = nullptr;
     bool shown_ = false;
     bool transferRunning_ = false;
-    QString lastFolder_;
 };
 
 } // namespace tc::ui

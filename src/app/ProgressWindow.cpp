@@ -13,11 +13,11 @@ namespace tc::ui {
 
 ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
-    setWindowTitle(QStringLiteral("Progress..."));
+    setWindowTitle(QTr("Прогресс...", "Progress..."));
     setFixedSize(261, 113);
     setModal(false);
 
-    phaseLabel = new QLabel(QStringLiteral("Прогресс"), this);
+    phaseLabel = new QLabel(QTr("Прогресс", "Progress"), this);
     phaseLabel->setObjectName(QStringLiteral("phaseLabel"));
     phaseLabel->setGeometry(0, 0, 261, 41);
     phaseLabel->setAlignment(Qt::AlignCenter);

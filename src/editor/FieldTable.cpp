@@ -22,7 +22,7 @@ constexpr PageDef kPages[] = {
     {Page::Display, "display", {"Дисплей", "Display"}},
     {Page::Voice, "voice", {"Озвуч.сообщения", "Sounds"}},
     {Page::Averages, "averages", {"Средние", "Average"}},
-    {Page::Parking, "parking", {"Парковка", "Parctronic"}},
+    {Page::Parking, "parking", {"Парковка", "Parktronic"}},
     {Page::Tank, "tank", {"Бак", "Fuel"}},
     {Page::Maintenance, "maintenance", {"ТО", "TS"}},
     {Page::ExtraSystems, "systems", {"Допсистемы", "Add.systems"}},
@@ -187,7 +187,7 @@ constexpr Text kProtocolOptionsGroup = {"Дополнительные настр
 const Field kBasicRows[] = {
     // Corrections
     {.key = "corrections.speed", .page = Page::Corrections, .kind = ControlKind::Number, .record = 6, .offset = 60, .codec = Codec::Factor,
-     .decimals = 1, .min = -99.0, .max = 999.9, .step = 0.1, .caption = {"Скорость, %", "Speeed, %"}, .visible = SpeedCorrectionShown},
+     .decimals = 1, .min = -99.0, .max = 999.9, .step = 0.1, .caption = {"Скорость, %", "Speed, %"}, .visible = SpeedCorrectionShown},
     {.key = "corrections.petrol", .page = Page::Corrections, .kind = ControlKind::Number, .record = 6, .offset = 56, .codec = Codec::Factor,
      .decimals = 1, .min = -99.0, .max = 999.9, .step = 0.1, .caption = {"Расхода бензина, %", "Petrol expense, %"}},
     {.key = "corrections.gas", .page = Page::Corrections, .kind = ControlKind::Number, .record = 6, .offset = 64, .codec = Codec::Factor,
@@ -197,7 +197,7 @@ const Field kBasicRows[] = {
     {.key = "corrections.battery", .page = Page::Corrections, .kind = ControlKind::Number, .record = 6, .offset = 52, .codec = Codec::S8,
      .scaleNum = 10, .decimals = 1, .min = -0.7, .max = 0.7, .step = 0.1, .caption = {"Напряжение АКБ, В", "Battery voltage, V"}},
     {.key = "corrections.clock", .page = Page::Corrections, .kind = ControlKind::Number, .record = 6, .offset = 54, .codec = Codec::S8,
-     .min = -30, .max = 30, .caption = {"Время (секунд в сутки)", "Tume (sec. per day)"}},
+     .min = -30, .max = 30, .caption = {"Время (секунд в сутки)", "Time (sec. per day)"}},
     {.key = "corrections.initial_mileage", .page = Page::Corrections, .kind = ControlKind::Number, .record = 1, .offset = 144, .codec = Codec::S32,
      .min = 0, .max = 999999, .caption = {"Начальный пробег, км", "initial mileage, km"}},
     {.key = "corrections.initial_hours", .page = Page::Corrections, .kind = ControlKind::Number, .record = 1, .offset = 148, .codec = Codec::S32,

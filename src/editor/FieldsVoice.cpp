@@ -166,7 +166,7 @@ std::vector<Field> BuildRows()
         {.key = "parking.front.sensors", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 21, .codec = Codec::S8,
          .min = 2, .max = 4, .caption = {"Количество датчиков", "Number of sensors"}, .group = kFrontGroup},
         {.key = "parking.front.mode", .page = Page::Parking, .kind = ControlKind::Radio, .record = 2, .offset = 16, .codec = Codec::S8,
-         .caption = {"Режим работы", "Opration mode"}, .group = kFrontGroup, .items = kFrontModeItems, .columns = 0},
+         .caption = {"Режим работы", "Operation mode"}, .group = kFrontGroup, .items = kFrontModeItems, .columns = 0},
 
         // Tank: two-point calibration
         {.key = "tank.two_point1.litres", .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 2, .codec = Codec::S16,

@@ -192,7 +192,7 @@ constexpr TreeRow kParkTree[] = {
     Item("ParkOffMenu"), Item("ParkUseMenu_0"), Item("ParkSenseMenu_0"), Item("ParkSpeedMenu_0"),
     Item("ParkBeepTypeMenu"), Item("ParkAlwaysOnMenu"),
     End(),
-    Sub("Парковка вперед", "Front parling"),
+    Sub("Парковка вперед", "Front parking"),
     Item("ParkUseMenu_1"), Item("ParkForwConstOffMenu"), Item("ParkSenseMenu_1"), Item("ParkSpeedMenu_1"),
     End(),
 };

@@ -1,8 +1,6 @@
 #include "ui/Folders.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -10,29 +8,39 @@ namespace tc::ui {
 
 namespace {
 
-bool FolderIsWritable(const QString& folder)
+QString& Remembered()
 {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return false;
-    QFile probe(QDir(folder).filePath(QStringLiteral(".tripconf-write-probe")));
-    if (!probe.open(QIODevice::WriteOnly))
-        return false;
-    probe.close();
-    probe.remove();
-    return true;
+    static QString folder;
+    return folder;
 }
 
 } // namespace
 
 QString PreferredFolder(FolderUse use)
 {
-    const QString program = QCoreApplication::applicationDirPath();
-    if (FolderIsWritable(program))
-        return program;
     if (use == FolderUse::ProgramSettings)
-        return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)).filePath(QStringLiteral("tripconf"));
+    if (const QString last = LastFolder(); !last.isEmpty())
+        return last;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return documents.isEmpty() || !QFileInfo(documents).isDir() ? QDir::homePath() : documents;
+}
+
+void RememberFolderOf(const QString& file)
+{
+    if (!file.isEmpty())
+        SetLastFolder(QFileInfo(file).absolutePath());
+}
+
+QString LastFolder()
+{
+    const QString& folder = Remembered();
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void SetLastFolder(const QString& folder)
+{
+    Remembered() = folder;
 }
 
 } // namespace tc::ui

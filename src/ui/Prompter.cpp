@@ -1,5 +1,7 @@
 #include "ui/Prompter.h"
 
+#include "ui/Folders.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -143,7 +145,13 @@ Answer AskTable(const TableQuestion& question)
 
 std::optional<QString> AskFile(const FileQuestion& question)
 {
-    return Current().askFile(question);
+    FileQuestion q = question;
+    if (q.folder.isEmpty())
+        q.folder = PreferredFolder(FolderUse::UserFiles);
+    auto answer = Current().askFile(q);
+    if (answer)
+        RememberFolderOf(*answer);
+    return answer;
 }
 
 } // namespace tc::ui

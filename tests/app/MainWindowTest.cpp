@@ -714,6 +714,43 @@ private slots:
         QCOMPARE(IniFile(path).ReadInteger("RS232", "Port", 0), 12);
     }
 
+    // The ini lives in the user's configuration folder; one that an earlier
+    // version left beside the program is moved there once, and an ini
+    // already there is never replaced by it.
+    void iniLivesInTheConfigFolderAndAnOldOneMovesOnce()
+    {
+        const QByteArray savedXdg = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", dir_.filePath("config").toUtf8());
+        const QString target = IniFile::DefaultFileName();
+        QCOMPARE(target, dir_.filePath("config/tripconf/tripconf.ini"));
+        QVERIFY(!target.startsWith(QCoreApplication::applicationDirPath()));
+        if (savedXdg.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", savedXdg);
+
+        const QString old = dir_.filePath("program/tripconf.ini");
+        QDir().mkpath(dir_.filePath("program"));
+        QFile::remove(target);
+        {
+            QSettings s(old, QSettings::IniFormat);
+            s.setValue("Common/EnglishVersion", "1");
+        }
+        QVERIFY(IniFile::MoveOldFile(old, target));
+        QVERIFY(!QFile::exists(old));
+        QCOMPARE(IniFile(target).ReadBool("Common", "EnglishVersion", false), true);
+        // Once moved, an old file found again does not replace the settings.
+        {
+            QSettings s(old, QSettings::IniFormat);
+            s.setValue("Common/EnglishVersion", "0");
+        }
+        QVERIFY(!IniFile::MoveOldFile(old, target));
+        QVERIFY(QFile::exists(old));
+        QCOMPARE(IniFile(target).ReadBool("Common", "EnglishVersion", false), true);
+        QVERIFY(!IniFile::MoveOldFile(dir_.filePath("program/missing.ini"), dir_.filePath("other.ini")));
+        QVERIFY(!QFile::exists(dir_.filePath("other.ini")));
+    }
+
     // The window lists the restore points newest first; "Write to the unit"
     // sends one back the ordinary way, "Load" (Enter) makes one the current settings.
     void restorePointsAreListedWrittenBackAndLoaded()

@@ -79,7 +79,7 @@ private slots:
             QTest::addRow("%s ru", std::string(m.name).c_str()) << int{m.code} << false
                 << "Цветовые схемы|Дисплеи х1|Дисплеи х4|Дисплеи х9|Дисплей х6|Граф. дисплеи|Стрел. дисплеи|Горячие меню|Доп.панель|Разное";
             QTest::addRow("%s en", std::string(m.name).c_str()) << int{m.code} << true
-                << "Color schemes|Displays x 1|Displays x 4|Displays x 9|Displays x |Граф. дисплеи|Стрел. дисплеи|Hot menu|Доп.панель|Divers";
+                << "Color schemes|Displays x 1|Displays x 4|Displays x 9|Displays x |Graph displays|Pointer displays|Hot menu|Extra panel|Divers";
         }
     }
     void subpagesInOrderForSeveralModels()

@@ -457,7 +457,7 @@ TEST(EditSession, RefusalsChangeNothingAndSayWhy)
         const char* message; // part of the English message
     };
     for (const auto& c : {
-             Case{"corrections.speed", "1000", false, "Invalid value \"1000\" for \"Speeed, %\": enter a number from -99.0 to 999.9"},
+             Case{"corrections.speed", "1000", false, "Invalid value \"1000\" for \"Speed, %\": enter a number from -99.0 to 999.9"},
              Case{"corrections.speed", "fast", false, "\"fast\""},
              Case{"corrections.battery", "0.8", false, "from -0.7 to 0.7"},
              Case{"corrections.initial_hours", "-1", false, "from 0 to 99999"},
@@ -490,7 +490,7 @@ TEST(EditSession, PagesAndCaptionsInBothLanguages)
     ctx.english = true;
     EditSession en(model, ctx);
     EXPECT_EQ(ru.Shown("corrections.clock").caption, "Время (секунд в сутки)");
-    EXPECT_EQ(en.Shown("corrections.clock").caption, "Tume (sec. per day)");
+    EXPECT_EQ(en.Shown("corrections.clock").caption, "Time (sec. per day)");
     EXPECT_EQ(en.Shown("sources.range_forecast").items[2].text, "Man.");
     std::vector<std::string> visible;
     for (const auto& p : en.Pages())

@@ -132,7 +132,7 @@ TEST(HotMenuTree, AveragesAndParkingLists)
     const auto averages = InsertionMenu(1, catalog, f, true);
     EXPECT_EQ(Titles(averages), (std::vector<std::string>{"Trip log", "Petrol log"}));
     const auto park = InsertionMenu(2, catalog, f, true);
-    EXPECT_EQ(Titles(park), (std::vector<std::string>{"Parking", "Front parling"}));
+    EXPECT_EQ(Titles(park), (std::vector<std::string>{"Parking", "Front parking"}));
     // The trip log holds its save and view submenus after its own items.
     for (const MenuNode& n : averages)
         if (n.caption == "Trip log") {

@@ -77,8 +77,9 @@ private slots:
         QCOMPARE(entries, (QStringList{"COM1", "COM3", "COM7", "COM12"}));
         QVERIFY(selected.startsWith("COM3 "));
         QVERIFY(selected.contains("/dev/ttyFAKE3")); // the device behind the number is shown
-        QCOMPARE(caption, QStringLiteral("Port number selection"));
-        QCOMPARE(label, QStringLiteral("Select serial port"));
+        // Russian by default; English texts only in English mode (checked by the language walk).
+        QCOMPARE(caption, QStringLiteral("Выбор номера порта"));
+        QCOMPARE(label, QStringLiteral("Выберите последовательный порт"));
         QCOMPARE(link.PortNumber, 12u);
         QCOMPARE(ports->opened.back(), std::string("/dev/ttyFAKE12")); // opened once on the choice
     }

@@ -9,7 +9,7 @@ cli=$1
 # fields: a header, one tab-separated line per visible control; --all adds the hidden ones.
 fields=$("$cli" --english fields "$work/a.qvetp") || fail "fields"
 [ "$(head -1 <<<"$fields")" = $'key\tpage\trecord\toffset\tbit\tkind\tshown\tvisible\tenabled\tmark\tcaption' ] || fail "fields header"
-grep -q $'^corrections.speed\tcorrections\t6\t60\t-\tnumber\t0.0\tyes\tyes\t-\tSpeeed, %$' <<<"$fields" || fail "fields: speed correction"
+grep -q $'^corrections.speed\tcorrections\t6\t60\t-\tnumber\t0.0\tyes\tyes\t-\tSpeed, %$' <<<"$fields" || fail "fields: speed correction"
 grep -q $'^sources.battery_compensation\tsources\t6\t0\t17\tcheck\t' <<<"$fields" && fail "fields: a hidden control listed without --all"
 all=$("$cli" --english fields "$work/a.qvetp" --all) || fail "fields --all"
 grep -q $'^sources.battery_compensation\tsources\t6\t0\t17\tcheck\ton\tno\tyes\t-\tCompens.VBt$' <<<"$all" || fail "fields --all: hidden control"

@@ -183,10 +183,10 @@ DisplayPanel::DisplayPanel(EditorHost& host, QWidget* parent) : EditorPanel(host
     AddSubpage(BuildLayoutPage(DisplayLayout::X6, {{QString(), {0, 1}}}, anyPart), Tr("Дисплей х6", "Displays x "));
     const std::vector<std::pair<QString, std::vector<int>>> eight = {
         {first3, {0, 1, 2}}, {second3, {3, 4, 5}}, {Tr("Дисплеи 7, 8", "Displays 7, 8"), {6, 7}}};
-    AddSubpage(BuildLayoutPage(DisplayLayout::Graph, eight, graphHint), QStringLiteral("Граф. дисплеи"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::Dial, eight, dialHint), QStringLiteral("Стрел. дисплеи"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::Graph, eight, graphHint), Tr("Граф. дисплеи", "Graph displays"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::Dial, eight, dialHint), Tr("Стрел. дисплеи", "Pointer displays"));
     AddSubpage(BuildHotMenus(), Tr("Горячие меню", "Hot menu"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::Panel, {{QString(), {0}}}, anyPart), QStringLiteral("Доп.панель"));
+    AddSubpage(BuildLayoutPage(DisplayLayout::Panel, {{QString(), {0}}}, anyPart), Tr("Доп.панель", "Extra panel"));
     AddSubpage(BuildMisc(), Tr("Разное", "Divers"));
 
     auto* layout = new QVBoxLayout(this);

@@ -25,13 +25,23 @@ namespace {
 
 constexpr int kServiceRecordNumber = 5;
 
+QString SaveServiceText()
+{
+    return QTr("Сохранить настройки ТО в файл", "Save maintenance settings to a file");
+}
+
+QString LoadServiceText()
+{
+    return QTr("Считать настройки ТО из файла", "Read maintenance settings from a file");
+}
+
 FileQuestion ServiceFileQuestion(bool save)
 {
     FileQuestion q;
     q.save = save;
-    q.title = save ? QStringLiteral("Сохранить настройки ТО в файл") : QStringLiteral("Считать настройки ТО из файла");
+    q.title = save ? SaveServiceText() : LoadServiceText();
     q.folder = PreferredFolder(FolderUse::UserFiles);
-    q.filter = QStringLiteral("Файлы настроек ТО (*.qvett)");
+    q.filter = QTr("Файлы настроек ТО (*.qvett)", "Maintenance settings files (*.qvett)");
     q.defaultSuffix = QStringLiteral("qvett");
     return q;
 }
@@ -40,10 +50,9 @@ class ServiceFilePanel : public EditorPanel {
 public:
     ServiceFilePanel(EditorHost& host, QWidget* parent) : EditorPanel(host, parent)
     {
-        // The buttons read the same in both languages.
-        saveButton = new QPushButton(QStringLiteral("Сохранить настройки ТО в файл"), this);
+        saveButton = new QPushButton(SaveServiceText(), this);
         saveButton->setObjectName(QStringLiteral("maintenance.save"));
-        loadButton = new QPushButton(QStringLiteral("Считать настройки ТО из файла"), this);
+        loadButton = new QPushButton(LoadServiceText(), this);
         loadButton->setObjectName(QStringLiteral("maintenance.load"));
         auto* row = new QHBoxLayout(this);
         row->setContentsMargins(0, 0, 0, 0);

@@ -242,7 +242,7 @@ private:
         q.save = save;
         q.title = button->text();
         q.folder = PreferredFolder(FolderUse::UserFiles);
-        q.filter = QStringLiteral("Файлы настроек бака (*.qveto)");
+        q.filter = QTr("Файлы настроек бака (*.qveto)", "Tank settings files (*.qveto)");
         q.defaultSuffix = ToQ(tank::kTankFileSuffix);
         return q;
     }

@@ -1,6 +1,7 @@
 #include "link/ui/PasswordDialog.h"
 
 #include "ui/Prompter.h"
+#include "ui/Text.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -14,9 +15,11 @@ bool AccessGranted = false;
 
 PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("Контроль доступа"));
+    setWindowTitle(QTr("Контроль доступа", "Access control"));
     setFixedSize(233, 139);
-    prompt = new QLabel(QStringLiteral("Указанные изменения могут быть произведены только после верного ввода пароля:"), this);
+    prompt = new QLabel(QTr("Указанные изменения могут быть произведены только после верного ввода пароля:",
+                             "These changes can be made only after the right password has been entered:"),
+                         this);
     prompt->setGeometry(8, 9, 217, 39);
     prompt->setAlignment(Qt::AlignCenter);
     prompt->setWordWrap(true);
@@ -29,7 +32,7 @@ PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent)
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setGeometry(18, 99, 77, 27);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QTr("Отмена", "Cancel"), this);
     cancel->setGeometry(130, 99, 77, 27);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -48,11 +51,12 @@ bool CheckAccess()
 {
     if (AccessGranted)
         return true;
-    if (AskPassword(QStringLiteral("Данная команда будет выполняться только после ввода пароля!"), QStringLiteral("QZX"))) {
+    if (AskPassword(QTr("Данная команда будет выполняться только после ввода пароля!", "This command is carried out only after the password has been entered!"),
+                    QStringLiteral("QZX"))) {
         AccessGranted = true;
         return true;
     }
-    ShowError(QStringLiteral("Неверный пароль!"));
+    ShowError(QTr("Неверный пароль!", "Wrong password!"));
     return false;
 }
 

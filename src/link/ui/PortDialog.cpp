@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "link/ui/PasswordDialog.h"
 #include "ui/Prompter.h"
+#include "ui/Text.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,9 +13,8 @@ namespace tc::ui {
 
 PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
 {
-    // These English texts stand whatever the application's language.
-    setWindowTitle(QStringLiteral("Port number selection"));
-    prompt = new QLabel(QStringLiteral("Select serial port"), this);
+    setWindowTitle(QTr("Выбор номера порта", "Port number selection"));
+    prompt = new QLabel(QTr("Выберите последовательный порт", "Select serial port"), this);
     prompt->setWordWrap(true);
     portList = new QComboBox(this);
     portList->setObjectName(QStringLiteral("portList"));
@@ -23,7 +23,7 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto* cancel = new QPushButton(QTr("Отмена", "Cancel"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -215,6 +215,8 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     emblem->setPixmap(Emblem());
     emblem->setScaledContents(true);
 
+    BuildMenus();
+
     // The Russian captions until the window is shown and its ini file read;
     // until then the port button reads "Выбрать СОМ-порт", without "manually".
     const bool english = EnglishVersion;
@@ -284,6 +286,10 @@ void MainWindow::RestoreState()
         verifyAfterWriteBox->setChecked(ini.ReadBool("Common", "VerifyWrite", true));
         ini.ReadFormPlacement("MainWindow", *this);
         SetLastFolder(ToQ(ini.ReadString("Common", "LastFolder", std::string())));
+        recentFiles_.clear();
+        for (int i = 1; i <= 8; ++i)
+            if (const std::string f = ini.ReadString("RecentFiles", "File" + std::to_string(i), std::string()); !f.empty())
+                recentFiles_ << ToQ(f);
     }
     // A window placed on a screen that is gone comes back to the middle.
     if (!QGuiApplication::screenAt(geometry().center()))
@@ -332,14 +338,16 @@ void MainWindow::SaveState()
     ini.WriteFormPlacement("MainWindow", *this);
     if (const QString folder = LastFolder(); !folder.isEmpty())
         ini.WriteString("Common", "LastFolder", folder.toStdString());
+    for (int i = 1; i <= 8; ++i)
+        ini.WriteString("RecentFiles", "File" + std::to_string(i), i <= recentFiles_.size() ? recentFiles_[i - 1].toStdString() : std::string());
     ini.UpdateFile();
 }
 
 void MainWindow::ApplyLanguage()
 {
     ApplyQtLanguage(EnglishVersion);
-    setWindowTitle(QTr("Просмотр и настройка параметров МК (Версия 14.07.26)",
-                     "Viewing and configuring trip computer parameters (Version 14.07.26)"));
+    baseTitle_ = QTr("Просмотр и настройка параметров МК (Версия 14.07.26)",
+                     "Viewing and configuring trip computer parameters (Version 14.07.26)");
     firmwareWarning->setText(QTr("Внимание! Для правильной работы программы НЕОБХОДИМО предварительно загрузить в МК последнюю версию ПО.",
                       "Attention! For the program to work correctly, you MUST first download the latest version of the software to the device."));
     step1Box->setTitle(QTr("Шаг 1", "Step 1"));
@@ -370,6 +378,7 @@ void MainWindow::ApplyLanguage()
     restorePointsButton->setText(QTr("Точки восстановления…", "Restore points…"));
     restorePointsButton->setToolTip(QTr("Настройки МК, какими их застали прежние записи: загрузить или записать обратно",
                                         "The unit's settings as earlier writes found them: load one or write it back"));
+    ApplyMenuLanguage();
 }
 
 void MainWindow::EnableDependentButtons(bool enable)
@@ -437,6 +446,7 @@ void MainWindow::readFromDevice()
             if (ReadDeviceSettings(link_, model_, progress, options_.timing) == TransferResult::Cancelled)
                 return;
             EnableDependentButtons(true);
+            currentFile_.clear();
             progress.hide();
             DecodeAllSections();
         } catch (const std::exception& e) {
@@ -454,10 +464,18 @@ void MainWindow::readFromFile()
     const auto file = AskFile(SettingsFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
     if (!file)
         return;
-    const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, file->toStdString()); });
+    OpenSettingsFile(*file);
+}
+
+bool MainWindow::OpenSettingsFile(const QString& file)
+{
+    const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, file.toStdString()); });
     EnableDependentButtons(loaded);
-    if (loaded)
-        DecodeAllSections();
+    if (!loaded)
+        return false;
+    NoteCurrentFile(file);
+    DecodeAllSections();
+    return true;
 }
 
 void MainWindow::editSettings()
@@ -506,6 +524,7 @@ bool MainWindow::SaveSettingsToFile()
         return false;
     if (!ReportErrors([&] { WriteSettingsFile(model_, file->toStdString()); }))
         return false;
+    NoteCurrentFile(*file);
     EnableDependentButtons(true);
     SettingsChanged = false;
     return true;
@@ -623,6 +642,7 @@ bool MainWindow::LoadRestorePoint(const std::string& restorePoint)
     if (!loaded)
         return false;
     SettingsChanged = false;
+    currentFile_.clear(); // "Save" asks for a file: a restore point is not overwritten
     DecodeAllSections();
     return true;
 }

@@ -6,12 +6,15 @@
 #include "link/Transfers.h"
 #include "model/SettingsModel.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 
 class QCheckBox;
+class QMenu;
+class QMenuBar;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -73,6 +76,36 @@ public:
     QPushButton* restorePointsButton = nullptr;
     QLabel* emblem = nullptr;
 
+    // The menu bar: the steps' commands with their shortcuts, and help.
+    QMenuBar* menuBar = nullptr;
+    QMenu* fileMenu = nullptr;
+    QAction* openAction = nullptr;
+    QMenu* recentMenu = nullptr;
+    QAction* saveAction = nullptr;   // to the file the settings came from, else asks
+    QAction* saveAsAction = nullptr;
+    QAction* quitAction = nullptr;
+    QMenu* deviceMenu = nullptr;
+    QAction* readAction = nullptr;
+    QAction* writeAction = nullptr;
+    QAction* restorePointsAction = nullptr;
+    QAction* journalsAction = nullptr;
+    QAction* portAction = nullptr;
+    QMenu* settingsMenu = nullptr;
+    QAction* editAction = nullptr;
+    QMenu* helpMenu = nullptr;
+    QAction* guideAction = nullptr;
+    QAction* shortcutsAction = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* aboutQtAction = nullptr;
+    // Port (and whether it is there), device model, file name and a modified mark.
+    QLabel* statusLine = nullptr;
+
+    // Loads a settings file as "Read settings from a file" does; true when loaded.
+    bool OpenSettingsFile(const QString& file);
+    // The file the current settings were read from or saved to (empty: none).
+    const QString& CurrentFile() const { return currentFile_; }
+    const QStringList& RecentFiles() const { return recentFiles_; }
+
     bool SettingsChanged = false;
     bool TransferRunning() const { return transferRunning_; }
     // The progress window of the running transfer, else nullptr.
@@ -91,6 +124,9 @@ public slots:
     void showRestorePoints();
     void switchLanguage();
     void bringToFront();
+    void saveToCurrentFile();
+    void showShortcuts();
+    void showAbout();
 
 signals:
     // A transfer began (its progress window is shown) and its gauge moved.
@@ -102,6 +138,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildMenus();
+    void ApplyMenuLanguage();
+    void RefreshRecentMenu();
+    void NoteCurrentFile(const QString& file);
+    void RefreshStatus();
     void RestoreState();
     bool OfferToSaveChanges();
     void SaveState();
@@ -126,6 +167,9 @@ private:
     ProgressWindow* progress_ = nullptr;
     bool shown_ = false;
     bool transferRunning_ = false;
+    QString baseTitle_;
+    QString currentFile_;
+    QStringList recentFiles_;
 };
 
 } // namespace tc::ui

@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "app/RestorePointsDialog.h"
+#include "app/UserGuide.h"
 #include "common/Language.h"
 #include "editor/EditSession.h"
 #include "editor/ui/SettingsEditor.h"
@@ -34,6 +35,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <functional>
 #include <memory>
@@ -214,6 +216,18 @@ void GatherAll(Texts& out, const QString& folder)
     under(QStringLiteral("tablequestion"), *table);
     QMessageBox box(QMessageBox::Question, ApplicationTitle(), QStringLiteral("?"), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     under(QStringLiteral("messagebox"), box);
+    std::unique_ptr<QDialog> guide(MakeUserGuide(nullptr));
+    under(QStringLiteral("guide"), *guide);
+    // The guide's own text: one language (it quotes the fixed English link
+    // messages in Russian, which the walk's exceptions allow).
+    if (auto* browser = guide->findChild<QTextBrowser*>()) {
+        const QString text = browser->toPlainText();
+        QVERIFY(text.size() > 2000);
+        QCOMPARE(HasCyrillic(text), !english);
+        QVERIFY(!browser->document()->resource(QTextDocument::ImageResource, QUrl(english ? "main-window-en.png" : "main-window-ru.png")).isNull());
+    } else {
+        QFAIL("the guide has no text browser");
+    }
     QFileDialog files(nullptr, QString(), folder, QStringLiteral("JSON (*.json)"));
     files.setOption(QFileDialog::DontUseNativeDialog, true);
     under(QStringLiteral("filedialog"), files);

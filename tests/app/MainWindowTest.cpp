@@ -20,6 +20,7 @@
 #include "ui/ScriptedUser.h"
 
 #include <QCheckBox>
+#include <functional>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -29,6 +30,8 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QLabel>
+#include <QMenu>
+#include <QToolButton>
 #include <QProcess>
 #include <QPushButton>
 #include <QSettings>
@@ -712,6 +715,75 @@ private slots:
         ini.WriteInteger("RS232", "Port", 12);
         ini.UpdateFile();
         QCOMPARE(IniFile(path).ReadInteger("RS232", "Port", 0), 12);
+    }
+
+    // Each menu command does what its step button does: the same questions,
+    // the same dialogs, the same settings read; the title and the status
+    // line then name the file and mark unsaved changes.
+    void menuCommandsDoWhatTheButtonsDo()
+    {
+        Session s(dir_.path(), Ini());
+        auto& [sim, user, link, model, form] = s;
+        int editorRuns = 0, journalRuns = 0;
+        form->RunEditor = [&](EditSession&, QWidget*) { return ++editorRuns > 0; };
+        form->RunJournalViewer = [&](SettingsModel&, QWidget*) { return ++journalRuns > 0; };
+        auto effect = [&](const std::function<void()>& command) {
+            user.errors.clear();
+            user.infos.clear();
+            user.questions.clear();
+            user.fileQuestions.clear();
+            editorRuns = journalRuns = 0;
+            model.Image.assign(model.Image.size(), 0);
+            command();
+            QStringList seen = user.errors + user.infos + user.questions;
+            for (const FileQuestion& q : user.fileQuestions)
+                seen << QStringLiteral("file %1 %2 %3").arg(q.save).arg(q.filter, q.defaultSuffix);
+            seen << QStringLiteral("editor %1 journals %2").arg(editorRuns).arg(journalRuns);
+            seen << QString::number(qHashBits(model.Image.data(), model.Image.size()));
+            return seen;
+        };
+        const std::vector<std::pair<QPushButton*, QAction*>> pairs = {
+            {form->readFromDeviceButton, form->readAction}, {form->readFromFileButton, form->openAction},
+            {form->editButton, form->editAction},           {form->viewJournalsButton, form->journalsAction},
+            {form->saveToFileButton, form->saveAsAction},   {form->writeToDeviceButton, form->writeAction},
+        };
+        for (const auto& [button, action] : pairs) {
+            const QStringList byButton = effect([b = button] { b->click(); });
+            QVERIFY(action->isEnabled());
+            const QStringList byMenu = effect([a = action] { a->trigger(); });
+            QCOMPARE(byMenu, byButton);
+        }
+        QCOMPARE(form->openAction->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(form->saveAction->shortcut(), QKeySequence(QKeySequence::Save));
+        QCOMPARE(form->quitAction->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        QCOMPARE(form->guideAction->shortcut(), QKeySequence(QKeySequence::HelpContents));
+        QVERIFY(form->fileMenu->actions().contains(form->exportTextAction));
+        QVERIFY(!form->textButton->isVisible());
+
+        // Read, edit, save: the file's name in the title with its mark, and in the status line.
+        form->readAction->trigger();
+        QVERIFY(form->windowTitle().startsWith(QString::fromUtf8("Без имени[*]")));
+        form->editAction->trigger();
+        QVERIFY(form->isWindowModified());
+        QVERIFY(form->statusLine->text().contains(QStringLiteral("*")));
+        QVERIFY(form->statusLine->text().contains(QStringLiteral("0xC000")));
+        const QString file = dir_.filePath("menu.qvetp");
+        QFile::remove(file);
+        user.files = {file};
+        form->saveAsAction->trigger();
+        QVERIFY(QFile::exists(file));
+        QVERIFY(form->windowTitle().startsWith(QStringLiteral("menu.qvetp[*]")));
+        QVERIFY(!form->isWindowModified());
+        QCOMPARE(form->RecentFiles().value(0), file);
+        QCOMPARE(form->recentMenu->actions().size(), 1);
+        // Save writes to that file again without asking.
+        form->editAction->trigger();
+        QVERIFY(form->isWindowModified());
+        user.fileQuestions.clear();
+        form->saveAction->trigger();
+        QVERIFY(user.fileQuestions.empty());
+        QVERIFY(QFile::exists(file));
+        QVERIFY(!form->isWindowModified());
     }
 
     // The ini lives in the user's configuration folder; one that an earlier

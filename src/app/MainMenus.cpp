@@ -86,13 +86,6 @@ void MainWindow::BuildMenus()
     statusLine->setFrameShape(QFrame::StyledPanel);
     statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    const int top = menuBar->sizeHint().height();
-    const int bottom = statusLine->sizeHint().height() + 4;
-    const QSize steps = controls_->size();
-    menuBar->setGeometry(0, 0, steps.width(), top);
-    controls_->move(0, top);
-    statusLine->setGeometry(0, top + steps.height(), steps.width(), bottom);
-    setFixedSize(steps.width(), top + steps.height() + bottom);
 
     connect(openAction, &QAction::triggered, this, &MainWindow::readFromFile);
     connect(saveAction, &QAction::triggered, this, &MainWindow::saveToCurrentFile);
@@ -141,6 +134,15 @@ void MainWindow::ApplyMenuLanguage()
     aboutQtAction->setText(QTr("О &Qt", "About &Qt"));
     RefreshRecentMenu();
     RefreshStatus();
+
+    // The bars take the height their texts need; the steps keep their design between them.
+    const int top = menuBar->sizeHint().height();
+    const int bottom = statusLine->fontMetrics().height() + 8;
+    const QSize steps = controls_->size();
+    menuBar->setGeometry(0, 0, steps.width(), top);
+    controls_->move(0, top);
+    statusLine->setGeometry(0, top + steps.height(), steps.width(), bottom);
+    setFixedSize(steps.width(), top + steps.height() + bottom);
 }
 
 void MainWindow::RefreshRecentMenu()

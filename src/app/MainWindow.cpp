@@ -174,7 +174,7 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     editButton = MakeButton(step2Box, "editButton", 8, 48, 377, 25);
 
     journalsBox = MakeGroup(c, "journalsBox", 408, 25, 393, 81);
-    journalsHint = MakeLabel(journalsBox, "journalsHint", 40, 16, 313, 25);
+    journalsHint = MakeLabel(journalsBox, "journalsHint", 40, 16, 313, 32); // two lines of the Russian text
     viewJournalsButton = MakeButton(journalsBox, "viewJournalsButton", 8, 48, 377, 25);
 
     step3Box = MakeGroup(c, "step3Box", 408, 120, 393, 89);

@@ -4,7 +4,8 @@
 #   core     common < catalogs < model < (preview, link, journals) < editor
 #            standard C++, POSIX and libpng only: no Qt header, no ui/ folder
 #   windows  ui < (link/ui, journals/ui, editor/ui) < app, each on the whole core
-#   tools    tools/cli and tools/sim include the core only
+#   tools    tools/cli and tools/sim include the core only; tools/shots (the
+#            documentation's pictures) stands on the windows like src/app
 # A folder may include its own files; folders on one level never include each
 # other. Each layer is a static library (tripconf_common, ..., tripconf_app)
 # that links only the layers below it and is built from its own folder's
@@ -29,6 +30,7 @@ layer_of() {
   case $path in
     src/*/ui/*) path=${path#src/}; echo "${path%%/ui/*}/ui" ;;
     src/*) path=${path#src/}; echo "${path%%/*}" ;;
+    tools/shots/*) echo shots ;;
     tools/*) echo tools ;;
   esac
 }
@@ -36,6 +38,7 @@ layer_of() {
 allowed_for() { # the include folders a layer may use
   case $1 in
     app) echo "$core_all ui link/ui journals/ui editor/ui app" ;;
+    shots) echo "$core_all ui link/ui journals/ui editor/ui app" ;;
     ui) echo "$core_all ui" ;;
     */ui) echo "$core_all ui $1" ;;
     tools) echo "$core_all" ;;

@@ -9,7 +9,7 @@ packages=(
   qt6-translations-l10n  # Qt's own texts (standard buttons, file dialogs) in Russian
   qt6-charts-dev libqt6opengl6-dev  # the journal charts; Qt Charts' CMake files need Qt OpenGL's, which the package does not pull in
   libgtest-dev libgmock-dev
-  libpng-dev nlohmann-json3-dev
+  libpng-dev nlohmann-json3-dev libcli11-dev  # libcli11-dev: the tools' command-line parser
   dpkg-dev
   clang libclang-rt-14-dev
   console-setup-linux

@@ -12,8 +12,10 @@ namespace tc::cli {
 namespace {
 
 const Registration kModels{{"models", "models", "list the device models: code, name, number of protocols",
-    [](const std::vector<std::string>& argv) {
-        if (!Args(argv).Positional().empty())
+    {},
+    {},
+    [](Args& args) {
+        if (!args.Positional().empty())
             throw UsageError{"models takes no arguments"};
         for (const auto& m : ListedModels()) {
             char row[64];
@@ -24,8 +26,10 @@ const Registration kModels{{"models", "models", "list the device models: code, n
     }}};
 
 const Registration kProtocols{{"protocols", "protocols CODE", "list the protocols of a device model: index, number, name",
-    [](const std::vector<std::string>& argv) {
-        const auto rest = Args(argv).Positional();
+    {},
+    {{Complete::Model}},
+    [](Args& args) {
+        const auto rest = args.Positional();
         if (rest.size() != 1)
             throw UsageError{"expected one model code"};
         const auto code = static_cast<std::uint16_t>(ParseNumber(rest[0], 0xFFFF, "CODE"));

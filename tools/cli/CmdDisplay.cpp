@@ -25,8 +25,10 @@ void PrintTree(const std::vector<MenuNode>& nodes, const std::string& path)
 
 const Registration kMenuItems{{"hot-menu-items", "hot-menu-items FILE params|averages|parking",
     "list what \"Insert item\" offers for a hot-menu list of the model in FILE: CODE and the menu path",
-    [](const std::vector<std::string>& argv) {
-        const auto rest = Args(argv).Positional();
+    {},
+    {{Complete::Settings}, {Complete::Words, "params averages parking"}},
+    [](Args& args) {
+        const auto rest = args.Positional();
         if (rest.size() != 2)
             throw UsageError{"expected a settings FILE and a list (params, averages, parking)"};
         const std::string lists[] = {"params", "averages", "parking"};
@@ -48,8 +50,10 @@ const Registration kMenuItems{{"hot-menu-items", "hot-menu-items FILE params|ave
 
 const Registration kPickerItems{{"slot-items", "slot-items FILE x4|x9|x6|x1|graph|dial|panel [F]",
     "list what the picker of field F (from 1) of a display kind offers for the model and protocol in FILE: CODE and caption",
-    [](const std::vector<std::string>& argv) {
-        const auto rest = Args(argv).Positional();
+    {},
+    {{Complete::Settings}, {Complete::Words, "x4 x9 x6 x1 graph dial panel"}, {}},
+    [](Args& args) {
+        const auto rest = args.Positional();
         if (rest.size() < 2 || rest.size() > 3)
             throw UsageError{"expected a settings FILE, a display kind and optionally a field"};
         const LayoutDef* layout = FindLayout(rest[1]);

@@ -62,8 +62,9 @@ std::string BitColumn(const Field& f)
 
 const Registration kFields{{"fields", "fields FILE [--all]",
     "list the settings editor's controls: key, page, record, offset, bit, kind, shown value, visible, enabled, mark, caption (--all: hidden ones too)",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"--all", "", "hidden controls too"}},
+    {{Complete::Settings}},
+    [](Args& args) {
         const bool all = args.Flag("--all");
         const auto rest = args.Positional();
         if (rest.size() != 1)
@@ -88,8 +89,9 @@ const Registration kFields{{"fields", "fields FILE [--all]",
     }}};
 
 const Registration kGet{{"get", "get FILE KEY", "print what one control of the settings editor shows",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {},
+    {{Complete::Settings}, {Complete::Key}},
+    [](Args& args) {
         const auto rest = args.Positional();
         if (rest.size() != 2)
             throw UsageError{"expected a settings FILE and a KEY"};
@@ -104,8 +106,10 @@ const Registration kGet{{"get", "get FILE KEY", "print what one control of the s
 
 const Registration kKeys{{"keys", "keys",
     "list the structured values that set takes besides the controls (palettes, display slots, hot menus, ...): KEY pattern and VALUE",
-    [](const std::vector<std::string>& argv) {
-        if (!Args(argv).Positional().empty())
+    {},
+    {},
+    [](Args& args) {
+        if (!args.Positional().empty())
             throw UsageError{"keys takes no arguments"};
         for (const StructuredKey& k : StructuredKeys())
             std::cout << k.pattern << '\t' << k.value << '\n';
@@ -116,8 +120,9 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
     "set controls as the editor would, in order, then OK (VALUE as shown: 5.0, an item's text or #index, on/off); "
     "without values only the editor's opening writes; --force also sets hidden or disabled controls; "
     "structured values (palettes, display slots, hot menus, ...) as `keys` lists them",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"-o", "OUT", "the settings file to write", Complete::Settings}, {"--force", "", "also set hidden or disabled controls"}},
+    {{Complete::Settings}, {Complete::KeyValue, "", true}},
+    [](Args& args) {
         const std::string out = args.Option("-o");
         const bool force = args.Flag("--force");
         auto rest = args.Positional();
@@ -194,8 +199,9 @@ std::vector<std::uint8_t> ParseHex(const std::string& text)
 }
 
 const Registration kPeek{{"peek", "peek FILE RECORD:OFFSET:LENGTH...", "print bytes of the decoded records in hex, one range a line",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {},
+    {{Complete::Settings}, {Complete::None, "", true}},
+    [](Args& args) {
         const auto rest = args.Positional();
         if (rest.size() < 2)
             throw UsageError{"expected a settings FILE and RECORD:OFFSET:LENGTH"};
@@ -211,8 +217,9 @@ const Registration kPeek{{"peek", "peek FILE RECORD:OFFSET:LENGTH...", "print by
 
 const Registration kPoke{{"poke", "poke FILE -o OUT RECORD:OFFSET=HEX...",
     "write bytes into the decoded records (HEX as pairs of digits) and save the settings to OUT",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"-o", "OUT", "the settings file to write", Complete::Settings}},
+    {{Complete::Settings}, {Complete::None, "", true}},
+    [](Args& args) {
         const std::string out = args.Option("-o");
         const auto rest = args.Positional();
         if (out.empty() || rest.size() < 2)

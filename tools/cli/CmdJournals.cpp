@@ -71,15 +71,19 @@ void PrintChartCsv(const SettingsModel& model)
 
 const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel OUT] [--faults] [--chart-csv] [--english] [--separator S]",
     "save the trip and refuelling journals of a settings file as the viewer does, or print the journals, totals, faults or the chart points",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"--trip", "OUT", "save the trip journal to OUT as the viewer does", Complete::AnyFile},
+     {"--refuel", "OUT", "save the refuelling journal to OUT as the viewer does", Complete::AnyFile},
+     {"--faults", "", "print the fault journal with its freeze frames"},
+     {"--chart-csv", "", "print the points of the viewer's charts as comma-separated lines"},
+     {"--separator", "S", "the decimal separator of the numbers (default .)"}},
+    {{Complete::Settings}},
+    [](Args& args) {
         const std::string tripOut = args.Option("--trip");
         const std::string refuelOut = args.Option("--refuel");
         NumberFormat fmt;
         fmt.decimalSeparator = args.Option("--separator", ".");
         const bool faults = args.Flag("--faults");
         const bool chartCsv = args.Flag("--chart-csv");
-        args.Flag("--english"); // main() has already switched the language
         const auto rest = args.Positional();
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};

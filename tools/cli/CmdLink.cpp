@@ -226,9 +226,8 @@ void RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned 
     }
 }
 
-int RunRead(const std::vector<std::string>& argv)
+int RunRead(Args& args)
 {
-    Args args(argv);
     const std::string dev = args.Option("--port");
     const std::string out = args.Option("-o");
     const auto timeout = ConnectTimeout(args);
@@ -248,9 +247,8 @@ int RunRead(const std::vector<std::string>& argv)
     return 0;
 }
 
-int RunWrite(const std::vector<std::string>& argv)
+int RunWrite(Args& args)
 {
-    Args args(argv);
     const std::string dev = args.Option("--port");
     const auto timeout = ConnectTimeout(args);
     const auto timing = Timing(args);
@@ -284,16 +282,39 @@ int RunWrite(const std::vector<std::string>& argv)
     return 0;
 }
 
+// The options read and write share.
+std::vector<OptionSpec> TransferOptions()
+{
+    return {{"--port", "DEV", "the serial port: COMn or a device path", Complete::Port},
+            {"--retry-budget", "N", "ask again for a block or section that failed its three attempts, up to N times (default 0)"},
+            {"--connect-timeout", "SECONDS", "give up connecting after SECONDS (default " + std::to_string(device::kConnectGiveUp.count()) + ")"},
+            {"--reply-timeout", "MS", "wait MS milliseconds for the first reply byte when connecting and reading"}};
+}
+
+std::vector<OptionSpec> ReadCommandOptions()
+{
+    auto options = TransferOptions();
+    options.insert(options.begin() + 1, {"-o", "FILE", "the settings file to write", Complete::Settings});
+    return options;
+}
+
+std::vector<OptionSpec> WriteCommandOptions()
+{
+    auto options = TransferOptions();
+    options.insert(options.begin() + 1, {"--no-verify", "", "do not read the written sections back to compare them"});
+    return options;
+}
+
 const Registration readCommand({"read", "read --port DEV -o FILE [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
                                 "reads the device's settings memory into a settings file (DEV: COMn or a device path); "
                                 "--retry-budget N: a block that fails its three attempts is asked for again, going on from "
                                 "there, up to N times in the whole read (default 0: the read ends at the first such block)",
-                                RunRead});
+                                ReadCommandOptions(), {}, RunRead});
 const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
                                  "writes a settings file into the device, section by section; the device's previous settings are "
                                  "kept as a restore point first, and the written sections are read back and compared unless --no-verify; "
                                  "--retry-budget N as for read (a section that fails is sent again, the ones before it are not)",
-                                 RunWrite});
+                                 WriteCommandOptions(), {{Complete::Settings}}, RunWrite});
 
 } // namespace
 } // namespace tc::cli

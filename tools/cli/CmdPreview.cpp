@@ -53,14 +53,18 @@ std::vector<std::uint8_t> EncodePng(const PreviewCanvas& picture)
 const Registration kPreview{{"preview",
     "preview FILE --screen NAME [--display N] [--scheme day|night] [--seed N] [--english] -o OUT.png",
     "draw a display preview of the settings in FILE (NAME: x1, x1list, x4, x9, x6, menu, dials, graphs, panel)",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"--screen", "NAME", "the screen to draw", Complete::Words, "x1 x1list x4 x9 x6 menu dials graphs panel"},
+     {"--display", "N", "the display number (default 1)"},
+     {"--scheme", "day|night", "the colour scheme (default day)", Complete::Words, "day night"},
+     {"--seed", "N", "the seed of the graph's noise (default 1)"},
+     {"-o", "OUT.png", "the picture to write", Complete::Png}},
+    {{Complete::Settings}},
+    [](Args& args) {
         const std::string screenName = args.Option("--screen");
         const std::string displayText = args.Option("--display", "1");
         const std::string schemeName = args.Option("--scheme", "day");
         const std::string seedText = args.Option("--seed", "1");
         const std::string out = args.Option("-o");
-        args.Flag("--english"); // main() has already switched the language
         const auto rest = args.Positional();
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};

@@ -24,8 +24,10 @@ std::string ModelText(std::uint16_t code)
 
 const Registration kRestorePoints{{"restore-points", "restore-points",
     "list the restore points, oldest first: time, model, file, unit (write one back with: write --port DEV FILE)",
-    [](const std::vector<std::string>& argv) {
-        if (!Args(argv).Positional().empty())
+    {},
+    {},
+    [](Args& args) {
+        if (!args.Positional().empty())
             throw UsageError{"restore-points takes no arguments"};
         const RestorePoints store(RestorePoints::DefaultFolder());
         const auto points = store.List();

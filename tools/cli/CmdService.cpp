@@ -14,8 +14,9 @@ namespace {
 
 const Registration kServiceSave{{"service-save", "service-save FILE OUT",
     "write the maintenance settings of a settings FILE to a maintenance file OUT (.qvett, 117 bytes)",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {},
+    {{Complete::Settings}, {Complete::Service}},
+    [](Args& args) {
         const auto rest = args.Positional();
         if (rest.size() != 2)
             throw UsageError{"expected a settings FILE and the maintenance file OUT"};
@@ -28,8 +29,9 @@ const Registration kServiceSave{{"service-save", "service-save FILE OUT",
 
 const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT",
     "read a maintenance file IN into the settings FILE as the editor's load button does, then OK, and save the settings to OUT",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"-o", "OUT", "the settings file to write", Complete::Settings}},
+    {{Complete::Settings}, {Complete::Service}},
+    [](Args& args) {
         const std::string out = args.Option("-o");
         const auto rest = args.Positional();
         if (rest.size() != 2 || out.empty())
@@ -46,8 +48,9 @@ const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT",
 
 const Registration kSystems{{"systems", "systems FILE",
     "list the extra systems the settings FILE's device model offers: code, selected (yes/no), name; then the two show choices",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {},
+    {{Complete::Settings}},
+    [](Args& args) {
         const auto rest = args.Positional();
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};

@@ -61,8 +61,9 @@ std::string OnePath(Args& args, const std::string& what)
 
 const Registration kNew{{"new", "new --model CODE -o FILE",
     "write a settings file of the reference layout with every default",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"--model", "CODE", "the device model code (0xC000 or 49152)", Complete::Model}, {"-o", "FILE", "the settings file to write", Complete::Settings}},
+    {},
+    [](Args& args) {
         const std::string code = args.Option("--model");
         const std::string out = args.Option("-o");
         if (code.empty() || out.empty() || !args.Positional().empty())
@@ -75,8 +76,9 @@ const Registration kNew{{"new", "new --model CODE -o FILE",
     }}};
 
 const Registration kInfo{{"info", "info FILE", "describe a settings file: model code, image, directory",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {},
+    {{Complete::Settings}},
+    [](Args& args) {
         const std::string path = OnePath(args, "settings file");
         SettingsModel model;
         model.Image.clear();
@@ -111,8 +113,9 @@ const Registration kInfo{{"info", "info FILE", "describe a settings file: model 
     }}};
 
 const Registration kImage{{"image", "image FILE -o RAW", "write the plain (unscrambled) image bytes of a settings file",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"-o", "RAW", "the file of image bytes to write", Complete::AnyFile}},
+    {{Complete::Settings}},
+    [](Args& args) {
         const std::string out = args.Option("-o");
         if (out.empty())
             throw UsageError{"-o is required"};

@@ -15,8 +15,10 @@ namespace {
 
 const Registration kTankSave{{"tank-save", "tank-save FILE OUT",
     "save the tank calibration of a settings file (linear calibrations and tare table) as a tank file (.qveto, 245 bytes)",
-    [](const std::vector<std::string>& argv) {
-        const auto rest = Args(argv).Positional();
+    {},
+    {{Complete::Settings}, {Complete::Tank}},
+    [](Args& args) {
+        const auto rest = args.Positional();
         if (rest.size() != 2)
             throw UsageError{"expected a settings FILE and the tank file OUT"};
         SettingsModel model;
@@ -28,8 +30,9 @@ const Registration kTankSave{{"tank-save", "tank-save FILE OUT",
 
 const Registration kTankLoad{{"tank-load", "tank-load FILE IN -o OUT",
     "load a tank file into the settings as the editor's button does (a short file fills what it covers) and save them to OUT",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"-o", "OUT", "the settings file to write", Complete::Settings}},
+    {{Complete::Settings}, {Complete::Tank}},
+    [](Args& args) {
         const std::string out = args.Option("-o");
         const auto rest = args.Positional();
         if (out.empty() || rest.size() != 2)

@@ -16,8 +16,10 @@ const Registration kDiff{{"diff", "diff A B",
     "list the settings that differ between two settings files: key, caption, value in A, value in B, unit, "
     "hidden; then the bytes outside any control that differ, per record. Exit 0 when equal, 1 when they differ, "
     "2 on trouble (as diff does)",
-    [](const std::vector<std::string>& argv) {
-        const auto rest = Args(argv).Positional();
+    {},
+    {{Complete::Settings}, {Complete::Settings}},
+    [](Args& args) {
+        const auto rest = args.Positional();
         if (rest.size() != 2)
             throw UsageError{"expected two settings files"};
         SettingsComparison c;
@@ -43,8 +45,9 @@ const Registration kDiff{{"diff", "diff A B",
 
 const Registration kExport{{"export", "export FILE -o OUT.json",
     "write the settings as text: every control's shown value by key, and every record's bytes (import takes it back)",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"-o", "OUT.json", "the settings text to write", Complete::Json}},
+    {{Complete::Settings}},
+    [](Args& args) {
         const std::string out = args.Option("-o");
         const auto rest = args.Positional();
         if (rest.size() != 1 || out.empty())
@@ -60,8 +63,9 @@ const Registration kExport{{"export", "export FILE -o OUT.json",
 const Registration kImport{{"import", "import BASE IN.json -o OUT",
     "apply a settings text (as export writes it, perhaps edited) to the settings in BASE through the editor, then save OUT; "
     "an unknown key or a refused value names its line and nothing is written",
-    [](const std::vector<std::string>& argv) {
-        Args args(argv);
+    {{"-o", "OUT", "the settings file to write", Complete::Settings}},
+    {{Complete::Settings}, {Complete::Json}},
+    [](Args& args) {
         const std::string out = args.Option("-o");
         const auto rest = args.Positional();
         if (rest.size() != 2 || out.empty())

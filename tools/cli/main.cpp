@@ -1,17 +1,22 @@
 // tripconf-cli: the headless core at work from the command line.
 // Exit codes: 0 success, 1 failure (one line on stderr), 2 bad usage.
 #include "Command.h"
+#include "Help.h"
 
 #include "common/Error.h"
 #include "common/Language.h"
+#include "common/Version.h"
 #include "model/SettingsFile.h"
 #include "model/SettingsModel.h"
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 
 namespace tc::cli {
 
@@ -21,40 +26,43 @@ std::vector<Command>& Commands()
     return commands;
 }
 
-std::string Args::Option(const std::string& name, const std::string& fallback)
+Args::Args(const Command& command, std::map<std::string, std::vector<std::string>> values, std::map<std::string, int> flags,
+           std::vector<std::string> positional)
+    : command_(&command), values_(std::move(values)), flags_(std::move(flags)), positional_(std::move(positional))
 {
-    for (std::size_t i = 0; i < args_.size(); ++i) {
-        if (args_[i] == name) {
-            if (i + 1 >= args_.size())
-                throw UsageError{name + " needs a value"};
-            std::string value = args_[i + 1];
-            args_.erase(args_.begin() + static_cast<std::ptrdiff_t>(i), args_.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-            return value;
-        }
-    }
-    return fallback;
+}
+
+const OptionSpec& Args::Declared(const std::string& name, bool flag) const
+{
+    for (const auto& o : command_->options)
+        if (o.name == name && o.value.empty() == flag)
+            return o;
+    throw std::logic_error("the command " + command_->name + " does not declare the " + (flag ? "flag " : "option ") + name);
+}
+
+std::string Args::Option(const std::string& name, const std::string& fallback) const
+{
+    Declared(name, false);
+    const auto it = values_.find(name);
+    if (it == values_.end() || it->second.empty())
+        return fallback;
+    if (it->second.size() > 1)
+        throw UsageError{name + " is given more than once"};
+    return it->second.front();
 }
 
 bool Args::HasOption(const std::string& name) const
 {
-    return std::find(args_.begin(), args_.end(), name) != args_.end();
+    Declared(name, false);
+    const auto it = values_.find(name);
+    return it != values_.end() && !it->second.empty();
 }
 
-bool Args::Flag(const std::string& name)
+bool Args::Flag(const std::string& name) const
 {
-    auto it = std::find(args_.begin(), args_.end(), name);
-    if (it == args_.end())
-        return false;
-    args_.erase(it);
-    return true;
-}
-
-std::vector<std::string> Args::Positional() const
-{
-    for (const auto& a : args_)
-        if (a.size() > 1 && a[0] == '-')
-            throw UsageError{"unknown option " + a};
-    return args_;
+    Declared(name, true);
+    const auto it = flags_.find(name);
+    return it != flags_.end() && it->second > 0;
 }
 
 void LoadDecodedSettings(SettingsModel& model, const std::string& path)
@@ -86,13 +94,31 @@ unsigned ParseNumber(const std::string& text, unsigned max, const std::string& w
 
 namespace {
 
-void PrintUsage(std::ostream& out)
+// Where the parser keeps one command's options until they become its Args.
+struct Parsed {
+    const Command* command = nullptr;
+    CLI::App* app = nullptr;
+    std::vector<std::pair<std::string, CLI::Option*>> options;
+    std::vector<std::string> positional;
+
+    Args ToArgs() const
+    {
+        std::map<std::string, std::vector<std::string>> values;
+        std::map<std::string, int> flags;
+        for (const auto& [name, option] : options) {
+            if (option->get_expected_max() == 0)
+                flags[name] = static_cast<int>(option->count());
+            else
+                values[name] = option->results();
+        }
+        return Args(*command, std::move(values), std::move(flags), positional);
+    }
+};
+
+int UsageFailure(const std::string& where, const std::string& text, const std::string& helpCommand)
 {
-    out << "usage: tripconf-cli [--english] COMMAND [ARGS]\n\ncommands:\n";
-    auto commands = Commands();
-    std::sort(commands.begin(), commands.end(), [](const Command& a, const Command& b) { return a.name < b.name; });
-    for (const auto& c : commands)
-        out << "  " << c.usage << "\n      " << c.summary << "\n";
+    std::cerr << where << ": " << text << " (" << helpCommand << " --help)\n";
+    return 2;
 }
 
 } // namespace
@@ -104,33 +130,91 @@ int main(int argc, char** argv)
     // A file-size limit fails the save with a message instead of killing the tool.
     std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
-    // Texts are Russian by default, as in the window; --english anywhere switches them.
-    if (auto it = std::find(args.begin(), args.end(), "--english"); it != args.end()) {
-        tc::EnglishVersion = true;
-        args.erase(it);
-    }
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
-        PrintUsage(args.empty() ? std::cerr : std::cout);
-        return args.empty() ? 2 : 0;
+    // "help COMMAND" is "COMMAND --help"; "help" alone is "--help".
+    const auto first = std::find_if(args.begin(), args.end(), [](const std::string& a) { return a != "--english"; });
+    if (first != args.end() && *first == "help") {
+        args.erase(first);
+        if (std::count_if(args.begin(), args.end(), [](const std::string& a) { return a != "--english"; }) > 1)
+            return UsageFailure("tripconf-cli help", "expected one COMMAND", "tripconf-cli");
+        args.push_back("--help");
     }
     const auto& commands = Commands();
-    auto it = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return c.name == args[0]; });
-    if (it == commands.end()) {
-        std::cerr << "tripconf-cli: unknown command \"" << args[0] << "\"\n";
-        PrintUsage(std::cerr);
+    // An unknown command is named as such, not as an unexpected argument.
+    for (const auto& a : args) {
+        if (a == "--english")
+            continue;
+        if (!a.empty() && a[0] != '-'
+            && std::none_of(commands.begin(), commands.end(), [&](const Command& c) { return c.name == a; })) {
+            std::cerr << "tripconf-cli: unknown command \"" << a << "\" (tripconf-cli --help lists them)\n";
+            return 2;
+        }
+        break;
+    }
+
+    CLI::App app(Summary(), "tripconf-cli");
+    app.set_help_flag("-h,--help", "print this help and exit");
+    bool english = false, version = false;
+    app.add_flag("--english", english, "English texts (Russian by default, as in the window)");
+    app.add_flag("--version", version, "print the version and exit");
+    app.fallthrough();
+
+    std::vector<Parsed> parsed(commands.size());
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const Command& c = commands[i];
+        Parsed& p = parsed[i];
+        p.command = &c;
+        p.app = app.add_subcommand(c.name, c.summary);
+        for (const auto& o : c.options) {
+            CLI::Option* option = o.value.empty() ? p.app->add_flag(o.name, o.help)
+                                                  : p.app->add_option(o.name, o.help)->type_name(o.value)->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+            p.options.emplace_back(o.name, option);
+        }
+        p.app->add_option("arguments", p.positional)->expected(0, -1);
+    }
+
+    try {
+        std::vector<std::string> reversed(args.rbegin(), args.rend()); // CLI11 takes them last first
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        for (const auto& p : parsed)
+            if (p.app->parsed()) {
+                std::cout << CommandHelp(*p.command);
+                return 0;
+            }
+        std::cout << MainHelp();
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        std::string where = "tripconf-cli", help = "tripconf-cli";
+        for (const auto& p : parsed)
+            if (p.app->parsed()) {
+                where += " " + p.command->name;
+                help += " " + p.command->name;
+            }
+        return UsageFailure(where, ParserErrorText(e), help);
+    }
+    tc::EnglishVersion = english;
+    if (version) {
+        std::cout << "tripconf-cli " << tc::VersionText() << "\n";
+        return 0;
+    }
+    const auto chosen = std::find_if(parsed.begin(), parsed.end(), [](const Parsed& p) { return p.app->parsed(); });
+    if (chosen == parsed.end()) {
+        std::cerr << MainHelp();
         return 2;
     }
+    const Command& command = *chosen->command;
     try {
-        return it->run(std::vector<std::string>(args.begin() + 1, args.end()));
+        Args commandArgs = chosen->ToArgs();
+        return command.run(commandArgs);
     } catch (const UsageError& e) {
-        std::cerr << "tripconf-cli " << it->name << ": " << e.text << "\nusage: tripconf-cli " << it->usage << "\n";
+        std::cerr << "tripconf-cli " << command.name << ": " << e.text << " (usage: tripconf-cli " << command.usage << ")\n";
         return 2;
     } catch (const tc::Error& e) {
-        std::cerr << "tripconf-cli " << it->name << ": " << e.what() << "\n";
+        std::cerr << "tripconf-cli " << command.name << ": " << e.what() << "\n";
         return 1;
     } catch (const std::exception& e) {
         // A fault of the program, not of the device or the file: said so.
-        std::cerr << "tripconf-cli " << it->name << ": " << tc::InternalErrorText(e) << "\n";
+        std::cerr << "tripconf-cli " << command.name << ": " << tc::InternalErrorText(e) << "\n";
         return 1;
     }
 }

@@ -18,6 +18,9 @@
 
 #include "common/AtomicFile.h"
 #include "common/Error.h"
+#include "common/Version.h"
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <cerrno>
@@ -29,6 +32,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -60,7 +64,7 @@ constexpr std::chrono::milliseconds kWritePollSlice{10};
 constexpr std::chrono::milliseconds kMaxLateness{60000};
 
 constexpr const char* kUsage =
-    "usage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] [--busy-every N] [--silent] "
+    "Usage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] [--busy-every N] [--silent] "
     "[--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--line-rate] [--drop-section N] "
     "[--stall-after-section N] [--corrupt-rate P] [--busy-rate P] [--seed S] [--exit-with-parent]";
 
@@ -172,6 +176,46 @@ void WriteAll(int fd, const std::uint8_t* data, std::size_t n)
     }
 }
 
+// The options, in the order --help lists them.
+struct SimOption {
+    const char* name;
+    const char* value; // empty for a flag
+    const char* help;
+};
+constexpr SimOption kOptions[] = {
+    {"--link", "PATH", "make PATH a link to the simulated unit's line (required)"},
+    {"--model", "CODE", "device model (default 0xC000)"},
+    {"--memory", "FILE", "the unit's 8 KB memory, kept in FILE (created from the sample)"},
+    {"--corrupt-every", "N", "every Nth reply has a bad checksum"},
+    {"--busy-every", "N", "every Nth request is answered busy"},
+    {"--silent", "", "never answer"},
+    {"--stall-after", "N", "stop answering after N requests"},
+    {"--late-block", "N:MS", "answer the first request for block N MS ms late (repeatable)"},
+    {"--noise-every", "N", "line noise behind every Nth reply"},
+    {"--line-rate", "", "pace replies like the real line (115200 baud)"},
+    {"--drop-section", "N", "acknowledge section N of a write without storing it"},
+    {"--stall-after-section", "N", "stop answering after N sections of a write"},
+    {"--corrupt-rate", "P", "each reply has a bad checksum with probability P (0..1)"},
+    {"--busy-rate", "P", "each request is answered busy with probability P (0..1)"},
+    {"--seed", "S", "seed of the random faults (default 1): one seed, the same faults"},
+    {"--exit-with-parent", "", "end when the starting process ends"},
+};
+
+std::string Help()
+{
+    std::string text = std::string(kUsage) + "\n       tripsim --version\n\n"
+                       "A simulated trip computer on a pseudo-terminal: PATH becomes a link to its line.\n\nOptions:\n";
+    for (const auto& o : kOptions) {
+        std::string name = std::string(o.name) + (o.value[0] ? std::string(" ") + o.value : std::string());
+        name.resize(std::max<std::size_t>(name.size() + 1, 24), ' ');
+        text += "  " + name + o.help + "\n";
+    }
+    text += "  --version               print the version and exit\n"
+            "  -h, --help              print this help and exit\n"
+            "\nExit status:\n  0 stopped by a signal, 1 failure, 2 bad usage.\n";
+    return text;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -180,80 +224,86 @@ int main(int argc, char** argv)
     std::uint16_t model = 0xC000;
     tc::sim::SimFaults faults;
     bool lineRate = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&]() -> const char* {
-            if (i + 1 >= argc)
-                Fail(a + " needs a value", 2);
-            return argv[++i];
-        };
-        if (a == "--link")
-            link = value();
-        else if (a == "--model") {
-            const unsigned long code = Number(a, value());
-            if (code > 0xFFFF)
-                Fail("--model needs a 16-bit code (0..0xFFFF), got " + std::string(argv[i]), 2);
-            model = static_cast<std::uint16_t>(code);
+
+    CLI::App app("A simulated trip computer on a pseudo-terminal.", "tripsim");
+    app.set_help_flag("-h,--help");
+    bool version = false;
+    app.add_flag("--version", version);
+    std::map<std::string, CLI::Option*> options;
+    for (const auto& o : kOptions)
+        options[o.name] = o.value[0] ? app.add_option(o.name)->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                                     : app.add_flag(o.name);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << Help();
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        std::string text = e.what();
+        if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && text.find(": ") != std::string::npos)
+        {
+            const std::string rest = text.substr(text.find(": ") + 2);
+            text = (rest.compare(0, 1, "-") == 0 ? "unknown option " : "unexpected argument ") + rest;
         }
-        else if (a == "--memory")
-            memoryFile = value();
-        else if (a == "--corrupt-every")
-            faults.corruptEvery = static_cast<unsigned>(Number(a, value()));
-        else if (a == "--busy-every")
-            faults.busyEvery = static_cast<unsigned>(Number(a, value()));
-        else if (a == "--stall-after")
-            faults.stallAfter = static_cast<long>(Number(a, value()));
-        else if (a == "--drop-section")
-            faults.dropSection = static_cast<unsigned>(Number(a, value()));
-        else if (a == "--stall-after-section")
-            faults.stallAfterSection = static_cast<long>(Number(a, value()));
-        else if (a == "--late-block")
-            AddLateBlocks(a, value(), faults);
-        else if (a == "--corrupt-rate")
-            faults.corruptRate = Rate(a, value());
-        else if (a == "--busy-rate")
-            faults.busyRate = Rate(a, value());
-        else if (a == "--seed") {
-            const unsigned long seed = Number(a, value());
-            if (seed > 0xFFFFFFFFUL)
-                Fail("--seed needs a number from 0 to 4294967295, got " + std::string(argv[i]), 2);
-            faults.seed = static_cast<std::uint32_t>(seed);
-        }
-        else if (a == "--noise-every")
-            faults.noiseEvery = static_cast<unsigned>(Number(a, value()));
-        else if (a == "--silent")
-            faults.silent = true;
-        else if (a == "--line-rate")
-            lineRate = true;
-        else if (a == "--exit-with-parent") {
-            // Tests start us this way, so a crashed test leaves no simulator behind.
-            const pid_t parent = getppid();
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (getppid() != parent)
-                return 0;
-        }
-        else if (a == "--help" || a == "-h") {
-            std::cout << kUsage << "\n"
-                      << "A simulated trip computer on a pseudo-terminal: PATH becomes a link to its line.\n"
-                         "  --model CODE            device model (default 0xC000)\n"
-                         "  --memory FILE           the unit's 8 KB memory, kept in FILE (created from the sample)\n"
-                         "  --corrupt-every N       every Nth reply has a bad checksum\n"
-                         "  --busy-every N          every Nth request is answered busy\n"
-                         "  --silent                never answer\n"
-                         "  --stall-after N         stop answering after N requests\n"
-                         "  --late-block N:MS       answer the first request for block N MS ms late (repeatable)\n"
-                         "  --noise-every N         line noise behind every Nth reply\n"
-                         "  --line-rate             pace replies like the real line (115200 baud)\n"
-                         "  --drop-section N        acknowledge section N of a write without storing it\n"
-                         "  --stall-after-section N stop answering after N sections of a write\n"
-                         "  --corrupt-rate P        each reply has a bad checksum with probability P (0..1)\n"
-                         "  --busy-rate P           each request is answered busy with probability P (0..1)\n"
-                         "  --seed S                seed of the random faults (default 1): one seed, the same faults\n"
-                         "  --exit-with-parent      end when the starting process ends\n";
+        if (dynamic_cast<const CLI::ArgumentMismatch*>(&e) != nullptr && text.find("required") != std::string::npos)
+            text = text.substr(0, text.find(':')) + " needs a value";
+        std::replace(text.begin(), text.end(), '\n', ' ');
+        Fail(text + " (tripsim --help)", 2);
+    }
+    if (version) {
+        std::cout << "tripsim " << tc::VersionText() << "\n";
+        return 0;
+    }
+    // Each value in the order given; the last one counts, --late-block adds up.
+    auto values = [&](const char* name) { return options[name]->results(); };
+    auto last = [&](const char* name) -> const char* {
+        const auto& r = options[name]->results();
+        return r.empty() ? nullptr : r.back().c_str();
+    };
+    if (const char* v = last("--link"))
+        link = v;
+    if (const char* v = last("--model")) {
+        const unsigned long code = Number("--model", v);
+        if (code > 0xFFFF)
+            Fail("--model needs a 16-bit code (0..0xFFFF), got " + std::string(v), 2);
+        model = static_cast<std::uint16_t>(code);
+    }
+    if (const char* v = last("--memory"))
+        memoryFile = v;
+    if (const char* v = last("--corrupt-every"))
+        faults.corruptEvery = static_cast<unsigned>(Number("--corrupt-every", v));
+    if (const char* v = last("--busy-every"))
+        faults.busyEvery = static_cast<unsigned>(Number("--busy-every", v));
+    if (const char* v = last("--stall-after"))
+        faults.stallAfter = static_cast<long>(Number("--stall-after", v));
+    if (const char* v = last("--drop-section"))
+        faults.dropSection = static_cast<unsigned>(Number("--drop-section", v));
+    if (const char* v = last("--stall-after-section"))
+        faults.stallAfterSection = static_cast<long>(Number("--stall-after-section", v));
+    for (const auto& v : values("--late-block"))
+        AddLateBlocks("--late-block", v, faults);
+    if (const char* v = last("--corrupt-rate"))
+        faults.corruptRate = Rate("--corrupt-rate", v);
+    if (const char* v = last("--busy-rate"))
+        faults.busyRate = Rate("--busy-rate", v);
+    if (const char* v = last("--seed")) {
+        const unsigned long seed = Number("--seed", v);
+        if (seed > 0xFFFFFFFFUL)
+            Fail("--seed needs a number from 0 to 4294967295, got " + std::string(v), 2);
+        faults.seed = static_cast<std::uint32_t>(seed);
+    }
+    if (const char* v = last("--noise-every"))
+        faults.noiseEvery = static_cast<unsigned>(Number("--noise-every", v));
+    if (options["--silent"]->count() > 0)
+        faults.silent = true;
+    if (options["--line-rate"]->count() > 0)
+        lineRate = true;
+    if (options["--exit-with-parent"]->count() > 0) {
+        // Tests start us this way, so a crashed test leaves no simulator behind.
+        const pid_t parent = getppid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
             return 0;
-        }
-        else
-            Fail("unknown option " + a + "\n" + kUsage, 2);
     }
     if (link.empty())
         Fail("--link PATH is required", 2);

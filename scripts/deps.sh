@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   libpng-dev nlohmann-json3-dev libcli11-dev  # libcli11-dev: the tools' command-line parser
   dpkg-dev
+  jq  # the tool tests read --json output
   clang libclang-rt-14-dev
   console-setup-linux
   xvfb xauth

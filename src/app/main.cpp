@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "app/Wiring.h"
+#include "common/Version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tripconf"));
+    QApplication::setApplicationVersion(QString::fromStdString(tc::VersionText()));
     // The window is laid out in pixels for a 9-point interface font.
     QFont font = QApplication::font();
     font.setPointSize(9);
@@ -20,6 +22,7 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Configures the trip computer's settings."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption portOption(QStringLiteral("port"),
         QStringLiteral("Use this serial device (for example a pseudo-terminal of the simulator) instead of the saved port."),
         QStringLiteral("device"));

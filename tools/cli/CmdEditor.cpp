@@ -11,6 +11,8 @@
 #include "editor/StructuredKeys.h"
 #include "model/SettingsModel.h"
 
+#include "Json.h"
+
 #include <cstdio>
 #include <iostream>
 #include <set>
@@ -60,18 +62,59 @@ std::string BitColumn(const Field& f)
     return std::to_string(f.bit) + "-" + std::to_string(f.bit + f.bitCount - 1);
 }
 
-const Registration kFields{{"fields", "fields FILE [--all]",
+// One control as the fields table shows it, with the raw numbers beside.
+Json FieldJson(const Field& f, const ShownControl& c)
+{
+    Json row{{"key", f.key}, {"page", PageOf(f.page).key}, {"record", f.record}, {"offset", f.offset}};
+    row["bit"] = f.codec == Codec::Bits ? Json(BitColumn(f)) : Json(nullptr);
+    row["kind"] = KindName(f.kind);
+    row["shown"] = c.text;
+    row["visible"] = c.visible;
+    row["enabled"] = c.enabled;
+    row["mark"] = c.mark == ValueMark::None ? Json(nullptr) : Json(MarkName(c.mark));
+    row["caption"] = c.caption;
+    switch (c.kind) {
+    case ControlKind::Number:
+        row["min"] = c.min;
+        row["max"] = c.max;
+        row["decimals"] = c.decimals;
+        break;
+    case ControlKind::Choice:
+    case ControlKind::Radio:
+        row["selected"] = c.selected >= 0 ? Json(c.selected) : Json(nullptr);
+        break;
+    case ControlKind::Check:
+        row["checked"] = c.checked;
+        break;
+    case ControlKind::Time:
+    case ControlKind::Text:
+        break;
+    }
+    return row;
+}
+
+const Registration kFields{{"fields", "fields FILE [--all] [--json]",
     "list the settings editor's controls: key, page, record, offset, bit, kind, shown value, visible, enabled, mark, caption (--all: hidden ones too)",
-    {{"--all", "", "hidden controls too"}},
+    {{"--all", "", "hidden controls too"}, JsonOption()},
     {{Complete::Settings}},
     [](Args& args) {
         const bool all = args.Flag("--all");
+        const bool json = args.Flag("--json");
         const auto rest = args.Positional();
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};
         SettingsModel model;
         LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
+            if (json) {
+                Json list = Json::array();
+                const auto fields = s.Fields();
+                for (std::size_t i = 0; i < fields.size(); ++i)
+                    if (const ShownControl c = s.Shown(i); all || c.visible)
+                        list.push_back(FieldJson(fields[i], c));
+                PrintJson({{"fields", list}});
+                return false;
+            }
             std::cout << "key\tpage\trecord\toffset\tbit\tkind\tshown\tvisible\tenabled\tmark\tcaption\n";
             const auto fields = s.Fields();
             for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -88,8 +131,8 @@ const Registration kFields{{"fields", "fields FILE [--all]",
         return 0;
     }}};
 
-const Registration kGet{{"get", "get FILE KEY", "print what one control of the settings editor shows",
-    {},
+const Registration kGet{{"get", "get FILE KEY [--json]", "print what one control of the settings editor shows",
+    {JsonOption()},
     {{Complete::Settings}, {Complete::Key}},
     [](Args& args) {
         const auto rest = args.Positional();
@@ -97,8 +140,13 @@ const Registration kGet{{"get", "get FILE KEY", "print what one control of the s
             throw UsageError{"expected a settings FILE and a KEY"};
         SettingsModel model;
         LoadDecodedSettings(model, rest[0]);
+        const bool json = args.Flag("--json");
         EditSettings(model, [&](EditSession& s) {
-            std::cout << s.Shown(rest[1]).text << "\n";
+            const ShownControl c = s.Shown(rest[1]);
+            if (json)
+                PrintJson(FieldJson(*c.field, c));
+            else
+                std::cout << c.text << "\n";
             return false;
         });
         return 0;

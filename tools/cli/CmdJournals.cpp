@@ -7,6 +7,8 @@
 #include "journals/Journals.h"
 #include "model/SettingsFile.h"
 
+#include "Json.h"
+
 #include <charconv>
 #include <cstdio>
 #include <ctime>
@@ -69,13 +71,26 @@ void PrintChartCsv(const SettingsModel& model)
     }
 }
 
-const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel OUT] [--faults] [--chart-csv] [--english] [--separator S]",
+// The fault journal: each row with its freeze frame (null when it has none).
+Json FaultsJson(const SettingsModel& model, const NumberFormat& fmt)
+{
+    const auto list = FillFaultJournal(model, CurrentFaultCodeType(model));
+    Json faults = Json::array();
+    for (std::size_t r = 0; r < list.size(); ++r) {
+        const auto frame = ShowFreezeFrame(model, static_cast<int>(r), fmt);
+        faults.push_back({{"row", list[r]}, {"freeze_frame", frame ? Json(*frame) : Json(nullptr)}});
+    }
+    return faults;
+}
+
+const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel OUT] [--faults] [--chart-csv] [--english] [--separator S] [--json]",
     "save the trip and refuelling journals of a settings file as the viewer does, or print the journals, totals, faults or the chart points",
     {{"--trip", "OUT", "save the trip journal to OUT as the viewer does", Complete::AnyFile},
      {"--refuel", "OUT", "save the refuelling journal to OUT as the viewer does", Complete::AnyFile},
      {"--faults", "", "print the fault journal with its freeze frames"},
      {"--chart-csv", "", "print the points of the viewer's charts as comma-separated lines"},
-     {"--separator", "S", "the decimal separator of the numbers (default .)"}},
+     {"--separator", "S", "the decimal separator of the numbers (default .)"},
+     {"--json", "", "print the journals, totals and faults (or with --faults the faults only) as one JSON document"}},
     {{Complete::Settings}},
     [](Args& args) {
         const std::string tripOut = args.Option("--trip");
@@ -84,6 +99,9 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         fmt.decimalSeparator = args.Option("--separator", ".");
         const bool faults = args.Flag("--faults");
         const bool chartCsv = args.Flag("--chart-csv");
+        const bool json = args.Flag("--json");
+        if (json && (!tripOut.empty() || !refuelOut.empty() || chartCsv))
+            throw UsageError{"--json does not go with --trip, --refuel or --chart-csv"};
         const auto rest = args.Positional();
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};
@@ -104,6 +122,20 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         const bool printAll = tripOut.empty() && refuelOut.empty() && !faults && !chartCsv;
         // The journal procedure of the viewer; nothing is changed here, so nothing is encoded.
         model.ViewJournals([&](SettingsModel& m) {
+            if (json) {
+                Json doc;
+                if (!faults) {
+                    doc["trip"] = FillTripJournal(m, fmt);
+                    doc["refuel"] = FillRefuelJournal(m, fmt);
+                    Json averages = Json::array();
+                    for (auto s : kSummators)
+                        averages.push_back({{"caption", SummatorCaption(s)}, {"rows", FillSummator(m, s, fmt)}});
+                    doc["averages"] = averages;
+                }
+                doc["faults"] = FaultsJson(m, fmt);
+                PrintJson(doc);
+                return false;
+            }
             if (!tripOut.empty()) {
                 SaveJournalText(FillTripJournal(m, fmt), tripOut);
                 std::cout << "wrote " << tripOut << "\n";

@@ -6,6 +6,8 @@
 #include "common/Language.h"
 #include "model/RestorePoints.h"
 
+#include "Json.h"
+
 #include <cstdio>
 #include <iostream>
 
@@ -22,15 +24,26 @@ std::string ModelText(std::uint16_t code)
     return hex;
 }
 
-const Registration kRestorePoints{{"restore-points", "restore-points",
+const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
     "list the restore points, oldest first: time, model, file, unit (write one back with: write --port DEV FILE)",
-    {},
+    {JsonOption()},
     {},
     [](Args& args) {
         if (!args.Positional().empty())
             throw UsageError{"restore-points takes no arguments"};
         const RestorePoints store(RestorePoints::DefaultFolder());
         const auto points = store.List();
+        if (args.Flag("--json")) {
+            Json list = Json::array();
+            for (const auto& p : points) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%04X", p.modelCode);
+                list.push_back({{"time", p.time}, {"model_code", p.modelCode}, {"model_code_hex", hex}, {"model", ModelText(p.modelCode)},
+                                {"path", p.path}, {"unit", p.unit}});
+            }
+            PrintJson({{"folder", store.Folder()}, {"points", list}});
+            return 0;
+        }
         if (points.empty()) {
             std::cout << Tr("Точек восстановления нет в ", "No restore points in ") << store.Folder() << "\n";
             return 0;

@@ -7,6 +7,8 @@
 #include "editor/ServiceFile.h"
 #include "model/SettingsModel.h"
 
+#include "Json.h"
+
 #include <iostream>
 
 namespace tc::cli {
@@ -46,18 +48,26 @@ const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT",
         return 0;
     }}};
 
-const Registration kSystems{{"systems", "systems FILE",
+const Registration kSystems{{"systems", "systems FILE [--json]",
     "list the extra systems the settings FILE's device model offers: code, selected (yes/no), name; then the two show choices",
-    {},
+    {JsonOption()},
     {{Complete::Settings}},
     [](Args& args) {
         const auto rest = args.Positional();
         if (rest.size() != 1)
             throw UsageError{"expected one settings FILE"};
+        const bool json = args.Flag("--json");
         SettingsModel model;
         LoadDecodedSettings(model, rest[0]);
         EditSettings(model, [&](EditSession& s) {
             const auto r5 = s.Model().Record(5);
+            if (json) {
+                Json list = Json::array();
+                for (const ExtraSystem* sys : OfferedSystems(s.Context()))
+                    list.push_back({{"code", sys->code}, {"selected", SystemSelected(r5, sys->code)}, {"name", std::string(sys->name)}});
+                PrintJson({{"systems", list}, {"show", SystemsShowChoice(r5) ? "protocol" : "all"}, {"list", SystemsListChoice(r5) ? "types" : "list"}});
+                return false;
+            }
             std::cout << "code\tselected\tname\n";
             for (const ExtraSystem* sys : OfferedSystems(s.Context()))
                 std::cout << sys->code << '\t' << (SystemSelected(r5, sys->code) ? "yes" : "no") << '\t' << sys->name << '\n';

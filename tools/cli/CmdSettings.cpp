@@ -8,6 +8,8 @@
 #include "model/ReferenceLayout.h"
 #include "model/SettingsFile.h"
 
+#include "Json.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -34,6 +36,21 @@ std::string Hex(unsigned value, int digits)
     char buf[16];
     std::snprintf(buf, sizeof buf, "0x%0*X", digits, value);
     return buf;
+}
+
+const char* StatusKey(SectionStatus s)
+{
+    switch (s) {
+    case SectionStatus::Ok:
+        return "ok";
+    case SectionStatus::Short:
+        return "short";
+    case SectionStatus::Truncated:
+        return "truncated";
+    case SectionStatus::Invalid:
+        return "invalid";
+    }
+    return "";
 }
 
 const char* StatusText(SectionStatus s)
@@ -75,8 +92,8 @@ const Registration kNew{{"new", "new --model CODE -o FILE",
         return 0;
     }}};
 
-const Registration kInfo{{"info", "info FILE", "describe a settings file: model code, image, directory",
-    {},
+const Registration kInfo{{"info", "info FILE [--json]", "describe a settings file: model code, image, directory",
+    {JsonOption()},
     {{Complete::Settings}},
     [](Args& args) {
         const std::string path = OnePath(args, "settings file");
@@ -85,6 +102,32 @@ const Registration kInfo{{"info", "info FILE", "describe a settings file: model 
         ReadCheckedSettingsFile(model, path);
         model.ReadDirectory();
         const auto& dir = model.Dir();
+        if (args.Flag("--json")) {
+            Json doc;
+            doc["model_code"] = model.DeviceModelCode;
+            doc["model_code_hex"] = Hex(model.DeviceModelCode, 4);
+            doc["image_length"] = model.Image.size();
+            doc["section_count"] = model.SectionCount();
+            doc["format_version"] = model.FormatVersion();
+            Json sections = Json::array();
+            for (int k = 1; k <= kDirectoryEntries; ++k) {
+                const auto& e = dir.Entry(k);
+                Json row{{"k", k}, {"address", e.address}, {"length", e.deviceLength}};
+                row["payload"] = e.deviceLength >= 4 ? Json(e.deviceLength - 4) : Json(nullptr);
+                row["status"] = k <= kRecordCount && k <= model.SectionCount() ? Json(StatusKey(model.DecodeSection(k))) : Json(nullptr);
+                sections.push_back(row);
+            }
+            doc["sections"] = sections;
+            const unsigned protocolIndex = model.ProtocolIndex();
+            EvaluateModel(model.DeviceModelCode, protocolIndex);
+            doc["model_name"] = IsListedModel(model.DeviceModelCode) ? Json(std::string(ModelName())) : Json(nullptr);
+            if (const VehicleProtocol* p = CurrentProtocol())
+                doc["protocol"] = {{"index", protocolIndex}, {"number", static_cast<int>(p->ProtNumber)}, {"name", std::string(p->ProtName)}};
+            else
+                doc["protocol"] = {{"index", protocolIndex}, {"problem", CurrentProtocolProblem()}};
+            PrintJson(doc);
+            return 0;
+        }
         std::cout << "model code:      " << Hex(model.DeviceModelCode, 4) << "\n"
                   << "image length:    " << model.Image.size() << "\n"
                   << "section count:   " << model.SectionCount() << "\n"

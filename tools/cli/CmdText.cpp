@@ -7,33 +7,58 @@
 #include "editor/SettingsText.h"
 #include "model/SettingsModel.h"
 
+#include "Json.h"
+
+#include <cstdio>
 #include <iostream>
 
 namespace tc::cli {
 namespace {
 
-const Registration kDiff{{"diff", "diff A B",
+std::string Hex4(unsigned code)
+{
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%04X", code);
+    return hex;
+}
+
+const Registration kDiff{{"diff", "diff A B [--json]",
     "list the settings that differ between two settings files: key, caption, value in A, value in B, unit, "
     "hidden; then the bytes outside any control that differ, per record. Exit 0 when equal, 1 when they differ, "
     "2 on trouble (as diff does)",
-    {},
+    {JsonOption()},
     {{Complete::Settings}, {Complete::Settings}},
     [](Args& args) {
         const auto rest = args.Positional();
         if (rest.size() != 2)
             throw UsageError{"expected two settings files"};
+        const bool json = args.Flag("--json");
         SettingsComparison c;
+        Json doc;
         try {
             SettingsModel a, b;
             LoadDecodedSettings(a, rest[0]);
             LoadDecodedSettings(b, rest[1]);
             c = CompareSettings(a, b);
-            if (c.modelDiffers)
+            doc["same"] = c.Same();
+            doc["model"] = c.modelDiffers ? Json{{"a", Hex4(a.DeviceModelCode)}, {"b", Hex4(b.DeviceModelCode)}} : Json(nullptr);
+            if (c.modelDiffers && !json)
                 std::cout << "model\t\t" << std::hex << std::uppercase << "0x" << a.DeviceModelCode << "\t0x" << b.DeviceModelCode
                           << std::dec << "\t\t\n";
         } catch (const Error& e) {
             std::cerr << "tripconf-cli diff: " << e.what() << "\n";
             return 2;
+        }
+        if (json) {
+            Json settings = Json::array(), records = Json::array();
+            for (const SettingChange& s : c.settings)
+                settings.push_back({{"key", s.field->key}, {"caption", s.caption}, {"a", s.before}, {"b", s.after}, {"unit", s.unit}, {"hidden", s.hidden}});
+            for (const RecordChange& r : c.records)
+                records.push_back({{"record", r.record}, {"bytes", r.bytes}});
+            doc["settings"] = settings;
+            doc["records"] = records;
+            PrintJson(doc);
+            return c.Same() ? 0 : 1;
         }
         for (const SettingChange& s : c.settings)
             std::cout << s.field->key << '\t' << s.caption << '\t' << s.before << '\t' << s.after << '\t' << s.unit << '\t'

@@ -127,10 +127,30 @@ QString SessionLine(const ShownControl& c)
     return line;
 }
 
+// Every control's tooltip: its caption, limits, default and the command-line key.
+void CheckTooltips(SettingsEditor& dialog, EditSession& s, bool english)
+{
+    // A default the reference settings cannot show (a value outside the
+    // control's items on this model) is left out; most controls have one.
+    int shown = 0, withDefault = 0;
+    for (const auto& w : dialog.Binder().Widgets()) {
+        const ShownControl c = s.Shown(w.field);
+        const QString tip = w.Editor()->toolTip();
+        QVERIFY2(tip.startsWith(ToQ(c.caption) + QLatin1Char('\n')), qPrintable(tip));
+        QVERIFY2(tip.contains(ToQ(w.Row().key)), qPrintable(tip));
+        shown += w.IsVisible();
+        withDefault += w.IsVisible() && tip.contains(english ? QStringLiteral("Default: ") : QString::fromUtf8("По умолчанию: "));
+        if (c.kind == ControlKind::Number)
+            QVERIFY2(tip.contains(QString::number(c.min, 'f', c.decimals) + QStringLiteral(" … ") + QString::number(c.max, 'f', c.decimals)),
+                     qPrintable(tip));
+    }
+    QVERIFY2(withDefault * 10 >= shown * 9, qPrintable(QStringLiteral("%1 of %2").arg(withDefault).arg(shown)));
+}
+
 QString WidgetLine(const FieldWidget& w)
 {
     QString line = ToQ(w.Row().key) + (w.IsVisible() ? " shown" : " hidden") + (w.Editor()->isEnabled() ? " enabled " : " disabled ");
-    const QString marked = w.Editor()->toolTip().isEmpty() ? QString() : QStringLiteral("(marked) ");
+    const QString marked = w.Editor()->styleSheet().isEmpty() ? QString() : QStringLiteral("(marked) ");
     switch (w.kind) {
     case ControlKind::Number: {
         line += w.label->text() + " = " + marked;
@@ -229,6 +249,7 @@ private slots:
             SettingsEditor dialog(s);
             dialog.show();
             CheckShowsTheSession(dialog, s, english);
+            CheckTooltips(dialog, s, english);
             return false;
         });
         QVERIFY(!ok);
@@ -304,7 +325,7 @@ private slots:
                     QTest::keyClick(w.spin, Qt::Key_Tab);
                 }
             QCOMPARE(SpinText(*dialog.Control("corrections.speed")), QString()); // blank, and marked
-            QVERIFY(!dialog.Control("corrections.speed")->spin->toolTip().isEmpty());
+            QVERIFY(!dialog.Control("corrections.speed")->spin->styleSheet().isEmpty());
             dialog.okButton->click();
         }));
         QCOMPARE(Records(model), records);

@@ -1,5 +1,7 @@
 #include "editor/ui/FieldBinder.h"
 
+#include "common/Bytes.h"
+#include "model/SettingsModel.h"
 #include "ui/Prompter.h"
 #include "ui/Text.h"
 
@@ -276,8 +278,57 @@ void FieldBinder::Fill(std::size_t fieldIndex)
         SetMarked(w.line, c.mark != ValueMark::None, MarkText(c));
         break;
     }
+    // The description, and below it why a value is marked.
+    const QString mark = MarkText(c);
+    const QString tip = Description(fieldIndex, c) + (mark.isEmpty() ? QString() : QStringLiteral("\n\n") + mark);
+    for (QWidget* x : {editor, static_cast<QWidget*>(w.label)})
+        if (x && x->toolTip() != tip)
+            x->setToolTip(tip);
     w.SetVisible(c.visible);
     UpdateGroup(w.group);
+}
+
+QString FieldBinder::Description(std::size_t fieldIndex, const ShownControl& c)
+{
+    const auto& ctx = session_.Context();
+    if (defaults_.empty()) {
+        // The model's reference settings, shown through a session of their own
+        // on the same context: the value each control starts from.
+        defaults_.assign(session_.Fields().size(), std::string());
+        // A copy of the settings with every record back at its defaults
+        // (the protocol kept), so that no catalog is evaluated again: the
+        // open editor's protocol list stays valid. The copied context tells
+        // no one of a protocol and re-labels no shared catalog.
+        try {
+            SettingsModel reference = session_.Model();
+            const std::uint16_t protocol = reference.ProtocolIndex();
+            reference.ResetColourSchemes(false);
+            reference.SetRecordDefaults();
+            PutU16(reference.Record(kProtocolRecord), kProtocolIndexOffset, protocol);
+            EditorContext quiet = ctx;
+            quiet.protocolSelected = nullptr;
+            quiet.params = nullptr;
+            EditSession defaults(reference, quiet);
+            for (std::size_t i = 0; i < defaults_.size(); ++i)
+                defaults_[i] = defaults.Shown(i).text;
+        } catch (const std::exception&) {
+            // The tooltips leave the default out.
+        }
+    }
+    // "Скорость, %": the part after the last comma is the unit.
+    std::string caption = c.caption, unit;
+    if (const auto comma = caption.rfind(','); comma != std::string::npos && c.kind == ControlKind::Number) {
+        unit = caption.substr(comma + 1);
+        unit.erase(0, unit.find_first_not_of(' '));
+    }
+    QStringList lines{ToQ(caption)};
+    if (c.kind == ControlKind::Number)
+        lines << ToQ(ctx.Tr("Пределы: ", "Limits: ")) + QString::number(c.min, 'f', c.decimals) + QStringLiteral(" … ")
+                     + QString::number(c.max, 'f', c.decimals) + (unit.empty() ? QString() : QStringLiteral(" ") + ToQ(unit));
+    if (fieldIndex < defaults_.size() && !defaults_[fieldIndex].empty())
+        lines << ToQ(ctx.Tr("По умолчанию: ", "Default: ")) + ToQ(defaults_[fieldIndex]);
+    lines << ToQ(ctx.Tr("Ключ tripconf-cli get/set: ", "tripconf-cli get/set key: ")) + ToQ(c.field ? c.field->key : session_.Fields()[fieldIndex].key);
+    return lines.join(QLatin1Char('\n'));
 }
 
 QString FieldBinder::MarkText(const ShownControl& c) const

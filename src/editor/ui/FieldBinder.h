@@ -71,12 +71,16 @@ private:
     void FillRadio(FieldWidget& w, const ShownControl& c);
     void UpdateGroup(QGroupBox* group);
     QString MarkText(const ShownControl& c) const;
+    // The control's tooltip: caption, limits and unit, the model's default
+    // value and the key tripconf-cli get/set takes.
+    QString Description(std::size_t fieldIndex, const ShownControl& c);
 
     EditSession& session_;
     std::vector<FieldWidget> widgets_;
     std::vector<SpinEdit> spinEdits_; // parallel to widgets_
     std::vector<int> slots_;          // field index -> index into widgets_, -1 when not bound
     bool laidOut_ = false;            // the first fill is done
+    std::vector<std::string> defaults_; // each control's text in the model's reference settings (made at first use)
 };
 
 } // namespace tc::ui

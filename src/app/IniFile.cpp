@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace tc::ui {
 
@@ -115,6 +119,25 @@ void IniFile::ReadFormPlacement(const std::string& section, QWidget& form)
         int height = ReadInteger(section, "Height", form.height());
         form.resize(width < 0 ? 100 : width, height < 0 ? 100 : height);
     }
+    KeepOnScreen(form);
+}
+
+void IniFile::KeepOnScreen(QWidget& form)
+{
+    // The screen the window's middle is on, else the primary one (a screen
+    // unplugged since, or a smaller resolution now).
+    const QScreen* screen = QGuiApplication::screenAt(form.geometry().center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    if (form.minimumSize() != form.maximumSize())
+        form.resize(std::min(form.width(), area.width()), std::min(form.height(), area.height()));
+    const int x = std::clamp(form.x(), area.left(), std::max(area.left(), area.right() + 1 - form.width()));
+    const int y = std::clamp(form.y(), area.top(), std::max(area.top(), area.bottom() + 1 - form.height()));
+    if (QPoint(x, y) != form.pos())
+        form.move(x, y);
 }
 
 void IniFile::WriteFormPlacement(const std::string& section, const QWidget& form)

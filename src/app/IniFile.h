@@ -39,6 +39,10 @@ public:
     // resizable windows "Width", "Height".
     void ReadFormPlacement(const std::string& section, QWidget& form);
     void WriteFormPlacement(const std::string& section, const QWidget& form);
+    // Moves (and for resizable windows shrinks) a window until it lies
+    // inside the available area of the screen its middle is on, else of the
+    // primary screen; ReadFormPlacement ends with it.
+    static void KeepOnScreen(QWidget& form);
 
     // Writes everything to disk now.
     void UpdateFile();

@@ -26,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QDoubleSpinBox>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -34,6 +35,7 @@
 #include <QToolButton>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTableWidget>
 #include <QSignalSpy>
@@ -784,6 +786,25 @@ private slots:
         QVERIFY(user.fileQuestions.empty());
         QVERIFY(QFile::exists(file));
         QVERIFY(!form->isWindowModified());
+    }
+
+    // A saved position off every screen (a screen unplugged since) or too far
+    // right and down for this one brings the window back inside the available area.
+    void savedPositionIsRestoredOnlyOnAScreen()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const QPoint saved : {QPoint(area.right() + 3000, 40), QPoint(area.right() - 20, area.bottom() - 20), QPoint(-900, -900)}) {
+            QWidget w;
+            w.setFixedSize(300, 200);
+            w.move(saved);
+            IniFile::KeepOnScreen(w);
+            QVERIFY2(area.contains(w.geometry()), qPrintable(QStringLiteral("%1,%2").arg(w.x()).arg(w.y())));
+        }
+        QWidget big; // resizable and larger than the screen: shrunk to it
+        big.resize(area.width() + 500, area.height() + 500);
+        big.move(area.topLeft() + QPoint(50, 50));
+        IniFile::KeepOnScreen(big);
+        QCOMPARE(big.geometry(), area);
     }
 
     // The ini lives in the user's configuration folder; one that an earlier

@@ -121,6 +121,17 @@ private slots:
         QVERIFY(!(dlg.tripGrid->item(0, 3)->textAlignment() & Qt::AlignRight));
         QVERIFY(!(dlg.tripGrid->item(5, 0)->textAlignment() & Qt::AlignRight));
         QCOMPARE(dlg.tripGrid->columnWidth(5), 156);
+        // No heading is cut, in either language.
+        for (const bool english : {false, true}) {
+            EnglishVersion = english;
+            JournalsDialog shown(model, NumberFormat{","});
+            for (QTableWidget* g : shown.findChildren<QTableWidget*>())
+                for (int c = 0; c < g->columnCount(); ++c)
+                    if (const auto* heading = g->item(0, c); heading && heading->background() == g->palette().button())
+                        QVERIFY2(g->fontMetrics().horizontalAdvance(heading->text()) <= g->columnWidth(c),
+                                 qPrintable(g->objectName() + QStringLiteral(": ") + heading->text()));
+        }
+        EnglishVersion = false;
 
         auto* all = dlg.SummatorGrid(Summator::All);
         QCOMPARE(all->rowCount(), 6);

@@ -15,6 +15,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QStyle>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
@@ -78,6 +79,22 @@ void SetCells(QTableWidget* g, const tc::TextTable& t, int fixedRows, int fixedC
             g->setItem(r, c, item);
         }
     }
+    // A column whose heading would be cut grows to show it (in either
+    // language); the grid then scrolls sideways rather than cut a column off.
+    const QFontMetrics fm(g->font());
+    bool widened = false;
+    for (int c = 0; c < g->columnCount(); ++c) {
+        int needed = 0;
+        for (int r = 0; r < fixedRows && r < g->rowCount(); ++r)
+            if (const auto* item = g->item(r, c))
+                needed = std::max(needed, fm.horizontalAdvance(item->text()) + 2 * g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 6);
+        if (needed > g->columnWidth(c)) {
+            g->setColumnWidth(c, needed);
+            widened = true;
+        }
+    }
+    if (widened)
+        g->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 tc::JournalDateTime CurrentDateTime()

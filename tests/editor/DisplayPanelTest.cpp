@@ -140,6 +140,24 @@ private slots:
         ScriptedUser user;
         WithPanel(model, false, [&](DisplayPanel& panel, SettingsEditor&) {
             panel.Palette()->setCurrentCell(3, 0);
+            // The colour picker: offered the scheme's 16 colours, its choice
+            // rounded to the unit's levels and stored once; Cancel stores nothing.
+            QList<QColor> offered;
+            std::optional<QColor> answer = QColor(0, 0, 128);
+            panel.PickColour = [&](const QColor&, const QList<QColor>& colours) {
+                offered = colours;
+                return answer;
+            };
+            auto* pick = panel.findChild<QPushButton*>(QStringLiteral("display.palette.pick"));
+            pick->click();
+            QCOMPARE(offered.size(), 16);
+            QCOMPARE((QList<int>{panel.red->value(), panel.green->value(), panel.blue->value()}), (QList<int>{0, 0, 16}));
+            answer = QColor(255, 255, 255);
+            pick->click();
+            QCOMPARE(GetU16(model.Record(9), 80 + 6), std::uint16_t{0xFFFF});
+            answer.reset();
+            pick->click();
+            QCOMPARE(GetU16(model.Record(9), 80 + 6), std::uint16_t{0xFFFF});
             panel.red->setValue(31);
             panel.green->setValue(31);
             panel.blue->setValue(31);

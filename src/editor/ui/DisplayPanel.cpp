@@ -10,6 +10,10 @@
 #include "ui/Text.h"
 
 #include <QButtonGroup>
+#include <QColorDialog>
+#include <QIcon>
+#include <QPixmap>
+#include <QSignalBlocker>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -322,6 +326,37 @@ QWidget* DisplayPanel::BuildColours()
         connect(spin, &QSpinBox::valueChanged, this, &DisplayPanel::StoreColour);
         ++line;
     }
+    pickColour = new QPushButton(Tr("Выбрать цвет…", "Choose a colour…"), paletteBox);
+    pickColour->setObjectName(QStringLiteral("display.palette.pick"));
+    pickColour->setToolTip(Tr("Палитра: МК показывает 32 уровня каждого цвета, выбранный цвет округляется до них",
+                              "A palette: the unit shows 32 levels of each colour, the chosen colour is rounded to them"));
+    paletteLayout->addWidget(pickColour, line++, 1, 1, 2);
+    PickColour = [this](const QColor& current, const QList<QColor>& colours) -> std::optional<QColor> {
+        for (int i = 0; i < colours.size() && i < QColorDialog::customCount(); ++i)
+            QColorDialog::setCustomColor(i, colours[i]);
+        const QColor chosen = QColorDialog::getColor(current, this, Tr("Цвет", "Colour"));
+        return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
+    };
+    connect(pickColour, &QPushButton::clicked, this, [this] {
+        const int current = palette_->currentRow();
+        if (current < 0 || !PickColour)
+            return;
+        QList<QColor> colours;
+        for (int r = 0; r < 16; ++r)
+            colours << palette_->item(r, 1)->background().color();
+        const auto chosen = PickColour(colours.value(current), colours);
+        if (!chosen)
+            return;
+        // The unit's 5-bit levels; one store for the three.
+        const auto level = [](int channel) { return (channel * kMaxColourLevel + 127) / 255; };
+        {
+            const QSignalBlocker br(red), bg(green), bb(blue);
+            red->setValue(level(chosen->red()));
+            green->setValue(level(chosen->green()));
+            blue->setValue(level(chosen->blue()));
+        }
+        StoreColour();
+    });
     red->setObjectName(QStringLiteral("display.palette.red"));
     green->setObjectName(QStringLiteral("display.palette.green"));
     blue->setObjectName(QStringLiteral("display.palette.blue"));
@@ -456,7 +491,11 @@ void DisplayPanel::FillColours()
         red->setValue(c.r);
         green->setValue(c.g);
         blue->setValue(c.b);
+        QPixmap swatch(16, 16);
+        swatch.fill(ScreenQColor(schemes.Packed(r)));
+        pickColour->setIcon(QIcon(swatch));
     }
+    pickColour->setEnabled(palette_->currentRow() >= 0);
     for (std::size_t g = 0; g < roleGrids_.size(); ++g) {
         QTableWidget* grid = roleGrids_[g];
         for (int r = 0; r < grid->rowCount(); ++r) {

@@ -9,7 +9,9 @@
 #include "preview/PreviewCanvas.h"
 #include "preview/Screens.h"
 
+#include <QColor>
 #include <QImage>
+#include <QList>
 
 #include <functional>
 #include <optional>
@@ -17,6 +19,7 @@
 
 class QButtonGroup;
 class QMenu;
+class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class QTabWidget;
@@ -79,6 +82,11 @@ public:
     QSpinBox* green = nullptr;
     QSpinBox* blue = nullptr;
     QButtonGroup* scheme = nullptr;
+    // Beside the levels: a swatch of the row's colour that opens a colour picker.
+    QPushButton* pickColour = nullptr;
+    // The picker (a QColorDialog with the scheme's 16 colours as custom
+    // colours); tests replace it. Returns the chosen colour, nothing on Cancel.
+    std::function<std::optional<QColor>(const QColor& current, const QList<QColor>& scheme)> PickColour;
 
 protected:
     // The hot-menu grids' keys: Insert, Delete, Alt+Up, Alt+Down.

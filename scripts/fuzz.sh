@@ -11,7 +11,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(fuzz_settings_file fuzz_journals fuzz_preview fuzz_link)
+  targets=(fuzz_settings_file fuzz_journals fuzz_preview fuzz_link fuzz_settings_text fuzz_side_files)
 fi
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:halt_on_error=1}

@@ -31,6 +31,8 @@
 #include <QScreen>
 #include <QToolButton>
 
+#include <optional>
+
 namespace tc::ui {
 
 namespace {
@@ -390,15 +392,27 @@ void MainWindow::EnableDependentButtons(bool enable)
     writeToDeviceButton->setEnabled(enable);
 }
 
-void MainWindow::DecodeAllSections()
+void MainWindow::ShowLoadWarnings(const std::vector<std::string>& warnings)
 {
-    const auto problems = model_.DecodeAll();
-    if (problems.empty())
+    if (warnings.empty())
         return;
     QStringList lines;
-    for (const auto& p : problems)
-        lines << ToQ(p);
+    for (const auto& w : warnings)
+        lines << ToQ(w);
     ShowError(lines.join('\n'));
+}
+
+bool MainWindow::LoadSettings(const std::string& path)
+{
+    // The one judgement the command line uses: a refused file leaves the
+    // settings on hand as they were.
+    std::optional<JudgedSettings> judged;
+    if (!ReportErrors([&] { judged = LoadSettingsFile(path); }))
+        return false;
+    const auto warnings = ApplySettings(model_, *judged);
+    EnableDependentButtons(true);
+    ShowLoadWarnings(warnings);
+    return true;
 }
 
 template <typename Work>
@@ -442,17 +456,26 @@ void MainWindow::readFromDevice()
     if (SettingsChanged && AskYesNo(UnsavedQuestion()) == Answer::Yes)
         SaveSettingsToFile();
     RunTransfer([this](ProgressWindow& progress) {
+        // Read into a separate model: a failed or cancelled read leaves the
+        // settings on hand exactly as they were, and usable.
+        SettingsModel fresh = model_;
         try {
-            if (ReadDeviceSettings(link_, model_, progress, options_.timing) == TransferResult::Cancelled)
+            if (ReadDeviceSettings(link_, fresh, progress, options_.timing) == TransferResult::Cancelled)
                 return;
+            progress.hide();
+            if (const auto problem = ImageProblem(fresh.Image); !problem.empty()) {
+                const std::string diagnostic = SaveDiagnosticImage(RestorePointStore().Folder() + "/diagnostics", fresh.DeviceModelCode, fresh.Image);
+                ShowError(ToQ(DamagedReadText(problem, diagnostic)));
+                return;
+            }
+            JudgedSettings judged{fresh.DeviceModelCode, fresh.Image, SettingsWarnings(fresh.DeviceModelCode, fresh.Image)};
+            const auto warnings = ApplySettings(model_, judged);
             EnableDependentButtons(true);
             currentFile_.clear();
-            progress.hide();
-            DecodeAllSections();
+            ShowLoadWarnings(warnings);
         } catch (const std::exception& e) {
             progress.hide();
             ShowError(FailureText(e));
-            EnableDependentButtons(false);
         }
     });
 }
@@ -469,12 +492,9 @@ void MainWindow::readFromFile()
 
 bool MainWindow::OpenSettingsFile(const QString& file)
 {
-    const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, file.toStdString()); });
-    EnableDependentButtons(loaded);
-    if (!loaded)
+    if (!LoadSettings(file.toStdString()))
         return false;
     NoteCurrentFile(file);
-    DecodeAllSections();
     return true;
 }
 
@@ -637,13 +657,10 @@ RestorePoints MainWindow::RestorePointStore() const
 bool MainWindow::LoadRestorePoint(const std::string& restorePoint)
 {
     OfferToSaveChanges();
-    const bool loaded = ReportErrors([&] { ReadSettingsFile(model_, restorePoint); });
-    EnableDependentButtons(loaded);
-    if (!loaded)
+    if (!LoadSettings(restorePoint))
         return false;
     SettingsChanged = false;
     currentFile_.clear(); // "Save" asks for a file: a restore point is not overwritten
-    DecodeAllSections();
     return true;
 }
 

@@ -11,6 +11,8 @@
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QMenu;
@@ -149,7 +151,11 @@ private:
     void ApplyLanguage();
     bool SaveSettingsToFile();
     void EnableDependentButtons(bool enable);
-    void DecodeAllSections();
+    // Shows what a load or read accepted but warns of, one line each.
+    void ShowLoadWarnings(const std::vector<std::string>& warnings);
+    // Loads a settings file through the one judgement (LoadSettingsFile);
+    // false, with the settings on hand untouched, when it is refused.
+    bool LoadSettings(const std::string& path);
     // After a write that stopped half way: load the restore point and offer to write it.
     void OfferRestore(const std::string& restorePoint);
     // Loads a restore point (after offering to save unsaved changes), as a settings file is loaded.

@@ -74,5 +74,8 @@ bool IsListedModel(std::uint16_t modelCode);
 // Why the current protocol is absent, as a user text in the current
 // language; empty when it is present.
 std::string CurrentProtocolProblem();
+// A protocol option's caption or value in the other language ("No" <-> "Нет"),
+// or empty when the text is none of them.
+std::string OptionTextInOtherLanguage(std::string_view text);
 
 } // namespace tc

@@ -370,6 +370,21 @@ constexpr Translation kRussian[] = {
     {"up92", "до 92"},
 };
 
+} // namespace
+
+std::string OptionTextInOtherLanguage(std::string_view text)
+{
+    for (const auto& t : kRussian) {
+        if (t.en == text)
+            return std::string(t.ru);
+        if (t.ru == text)
+            return std::string(t.en);
+    }
+    return {};
+}
+
+namespace {
+
 std::string Localised(std::string_view english)
 {
     if (!EnglishVersion)

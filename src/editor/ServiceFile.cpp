@@ -6,6 +6,7 @@
 #include "model/SettingsModel.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace tc {
 
@@ -28,7 +29,6 @@ constexpr ServiceFilePart kLayout[] = {
 };
 
 // Larger files are not maintenance files; reading stops there.
-constexpr std::size_t kReadLimit = 1 << 20;
 
 } // namespace
 
@@ -61,12 +61,49 @@ void SaveServiceFile(const SettingsModel& model, const std::string& path)
     WriteFileAtomically(path, ServiceFileBytes(model));
 }
 
-void LoadServiceFile(SettingsModel& model, const std::string& path)
+std::string SideFileTooLongText(const std::string& path, std::uintmax_t size, std::size_t expected)
 {
-    const auto bytes = ReadWholeFile(path, kReadLimit);
+    return Tr("Файл \"" + path + "\" длиннее своего формата: в нём " + std::to_string(size) + " байт, ожидается "
+                  + std::to_string(expected) + ". Ничего не загружено.",
+              "File \"" + path + "\" is longer than its format: it holds " + std::to_string(size) + " bytes, "
+                  + std::to_string(expected) + " are expected. Nothing has been loaded.");
+}
+
+std::string SideFileShortText(const std::string& path, std::size_t size, std::size_t expected)
+{
+    return Tr("Файл \"" + path + "\" короче своего формата: в нём " + std::to_string(size) + " байт из " + std::to_string(expected)
+                  + "; загружено то, что он содержит, остальные параметры остались прежними.",
+              "File \"" + path + "\" is shorter than its format: it holds " + std::to_string(size) + " of " + std::to_string(expected)
+                  + " bytes; what it holds has been loaded, the other settings keep their values.");
+}
+
+std::vector<std::uint8_t> ReadSideFile(const std::string& path, std::size_t expected, const std::string& emptyText)
+{
+    // A regular file longer than the format is refused with both sizes;
+    // ReadWholeFile refuses what is not a regular file.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) {
+        const auto size = std::filesystem::file_size(path, ec);
+        if (!ec && size > expected)
+            throw Error(SideFileTooLongText(path, size, expected));
+    }
+    auto bytes = ReadWholeFile(path, expected);
     if (bytes.empty())
-        throw Error(Tr("Файл \"" + path + "\" пуст: в нём нет настроек ТО.", "File \"" + path + "\" is empty: it holds no maintenance settings."));
+        throw Error(emptyText);
+    return bytes;
+}
+
+std::vector<std::uint8_t> ReadServiceFile(const std::string& path)
+{
+    return ReadSideFile(path, kServiceFileSize,
+                        Tr("Файл \"" + path + "\" пуст: в нём нет настроек ТО.", "File \"" + path + "\" is empty: it holds no maintenance settings."));
+}
+
+std::string LoadServiceFile(SettingsModel& model, const std::string& path)
+{
+    const auto bytes = ReadServiceFile(path);
     ApplyServiceFile(model, bytes);
+    return bytes.size() < kServiceFileSize ? SideFileShortText(path, bytes.size(), kServiceFileSize) : std::string();
 }
 
 } // namespace tc

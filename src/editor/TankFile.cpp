@@ -5,6 +5,7 @@
 #include "common/Error.h"
 #include "common/Language.h"
 #include "editor/EditSession.h"
+#include "editor/ServiceFile.h"
 #include "model/SettingsModel.h"
 
 #include <algorithm>
@@ -18,7 +19,6 @@ constexpr int kUnitsLimit = 32767;
 constexpr int kLitresLimit = 255;
 constexpr int kAbove240 = 240;
 // A file bigger than this is no tank file of any version; it is refused as too large.
-constexpr std::size_t kLargestReadFile = 1 << 20;
 
 // One stretch of the file: `length` bytes at `fileOffset` are record bytes
 // from `offset` on, made of values of `width` bytes.
@@ -169,13 +169,10 @@ void SaveTankFile(const SettingsModel& model, const std::string& path)
 
 std::vector<std::uint8_t> ReadTankFile(const std::string& path)
 {
-    auto bytes = ReadWholeFile(path, kLargestReadFile);
-    // Loading nothing is no load: said, as for the maintenance file.
-    if (bytes.empty())
-        throw Error(Tr("Файл \"" + path + "\" пуст: в нём нет настроек бака.", "File \"" + path + "\" is empty: it holds no tank settings."));
-    if (bytes.size() > kTankFileSize)
-        bytes.resize(kTankFileSize);
-    return bytes;
+    // Loading nothing is no load: said, as for the maintenance file; a file
+    // longer than the format is refused with both sizes.
+    return ReadSideFile(path, kTankFileSize,
+                        Tr("Файл \"" + path + "\" пуст: в нём нет настроек бака.", "File \"" + path + "\" is empty: it holds no tank settings."));
 }
 
 } // namespace tc::tank

@@ -68,8 +68,9 @@ TankLoad ApplyTankFile(SettingsModel& model, std::span<const std::uint8_t> file)
 
 // Writes the file through the atomic save; throws tc::Error with the user text.
 void SaveTankFile(const SettingsModel& model, const std::string& path);
-// Reads at most the file's 245 bytes from a regular file; throws tc::Error
-// with the user text (a folder, a pipe or a missing file) and reads nothing then.
+// Reads the file's bytes from a regular file; throws tc::Error with the user
+// text (a folder, a pipe, a missing or empty file, a file longer than 245
+// bytes, naming its size) and reads nothing then.
 std::vector<std::uint8_t> ReadTankFile(const std::string& path);
 
 } // namespace tank

@@ -77,6 +77,11 @@ RestorePoints::RestorePoints(std::string folder, std::string unit) : folder_(std
         folder_.pop_back();
 }
 
+void MakePrivateFolders(const std::string& folder)
+{
+    MakeFolders(folder);
+}
+
 std::string RestorePoints::DefaultFolder()
 {
     const char* data = std::getenv("XDG_DATA_HOME");

@@ -17,6 +17,10 @@ struct RestorePoint {
     std::string unit; // the serial device of the unit the write went to; empty when not known
 };
 
+// Creates the folder and its missing parents, private to the user; throws
+// tc::Error (user text) when it cannot.
+void MakePrivateFolders(const std::string& folder);
+
 class RestorePoints {
 public:
     // How many points of one device model are kept: saving one more removes the oldest.

@@ -4,6 +4,12 @@
 #include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "catalogs/Catalogs.h"
+#include "model/ReferenceLayout.h"
+#include "model/RestorePoints.h"
+
+#include <cstdio>
+#include <ctime>
 
 namespace tc {
 
@@ -47,10 +53,108 @@ void ReadSettingsFile(SettingsModel& model, const std::string& fileName)
                        "File \"" + fileName + "\" is not a settings file: it is too short."));
     model.DeviceModelCode = GetU16(file, 0);
     const std::size_t n = file.size() - kHeaderSize;
-    if (model.Image.size() < n)
-        model.Image.resize(n);
+    model.Image.resize(n);
     for (std::size_t i = 0; i < n; ++i)
         model.Image[i] = file[kHeaderSize + i] ^ kKey[i % kSettingsKeySize];
+}
+
+std::string ImageProblem(const std::vector<std::uint8_t>& image)
+{
+    if (image.size() < kDirectorySize)
+        return Tr("Он короче каталога разделов (" + std::to_string(kDirectorySize) + " байт).",
+                  "It is shorter than the section directory (" + std::to_string(kDirectorySize) + " bytes).");
+    SettingsModel probe;
+    probe.Image = image;
+    if (auto problem = probe.DirectoryProblem(); !problem.empty())
+        return problem;
+    const Directory& dir = probe.Dir();
+    for (int k = 1; k <= dir.sectionCount; ++k) {
+        std::size_t offset = 0, payload = 0;
+        SectionPlacement(dir.Entry(k), offset, payload); // DirectoryProblem checked it
+        const auto n = std::to_string(k);
+        if (offset + payload > image.size())
+            return Tr("Раздел " + n + " выходит за конец образа: нужно " + std::to_string(offset + payload) + " байт, есть "
+                          + std::to_string(image.size()) + ".",
+                      "Section " + n + " runs past the end of the image: it needs " + std::to_string(offset + payload)
+                          + " bytes, there are " + std::to_string(image.size()) + ".");
+        if (k <= kRecordCount && payload > kRecordSizes[static_cast<std::size_t>(k - 1)])
+            return Tr("Раздел " + n + " длиннее своей записи: " + std::to_string(payload) + " байт, запись вмещает "
+                          + std::to_string(kRecordSizes[static_cast<std::size_t>(k - 1)]) + ".",
+                      "Section " + n + " is longer than its record: " + std::to_string(payload) + " bytes, the record holds "
+                          + std::to_string(kRecordSizes[static_cast<std::size_t>(k - 1)]) + ".");
+    }
+    return {};
+}
+
+std::vector<std::string> SettingsWarnings(std::uint16_t modelCode, const std::vector<std::uint8_t>& image)
+{
+    std::vector<std::string> warnings;
+    if (!IsListedModel(modelCode)) {
+        char code[8];
+        std::snprintf(code, sizeof code, "0x%04X", modelCode);
+        warnings.push_back(Tr(std::string("Код модели МК ") + code + " программе неизвестен: списки протоколов и параметров могут не подойти.",
+                              std::string("The device model code ") + code
+                                  + " is unknown to the program: the lists of protocols and parameters may not fit it."));
+    }
+    if (image.size() >= 2 && image[1] != kReferenceFormatVersion)
+        warnings.push_back(Tr("Версия формата настроек " + std::to_string(image[1]) + ", программа знает версию "
+                                  + std::to_string(kReferenceFormatVersion) + ": проверьте настройки перед записью.",
+                              "The settings format version is " + std::to_string(image[1]) + ", the program knows version "
+                                  + std::to_string(kReferenceFormatVersion) + ": check the settings before writing them."));
+    if (image.size() < kMaxImageSize)
+        warnings.push_back(Tr("Настройки короче памяти МК: не хватает " + std::to_string(kMaxImageSize - image.size()) + " байт из "
+                                  + std::to_string(kMaxImageSize) + ".",
+                              "The settings are shorter than the device memory: " + std::to_string(kMaxImageSize - image.size())
+                                  + " of " + std::to_string(kMaxImageSize) + " bytes are missing."));
+    return warnings;
+}
+
+JudgedSettings LoadSettingsFile(const std::string& fileName)
+{
+    SettingsModel file;
+    ReadSettingsFile(file, fileName);
+    if (const auto problem = ImageProblem(file.Image); !problem.empty())
+        throw Error(Tr("Файл \"" + fileName + "\" не похож на файл настроек. ", "File \"" + fileName + "\" does not look like a settings file. ")
+                    + problem);
+    JudgedSettings judged;
+    judged.modelCode = file.DeviceModelCode;
+    judged.image = std::move(file.Image);
+    judged.warnings = SettingsWarnings(judged.modelCode, judged.image);
+    return judged;
+}
+
+std::vector<std::string> ApplySettings(SettingsModel& model, const JudgedSettings& settings)
+{
+    model.DeviceModelCode = settings.modelCode;
+    model.Image = settings.image;
+    std::vector<std::string> said = settings.warnings;
+    for (auto& problem : model.DecodeAll())
+        said.push_back(std::move(problem));
+    return said;
+}
+
+std::string DamagedReadText(const std::string& problem, const std::string& diagnosticPath)
+{
+    return Tr("Настройки в МК повреждены: каталог разделов негоден, их нельзя открыть как файл настроек. ",
+              "The settings in the device are damaged: their section directory is unusable, so they cannot be opened as a "
+              "settings file. ")
+        + problem
+        + Tr(" Настройки не загружены. Прочитанные байты сохранены только для диагностики в файле \"" + diagnosticPath + "\".",
+             " The settings were not loaded. The bytes read are kept for diagnosis only, in the file \"" + diagnosticPath + "\".");
+}
+
+std::string SaveDiagnosticImage(const std::string& folder, std::uint16_t modelCode, const std::vector<std::uint8_t>& image)
+{
+    MakePrivateFolders(folder);
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    char name[64];
+    std::snprintf(name, sizeof name, "damaged-read_%04X_%04d-%02d-%02d_%02d-%02d-%02d.bin", modelCode, local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    const std::string path = folder + "/" + name;
+    WriteFileAtomically(path, image);
+    return path;
 }
 
 } // namespace tc

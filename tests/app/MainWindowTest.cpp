@@ -599,33 +599,77 @@ private slots:
         QCOMPARE(QString::fromStdString(session.Shown("limits.speed").text), QStringLiteral("130"));
     }
 
-    void aFailedLoadShowsItsReasonAndDisablesTheDependentButtons()
+    // The window judges a file as the command line does: a refused file says
+    // why in one message and leaves the settings on hand untouched and
+    // usable; an accepted but unusual one is loaded whole, with the warnings
+    // the command line prints.
+    void aFileIsJudgedAsTheCommandLineJudgesIt()
     {
         ScriptedUser user;
         DeviceLink link;
         SettingsModel model;
         auto form = MakeForm(link, model, {});
         form->englishBox->click();
+        const auto write = [&](const QString& name, const QByteArray& bytes) {
+            QFile f(dir_.filePath(name));
+            if (!f.open(QIODevice::WriteOnly))
+                return QString();
+            f.write(bytes);
+            return f.fileName();
+        };
+        QByteArray noise(5000, 0);
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 7919 + 13) >> 3);
+        const QString random = write("random.qvetp", noise);
+        user.files.push_back(random);
+        form->readFromFileButton->click();
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY(user.errors[0].contains("does not look like a settings file"));
+        QVERIFY(!form->editButton->isEnabled()); // nothing was loaded before
+
         const QString good = dir_.filePath("good.qvetp");
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         WriteSettingsFile(source, good.toStdString());
         user.files.push_back(good);
+        user.errors.clear();
         form->readFromFileButton->click();
         QVERIFY(form->writeToDeviceButton->isEnabled());
         QCOMPARE(user.errors, QStringList());
 
-        const QString tiny = dir_.filePath("tiny.qvetp");
-        QFile f(tiny);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("x");
-        f.close();
-        user.files.push_back(tiny);
+        QFile goodFile(good);
+        QVERIFY(goodFile.open(QIODevice::ReadOnly));
+        const QByteArray whole = goodFile.readAll();
+        const struct {
+            const char* name;
+            QByteArray bytes;
+            const char* said;
+        } refused[] = {
+            {"tiny", QByteArray("x"), "is not a settings file"},
+            {"random", noise, "does not look like a settings file"},
+            {"cut inside the sections", whole.left(1000), "runs past the end of the image"},
+            {"no directory", whole.left(61), "shorter than the section directory"},
+        };
+        for (const auto& r : refused) {
+            user.errors.clear();
+            user.files.push_back(write(QStringLiteral("refused.qvetp"), r.bytes));
+            form->readFromFileButton->click();
+            QVERIFY2(user.errors.size() == 1 && user.errors[0].contains(r.said), r.name);
+            QVERIFY2(form->editButton->isEnabled() && form->saveToFileButton->isEnabled() && form->writeToDeviceButton->isEnabled(), r.name);
+            QVERIFY2(ImageBytes(model) == ImageBytes(source), r.name); // nothing of the bad file reached the image
+        }
+
+        // Cut after the sections, of another model: loaded whole, warned of.
+        QByteArray foreign = whole.left(whole.size() - 1);
+        foreign[0] = char(0x01);
+        user.errors.clear();
+        user.files.push_back(write(QStringLiteral("foreign.qvetp"), foreign));
         form->readFromFileButton->click();
         QCOMPARE(user.errors.size(), 1);
-        QVERIFY(user.errors[0].contains("is not a settings file"));
-        QVERIFY(!form->writeToDeviceButton->isEnabled());
-        QCOMPARE(ImageBytes(model), ImageBytes(source)); // nothing of the bad file reached the image
+        QVERIFY(user.errors[0].contains("model code 0xC001 is unknown"));
+        QVERIFY(user.errors[0].contains("1 of 8128 bytes are missing"));
+        QCOMPARE(model.Image.size(), std::size_t{8127}); // the old image's tail is not kept
+        QCOMPARE(model.DeviceModelCode, std::uint16_t{0xC001});
     }
 
     // A tc::Error says its own text; any other exception is a fault of the

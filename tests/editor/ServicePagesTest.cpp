@@ -313,11 +313,14 @@ TEST_F(ServiceFile, LayoutRoundTripAndShortFiles)
         EXPECT_EQ(after[i], covered ? i : before[i]) << "record 5 byte " << i;
     }
 
-    // A short file fills the parts it holds whole; an overlong one is read to the format's end.
-    for (std::size_t length : {1u, 7u, 10u, 11u, 59u, 116u, 117u, 300u}) {
+    // A short file fills the parts it holds whole and says how much it held.
+    for (std::size_t length : {1u, 7u, 10u, 11u, 59u, 116u, 117u}) {
         std::vector<std::uint8_t> file(length, 0xEE);
         SettingsModel m = Numbered();
-        LoadServiceFile(m, Write("short.qvett", file));
+        const std::string warning = LoadServiceFile(m, Write("short.qvett", file));
+        EXPECT_EQ(warning.empty(), length == kServiceFileSize) << length;
+        if (length < kServiceFileSize)
+            EXPECT_NE(warning.find(std::to_string(length) + " байт из 117"), std::string::npos) << warning;
         const auto r5 = m.Record(5);
         for (const auto& part : ServiceFileLayout()) {
             const bool whole = part.fileOffset + part.length <= length;
@@ -331,7 +334,9 @@ TEST_F(ServiceFile, BadFilesChangeNothing)
 {
     const SettingsModel reference = Numbered();
     const auto r5 = Bytes(reference, 5, 0, kRecordSizes[4]);
-    for (const std::string& path : {Write("empty.qvett", {}), (dir / "missing.qvett").string(), dir.string()}) {
+    // Longer than the format: refused with both sizes.
+    for (const std::string& path : {Write("empty.qvett", {}), (dir / "missing.qvett").string(), dir.string(),
+                                    Write("long.qvett", std::vector<std::uint8_t>(118, 1)), Write("huge.qvett", std::vector<std::uint8_t>(1 << 20, 1))}) {
         SettingsModel m = Numbered();
         EXPECT_THROW(LoadServiceFile(m, path), Error) << path;
         EXPECT_EQ(Bytes(m, 5, 0, kRecordSizes[4]), r5);

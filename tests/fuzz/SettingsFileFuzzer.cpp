@@ -10,6 +10,7 @@
 #include "model/SettingsModel.h"
 
 #include <algorithm>
+#include <optional>
 
 using namespace tc;
 
@@ -57,23 +58,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const Error&) {
     }
 
-    // As the window opens it: over the image it holds. Saved and read again,
-    // the settings are the same.
+    // As the window and every command open it: one judgement. A file is
+    // refused exactly when its image is not settings; an accepted one
+    // replaces the whole image and, saved and read again, is the same.
     SettingsModel window = fuzz::FreshModel();
-    const std::vector<std::uint8_t> defaults = window.Image;
-    ReadSettingsFile(window, path);
-    FUZZ_REQUIRE(window.Image.size() == std::max(defaults.size(), before.size()));
-    FUZZ_REQUIRE(std::equal(before.begin(), before.end(), window.Image.begin()));
-    window.DecodeAll();
-    if (problem.empty()) {
-        for (int k = 1; k <= 10; ++k) // what the editor's OK does
-            window.EncodeSection(k);
-        WriteSettingsFile(window, saved);
-        SettingsModel again = fuzz::FreshModel();
-        again.Image.clear();
-        ReadSettingsFile(again, saved);
-        FUZZ_REQUIRE(again.Image == window.Image);
-        FUZZ_REQUIRE(again.DeviceModelCode == window.DeviceModelCode);
+    const SettingsModel untouched = window;
+    std::optional<JudgedSettings> judged;
+    try {
+        judged = LoadSettingsFile(path);
+    } catch (const Error&) {
+        FUZZ_REQUIRE(!ImageProblem(before).empty());
+        FUZZ_REQUIRE(window.Image == untouched.Image);
+        return 0;
     }
+    FUZZ_REQUIRE(ImageProblem(before).empty() && problem.empty());
+    FUZZ_REQUIRE(judged->image == before);
+    ApplySettings(window, *judged);
+    FUZZ_REQUIRE(window.Image == before);
+    for (int k = 1; k <= 10; ++k) // what the editor's OK does
+        window.EncodeSection(k);
+    FUZZ_REQUIRE(window.Image == before); // no section spills past the image or its record
+    WriteSettingsFile(window, saved);
+    SettingsModel again = fuzz::FreshModel();
+    again.Image.clear();
+    ReadSettingsFile(again, saved);
+    FUZZ_REQUIRE(again.Image == window.Image);
+    FUZZ_REQUIRE(again.DeviceModelCode == window.DeviceModelCode);
     return 0;
 }

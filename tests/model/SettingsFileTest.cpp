@@ -1,4 +1,5 @@
 #include "common/Error.h"
+#include "common/Language.h"
 #include "model/ReferenceLayout.h"
 #include "model/SettingsFile.h"
 
@@ -75,22 +76,91 @@ TEST_F(SettingsFileTest, RoundTripKeepsModelCodeLengthAndBytes)
     EXPECT_EQ(other.Image, model.Image);
 }
 
-TEST_F(SettingsFileTest, ShortFileReplacesOnlyTheBytesItHolds)
+TEST_F(SettingsFileTest, ALoadReplacesTheWholeImage)
 {
+    // A shorter file never leaves the old image's tail behind it: that would
+    // mix two sets of settings.
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    const auto before = model.Image;
-    std::vector<std::uint8_t> small(100);
-    for (std::size_t i = 0; i < small.size(); ++i)
-        small[i] = static_cast<std::uint8_t>(200 - i);
+    SettingsModel small;
+    LoadReferenceImage(small, 0x4010);
+    small.Image.resize(4000);
+    small.Image[3500] = 0x5A;
     const auto path = PathOf("small.qvetp");
-    WriteRaw(path, EncodeSettingsFile(0x4010, small));
+    WriteRaw(path, EncodeSettingsFile(0x4010, small.Image));
 
     ReadSettingsFile(model, path);
     EXPECT_EQ(model.DeviceModelCode, 0x4010);
-    ASSERT_EQ(model.Image.size(), 8128u);
-    EXPECT_TRUE(std::equal(small.begin(), small.end(), model.Image.begin()));
-    EXPECT_TRUE(std::equal(before.begin() + 100, before.end(), model.Image.begin() + 100));
+    EXPECT_EQ(model.Image, small.Image);
+    LoadReferenceImage(model, 0xC000);
+    ApplySettings(model, LoadSettingsFile(path));
+    EXPECT_EQ(model.Image, small.Image);
+}
+
+// Every way a file is judged, the window's and the command line's one way:
+// refused (and why), or taken with the warnings it gets.
+TEST_F(SettingsFileTest, OneJudgementRefusesMixedOrForeignDataAndWarnsOfTheUnusual)
+{
+    const bool english = EnglishVersion;
+    EnglishVersion = true;
+    SettingsModel reference;
+    LoadReferenceImage(reference, 0xC000);
+    const auto file = EncodeSettingsFile(0xC000, reference.Image);
+    const auto withCode = [&](std::uint16_t code) { auto f = file; f[0] = static_cast<std::uint8_t>(code); f[1] = static_cast<std::uint8_t>(code >> 8); return f; };
+    const auto cut = [&](std::size_t n) { return std::vector<std::uint8_t>(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n)); };
+    const auto patched = [&](std::size_t offset, std::uint8_t value) {
+        auto image = reference.Image;
+        image[offset] = value;
+        return EncodeSettingsFile(0xC000, image);
+    };
+    std::vector<std::uint8_t> noise(5000);
+    std::uint32_t x = 12345;
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 16);
+    const std::size_t s3 = 4 * 3 + 2; // section 3's length in the directory
+
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        const char* refusal; // empty: taken
+        std::vector<std::string> warnings;
+    };
+    const std::vector<Case> cases = {
+        {"whole", file, "", {}},
+        {"cut at 4000", cut(4000), "", {"4130 of 8128 bytes are missing"}},
+        {"cut at 8000", cut(8000), "", {"130 of 8128 bytes are missing"}},
+        {"cut at 8129", cut(8129), "", {"1 of 8128 bytes are missing"}},
+        {"cut inside the sections", cut(1000), "runs past the end of the image", {}},
+        {"too short for the directory", cut(61), "shorter than the section directory", {}},
+        {"header only", cut(2), "shorter than the section directory", {}},
+        {"section past its record", patched(s3, static_cast<std::uint8_t>(reference.Image[s3] + 2)), "Section 3 is longer than its record", {}},
+        {"no sections", patched(0, 0), "Wrong number of sections", {}},
+        {"random bytes", noise, "does not look like a settings file", {}},
+        {"other format version", patched(1, 9), "", {"format version is 9, the program knows version 7"}},
+        {"model 0x0000", withCode(0x0000), "", {"model code 0x0000 is unknown"}},
+        {"model 0xC001", withCode(0xC001), "", {"model code 0xC001 is unknown"}},
+        {"model 0xFFFF", withCode(0xFFFF), "", {"model code 0xFFFF is unknown"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = PathOf("judged.qvetp");
+        WriteRaw(path, c.bytes);
+        if (*c.refusal) {
+            try {
+                LoadSettingsFile(path);
+                ADD_FAILURE() << "taken";
+            } catch (const Error& e) {
+                EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+            }
+            continue;
+        }
+        const JudgedSettings judged = LoadSettingsFile(path);
+        ASSERT_EQ(judged.warnings.size(), c.warnings.size());
+        for (std::size_t i = 0; i < c.warnings.size(); ++i)
+            EXPECT_NE(judged.warnings[i].find(c.warnings[i]), std::string::npos) << judged.warnings[i];
+        EXPECT_EQ(EncodeSettingsFile(judged.modelCode, judged.image), c.bytes);
+    }
+    EnglishVersion = english;
 }
 
 TEST_F(SettingsFileTest, FilesWithoutAWholeHeaderOrTooLargeAreRefusedAndChangeNothing)

@@ -77,6 +77,28 @@ run read --port /dev/null -o "$work/new.qvetp"
 [ $rc = 1 ] && grep -q "/dev/null is not a serial device" <<<"$err" || fail "read --port /dev/null: $err"
 [ ! -e "$work/new.qvetp" ] || fail "read left a file"
 
+# Settings files judged as the window judges them: cut after the sections,
+# another model code or format version: taken with a warning; cut inside the
+# sections, too short for the directory, random bytes: refused.
+mkdir "$work/j"
+j=$work/j
+for n in 4000 8000 8129; do head -c $n "$work/good.qvetp" >"$j/cut$n"; done
+head -c 1000 "$work/good.qvetp" >"$j/inside"
+head -c 61 "$work/good.qvetp" >"$j/nodir"
+head -c 5000 /dev/urandom >"$j/random"
+{ printf '\x01\xc0'; tail -c +3 "$work/good.qvetp"; } >"$j/model"
+for row in "cut4000:0:4130 of 8128 bytes are missing" "cut8000:0:130 of 8128 bytes" "cut8129:0:1 of 8128 bytes" \
+           "model:0:model code 0xC001 is unknown" "inside:1:runs past the end of the image" \
+           "nodir:1:shorter than the section directory" "random:1:does not look like a settings file"; do
+  IFS=: read -r f want text <<<"$row"
+  for cmd in "info $j/$f" "export $j/$f -o $j/out.json"; do
+    run $cmd
+    [ $rc = "$want" ] || fail "$cmd: exit $rc"
+    grep -q "$text" <<<"$err" || fail "$cmd: $err"
+  done
+done
+rm -rf "$j"
+
 # Nothing but what the cases made is left: no temporary files.
 left=$(ls -A "$work" | grep -v '^err$' | sort | tr '\n' ' ')
 [ "$left" = "fifo folder good.qvetp link.qvetp null-link plain.raw raw-link short zeros " ] || fail "left: $left"

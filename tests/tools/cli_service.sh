@@ -48,4 +48,29 @@ done
 [ -e "$work/x.qvetp" ] && fail "a refused load left a file"
 "$cli" service-save "$work/b.qvetp" "$work" >/dev/null 2>&1; [ $? = 1 ] || fail "service-save into a folder"
 "$cli" service-load "$work/a.qvetp" 2>/dev/null; [ $? = 2 ] || fail "service-load without -o"
+
+# Both side files alike: longer than the format is refused with both sizes,
+# shorter fills what it covers with a warning of how many bytes it held, and
+# --strict refuses that too. Nothing is written on a refusal.
+"$cli" tank-save "$work/b.qvetp" "$work/t.qveto" >/dev/null || fail "tank-save"
+for row in "service m.qvett 117" "tank t.qveto 245"; do
+  set -- $row; kind=$1; good=$work/$2; size=$3
+  { cat "$good"; printf 'x'; } >"$work/long"
+  head -c 1048576 /dev/zero >"$work/huge"
+  head -c 40 "$good" >"$work/short"
+  for bad in "long $((size + 1))" "huge 1048576"; do
+    set -- $bad
+    rm -f "$work/x.qvetp"
+    "$cli" --english "$kind-load" "$work/a.qvetp" "$work/$1" -o "$work/x.qvetp" >/dev/null 2>"$work/err"
+    [ $? = 1 ] || fail "$kind-load of $2 bytes not refused"
+    grep -q "holds $2 bytes, $size are expected" "$work/err" || fail "$kind-load of $2 bytes: $(cat "$work/err")"
+    [ -e "$work/x.qvetp" ] && fail "$kind-load of $2 bytes left a file"
+  done
+  "$cli" --english "$kind-load" "$work/a.qvetp" "$work/short" -o "$work/s.qvetp" >/dev/null 2>"$work/err" || fail "$kind-load short"
+  grep -q "holds 40 of $size bytes" "$work/err" || fail "$kind-load short: no warning"
+  rm -f "$work/x.qvetp"
+  "$cli" --english "$kind-load" --strict "$work/a.qvetp" "$work/short" -o "$work/x.qvetp" >/dev/null 2>&1
+  [ $? = 1 ] || fail "$kind-load --strict took a short file"
+  [ -e "$work/x.qvetp" ] && fail "$kind-load --strict left a file"
+done
 echo "cli service commands: ok"

@@ -34,7 +34,7 @@ cmp -s "$work/t.qveto" "$work/t2.qveto" || fail "the tank file does not round-tr
 # A short file fills what it covers and says so; bad paths change nothing.
 head -c 37 "$work/t.qveto" >"$work/short.qveto"
 "$cli" --english tank-load "$work/a.qvetp" "$work/short.qveto" -o "$work/s.qvetp" 2>"$work/err" >/dev/null || fail "tank-load short"
-grep -q 'shorter than 245 bytes: loaded the first 37' "$work/err" || fail "short file: no warning"
+grep -q 'holds 37 of 245 bytes' "$work/err" || fail "short file: no warning"
 [ "$("$cli" peek "$work/s.qvetp" 3:0:4 4:2:1)" = $'7b000600\n'"$("$cli" peek "$work/a.qvetp" 4:2:1)" ] || fail "short file: bytes"
 for bad in "$work" "$work/missing.qveto"; do
   "$cli" tank-load "$work/a.qvetp" "$bad" -o "$work/x.qvetp" >/dev/null 2>&1

@@ -30,4 +30,41 @@ for bad in bad unknown; do
   [ -e "$work/x.qvetp" ] && fail "a refused import wrote a file"
   grep -q "Line [0-9]*: .*Nothing has been changed." "$work/err" || fail "$bad.json: $(cat "$work/err")"
 done
+
+# Texts the JSON library alone would take wrongly or answer with an internal
+# error: each is refused with its line, and nothing is written.
+mk() { sed "$1" "$work/b.json" >"$work/$2.json"; }
+mk 's/"version": 1,/"version": 1, "extra": 1e400,/' overflow
+mk 's/"format": "tripconf-settings"/"format": 5/' format5
+mk 's/"limits.speed": "130"/"limits.speed": "130", "limits.speed": "120"/' duplicate
+mk 's/"formatVersion": [0-9]*/"formatVersion": 1180591620717411303424/' huge
+mk 's/"version": 1/"version": 4294967297/' wrapped
+mk 's/"limits.speed": "130"/"limits.speed": "13\\u00000"/' nul
+for row in "overflow:Line 3: .*number overflow" "format5:Line 2: .*not a tripconf settings text" \
+           "duplicate:Line [0-9]*: .*appears twice" "huge:Line [0-9]*: .*formatVersion" "wrapped:Line 3: .*version is not 1" \
+           "nul:Line [0-9]*: .*NUL"; do
+  name=${row%%:*}; want=${row#*:}
+  "$cli" --english import "$work/a.qvetp" "$work/$name.json" -o "$work/x.qvetp" >/dev/null 2>"$work/err"
+  [ $? = 1 ] || fail "import of $name.json: not refused"
+  grep -q "$want.*Nothing has been changed" "$work/err" || fail "$name.json: $(cat "$work/err")"
+  grep -q "Internal error" "$work/err" && fail "$name.json: an internal error"
+  [ -e "$work/x.qvetp" ] && fail "a refused import of $name.json wrote a file"
+done
+
+# A text exported in one language imports in the other, byte for byte.
+"$cli" --english export "$work/b.qvetp" -o "$work/en.json" >/dev/null || fail "export in English"
+"$cli" import "$work/a.qvetp" "$work/en.json" -o "$work/en.qvetp" >/dev/null || fail "an English text into Russian"
+cmp -s "$work/b.qvetp" "$work/en.qvetp" || fail "English export, Russian import: not byte for byte"
+"$cli" --english import "$work/a.qvetp" "$work/b.json" -o "$work/ru.qvetp" >/dev/null || fail "a Russian text into English"
+cmp -s "$work/b.qvetp" "$work/ru.qvetp" || fail "Russian export, English import: not byte for byte"
+
+# set KEY= with nothing after it is refused, not a silent success.
+"$cli" --english set "$work/a.qvetp" -o "$work/x.qvetp" limits.speed= >/dev/null 2>"$work/err"
+[ $? = 1 ] && grep -q "no value is given" "$work/err" || fail "set KEY=: $(cat "$work/err")"
+[ -e "$work/x.qvetp" ] && fail "set KEY= wrote a file"
+
+# Files whose bytes or lengths differ are never called equal.
+head -c 8129 "$work/a.qvetp" >"$work/cut.qvetp"
+"$cli" diff "$work/a.qvetp" "$work/cut.qvetp" >"$work/d" 2>/dev/null; [ $? = 1 ] || fail "diff of a cut file: exit not 1"
+grep -q "^image" "$work/d" || fail "diff of a cut file: $(cat "$work/d")"
 echo "cli diff/export/import: ok"

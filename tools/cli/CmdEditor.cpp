@@ -181,6 +181,10 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
             const auto eq = rest[i].find('=');
             if (eq == std::string::npos || eq == 0)
                 throw UsageError{"expected KEY=VALUE, got \"" + rest[i] + "\""};
+            // An empty value would store nothing and still succeed: refused.
+            if (eq + 1 == rest[i].size())
+                throw Error(Tr("Аргумент " + std::to_string(i + 1) + " «" + rest[i] + "»: нет значения. Ничего не изменено.",
+                               "Argument " + std::to_string(i + 1) + " \"" + rest[i] + "\": no value is given. Nothing has been changed."));
             values.emplace_back(rest[i].substr(0, eq), rest[i].substr(eq + 1));
         }
         SettingsModel model;

@@ -239,8 +239,17 @@ int RunRead(Args& args)
     CheckSaveTarget(out);
     SettingsModel model;
     RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
+    // What the read got is judged as a settings file is: a damaged directory
+    // is said now, and its bytes kept only as a diagnostic file beside OUT.
+    if (const auto problem = ImageProblem(model.Image); !problem.empty()) {
+        const std::string diagnostic = out + ".damaged-read.bin";
+        WriteFileAtomically(diagnostic, model.Image);
+        throw Error(DamagedReadText(problem, diagnostic));
+    }
+    for (const auto& warning : SettingsWarnings(model.DeviceModelCode, model.Image))
+        std::cerr << "warning: " << warning << "\n";
     for (const auto& warning : model.DecodeAll())
-        std::cerr << warning << "\n";
+        std::cerr << "warning: " << warning << "\n";
     WriteSettingsFile(model, out);
     std::cout << "read " << model.Image.size() << " bytes (model code 0x" << std::hex << std::uppercase
               << model.DeviceModelCode << std::dec << ") into " << out << "\n";
@@ -259,7 +268,7 @@ int RunWrite(Args& args)
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
     SettingsModel model;
-    ReadSettingsFile(model, files[0]);
+    ReadCheckedSettingsFile(model, files[0]);
     // A section that was not read whole keeps default values in its record;
     // writing those would replace the device's own settings with them.
     const auto problems = model.DecodeAll();

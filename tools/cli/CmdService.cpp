@@ -2,6 +2,9 @@
 // service-save, service-load and systems.
 #include "Command.h"
 
+#include "common/Error.h"
+#include "common/Language.h"
+
 #include "editor/EditSession.h"
 #include "editor/ExtraSystems.h"
 #include "editor/ServiceFile.h"
@@ -29,19 +32,29 @@ const Registration kServiceSave{{"service-save", "service-save FILE OUT",
         return 0;
     }}};
 
-const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT",
-    "read a maintenance file IN into the settings FILE as the editor's load button does, then OK, and save the settings to OUT",
-    {{"-o", "OUT", "the settings file to write", Complete::Settings}},
+const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT [--strict]",
+    "read a maintenance file IN into the settings FILE as the editor's load button does, then OK, and save the settings to OUT; "
+    "a file longer than 117 bytes is refused, a shorter one fills what it covers with a warning (--strict: refused)",
+    {{"-o", "OUT", "the settings file to write", Complete::Settings},
+     {"--strict", "", "refuse a maintenance file shorter than 117 bytes"}},
     {{Complete::Settings}, {Complete::Service}},
     [](Args& args) {
         const std::string out = args.Option("-o");
+        const bool strict = args.Flag("--strict");
         const auto rest = args.Positional();
         if (rest.size() != 2 || out.empty())
             throw UsageError{"a settings FILE, the maintenance file IN and -o OUT are required"};
         SettingsModel model;
         LoadDecodedSettings(model, rest[0]);
+        const auto bytes = ReadServiceFile(rest[1]); // read before anything changes
+        if (bytes.size() < kServiceFileSize) {
+            const std::string shortText = SideFileShortText(rest[1], bytes.size(), kServiceFileSize);
+            if (strict)
+                throw Error(shortText + Tr(" (--strict: ничего не загружено)", " (--strict: nothing has been loaded)"));
+            std::cerr << "warning: " << shortText << "\n";
+        }
         EditSettings(model, [&](EditSession& s) {
-            s.Apply([&](SettingsModel& m) { LoadServiceFile(m, rest[1]); });
+            s.Apply([&](SettingsModel& m) { ApplyServiceFile(m, bytes); });
             return true;
         });
         SaveSettings(model, out);

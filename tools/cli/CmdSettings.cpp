@@ -18,15 +18,12 @@ namespace tc::cli {
 
 void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path)
 {
-    SettingsModel file;
-    file.Image.clear();
-    ReadSettingsFile(file, path);
-    if (const auto problem = file.DirectoryProblem(); !problem.empty())
-        throw Error(Tr("Файл \"" + path + "\" не похож на файл настроек. ", "File \"" + path + "\" does not look like a settings file. ") + problem);
-    model.DeviceModelCode = file.DeviceModelCode;
-    if (model.Image.size() < file.Image.size())
-        model.Image.resize(file.Image.size());
-    std::copy(file.Image.begin(), file.Image.end(), model.Image.begin());
+    // The window's judgement: refused as it refuses, warned as it warns.
+    const JudgedSettings judged = LoadSettingsFile(path);
+    for (const auto& warning : judged.warnings)
+        std::cerr << "warning: " << warning << "\n";
+    model.DeviceModelCode = judged.modelCode;
+    model.Image = judged.image;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Error.h"
+#include "common/Language.h"
 #include "editor/SettingsCompare.h"
 #include "editor/SettingsText.h"
 #include "model/SettingsModel.h"
@@ -35,12 +36,19 @@ const Registration kDiff{{"diff", "diff A B [--json]",
         const bool json = args.Flag("--json");
         SettingsComparison c;
         Json doc;
+        bool bytesDiffer = false;
+        std::size_t lengthA = 0, lengthB = 0;
         try {
             SettingsModel a, b;
             LoadDecodedSettings(a, rest[0]);
             LoadDecodedSettings(b, rest[1]);
             c = CompareSettings(a, b);
-            doc["same"] = c.Same();
+            bytesDiffer = a.Image != b.Image;
+            lengthA = a.Image.size();
+            lengthB = b.Image.size();
+            // Files whose bytes differ where no setting and no record lies
+            // (or whose lengths differ) are not called equal.
+            doc["same"] = c.Same() && !bytesDiffer;
             doc["model"] = c.modelDiffers ? Json{{"a", Hex4(a.DeviceModelCode)}, {"b", Hex4(b.DeviceModelCode)}} : Json(nullptr);
             if (c.modelDiffers && !json)
                 std::cout << "model\t\t" << std::hex << std::uppercase << "0x" << a.DeviceModelCode << "\t0x" << b.DeviceModelCode
@@ -57,15 +65,19 @@ const Registration kDiff{{"diff", "diff A B [--json]",
                 records.push_back({{"record", r.record}, {"bytes", r.bytes}});
             doc["settings"] = settings;
             doc["records"] = records;
+            doc["image"] = bytesDiffer ? Json{{"a", lengthA}, {"b", lengthB}} : Json(nullptr);
             PrintJson(doc);
-            return c.Same() ? 0 : 1;
+            return c.Same() && !bytesDiffer ? 0 : 1;
         }
         for (const SettingChange& s : c.settings)
             std::cout << s.field->key << '\t' << s.caption << '\t' << s.before << '\t' << s.after << '\t' << s.unit << '\t'
                       << (s.hidden ? "hidden" : "") << '\n';
         for (const RecordChange& r : c.records)
             std::cout << "record " << r.record << "\t\t" << r.bytes << " bytes outside the controls differ\t\t\t\n";
-        return c.Same() ? 0 : 1;
+        if (c.Same() && bytesDiffer)
+            std::cout << "image\t\t" << lengthA << " bytes\t" << lengthB << " bytes\t\t"
+                      << Tr("образы различаются вне записей", "the images differ outside the records") << "\n";
+        return c.Same() && !bytesDiffer ? 0 : 1;
     }}};
 
 const Registration kExport{{"export", "export FILE -o OUT.json",

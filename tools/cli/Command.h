@@ -106,9 +106,9 @@ inline OptionSpec JsonOption()
     return {"--json", "", "print one JSON document instead of the table"};
 }
 
-// Reads a settings file as `info` does and refuses, with info's message, a
-// file whose section directory is unusable. The file's bytes replace the
-// model's image from offset 0 on.
+// Loads a settings file through the one judgement the window uses
+// (LoadSettingsFile): a refused file is a tc::Error, each warning is said on
+// stderr. The model code and the whole image are replaced.
 void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path);
 
 // ReadCheckedSettingsFile, then decodes the records; what could not be

@@ -84,7 +84,11 @@ private:
         if (!path || path->isEmpty())
             return;
         // Every control the file feeds is refilled, on every page.
-        Store([&](SettingsModel& m) { LoadServiceFile(m, path->toStdString()); });
+        std::string shortFile;
+        Store([&](SettingsModel& m) { shortFile = LoadServiceFile(m, path->toStdString()); });
+        // A short file filled what it covers: said as the command line says it.
+        if (!shortFile.empty())
+            ShowInfo(ToQ(shortFile));
     }
 
     QPushButton* saveButton = nullptr;

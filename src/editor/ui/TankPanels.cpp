@@ -1,6 +1,7 @@
 #include "editor/ui/TankPanels.h"
 
 #include "common/Error.h"
+#include "editor/ServiceFile.h"
 #include "editor/TankFile.h"
 #include "editor/ui/FieldBinder.h"
 #include "ui/Folders.h"
@@ -274,6 +275,8 @@ private:
         }
         tank::TankLoad load;
         Store([&](SettingsModel& m) { load = tank::ApplyTankFile(m, bytes); });
+        if (bytes.size() < tank::kTankFileSize)
+            ShowInfo(ToQ(SideFileShortText(path->toStdString(), bytes.size(), tank::kTankFileSize)));
         if (load.tareCountReset || load.linearCountReset)
             ShowInfo(ToQ(Session().Context().Tr("Число точек калибровки в файле больше допустимого; для такой калибровки сохранено 0 точек.",
                                                 "The file holds more calibration points than the device can use; such a calibration now has 0 points.")));

@@ -217,9 +217,9 @@ void ImportSettingsText(SettingsModel& model, std::string_view text)
 {
     Json doc;
     StrictParser parser(doc, text);
-    const bool parsed = Json::sax_parse(text.begin(), text.end(), &parser);
+    const bool wellFormed = Json::sax_parse(text.begin(), text.end(), &parser);
     parser.Check();
-    if (!parsed || doc.is_discarded())
+    if (!wellFormed || doc.is_discarded())
         throw Error(Tr("Это не текст настроек (JSON).", "This is not a settings text (JSON).") + Tr(" Ничего не изменено.", " Nothing has been changed."));
     if (!doc.is_object() || !doc.contains("format") || !doc["format"].is_string() || doc["format"].get<std::string>() != kSettingsTextFormat)
         Refuse(text, "format", "это не текст настроек tripconf (нет \"format\": \"tripconf-settings\").",

@@ -8,6 +8,7 @@
 #include "model/ReferenceLayout.h"
 #include "model/RestorePoints.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -44,18 +45,32 @@ void WriteSettingsFile(const SettingsModel& model, const std::string& fileName)
     WriteFileAtomically(fileName, EncodeSettingsFile(model.DeviceModelCode, model.Image));
 }
 
-void ReadSettingsFile(SettingsModel& model, const std::string& fileName)
+namespace {
+
+// The file's model code and plain image bytes.
+void ReadFileBytes(const std::string& fileName, std::uint16_t& modelCode, std::vector<std::uint8_t>& image)
 {
     // Reading one byte more than the largest file tells "too large" apart.
     const auto file = ReadWholeFile(fileName, kHeaderSize + kMaxImageSize);
     if (file.size() < kHeaderSize)
         throw Error(Tr("Файл \"" + fileName + "\" не является файлом настроек: он слишком короткий.",
                        "File \"" + fileName + "\" is not a settings file: it is too short."));
-    model.DeviceModelCode = GetU16(file, 0);
+    modelCode = GetU16(file, 0);
     const std::size_t n = file.size() - kHeaderSize;
-    model.Image.resize(n);
+    image.resize(n);
     for (std::size_t i = 0; i < n; ++i)
-        model.Image[i] = file[kHeaderSize + i] ^ kKey[i % kSettingsKeySize];
+        image[i] = file[kHeaderSize + i] ^ kKey[i % kSettingsKeySize];
+}
+
+} // namespace
+
+void ReadSettingsFile(SettingsModel& model, const std::string& fileName)
+{
+    std::uint16_t code = 0;
+    std::vector<std::uint8_t> image;
+    ReadFileBytes(fileName, code, image);
+    model.DeviceModelCode = code;
+    model.Image = std::move(image);
 }
 
 std::string ImageProblem(const std::vector<std::uint8_t>& image)
@@ -63,14 +78,15 @@ std::string ImageProblem(const std::vector<std::uint8_t>& image)
     if (image.size() < kDirectorySize)
         return Tr("Он короче каталога разделов (" + std::to_string(kDirectorySize) + " байт).",
                   "It is shorter than the section directory (" + std::to_string(kDirectorySize) + " bytes).");
-    SettingsModel probe;
-    probe.Image = image;
-    if (auto problem = probe.DirectoryProblem(); !problem.empty())
+    if (auto problem = DirectoryProblemOf(image); !problem.empty())
         return problem;
-    const Directory& dir = probe.Dir();
-    for (int k = 1; k <= dir.sectionCount; ++k) {
+    const Directory dir = DirectoryOf(image);
+    // The listed sections, and any other entry the model decodes into a
+    // record (entries 1..11 are decoded whether listed or not).
+    for (int k = 1; k <= std::max<int>(dir.sectionCount, kRecordCount); ++k) {
         std::size_t offset = 0, payload = 0;
-        SectionPlacement(dir.Entry(k), offset, payload); // DirectoryProblem checked it
+        if (!SectionPlacement(dir.Entry(k), offset, payload))
+            continue; // beyond the count: not decoded (DirectoryProblemOf checked the listed ones)
         const auto n = std::to_string(k);
         if (offset + payload > image.size())
             return Tr("Раздел " + n + " выходит за конец образа: нужно " + std::to_string(offset + payload) + " байт, есть "
@@ -111,14 +127,11 @@ std::vector<std::string> SettingsWarnings(std::uint16_t modelCode, const std::ve
 
 JudgedSettings LoadSettingsFile(const std::string& fileName)
 {
-    SettingsModel file;
-    ReadSettingsFile(file, fileName);
-    if (const auto problem = ImageProblem(file.Image); !problem.empty())
+    JudgedSettings judged;
+    ReadFileBytes(fileName, judged.modelCode, judged.image);
+    if (const auto problem = ImageProblem(judged.image); !problem.empty())
         throw Error(Tr("Файл \"" + fileName + "\" не похож на файл настроек. ", "File \"" + fileName + "\" does not look like a settings file. ")
                     + problem);
-    JudgedSettings judged;
-    judged.modelCode = file.DeviceModelCode;
-    judged.image = std::move(file.Image);
     judged.warnings = SettingsWarnings(judged.modelCode, judged.image);
     return judged;
 }

@@ -112,20 +112,27 @@ std::uint16_t SettingsModel::ProtocolIndex() const
     return GetU16(Record(kProtocolRecord), kProtocolIndexOffset);
 }
 
-void SettingsModel::ReadDirectory()
+Directory DirectoryOf(std::span<const std::uint8_t> image)
 {
     // A short image leaves the missing directory bytes as zero: such entries
     // describe empty sections and are refused as invalid.
     std::array<std::uint8_t, kDirectorySize> raw{};
-    std::copy_n(Image.begin(), std::min(Image.size(), raw.size()), raw.begin());
-    dir_.sectionCount = raw[0];
-    dir_.formatVersion = raw[1];
-    dir_.reserved = GetU16(raw, 2);
+    std::copy_n(image.begin(), std::min(image.size(), raw.size()), raw.begin());
+    Directory dir;
+    dir.sectionCount = raw[0];
+    dir.formatVersion = raw[1];
+    dir.reserved = GetU16(raw, 2);
     for (int k = 1; k <= kDirectoryEntries; ++k) {
-        auto& e = dir_.entries[static_cast<std::size_t>(k - 1)];
+        auto& e = dir.entries[static_cast<std::size_t>(k - 1)];
         e.address = GetU16(raw, static_cast<std::size_t>(4 * k));
         e.deviceLength = GetU16(raw, static_cast<std::size_t>(4 * k + 2));
     }
+    return dir;
+}
+
+void SettingsModel::ReadDirectory()
+{
+    dir_ = DirectoryOf(Image);
 }
 
 bool SectionPlacement(const DirectoryEntry& e, std::size_t& offset, std::size_t& payload)
@@ -138,19 +145,25 @@ bool SectionPlacement(const DirectoryEntry& e, std::size_t& offset, std::size_t&
     return ImageOffsetOfAddress(e.address, offset);
 }
 
-std::string SettingsModel::DirectoryProblem()
+std::string DirectoryProblemOf(std::span<const std::uint8_t> image)
 {
-    if (Image.size() < kDirectorySize)
+    if (image.size() < kDirectorySize)
         return Tr("Образ настроек короче своего каталога разделов.", "The settings image is shorter than its section directory.");
-    ReadDirectory();
-    if (dir_.sectionCount < 1 || dir_.sectionCount > kDirectoryEntries)
-        return Tr("Неверное число разделов в каталоге: ", "Wrong number of sections in the directory: ") + std::to_string(dir_.sectionCount) + ".";
-    for (int k = 1; k <= dir_.sectionCount; ++k) {
+    const Directory dir = DirectoryOf(image);
+    if (dir.sectionCount < 1 || dir.sectionCount > kDirectoryEntries)
+        return Tr("Неверное число разделов в каталоге: ", "Wrong number of sections in the directory: ") + std::to_string(dir.sectionCount) + ".";
+    for (int k = 1; k <= dir.sectionCount; ++k) {
         std::size_t offset = 0, payload = 0;
-        if (!SectionPlacement(dir_.Entry(k), offset, payload))
+        if (!SectionPlacement(dir.Entry(k), offset, payload))
             return Tr("Раздел " + std::to_string(k) + " описан в каталоге неверно.", "Section " + std::to_string(k) + " is described wrongly in the directory.");
     }
     return {};
+}
+
+std::string SettingsModel::DirectoryProblem()
+{
+    ReadDirectory();
+    return DirectoryProblemOf(Image);
 }
 
 SectionStatus SettingsModel::DecodeSection(int k)

@@ -53,6 +53,13 @@ bool DeviceRangeIsReadable(std::uint32_t deviceAddress, std::uint32_t length);
 // its length; false when the entry cannot describe a readable section.
 bool SectionPlacement(const DirectoryEntry& entry, std::size_t& imageOffset, std::size_t& payload);
 
+// The directory at the start of an image (missing bytes read as zero), and
+// the user text (current language) of its first fault, empty when it is
+// usable: 1..14 sections, each entry placing its section inside the readable
+// memory. No model is needed.
+Directory DirectoryOf(std::span<const std::uint8_t> image);
+std::string DirectoryProblemOf(std::span<const std::uint8_t> image);
+
 // Outcome of decoding or encoding one section.
 enum class SectionStatus {
     Ok,

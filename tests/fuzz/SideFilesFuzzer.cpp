@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int r = 1; r <= kRecordCount; ++r) {
         const bool own = tankFile ? (r == tank::kLinearRecord || r == tank::kTareRecord) : r == 5;
         if (!own) {
-            const auto a = model.Record(r), b = before.Record(r);
+            const auto a = model.Record(r);
+            const auto b = before.Record(r);
             FUZZ_REQUIRE(std::equal(a.begin(), a.end(), b.begin(), b.end()));
         }
     }

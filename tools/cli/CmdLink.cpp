@@ -268,7 +268,11 @@ int RunWrite(Args& args)
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
     SettingsModel model;
-    ReadCheckedSettingsFile(model, files[0]);
+    try {
+        ReadCheckedSettingsFile(model, files[0]);
+    } catch (const Error& e) {
+        throw Error(std::string(e.what()) + Tr(" В МК ничего не записано.", " Nothing has been written to the device."));
+    }
     // A section that was not read whole keeps default values in its record;
     // writing those would replace the device's own settings with them.
     const auto problems = model.DecodeAll();

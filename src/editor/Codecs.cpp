@@ -266,6 +266,19 @@ std::string FormatNumber(double value, int decimals)
     return text;
 }
 
+CaptionParts SplitCaption(std::string_view caption)
+{
+    const auto comma = caption.rfind(',');
+    if (comma == std::string_view::npos || comma + 1 >= caption.size())
+        return {std::string(caption), {}};
+    std::string_view unit = caption.substr(comma + 1);
+    while (!unit.empty() && unit.front() == ' ')
+        unit.remove_prefix(1);
+    while (!unit.empty() && unit.back() == ' ')
+        unit.remove_suffix(1);
+    return {std::string(caption.substr(0, comma)), std::string(unit)};
+}
+
 std::optional<std::string> ShowText(const Field& f, std::span<const std::uint8_t> rec)
 {
     const auto off = static_cast<std::size_t>(f.offset);

@@ -45,6 +45,14 @@ std::string FormatScaled(std::int64_t raw, int num, int den, int decimals);
 double ScaledValue(std::int64_t raw, int num, int den);
 std::string FormatNumber(double value, int decimals);
 
+// A caption's name and its unit, the part after its last comma ("Speed, km/h"
+// is "Speed" and "km/h"); the unit is empty when there is no comma.
+struct CaptionParts {
+    std::string name;
+    std::string unit;
+};
+CaptionParts SplitCaption(std::string_view caption);
+
 // Text fields (Codec::DayNumber, Codec::Name16): the text a control shows,
 // "dd.mm.yy" or the name; nothing for stored bytes that show no date (blank
 // memory, a number past 31.12.99), and "" for no date (0).

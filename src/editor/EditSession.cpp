@@ -241,10 +241,13 @@ ChangedFields EditSession::Diff(const std::vector<ShownControl>& before) const
 
 std::string EditSession::RangeMessage(const ShownControl& c, std::string_view value) const
 {
-    const std::string lo = FormatNumber(c.min, c.decimals);
-    const std::string hi = FormatNumber(c.max, c.decimals);
-    return ctx_.Tr("Недопустимое значение «" + std::string(value) + "» для «" + c.caption + "»: введите число от " + lo + " до " + hi,
-                   "Invalid value \"" + std::string(value) + "\" for \"" + c.caption + "\": enter a number from " + lo + " to " + hi);
+    const auto [name, unit] = SplitCaption(c.caption);
+    const std::string limits = FormatNumber(c.min, c.decimals);
+    std::string high = FormatNumber(c.max, c.decimals) + (unit.empty() ? "" : " " + unit);
+    if (!c.typing) // changed with the arrows: only the steps are values
+        high += ctx_.Tr(", шаг " + FormatNumber(c.step, c.decimals), ", in steps of " + FormatNumber(c.step, c.decimals));
+    return ctx_.Tr("Значение должно быть от " + limits + " до " + high + " («" + name + "»: «" + std::string(value) + "»)",
+                   "Value must be from " + limits + " to " + high + " (\"" + name + "\": \"" + std::string(value) + "\")");
 }
 
 void EditSession::CheckEditable(const ShownControl& shown, bool force) const
@@ -270,8 +273,14 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
 
     switch (f.kind) {
     case ControlKind::Number: {
-        const auto d = ParseDecimal(text);
-        if (!d || d->Value() < shown.min - kLimitSlack || d->Value() > shown.max + kLimitSlack)
+        auto d = ParseDecimal(text);
+        // Trailing zeros say nothing more ("5.00" is 5.0); a digit the field
+        // cannot hold is refused, never rounded away.
+        while (d && d->decimals > f.decimals && d->mantissa % 10 == 0) {
+            d->mantissa /= 10;
+            --d->decimals;
+        }
+        if (!d || d->decimals > f.decimals || d->Value() < shown.min - kLimitSlack || d->Value() > shown.max + kLimitSlack)
             throw Error(RangeMessage(shown, text));
         if (f.codec == Codec::Factor) {
             const auto before = ShowAll();
@@ -281,7 +290,8 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
         }
         const std::int64_t raw = ScaleToRaw(*d, f.scaleNum, f.scaleDen);
         const auto limits = RawLimits(f);
-        if (raw < limits.min || raw > limits.max)
+        // A value the field cannot hold exactly (131 where it keeps steps of 2) is refused, not rounded.
+        if (raw < limits.min || raw > limits.max || std::abs(ScaledValue(raw, f.scaleNum, f.scaleDen) - d->Value()) > kLimitSlack)
             throw Error(RangeMessage(shown, text));
         return Store(f, shown, raw);
     }

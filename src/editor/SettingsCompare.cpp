@@ -1,5 +1,6 @@
 #include "editor/SettingsCompare.h"
 
+#include "editor/Codecs.h"
 #include "editor/EditSession.h"
 #include "model/SettingsModel.h"
 
@@ -18,19 +19,6 @@ std::vector<ShownControl> ShowEvery(const SettingsModel& model)
         return false;
     });
     return shown;
-}
-
-void SplitUnit(const std::string& caption, SettingChange& change)
-{
-    const auto comma = caption.rfind(',');
-    if (comma == std::string::npos || comma + 1 >= caption.size()) {
-        change.caption = caption;
-        return;
-    }
-    change.caption = caption.substr(0, comma);
-    change.unit = caption.substr(caption.find_first_not_of(' ', comma + 1));
-    while (!change.unit.empty() && change.unit.back() == ' ')
-        change.unit.pop_back();
 }
 
 // The bits of byte `i` of a control's field that the control stores.
@@ -87,7 +75,9 @@ SettingsComparison CompareSettings(const SettingsModel& before, const SettingsMo
             continue;
         SettingChange change;
         change.field = b[i].field;
-        SplitUnit(b[i].caption, change);
+        auto parts = SplitCaption(b[i].caption);
+        change.caption = std::move(parts.name);
+        change.unit = std::move(parts.unit);
         change.before = a[i].text;
         change.after = b[i].text;
         if (change.before == change.after) { // the same shown value from other bytes (1.0505 and 1.05 both show 5.1)

@@ -457,7 +457,9 @@ TEST(EditSession, RefusalsChangeNothingAndSayWhy)
         const char* message; // part of the English message
     };
     for (const auto& c : {
-             Case{"corrections.speed", "1000", false, "Invalid value \"1000\" for \"Speed, %\": enter a number from -99.0 to 999.9"},
+             Case{"corrections.speed", "1000", false, "Value must be from -99.0 to 999.9 % (\"Speed\": \"1000\")"},
+             Case{"corrections.speed", "5.05", false, "from -99.0 to 999.9 %"}, // a digit the field cannot hold, never rounded
+             Case{"limits.speed", "131", false, "from 40 to 200 km/h, in steps of 2"}, // arrows only: the steps
              Case{"corrections.speed", "fast", false, "\"fast\""},
              Case{"corrections.battery", "0.8", false, "from -0.7 to 0.7"},
              Case{"corrections.initial_hours", "-1", false, "from 0 to 99999"},
@@ -478,7 +480,10 @@ TEST(EditSession, RefusalsChangeNothingAndSayWhy)
     // Russian limits in the Russian message.
     EditSession ru(model, EditorContext::FromCatalogs());
     EXPECT_EQ(Message([&] { ru.Commit("corrections.battery", "0.8"); }),
-              "Недопустимое значение «0.8» для «Напряжение АКБ, В»: введите число от -0.7 до 0.7");
+              "Значение должно быть от -0.7 до 0.7 В («Напряжение АКБ»: «0.8»)");
+    // Trailing zeros are no further digit.
+    s.Commit("corrections.speed", "5.00");
+    EXPECT_EQ(s.Shown("corrections.speed").text, "5.0");
 }
 
 TEST(EditSession, PagesAndCaptionsInBothLanguages)

@@ -34,7 +34,7 @@ for value in limits.speed=300 limits.speed=fast sources.tank_mode=Huge correctio
   [ -e "$work/r.qvetp" ] && fail "set $value left an output file"
   [ "$(wc -l <"$work/err")" = 1 ] || fail "set $value: stderr is not one line"
 done
-grep -q 'enter a number from 40 to 200' < <("$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" limits.speed=300 2>&1) || fail "range message"
+grep -q 'Value must be from 40 to 200 km/h, in steps of 2' < <("$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" limits.speed=300 2>&1) || fail "range message"
 grep -q 'hidden.*--force' < <("$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" corrections.tachometer=4 2>&1) || fail "hidden: no hint"
 "$cli" set "$work/a.qvetp" -o "$work/f.qvetp" --force corrections.tachometer=4 >/dev/null || fail "set --force"
 [ "$("$cli" peek "$work/f.qvetp" 6:73:1)" = 04 ] || fail "set --force: value"

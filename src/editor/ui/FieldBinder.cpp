@@ -198,6 +198,15 @@ bool FieldBinder::Commit(std::size_t fieldIndex, const std::function<ChangedFiel
         // The control shows the stored value again before the message is read.
         Fill(fieldIndex);
         ShowError(ToQ(e.what()));
+        // The focus stays in the refused field, so the user can type again.
+        if (const FieldWidget* w = Widget(fieldIndex); w && w->IsVisible() && w->Editor()->window()->isVisible()) {
+            RevealWidget(w->Editor());
+            w->Editor()->setFocus(Qt::OtherFocusReason);
+            if (w->spin)
+                w->spin->selectAll();
+            else if (w->line)
+                w->line->selectAll();
+        }
         return false;
     }
     Fill(fieldIndex);

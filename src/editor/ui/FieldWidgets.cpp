@@ -11,11 +11,42 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QTabWidget>
 #include <QSpinBox>
+
+#include <QLocale>
+#include <QValidator>
 
 #include <algorithm>
 
 namespace tc::ui {
+
+namespace {
+
+// A spin box that keeps every character typed: the session judges the value
+// when it is committed and refuses it with a message naming the limits. The
+// stock spin boxes drop a key that would take the text past the maximum or
+// past the decimals (50 in a 0..40 field left 5).
+template <class Base>
+class TypedSpinBox : public Base {
+public:
+    using Base::Base;
+
+protected:
+    QValidator::State validate(QString& text, int& pos) const override
+    {
+        if (!this->specialValueText().isEmpty() && text == this->specialValueText())
+            return QValidator::Acceptable;
+        // Acceptable only what the spin box itself can hold unchanged; anything
+        // else stays as typed until it is committed.
+        QString copy = text;
+        return Base::validate(copy, pos) == QValidator::Acceptable && copy == text ? QValidator::Acceptable : QValidator::Intermediate;
+    }
+    void fixup(QString&) const override {}
+};
+
+} // namespace
 
 const Field& FieldWidget::Row() const
 {
@@ -69,14 +100,16 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
     switch (shown.kind) {
     case ControlKind::Number: {
         if (shown.decimals > 0) {
-            auto* spin = new QDoubleSpinBox(parent);
+            auto* spin = new TypedSpinBox<QDoubleSpinBox>(parent);
             spin->setDecimals(shown.decimals);
             w.spin = spin;
         } else {
-            w.spin = new QSpinBox(parent);
+            w.spin = new TypedSpinBox<QSpinBox>(parent);
         }
         // The value changes when the user leaves the field or steps, not per key.
         w.spin->setKeyboardTracking(false);
+        // Shown and typed as the session shows numbers ("5.0"), whatever the system's locale.
+        w.spin->setLocale(QLocale::c());
         w.spin->setFocusPolicy(Qt::StrongFocus); // the wheel does not take the focus
         w.spin->setAlignment(Qt::AlignRight);
         if (!shown.typing)
@@ -104,6 +137,8 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
         break;
     case ControlKind::Time:
         w.line = new QLineEdit(parent);
+        // The time fields' own mask (two digits, a colon, two digits); the
+        // session refuses what is not a time of day (25:00).
         w.line->setInputMask(QStringLiteral("99:99;_"));
         w.line->setMaximumWidth(w.line->fontMetrics().horizontalAdvance(QStringLiteral("00:00")) * 2 + 16);
         w.label = new QLabel(parent);
@@ -111,8 +146,8 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
         break;
     case ControlKind::Text:
         w.line = new QLineEdit(parent);
-        // A name holds 15 characters; a date is typed dd.mm.yy.
-        w.line->setMaxLength(shown.field->codec == Codec::Name16 ? 15 : 8);
+        // No maximum length: a name of more than 15 characters or a date
+        // that is not dd.mm.yy is refused with a message, never cut.
         w.label = new QLabel(parent);
         w.label->setBuddy(w.line);
         break;
@@ -121,6 +156,17 @@ FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, Q
     if (w.label)
         w.label->setObjectName(name + QStringLiteral(".label"));
     return w;
+}
+
+void RevealWidget(QWidget* target)
+{
+    for (QWidget* w = target; w; w = w->parentWidget())
+        if (auto* tabs = w->parentWidget() ? qobject_cast<QTabWidget*>(w->parentWidget()->parentWidget()) : nullptr;
+            tabs && tabs->indexOf(w) >= 0)
+            tabs->setCurrentWidget(w);
+    for (QWidget* w = target->parentWidget(); w; w = w->parentWidget())
+        if (auto* scroll = qobject_cast<QScrollArea*>(w))
+            scroll->ensureWidgetVisible(target);
 }
 
 void SetRadioItems(FieldWidget& w, const QStringList& items)

@@ -53,6 +53,10 @@ struct FieldWidget {
 // `parent` until the page lays them out.
 FieldWidget MakeFieldWidget(std::size_t fieldIndex, const ShownControl& shown, QWidget* parent);
 
+// Makes every tab on the way to `target` the current one (pages and sub-pages)
+// and scrolls it into view, so that it can take the focus.
+void RevealWidget(QWidget* target);
+
 // Replaces a radio group's buttons with one per item, laid out column by
 // column in the control's columns (one column per item when 0).
 void SetRadioItems(FieldWidget& w, const QStringList& items);

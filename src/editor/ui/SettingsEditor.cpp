@@ -361,14 +361,7 @@ bool SettingsEditor::FindNext()
     }
     searchAt_ = (searchAt_ + 1) % static_cast<int>(shown.size());
     QWidget* target = shown[static_cast<std::size_t>(searchAt_)]->Editor();
-    // Every tab on the way to it becomes the current one, then it is scrolled into view.
-    for (QWidget* w = target; w; w = w->parentWidget())
-        if (auto* tabs = w->parentWidget() ? qobject_cast<QTabWidget*>(w->parentWidget()->parentWidget()) : nullptr;
-            tabs && tabs->indexOf(w) >= 0)
-            tabs->setCurrentWidget(w);
-    for (QWidget* w = target->parentWidget(); w; w = w->parentWidget())
-        if (auto* scroll = qobject_cast<QScrollArea*>(w))
-            scroll->ensureWidgetVisible(target);
+    RevealWidget(target);
     target->setFocus(Qt::ShortcutFocusReason);
     searchResult->setText(QStringLiteral("%1/%2").arg(searchAt_ + 1).arg(shown.size()));
     return true;

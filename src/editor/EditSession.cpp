@@ -100,30 +100,28 @@ void EditSession::ApplyProtocol(bool reset)
         ctx_.protocolSelected(index);
 }
 
-std::vector<ShownPage> EditSession::Pages() const
+bool EditSession::PageShown(Page page) const
 {
     const auto& f = ctx_.features;
-    std::vector<ShownPage> pages;
-    for (const auto& p : EditorPages()) {
-        bool visible = true;
-        switch (p.page) {
-        case Page::Parking:
-            visible = !f.NoParktronic;
-            break;
-        case Page::Trim:
-            visible = f.HasUniversalInput || f.HasTrim;
-            break;
-        case Page::ExtraSystems:
-            visible = f.HasExtraSystems;
-            break;
-        case Page::ServiceInfo:
-            visible = false; // never shown
-            break;
-        default:
-            break;
-        }
-        pages.push_back({&p, std::string(p.caption.Pick(ctx_.english)), visible});
+    switch (page) {
+    case Page::Parking:
+        return !f.NoParktronic;
+    case Page::Trim:
+        return f.HasUniversalInput || f.HasTrim;
+    case Page::ExtraSystems:
+        return f.HasExtraSystems;
+    case Page::ServiceInfo:
+        return false; // never shown
+    default:
+        return true;
     }
+}
+
+std::vector<ShownPage> EditSession::Pages() const
+{
+    std::vector<ShownPage> pages;
+    for (const auto& p : EditorPages())
+        pages.push_back({&p, std::string(p.caption.Pick(ctx_.english)), PageShown(p.page)});
     return pages;
 }
 
@@ -147,7 +145,7 @@ ShownControl EditSession::Shown(std::size_t index) const
     if (s.caption.empty())
         s.caption = std::string(f.caption.Pick(ctx_.english));
     s.group = std::string(f.group.Pick(ctx_.english));
-    s.visible = !f.visible || f.visible(in);
+    s.visible = PageShown(f.page) && (!f.visible || f.visible(in));
     s.enabled = !f.enabled || f.enabled(in);
     const auto rec = model_.Record(f.record);
 

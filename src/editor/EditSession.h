@@ -74,6 +74,10 @@ public:
     const EditorContext& Context() const { return ctx_; }
     std::span<const Field> Fields() const { return EditorFields(); }
     std::vector<ShownPage> Pages() const;
+    // Whether the model shows the page. A control is visible only on a shown
+    // page and when its own rule allows (Shown().visible says both), for the
+    // window, `fields`, `get`, `set`, `import` and the comparisons alike.
+    bool PageShown(Page page) const;
 
     // What a control shows. Throws tc::Error for an unknown key.
     ShownControl Shown(std::string_view key) const;

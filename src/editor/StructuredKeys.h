@@ -20,7 +20,8 @@ struct StructuredKey {
 
 // Every area's handlers.
 std::span<const StructuredKey> StructuredKeys();
-// Runs the handler that takes `key`; false when none does.
-bool ApplyStructuredKey(EditSession& session, std::string_view key, std::string_view value);
+// Runs the handler that takes `key`; false when none does. A key of a page the
+// model does not show is refused (tc::Error) unless `force`.
+bool ApplyStructuredKey(EditSession& session, std::string_view key, std::string_view value, bool force = false);
 
 } // namespace tc

@@ -9,6 +9,8 @@
 #include "common/Language.h"
 #include "editor/Codecs.h"
 #include "editor/DisplayLayouts.h"
+#include "editor/SettingsCompare.h"
+#include "editor/StructuredKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -484,6 +486,49 @@ TEST(EditSession, RefusalsChangeNothingAndSayWhy)
     // Trailing zeros are no further digit.
     s.Commit("corrections.speed", "5.00");
     EXPECT_EQ(s.Shown("corrections.speed").text, "5.0");
+}
+
+// One visibility rule: a control is visible only on a page the model shows and
+// when its own rule allows. Every model, every page: a control of a hidden
+// page is hidden and refused without force, as is a structured value of it;
+// the comparison marks its change hidden.
+TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
+{
+    int hiddenPages = 0;
+    for (const auto& m : ListedModels()) {
+        SettingsModel model = LoadedModel(m.code, 0);
+        EvaluateModel(m.code, 0);
+        EditSession s(model, EditorContext::FromCatalogs());
+        const RuleInput in{s.Context(), s.Model()};
+        for (const ShownPage& page : s.Pages()) {
+            EXPECT_EQ(page.visible, s.PageShown(page.page->page));
+            hiddenPages += !page.visible;
+            for (const Field& f : s.Fields()) {
+                if (f.page != page.page->page)
+                    continue;
+                const ShownControl c = s.Shown(f.key);
+                EXPECT_EQ(c.visible, page.visible && (!f.visible || f.visible(in))) << m.name << " " << f.key;
+                if (!page.visible && (!c.text.empty() || f.kind == ControlKind::Text)) {
+                    EXPECT_NE(Message([&] { s.Commit(f.key, c.text); }).find("скрыт"), std::string::npos) << m.name << " " << f.key;
+                }
+            }
+        }
+        if (!s.PageShown(Page::ExtraSystems)) {
+            const auto before = model.SnapshotRecords().bytes;
+            EXPECT_NE(Message([&] { ApplyStructuredKey(s, "systems.selected", "27"); }), "(accepted)") << m.name;
+            EXPECT_EQ(model.SnapshotRecords().bytes, before) << m.name;
+        }
+    }
+    EXPECT_GT(hiddenPages, 0);
+
+    // 0x5100 has no parking sensors: a changed parking setting is hidden in the comparison.
+    SettingsModel a = LoadedModel(0x5100, 0);
+    SettingsModel b = a;
+    b.Record(2)[2] = static_cast<std::uint8_t>(b.Record(2)[2] + 1);
+    const auto cmp = CompareSettings(a, b);
+    ASSERT_EQ(cmp.settings.size(), 1u);
+    EXPECT_EQ(cmp.settings[0].field->key, "parking.rear.sensitivity");
+    EXPECT_TRUE(cmp.settings[0].hidden);
 }
 
 TEST(EditSession, PagesAndCaptionsInBothLanguages)

@@ -107,6 +107,7 @@ TEST(ServiceRows, StoresAndRefusalsOfThePages)
 {
     ModelFeatures reduced;
     reduced.ServiceInThousandKm = true;
+    reduced.HasUniversalInput = true; // the calibration page shown
     Bench b(reduced);
     EditSession& s = *b.session;
     auto r5 = b.R5();

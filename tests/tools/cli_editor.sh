@@ -36,6 +36,11 @@ for value in limits.speed=300 limits.speed=fast sources.tank_mode=Huge correctio
 done
 grep -q 'Value must be from 40 to 200 km/h, in steps of 2' < <("$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" limits.speed=300 2>&1) || fail "range message"
 grep -q 'hidden.*--force' < <("$cli" --english set "$work/a.qvetp" -o "$work/r.qvetp" corrections.tachometer=4 2>&1) || fail "hidden: no hint"
+# A page the model does not show hides its controls everywhere: 0x5100 has no parking sensors.
+"$cli" new --model 0x5100 -o "$work/np.qvetp" >/dev/null || fail "new 0x5100"
+"$cli" fields "$work/np.qvetp" | grep -q '^parking\.' && fail "fields lists the hidden parking page"
+"$cli" fields --all "$work/np.qvetp" | grep -q $'^parking\.rear\.sensitivity\t.*\tno\t' || fail "fields --all: parking not hidden"
+grep -q 'hidden.*--force' < <("$cli" --english set "$work/np.qvetp" -o "$work/r.qvetp" parking.rear.sensitivity=5 2>&1) || fail "set took a hidden page's control"
 "$cli" set "$work/a.qvetp" -o "$work/f.qvetp" --force corrections.tachometer=4 >/dev/null || fail "set --force"
 [ "$("$cli" peek "$work/f.qvetp" 6:73:1)" = 04 ] || fail "set --force: value"
 

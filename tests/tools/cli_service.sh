@@ -18,8 +18,11 @@ done
 [ "$("$cli" keys | grep -c '^systems\.')" = 4 ] || fail "systems keys"
 
 # Dates, names, usage flags and systems as the editor stores them.
-"$cli" set "$work/a.qvetp" -o "$work/b.qvetp" maintenance.service_date=01.03.00 maintenance.item1_name=Свечи \
-  maintenance.use_engine_hours=on systems.selected=27,77 systems.list=types trim.min_adc=5 >/dev/null || fail "set"
+"$cli" set "$work/a.qvetp" -o "$work/b0.qvetp" maintenance.service_date=01.03.00 maintenance.item1_name=Свечи \
+  maintenance.use_engine_hours=on systems.selected=27,77 systems.list=types >/dev/null || fail "set"
+# 0xC000 shows no universal-input page: its controls are hidden, set only with --force.
+grep -q 'hidden.*--force' < <("$cli" --english set "$work/b0.qvetp" -o "$work/r.qvetp" trim.min_adc=5 2>&1) || fail "set: a hidden page's control"
+"$cli" set --force "$work/b0.qvetp" -o "$work/b.qvetp" trim.min_adc=5 >/dev/null || fail "set --force"
 [ "$("$cli" peek "$work/b.qvetp" 5:8:4 5:52:16 5:20:32 5:108:2)" = \
   $'3e000000\nd1e2e5f7e80000000000000000000000\n8000000800000000002000000000000000000000000000000000000000000000\n0500' ] || fail "set: bytes"
 [ "$("$cli" get "$work/b.qvetp" maintenance.item1_name)" = Свечи ] || fail "get name"
@@ -32,7 +35,7 @@ for value in maintenance.service_date=31.02.24 maintenance.item1_name=Очень
   [ $? = 1 ] || fail "set $value was not refused"
   [ -e "$work/r.qvetp" ] && fail "set $value left an output file"
 done
-grep -q 'Min and Max ADC Values should differ.' < <("$cli" --english set "$work/b.qvetp" -o "$work/r.qvetp" trim.min_adc=1023 2>&1) ||
+grep -q 'Min and Max ADC Values should differ.' < <("$cli" --english set --force "$work/b.qvetp" -o "$work/r.qvetp" trim.min_adc=1023 2>&1) ||
   fail "ADC message"
 
 # The maintenance file: 117 bytes, loaded into other settings.

@@ -13,6 +13,7 @@
 
 #include "Json.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <set>
@@ -192,7 +193,19 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
         EditSettings(model, [&](EditSession& s) {
             for (const auto& [key, value] : values) {
                 if (!FindField(key)) {
-                    if (!ApplyStructuredKey(s, key, value))
+                    bool taken = false;
+                    try {
+                        taken = ApplyStructuredKey(s, key, value, force);
+                    } catch (const Error& e) {
+                        const auto pages = s.Pages();
+                        const bool hiddenPage = std::any_of(pages.begin(), pages.end(), [&](const ShownPage& p) {
+                            return !p.visible && key.substr(0, key.find('.')) == p.page->key;
+                        });
+                        if (!force && hiddenPage)
+                            throw Error(std::string(e.what()) + " (--force sets it anyway)");
+                        throw;
+                    }
+                    if (!taken)
                         throw Error("no setting \"" + key + "\" (tripconf-cli fields lists them, tripconf-cli keys the structured ones)");
                     continue;
                 }

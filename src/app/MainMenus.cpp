@@ -212,6 +212,7 @@ void MainWindow::saveToCurrentFile()
     try {
         WriteSettingsFile(model_, currentFile_.toStdString());
         SettingsChanged = false;
+        NoteSaved();
     } catch (const Error& e) {
         ShowError(ToQ(e.what()));
     } catch (const std::exception& e) {

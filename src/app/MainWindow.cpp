@@ -29,6 +29,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 
 #include <optional>
@@ -82,6 +83,16 @@ QString FailureText(const std::exception& e)
     if (dynamic_cast<const Error*>(&e))
         return QString::fromStdString(e.what());
     return QString::fromStdString(InternalErrorText(e));
+}
+
+// A transfer's failure: a link failure before anything was written is
+// followed by the line saying so, with the block and what the device did last.
+QString TransferFailureText(const std::exception& e, const ProgressWindow& progress)
+{
+    QString text = FailureText(e);
+    if (dynamic_cast<const Error*>(&e) && (!progress.LastFailure.empty() || std::string(e.what()).rfind("RS232", 0) == 0))
+        text += QLatin1Char('\n') + ToQ(NothingWrittenText(progress.LastFailure));
+    return text;
 }
 
 // Runs one user action and shows its error, the one place errors of an action end.
@@ -315,20 +326,49 @@ void MainWindow::RestoreState()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (transferRunning_) {
-        // The transfer owns the port; it ends first (Cancel while connecting).
+        // The transfer owns the port and ends first: a read is cancelled, a
+        // write (which cannot be stopped between sections) is waited for;
+        // the window closes once it has ended.
+        event->ignore();
+        closeAfterTransfer_ = true;
+        if (progress_)
+            progress_->RequestStop();
+        return;
+    }
+    // Cancel, or a save that did not happen, keeps the window open.
+    if (!OfferToSaveChanges()) {
         event->ignore();
         return;
     }
-    OfferToSaveChanges();
     SaveState();
     event->accept();
 }
 
 bool MainWindow::OfferToSaveChanges()
 {
-    if (SettingsChanged && AskYesNo(UnsavedQuestion()) == Answer::Yes)
-        SaveSettingsToFile();
-    return true;
+    if (!SettingsChanged || EqualsLastSaved())
+        return true;
+    switch (AskYesNoCancel(UnsavedQuestion())) {
+    case Answer::Yes:
+        return SaveSettingsToFile();
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+void MainWindow::NoteSaved()
+{
+    saved_ = true;
+    savedCode_ = model_.DeviceModelCode;
+    savedImage_ = model_.Image;
+}
+
+bool MainWindow::EqualsLastSaved() const
+{
+    return saved_ && savedCode_ == model_.DeviceModelCode && savedImage_ == model_.Image;
 }
 
 void MainWindow::SaveState()
@@ -437,6 +477,10 @@ void MainWindow::RunTransfer(Work work)
         }
     } restore{this};
     work(progress);
+    if (closeAfterTransfer_) {
+        closeAfterTransfer_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void MainWindow::choosePort()
@@ -453,8 +497,9 @@ void MainWindow::readFromDevice()
 {
     if (transferRunning_)
         return;
-    if (SettingsChanged && AskYesNo(UnsavedQuestion()) == Answer::Yes)
-        SaveSettingsToFile();
+    // Cancel, or a Yes whose save did not happen, stops the read.
+    if (!OfferToSaveChanges())
+        return;
     RunTransfer([this](ProgressWindow& progress) {
         // Read into a separate model: a failed or cancelled read leaves the
         // settings on hand exactly as they were, and usable.
@@ -473,9 +518,11 @@ void MainWindow::readFromDevice()
             EnableDependentButtons(true);
             currentFile_.clear();
             ShowLoadWarnings(warnings);
+        } catch (const TransferInterrupted&) {
+            progress.hide(); // Cancel: the settings on hand are as they were
         } catch (const std::exception& e) {
             progress.hide();
-            ShowError(FailureText(e));
+            ShowError(TransferFailureText(e, progress));
         }
     });
 }
@@ -547,6 +594,7 @@ bool MainWindow::SaveSettingsToFile()
     NoteCurrentFile(*file);
     EnableDependentButtons(true);
     SettingsChanged = false;
+    NoteSaved();
     return true;
 }
 
@@ -611,18 +659,28 @@ void MainWindow::writeToDevice()
     };
     std::string stoppedWrite; // the restore point of a write that stopped half way
     RunTransfer([&](ProgressWindow& progress) {
+        // The write reads the device's settings into the model it is given:
+        // it works on a copy, which becomes the settings on hand only once
+        // the write began sending; a failed or cancelled restore-point read
+        // leaves the model's code, image and records exactly as they were.
+        SettingsModel work = model_;
         try {
-            if (WriteDeviceSettings(link_, model_, progress, restorePoints, options_.timing, writeOptions) == TransferResult::Cancelled)
+            if (WriteDeviceSettings(link_, work, progress, restorePoints, options_.timing, writeOptions) == TransferResult::Cancelled)
                 return;
+            model_ = std::move(work);
             progress.hide();
             ShowInfo(ToQ(WriteDoneText() + "\n\n" + RestorePointSavedText(progress.RestorePoint)));
         } catch (const WriteIncomplete& e) {
+            model_ = std::move(work);
             progress.hide();
             ShowError(ToQ(e.what()));
             stoppedWrite = e.restorePoint;
+        } catch (const TransferInterrupted&) {
+            progress.hide(); // Cancel during the restore-point read
+            ShowInfo(ToQ(NothingWrittenText()));
         } catch (const std::exception& e) {
             progress.hide();
-            ShowError(FailureText(e));
+            ShowError(TransferFailureText(e, progress));
         }
     });
     if (unchanged)
@@ -656,7 +714,8 @@ RestorePoints MainWindow::RestorePointStore() const
 
 bool MainWindow::LoadRestorePoint(const std::string& restorePoint)
 {
-    OfferToSaveChanges();
+    if (!OfferToSaveChanges())
+        return false;
     if (!LoadSettings(restorePoint))
         return false;
     SettingsChanged = false;

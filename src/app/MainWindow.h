@@ -146,7 +146,14 @@ private:
     void NoteCurrentFile(const QString& file);
     void RefreshStatus();
     void RestoreState();
+    // The unsaved-changes question: true to go on (No, or Yes and the save
+    // happened), false to stop (Cancel, Esc, the close box, or a Yes whose
+    // save did not happen). Not asked when the settings equal, byte for
+    // byte, what was last saved to disk.
     bool OfferToSaveChanges();
+    // The settings as last saved to disk (model code and image).
+    void NoteSaved();
+    bool EqualsLastSaved() const;
     void SaveState();
     void ApplyLanguage();
     bool SaveSettingsToFile();
@@ -173,6 +180,10 @@ private:
     ProgressWindow* progress_ = nullptr;
     bool shown_ = false;
     bool transferRunning_ = false;
+    bool closeAfterTransfer_ = false; // the window was closed during a transfer
+    bool saved_ = false;
+    std::uint16_t savedCode_ = 0;
+    std::vector<std::uint8_t> savedImage_;
     QString baseTitle_;
     QString currentFile_;
     QStringList recentFiles_;

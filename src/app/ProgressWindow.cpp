@@ -29,7 +29,10 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Q
     gauge->setRange(0, 100);
     gauge->setValue(0);
     gauge->setTextVisible(true);
-    gauge->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: #1e50c8; }"));
+    // Dark text on a light bar and a light chunk: legible in every style.
+    gauge->setAlignment(Qt::AlignCenter);
+    gauge->setStyleSheet(QStringLiteral("QProgressBar { color: black; background-color: white; border: 1px solid #808080; text-align: center; }"
+                                        "QProgressBar::chunk { background-color: #8cb4f0; }"));
 
     cancelButton = new QPushButton(QTr("Отмена", "Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
@@ -49,8 +52,18 @@ void ProgressWindow::cancel()
 
 void ProgressWindow::reject()
 {
-    if (cancelButton->isVisible())
+    if (CanCancel())
         cancel();
+}
+
+void ProgressWindow::RequestStop()
+{
+    if (CanCancel()) {
+        cancel();
+        return;
+    }
+    phaseLabel->setText(QTr("Запись в МК нельзя прервать: окно закроется, когда она закончится.",
+                            "A write to the device cannot be stopped: the window closes when it has ended."));
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event)
@@ -64,7 +77,11 @@ void ProgressWindow::Phase(TransferPhase phase)
 {
     phaseLabel->setText(ToQ(PhaseText(phase)));
     const bool connecting = phase == TransferPhase::Connecting;
-    cancelButton->setVisible(connecting);
+    connecting_ = connecting;
+    if (phase == TransferPhase::Writing || phase == TransferPhase::Verifying)
+        writing_ = true;
+    // Cancel stays for reads; a write loses it with its first section.
+    cancelButton->setVisible(CanCancel());
     gauge->setVisible(!connecting);
     gauge->setValue(0);
     ProcessEvents();
@@ -83,12 +100,16 @@ bool ProgressWindow::CancelRequested()
 
 bool ProgressWindow::ContinueAfterFailure(const std::string& text)
 {
+    LastFailure = text;
     return AskYesNo(ToQ(text) + QStringLiteral("\n\n") + QTr("Продолжить?", "Continue?")) == Answer::Yes;
 }
 
 void ProgressWindow::ProcessEvents()
 {
     QApplication::processEvents(QEventLoop::AllEvents);
+    // Cancel during a read stops it at once (connecting asks CancelRequested).
+    if (Cancelled && CanCancel() && !connecting_)
+        throw TransferInterrupted();
 }
 
 } // namespace tc::ui

@@ -22,6 +22,8 @@ public:
     bool Cancelled = false;
     // Where the running write kept the device's previous settings.
     std::string RestorePoint;
+    // The block or section that failed last, as the transfer named it.
+    std::string LastFailure;
 
     // TransferObserver
     void Phase(TransferPhase phase) override;
@@ -32,6 +34,14 @@ public:
     // Asks the user "Continue?" under the text naming the block or section.
     bool ContinueAfterFailure(const std::string& text) override;
 
+    // Whether Cancel can stop the transfer now: while connecting and reading
+    // (a read goes into a separate image; a write's restore-point read
+    // writes nothing), never once a write sent its first section.
+    bool CanCancel() const { return !writing_; }
+    // The main window was closed: a transfer that can be cancelled is; a
+    // write is waited for, and the window says so.
+    void RequestStop();
+
 signals:
     void Progressed(int percent);
 
@@ -41,6 +51,8 @@ protected:
 
 private:
     void cancel();
+    bool writing_ = false;  // a write sent (or is sending) its sections
+    bool connecting_ = true;
 };
 
 } // namespace tc::ui

@@ -61,6 +61,25 @@ std::string SectionFailedText(const std::string& reason, int k, int count)
         + Tr("Раздел " + at + " не записан.", "Section " + at + " could not be written.");
 }
 
+std::string NothingWrittenText(const std::string& failure)
+{
+    std::string said = Tr("В МК ничего не записано.", "Nothing was written to the device.");
+    if (failure.empty())
+        return said;
+    const auto line = failure.find('\n');
+    const std::string reason = failure.substr(0, line);
+    if (line != std::string::npos)
+        said += " " + failure.substr(line + 1);
+    const auto startsWith = [&](const char* text) { return reason.rfind(text, 0) == 0; };
+    if (startsWith(kNoLinkText))
+        said += Tr(" МК не ответил на последний запрос.", " The device did not answer the last request.");
+    else if (startsWith(kDelayInBlockText))
+        said += Tr(" Последний ответ МК оборвался на середине.", " The device's last reply broke off half way.");
+    else if (startsWith(kExchangeErrorText))
+        said += Tr(" Последний ответ МК пришёл искажённым.", " The device's last reply arrived damaged.");
+    return said;
+}
+
 namespace {
 
 // Opens the port for one transfer and lends the observer's event pump to the

@@ -38,6 +38,11 @@ std::string OutOfStepText();
 std::string BlockFailedText(const std::string& reason, int block);
 // Section k of count that failed all attempts while being written, and why.
 std::string SectionFailedText(const std::string& reason, int k, int count);
+// Said after a transfer that failed before it wrote anything, under the
+// link's own message: that nothing was written and, when a block failed
+// (`failure` as ContinueAfterFailure was told it), the block and what the
+// device did last.
+std::string NothingWrittenText(const std::string& failure = {});
 
 // What a transfer tells its user interface and asks of it.
 class TransferObserver {

@@ -98,6 +98,12 @@ Prompter DesktopPrompter()
         const auto button = QMessageBox::question(Parent(), ApplicationTitle(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
         return button == QMessageBox::Yes ? Answer::Yes : Answer::No;
     };
+    p.askYesNoCancel = [](const QString& text) {
+        // Cancel is the escape button: Esc and the close box answer it.
+        const auto button = QMessageBox::question(Parent(), ApplicationTitle(), text,
+                                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+        return button == QMessageBox::Yes ? Answer::Yes : button == QMessageBox::No ? Answer::No : Answer::Cancel;
+    };
     p.askTable = [](const TableQuestion& q) {
         std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(q, Parent()));
         return dialog->exec() == QDialog::Accepted ? Answer::Yes : Answer::No;
@@ -136,6 +142,13 @@ void ShowInfo(const QString& text)
 Answer AskYesNo(const QString& text)
 {
     return Current().askYesNo(text);
+}
+
+Answer AskYesNoCancel(const QString& text)
+{
+    if (!Current().askYesNoCancel)
+        return Current().askYesNo(text);
+    return Current().askYesNoCancel(text);
 }
 
 Answer AskTable(const TableQuestion& question)

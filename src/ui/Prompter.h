@@ -14,7 +14,7 @@ class QWidget;
 
 namespace tc::ui {
 
-enum class Answer { Yes, No };
+enum class Answer { Yes, No, Cancel };
 
 struct FileQuestion {
     bool save = false;     // save dialog (else open)
@@ -38,6 +38,8 @@ struct Prompter {
     std::function<void(const QString&)> showError;
     std::function<void(const QString&)> showInfo;
     std::function<Answer(const QString&)> askYesNo;
+    // Yes, No or Cancel; unset, the question is asked as askYesNo.
+    std::function<Answer(const QString&)> askYesNoCancel;
     std::function<Answer(const TableQuestion&)> askTable;
     // Returns the chosen file name, or nullopt when the user cancels.
     std::function<std::optional<QString>(const FileQuestion&)> askFile;
@@ -54,6 +56,7 @@ QString ApplicationTitle();
 void ShowError(const QString& text);
 void ShowInfo(const QString& text);
 Answer AskYesNo(const QString& text); // closing the box counts as No
+Answer AskYesNoCancel(const QString& text); // Esc and closing the box count as Cancel
 Answer AskTable(const TableQuestion& question); // closing the dialog counts as No
 std::optional<QString> AskFile(const FileQuestion& question);
 // The dialog AskTable shows (for pictures of it): Yes accepts, No rejects.

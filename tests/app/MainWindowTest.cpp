@@ -220,7 +220,11 @@ private slots:
             QVERIFY(form->writeToDeviceButton->isEnabled());
         } else {
             QCOMPARE(user.questions.size(), 1);
-            QCOMPARE(user.errors, QStringList{QString(kNoLinkText)});
+            // The link's own line, then that nothing was written, the block and what the device did last.
+            QCOMPARE(user.errors.size(), 1);
+            const QString said = QString(kNoLinkText) + "\n" + (english ? "Nothing was written to the device. " : "В МК ничего не записано. ")
+                + question.section('\n', 0, 0);
+            QVERIFY2(user.errors[0].startsWith(said), qPrintable(user.errors[0]));
             QVERIFY(model.Image.empty());
             QVERIFY(!form->writeToDeviceButton->isEnabled());
         }
@@ -700,17 +704,113 @@ private slots:
         }
     }
 
-    void closingWithUnsavedChangesAsksAndClosesEvenWhenTheSaveIsCancelled()
+    // The unsaved-changes question has Cancel: Cancel (Esc, the close box),
+    // or Yes whose save did not happen, keeps the window open; No closes it.
+    // It is not asked when the settings equal what was last saved.
+    void closingWithUnsavedChangesKeepsTheWindowUnlessSavedOrAnsweredNo()
     {
         ScriptedUser user;
         DeviceLink link;
         SettingsModel model;
         auto form = MakeForm(link, model, {});
         form->SettingsChanged = true;
-        user.answers.push_back(Answer::Yes); // save? yes; then the file dialog is cancelled
+        const struct {
+            const char* name;
+            Answer answer;
+            bool closes;
+        } rows[] = {{"cancel", Answer::Cancel, false}, {"yes, save cancelled", Answer::Yes, false}, {"no", Answer::No, true}};
+        for (const auto& r : rows) {
+            form->show();
+            user.questions.clear();
+            user.answers.push_back(r.answer);
+            QCOMPARE(form->close(), r.closes);
+            QCOMPARE(user.questions.size(), 1);
+            QVERIFY2(form->isVisible() != r.closes, r.name);
+        }
+
+        // Saved, then an edit that changed nothing: not asked.
+        form->show();
+        SettingsModel source;
+        LoadReferenceImage(source, 0xC000);
+        const QString file = dir_.filePath("saved.qvetp");
+        WriteSettingsFile(source, file.toStdString());
+        user.files.push_back(file);
+        form->readFromFileButton->click();
+        const QString copy = dir_.filePath("copy.qvetp");
+        user.files.push_back(copy);
+        form->saveToFileButton->click();
+        QVERIFY(!form->SettingsChanged);
+        form->SettingsChanged = true; // the editor closed with OK and no change
+        user.questions.clear();
         QVERIFY(form->close());
-        QCOMPARE(user.questions.size(), 1);
-        QVERIFY(!form->isVisible());
+        QCOMPARE(user.questions.size(), 0);
+    }
+
+    // A read that fails or is cancelled leaves the settings loaded before it
+    // exactly as they were, and usable.
+    void aFailedOrCancelledReadKeepsTheSettingsOnHand()
+    {
+        QFETCH(bool, cancel);
+        Session s(dir_.path(), Ini(), cancel ? QStringList{} : QStringList{"--stall-after", "60"}, true);
+        auto& [sim, user, link, model, form] = s;
+        SettingsModel source;
+        LoadReferenceImage(source, 0x4010);
+        const QString file = dir_.filePath("held.qvetp");
+        WriteSettingsFile(source, file.toStdString());
+        user.files.push_back(file);
+        form->readFromFileButton->click();
+        const QByteArray held = ImageBytes(model);
+        const auto records = model.SnapshotRecords().bytes;
+        bool clicked = false;
+        connect(form.get(), &MainWindow::TransferProgress, this, [&](int percent) {
+            if (cancel && percent >= 20 && !clicked && form->Progress() && form->Progress()->cancelButton->isVisible()) {
+                clicked = true;
+                form->Progress()->cancelButton->click();
+            }
+        });
+        user.answers.push_back(Answer::No); // Continue? no
+        form->readFromDeviceButton->click();
+        QCOMPARE(clicked, cancel);
+        QCOMPARE(user.errors.size(), cancel ? 0 : 1);
+        if (!cancel)
+            QVERIFY2(user.errors[0].contains("Nothing was written to the device. Block "), qPrintable(user.errors[0]));
+        QCOMPARE(ImageBytes(model), held);
+        QCOMPARE(model.DeviceModelCode, std::uint16_t{0x4010});
+        QVERIFY(model.SnapshotRecords().bytes == records);
+        QVERIFY(form->editButton->isEnabled() && form->saveToFileButton->isEnabled() && form->writeToDeviceButton->isEnabled());
+        QVERIFY(!link.IsOpen());
+    }
+    void aFailedOrCancelledReadKeepsTheSettingsOnHand_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("failed") << false;
+        QTest::newRow("cancelled") << true;
+    }
+
+    // Cancel during a write's restore-point read: nothing is written and the
+    // model's code, image and records stay exactly as they were.
+    void cancelDuringTheRestorePointReadWritesNothing()
+    {
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
+        form->readFromDeviceButton->click();
+        const QByteArray memory = sim.Memory();
+        const QByteArray held = ImageBytes(model);
+        const auto records = model.SnapshotRecords().bytes;
+        bool clicked = false;
+        connect(form.get(), &MainWindow::TransferProgress, this, [&](int percent) {
+            if (percent >= 20 && !clicked && form->Progress() && form->Progress()->cancelButton->isVisible()) {
+                clicked = true;
+                form->Progress()->cancelButton->click();
+            }
+        });
+        form->writeToDeviceButton->click();
+        QVERIFY(clicked);
+        QCOMPARE(user.infos, QStringList{"Nothing was written to the device."});
+        QCOMPARE(ImageBytes(model), held);
+        QVERIFY(model.SnapshotRecords().bytes == records);
+        QCOMPARE(sim.Memory(), memory);
+        QVERIFY(form->writeToDeviceButton->isEnabled());
     }
 
     void englishSwitchesEveryCaptionAndIsRememberedForTheNextStart()

@@ -13,7 +13,7 @@ namespace tc::ui {
 
 struct ScriptedUser {
     QStringList errors, infos, questions;
-    std::deque<Answer> answers;               // for AskYesNo and AskTable; No when empty
+    std::deque<Answer> answers;               // for AskYesNo, AskYesNoCancel and AskTable; No when empty
     std::deque<std::optional<QString>> files; // for AskFile; cancel when empty
     std::vector<FileQuestion> fileQuestions;  // every file question, in order
     Prompter previous;
@@ -31,6 +31,7 @@ struct ScriptedUser {
             answers.pop_front();
             return a;
         };
+        p.askYesNoCancel = p.askYesNo;
         // A table question is recorded as one text: the intro, a line per
         // row ("caption: before → after unit"), the note and the question.
         p.askTable = [p](const TableQuestion& q) {

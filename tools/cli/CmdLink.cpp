@@ -104,6 +104,7 @@ public:
     }
     bool ContinueAfterFailure(const std::string& text) override
     {
+        lastFailure_ = text;
         if (retriesLeft_ == 0 || g_interrupted)
             return false;
         --retriesLeft_;
@@ -116,6 +117,8 @@ public:
         return true;
     }
     bool TimedOut() const { return timedOut_ && !g_interrupted; }
+    // The block or section that failed last (as ContinueAfterFailure was told), else empty.
+    const std::string& LastFailure() const { return lastFailure_; }
 
 private:
     // Ends the progress line, so that a message gets a line of its own.
@@ -145,6 +148,7 @@ private:
     std::size_t width_ = 0; // columns of the line shown; 0 while none is
     bool timedOut_ = false;
     unsigned retriesLeft_;
+    std::string lastFailure_;
 };
 
 // DEV is "COMn" or a device path; the port is chosen, not opened.
@@ -218,6 +222,15 @@ void RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned 
         result = transfer(link, observer);
     } catch (const TransferInterrupted&) {
         throw Error("interrupted; the port is closed");
+    } catch (const WriteIncomplete&) {
+        throw;
+    } catch (const Error& e) {
+        // A link failure before anything was written: the link's own line,
+        // then that nothing was written, the block and what the device did last.
+        const std::string what = e.what();
+        if (observer.LastFailure().empty() && what.rfind("RS232", 0) != 0)
+            throw;
+        throw Error(what + "\n" + NothingWrittenText(observer.LastFailure()));
     }
     if (result == TransferResult::Cancelled) {
         if (observer.TimedOut())
@@ -292,6 +305,8 @@ int RunWrite(Args& args)
                     + e.restorePoint);
     }
     std::cout << WriteDoneText() << "\n";
+    if (!options.verify)
+        std::cout << Tr("Записанные разделы не проверены (--no-verify).", "The written sections were not checked (--no-verify).") << "\n";
     return 0;
 }
 

@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   console-setup-linux
   xvfb xauth
+  strace  # scripts/link-trace.sh
 )
 
 missing=()

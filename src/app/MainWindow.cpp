@@ -315,7 +315,7 @@ void MainWindow::RestoreState()
     }
     AccessGranted = true;
     link_.SetBaudRate(115200);
-    link_.SetActive(false);
+    link_.ClosePort();
     SettingsChanged = false;
     englishBox->setChecked(EnglishVersion);
     ApplyLanguage();
@@ -489,7 +489,7 @@ void MainWindow::choosePort()
         return;
     ReportErrors([this] {
         SelectPortNumber(link_, this);
-        link_.SetActive(false);
+        link_.ClosePort();
     });
 }
 

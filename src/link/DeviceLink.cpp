@@ -7,7 +7,6 @@
 #include <array>
 #include <cmath>
 #include <vector>
-#include <thread>
 
 namespace tc {
 
@@ -18,24 +17,24 @@ const char* const kDeviceBusyText = "Устройство занято. Возм
 const char* const kOnlyOneDeviceText =
     "ТОЛЬКО ОДНО устройство, подключенное к СОМ-порту, должно быть включено. Это действительно так?";
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// One wait of the link: up to the deadline, but never longer than an idle
-// slice, so that the user interface gets its turn.
-std::chrono::microseconds WaitUntil(Clock::time_point deadline)
-{
-    const auto now = Clock::now();
-    const auto left = now < deadline ? std::min<Clock::duration>(deadline - now, device::kIdleSlice) : Clock::duration::zero();
-    return std::chrono::duration_cast<std::chrono::microseconds>(left);
-}
-
-} // namespace
-
-DeviceLink::DeviceLink(std::shared_ptr<PortSystem> system) : SerialPort(std::move(system))
+DeviceLink::DeviceLink(std::shared_ptr<PortSystem> system, std::shared_ptr<Clock> clock)
+    : SerialPort(std::move(system)), clock_(clock ? std::move(clock) : SteadyClock())
 {
     SectionName = "RS232";
+}
+
+Clock::TimePoint DeviceLink::Now() const
+{
+    return clock_->Now();
+}
+
+std::chrono::microseconds DeviceLink::WaitUntil(Clock::TimePoint deadline) const
+{
+    // One wait of the link: up to the deadline, but never longer than an
+    // idle slice, so that the user interface gets its turn.
+    const auto now = Now();
+    const auto left = now < deadline ? std::min<Clock::Duration>(deadline - now, device::kIdleSlice) : Clock::Duration::zero();
+    return std::chrono::duration_cast<std::chrono::microseconds>(left);
 }
 
 void DeviceLink::ClosePort()
@@ -71,20 +70,9 @@ void DeviceLink::EndFrame()
     // The buffer, not the 16-bit length, is the limit here.
     const std::uint32_t length = TxLength + 1;
     if (length > 65535 || TxLength >= kFrameBufferSize)
-        throw Error(kRangeCheckError);
+        throw Error(kFrameBoundsText);
     PutU16(TxBuffer, 0, static_cast<std::uint16_t>(length));
     PutCheckByte();
-}
-
-std::string DeviceLink::GetString()
-{
-    std::string s;
-    for (;;) {
-        const std::uint8_t c = GetByte();
-        if (c == 0)
-            return s;
-        s.push_back(static_cast<char>(c));
-    }
 }
 
 void DeviceLink::BeginRequest(std::uint8_t address, std::uint8_t cmd)
@@ -100,13 +88,13 @@ void DeviceLink::BeginRequest(std::uint8_t address, std::uint8_t cmd)
 
 void DeviceLink::Pause(std::chrono::milliseconds d)
 {
-    const auto until = Clock::now() + d;
+    const auto until = Now() + d;
     for (;;) {
         Idle();
-        const auto now = Clock::now();
+        const auto now = Now();
         if (now >= until)
             return;
-        std::this_thread::sleep_for(std::min<Clock::duration>(until - now, device::kIdleSlice));
+        clock_->SleepUntil(now + std::min<Clock::Duration>(until - now, device::kIdleSlice));
     }
 }
 
@@ -157,13 +145,13 @@ bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t
         Pause(quiet);
         return false;
     }
-    const auto limit = Clock::now() + device::kDrainLimit + (awaitOwed ? device::kLateReplyLimit : Clock::duration::zero());
-    auto silentUntil = Clock::now() + quiet;
+    const auto limit = Now() + device::kDrainLimit + (awaitOwed ? device::kLateReplyLimit : Clock::Duration::zero());
+    auto silentUntil = Now() + quiet;
     int replies = CountReplies(drained);
     std::array<std::uint8_t, 256> chunk{};
     for (;;) {
         Idle();
-        const auto now = Clock::now();
+        const auto now = Now();
         // Replies still owed may come up to their late limit.
         const bool owedMayCome = awaitOwed && (untilLimit || replies < owed_) && now < owedUntil_;
         if (now >= silentUntil && !owedMayCome)
@@ -172,9 +160,9 @@ bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t
         if (const std::size_t got = ch->Read(chunk, WaitUntil(wakeAt)); got > 0) {
             drained.insert(drained.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
             replies = CountReplies(drained);
-            silentUntil = Clock::now() + quiet;
+            silentUntil = Now() + quiet;
             // Bytes without end are not a device answering us.
-            if (Clock::now() >= limit)
+            if (Now() >= limit)
                 throw Error(std::string(kExchangeErrorText) + "(0)");
         }
     }
@@ -190,12 +178,12 @@ std::optional<std::uint8_t> DeviceLink::WaitingByte(std::chrono::milliseconds wa
     auto* ch = Channel();
     if (!ch)
         return std::nullopt;
-    const auto until = Clock::now() + wait;
+    const auto until = Now() + wait;
     std::uint8_t byte = 0;
     for (;;) {
         if (ch->Read(std::span<std::uint8_t>(&byte, 1), WaitUntil(until)) > 0)
             return byte;
-        if (Clock::now() >= until)
+        if (Now() >= until)
             return std::nullopt;
         Idle();
     }
@@ -239,14 +227,14 @@ void DeviceLink::SendFrame()
     }
     // Its reply is owed from now on, and may still come up to its late limit.
     ++owed_;
-    owedUntil_ = std::max(owedUntil_, Clock::now() + std::max<Clock::duration>(ReplyTimeout + QuietTime, device::kLateReplyLimit));
+    owedUntil_ = std::max(owedUntil_, Now() + std::max<Clock::Duration>(ReplyTimeout + QuietTime, device::kLateReplyLimit));
 }
 
 void DeviceLink::ReceiveRest(std::size_t from, std::size_t to)
 {
     auto* ch = Channel();
     std::size_t pos = from;
-    auto deadline = Clock::now() + ByteTimeout;
+    auto deadline = Now() + ByteTimeout;
     while (pos < to) {
         Idle();
         std::size_t got = 0;
@@ -254,8 +242,8 @@ void DeviceLink::ReceiveRest(std::size_t from, std::size_t to)
             got = ch->Read(std::span<std::uint8_t>(RxBuffer.data() + pos, to - pos), WaitUntil(deadline));
         if (got > 0) {
             pos += got;
-            deadline = Clock::now() + ByteTimeout;
-        } else if (Clock::now() > deadline) {
+            deadline = Now() + ByteTimeout;
+        } else if (Now() >= deadline) {
             throw Error(kDelayInBlockText);
         }
     }
@@ -267,15 +255,15 @@ void DeviceLink::ReceiveFrame()
     auto* ch = Channel();
     // The first byte may come after the request has left at this line speed.
     const double lineMs = BaudRate > 0 ? 9600.0 / BaudRate * TxLength : 0.0;
-    const auto deadline = Clock::now() + ReplyTimeout + std::chrono::milliseconds(std::lround(lineMs));
+    const auto deadline = Now() + ReplyTimeout + std::chrono::milliseconds(std::lround(lineMs));
     bool got = false;
     for (;;) {
         if (ch)
             got = ch->Read(std::span<std::uint8_t>(RxBuffer.data(), 1), WaitUntil(deadline)) == 1;
         else
-            std::this_thread::sleep_for(WaitUntil(deadline));
+            clock_->SleepUntil(Now() + WaitUntil(deadline));
         Idle();
-        if (got || Clock::now() > deadline)
+        if (got || Now() >= deadline)
             break;
     }
     if (!got)

@@ -3,6 +3,7 @@
 // framing, reply timing, three attempts, keeping in step with the line, and
 // the fixed error messages.
 #include "common/Device.h"
+#include "link/Clock.h"
 #include "link/SerialPort.h"
 
 #include <chrono>
@@ -30,7 +31,11 @@ extern const char* const kOnlyOneDeviceText; // asked before an address query on
 // accepted before may have answered an older request (OutOfStep()).
 class DeviceLink : public SerialPort {
 public:
-    explicit DeviceLink(std::shared_ptr<PortSystem> system = PosixPortSystem());
+    // Every time and every wait of the link comes from the clock (the
+    // steady clock when none is given).
+    explicit DeviceLink(std::shared_ptr<PortSystem> system = PosixPortSystem(), std::shared_ptr<Clock> clock = {});
+
+    const std::shared_ptr<Clock>& TheClock() const { return clock_; }
 
     std::uint8_t PortMode = 0;  // 0 RS232, 1 RS422/RS485 without echo, 2 RS485 with echo
     bool ShortAddress = false;  // no 16-bit word after the address
@@ -47,9 +52,6 @@ public:
 
     bool CheckReply() override;
     void EndFrame() override;
-    void PutChar(std::uint8_t c) override { PutByte(c); }
-    std::uint8_t GetChar() override { return GetByte(); }
-    std::string GetString() override;
     void BeginRequest(std::uint8_t address, std::uint8_t cmd) override;
     void Execute() override;
     void ExecuteOnce() override;
@@ -91,6 +93,9 @@ public:
     void ClosePort() override;
 
 private:
+    Clock::TimePoint Now() const;
+    // The wait for one read of the line: up to the deadline, at most an idle slice.
+    std::chrono::microseconds WaitUntil(Clock::TimePoint deadline) const;
     void Pause(std::chrono::milliseconds d);
     // Reads into RxBuffer[from, to) with a fresh ByteTimeout for each byte.
     void ReceiveRest(std::size_t from, std::size_t to);
@@ -109,12 +114,13 @@ private:
     // The shared body of Execute and ExecuteOnce.
     void Exchange(int attempts, std::chrono::milliseconds sharedLinePause);
 
+    std::shared_ptr<Clock> clock_;
     bool outOfStep_ = false;
     bool resynced_ = false;
     // Requests sent whose reply has not been seen: they may still be
     // answered, up to owedUntil_.
     int owed_ = 0;
-    std::chrono::steady_clock::time_point owedUntil_{};
+    Clock::TimePoint owedUntil_{};
     // The last ReceiveFrame failed before a whole reply had arrived.
     bool replyCut_ = false;
 };

@@ -7,7 +7,7 @@
 
 namespace tc {
 
-const char* const kRangeCheckError = "Range check error";
+const char* const kFrameBoundsText = "Range check error";
 
 std::uint8_t FrameBuffers::ByteSum(const std::uint8_t* bytes, std::size_t n)
 {
@@ -31,7 +31,7 @@ void FrameBuffers::EndFrame()
 {
     const std::uint32_t length = TxLength + 1;
     if (length > 255 || TxLength >= kFrameBufferSize)
-        throw Error(kRangeCheckError);
+        throw Error(kFrameBoundsText);
     TxBuffer[0] = static_cast<std::uint8_t>(length);
     PutCheckByte();
 }
@@ -40,7 +40,7 @@ void FrameBuffers::PutByte(std::uint8_t b)
 {
     // One byte must stay free for the checksum.
     if (TxLength + 1 >= kFrameBufferSize)
-        throw Error(kRangeCheckError);
+        throw Error(kFrameBoundsText);
     TxBuffer[TxLength++] = b;
 }
 
@@ -57,24 +57,10 @@ void FrameBuffers::PutWord(std::uint16_t w)
     PutBytes(b);
 }
 
-void FrameBuffers::PutLongInt(std::int32_t i)
-{
-    std::array<std::uint8_t, 4> b{};
-    PutU32(b, 0, static_cast<std::uint32_t>(i));
-    PutBytes(b);
-}
-
-void FrameBuffers::PutSingle(float f)
-{
-    std::array<std::uint8_t, 4> b{};
-    PutF32(b, 0, f);
-    PutBytes(b);
-}
-
 std::span<const std::uint8_t> FrameBuffers::TakeRx(std::size_t count)
 {
     if (RxPos < 0 || static_cast<std::size_t>(RxPos) > kFrameBufferSize - count)
-        throw Error(kRangeCheckError);
+        throw Error(kFrameBoundsText);
     const std::span<const std::uint8_t> taken(RxBuffer.data() + RxPos, count);
     RxPos += static_cast<std::int32_t>(count);
     return taken;
@@ -88,21 +74,6 @@ std::uint8_t FrameBuffers::GetByte()
 std::uint16_t FrameBuffers::GetWord()
 {
     return GetU16(TakeRx(2), 0);
-}
-
-std::int32_t FrameBuffers::GetLongInt()
-{
-    return GetS32(TakeRx(4), 0);
-}
-
-float FrameBuffers::GetSingle()
-{
-    return GetF32(TakeRx(4), 0);
-}
-
-double FrameBuffers::GetDouble()
-{
-    return GetF64(TakeRx(8), 0);
 }
 
 } // namespace tc

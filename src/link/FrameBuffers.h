@@ -24,18 +24,10 @@ public:
     virtual bool CheckReply();
     virtual void BeginFrame() { TxLength = 1; }
     virtual void EndFrame();
-    virtual void PutChar(std::uint8_t c) = 0;
-    virtual void PutByte(std::uint8_t b);
-    virtual void PutWord(std::uint16_t w);
-    virtual void PutLongInt(std::int32_t i);
-    virtual void PutSingle(float f);
-    virtual std::uint8_t GetChar() = 0;
-    virtual std::uint8_t GetByte();
-    virtual std::uint16_t GetWord();
-    virtual std::int32_t GetLongInt();
-    virtual float GetSingle();
-    virtual double GetDouble();
-    virtual std::string GetString() { return {}; }
+    void PutByte(std::uint8_t b);
+    void PutWord(std::uint16_t w);
+    std::uint8_t GetByte();
+    std::uint16_t GetWord();
     virtual void BeginRequest(std::uint8_t address, std::uint8_t cmd) = 0;
     virtual void Execute() = 0;
     virtual void ExecuteOnce() = 0;
@@ -53,7 +45,7 @@ protected:
     void PutCheckByte();
 };
 
-// The toolkit's range-check error: a request that does not fit its frame.
-extern const char* const kRangeCheckError;
+// A request that does not fit its frame, or a reply read past its buffer.
+extern const char* const kFrameBoundsText; // "Range check error"
 
 } // namespace tc

@@ -69,14 +69,6 @@ int SerialPort::FirstFreePort() const
     return 0;
 }
 
-void SerialPort::SetActive(bool open)
-{
-    if (open)
-        OpenPort(static_cast<int>(PortNumber));
-    else
-        ClosePort();
-}
-
 void SerialPort::OpenPort(int n)
 {
     OpenFailure.clear();

@@ -28,7 +28,7 @@ public:
 
     // The window installs these; a headless user leaves them empty.
     std::function<bool(const std::string&)> AskYesNo;    // Yes = true; none installed counts as No
-    std::function<void()> ProcessMessages;               // keeps the windows alive inside waits
+    std::function<void()> WhileWaiting;                  // keeps the windows alive inside waits
 
     // Scans the ports; with none free, PortNumber stays 0 (FreePortCount tells).
     explicit SerialPort(std::shared_ptr<PortSystem> system = PosixPortSystem());
@@ -50,7 +50,6 @@ public:
     // Why port n cannot be opened now (in use, not a serial device, ...);
     // "" when it can. Tries an open and closes again at once.
     std::string OpenRefusal(int n);
-    void SetActive(bool open);
     bool IsOpen() const { return channel_ != nullptr; }
     // Throws tc::Error(kNoFreePortText) when no port is free; a port the
     // system refuses leaves the port closed without a word (the next
@@ -83,8 +82,8 @@ protected:
     bool Ask(const std::string& text) { return AskYesNo ? AskYesNo(text) : false; }
     void Idle()
     {
-        if (ProcessMessages)
-            ProcessMessages();
+        if (WhileWaiting)
+            WhileWaiting();
     }
     ByteChannel* Channel() { return channel_.get(); }
 

@@ -86,22 +86,22 @@ namespace {
 // link; closes the port and takes the pump back in every case.
 class PortSession {
 public:
-    PortSession(DeviceLink& link, TransferObserver& observer) : link_(link), saved_(link.ProcessMessages)
+    PortSession(DeviceLink& link, TransferObserver& observer) : link_(link), saved_(link.WhileWaiting)
     {
-        link_.ProcessMessages = [&observer] { observer.ProcessEvents(); };
-        link_.SetActive(true);
+        link_.WhileWaiting = [&observer] { observer.ProcessEvents(); };
+        link_.OpenPort(static_cast<int>(link_.PortNumber));
         // A port that another program took since the scan is said at once,
         // not found out by a connect that waits for replies on no line.
         if (!link_.IsOpen()) {
-            link_.ProcessMessages = saved_;
+            link_.WhileWaiting = saved_;
             throw Error(link_.OpenFailure.empty() ? std::string(kNoFreePortText) : link_.OpenFailure);
         }
         link_.SetBaudRate(device::kBaudRate);
     }
     ~PortSession()
     {
-        link_.SetActive(false);
-        link_.ProcessMessages = saved_;
+        link_.ClosePort();
+        link_.WhileWaiting = saved_;
     }
     PortSession(const PortSession&) = delete;
     PortSession& operator=(const PortSession&) = delete;

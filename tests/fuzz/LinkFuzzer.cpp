@@ -5,10 +5,9 @@
 // device's memory exactly or fails with a user message; a write either leaves
 // exactly the new settings in the device or fails with a user message.
 //
-// The line runs on a virtual clock: this program supplies clock_gettime and
-// nanosleep for the fuzzing thread, a wait on the line moves the clock on at
-// once, so the link's real timeouts cost nothing and every run replays
-// exactly.
+// The line runs on a virtual clock, which the link is given: a wait on the
+// line moves the clock on at once, so the link's real timeouts cost nothing
+// and every run replays exactly.
 #include "FuzzSupport.h"
 
 #include "SimDevice.h"
@@ -23,49 +22,28 @@
 #include <deque>
 #include <memory>
 
-#include <sys/syscall.h>
-#include <time.h>
-#include <unistd.h>
 
 namespace {
 
-thread_local bool t_virtualTime = false;
+// The line's time in nanoseconds: a wait on the line moves it on.
 thread_local std::int64_t t_nowNs = 1'000'000'000;
 
 } // namespace
-
-extern "C" int clock_gettime(clockid_t id, struct timespec* tp) noexcept
-{
-    if (t_virtualTime && (id == CLOCK_MONOTONIC || id == CLOCK_MONOTONIC_RAW || id == CLOCK_BOOTTIME)) {
-        tp->tv_sec = static_cast<time_t>(t_nowNs / 1'000'000'000);
-        tp->tv_nsec = static_cast<long>(t_nowNs % 1'000'000'000);
-        return 0;
-    }
-    return static_cast<int>(::syscall(SYS_clock_gettime, id, tp));
-}
-
-extern "C" int nanosleep(const struct timespec* req, struct timespec* rem)
-{
-    if (t_virtualTime) {
-        t_nowNs += static_cast<std::int64_t>(req->tv_sec) * 1'000'000'000 + req->tv_nsec;
-        if (rem)
-            *rem = {};
-        return 0;
-    }
-    return static_cast<int>(::syscall(SYS_nanosleep, req, rem));
-}
 
 namespace tc::fuzz {
 namespace {
 
 constexpr std::int64_t kMs = 1'000'000;
 
-class VirtualTime {
+// The link's clock is the line's time.
+class LineClock final : public tc::Clock {
 public:
-    VirtualTime() { t_virtualTime = true; }
-    ~VirtualTime() { t_virtualTime = false; }
-    VirtualTime(const VirtualTime&) = delete;
-    VirtualTime& operator=(const VirtualTime&) = delete;
+    TimePoint Now() const override { return TimePoint(std::chrono::nanoseconds(t_nowNs)); }
+    void SleepUntil(TimePoint until) override
+    {
+        t_nowNs = std::max(t_nowNs, static_cast<std::int64_t>(
+                                        std::chrono::duration_cast<std::chrono::nanoseconds>(until.time_since_epoch()).count()));
+    }
 };
 
 // The simulated device at the far end of a line that spoils its replies as
@@ -209,6 +187,7 @@ private:
 class LinePorts final : public PortSystem {
 public:
     explicit LinePorts(FaultyLine& line) : line_(line) {}
+    std::shared_ptr<tc::Clock> clock = std::make_shared<LineClock>();
     std::vector<std::string> ListDevices() override { return {"/dev/fuzz"}; }
     bool Exists(const std::string&) override { return true; }
     bool Probe(const std::string&) override { return true; }
@@ -229,7 +208,7 @@ struct Patience final : TransferObserver {
 
 void Read(FaultyLine& line, const std::shared_ptr<LinePorts>& ports, int goOn)
 {
-    DeviceLink link(ports);
+    DeviceLink link(ports, ports->clock);
     SettingsModel model = FreshModel();
     const auto before = model.Image;
     Patience patience;
@@ -266,13 +245,13 @@ void Write(FaultyLine& line, const std::shared_ptr<LinePorts>& ports, int goOn)
     static const RestorePoints points(ScratchFile("restore-points"));
     const std::vector<std::uint8_t> before = line.Device().Memory();
     {
-        DeviceLink link(cleanPorts);
+        DeviceLink link(cleanPorts, cleanPorts->clock);
         SettingsModel model = EditedSettings(before);
         Patience patience;
         FUZZ_REQUIRE(WriteDeviceSettings(link, model, patience, points) == TransferResult::Done);
     }
 
-    DeviceLink link(ports);
+    DeviceLink link(ports, ports->clock);
     SettingsModel model = EditedSettings(before);
     Patience patience;
     patience.goOn = goOn;
@@ -303,7 +282,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::vector<std::uint8_t> memory = sim::SampleMemory();
     fuzz::Choices faults(data, size);
     const std::uint8_t options = faults.Byte();
-    fuzz::VirtualTime virtualTime;
     fuzz::FaultyLine line(faults, memory);
     auto ports = std::make_shared<fuzz::LinePorts>(line);
     const int goOn = options & 2 ? 8 : 0;

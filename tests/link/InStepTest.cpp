@@ -15,7 +15,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
-using Clock = test::FakeChannel::Clock;
+using TimePoint = test::FakeChannel::TimePoint;
 using Outgoing = sim::SimLine::Outgoing;
 
 // A link whose only port is an in-process line to the responder.
@@ -26,7 +26,7 @@ struct Line {
     explicit Line(test::FakeChannel::TimedResponder responder)
     {
         ports->AddTimed("/dev/fake0", std::move(responder));
-        link = std::make_unique<DeviceLink>(ports);
+        link = std::make_unique<DeviceLink>(ports, ports->clock);
     }
 };
 
@@ -97,20 +97,20 @@ bool AsksFor(const Bytes& request, std::uint16_t block)
 }
 
 // The simulated device, with its replies changed on their way to the link.
-using Change = std::function<std::vector<Outgoing>(const Bytes& request, Clock::time_point now, std::vector<Outgoing> replies)>;
+using Change = std::function<std::vector<Outgoing>(const Bytes& request, TimePoint now, std::vector<Outgoing> replies)>;
 
 test::FakeChannel::TimedResponder Around(std::shared_ptr<sim::SimDevice> device, Change change)
 {
     auto inner = test::DeviceResponder(device);
-    return [inner, change](const Bytes& request, Clock::time_point now) { return change(request, now, inner(request, now)); };
+    return [inner, change](const Bytes& request, TimePoint now) { return change(request, now, inner(request, now)); };
 }
 
 // Block `block` answered twice the first time it is asked for, the copy
 // `after` behind the reply.
-Change Twice(std::uint16_t block, Clock::duration after)
+Change Twice(std::uint16_t block, Clock::Duration after)
 {
     auto done = std::make_shared<bool>(false);
-    return [=](const Bytes& request, Clock::time_point, std::vector<Outgoing> replies) {
+    return [=](const Bytes& request, TimePoint, std::vector<Outgoing> replies) {
         if (!*done && AsksFor(request, block) && !replies.empty()) {
             *done = true;
             replies.push_back({replies.front().at + after, replies.front().bytes});
@@ -131,7 +131,7 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
         std::string error;
     };
     auto requests = std::make_shared<int>(0);
-    const Change noiseAhead = [requests](const Bytes&, Clock::time_point now, std::vector<Outgoing> replies) {
+    const Change noiseAhead = [requests](const Bytes&, TimePoint now, std::vector<Outgoing> replies) {
         if (++*requests % 50 != 0 || replies.empty())
             return replies;
         replies.front().at += 1ms;
@@ -140,12 +140,12 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
     };
     // Each reply 2 ms after its request, and block 100 once more 1 ms after
     // that: the copy comes after the request for block 101 went out.
-    const Change slowTwice = [twice = Twice(100, 1ms)](const Bytes& request, Clock::time_point now, std::vector<Outgoing> replies) {
+    const Change slowTwice = [twice = Twice(100, 1ms)](const Bytes& request, TimePoint now, std::vector<Outgoing> replies) {
         for (auto& r : replies)
             r.at += 2ms;
         return twice(request, now, std::move(replies));
     };
-    const Change everyBlockTwice = [](const Bytes& request, Clock::time_point, std::vector<Outgoing> replies) {
+    const Change everyBlockTwice = [](const Bytes& request, TimePoint, std::vector<Outgoing> replies) {
         if (request.size() == 8 && request[4] == kCmdReadBlock && !replies.empty())
             replies.push_back(replies.front());
         return replies;
@@ -153,7 +153,7 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
     const std::vector<Case> cases{
         {"noise behind every 37th reply", 37, {}, ""},
         {"noise ahead of every 50th reply", 0, noiseAhead, ""},
-        {"block 100 twice at once", 0, Twice(100, Clock::duration::zero()), ""},
+        {"block 100 twice at once", 0, Twice(100, Clock::Duration::zero()), ""},
         {"block 100 twice, the copy after the next request", 0, slowTwice, ""},
         {"the last block twice", 0, Twice(255, 1ms), ""},
         {"every block twice", 0, everyBlockTwice, OutOfStepText()},
@@ -178,7 +178,7 @@ TEST(InStep, LateReplyIsNotTakenForTheNextRequest)
     auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000, faults);
     Line line(test::DeviceResponder(device));
     line.link->ReplyTimeout = 100ms;
-    line.link->SetActive(true);
+    line.link->OpenPort(static_cast<int>(line.link->PortNumber));
     for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
         line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
         line.link->PutWord(block);
@@ -197,8 +197,8 @@ TEST(InStep, LateReplyIsNotTakenForTheNextRequest)
 test::FakeChannel::TimedResponder Scheduled(std::shared_ptr<sim::SimDevice> device,
                                             std::vector<std::vector<std::chrono::milliseconds>> delays)
 {
-    auto state = std::make_shared<std::pair<std::size_t, Clock::time_point>>(0, Clock::time_point{});
-    return [=](const Bytes& request, Clock::time_point now) {
+    auto state = std::make_shared<std::pair<std::size_t, TimePoint>>(0, TimePoint{});
+    return [=](const Bytes& request, TimePoint now) {
         const auto replyDelays = state->first < delays.size() ? delays[state->first] : std::vector{1ms};
         ++state->first;
         const auto reply = device->Handle(request);
@@ -228,7 +228,7 @@ TEST(InStep, AnswersAfterTroubleAreNotTakenForTheNextRequest)
         auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000);
         Line line(Scheduled(device, delays));
         line.link->ReplyTimeout = 100ms;
-        line.link->SetActive(true);
+        line.link->OpenPort(static_cast<int>(line.link->PortNumber));
         for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
             line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
             line.link->PutWord(block);

@@ -3,6 +3,7 @@
 // a port system of such lines, and the tripsim process on a real pty.
 #include "SimDevice.h"
 #include "link/ByteChannel.h"
+#include "link/Clock.h"
 #include "link/IniAccess.h"
 #include "model/RestorePoints.h"
 
@@ -27,16 +28,21 @@ struct LineLog {
 };
 
 // Answers each request frame with whatever the responder returns. Reply
-// bytes arrive at the time the responder gives them; a purge discards only
-// bytes that have arrived, as on a real line.
+// bytes arrive at the time the responder gives them, on the clock the link
+// uses too (a virtual one: a wait moves it on to the next byte due or to
+// the wait's end); a purge discards only bytes that have arrived, as on a
+// real line.
 class FakeChannel final : public ByteChannel {
 public:
-    using Clock = std::chrono::steady_clock;
+    using TimePoint = tc::Clock::TimePoint;
     using Responder = std::function<std::vector<std::uint8_t>(const std::vector<std::uint8_t>& request)>;
     using TimedResponder =
-        std::function<std::vector<sim::SimLine::Outgoing>(const std::vector<std::uint8_t>& request, Clock::time_point now)>;
+        std::function<std::vector<sim::SimLine::Outgoing>(const std::vector<std::uint8_t>& request, TimePoint now)>;
 
-    FakeChannel(std::shared_ptr<LineLog> log, TimedResponder responder) : log_(std::move(log)), responder_(std::move(responder)) {}
+    FakeChannel(std::shared_ptr<LineLog> log, TimedResponder responder, std::shared_ptr<tc::Clock> clock)
+        : log_(std::move(log)), responder_(std::move(responder)), clock_(std::move(clock))
+    {
+    }
 
     std::uint32_t ApplyLine(const LineSettings& line) override
     {
@@ -49,9 +55,9 @@ public:
         if (!responder_)
             return;
         // Bytes arrive in the order of their times.
-        for (auto& reply : responder_(log_->written.back(), Clock::now())) {
+        for (auto& reply : responder_(log_->written.back(), clock_->Now())) {
             auto at = std::upper_bound(pending_.begin(), pending_.end(), reply.at,
-                                       [](Clock::time_point t, const auto& p) { return t < p.first; });
+                                       [](TimePoint t, const auto& p) { return t < p.first; });
             for (auto b : reply.bytes)
                 at = std::next(pending_.insert(at, {reply.at, b}));
         }
@@ -60,10 +66,10 @@ public:
     {
         // Waits for the next byte due, but not beyond `wait`.
         if (!Due()) {
-            auto until = Clock::now() + wait;
+            auto until = clock_->Now() + wait;
             if (!pending_.empty())
                 until = std::min(until, pending_.front().first);
-            std::this_thread::sleep_until(until);
+            clock_->SleepUntil(until);
         }
         std::size_t n = 0;
         while (n < into.size() && Due()) {
@@ -83,11 +89,12 @@ public:
     void SetRTS(bool) override {}
 
 private:
-    bool Due() const { return !pending_.empty() && pending_.front().first <= Clock::now(); }
+    bool Due() const { return !pending_.empty() && pending_.front().first <= clock_->Now(); }
 
     std::shared_ptr<LineLog> log_;
     TimedResponder responder_;
-    std::deque<std::pair<Clock::time_point, std::uint8_t>> pending_;
+    std::shared_ptr<tc::Clock> clock_;
+    std::deque<std::pair<TimePoint, std::uint8_t>> pending_;
 };
 
 // A responder whose replies arrive at once.
@@ -95,7 +102,7 @@ inline FakeChannel::TimedResponder AtOnce(FakeChannel::Responder responder)
 {
     if (!responder)
         return {};
-    return [responder](const std::vector<std::uint8_t>& request, FakeChannel::Clock::time_point now) {
+    return [responder](const std::vector<std::uint8_t>& request, FakeChannel::TimePoint now) {
         return std::vector<sim::SimLine::Outgoing>{{now, responder(request)}};
     };
 }
@@ -108,7 +115,7 @@ inline FakeChannel::TimedResponder DeviceResponder(std::shared_ptr<sim::SimDevic
                                                    std::chrono::nanoseconds charTime = {})
 {
     auto line = std::make_shared<sim::SimLine>(*device, charTime);
-    return [device, line, charTime](const std::vector<std::uint8_t>& request, FakeChannel::Clock::time_point now) {
+    return [device, line, charTime](const std::vector<std::uint8_t>& request, FakeChannel::TimePoint now) {
         auto replies = line->Receive(request, now);
         for (auto& r : replies)
             r.at += charTime * static_cast<long>(r.bytes.size());
@@ -137,6 +144,8 @@ public:
     std::vector<std::string> order;       // what ListDevices reports
     std::map<std::string, Port> ports;    // every existing device, listed or not
     std::shared_ptr<LineLog> log = std::make_shared<LineLog>();
+    // The lines' time: give the same clock to the link (DeviceLink(ports, ports->clock)).
+    std::shared_ptr<VirtualClock> clock = std::make_shared<VirtualClock>();
     std::string lastOpened;
 
     void AddTimed(const std::string& path, FakeChannel::TimedResponder responder, bool busy = false, bool listed = true)
@@ -161,7 +170,7 @@ public:
         if (!Probe(path))
             return nullptr;
         lastOpened = path;
-        return std::make_unique<FakeChannel>(log, ports[path].responder);
+        return std::make_unique<FakeChannel>(log, ports[path].responder, clock);
     }
 };
 

@@ -24,7 +24,7 @@ std::shared_ptr<FakePorts> ThreePorts()
 TEST(PortLayer, ScanNumbersDevicesAndFindsFreeOnes)
 {
     auto ports = ThreePorts();
-    DeviceLink link(ports);
+    DeviceLink link(ports, ports->clock);
     EXPECT_EQ(link.SectionName, "RS232");
     EXPECT_EQ(link.FreePortCount, 2u);
     EXPECT_TRUE(link.FreePorts[1]);
@@ -46,7 +46,7 @@ TEST(PortLayer, ScanNumbersDevicesAndFindsFreeOnes)
 TEST(PortLayer, OpenAppliesTheLineFormatAndFallsBackToTheLowestFreePort)
 {
     auto ports = ThreePorts();
-    DeviceLink link(ports);
+    DeviceLink link(ports, ports->clock);
     link.SetBaudRate(57600); // closed: recorded for the next open
     EXPECT_FALSE(link.IsOpen());
     link.OpenPort(2); // busy: the lowest free port instead
@@ -79,7 +79,7 @@ TEST(PortLayer, NoFreePortLeavesNumberZeroAndOpeningSaysSo)
 {
     auto ports = std::make_shared<FakePorts>();
     ports->Add("/dev/ttyS0", {}, true);
-    DeviceLink link(ports);
+    DeviceLink link(ports, ports->clock);
     EXPECT_EQ(link.PortNumber, 0u);
     EXPECT_EQ(link.FreePortCount, 0u);
     try {
@@ -97,9 +97,9 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     auto ports = ThreePorts();
     test::MemoryIni ini;
     {
-        DeviceLink link(ports);
+        DeviceLink link(ports, ports->clock);
         link.OpenPort(3);
-        link.SetActive(false);
+        link.ClosePort();
         link.SaveSettings(ini);
     }
     EXPECT_EQ(ini.values["RS232/Port"], "3");
@@ -130,7 +130,7 @@ TEST(PortLayer, ExplicitDevicePathGetsTheNextNumber)
 {
     auto ports = ThreePorts();
     ports->Add("/tmp/sim/link", {}, false, /*listed=*/false);
-    DeviceLink link(ports);
+    DeviceLink link(ports, ports->clock);
     EXPECT_EQ(link.AddDevicePath("/tmp/nowhere"), 0);
     const int n = link.AddDevicePath("/tmp/sim/link");
     EXPECT_EQ(n, 4);

@@ -23,11 +23,11 @@ struct Line {
     explicit Line(test::FakeChannel::Responder responder)
     {
         ports->Add("/dev/fake0", std::move(responder));
-        link = std::make_unique<DeviceLink>(ports);
+        link = std::make_unique<DeviceLink>(ports, ports->clock);
         link->ReplyTimeout = 20ms; // the line answers at once or never
         link->ByteTimeout = 20ms;
         link->QuietTime = 20ms;
-        link->SetActive(true);
+        link->OpenPort(static_cast<int>(link->PortNumber));
     }
     const std::vector<Bytes>& Written() const { return ports->log->written; }
 };
@@ -60,8 +60,8 @@ TEST(ProtocolFrames, RequestsAreFramedByteForByte)
     EXPECT_EQ(line.link->TxLength, 7u); // the checksum is not counted
 
     line.link->BeginRequest(244, 4);
-    line.link->PutLongInt(-2);
-    line.link->PutSingle(1.0f);
+    for (std::uint16_t word : {0xFFFE, 0xFFFF, 0x0000, 0x3F80}) // -2 and 1.0f, little-endian
+        line.link->PutWord(word);
     line.link->Execute();
     EXPECT_EQ(line.Written().back(),
               (Bytes{0x0E, 0xF4, 0x01, 0x00, 0x04, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0x3F, 0x3F}));
@@ -103,7 +103,7 @@ TEST(ProtocolFrames, FrameOver255BytesIsRefusedBeforeSending)
     line.link->BeginRequest(244, 4);
     for (int i = 0; i < 250; ++i)
         line.link->PutByte(0x11);
-    EXPECT_EQ(ErrorOf([&] { line.link->Execute(); }), kRangeCheckError);
+    EXPECT_EQ(ErrorOf([&] { line.link->Execute(); }), kFrameBoundsText);
     EXPECT_EQ(line.Written().size(), sent);
 }
 
@@ -113,13 +113,15 @@ TEST(ProtocolFrames, BuffersAreBounded)
     line.link->LongFrame = true;
     line.link->BeginRequest(244, 4);
     // A long frame may exceed 255 bytes but never the 2048-byte buffer.
-    EXPECT_EQ(ErrorOf([&] { for (int i = 0; i < 3000; ++i) line.link->PutByte(0); }), kRangeCheckError);
+    EXPECT_EQ(ErrorOf([&] { for (int i = 0; i < 3000; ++i) line.link->PutByte(0); }), kFrameBoundsText);
     line.link->LongFrame = false;
     line.link->Command(244, 1);
-    EXPECT_EQ(line.link->GetString(), "ok");
+    for (char c : std::string("ok"))
+        EXPECT_EQ(line.link->GetByte(), static_cast<std::uint8_t>(c));
+    EXPECT_EQ(line.link->GetByte(), 0);
     EXPECT_EQ(line.link->GetByte(), 9);
     line.link->RxPos = static_cast<std::int32_t>(kFrameBufferSize - 1);
-    EXPECT_EQ(ErrorOf([&] { line.link->GetWord(); }), kRangeCheckError);
+    EXPECT_EQ(ErrorOf([&] { line.link->GetWord(); }), kFrameBoundsText);
 }
 
 TEST(ProtocolReplies, BadChecksumIsRetriedTwiceThenReported)
@@ -178,12 +180,12 @@ TEST(ProtocolReplies, NoReplyAndClosedPortAreNoLink)
 {
     Line silent(nullptr);
     int idles = 0;
-    silent.link->ProcessMessages = [&] { ++idles; };
+    silent.link->WhileWaiting = [&] { ++idles; };
     EXPECT_EQ(ErrorOf([&] { silent.link->Command(244, 1); }), "RS232. No link. Check PC-device connection.");
     EXPECT_EQ(silent.Written().size(), 3u);
     EXPECT_GT(idles, 3); // the user interface kept its turn while waiting
 
-    silent.link->SetActive(false);
+    silent.link->ClosePort();
     EXPECT_EQ(ErrorOf([&] { silent.link->Command(244, 1); }), "RS232. No link. Check PC-device connection.");
     EXPECT_EQ(silent.Written().size(), 3u);
 }
@@ -202,7 +204,7 @@ TEST(ProtocolReplies, QueryAddressAsksOnSharedLines)
     EXPECT_EQ(asked, kOnlyOneDeviceText);
     line.link->SetPortMode(7);
     EXPECT_EQ(line.link->PortMode, 0);
-    line.link->SetActive(false);
+    line.link->ClosePort();
     EXPECT_EQ(line.link->QueryAddress(), -1);
 }
 

@@ -43,7 +43,7 @@ struct SimLine {
         : device(std::make_shared<sim::SimDevice>(std::move(memory), model, faults))
     {
         ports->AddTimed("/dev/fake0", test::DeviceResponder(device));
-        link = std::make_unique<DeviceLink>(ports);
+        link = std::make_unique<DeviceLink>(ports, ports->clock);
         link->ByteTimeout = 20ms;
         link->QuietTime = 20ms;
     }
@@ -195,7 +195,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
 TEST(Transfers, PayloadSplitsIntoChunksOf32)
 {
     SimLine line;
-    line.link->SetActive(true);
+    line.link->OpenPort(static_cast<int>(line.link->PortNumber));
     Bytes payload(40);
     for (std::size_t i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<std::uint8_t>(0xA0 + i);
@@ -253,12 +253,12 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
     auto device = std::make_shared<sim::SimDevice>(sim::SampleMemory(), 0xC000);
     auto ports = std::make_shared<test::FakePorts>();
     auto answer = test::DeviceResponder(device);
-    ports->AddTimed("/dev/fake0", [answer](const Bytes& request, test::FakeChannel::Clock::time_point now) {
+    ports->AddTimed("/dev/fake0", [answer](const Bytes& request, test::FakeChannel::TimePoint now) {
         if (request.size() > 6 && request[4] == kCmdReadBlock && request[5] == 40)
             return std::vector<sim::SimLine::Outgoing>{{now, test::Framed({0xF4, 1, 0, 0})}}; // status 0, no block bytes
         return answer(request, now);
     });
-    DeviceLink link(ports);
+    DeviceLink link(ports, ports->clock);
     link.ByteTimeout = 20ms;
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
@@ -271,7 +271,7 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
     // A connect reply without the model code is a failed attempt, not a model code.
     auto mute = std::make_shared<test::FakePorts>();
     mute->Add("/dev/fake0", [](const Bytes&) { return test::Framed({0xF4, 1, 0, 0}); });
-    DeviceLink link2(mute);
+    DeviceLink link2(mute, mute->clock);
     link2.ByteTimeout = 20ms;
     Recorder cancel;
     cancel.cancelAfter = 1;
@@ -398,7 +398,7 @@ TEST(Transfers, PortTakenSinceTheScanIsSaidAtOnce)
     }
     EXPECT_TRUE(rec.phases.empty());
     EXPECT_TRUE(line.ports->log->written.empty());
-    EXPECT_FALSE(line.link->ProcessMessages);
+    EXPECT_FALSE(line.link->WhileWaiting);
 }
 
 TEST(Transfers, InterruptionClosesThePort)
@@ -415,7 +415,7 @@ TEST(Transfers, InterruptionClosesThePort)
     SettingsModel model;
     EXPECT_THROW(ReadDeviceSettings(*line.link, model, obs, kFast), TransferInterrupted);
     EXPECT_FALSE(line.link->IsOpen());
-    EXPECT_FALSE(line.link->ProcessMessages); // the pump was handed back
+    EXPECT_FALSE(line.link->WhileWaiting); // the pump was handed back
 }
 
 // --- A write that fails half way, and the check after writing ----------------
@@ -655,7 +655,7 @@ void DropReplies(SimLine& line, std::function<bool(const Bytes&)> match, int cou
 {
     auto answer = test::DeviceResponder(line.device);
     auto left = std::make_shared<int>(count);
-    line.ports->AddTimed("/dev/fake0", [=](const Bytes& request, test::FakeChannel::Clock::time_point now) {
+    line.ports->AddTimed("/dev/fake0", [=](const Bytes& request, test::FakeChannel::TimePoint now) {
         if (*left > 0 && match(request)) {
             --*left;
             return std::vector<sim::SimLine::Outgoing>{};

@@ -89,17 +89,27 @@ TEST(TripsimPty, WriteThenReadReturnsTheEdits)
     EXPECT_EQ(ImageFromMemory(sim.ReadMemoryFile()), again.Image);
 }
 
-TEST(TripsimPty, FaultyRepliesStillReadTheIdenticalImage)
+TEST(LinkFaults, StillReadTheIdenticalImage)
 {
-    for (const auto& option : {std::vector<std::string>{"--corrupt-every", "5"}, std::vector<std::string>{"--busy-every", "7"},
-                               std::vector<std::string>{"--noise-every", "40"}}) {
-        test::Tripsim sim(option);
-        auto link = LinkTo(sim);
+    // The unit's faults with the link's own timing, on the virtual clock of
+    // an in-process line; one of them on a real pseudo-terminal too.
+    for (const auto& faults : {sim::SimFaults{.corruptEvery = 5}, sim::SimFaults{.busyEvery = 7}, sim::SimFaults{.noiseEvery = 40}}) {
+        auto device = std::make_shared<sim::SimDevice>(sim::SampleMemory(), 0xC000, faults);
+        auto ports = std::make_shared<test::FakePorts>();
+        ports->AddTimed("/dev/fake0", test::DeviceResponder(device, device::kCharTime));
+        DeviceLink link(ports, ports->clock);
+        link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath("/dev/fake0"));
         SettingsModel model;
         CancelAfter obs(20);
-        ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done) << option[0];
-        EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile())) << option[0];
+        ASSERT_EQ(ReadDeviceSettings(link, model, obs, kPatient), TransferResult::Done) << faults.corruptEvery << faults.busyEvery;
+        EXPECT_EQ(model.Image, ImageFromMemory(device->Memory()));
     }
+    test::Tripsim sim({"--noise-every", "40"});
+    auto link = LinkTo(sim);
+    SettingsModel model;
+    CancelAfter obs(20);
+    ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+    EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
 }
 
 // A real unit answers every request it took off the line, however late. The

@@ -69,7 +69,7 @@ void SelectPortNumber(SerialPort& port, QWidget* parent, const std::function<boo
 {
     if (!CheckAccess())
         return;
-    port.SetActive(false);
+    port.ClosePort();
     port.ScanPorts();
     if (port.FreePortCount == 0) {
         ShowError(QString::fromUtf8(kNoFreePortText));
@@ -81,7 +81,7 @@ void SelectPortNumber(SerialPort& port, QWidget* parent, const std::function<boo
     // OK with nothing selected keeps the current port, like Cancel.
     if (ok && dialog.SelectedNumber() > 0)
         port.PortNumber = static_cast<std::uint32_t>(dialog.SelectedNumber());
-    port.SetActive(false);
+    port.ClosePort();
     try {
         port.OpenPort(static_cast<int>(port.PortNumber));
     } catch (const Error&) {

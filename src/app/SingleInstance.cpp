@@ -1,11 +1,10 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
-
-#include <unistd.h>
 
 namespace tc::ui {
 
@@ -22,8 +21,10 @@ SingleInstance::SingleInstance(const QString& name, const QString& folder, QObje
         dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (dir.isEmpty())
         dir = QDir::tempPath();
-    // One guard per user: the socket name carries the user id.
-    serverName_ = name + QStringLiteral("-") + QString::number(::getuid());
+    // One guard per user: the socket name carries a digest of the user's
+    // home folder (Qt's own, so the same on Linux and Windows).
+    const QByteArray user = QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+    serverName_ = name + QStringLiteral("-") + QString::fromLatin1(user);
     lock_ = std::make_unique<QLockFile>(QDir(dir).filePath(serverName_ + QStringLiteral(".lock")));
     lock_->setStaleLockTime(0); // a lock of a crashed copy is taken over at once
     first_ = lock_->tryLock(0);

@@ -69,7 +69,9 @@ public:
     virtual std::string Canonical(const std::string& path) { return path; }
 };
 
-// The POSIX termios backend used by the window, the command line and the tests.
-std::shared_ptr<PortSystem> PosixPortSystem();
+// The serial backend of the system built for, used by the window, the
+// command line and the tests: termios (PosixSerial.cpp) or Win32
+// (WinSerial.cpp, ports COM1..COM32 by their own numbers).
+std::shared_ptr<PortSystem> DefaultPortSystem();
 
 } // namespace tc

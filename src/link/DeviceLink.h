@@ -33,7 +33,7 @@ class DeviceLink : public SerialPort {
 public:
     // Every time and every wait of the link comes from the clock (the
     // steady clock when none is given).
-    explicit DeviceLink(std::shared_ptr<PortSystem> system = PosixPortSystem(), std::shared_ptr<Clock> clock = {});
+    explicit DeviceLink(std::shared_ptr<PortSystem> system = DefaultPortSystem(), std::shared_ptr<Clock> clock = {});
 
     const std::shared_ptr<Clock>& TheClock() const { return clock_; }
 

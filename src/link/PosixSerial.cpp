@@ -302,7 +302,7 @@ public:
 
 } // namespace
 
-std::shared_ptr<PortSystem> PosixPortSystem()
+std::shared_ptr<PortSystem> DefaultPortSystem()
 {
     static auto system = std::make_shared<PosixPorts>();
     return system;

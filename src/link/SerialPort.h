@@ -31,7 +31,7 @@ public:
     std::function<void()> WhileWaiting;                  // keeps the windows alive inside waits
 
     // Scans the ports; with none free, PortNumber stays 0 (FreePortCount tells).
-    explicit SerialPort(std::shared_ptr<PortSystem> system = PosixPortSystem());
+    explicit SerialPort(std::shared_ptr<PortSystem> system = DefaultPortSystem());
     ~SerialPort() override;
 
     std::uint32_t FreePortCount = 0;

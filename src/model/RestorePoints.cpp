@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "common/WideText.h"
 #include "model/SettingsFile.h"
 
 #include <algorithm>
@@ -15,9 +16,16 @@
 #include <regex>
 #include <tuple>
 
+#ifdef _WIN32
+#include "common/WinSystem.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#else
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace tc {
 
@@ -27,6 +35,43 @@ constexpr int kMaxPerSecond = 999;
 constexpr const char* kUnitSuffix = ".unit";
 constexpr std::size_t kMaxUnitNote = 4096;
 
+#ifdef _WIN32
+// The user's roaming application data (%APPDATA%, else the known folder).
+std::string AppDataFolder()
+{
+    if (const wchar_t* data = _wgetenv(L"APPDATA"); data && *data)
+        return win::Narrow(data);
+    wchar_t* known = nullptr;
+    std::string folder;
+    if (SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known) == S_OK && known)
+        folder = win::Narrow(known);
+    CoTaskMemFree(known);
+    return folder.empty() ? "." : folder;
+}
+
+void MakeFolders(const std::string& folder)
+{
+    std::string path;
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = folder.find_first_of("/\\", pos + 1);
+        path = folder.substr(0, pos);
+        if (path.empty() || path.back() == ':' || CreateDirectoryW(win::Wide(path).c_str(), nullptr)
+            || GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_ACCESS_DENIED)
+            continue; // (a drive's root answers access denied)
+        throw Error(Tr("Не удаётся создать папку \"" + path + "\": ", "Cannot create folder \"" + path + "\": ")
+                    + win::SystemReason(GetLastError()));
+    }
+    const DWORD attributes = GetFileAttributesW(win::Wide(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw Error(Tr("\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
+}
+
+bool NameTaken(const std::string& path)
+{
+    return GetFileAttributesW(win::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+#else
 std::string HomeFolder()
 {
     if (const char* home = std::getenv("HOME"); home && *home)
@@ -55,11 +100,22 @@ void MakeFolders(const std::string& folder)
         throw Error(Tr("\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
 }
 
+bool NameTaken(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+#endif
+
 std::tm LocalTime(std::chrono::system_clock::time_point when)
 {
     const std::time_t t = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
+#ifdef _WIN32
+    ::localtime_s(&local, &t);
+#else
     ::localtime_r(&t, &local);
+#endif
     return local;
 }
 
@@ -84,9 +140,13 @@ void MakePrivateFolders(const std::string& folder)
 
 std::string RestorePoints::DefaultFolder()
 {
+#ifdef _WIN32
+    return AppDataFolder() + "\\tripconf\\restore-points";
+#else
     const char* data = std::getenv("XDG_DATA_HOME");
     const std::string base = data && data[0] == '/' ? std::string(data) : HomeFolder() + "/.local/share";
     return (base.size() > 1 && base.back() == '/' ? base.substr(0, base.size() - 1) : base) + "/tripconf/restore-points";
+#endif
 }
 
 std::string RestorePoints::FileName(std::uint16_t modelCode, std::chrono::system_clock::time_point when, int counter)
@@ -107,8 +167,7 @@ std::string RestorePoints::Save(std::uint16_t modelCode, const std::vector<std::
     MakeFolders(folder_);
     for (int counter = 1; counter <= kMaxPerSecond; ++counter) {
         const std::string path = folder_ + "/" + FileName(modelCode, when, counter);
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0)
+        if (NameTaken(path))
             continue; // an earlier point is never replaced
         WriteFileAtomically(path, EncodeSettingsFile(modelCode, image));
         if (!unit_.empty()) {
@@ -133,10 +192,10 @@ std::vector<RestorePoint> RestorePoints::List() const
     };
     std::vector<Found> found;
     std::error_code ec;
-    for (std::filesystem::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(PathFromUtf8(folder_), ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->is_regular_file(ec))
             continue;
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8FromPath(it->path().filename());
         std::smatch m;
         if (!std::regex_match(name, m, NamePattern()))
             continue;
@@ -179,9 +238,9 @@ std::vector<std::string> RestorePoints::Prune(std::uint16_t modelCode, const std
             if (path == keep)
                 continue;
             std::error_code ec;
-            if (!std::filesystem::remove(path, ec) || ec)
+            if (!std::filesystem::remove(PathFromUtf8(path), ec) || ec)
                 continue;
-            std::filesystem::remove(path + kUnitSuffix, ec);
+            std::filesystem::remove(PathFromUtf8(path + kUnitSuffix), ec);
             removed.push_back(path);
             --count;
         }

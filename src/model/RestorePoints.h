@@ -32,7 +32,8 @@ public:
     explicit RestorePoints(std::string folder, std::string unit = {});
 
     // $XDG_DATA_HOME/tripconf/restore-points; ~/.local/share/tripconf/restore-points
-    // when XDG_DATA_HOME is unset, empty or not an absolute path.
+    // when XDG_DATA_HOME is unset, empty or not an absolute path. On Windows
+    // %APPDATA%\tripconf\restore-points (the user's roaming AppData).
     static std::string DefaultFolder();
 
     // "C000_2025-01-31_12-00-05.qvetp"; a second point within the same second

@@ -8,6 +8,11 @@
 
 #include <cerrno>
 
+#ifdef _WIN32
+#include <random>
+
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -17,9 +22,30 @@
 #include <unistd.h>
 
 extern char** environ;
+#endif
 
 namespace tc::test {
 
+#ifdef _WIN32
+std::string TempFolder()
+{
+    std::mt19937 gen{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto folder = std::filesystem::temp_directory_path() / ("tripsim-" + std::to_string(gen()));
+        std::error_code ec;
+        if (std::filesystem::create_directory(folder, ec))
+            return folder.string();
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+namespace {
+// On Windows the restore points live in %APPDATA%\tripconf\restore-points.
+constexpr const char* kDataHome = "APPDATA";
+void SetEnv(const char* name, const std::string& value) { _putenv_s(name, value.c_str()); }
+void UnsetEnv(const char* name) { _putenv_s(name, ""); }
+} // namespace
+#else
 std::string TempFolder()
 {
     std::string pattern = (std::getenv("TMPDIR") ? std::string(std::getenv("TMPDIR")) : std::string("/tmp")) + "/tripsim-XXXXXX";
@@ -28,28 +54,36 @@ std::string TempFolder()
     return pattern;
 }
 
+namespace {
+constexpr const char* kDataHome = "XDG_DATA_HOME";
+void SetEnv(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+void UnsetEnv(const char* name) { unsetenv(name); }
+} // namespace
+#endif
+
 void TempRestorePoints::UseAsDataHome()
 {
     if (!dataHomeSet_) {
-        if (const char* old = std::getenv("XDG_DATA_HOME"))
+        if (const char* old = std::getenv(kDataHome))
             previousDataHome_ = old;
         dataHomeSet_ = true;
     }
-    setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    SetEnv(kDataHome, dataHome);
 }
 
 TempRestorePoints::~TempRestorePoints()
 {
     if (dataHomeSet_) {
         if (previousDataHome_)
-            setenv("XDG_DATA_HOME", previousDataHome_->c_str(), 1);
+            SetEnv(kDataHome, *previousDataHome_);
         else
-            unsetenv("XDG_DATA_HOME");
+            UnsetEnv(kDataHome);
     }
     std::error_code ec;
     std::filesystem::remove_all(dataHome, ec);
 }
 
+#ifndef _WIN32 // tripsim and the programs the tests start run on Linux only
 namespace {
 
 pid_t Spawn(const std::vector<std::string>& argv, int outFd, int errFd)
@@ -242,5 +276,7 @@ int RunningProgram::Wait(std::string* restOfErrors)
     pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
+
+#endif
 
 } // namespace tc::test

@@ -3,6 +3,7 @@
 #include "model/ReferenceLayout.h"
 #include "model/RestorePoints.h"
 #include "model/SettingsFile.h"
+#include "common/WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -35,11 +36,21 @@ public:
 private:
     void Set(const std::optional<std::string>& v)
     {
+#ifdef _WIN32
+        // Wide, as the program reads it: a UTF-8 value stays what it is.
+        const auto wide = [](const std::string& t) {
+            const std::u16string u = Utf8ToUtf16(t);
+            return std::wstring(u.begin(), u.end());
+        };
+        _wputenv_s(wide(name_).c_str(), wide(v.value_or("")).c_str()); // an empty value removes it
+        _tzset();
+#else
         if (v)
             setenv(name_, v->c_str(), 1);
         else
             unsetenv(name_);
         tzset();
+#endif
     }
     const char* name_;
     std::optional<std::string> old_;
@@ -54,7 +65,11 @@ Clock::time_point Utc(int year, int month, int day, int hour, int minute, int se
     t.tm_hour = hour;
     t.tm_min = minute;
     t.tm_sec = second;
+#ifdef _WIN32
+    return Clock::from_time_t(_mkgmtime(&t));
+#else
     return Clock::from_time_t(timegm(&t));
+#endif
 }
 
 struct TempDir {
@@ -83,6 +98,13 @@ TEST(RestorePoints, NamesCarryTheModelCodeAndTheLocalTime)
     EXPECT_EQ(RestorePoints::FileName(0xC000, Utc(2025, 1, 31, 22, 30, 0)), "C000_2025-02-01_01-30-00.qvetp");
 }
 
+#ifdef _WIN32
+TEST(RestorePoints, FolderIsInTheUsersAppData)
+{
+    ScopedEnv appData("APPDATA", "C:\\Users\\Водитель\\AppData\\Roaming");
+    EXPECT_EQ(RestorePoints::DefaultFolder(), "C:\\Users\\Водитель\\AppData\\Roaming\\tripconf\\restore-points");
+}
+#else
 TEST(RestorePoints, FolderFollowsXdgDataHome)
 {
     ScopedEnv home("HOME", "/home/driver");
@@ -102,6 +124,7 @@ TEST(RestorePoints, FolderFollowsXdgDataHome)
         EXPECT_EQ(RestorePoints::DefaultFolder(), r.folder) << r.xdg.value_or("(unset)");
     }
 }
+#endif
 
 TEST(RestorePoints, SavedPointsAreNeverReplacedAndListOldestFirst)
 {
@@ -125,7 +148,9 @@ TEST(RestorePoints, SavedPointsAreNeverReplacedAndListOldestFirst)
         EXPECT_EQ(back.DeviceModelCode, 0xC000);
     }
     const std::string earlier = store.Save(0x4010, reference.Image, Utc(2024, 12, 1, 8, 0, 0));
+#ifndef _WIN32 // the new folders are the user's own (file modes are POSIX)
     EXPECT_EQ(fs::status(dir.path / "a").permissions() & fs::perms::all, fs::perms::owner_all);
+#endif
 
     // Files that are not restore points are left out.
     for (const char* other : {"notes.txt", "C000_2025-01-31.qvetp", "c000_2025-01-31_12-00-05.qvetp", "C000_2025-01-31_12-00-05.qvetp~"})

@@ -15,7 +15,9 @@
 #include "preview/Screens.h"
 
 #include <gtest/gtest.h>
+#ifdef TRIPCONF_HAVE_PNG
 #include <png.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +113,7 @@ TEST(PreviewGolden, EveryScreenMatchesItsPicture)
         SCOPED_TRACE(g.name);
         const PreviewCanvas p = DrawCase(g);
         const std::vector<std::uint8_t> rgb = p.ToRgb();
+#ifdef TRIPCONF_HAVE_PNG
         if (outDir != nullptr) {
             png_image image{};
             image.version = PNG_IMAGE_VERSION;
@@ -121,7 +124,11 @@ TEST(PreviewGolden, EveryScreenMatchesItsPicture)
             std::printf("    {\"%s\", ... 0x%016llXull},\n", g.name, static_cast<unsigned long long>(Hash(p)));
             continue;
         }
+#else
+        (void)outDir; // without libpng (a Windows build) the hash alone is compared
+#endif
         EXPECT_EQ(Hash(p), g.hash) << "actual 0x" << std::hex << Hash(p);
+#ifdef TRIPCONF_HAVE_PNG
         // The committed picture shows exactly this drawing.
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
@@ -131,6 +138,7 @@ TEST(PreviewGolden, EveryScreenMatchesItsPicture)
         std::vector<std::uint8_t> committed(PNG_IMAGE_SIZE(image));
         ASSERT_TRUE(png_image_finish_read(&image, nullptr, committed.data(), 0, nullptr));
         EXPECT_EQ(committed, rgb) << path;
+#endif
     }
 }
 

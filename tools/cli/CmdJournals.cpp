@@ -4,6 +4,7 @@
 #include "Command.h"
 
 #include "common/Language.h"
+#include "common/WideText.h"
 #include "journals/Journals.h"
 #include "model/SettingsFile.h"
 
@@ -32,7 +33,7 @@ void PrintTable(const TextTable& table, const std::string& indent = {})
 bool SameFile(const std::string& a, const std::string& b)
 {
     std::error_code ec;
-    return !a.empty() && !b.empty() && std::filesystem::equivalent(a, b, ec);
+    return !a.empty() && !b.empty() && std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), ec);
 }
 
 void PrintFaults(const SettingsModel& model, const NumberFormat& fmt)
@@ -49,7 +50,11 @@ JournalDateTime LocalNow()
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
     localtime_r(&now, &local);
+#endif
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
 }
 

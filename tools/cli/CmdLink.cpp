@@ -30,6 +30,21 @@ void OnInterrupt(int)
 }
 
 // Ctrl-C ends the transfer through the link's own clean-up instead of killing the process.
+#ifdef _WIN32
+// (The C runtime on Windows turns Ctrl-C and Ctrl-Break into SIGINT.)
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        g_interrupted = 0;
+        oldInt_ = std::signal(SIGINT, OnInterrupt);
+    }
+    ~InterruptGuard() { std::signal(SIGINT, oldInt_); }
+
+private:
+    void (*oldInt_)(int) = SIG_DFL;
+};
+#else
 class InterruptGuard {
 public:
     InterruptGuard()
@@ -49,6 +64,7 @@ public:
 private:
     struct sigaction oldInt_{}, oldTerm_{};
 };
+#endif
 
 // Number of characters (not bytes) of a UTF-8 text, for padding a line.
 std::size_t Columns(const std::string& text)
@@ -159,8 +175,20 @@ void ChoosePort(DeviceLink& link, const std::string& dev)
     if (upper.size() > 3 && upper.compare(0, 3, "COM") == 0
         && std::all_of(upper.begin() + 3, upper.end(), [](unsigned char c) { return std::isdigit(c) != 0; })) {
         const unsigned n = ParseNumber(dev.substr(3), kMaxPortNumber, "the COM port number");
-        if (n == 0 || !link.FreePorts[n])
+        if (n == 0 || !link.FreePorts[n]) {
+            // A port held by another program says so, as a device path does.
+            if (n > 0 && !link.PortPath(static_cast<int>(n)).empty()) {
+                const std::string refusal = link.OpenRefusal(static_cast<int>(n));
+                if (refusal == PortInUseText(link.PortPath(static_cast<int>(n))))
+                    throw Error(refusal);
+                if (refusal.empty()) { // free by now: another program's scan held it for a moment
+                    link.PortNumber = n;
+                    link.FreePorts[n] = true;
+                    return;
+                }
+            }
             throw Error(dev + " is not a free serial port" + (link.FreePortCount == 0 ? " (none is free)" : ""));
+        }
         link.PortNumber = n;
         return;
     }

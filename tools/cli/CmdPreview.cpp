@@ -8,13 +8,18 @@
 #include "model/SettingsFile.h"
 #include "preview/Screens.h"
 
+#ifdef TRIPCONF_HAVE_PNG
 #include <png.h>
 
 #include <csetjmp>
+#endif
+#include <array>
 #include <iostream>
 
 namespace tc::cli {
 namespace {
+
+#ifdef TRIPCONF_HAVE_PNG
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t length)
 {
@@ -49,6 +54,80 @@ std::vector<std::uint8_t> EncodePng(const PreviewCanvas& picture)
     png_destroy_write_struct(&png, &info);
     return out;
 }
+#else
+// Without libpng (the Windows build): the same 8-bit RGB PNG, its pixels in
+// stored (uncompressed) deflate blocks, which every PNG reader takes.
+void PutU32Big(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+std::uint32_t Crc32(const std::uint8_t* data, std::size_t size)
+{
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[n] = c;
+        }
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::size_t i = 0; i < size; ++i)
+        c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void PutChunk(std::vector<std::uint8_t>& out, const char* type, const std::vector<std::uint8_t>& data)
+{
+    PutU32Big(out, static_cast<std::uint32_t>(data.size()));
+    const std::size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    PutU32Big(out, Crc32(out.data() + start, out.size() - start));
+}
+
+std::vector<std::uint8_t> EncodePng(const PreviewCanvas& picture)
+{
+    const std::vector<std::uint8_t> rgb = picture.ToRgb();
+    const std::size_t row = static_cast<std::size_t>(kPreviewWidth) * 3;
+    std::vector<std::uint8_t> raw; // each row after its filter byte 0 (none)
+    for (int y = 0; y < kPreviewHeight; ++y) {
+        raw.push_back(0);
+        const auto* line = rgb.data() + static_cast<std::size_t>(y) * row;
+        raw.insert(raw.end(), line, line + row);
+    }
+    std::vector<std::uint8_t> z{0x78, 0x01};
+    std::uint32_t a = 1, b = 0;
+    for (std::size_t at = 0; at < raw.size();) {
+        const std::size_t n = std::min<std::size_t>(65535, raw.size() - at);
+        z.push_back(at + n == raw.size() ? 1 : 0);
+        z.push_back(static_cast<std::uint8_t>(n));
+        z.push_back(static_cast<std::uint8_t>(n >> 8));
+        z.push_back(static_cast<std::uint8_t>(~n));
+        z.push_back(static_cast<std::uint8_t>(~n >> 8));
+        for (std::size_t i = at; i < at + n; ++i) {
+            a = (a + raw[i]) % 65521;
+            b = (b + a) % 65521;
+        }
+        z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(at), raw.begin() + static_cast<std::ptrdiff_t>(at + n));
+        at += n;
+    }
+    PutU32Big(z, (b << 16) | a);
+    std::vector<std::uint8_t> header;
+    PutU32Big(header, kPreviewWidth);
+    PutU32Big(header, kPreviewHeight);
+    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter, no interlace
+    std::vector<std::uint8_t> out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PutChunk(out, "IHDR", header);
+    PutChunk(out, "IDAT", z);
+    PutChunk(out, "IEND", {});
+    return out;
+}
+#endif
 
 const Registration kPreview{{"preview",
     "preview FILE --screen NAME [--display N] [--scheme day|night] [--seed N] [--english] -o OUT.png",

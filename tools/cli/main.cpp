@@ -2,6 +2,7 @@
 // Exit codes: 0 success, 1 failure (one line on stderr), 2 bad usage.
 #include "Command.h"
 #include "Help.h"
+#include "Platform.h"
 
 #include "common/Error.h"
 #include "common/Language.h"
@@ -128,8 +129,10 @@ int main(int argc, char** argv)
 {
     using namespace tc::cli;
     // A file-size limit fails the save with a message instead of killing the tool.
+#ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
-    std::vector<std::string> args(argv + 1, argv + argc);
+#endif
+    std::vector<std::string> args = Arguments(argc, argv);
     // "help COMMAND" is "COMMAND --help"; "help" alone is "--help".
     const auto first = std::find_if(args.begin(), args.end(), [](const std::string& a) { return a != "--english"; });
     if (first != args.end() && *first == "help") {

@@ -88,9 +88,9 @@ if [ "$com_test" = 1 ]; then
   echo "== COM-port test: tripsim behind a wine COM port =="
   # The Linux tripsim and tripconf-cli (from the Linux build) are the reference.
   if [ ! -x build/tools/sim/tripsim ] || [ ! -x build/tools/cli/tripconf-cli ]; then
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --preset default >/dev/null
   fi
-  cmake --build build -j"$jobs" --target tripsim tripconf-cli >/dev/null
+  cmake --build --preset default -j"$jobs" --target tripsim tripconf-cli >/dev/null
   sim=$root/build/tools/sim/tripsim
   cli=$root/build/tools/cli/tripconf-cli
   wcli=(wine "$out/tools/cli/tripconf-cli.exe")

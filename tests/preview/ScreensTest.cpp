@@ -104,7 +104,9 @@ PreviewCanvas DrawCase(const Golden& g)
     return p;
 }
 
+#ifdef TRIPCONF_HAVE_PNG
 std::string PngPath(const std::string& folder, const char* name) { return folder + "/" + name + ".png"; }
+#endif
 
 TEST(PreviewGolden, EveryScreenMatchesItsPicture)
 {

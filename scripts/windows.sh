@@ -117,63 +117,61 @@ if [ "$com_test" = 1 ]; then
   # The two programs' messages must agree once the port's names are taken out.
   same_message() { # what linux-text wine-text linux-port wine-port
     local l=${2//$4/PORT} w=${3//$5/PORT}
+    w=${w//$'\r'/} # Windows ends its lines with CR LF
     [ -n "$l" ] && [ "$l" = "$w" ] || fail "$1: Linux said \"$2\", wine said \"$3\""
     echo "  $1: both say \"$w\""
   }
-  # Cyrillic names all the way: the wine side's files and its AppData.
-  export APPDATA='C:\users\Водитель\AppData\Roaming'
+  # Cyrillic names all the way: the wine side's folder and files.
+  wdir="$work/Папка Ёжика"
+  mkdir -p "$wdir"
   start_sim unit com12 --memory "$work/unit.bin"
-  (cd "$work" && "${wcli[@]}" read --port COM12 -o "Настройки wine.qvetp") || fail "wine read"
+  (cd "$wdir" && "${wcli[@]}" read --port COM12 -o "Настройки.qvetp") || fail "wine read"
   "$cli" read --port "$work/unit" -o "$work/linux.qvetp" || fail "Linux read"
-  cmp "$work/Настройки wine.qvetp" "$work/linux.qvetp" || fail "wine read differs from the Linux read"
+  cmp "$wdir/Настройки.qvetp" "$work/linux.qvetp" || fail "wine read differs from the Linux read"
   echo "  read through COM12 (\\\\.\\COM12): the same settings file as the Linux read"
   # A write from wine, checked by its own read-back, then by the Linux side.
-  "$cli" set "$work/linux.qvetp" -o "$work/changed.qvetp" corrections.speed=5.0 averages.price_petrol=45.6 >/dev/null
-  (cd "$work" && "${wcli[@]}" write --port COM12 "changed.qvetp") >"$work/write.txt" 2>&1 || { cat "$work/write.txt"; fail "wine write"; }
+  "$cli" set "$work/linux.qvetp" -o "$wdir/Изменённые.qvetp" corrections.speed=5.0 averages.price_petrol=45.6 >/dev/null
+  (cd "$wdir" && "${wcli[@]}" write --port COM12 "Изменённые.qvetp") >"$work/write.txt" 2>&1 || { cat "$work/write.txt"; fail "wine write"; }
   "$cli" read --port "$work/unit" -o "$work/after.qvetp" || fail "Linux read after the write"
-  "$cli" diff "$work/changed.qvetp" "$work/after.qvetp" >/dev/null || fail "the unit does not hold what wine wrote"
-  points=("$WINEPREFIX/drive_c/users/Водитель/AppData/Roaming/tripconf/restore-points/"C000_*.qvetp)
-  [ -f "${points[0]}" ] || fail "no restore point in the wine user's AppData"
-  "$cli" diff "${points[0]}" "$work/linux.qvetp" >/dev/null || fail "the restore point is not what the unit held"
-  echo "  write through COM12 verified; the restore point is in %APPDATA% (Cyrillic user name)"
+  "$cli" diff "$wdir/Изменённые.qvetp" "$work/after.qvetp" >/dev/null || fail "the unit does not hold what wine wrote"
+  # The restore point the write names, in the wine user's %APPDATA%.
+  point=$(grep -o '"[A-Z]:\\[^"]*AppData[^"]*\.qvetp"' "$work/write.txt" | tr -d '"')
+  [ -n "$point" ] || fail "the write named no restore point in %APPDATA%"
+  point=$(winepath -u "$point" 2>/dev/null)
+  [ -f "$point" ] || fail "no restore point at $point"
+  "$cli" diff "$point" "$work/linux.qvetp" >/dev/null || fail "the restore point is not what the unit held"
+  echo "  write through COM12 verified by wine and by Linux; restore point in %APPDATA%"
   # Faults give the Linux messages: a port that does not exist, one held by
   # another of our programs, an adapter that vanishes in mid-read.
-  lmsg=$("$cli" read --port COM16 -o "$work/x.qvetp" 2>&1) && fail "Linux read of a missing port succeeded"
-  wmsg=$("${wcli[@]}" read --port COM16 -o "$work/x.qvetp" 2>&1) && fail "wine read of a missing port succeeded"
+  lmsg=$("$cli" read --port COM16 -o "$work/missing.qvetp" 2>&1) && fail "Linux read of a missing port succeeded"
+  wmsg=$("${wcli[@]}" read --port COM16 -o "$work/missing.qvetp" 2>&1) && fail "wine read of a missing port succeeded"
   same_message "missing port" "$lmsg" "$wmsg" COM16 COM16
   start_sim silent com13 --silent
-  "${wcli[@]}" read --port COM13 -o "$work/x.qvetp" --connect-timeout 20 >/dev/null 2>&1 &
+  "${wcli[@]}" read --port COM13 -o "$work/held.qvetp" --connect-timeout 20 >/dev/null 2>&1 &
   holder=$!
-  "$cli" read --port "$work/silent" -o "$work/x.qvetp" --connect-timeout 20 >/dev/null 2>&1 &
+  "$cli" read --port "$work/silent" -o "$work/held.qvetp" --connect-timeout 20 >/dev/null 2>&1 &
   lholder=$!
   sleep 3
-  wmsg=$("${wcli[@]}" read --port COM13 -o "$work/x.qvetp" 2>&1) && fail "wine opened a port another program holds"
-  lmsg=$("$cli" read --port "$work/silent" -o "$work/x.qvetp" 2>&1) && fail "Linux opened a port another program holds"
+  wmsg=$("${wcli[@]}" read --port COM13 -o "$work/busy.qvetp" 2>&1) && fail "wine opened a port another program holds"
+  lmsg=$("$cli" read --port "$work/silent" -o "$work/busy.qvetp" 2>&1) && fail "Linux opened a port another program holds"
   kill "$holder" "$lholder" 2>/dev/null || true
   wait "$holder" "$lholder" 2>/dev/null || true
   same_message "busy port" "$lmsg" "$wmsg" "$work/silent" COM13
-  # Once a reader has the line open, its tripsim ends 0.3 s into the read.
-  vanish_when_opened() { # sim-pid link
-    local tty
-    tty=$(readlink -f "$2")
-    for _ in $(seq 300); do
-      for fd in /proc/[0-9]*/fd/*; do
-        case "$fd" in "/proc/$1/"*) continue ;; esac
-        if [ "$(readlink "$fd" 2>/dev/null)" = "$tty" ]; then sleep 0.3; kill "$1"; return; fi
-      done
-      sleep 0.05
-    done
-    kill "$1"
-  }
-  start_sim gone com14 --line-rate
-  vanish_when_opened "${sims[-1]}" "$work/gone" &
-  wmsg=$("${wcli[@]}" read --port COM14 -o "$work/x.qvetp" 2>&1) && fail "wine read from a vanished port succeeded"
-  start_sim gone2 com15 --line-rate
-  vanish_when_opened "${sims[-1]}" "$work/gone2" &
-  lmsg=$("$cli" read --port "$work/gone2" -o "$work/x.qvetp" 2>&1) && fail "Linux read from a vanished port succeeded"
-  wait
+  # Every other request answered busy: a read takes over ten seconds, and its
+  # tripsim ends a few seconds into it (wine needs a second to start).
+  start_sim gone com14 --busy-every 2
+  ( sleep 4; kill "${sims[-1]}" ) &
+  vanishing=($!)
+  wmsg=$("${wcli[@]}" read --port COM14 -o "$work/gone.qvetp" 2>&1) && fail "wine read from a vanished port succeeded"
+  start_sim gone2 com15 --busy-every 2
+  ( sleep 2; kill "${sims[-1]}" ) &
+  vanishing+=($!)
+  lmsg=$("$cli" read --port "$work/gone2" -o "$work/gone.qvetp" 2>&1) && fail "Linux read from a vanished port succeeded"
+  wait "${vanishing[@]}"
   same_message "vanished port" "$lmsg" "$wmsg" "$work/gone2" COM14
-  [ ! -e "$work/x.qvetp" ] || fail "a failed read left a settings file"
+  for f in missing busy gone held; do
+    [ ! -e "$work/$f.qvetp" ] || fail "a failed read left $f.qvetp"
+  done
   echo "COM-port test passed"
 fi
 

@@ -34,6 +34,11 @@ namespace {
 constexpr int kMaxPerSecond = 999;
 constexpr const char* kUnitSuffix = ".unit";
 constexpr std::size_t kMaxUnitNote = 4096;
+#ifdef _WIN32
+constexpr const char* kSeparator = "\\";
+#else
+constexpr const char* kSeparator = "/";
+#endif
 
 #ifdef _WIN32
 // The user's roaming application data (%APPDATA%, else the known folder).
@@ -129,7 +134,7 @@ const std::regex& NamePattern()
 
 RestorePoints::RestorePoints(std::string folder, std::string unit) : folder_(std::move(folder)), unit_(std::move(unit))
 {
-    while (folder_.size() > 1 && folder_.back() == '/')
+    while (folder_.size() > 1 && (folder_.back() == '/' || folder_.back() == kSeparator[0]))
         folder_.pop_back();
 }
 
@@ -166,7 +171,7 @@ std::string RestorePoints::Save(std::uint16_t modelCode, const std::vector<std::
 {
     MakeFolders(folder_);
     for (int counter = 1; counter <= kMaxPerSecond; ++counter) {
-        const std::string path = folder_ + "/" + FileName(modelCode, when, counter);
+        const std::string path = folder_ + kSeparator + FileName(modelCode, when, counter);
         if (NameTaken(path))
             continue; // an earlier point is never replaced
         WriteFileAtomically(path, EncodeSettingsFile(modelCode, image));
@@ -200,7 +205,7 @@ std::vector<RestorePoint> RestorePoints::List() const
         if (!std::regex_match(name, m, NamePattern()))
             continue;
         RestorePoint p;
-        p.path = folder_ + "/" + name;
+        p.path = folder_ + kSeparator + name;
         p.modelCode = static_cast<std::uint16_t>(std::stoul(m[1].str(), nullptr, 16));
         p.time = m[2].str() + " " + m[3].str() + ":" + m[4].str() + ":" + m[5].str();
         try {

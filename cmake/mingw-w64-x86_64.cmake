@@ -16,6 +16,9 @@ if(NOT TRIPCONF_WINDOWS_DEPS)
 endif()
 set(CMAKE_FIND_ROOT_PATH /usr/${tripconf_mingw} ${TRIPCONF_WINDOWS_DEPS})
 set(CMAKE_PREFIX_PATH ${TRIPCONF_WINDOWS_DEPS})
+# Header-only libraries copied there (nlohmann-json, CLI11) are found by
+# their CMake files or, included plainly, through this folder.
+set(CMAKE_CXX_STANDARD_INCLUDE_DIRECTORIES ${TRIPCONF_WINDOWS_DEPS}/include)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -18,6 +18,8 @@ packages=(
   strace  # scripts/link-trace.sh
 )
 
+# (The Windows cross build's packages, mingw-w64 and wine, are installed by
+# scripts/windows.sh, which alone needs them.)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

@@ -20,7 +20,7 @@ start=$(date +%s)
 # What the cross build needs, besides the Linux build's packages (tripsim and
 # the Linux tripconf-cli for the COM-port test come from scripts/deps.sh).
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 googletest zip
-          nlohmann-json3-dev cmake ninja-build ccache)
+          nlohmann-json3-dev libcli11-dev cmake ninja-build ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

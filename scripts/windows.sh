@@ -71,7 +71,16 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== wine prefix =="
   wineboot -i >/dev/null 2>&1 || true
 fi
-wineserver -p 2>/dev/null || true # stays up between the test programs
+# The server stays up between the test programs, detached from our output,
+# and is stopped when this script ends however it ends.
+wineserver -p </dev/null >/dev/null 2>&1 || true
+sims=()
+cleanup() {
+  for p in "${sims[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -f "$WINEPREFIX"/dosdevices/com1[2-6]
+  wineserver -k >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
 
 echo "== Cross build (mingw-w64) =="
 cmake --preset windows-cross -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
@@ -97,12 +106,6 @@ if [ "$com_test" = 1 ]; then
   work=$out/com-test
   rm -rf "$work"
   mkdir -p "$work"
-  sims=()
-  cleanup() {
-    for p in "${sims[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -f "$WINEPREFIX"/dosdevices/com1[2-6]
-  }
-  trap cleanup EXIT
   fail() { echo "COM-port test FAILED: $*" >&2; exit 1; }
   # tripsim on a pseudo-terminal, reachable in wine as COMn.
   start_sim() { # name comN options...

@@ -74,6 +74,9 @@ fi
 # The server stays up between the test programs, detached from our output,
 # and is stopped when this script ends however it ends.
 wineserver -p </dev/null >/dev/null 2>&1 || true
+# wine's own services start with the first program: start them here, away
+# from the output that ctest and the test listing wait on.
+wineboot </dev/null >/dev/null 2>&1 || true
 sims=()
 cleanup() {
   for p in "${sims[@]}"; do kill "$p" 2>/dev/null || true; done

@@ -161,7 +161,11 @@ std::string SaveDiagnosticImage(const std::string& folder, std::uint16_t modelCo
     MakePrivateFolders(folder);
     const std::time_t t = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    ::localtime_s(&local, &t);
+#else
     ::localtime_r(&t, &local);
+#endif
     char name[64];
     std::snprintf(name, sizeof name, "damaged-read_%04X_%04d-%02d-%02d_%02d-%02d-%02d.bin", modelCode, local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);

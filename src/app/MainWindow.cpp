@@ -166,6 +166,7 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
       link_(link), model_(model), options_(std::move(options))
 {
     setObjectName(QStringLiteral("MainWindow"));
+    setAcceptDrops(true); // a settings file dropped on the window is opened
     setFixedSize(810, 384);
     controls_ = new QWidget(this);
     controls_->setGeometry(0, 0, 810, 384);
@@ -277,6 +278,8 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!shown_) {
         shown_ = true;
         RestoreState();
+        if (!options_.openFile.isEmpty())
+            QTimer::singleShot(0, this, [this] { OpenHandedFile(options_.openFile); });
     }
 }
 

@@ -35,6 +35,7 @@ public:
         QString portDevice; // an explicit serial device to use instead of the saved port
         QString restorePointFolder; // where writes keep the device's previous settings (empty: the user's data folder)
         TransferTiming timing;      // reply timeouts of the transfers
+        QString openFile;           // a settings file to open once the window is shown (the command line's FILE)
     };
 
     MainWindow(DeviceLink& link, SettingsModel& model, Options options, QWidget* parent = nullptr);
@@ -108,6 +109,13 @@ public:
     const QString& CurrentFile() const { return currentFile_; }
     const QStringList& RecentFiles() const { return recentFiles_; }
 
+    // Opens a file handed over by a second start or dropped on the window as
+    // OpenSettingsFile does, unless the window is busy: then the status line
+    // says why and nothing changes. True when loaded.
+    bool OpenHandedFile(const QString& file);
+    // A transfer runs, or a modal dialog (the settings editor, the journal viewer, a question) is open.
+    bool Busy() const;
+
     bool SettingsChanged = false;
     bool TransferRunning() const { return transferRunning_; }
     // The progress window of the running transfer, else nullptr.
@@ -137,6 +145,8 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

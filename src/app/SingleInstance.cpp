@@ -11,10 +11,12 @@ namespace tc::ui {
 namespace {
 
 constexpr int kConnectTimeoutMs = 1000;
+// A path longer than this is no path a second copy sends.
+constexpr qsizetype kMaxMessage = 64 * 1024;
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString& name, const QString& folder, QObject* parent) : QObject(parent)
+SingleInstance::SingleInstance(const QString& name, const QString& folder, QObject* parent, const QString& file) : QObject(parent)
 {
     QString dir = folder;
     if (dir.isEmpty())
@@ -34,8 +36,22 @@ SingleInstance::SingleInstance(const QString& name, const QString& folder, QObje
         server_->setSocketOptions(QLocalServer::UserAccessOption);
         connect(server_, &QLocalServer::newConnection, this, [this] {
             while (QLocalSocket* socket = server_->nextPendingConnection()) {
-                socket->deleteLater();
-                emit Activate();
+                // The message is whole once the second copy hangs up.
+                auto take = [this, socket] {
+                    const QByteArray message = socket->readAll().left(kMaxMessage);
+                    socket->deleteLater();
+                    emit Activate();
+                    const qsizetype newline = message.indexOf('\n');
+                    if (message.startsWith("activate") && newline >= 0) {
+                        const QString path = QString::fromUtf8(message.mid(newline + 1));
+                        if (!path.isEmpty())
+                            emit OpenFile(path);
+                    }
+                };
+                if (socket->state() == QLocalSocket::ConnectedState)
+                    connect(socket, &QLocalSocket::disconnected, this, take);
+                else
+                    take();
             }
         });
         server_->listen(serverName_);
@@ -44,7 +60,10 @@ SingleInstance::SingleInstance(const QString& name, const QString& folder, QObje
     QLocalSocket socket;
     socket.connectToServer(serverName_);
     if (socket.waitForConnected(kConnectTimeoutMs)) {
-        socket.write("activate");
+        QByteArray message("activate");
+        if (!file.isEmpty())
+            message += '\n' + file.toUtf8();
+        socket.write(message);
         socket.waitForBytesWritten(kConnectTimeoutMs);
         socket.disconnectFromServer();
     }

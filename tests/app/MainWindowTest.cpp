@@ -38,6 +38,9 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTableWidget>
+#include <QMimeData>
+#include <QUrl>
+#include <QDropEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -674,6 +677,104 @@ private slots:
         QVERIFY(user.errors[0].contains("1 of 8128 bytes are missing"));
         QCOMPARE(model.Image.size(), std::size_t{8127}); // the old image's tail is not kept
         QCOMPARE(model.DeviceModelCode, std::uint16_t{0xC001});
+    }
+
+    // A file from outside (the command line's FILE, a second start, a drop)
+    // opens as the open button opens it, with the same refusals; while a
+    // modal dialog is open it is not opened and the status line says why.
+    void aFileFromOutsideOpensAsTheButtonOpensIt()
+    {
+        ScriptedUser user;
+        const QString good = dir_.filePath("outside.qvetp");
+        SettingsModel source;
+        LoadReferenceImage(source, 0xC010);
+        WriteSettingsFile(source, good.toStdString());
+        const QString bad = dir_.filePath("bad.qvetp");
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.close();
+
+        // The command line: opened once the window is shown.
+        {
+            DeviceLink link;
+            SettingsModel model;
+            MainWindow::Options options;
+            options.iniFile = Ini();
+            options.restorePointFolder = RestorePointFolder(dir_.path());
+            options.openFile = good;
+            MainWindow form(link, model, options);
+            form.show();
+            QTRY_COMPARE(form.CurrentFile(), good);
+            QCOMPARE(ImageBytes(model), ImageBytes(source));
+            QVERIFY(form.writeToDeviceButton->isEnabled());
+            QCOMPARE(user.errors, QStringList());
+        }
+        {
+            DeviceLink link;
+            SettingsModel model;
+            MainWindow::Options options;
+            options.iniFile = Ini();
+            options.openFile = bad;
+            MainWindow form(link, model, options);
+            form.show();
+            QTRY_COMPARE(user.errors.size(), 1);
+            QVERIFY(user.errors[0].contains("bad.qvetp"));
+            QVERIFY(form.CurrentFile().isEmpty());
+            QVERIFY(form.readFromFileButton->isEnabled()); // the window stays usable
+            user.errors.clear();
+        }
+
+        // A drop: the first local file of the drag.
+        DeviceLink link;
+        SettingsModel model;
+        auto form = MakeForm(link, model, {});
+        form->englishBox->click();
+        auto drop = [&](const QString& file) {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(file)});
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form.get(), &enter);
+            if (!enter.isAccepted())
+                return false;
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(form.get(), &event);
+            return event.isAccepted();
+        };
+        QVERIFY(drop(good));
+        QCOMPARE(form->CurrentFile(), good);
+        QCOMPARE(ImageBytes(model), ImageBytes(source));
+        QVERIFY(!form->SettingsChanged); // no question, and the flag stays as it was
+        QVERIFY(drop(bad));
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY(user.errors[0].contains("is not a settings file"));
+        QCOMPARE(ImageBytes(model), ImageBytes(source));
+        QMimeData text;
+        text.setText(QStringLiteral("not a file"));
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        QVERIFY(!enter.isAccepted());
+
+        // Busy: a modal dialog (as the editor and the journal viewer are) is open.
+        SettingsModel other;
+        LoadReferenceImage(other, 0xC000);
+        const QString second = dir_.filePath("second.qvetp");
+        WriteSettingsFile(other, second.toStdString());
+        QDialog modal(form.get());
+        modal.setWindowModality(Qt::ApplicationModal);
+        modal.show();
+        QTRY_VERIFY(QApplication::activeModalWidget() == &modal);
+        QVERIFY(form->Busy());
+        QVERIFY(!form->OpenHandedFile(second));
+        QCOMPARE(form->CurrentFile(), good);
+        QCOMPARE(ImageBytes(model), ImageBytes(source));
+        QVERIFY(form->statusLine->text().contains("busy"));
+        QVERIFY(form->statusLine->text().contains("second.qvetp"));
+        modal.hide();
+        QTRY_VERIFY(!form->Busy());
+        QVERIFY(form->OpenHandedFile(second)); // free again: it opens
+        QCOMPARE(ImageBytes(model), ImageBytes(other));
+        QCOMPARE(user.errors.size(), 1);
     }
 
     // A tc::Error says its own text; any other exception is a fault of the

@@ -25,6 +25,31 @@ private slots:
         QVERIFY(activated.wait(5000));
     }
 
+    // A second start with a file hands the file's path to the first copy.
+    void aSecondCopyHandsItsFileToTheFirst()
+    {
+        QTemporaryDir dir;
+        const QString name = QStringLiteral("tripconf-test3-%1").arg(QCoreApplication::applicationPid());
+        SingleInstance first(name, dir.path());
+        QVERIFY(first.IsFirst());
+        QSignalSpy activated(&first, &SingleInstance::Activate);
+        QSignalSpy opened(&first, &SingleInstance::OpenFile);
+        const QString file = QStringLiteral("/tmp/настройки с пробелом.qvetp");
+        {
+            SingleInstance second(name, dir.path(), nullptr, file);
+            QVERIFY(!second.IsFirst());
+        }
+        QVERIFY(opened.wait(5000));
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).at(0).toString(), file);
+        QCOMPARE(activated.size(), 1);
+        {
+            SingleInstance third(name, dir.path()); // no file: brought to the front only
+        }
+        QTRY_COMPARE(activated.size(), 2);
+        QCOMPARE(opened.size(), 1);
+    }
+
     void theLockIsFreeAgainOnceTheFirstCopyEnds()
     {
         QTemporaryDir dir;

@@ -16,6 +16,8 @@ packages=(
   console-setup-linux
   xvfb xauth
   strace  # scripts/link-trace.sh
+  help2man  # the man pages of tripsim and tripconf
+  desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin man-db  # the desktop files' checks and the man pages' rendering in the tests
 )
 
 # (The Windows cross build's packages, mingw-w64 and wine, are installed by

@@ -21,7 +21,12 @@ listing=$(dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sort)
 expected=$(printf '%s\n' ./usr/bin/tripconf ./usr/bin/tripconf-cli ./usr/bin/tripsim \
   ./usr/share/applications/tripconf.desktop ./usr/share/icons/hicolor/scalable/apps/tripconf.svg \
   ./usr/share/doc/tripconf/LICENSE-Terminus.txt ./usr/share/doc/tripconf/README.Debian \
-  ./usr/share/doc/tripconf/copyright | sort)
+  ./usr/share/doc/tripconf/copyright ./usr/share/man/man1/tripconf.1 ./usr/share/man/man1/tripconf-cli.1 \
+  ./usr/share/man/man1/tripsim.1 ./usr/share/bash-completion/completions/tripconf-cli \
+  ./usr/share/mime/packages/tripconf.xml ./usr/share/metainfo/tripconf.metainfo.xml \
+  ./usr/share/icons/hicolor/scalable/mimetypes/application-x-tripconf-settings.svg \
+  ./usr/share/icons/hicolor/scalable/mimetypes/application-x-tripconf-tank.svg \
+  ./usr/share/icons/hicolor/scalable/mimetypes/application-x-tripconf-maintenance.svg | sort)
 [ "$listing" = "$expected" ] || fail "files in $deb: $listing"
 
 [ "$(dpkg-deb -f "$deb" Package)" = tripconf ] || fail "package name"

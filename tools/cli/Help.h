@@ -20,6 +20,12 @@ std::string FullUsage(const Command& command);
 // `tripconf-cli COMMAND --help`: usage, summary, the command's options.
 std::string CommandHelp(const Command& command);
 
+// The man page tripconf-cli(1) in roff, from the command table.
+std::string ManualPage();
+
+// The bash completion script, from the command table.
+std::string BashCompletion();
+
 // The parser's complaint as one line that names the option.
 std::string ParserErrorText(const std::exception& e);
 

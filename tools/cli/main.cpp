@@ -156,9 +156,12 @@ int main(int argc, char** argv)
 
     CLI::App app(Summary(), "tripconf-cli");
     app.set_help_flag("-h,--help", "print this help and exit");
-    bool english = false, version = false;
+    bool english = false, version = false, bashCompletion = false, manual = false;
     app.add_flag("--english", english, "English texts (Russian by default, as in the window)");
     app.add_flag("--version", version, "print the version and exit");
+    // For the build: the completion script and the man page, made from the same table.
+    app.add_flag("--bash-completion", bashCompletion)->group("");
+    app.add_flag("--help-man", manual)->group("");
     app.fallthrough();
 
     std::vector<Parsed> parsed(commands.size());
@@ -198,6 +201,14 @@ int main(int argc, char** argv)
     tc::EnglishVersion = english;
     if (version) {
         std::cout << "tripconf-cli " << tc::VersionText() << "\n";
+        return 0;
+    }
+    if (bashCompletion) {
+        std::cout << BashCompletion();
+        return 0;
+    }
+    if (manual) {
+        std::cout << ManualPage();
         return 0;
     }
     const auto chosen = std::find_if(parsed.begin(), parsed.end(), [](const Parsed& p) { return p.app->parsed(); });

@@ -43,6 +43,8 @@ public:
 // User texts (current language) for a device that cannot be opened.
 std::string PortInUseText(const std::string& path);
 std::string NotSerialDeviceText(const std::string& path);
+// The device exists but the user may not open it: says what to do (the group dialout).
+std::string NoPermissionText(const std::string& path);
 
 // The machine's serial devices as the port layer sees them.
 class PortSystem {

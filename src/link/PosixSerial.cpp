@@ -171,8 +171,9 @@ int OpenExclusive(const std::string& path, std::string& refusal, bool exclusive,
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
-        refusal = err == EBUSY ? PortInUseText(path)
-                               : Tr("Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
+        refusal = err == EBUSY                   ? PortInUseText(path)
+                  : err == EACCES || err == EPERM ? NoPermissionText(path)
+                                                  : Tr("Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
         return -1;
     }
     if (!isatty(fd)) {

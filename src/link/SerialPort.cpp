@@ -14,6 +14,12 @@ std::string PortInUseText(const std::string& path)
     return Tr("Порт " + path + " занят другой программой.", "Port " + path + " is in use by another program.");
 }
 
+std::string NoPermissionText(const std::string& path)
+{
+    return Tr("Нет прав на " + path + ": добавьте себя в группу dialout (sudo usermod -aG dialout $USER) и войдите в систему заново.",
+              "No permission for " + path + ": add yourself to the group dialout (sudo usermod -aG dialout $USER), then log in again.");
+}
+
 std::string NotSerialDeviceText(const std::string& path)
 {
     return Tr(path + " не является последовательным портом.", path + " is not a serial device.");

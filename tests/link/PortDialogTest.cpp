@@ -84,6 +84,15 @@ private slots:
         QCOMPARE(ports->opened.back(), std::string("/dev/ttyFAKE12")); // opened once on the choice
     }
 
+    // An adapter's by-id name is shown beside the device it links to.
+    void anAdapterShowsItsDeviceAndItsName()
+    {
+        QCOMPARE(PortEntryText(2, "/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0", "/dev/ttyUSB0"),
+                 QStringLiteral("COM2 — /dev/ttyUSB0 (usb-FTDI_FT232R_A1-if00-port0)"));
+        QCOMPARE(PortEntryText(1, "/dev/ttyS0", "/dev/ttyS0"), QStringLiteral("COM1 — /dev/ttyS0"));
+        QCOMPARE(PortEntryText(3, "/dev/serial/by-id/gone", ""), QStringLiteral("COM3 — /dev/serial/by-id/gone")); // a link that went away
+    }
+
     void cancelKeepsThePortNumber()
     {
         auto ports = std::make_shared<SomeFreePorts>(std::set<int>{2, 5});

@@ -52,4 +52,22 @@ bad 'expected one COMMAND' help info get
 "$sim" --link "$work/tty" --seed 1x 2>"$work/err"; [ $? = 2 ] && grep -q -- '--seed needs a number' "$work/err" || fail "tripsim --seed 1x"
 "$sim" --link "$work/tty" --frob 2>"$work/err"; [ $? = 2 ] && grep -q -- 'unknown option --frob' "$work/err" || fail "tripsim --frob"
 [ ! -e "$work/tty" ] || fail "tripsim made a link after bad usage"
+# A serial device the user may not open says why and what to do (root runs
+# the tool as nobody on the simulator's pseudo-terminal, which only root may open).
+if [ "$(id -u)" = 0 ] && command -v setpriv >/dev/null; then
+  "$sim" --link "$work/tty" >/dev/null 2>&1 &
+  simpid=$!
+  for _ in $(seq 1 100); do [ -e "$work/tty" ] && break; sleep 0.1; done
+  pty=$(readlink "$work/tty")
+  chmod 600 "$pty"
+  chmod 755 "$work"
+  for lang in --english ""; do
+    setpriv --reuid=nobody --regid=nogroup --clear-groups "$cli" $lang read --port "$pty" -o /tmp/never.qvetp 2>"$work/err" >/dev/null
+    rc=$?
+    [ $rc = 1 ] && [ "$(wc -l <"$work/err")" = 1 ] || fail "read as nobody: exit $rc, $(cat "$work/err")"
+    grep -qE "No permission for $pty: add yourself to the group dialout|Нет прав на $pty: добавьте себя в группу dialout" "$work/err" ||
+      fail "read as nobody said: $(cat "$work/err")"
+  done
+  kill $simpid; wait $simpid 2>/dev/null
+fi
 echo "cli usage: ok"

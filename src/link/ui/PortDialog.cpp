@@ -5,6 +5,7 @@
 #include "ui/Prompter.h"
 #include "ui/Text.h"
 
+#include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -38,6 +39,14 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
     portList->setFocus();
 }
 
+QString PortEntryText(int n, const QString& path, const QString& resolved)
+{
+    static const QString byId = QStringLiteral("/dev/serial/by-id/");
+    if (path.startsWith(byId) && !resolved.isEmpty() && resolved != path)
+        return QStringLiteral("COM%1 — %2 (%3)").arg(n).arg(resolved, path.mid(byId.size()));
+    return QStringLiteral("COM%1 — %2").arg(n).arg(path);
+}
+
 void PortDialog::Fill(const SerialPort& port)
 {
     portList->clear();
@@ -48,7 +57,7 @@ void PortDialog::Fill(const SerialPort& port)
         portList->addItem(QStringLiteral("COM%1").arg(n), n);
         portList->setItemData(portList->count() - 1, path, Qt::ToolTipRole);
         if (!path.isEmpty())
-            portList->setItemText(portList->count() - 1, QStringLiteral("COM%1 — %2").arg(n).arg(path));
+            portList->setItemText(portList->count() - 1, PortEntryText(n, path, QFileInfo(path).canonicalFilePath()));
         if (static_cast<std::uint32_t>(n) == port.PortNumber)
             portList->setCurrentIndex(portList->count() - 1);
     }

@@ -23,6 +23,11 @@ public:
     int SelectedNumber() const;
 };
 
+// A port list entry: "COM1 — /dev/ttyS0"; an adapter known by its
+// /dev/serial/by-id name (resolved: the device it links to) shows the device
+// and the adapter's name: "COM2 — /dev/ttyUSB0 (usb-FTDI_FT232R_A1-if00-port0)".
+QString PortEntryText(int n, const QString& path, const QString& resolved);
+
 // The port-number choice: access gate, scan, dialog; the port is opened once
 // on the chosen (or kept) number and left open for the caller to close.
 // askDialog runs the dialog (tests replace it); it returns true on OK.

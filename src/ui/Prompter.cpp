@@ -104,6 +104,19 @@ Prompter DesktopPrompter()
                                                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
         return button == QMessageBox::Yes ? Answer::Yes : button == QMessageBox::No ? Answer::No : Answer::Cancel;
     };
+    p.askChoice = [](const QString& text, const QStringList& buttons, int escape) {
+        QMessageBox box(QMessageBox::Question, ApplicationTitle(), text, QMessageBox::NoButton, Parent());
+        QList<QAbstractButton*> made;
+        for (const QString& b : buttons)
+            made << box.addButton(b, QMessageBox::ActionRole);
+        if (!made.isEmpty())
+            box.setDefaultButton(static_cast<QPushButton*>(made.front()));
+        if (escape >= 0 && escape < made.size())
+            box.setEscapeButton(made[escape]);
+        box.exec();
+        const int pressed = static_cast<int>(made.indexOf(box.clickedButton()));
+        return pressed < 0 ? escape : pressed;
+    };
     p.askTable = [](const TableQuestion& q) {
         std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(q, Parent()));
         return dialog->exec() == QDialog::Accepted ? Answer::Yes : Answer::No;
@@ -149,6 +162,11 @@ Answer AskYesNoCancel(const QString& text)
     if (!Current().askYesNoCancel)
         return Current().askYesNo(text);
     return Current().askYesNoCancel(text);
+}
+
+int AskChoice(const QString& text, const QStringList& buttons, int escape)
+{
+    return Current().askChoice(text, buttons, escape);
 }
 
 Answer AskTable(const TableQuestion& question)

@@ -41,6 +41,9 @@ struct Prompter {
     // Yes, No or Cancel; unset, the question is asked as askYesNo.
     std::function<Answer(const QString&)> askYesNoCancel;
     std::function<Answer(const TableQuestion&)> askTable;
+    // A question with its own buttons: the index of the one pressed; Esc or
+    // closing the box answers `escape`.
+    std::function<int(const QString& text, const QStringList& buttons, int escape)> askChoice;
     // Returns the chosen file name, or nullopt when the user cancels.
     std::function<std::optional<QString>(const FileQuestion&)> askFile;
 };
@@ -58,6 +61,7 @@ void ShowInfo(const QString& text);
 Answer AskYesNo(const QString& text); // closing the box counts as No
 Answer AskYesNoCancel(const QString& text); // Esc and closing the box count as Cancel
 Answer AskTable(const TableQuestion& question); // closing the dialog counts as No
+int AskChoice(const QString& text, const QStringList& buttons, int escape); // the first button is the default
 std::optional<QString> AskFile(const FileQuestion& question);
 // The dialog AskTable shows (for pictures of it): Yes accepts, No rejects.
 QDialog* MakeTableQuestionDialog(const TableQuestion& question, QWidget* parent);

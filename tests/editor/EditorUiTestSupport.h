@@ -23,7 +23,7 @@ inline bool RunWith(SettingsModel& model, const std::function<void(ui::SettingsE
             else
                 qWarning("the editor did not become the active window");
             if (dialog.isVisible())
-                dialog.reject();
+                dialog.done(QDialog::Rejected);
         });
         return dialog.exec() == QDialog::Accepted;
     });

@@ -280,7 +280,9 @@ private slots:
         const auto records = Records(model);
         const auto image = model.Image;
 
+        ScriptedUser user;
         for (bool ok : {false, true}) {
+            user.choices = {1}; // Cancel with changes: "Discard"
             const bool accepted = RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
                 TypeInto(dialog, k.c_str(), typed);
                 QCOMPARE(Records(model), records); // typing alone stores nothing
@@ -432,6 +434,64 @@ private slots:
             QVERIFY(dialog.isVisible());
         });
         QCOMPARE(Records(model), records);
+    }
+
+    // Esc, Cancel and the close box with nothing changed close at once; with
+    // a change (stored, or only typed) they ask: Back to editing (also the
+    // answer to Esc) keeps the dialog and the change, Discard closes and
+    // restores, Apply closes as OK would.
+    void closingWithChangesAsksFirst_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("answer"); // 0 Apply, 1 Discard, 2 Back to editing
+        QTest::addColumn<bool>("typedOnly");
+        for (const char* how : {"esc", "cancel", "close"})
+            for (int answer : {0, 1, 2})
+                QTest::addRow("%s answer %d", how, answer) << QString(how) << answer << false;
+        QTest::addRow("esc while typing, discard") << "esc" << 1 << true;
+        QTest::addRow("esc while typing, apply") << "esc" << 0 << true;
+    }
+    void closingWithChangesAsksFirst()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, answer);
+        QFETCH(bool, typedOnly);
+        ScriptedUser user;
+        SettingsModel model = test::LoadedModel(0xC000, 0);
+        const auto records = Records(model);
+        bool stillOpen = false;
+        const auto close = [&](SettingsEditor& dialog) {
+            if (how == "esc")
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &dialog, Qt::Key_Escape);
+            else if (how == "cancel")
+                dialog.cancelButton->click();
+            else
+                dialog.close();
+        };
+        const bool accepted = RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
+            close(dialog); // nothing changed: no question
+            QVERIFY(!dialog.isVisible());
+            QVERIFY(user.questions.isEmpty());
+        });
+        QVERIFY(!accepted);
+        const bool kept = RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+            TypeInto(dialog, "corrections.clock", "12");
+            if (!typedOnly)
+                Leave(dialog, "corrections.clock");
+            user.choices = {answer};
+            close(dialog);
+            QCOMPARE(user.questions.size(), 1);
+            QVERIFY(user.questions[0].contains(QStringLiteral("Применить")));
+            stillOpen = dialog.isVisible();
+            if (stillOpen)
+                QCOMPARE(ToQ(s.Shown("corrections.clock").text), QStringLiteral("12"));
+        });
+        QCOMPARE(stillOpen, answer == 2);
+        QCOMPARE(kept, answer == 0);
+        if (answer == 0)
+            QCOMPARE(static_cast<int>(static_cast<std::int8_t>(model.Record(6)[54])), 12);
+        else
+            QCOMPARE(Records(model), records);
     }
 
     // Tab walks each page's controls in layout order (into a radio group at

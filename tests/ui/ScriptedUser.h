@@ -14,6 +14,7 @@ namespace tc::ui {
 struct ScriptedUser {
     QStringList errors, infos, questions;
     std::deque<Answer> answers;               // for AskYesNo, AskYesNoCancel and AskTable; No when empty
+    std::deque<int> choices;                  // for AskChoice (button index); its escape answer when empty
     std::deque<std::optional<QString>> files; // for AskFile; cancel when empty
     std::vector<FileQuestion> fileQuestions;  // every file question, in order
     Prompter previous;
@@ -42,6 +43,14 @@ struct ScriptedUser {
                 lines << q.note;
             lines << q.question;
             return p.askYesNo(lines.join(QStringLiteral("\n")));
+        };
+        p.askChoice = [this](const QString& t, const QStringList& buttons, int escape) {
+            questions << t + " [" + buttons.join('|') + "]";
+            if (choices.empty())
+                return escape;
+            const int c = choices.front();
+            choices.pop_front();
+            return c;
         };
         p.askFile = [this](const FileQuestion& q) -> std::optional<QString> {
             fileQuestions.push_back(q);

@@ -183,6 +183,17 @@ bool FieldBinder::CommitPending()
     return true;
 }
 
+bool FieldBinder::HasPending() const
+{
+    for (const auto& e : spinEdits_)
+        if (e.typed || e.stepped)
+            return true;
+    for (const auto& w : widgets_)
+        if (w.line && w.line->text().toStdString() != session_.Shown(w.field).text)
+            return true;
+    return false;
+}
+
 void FieldBinder::DiscardPending()
 {
     for (auto& e : spinEdits_)

@@ -36,6 +36,8 @@ public:
     bool CommitPending();
     // Forgets what was typed and not committed (the dialog is cancelled).
     void DiscardPending();
+    // Whether a field holds typing or steps not yet committed.
+    bool HasPending() const;
     // Asked when a spin box is left: true makes the binder drop what was typed
     // instead of committing it (the focus went to Cancel).
     std::function<bool()> leavingToCancel;

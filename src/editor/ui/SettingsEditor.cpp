@@ -1,6 +1,8 @@
 #include "editor/ui/SettingsEditor.h"
 
 #include "editor/SettingSearch.h"
+#include "model/SettingsModel.h"
+#include "ui/Prompter.h"
 #include "ui/Text.h"
 
 #include <QApplication>
@@ -155,6 +157,7 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
             panel->Refresh();
     });
     ApplyTabOrder();
+    opened_ = session_.Model().SnapshotRecords().bytes;
 
     // As large as the largest page wants, within the screen.
     QSize content(0, 0);
@@ -376,6 +379,21 @@ void SettingsEditor::accept()
 
 void SettingsEditor::reject()
 {
+    const bool typing = QApplication::focusWidget() != cancelButton && binder_->HasPending();
+    if (typing || session_.Model().SnapshotRecords().bytes != opened_) {
+        const auto& ctx = session_.Context();
+        enum { Apply, Discard, Back };
+        const int answer = AskChoice(ToQ(ctx.Tr("Настройки изменены. Применить изменения?", "The settings have been changed. Apply the changes?")),
+                                     {ToQ(ctx.Tr("Применить", "Apply")), ToQ(ctx.Tr("Не применять", "Discard")),
+                                      ToQ(ctx.Tr("Вернуться к правке", "Back to editing"))},
+                                     Back);
+        if (answer == Apply) {
+            accept();
+            return;
+        }
+        if (answer != Discard)
+            return;
+    }
     binder_->DiscardPending();
     QDialog::reject();
 }

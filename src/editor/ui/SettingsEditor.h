@@ -55,6 +55,8 @@ public:
 public slots:
     // OK commits a spin box still being edited first; a refused value keeps the dialog open.
     void accept() override;
+    // Esc, Cancel and the close box: with anything changed since the dialog
+    // opened, asks first (Apply / Discard / Back to editing; Esc is back).
     void reject() override;
     // The next control matching the search text: its page shown, the focus on it. False when none matches.
     bool FindNext();
@@ -74,6 +76,7 @@ private:
     std::vector<TabStop> layoutOrder_;
     std::vector<EditorPanel*> panels_;
     int searchAt_ = -1; // the match shown last
+    std::vector<std::uint8_t> opened_; // the records as the dialog opened
 };
 
 // The dialog, modal, on the session as it is (the callback that EditSettings

@@ -22,7 +22,9 @@
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QGridLayout>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace tc;
@@ -97,6 +99,20 @@ private slots:
             for (int i = 0; i < panel.subpages->count(); ++i)
                 shown << panel.subpages->tabText(i);
             QCOMPARE(shown.join('|'), tabs);
+            // Two rows of buttons choose the sub-pages (the tab bar is hidden) and follow the current one.
+            QWidget* strip = panel.findChild<QWidget*>(QStringLiteral("display.subpageButtons"));
+            const auto buttons = strip->findChildren<QToolButton*>();
+            QCOMPARE(buttons.size(), panel.subpages->count());
+            auto* grid = qobject_cast<QGridLayout*>(strip->layout());
+            int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+            grid->getItemPosition(grid->indexOf(buttons.back()), &row, &column, &rowSpan, &columnSpan);
+            QCOMPARE(row, 1); // the second row
+            QCOMPARE(buttons[3]->text(), panel.subpages->tabText(3));
+            buttons[3]->click();
+            QCOMPARE(panel.subpages->currentIndex(), 3);
+            panel.subpages->setCurrentIndex(5);
+            QVERIFY(buttons[5]->isChecked() && !buttons[3]->isChecked());
+            panel.subpages->setCurrentIndex(0);
             // Every preview draws; the misc rows and mask boxes are bound.
             for (const auto& p : panel.Previews())
                 QVERIFY(!p.box->Picture().isNull());

@@ -27,7 +27,9 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -193,9 +195,38 @@ DisplayPanel::DisplayPanel(EditorHost& host, QWidget* parent) : EditorPanel(host
     AddSubpage(BuildLayoutPage(DisplayLayout::Panel, {{QString(), {0}}}, anyPart), Tr("Доп.панель", "Extra panel"));
     AddSubpage(BuildMisc(), Tr("Разное", "Divers"));
 
+    // Ten sub-pages do not fit one row of tabs: two rows of buttons choose
+    // them instead of a tab bar with hidden scroll arrows.
+    subpages->tabBar()->hide();
+    auto* strip = new QWidget(this);
+    strip->setObjectName(QStringLiteral("display.subpageButtons"));
+    auto* rows = new QGridLayout(strip);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+    auto* chosen = new QButtonGroup(strip);
+    const int perRow = (subpages->count() + 1) / 2;
+    for (int i = 0; i < subpages->count(); ++i) {
+        auto* b = new QToolButton(strip);
+        b->setText(subpages->tabText(i));
+        b->setCheckable(true);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        b->setFocusPolicy(Qt::StrongFocus);
+        chosen->addButton(b, i);
+        rows->addWidget(b, i / perRow, i % perRow);
+    }
+    chosen->button(0)->setChecked(true);
+    connect(chosen, &QButtonGroup::idClicked, subpages, &QTabWidget::setCurrentIndex);
+    connect(subpages, &QTabWidget::currentChanged, chosen, [chosen](int i) {
+        if (QAbstractButton* b = chosen->button(i))
+            b->setChecked(true);
+    });
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(subpages);
+    layout->setSpacing(2);
+    layout->addWidget(strip);
+    layout->addWidget(subpages, 1);
     Refresh();
 }
 

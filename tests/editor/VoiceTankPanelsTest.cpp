@@ -122,7 +122,9 @@ private slots:
         model.Record(8)[2] = 0x3F; // nothing selected in either group
         model.EncodeSection(8);
         const auto records = model.SnapshotRecords().bytes;
+        ScriptedUser user;
         for (bool ok : {false, true}) {
+            user.choices = {1}; // Cancel with changes asks: "Discard"
             const bool accepted = RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
                 dialog.pages->setCurrentWidget(dialog.PageTab(Page::Voice));
                 Modes(dialog, "speed", "first")[2]->click(); // "Б": the pair waits for its other group

@@ -1,4 +1,5 @@
 #include "common/AtomicFile.h"
+#include "common/AtomicFileTexts.h"
 
 #include "common/Error.h"
 #include "common/Language.h"
@@ -50,16 +51,8 @@ private:
     int fd_;
 };
 
-std::string FailedText(const std::string& path)
-{
-    return Tr("Не удаётся записать файл \"" + path + "\": ", "Cannot write file \"" + path + "\": ");
-}
-
-std::string NotRegularText(const std::string& path)
-{
-    return Tr("Файл \"" + path + "\" не записан: это не обычный файл, а папка, канал или устройство.",
-              "File \"" + path + "\" was not written: it is not a regular file but a folder, a pipe or a device.");
-}
+using detail::FailedText;
+using detail::NotRegularText;
 
 std::string FolderOf(const std::string& path)
 {

@@ -3,6 +3,7 @@
 // to disk and then moved over the target with MoveFileEx (replace, write
 // through). Names are UTF-8 and reach the system as wide characters.
 #include "common/AtomicFile.h"
+#include "common/AtomicFileTexts.h"
 
 #include "common/Error.h"
 #include "common/Language.h"
@@ -39,16 +40,8 @@ private:
     HANDLE h_;
 };
 
-std::string FailedText(const std::string& path)
-{
-    return Tr("Не удаётся записать файл \"" + path + "\": ", "Cannot write file \"" + path + "\": ");
-}
-
-std::string NotRegularText(const std::string& path)
-{
-    return Tr("Файл \"" + path + "\" не записан: это не обычный файл, а папка, канал или устройство.",
-              "File \"" + path + "\" was not written: it is not a regular file but a folder, a pipe or a device.");
-}
+using detail::FailedText;
+using detail::NotRegularText;
 
 std::size_t LastSeparator(const std::string& path)
 {

@@ -3,6 +3,7 @@
 #include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "common/LocalTime.h"
 #include "common/WideText.h"
 #include "model/SettingsFile.h"
 
@@ -114,14 +115,7 @@ bool NameTaken(const std::string& path)
 
 std::tm LocalTime(std::chrono::system_clock::time_point when)
 {
-    const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-#ifdef _WIN32
-    ::localtime_s(&local, &t);
-#else
-    ::localtime_r(&t, &local);
-#endif
-    return local;
+    return tc::LocalTime(std::chrono::system_clock::to_time_t(when));
 }
 
 const std::regex& NamePattern()

@@ -4,6 +4,7 @@
 #include "common/Bytes.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "common/LocalTime.h"
 #include "catalogs/Catalogs.h"
 #include "model/ReferenceLayout.h"
 #include "model/RestorePoints.h"
@@ -159,13 +160,7 @@ std::string DamagedReadText(const std::string& problem, const std::string& diagn
 std::string SaveDiagnosticImage(const std::string& folder, std::uint16_t modelCode, const std::vector<std::uint8_t>& image)
 {
     MakePrivateFolders(folder);
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    ::localtime_s(&local, &t);
-#else
-    ::localtime_r(&t, &local);
-#endif
+    const std::tm local = tc::LocalTime(std::time(nullptr));
     char name[64];
     std::snprintf(name, sizeof name, "damaged-read_%04X_%04d-%02d-%02d_%02d-%02d-%02d.bin", modelCode, local.tm_year + 1900,
                   local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);

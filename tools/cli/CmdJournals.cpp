@@ -4,6 +4,7 @@
 #include "Command.h"
 
 #include "common/Language.h"
+#include "common/LocalTime.h"
 #include "common/WideText.h"
 #include "journals/Journals.h"
 #include "model/SettingsFile.h"
@@ -48,13 +49,7 @@ void PrintFaults(const SettingsModel& model, const NumberFormat& fmt)
 
 JournalDateTime LocalNow()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = tc::LocalTime(std::time(nullptr));
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min};
 }
 

@@ -142,7 +142,9 @@ bool SectionPlacement(const DirectoryEntry& e, std::size_t& offset, std::size_t&
     payload = e.deviceLength - 4u;
     if (!DeviceRangeIsReadable(e.address, static_cast<std::uint32_t>(payload)))
         return false;
-    return ImageOffsetOfAddress(e.address, offset);
+    // A section laid over the directory would rewrite the directory itself
+    // when it is encoded (and on the unit when it is written).
+    return ImageOffsetOfAddress(e.address, offset) && offset >= kDirectorySize;
 }
 
 std::string DirectoryProblemOf(std::span<const std::uint8_t> image)

@@ -50,7 +50,8 @@ bool ImageOffsetOfAddress(std::uint32_t deviceAddress, std::size_t& imageOffset)
 // and ends inside the 8192-byte memory.
 bool DeviceRangeIsReadable(std::uint32_t deviceAddress, std::uint32_t length);
 // Where the payload of the section an entry describes lies in the image, and
-// its length; false when the entry cannot describe a readable section.
+// its length; false when the entry cannot describe a readable section or
+// places it over the directory.
 bool SectionPlacement(const DirectoryEntry& entry, std::size_t& imageOffset, std::size_t& payload);
 
 // The directory at the start of an image (missing bytes read as zero), and

@@ -158,19 +158,19 @@ TEST(Sections, ShortPayloadDecodesItsBytesAndEncodesOnlyThem)
 
 TEST(Sections, LongPayloadNeverSpillsIntoTheNextRecord)
 {
-    auto image = ImageWithSection(2, 64, 100); // record 2 holds 28 bytes
+    auto image = ImageWithSection(2, 160, 100); // record 2 holds 28 bytes
     FillPattern(image, 9);
     SettingsModel model;
     const auto record3 = std::vector<std::uint8_t>(model.Record(3).begin(), model.Record(3).end());
     model.Image = image;
     EXPECT_EQ(model.DecodeSection(2), SectionStatus::Truncated);
-    EXPECT_TRUE(std::equal(model.Record(2).begin(), model.Record(2).end(), image.begin() + 32));
+    EXPECT_TRUE(std::equal(model.Record(2).begin(), model.Record(2).end(), image.begin() + 128));
     EXPECT_TRUE(std::equal(record3.begin(), record3.end(), model.Record(3).begin()));
     // Encoding writes the record's 28 bytes and leaves the rest of the payload as it was.
     model.Record(2)[27] = 0xEE;
     model.EncodeSection(2);
-    EXPECT_EQ(model.Image[32 + 27], 0xEE);
-    EXPECT_TRUE(std::equal(model.Image.begin() + 60, model.Image.begin() + 132, image.begin() + 60));
+    EXPECT_EQ(model.Image[128 + 27], 0xEE);
+    EXPECT_TRUE(std::equal(model.Image.begin() + 128 + 28, model.Image.begin() + 228, image.begin() + 128 + 28));
 }
 
 TEST(Sections, UnusableEntriesLeaveRecordAndImageAlone)
@@ -265,9 +265,30 @@ TEST(Sections, DirectoryProblemNamesTheFirstFault)
     model.Image[0] = 11;
     PutU16(model.Image, 4 * 7, 4100); // section 7 inside block 128
     EXPECT_NE(model.DirectoryProblem().find("Section 7 is described wrongly"), std::string::npos);
+    PutU16(model.Image, 4 * 7, 32 + 59); // section 7 over the directory's last byte
+    EXPECT_NE(model.DirectoryProblem().find("Section 7 is described wrongly"), std::string::npos);
+    PutU16(model.Image, 4 * 7, 32 + 60); // right behind it
+    EXPECT_EQ(model.DirectoryProblem().find("Section 7"), std::string::npos);
     model.Image.resize(59);
     EXPECT_NE(model.DirectoryProblem().find("shorter than its section directory"), std::string::npos);
     EnglishVersion = false;
+}
+
+TEST(Sections, EncodingNeverRewritesTheDirectory)
+{
+    // An image shorter than its directory reads the missing entries as zero;
+    // the first sections encoded grow the image, and the entries then read
+    // from their bytes must not place a later section over the directory.
+    const std::vector<std::uint8_t> image = {0x03, 0x3F, 0x5B, 0xF7, 0xF6, 0x5F, 0xD7, 0x1C, 0x1C, 0xFB, 0x7D,
+                                             0x17, 0x12, 0x77, 0x79, 0x35, 0xBF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                             0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x5C, 0x73, 0x4E};
+    SettingsModel model;
+    model.Image = image;
+    model.DecodeAll();
+    for (int k = 1; k <= kRecordCount; ++k) {
+        model.EncodeSection(k);
+        ASSERT_TRUE(std::equal(image.begin(), image.end(), model.Image.begin())) << k;
+    }
 }
 
 TEST(Snapshot, RestoreUndoesEveryChangeToRecordsOneToTen)

@@ -1,8 +1,13 @@
 #pragma once
 // The monochrome pictures that the previews draw in the current ink: the dial
 // face, its scales, the needle and ring, and the small symbols of the lower
-// panel and the extra panel. Built once, on first use.
+// panel and the extra panel. Each is described by shapes (DrawPictureFresh);
+// the bits those shapes give are kept, run-length coded, in PictureData.cpp,
+// so a process decodes them instead of drawing them again.
 #include "preview/PreviewCanvas.h"
+
+#include <cstddef>
+#include <cstdint>
 
 namespace tc {
 
@@ -23,6 +28,22 @@ enum class PictureId {
     Electro,     // 105 x 105 electric drive symbol
 };
 
+constexpr int kPictureCount = static_cast<int>(PictureId::Electro) + 1;
+
+// The kept picture, decoded on first use.
 const MonoPicture& Picture(PictureId id);
+// The picture drawn from its shapes now (each pixel set when most of its
+// 3 x 3 samples are): what the kept one must equal, and its source.
+MonoPicture DrawPictureFresh(PictureId id);
+
+namespace preview_pictures {
+// Generated from DrawPictureFresh (see tests/preview/PicturesTest.cpp): the
+// size of every picture and its pixels row by row as runs of alternately
+// clear and set pixels, clear first; picture i has the runs from
+// kPictureRunStart[i] up to kPictureRunStart[i + 1].
+extern const int kPictureSize[kPictureCount][2];
+extern const std::size_t kPictureRunStart[kPictureCount + 1];
+extern const std::uint16_t kPictureRuns[];
+} // namespace preview_pictures
 
 } // namespace tc

@@ -9,6 +9,7 @@
 #include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
 #include "common/Language.h"
+#include "editor/DisplayPickers.h"
 #include "editor/HotMenus.h"
 #include "ui/ScriptedUser.h"
 
@@ -123,6 +124,47 @@ private slots:
         });
         QVERIFY(seen);
         QVERIFY(Record9(model) == before);
+    }
+
+    // A refresh with the same settings keeps every picture but the graphs'
+    // (drawn anew for their random curve); a change of record 9 draws them all
+    // again; kept or not, each equals a drawing made now.
+    void picturesAreKeptUntilTheSettingsChange()
+    {
+        SettingsModel model = test::LoadedModel(0xC000, 0);
+        WithPanel(model, false, [&](DisplayPanel& panel, SettingsEditor& dialog) {
+            const auto keys = [&] {
+                std::vector<qint64> k;
+                for (const auto& p : panel.Previews())
+                    k.push_back(p.box->Picture().cacheKey());
+                return k;
+            };
+            const auto allFresh = [&] {
+                for (const auto& p : panel.Previews())
+                    if (!p.box->anew && p.box->Picture() != p.box->DrawAfresh())
+                        return false;
+                return true;
+            };
+            const auto drawn = keys();
+            dialog.Changed({}, nullptr); // a commit on another page
+            const auto kept = keys();
+            int anew = 0;
+            for (std::size_t i = 0; i < drawn.size(); ++i) {
+                const bool graph = panel.Previews()[i].box->anew;
+                anew += graph ? 1 : 0;
+                QCOMPARE(kept[i] == drawn[i], !graph);
+            }
+            QCOMPARE(anew, 8 + 1); // the graph displays and the graph sample
+            QVERIFY(allFresh());
+            const int code = SlotValue(model.Record(9), DisplayLayout::X4, 0, 0) == 13 ? 12 : 13;
+            const auto changed = dialog.Session().Apply(
+                [&](SettingsModel& m) { SetSlotValue(m.Record(kDisplayRecord), DisplayLayout::X4, 0, 0, code); });
+            dialog.Changed(changed, nullptr);
+            const auto redrawn = keys();
+            for (std::size_t i = 0; i < drawn.size(); ++i)
+                QVERIFY(redrawn[i] != kept[i]);
+            QVERIFY(allFresh());
+        });
     }
 
     // Lower-left quarter of x4 display 3 holds field 2 (offset 22); the pick is stored and drawn.

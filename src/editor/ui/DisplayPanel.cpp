@@ -112,13 +112,18 @@ void PreviewBox::Invalidate()
     update();
 }
 
+QImage PreviewBox::DrawAfresh() const
+{
+    PreviewCanvas canvas;
+    draw_(canvas);
+    const auto rgb = canvas.ToRgb();
+    return QImage(rgb.data(), kPreviewWidth, kPreviewHeight, kPreviewWidth * 3, QImage::Format_RGB888).copy();
+}
+
 const QImage& PreviewBox::Picture()
 {
     if (dirty_) {
-        PreviewCanvas canvas;
-        draw_(canvas);
-        const auto rgb = canvas.ToRgb();
-        picture_ = QImage(rgb.data(), kPreviewWidth, kPreviewHeight, kPreviewWidth * 3, QImage::Format_RGB888).copy();
+        picture_ = DrawAfresh();
         dirty_ = false;
     }
     return picture_;
@@ -467,7 +472,9 @@ QWidget* DisplayPanel::BuildColours()
                 auto* holder = new QWidget;
                 auto* stack = new QVBoxLayout(holder);
                 stack->setContentsMargins(2, 2, 2, 2);
-                stack->addWidget(AddPreview(std::nullopt, 0, std::move(d), holder));
+                PreviewBox* box = AddPreview(std::nullopt, 0, std::move(d), holder);
+                box->anew = group == RoleGroup::Graph;
+                stack->addWidget(box);
                 samples->addTab(holder, draws.size() > 1 ? title + QStringLiteral(" (%1)").arg(++n) : title);
             }
         };
@@ -615,7 +622,9 @@ QWidget* DisplayPanel::BuildLayoutPage(DisplayLayout layout, const std::vector<s
             auto* cell = new QVBoxLayout;
             if (LayoutOf(layout).displays > 1)
                 cell->addWidget(new QLabel(QStringLiteral("#%1").arg(d + 1), holder));
-            cell->addWidget(AddPreview(layout, d, std::move(draw), holder));
+            PreviewBox* box = AddPreview(layout, d, std::move(draw), holder);
+            box->anew = layout == DisplayLayout::Graph;
+            cell->addWidget(box);
             row->addLayout(cell);
         }
         row->addStretch(1);
@@ -829,8 +838,28 @@ void DisplayPanel::Refresh()
     FillColours();
     FillHotMenus();
     filling_ = false;
+    // A picture is drawn again only when what it shows may have changed (and
+    // then when next painted: hidden sub-pages cost nothing), so a commit
+    // elsewhere or a page switch repaints the kept pictures.
+    std::vector<std::uint8_t> state = PictureState();
+    const bool changed = state != drawnState_;
+    drawnState_ = std::move(state);
     for (const Preview& p : previews_)
-        p.box->Invalidate(); // drawn again when next painted: hidden sub-pages cost nothing
+        if (changed || p.box->anew)
+            p.box->Invalidate();
+}
+
+std::vector<std::uint8_t> DisplayPanel::PictureState() const
+{
+    const SettingsModel& model = Session().Model();
+    const auto r9 = model.Record(kDisplayRecord);
+    std::vector<std::uint8_t> state(r9.begin(), r9.end());
+    const int protocol = model.ProtocolIndex();
+    state.insert(state.end(), {static_cast<std::uint8_t>(model.EditedScheme), static_cast<std::uint8_t>(Session().Context().english),
+                               static_cast<std::uint8_t>(model.DeviceModelCode), static_cast<std::uint8_t>(model.DeviceModelCode >> 8),
+                               static_cast<std::uint8_t>(protocol), static_cast<std::uint8_t>(protocol >> 8),
+                               static_cast<std::uint8_t>(LocaleDecimalSeparator())});
+    return state;
 }
 
 EditorPanel* MakeDisplayPanel(EditorHost& host, QWidget* parent)

@@ -27,7 +27,7 @@ class QTabWidget;
 namespace tc::ui {
 
 // One preview picture. Draws itself from `draw` when it is painted after an
-// Invalidate(); a click or Enter asks `pick` for the field under the point
+// Invalidate() and keeps the picture until the next one; a click or Enter asks `pick` for the field under the point
 // (Enter: the centre of the picture, after a menu of the fields).
 class PreviewBox : public QWidget {
     Q_OBJECT
@@ -38,6 +38,11 @@ public:
     void Invalidate();
     // The picture as last drawn (draws it first when needed).
     const QImage& Picture();
+    // The picture drawn now, whatever is kept (what the kept one must equal).
+    QImage DrawAfresh() const;
+    // Drawn again on every refresh, changed settings or not: the graphs,
+    // whose curve is random on every draw.
+    bool anew = false;
     // Right-click or left-click at a point of the picture: the panel opens a picker there.
     std::function<void(QPoint at, QPoint global)> pick;
     // Enter or the menu key: the panel offers the fields to pick from.
@@ -104,6 +109,9 @@ private:
     void FillHotMenus();
     void StoreColour();
     void StoreRole(int group);
+    // Everything the pictures are drawn from but the graphs' seed: record 9,
+    // the edited scheme, the language, the model and its protocol.
+    std::vector<std::uint8_t> PictureState() const;
 
     std::vector<Preview> previews_;
     QTableWidget* palette_ = nullptr;
@@ -111,6 +119,7 @@ private:
     std::vector<QSpinBox*> roleEdits_;
     std::vector<QTableWidget*> hotMenus_;
     bool filling_ = false;
+    std::vector<std::uint8_t> drawnState_; // PictureState() of the kept pictures
 };
 
 EditorPanel* MakeDisplayPanel(EditorHost& host, QWidget* parent);

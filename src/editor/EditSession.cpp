@@ -78,6 +78,64 @@ EditSession::EditSession(SettingsModel& model, EditorContext context) : model_(m
     // The hot-menu lists are kept with their entries at the front.
     HotMenus(model_.Record(kDisplayRecord)).CompactAll();
     Relabel();
+    opened_ = model_.SnapshotRecords();
+}
+
+void EditSession::Remember(RecordsSnapshot before)
+{
+    if (model_.SnapshotRecords().bytes == before.bytes)
+        return;
+    // A very long session keeps its latest steps.
+    constexpr std::size_t kMostSteps = 2000;
+    if (undo_.size() >= kMostSteps)
+        undo_.erase(undo_.begin());
+    undo_.push_back(std::move(before));
+    redo_.clear();
+}
+
+ChangedFields EditSession::Restore(const RecordsSnapshot& records)
+{
+    const auto before = ShowAll();
+    const std::uint16_t protocol = model_.ProtocolIndex();
+    model_.RestoreRecords(records);
+    if (model_.ProtocolIndex() != protocol)
+        ApplyProtocol(false); // the protocol's options come back with the records
+    Relabel();
+    return Diff(before);
+}
+
+ChangedFields EditSession::Undo()
+{
+    if (undo_.empty())
+        return {};
+    RecordsSnapshot step = std::move(undo_.back());
+    undo_.pop_back();
+    redo_.push_back(model_.SnapshotRecords());
+    return Restore(step);
+}
+
+ChangedFields EditSession::Redo()
+{
+    if (redo_.empty())
+        return {};
+    RecordsSnapshot step = std::move(redo_.back());
+    redo_.pop_back();
+    undo_.push_back(model_.SnapshotRecords());
+    return Restore(step);
+}
+
+ChangedFields EditSession::RevertToOpened()
+{
+    if (!ChangedSinceOpened())
+        return {};
+    undo_.push_back(model_.SnapshotRecords());
+    redo_.clear();
+    return Restore(opened_);
+}
+
+bool EditSession::ChangedSinceOpened() const
+{
+    return model_.SnapshotRecords().bytes != opened_.bytes;
 }
 
 void EditSession::Relabel()
@@ -282,8 +340,10 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
             throw Error(RangeMessage(shown, text));
         if (f.codec == Codec::Factor) {
             const auto before = ShowAll();
+            auto records = model_.SnapshotRecords();
             PutF32(model_.Record(f.record), static_cast<std::size_t>(f.offset), FactorFromPercent(d->Value()));
             RunHook(f);
+            Remember(std::move(records));
             return Diff(before);
         }
         const std::int64_t raw = ScaleToRaw(*d, f.scaleNum, f.scaleDen);
@@ -329,8 +389,10 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
         const auto before = ShowAll();
         const auto rec = model_.Record(f.record);
         CheckRange(rec.size(), static_cast<std::size_t>(f.offset), bytes.size());
+        auto records = model_.SnapshotRecords();
         std::copy(bytes.begin(), bytes.end(), rec.begin() + f.offset);
         RunHook(f);
+        Remember(std::move(records));
         return Diff(before);
     }
     }
@@ -379,17 +441,21 @@ ChangedFields EditSession::Store(const Field& f, const ShownControl& shown, std:
         if (const std::string why = f.refuse(In(), raw); !why.empty())
             throw Error(why);
     const auto before = ShowAll();
+    auto records = model_.SnapshotRecords();
     WriteRaw(f, model_.Record(f.record), raw);
     RunHook(f);
     Relabel();
+    Remember(std::move(records));
     return Diff(before);
 }
 
 ChangedFields EditSession::Apply(const std::function<void(SettingsModel&)>& edit)
 {
     const auto before = ShowAll();
+    auto records = model_.SnapshotRecords();
     edit(model_);
     Relabel();
+    Remember(std::move(records));
     return Diff(before);
 }
 

@@ -5,6 +5,7 @@
 // show-time writes and nothing else; showing never writes.
 #include "editor/EditorContext.h"
 #include "editor/FieldTable.h"
+#include "model/SettingsModel.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,8 +16,6 @@
 #include <vector>
 
 namespace tc {
-
-class SettingsModel;
 
 struct ShownItem {
     std::string text; // current language
@@ -102,6 +101,20 @@ public:
     // The records, for showing structured editors (never written through this).
     const SettingsModel& Model() const { return model_; }
 
+    // Undo and redo over the whole session: every commit, pick, check or
+    // structured edit that changed the records is one step; a new change
+    // forgets what could be redone. Each returns the controls whose shown
+    // value changed (nothing when there is no step to take).
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    ChangedFields Undo();
+    ChangedFields Redo();
+    // Back to the records as the session opened them (after its show-time
+    // writes), as one step that Undo takes back; nothing when already there.
+    ChangedFields RevertToOpened();
+    // Whether the records differ from what the session opened.
+    bool ChangedSinceOpened() const;
+
     // The refusal of a value outside a number's limits, with the limits as the
     // control shows them, in the context's language.
     std::string RangeMessage(const ShownControl& control, std::string_view value) const;
@@ -116,9 +129,15 @@ private:
     // Re-labels the catalog's temperature, forecast and trim entries by the model and the settings.
     void Relabel();
     RuleInput In() const { return RuleInput{ctx_, model_}; }
+    // Keeps `before` as an undo step when the records changed since it was taken.
+    void Remember(RecordsSnapshot before);
+    // Puts `records` in place, the protocol and the catalog's labels following.
+    ChangedFields Restore(const RecordsSnapshot& records);
 
     SettingsModel& model_;
     EditorContext ctx_;
+    RecordsSnapshot opened_;
+    std::vector<RecordsSnapshot> undo_, redo_;
 };
 
 // The model's edit procedure with a session: decodes records 1..10, evaluates

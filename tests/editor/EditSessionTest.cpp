@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <map>
 
 namespace tc {
 namespace {
@@ -548,6 +549,121 @@ TEST(EditSession, PagesAndCaptionsInBothLanguages)
             visible.push_back(p.caption);
     // ZR-33: no parking sensors, trim, no extra systems.
     EXPECT_EQ(visible, (std::vector<std::string>{"Correction", "Resources", "Limits", "Display", "Sounds", "Average", "Fuel", "TS", "Uni.input/Trim"}));
+}
+
+// Undo and redo walk the session back and forth one change at a time, over
+// every kind of control and a structured edit; Revert to opened is one more
+// step; a new change forgets what could be redone.
+TEST(EditSession, UndoRedoAndRevertWalkTheSessionStepByStep)
+{
+    std::map<ControlKind, int> walked;
+    for (const std::uint16_t code : {0xC000, 0x5100, 0x8082}) {
+        InSession(code, 0, [&](SettingsModel& model, EditSession& s) {
+            const auto opened = model.SnapshotRecords().bytes;
+            struct Step {
+                std::string key;
+                std::string shownBefore;
+                std::vector<std::uint8_t> before;
+            };
+            std::vector<Step> steps;
+            EXPECT_FALSE(s.CanUndo());
+            EXPECT_TRUE(s.Undo().empty());
+            // A value of its own for the first few visible controls of each kind.
+            const auto candidates = [](const ShownControl& c) -> std::vector<std::string> {
+                switch (c.kind) {
+                case ControlKind::Number:
+                    return {FormatNumber(c.min, c.decimals), FormatNumber(c.max, c.decimals)};
+                case ControlKind::Choice:
+                case ControlKind::Radio:
+                    return {"#0", "#1"};
+                case ControlKind::Check:
+                    return {c.checked ? "off" : "on"};
+                case ControlKind::Time:
+                    return {"07:15", "19:45"};
+                case ControlKind::Text:
+                    return {"Undo", "Redo"};
+                }
+                return {};
+            };
+            for (const ControlKind kind : {ControlKind::Number, ControlKind::Choice, ControlKind::Radio, ControlKind::Check, ControlKind::Time, ControlKind::Text}) {
+                int taken = 0;
+                for (std::size_t i = 0; i < s.Fields().size() && taken < 3; ++i) {
+                    const ShownControl c = s.Shown(i);
+                    if (c.kind != kind || !c.visible || !c.enabled)
+                        continue;
+                    for (const auto& value : candidates(c)) {
+                        const auto before = model.SnapshotRecords().bytes;
+                        try {
+                            s.Commit(c.field->key, value);
+                        } catch (const Error&) {
+                            continue;
+                        }
+                        if (model.SnapshotRecords().bytes == before)
+                            continue;
+                        steps.push_back({std::string(c.field->key), c.text, before});
+                        ++taken;
+                        break;
+                    }
+                }
+                walked[kind] += taken;
+            }
+            const auto beforeApply = model.SnapshotRecords().bytes;
+            s.Apply([](SettingsModel& m) { m.Record(kDisplayRecord)[0] ^= 0x01; });
+            steps.push_back({"", "", beforeApply});
+            const auto last = model.SnapshotRecords().bytes;
+            EXPECT_TRUE(s.CanUndo());
+            EXPECT_FALSE(s.CanRedo());
+
+            for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+                s.Undo();
+                EXPECT_EQ(model.SnapshotRecords().bytes, it->before) << it->key;
+                if (!it->key.empty())
+                    EXPECT_EQ(s.Shown(it->key).text, it->shownBefore) << it->key;
+            }
+            EXPECT_EQ(model.SnapshotRecords().bytes, opened);
+            EXPECT_FALSE(s.CanUndo());
+            EXPECT_FALSE(s.ChangedSinceOpened());
+            while (s.CanRedo())
+                s.Redo();
+            EXPECT_EQ(model.SnapshotRecords().bytes, last);
+
+            // Revert asks nothing, is one step, and undoes like any other.
+            s.RevertToOpened();
+            EXPECT_EQ(model.SnapshotRecords().bytes, opened);
+            EXPECT_TRUE(s.RevertToOpened().empty()); // already there: no step
+            s.Undo();
+            EXPECT_EQ(model.SnapshotRecords().bytes, last);
+            s.Redo();
+            EXPECT_EQ(model.SnapshotRecords().bytes, opened);
+
+            // Undone steps are forgotten by a new change; an unchanged value adds no step.
+            s.Undo();
+            s.Undo();
+            EXPECT_TRUE(s.CanRedo());
+            const std::string key = steps.front().key;
+            s.Commit(key, s.Shown(key).text);
+            EXPECT_TRUE(s.CanRedo());
+            s.Commit(key, steps.front().shownBefore);
+            EXPECT_FALSE(s.CanRedo());
+        });
+    }
+    EXPECT_EQ(walked.size(), 6u); // every kind of control, on some model
+}
+
+// Undoing a protocol change brings back the protocol and its options.
+TEST(EditSession, UndoingTheProtocolBringsBackItsOptions)
+{
+    InSession({0xC000, 11, "10:12=0102030405060708", "sources.detection=Руч."}, [](SettingsModel& model, EditSession& s) {
+        const auto before = Bytes(model, 10, 4, 16);
+        const auto changed = s.Commit("sources.protocol", "M74CAN");
+        EXPECT_TRUE(Contains(changed, "sources.protocol"));
+        EXPECT_EQ(test::Hex(Bytes(model, 10, 12, 8)), "0000000000000000");
+        const auto undone = s.Undo();
+        EXPECT_TRUE(Contains(undone, "sources.protocol"));
+        EXPECT_EQ(Bytes(model, 10, 4, 16), before);
+        EXPECT_EQ(s.Shown("sources.protocol").text, "CAN");
+        EXPECT_EQ(s.Context().protocol, s.Context().protocols[11]);
+    });
 }
 
 } // namespace

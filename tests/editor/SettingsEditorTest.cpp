@@ -432,8 +432,90 @@ private slots:
             QTest::keyClick(dialog.Control("corrections.air_temperature")->spin, Qt::Key_Enter);
             QCOMPARE(user.errors.size(), 2);
             QVERIFY(dialog.isVisible());
+
+            // The same for a date field: the message once, the dialog open.
+            const FieldWidget* date = dialog.Control("maintenance.service_date");
+            dialog.pages->setCurrentWidget(dialog.PageTab(Page::Maintenance));
+            date->line->setFocus(Qt::TabFocusReason);
+            date->line->selectAll();
+            QTest::keyClicks(date->line, QStringLiteral("31.02.25"));
+            QTest::keyClick(date->line, Qt::Key_Return);
+            QCOMPARE(user.errors.size(), 3);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(date->line));
         });
         QCOMPARE(Records(model), records);
+    }
+
+    // Undo and redo through the keys walk back and forth over what the user
+    // did in the widgets, one change at a time, every control showing the
+    // session after each; Revert to opened asks nothing and is undone too;
+    // Ctrl+Z in a field being typed into takes back the typing only.
+    void undoRedoAndRevertOverWhatWasTyped()
+    {
+        ScriptedUser user;
+        SettingsModel model = test::LoadedModel(0xC000, 11);
+        std::vector<std::uint8_t> last;
+        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+            const auto opened = Records(model);
+            QVERIFY(!dialog.undoButton->isEnabled() && !dialog.redoButton->isEnabled() && !dialog.revertButton->isEnabled());
+            const auto key = [](Qt::Key k, Qt::KeyboardModifiers m) { QTest::keyClick(QApplication::focusWidget(), k, m); };
+            std::vector<std::vector<std::uint8_t>> states{opened};
+            // One change each (a list moved by one item).
+            const QStringList steps{"sources.tank_method=#1", "sources.battery_compensation=off",
+                                    "corrections.clock=12", "limits.speed=130", "sources.lock_type=#1"};
+            for (const QString& step : steps) {
+                Act(dialog, step.section('=', 0, 0), step.section('=', 1));
+                QVERIFY2(Records(model) != states.back(), qPrintable(step));
+                states.push_back(Records(model));
+            }
+            const FieldWidget* name = dialog.Control("maintenance.item1_name");
+            QVERIFY(name && name->line);
+            dialog.pages->setCurrentWidget(dialog.PageTab(Page::Maintenance));
+            name->line->setFocus(Qt::TabFocusReason);
+            name->line->selectAll();
+            QTest::keyClicks(name->line, QStringLiteral("Belt 2"));
+            QTest::keyClick(name->line, Qt::Key_Tab);
+            QCOMPARE(ToQ(s.Shown("maintenance.item1_name").text), QStringLiteral("Belt 2"));
+            states.push_back(Records(model));
+            QCOMPARE(user.errors, QStringList());
+
+            // Typing not yet committed: Ctrl+Z is the field's own.
+            TypeInto(dialog, "corrections.clock", "7");
+            key(Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(Records(model), states.back());
+            Leave(dialog, "corrections.clock");
+            QCOMPARE(Records(model), states.back());
+            QCOMPARE(SpinText(*dialog.Control("corrections.clock")), QStringLiteral("12"));
+
+            for (std::size_t i = states.size() - 1; i > 0; --i) {
+                QVERIFY(dialog.undoButton->isEnabled());
+                key(Qt::Key_Z, Qt::ControlModifier);
+                QCOMPARE(Records(model), states[i - 1]);
+                CheckShowsTheSession(dialog, s, false);
+            }
+            QVERIFY(!dialog.undoButton->isEnabled() && dialog.redoButton->isEnabled() && !dialog.revertButton->isEnabled());
+            for (std::size_t i = 1; i < states.size(); ++i) {
+                if (i % 2)
+                    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+                else
+                    key(Qt::Key_Y, Qt::ControlModifier);
+                QCOMPARE(Records(model), states[i]);
+            }
+            CheckShowsTheSession(dialog, s, false);
+            QVERIFY(!dialog.redoButton->isEnabled());
+
+            dialog.revertButton->click();
+            QCOMPARE(Records(model), opened);
+            CheckShowsTheSession(dialog, s, false);
+            dialog.undoButton->click();
+            QCOMPARE(Records(model), states.back());
+            QCOMPARE(SpinText(*dialog.Control("corrections.clock")), QStringLiteral("12"));
+            QVERIFY(user.questions.isEmpty());
+            last = Records(model);
+            dialog.okButton->click();
+        }));
+        QCOMPARE(Records(model), last);
     }
 
     // Esc, Cancel and the close box with nothing changed close at once; with

@@ -15,6 +15,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -179,6 +180,54 @@ private slots:
             dialog.okButton->click();
         }));
         QCOMPARE(tank::TarePoints(model).size(), 3u);
+    }
+
+    // Enter in the tare grid ends the cell's edit and goes down a row, also
+    // when the grid is not being edited; after a refused cell it stays; the
+    // editor never closes.
+    void enterInTheTareGridMovesDown()
+    {
+        ScriptedUser user;
+        SettingsModel model = test::LoadedModel(0xC000, 0);
+        QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+            dialog.pages->setCurrentWidget(dialog.PageTab(Page::Tank));
+            s.Commit("tank.tare_points", "3");
+            dialog.Changed({}, nullptr);
+            QTableWidget* table = TareTable(dialog);
+            table->setFocus(Qt::TabFocusReason);
+            const auto typeCell = [&](int row, const QString& text) {
+                table->setCurrentCell(row, 1);
+                table->editItem(table->item(row, 1));
+                auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+                QVERIFY(editor && editor != static_cast<QWidget*>(table));
+                editor->selectAll();
+                QTest::keyClicks(editor, text);
+                QTest::keyClick(editor, Qt::Key_Return);
+            };
+            for (const Qt::Key enter : {Qt::Key_Return, Qt::Key_Enter}) {
+                typeCell(0, QStringLiteral("17"));
+                QVERIFY(dialog.isVisible());
+                QCOMPARE(static_cast<int>(tank::TarePoints(model)[0].litres), 17);
+                QCOMPARE(table->currentRow(), 1);
+                QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(table));
+                QTest::keyClick(table, enter);
+                QCOMPARE(table->currentRow(), 2);
+                QTest::keyClick(table, enter); // the last row: stays
+                QCOMPARE(table->currentRow(), 2);
+                QVERIFY(dialog.isVisible());
+            }
+            typeCell(2, QStringLiteral("25"));
+            QCOMPARE(static_cast<int>(tank::TarePoints(model)[2].litres), 25);
+            QCOMPARE(table->currentRow(), 2);
+            const auto before = model.SnapshotRecords().bytes;
+            typeCell(1, QStringLiteral("300"));
+            QCOMPARE(user.errors.size(), 1);
+            QCOMPARE(model.SnapshotRecords().bytes, before);
+            QCOMPARE(table->currentRow(), 1);
+            QVERIFY(dialog.isVisible());
+            dialog.okButton->click();
+        }));
+        QCOMPARE(static_cast<int>(tank::TarePoints(model)[0].litres), 17);
     }
 
     // Save, change, load: the page shows the file's calibration again; the

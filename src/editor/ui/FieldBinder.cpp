@@ -124,6 +124,7 @@ void FieldBinder::Bind(FieldWidget widget)
     case ControlKind::Time:
     case ControlKind::Text:
         connect(w.line, &QLineEdit::editingFinished, this, [this, index] { FinishLine(index); });
+        w.line->installEventFilter(this);
         break;
     }
 }
@@ -139,16 +140,59 @@ bool FieldBinder::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    // Enter in a spin box commits it before the dialog sees the key as OK; a
-    // refused value keeps the dialog open.
+    // Undo and redo keys in a field that holds nothing typed are the
+    // session's (the dialog's shortcuts); with typing there, the field's own.
+    if (event->type() == QEvent::ShortcutOverride && IsUndoKey(static_cast<QKeyEvent*>(event)))
+        for (const auto& w : widgets_)
+            if ((w.spin && w.spin == watched) || (w.line && w.line == watched)) {
+                if (Pending(w))
+                    break;
+                event->ignore();
+                return true;
+            }
+    // Enter in a spin box or a time or text field commits it before the
+    // dialog sees the key as OK; a refused value keeps the dialog open.
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
-            for (const auto& w : widgets_)
-                if (w.spin == watched)
+            for (const auto& w : widgets_) {
+                if (w.spin && w.spin == watched)
                     return !FinishSpin(w.field);
+                if (w.line && w.line == watched)
+                    return !FinishLine(w.field);
+            }
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool FieldBinder::IsUndoKey(const QKeyEvent* event)
+{
+    const QKeyCombination pressed(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key()));
+    for (const QKeySequence& undo : UndoKeys())
+        if (undo.count() == 1 && undo[0] == pressed)
+            return true;
+    for (const QKeySequence& redo : RedoKeys())
+        if (redo.count() == 1 && redo[0] == pressed)
+            return true;
+    return false;
+}
+
+QList<QKeySequence> FieldBinder::UndoKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::Key_Z)};
+}
+
+QList<QKeySequence> FieldBinder::RedoKeys()
+{
+    return {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+}
+
+bool FieldBinder::Pending(const FieldWidget& w) const
+{
+    const SpinEdit& e = spinEdits_[static_cast<std::size_t>(SlotOf(w.field))];
+    if (e.typed || e.stepped)
+        return true;
+    return w.line && w.line->text().toStdString() != session_.Shown(w.field).text;
 }
 
 bool FieldBinder::FinishSpin(std::size_t fieldIndex)
@@ -185,11 +229,8 @@ bool FieldBinder::CommitPending()
 
 bool FieldBinder::HasPending() const
 {
-    for (const auto& e : spinEdits_)
-        if (e.typed || e.stepped)
-            return true;
     for (const auto& w : widgets_)
-        if (w.line && w.line->text().toStdString() != session_.Shown(w.field).text)
+        if (Pending(w))
             return true;
     return false;
 }

@@ -8,6 +8,8 @@
 // the Prompter and the control goes back to what the session shows.
 #include "editor/ui/FieldWidgets.h"
 
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -16,6 +18,7 @@
 #include <vector>
 
 class QGroupBox;
+class QKeyEvent;
 
 namespace tc::ui {
 
@@ -38,6 +41,11 @@ public:
     void DiscardPending();
     // Whether a field holds typing or steps not yet committed.
     bool HasPending() const;
+    bool Pending(const FieldWidget& w) const;
+    // The keys of the session's undo (Ctrl+Z) and redo (Ctrl+Shift+Z, Ctrl+Y).
+    static QList<QKeySequence> UndoKeys();
+    static QList<QKeySequence> RedoKeys();
+    static bool IsUndoKey(const QKeyEvent* event);
     // Asked when a spin box is left: true makes the binder drop what was typed
     // instead of committing it (the focus went to Cancel).
     std::function<bool()> leavingToCancel;

@@ -118,6 +118,30 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
     auto* buttons = new QDialogButtonBox;
     buttons->addButton(okButton, QDialogButtonBox::AcceptRole);
     buttons->addButton(cancelButton, QDialogButtonBox::RejectRole);
+    const auto undoLike = [&](const char* name, const std::string& text, const std::string& tip, const QList<QKeySequence>& keys,
+                              void (SettingsEditor::*act)()) {
+        auto* button = new QPushButton(ToQ(text));
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        QStringList shown;
+        for (const QKeySequence& key : keys) {
+            auto* shortcut = new QShortcut(key, this);
+            connect(shortcut, &QShortcut::activated, this, act);
+            shown << key.toString(QKeySequence::NativeText);
+        }
+        button->setToolTip(ToQ(tip) + (shown.isEmpty() ? QString() : QStringLiteral(" (") + shown.join(QStringLiteral(", ")) + QStringLiteral(")")));
+        connect(button, &QPushButton::clicked, this, act);
+        buttons->addButton(button, QDialogButtonBox::ActionRole);
+        return button;
+    };
+    undoButton = undoLike("undoButton", ctx.Tr("Отменить", "Undo"), ctx.Tr("Отменить последнее изменение", "Take back the last change"),
+                          FieldBinder::UndoKeys(), &SettingsEditor::Undo);
+    redoButton = undoLike("redoButton", ctx.Tr("Повторить", "Redo"), ctx.Tr("Повторить отменённое изменение", "Make the change taken back again"),
+                          FieldBinder::RedoKeys(), &SettingsEditor::Redo);
+    revertButton = undoLike("revertButton", ctx.Tr("Как при открытии", "Revert to opened"),
+                            ctx.Tr("Вернуть все параметры к значениям, с которыми окно открылось (можно отменить)",
+                                   "Put every setting back as it was when the window opened (can be undone)"),
+                            {}, &SettingsEditor::RevertToOpened);
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingsEditor::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &SettingsEditor::reject);
 
@@ -155,9 +179,10 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
     connect(binder_, &FieldBinder::Committed, this, [this] {
         for (EditorPanel* panel : panels_)
             panel->Refresh();
+        UpdateUndoButtons();
     });
     ApplyTabOrder();
-    opened_ = session_.Model().SnapshotRecords().bytes;
+    UpdateUndoButtons();
 
     // As large as the largest page wants, within the screen.
     QSize content(0, 0);
@@ -323,6 +348,45 @@ void SettingsEditor::Changed(const ChangedFields& changed, QWidget* source)
     for (EditorPanel* panel : panels_)
         if (panel != source)
             panel->Refresh();
+    UpdateUndoButtons();
+}
+
+void SettingsEditor::Undo()
+{
+    if (session_.CanUndo())
+        session_.Undo();
+        Restored();
+}
+
+void SettingsEditor::Redo()
+{
+    if (session_.CanRedo())
+        session_.Redo();
+        Restored();
+}
+
+void SettingsEditor::RevertToOpened()
+{
+    binder_->DiscardPending();
+    session_.RevertToOpened();
+    Restored();
+}
+
+void SettingsEditor::Restored()
+{
+    // Every bound control is filled again: typing not yet committed gives way
+    // to what the session now holds.
+    binder_->FillAll();
+    for (EditorPanel* panel : panels_)
+        panel->Refresh();
+    UpdateUndoButtons();
+}
+
+void SettingsEditor::UpdateUndoButtons()
+{
+    undoButton->setEnabled(session_.CanUndo());
+    redoButton->setEnabled(session_.CanRedo());
+    revertButton->setEnabled(session_.ChangedSinceOpened());
 }
 
 void SettingsEditor::ApplyTabOrder()
@@ -380,7 +444,7 @@ void SettingsEditor::accept()
 void SettingsEditor::reject()
 {
     const bool typing = QApplication::focusWidget() != cancelButton && binder_->HasPending();
-    if (typing || session_.Model().SnapshotRecords().bytes != opened_) {
+    if (typing || session_.ChangedSinceOpened()) {
         const auto& ctx = session_.Context();
         enum { Apply, Discard, Back };
         const int answer = AskChoice(ToQ(ctx.Tr("Настройки изменены. Применить изменения?", "The settings have been changed. Apply the changes?")),

@@ -30,6 +30,11 @@ public:
     QTabWidget* pages = nullptr;
     QPushButton* okButton = nullptr;
     QPushButton* cancelButton = nullptr;
+    // The session's undo and redo (also Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y), and
+    // Revert to opened, which asks nothing and is undone like any change.
+    QPushButton* undoButton = nullptr;
+    QPushButton* redoButton = nullptr;
+    QPushButton* revertButton = nullptr;
     // Ctrl+F: any part of a setting's caption (either language) or key; Enter
     // shows the next match's page and puts the focus on it.
     QLineEdit* search = nullptr;
@@ -60,10 +65,19 @@ public slots:
     void reject() override;
     // The next control matching the search text: its page shown, the focus on it. False when none matches.
     bool FindNext();
+    // Takes back the last change of the session, puts back the last one taken
+    // back, or goes back to the settings as opened; every control and panel
+    // then shows what the session holds.
+    void Undo();
+    void Redo();
+    void RevertToOpened();
 
 private:
     QScrollArea* BuildPage(const ShownPage& page);
     void ApplyTabOrder();
+    // Shows what an undo, redo or revert changed, and which of them can be done now.
+    void Restored();
+    void UpdateUndoButtons();
 
     EditSession& session_;
     FieldBinder* binder_ = nullptr;
@@ -76,7 +90,6 @@ private:
     std::vector<TabStop> layoutOrder_;
     std::vector<EditorPanel*> panels_;
     int searchAt_ = -1; // the match shown last
-    std::vector<std::uint8_t> opened_; // the records as the dialog opened
 };
 
 // The dialog, modal, on the session as it is (the callback that EditSettings

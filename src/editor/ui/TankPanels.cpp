@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +22,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace tc::ui {
@@ -29,11 +32,21 @@ namespace {
 
 enum Column { NumberColumn, LitresColumn, UnitsColumn, ColumnCount };
 
+bool IsEnter(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
 // Cells take digits and blanks, three for litres and four for units; the
-// commit keeps only the digits.
+// commit keeps only the digits. Enter in a cell ends its edit (the cell is
+// committed between `entered(false)` and `entered(true)`, which moves down as
+// grids do); the key never reaches the dialog's OK.
 class TareCellDelegate : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    TareCellDelegate(QObject* parent, std::function<void(bool)> entered) : QStyledItemDelegate(parent), entered_(std::move(entered)) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
         auto* edit = new QLineEdit(parent);
@@ -41,6 +54,22 @@ public:
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9 ]*")), edit));
         return edit;
     }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (auto* editor = qobject_cast<QWidget*>(watched); editor && IsEnter(event)) {
+            entered_(false);
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            entered_(true);
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(bool)> entered_;
 };
 
 // The whole tank page: the linear calibrations as rows of litres and units,
@@ -156,7 +185,13 @@ private:
         table_->setHorizontalHeaderLabels({QStringLiteral("#"), ToQ(ctx.Tr("литры", "litres")), ToQ(ctx.Tr("уе", "CU"))});
         table_->verticalHeader()->hide();
         table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
-        table_->setItemDelegate(new TareCellDelegate(table_));
+        table_->setItemDelegate(new TareCellDelegate(table_, [this](bool committed) {
+            if (committed)
+                MoveDown();
+            else
+                refused_ = false;
+        }));
+        table_->installEventFilter(this);
         for (int c = 0; c < ColumnCount; ++c)
             table_->setColumnWidth(c, c == NumberColumn ? 36 : 64);
         table_->setMinimumWidth(200);
@@ -166,6 +201,27 @@ private:
                 CommitTable();
         });
         return box;
+    }
+
+    // Enter on the grid, editing or not, goes down a row; after a refused
+    // cell the cursor stays on it. The dialog never sees the key.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == table_ && IsEnter(event)) {
+            refused_ = false;
+            MoveDown();
+            return true;
+        }
+        return EditorPanel::eventFilter(watched, event);
+    }
+
+    void MoveDown()
+    {
+        const bool refused = refused_;
+        refused_ = false;
+        const int row = table_->currentRow();
+        if (!refused && row >= 0 && row + 1 < table_->rowCount())
+            table_->setCurrentCell(row + 1, std::max(table_->currentColumn(), static_cast<int>(LitresColumn)));
     }
 
     void FileSection(QVBoxLayout* layout)
@@ -230,6 +286,7 @@ private:
                 points.push_back(tank::ParseTarePoint(Session(), text(LitresColumn), text(UnitsColumn)));
             }
         } catch (const Error& e) {
+            refused_ = true;
             ShowError(ToQ(e.what()));
             RefreshTable();
             return;
@@ -285,6 +342,7 @@ private:
     std::vector<const FieldWidget*> placed_;
     QTableWidget* table_ = nullptr;
     bool filling_ = false;
+    bool refused_ = false; // the last cell committed was refused
 };
 
 } // namespace

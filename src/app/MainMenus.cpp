@@ -68,6 +68,7 @@ void MainWindow::BuildMenus()
 
     settingsMenu = menuBar->addMenu(QString());
     editAction = Add(settingsMenu, "editAction", QKeySequence(Qt::CTRL | Qt::Key_E));
+    compareAction = Add(settingsMenu, "compareAction");
 
     helpMenu = menuBar->addMenu(QString());
     guideAction = Add(helpMenu, "guideAction", QKeySequence::HelpContents);
@@ -97,12 +98,16 @@ void MainWindow::BuildMenus()
     connect(journalsAction, &QAction::triggered, this, &MainWindow::viewJournals);
     connect(portAction, &QAction::triggered, this, &MainWindow::choosePort);
     connect(editAction, &QAction::triggered, this, &MainWindow::editSettings);
+    connect(compareAction, &QAction::triggered, this, &MainWindow::compareWithFile);
     connect(guideAction, &QAction::triggered, this, [this] { ShowUserGuide(this); });
     connect(shortcutsAction, &QAction::triggered, this, &MainWindow::showShortcuts);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
     connect(aboutQtAction, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
 
-    // The status line and the title follow every command, of a button or a menu:
+void MainWindow::FollowCommands()
+{
+    // The status line, the title and the menus follow every command, of a button or a menu:
     // these connections come after the commands' own, so they see the result.
     for (QPushButton* b : controls_->findChildren<QPushButton*>())
         connect(b, &QPushButton::clicked, this, &MainWindow::RefreshStatus);
@@ -127,6 +132,7 @@ void MainWindow::ApplyMenuLanguage()
     portAction->setText(QTr("&COM-порт…", "&COM port…"));
     settingsMenu->setTitle(QTr("&Настройки", "&Settings"));
     editAction->setText(QTr("&Редактировать…", "&Edit…"));
+    compareAction->setText(QTr("&Сравнить с файлом…", "&Compare with a file…"));
     helpMenu->setTitle(QTr("&Справка", "&Help"));
     guideAction->setText(QTr("&Руководство пользователя", "&User's guide"));
     shortcutsAction->setText(QTr("&Сочетания клавиш", "&Keyboard shortcuts"));
@@ -175,7 +181,7 @@ void MainWindow::NoteCurrentFile(const QString& file)
 void MainWindow::RefreshStatus()
 {
     const bool loaded = editButton->isEnabled();
-    for (QAction* a : {saveAction, saveAsAction, exportTextAction, importTextAction, writeAction, journalsAction, editAction})
+    for (QAction* a : {saveAction, saveAsAction, exportTextAction, importTextAction, writeAction, journalsAction, editAction, compareAction})
         a->setEnabled(loaded);
 
     QStringList parts;

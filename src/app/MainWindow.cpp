@@ -264,6 +264,7 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     connect(importTextAction, &QAction::triggered, this, &MainWindow::importText);
     connect(restorePointsButton, &QPushButton::clicked, this, &MainWindow::showRestorePoints);
     connect(englishBox, &QCheckBox::clicked, this, &MainWindow::switchLanguage);
+    FollowCommands();
 
     // Centred on the screen until the ini file says otherwise.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -561,6 +562,33 @@ void MainWindow::editSettings()
     ReportErrors([this] {
         if (EditSettings(model_, [this](EditSession& session) { return RunEditor(session, this); }))
             SettingsChanged = true;
+    });
+}
+
+// The file goes through the one judgement a load uses, into a copy: the
+// settings on hand are compared with it and stay exactly as they were.
+void MainWindow::compareWithFile()
+{
+    if (transferRunning_ || !editButton->isEnabled())
+        return;
+    const auto file = AskFile(SettingsFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
+    if (!file)
+        return;
+    std::optional<JudgedSettings> judged;
+    if (!ReportErrors([&] { judged = LoadSettingsFile(file->toStdString()); }))
+        return;
+    ReportErrors([&] {
+        SettingsModel other = model_;
+        QStringList warnings;
+        for (const std::string& w : ApplySettings(other, *judged))
+            warnings << ToQ(w);
+        // The file before, the settings on hand after: the catalogs end evaluated for the settings on hand.
+        const SettingsComparison c = CompareSettings(other, model_);
+        if (c.Same() && warnings.isEmpty())
+            ShowInfo(QTr("Настройки в файле \"%1\" те же, что в программе.", "The file \"%1\" holds the same settings as the program.")
+                         .arg(QFileInfo(*file).fileName()));
+        else
+            AskTable(FileChangesQuestion(c, QFileInfo(*file).fileName(), warnings));
     });
 }
 

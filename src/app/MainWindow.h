@@ -95,6 +95,8 @@ public:
     QAction* portAction = nullptr;
     QMenu* settingsMenu = nullptr;
     QAction* editAction = nullptr;
+    // The settings on hand beside those of a file, read-only: nothing changes.
+    QAction* compareAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* guideAction = nullptr;
     QAction* shortcutsAction = nullptr;
@@ -126,6 +128,7 @@ public slots:
     void readFromDevice();
     void readFromFile();
     void editSettings();
+    void compareWithFile();
     void viewJournals();
     void saveToFile();
     void exportText();
@@ -151,6 +154,8 @@ protected:
 
 private:
     void BuildMenus();
+    // Refreshes the status line and the menus after each command (after its own connections).
+    void FollowCommands();
     void ApplyMenuLanguage();
     void RefreshRecentMenu();
     void NoteCurrentFile(const QString& file);

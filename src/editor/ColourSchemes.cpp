@@ -2,12 +2,28 @@
 
 #include "common/Bytes.h"
 #include "common/Error.h"
+#include "preview/PreviewCanvas.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <array>
 #include <stdexcept>
 
 namespace tc {
+
+Rgb5 NearestUnitColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    const auto nearest = [](int wanted, auto shown) {
+        int best = 0;
+        for (int level = 1; level <= kMaxColourLevel; ++level)
+            if (std::abs(shown(level) - wanted) < std::abs(shown(best) - wanted))
+                best = level;
+        return static_cast<std::uint8_t>(best);
+    };
+    const auto shown = [](int level) { return ScreenColour(PackColour(Rgb5{static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level), static_cast<std::uint8_t>(level)})); };
+    return Rgb5{nearest(red, [&](int l) { return int{shown(l).r}; }), nearest(green, [&](int l) { return int{shown(l).g}; }),
+                nearest(blue, [&](int l) { return int{shown(l).b}; })};
+}
 
 namespace {
 

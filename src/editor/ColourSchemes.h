@@ -18,6 +18,13 @@ namespace tc {
 constexpr int kMaxColourLevel = 31;
 constexpr int kRoleLimit = 128; // a role's palette index is stored only below this
 
+// The colour the unit shows nearest to a colour of 8 bits a channel: per
+// channel the level (0..31) whose colour on the unit's screen (ScreenColour)
+// is closest, the lower level on a tie. The unit shows fewer greens than its
+// screen has (bit 5 repeats green's lowest level bit), so green is judged by
+// what is shown, not by the level alone.
+Rgb5 NearestUnitColour(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
 // The role sub-pages, in the window's order.
 enum class RoleGroup : std::uint8_t { Digital, Menu, Graph, Dial };
 struct RoleDef {

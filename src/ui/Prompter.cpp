@@ -69,13 +69,20 @@ QDialog* MakeTableQuestionDialog(const TableQuestion& q, QWidget* parent)
         note->setWordWrap(true);
         layout->addWidget(note);
     }
-    auto* question = new QLabel(q.question, dialog);
-    question->setWordWrap(true);
-    layout->addWidget(question);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No, dialog);
-    // A write is what the question is about: No is the default.
-    buttons->button(QDialogButtonBox::No)->setDefault(true);
-    buttons->button(QDialogButtonBox::No)->setFocus();
+    QDialogButtonBox* buttons = nullptr;
+    if (q.question.isEmpty()) {
+        // Only to be read: Close answers No.
+        buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+        buttons->button(QDialogButtonBox::Close)->setDefault(true);
+    } else {
+        auto* question = new QLabel(q.question, dialog);
+        question->setWordWrap(true);
+        layout->addWidget(question);
+        buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No, dialog);
+        // A write is what the question is about: No is the default.
+        buttons->button(QDialogButtonBox::No)->setDefault(true);
+        buttons->button(QDialogButtonBox::No)->setFocus();
+    }
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);

@@ -31,7 +31,7 @@ struct TableQuestion {
     QStringList headers;
     QList<QStringList> rows;
     QString note;       // under the table, may be empty
-    QString question;   // the question the buttons answer
+    QString question;   // the question the buttons answer; empty: a table only to be read, with a Close button (answered No)
 };
 
 struct Prompter {

@@ -679,6 +679,61 @@ private slots:
         QCOMPARE(model.DeviceModelCode, std::uint16_t{0xC001});
     }
 
+    // Settings > Compare with a file: the file is judged as a load judges it,
+    // its differences are shown in a table only to be read, and the settings
+    // on hand stay exactly as they were.
+    void comparingWithAFileShowsTheDifferencesAndChangesNothing()
+    {
+        ScriptedUser user;
+        DeviceLink link;
+        SettingsModel model;
+        auto form = MakeForm(link, model, {});
+        form->englishBox->click();
+        QVERIFY(!form->compareAction->isEnabled()); // nothing to compare yet
+        SettingsModel source;
+        LoadReferenceImage(source, 0xC000);
+        const QString same = dir_.filePath("same.qvetp"), other = dir_.filePath("other.qvetp"), bad = dir_.filePath("bad.qvetp");
+        WriteSettingsFile(source, same.toStdString());
+        EditSettings(source, [](EditSession& session) {
+            session.Commit("limits.speed", "110", true);
+            return true;
+        });
+        WriteSettingsFile(source, other.toStdString());
+        QFile badFile(bad);
+        QVERIFY(badFile.open(QIODevice::WriteOnly));
+        badFile.write("x");
+        badFile.close();
+        user.files.push_back(same);
+        form->readFromFileButton->click();
+        QCOMPARE(user.errors, QStringList());
+        QVERIFY(form->editButton->isEnabled());
+        QVERIFY(form->compareAction->isEnabled());
+        const QByteArray before = ImageBytes(model);
+        const QString title = form->windowTitle();
+
+        user.files = {same, other, bad};
+        for (int i = 0; i < 3; ++i)
+            form->compareAction->trigger();
+        QCOMPARE(user.infos, QStringList{"The file \"same.qvetp\" holds the same settings as the program."});
+        QCOMPARE(user.questions.size(), 1);
+        const QStringList lines = user.questions[0].split('\n');
+        QCOMPARE(lines.value(0), QStringLiteral("The settings in the program and in the file \"other.qvetp\" differ:"));
+        QVERIFY2(lines.value(1).endsWith(QStringLiteral("\t110\tkm/h\t")), qPrintable(user.questions[0]));
+        QCOMPARE(user.errors.size(), 1);
+        QVERIFY(user.errors[0].contains("is not a settings file"));
+        QCOMPARE(ImageBytes(model), before);
+        QVERIFY(!form->SettingsChanged);
+        QCOMPARE(form->windowTitle(), title);
+        QCOMPARE(form->CurrentFile(), same);
+
+        // The table is only to be read: one Close button.
+        SettingsModel a, b;
+        LoadReferenceImage(a, 0xC000);
+        std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(FileChangesQuestion(CompareSettings(a, a), "x.qvetp", {}), nullptr));
+        const auto buttons = dialog->findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 1);
+    }
+
     // A file from outside (the command line's FILE, a second start, a drop)
     // opens as the open button opens it, with the same refusals; while a
     // modal dialog is open it is not opened and the status line says why.

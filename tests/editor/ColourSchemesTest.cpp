@@ -4,9 +4,11 @@
 #include "common/Bytes.h"
 #include "common/Error.h"
 #include "editor/ColourSchemes.h"
+#include "preview/PreviewCanvas.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
@@ -32,6 +34,27 @@ TEST(ColourSchemes, PackingRoundTrips)
         for (std::uint8_t g = 0; g < 32; ++g)
             for (std::uint8_t b = 0; b < 32; ++b)
                 ASSERT_EQ(UnpackColour(PackColour({r, g, b})), (Rgb5{r, g, b}));
+}
+
+// Every colour the unit shows comes back as itself; any other colour gets a
+// level no farther on the screen than any other level, channel by channel.
+TEST(ColourSchemes, NearestUnitColourIsWhatTheScreenShowsClosest)
+{
+    for (int level = 0; level <= kMaxColourLevel; ++level) {
+        const Rgb5 c{std::uint8_t(level), std::uint8_t(kMaxColourLevel - level), std::uint8_t(level)};
+        const ScreenRgb shown = ScreenColour(PackColour(c));
+        EXPECT_EQ(NearestUnitColour(shown.r, shown.g, shown.b), c) << level;
+    }
+    for (int v = 0; v <= 255; ++v) {
+        const Rgb5 n = NearestUnitColour(std::uint8_t(v), std::uint8_t(v), std::uint8_t(v));
+        const ScreenRgb got = ScreenColour(PackColour(n));
+        for (int level = 0; level <= kMaxColourLevel; ++level) {
+            const ScreenRgb other = ScreenColour(PackColour(Rgb5{std::uint8_t(level), std::uint8_t(level), std::uint8_t(level)}));
+            EXPECT_LE(std::abs(got.r - v), std::abs(other.r - v)) << v << " " << level;
+            EXPECT_LE(std::abs(got.g - v), std::abs(other.g - v)) << v << " " << level;
+            EXPECT_LE(std::abs(got.b - v), std::abs(other.b - v)) << v << " " << level;
+        }
+    }
 }
 
 TEST(ColourSchemes, RolesCoverEveryRoleByteOnce)

@@ -199,7 +199,8 @@ private slots:
         WithPanel(model, false, [&](DisplayPanel& panel, SettingsEditor&) {
             panel.Palette()->setCurrentCell(3, 0);
             // The colour picker: offered the scheme's 16 colours, its choice
-            // rounded to the unit's levels and stored once; Cancel stores nothing.
+            // replaced by the nearest colour the unit shows and stored once,
+            // the user told when it changed; Cancel stores nothing.
             QList<QColor> offered;
             std::optional<QColor> answer = QColor(0, 0, 128);
             panel.PickColour = [&](const QColor&, const QList<QColor>& colours) {
@@ -210,9 +211,12 @@ private slots:
             pick->click();
             QCOMPARE(offered.size(), 16);
             QCOMPARE((QList<int>{panel.red->value(), panel.green->value(), panel.blue->value()}), (QList<int>{0, 0, 16}));
-            answer = QColor(255, 255, 255);
+            QCOMPARE(user.infos.size(), 1); // shown as #000084
+            QVERIFY(user.infos[0].contains(QStringLiteral("#000080")) && user.infos[0].contains(QStringLiteral("#000084")));
+            answer = QColor(255, 255, 255); // the unit shows white as it is: nothing to tell
             pick->click();
             QCOMPARE(GetU16(model.Record(9), 80 + 6), std::uint16_t{0xFFFF});
+            QCOMPARE(user.infos.size(), 1);
             answer.reset();
             pick->click();
             QCOMPARE(GetU16(model.Record(9), 80 + 6), std::uint16_t{0xFFFF});

@@ -11,4 +11,10 @@ namespace tc::ui {
 // outside the controls are summed up per record in the note.
 TableQuestion WriteChangesQuestion(const SettingsComparison& comparison);
 
+// The settings on hand beside a file's, to be read only (no question, a
+// Close button): `comparison` compares the file's settings (before) with
+// those on hand (after); one row per control that differs, the settings on
+// hand first. The file's warnings end the note.
+TableQuestion FileChangesQuestion(const SettingsComparison& comparison, const QString& fileName, const QStringList& warnings);
+
 } // namespace tc::ui

@@ -364,8 +364,8 @@ QWidget* DisplayPanel::BuildColours()
     }
     pickColour = new QPushButton(Tr("Выбрать цвет…", "Choose a colour…"), paletteBox);
     pickColour->setObjectName(QStringLiteral("display.palette.pick"));
-    pickColour->setToolTip(Tr("Палитра: МК показывает 32 уровня каждого цвета, выбранный цвет округляется до них",
-                              "A palette: the unit shows 32 levels of each colour, the chosen colour is rounded to them"));
+    pickColour->setToolTip(Tr("Палитра: МК показывает 32 уровня каждого цвета; выбранный цвет заменяется ближайшим, который МК показывает, и об этом сообщается",
+                              "A palette: the unit shows 32 levels of each colour; a chosen colour it cannot show is replaced by the nearest one it shows, and you are told so"));
     paletteLayout->addWidget(pickColour, line++, 1, 1, 2);
     PickColour = [this](const QColor& current, const QList<QColor>& colours) -> std::optional<QColor> {
         for (int i = 0; i < colours.size() && i < QColorDialog::customCount(); ++i)
@@ -383,15 +383,24 @@ QWidget* DisplayPanel::BuildColours()
         const auto chosen = PickColour(colours.value(current), colours);
         if (!chosen)
             return;
-        // The unit's 5-bit levels; one store for the three.
-        const auto level = [](int channel) { return (channel * kMaxColourLevel + 127) / 255; };
+        // The nearest colour the unit shows; one store for the three levels.
+        const Rgb5 nearest = NearestUnitColour(static_cast<std::uint8_t>(chosen->red()), static_cast<std::uint8_t>(chosen->green()),
+                                              static_cast<std::uint8_t>(chosen->blue()));
         {
             const QSignalBlocker br(red), bg(green), bb(blue);
-            red->setValue(level(chosen->red()));
-            green->setValue(level(chosen->green()));
-            blue->setValue(level(chosen->blue()));
+            red->setValue(nearest.r);
+            green->setValue(nearest.g);
+            blue->setValue(nearest.b);
         }
         StoreColour();
+        const QColor shown = ScreenQColor(PackColour(nearest));
+        if (shown.rgb() != chosen->rgb())
+            ShowInfo(Tr("МК не может показать цвет %1 точно. Сохранён ближайший цвет, который он показывает: %2 (красный %3, зеленый %4, синий %5).",
+                        "The unit cannot show the colour %1 exactly. The nearest colour it shows is stored: %2 (red %3, green %4, blue %5).")
+                         .arg(chosen->name(QColor::HexRgb).toUpper(), shown.name(QColor::HexRgb).toUpper())
+                         .arg(nearest.r)
+                         .arg(nearest.g)
+                         .arg(nearest.b));
     });
     red->setObjectName(QStringLiteral("display.palette.red"));
     green->setObjectName(QStringLiteral("display.palette.green"));

@@ -45,57 +45,35 @@ void DeviceLink::ClosePort()
     owed_ = 0;
 }
 
-std::size_t DeviceLink::FrameLength() const
-{
-    return LongFrame ? GetU16(TxBuffer, 0) : (TxBuffer[0] == 0 ? 256u : TxBuffer[0]);
-}
-
-std::size_t DeviceLink::ReplyLength() const
-{
-    return LongFrame ? GetU16(RxBuffer, 0) : RxBuffer[0];
-}
-
-bool DeviceLink::CheckReply()
-{
-    const std::size_t n = ReplyLength();
-    return n <= kFrameBufferSize && ByteSum(RxBuffer.data(), n) == 0;
-}
-
-void DeviceLink::EndFrame()
-{
-    if (!LongFrame) {
-        FrameBuffers::EndFrame();
-        return;
-    }
-    // The buffer, not the 16-bit length, is the limit here.
-    const std::uint32_t length = TxLength + 1;
-    if (length > 65535 || TxLength >= kFrameBufferSize)
-        throw Error(kFrameBoundsText);
-    PutU16(TxBuffer, 0, static_cast<std::uint16_t>(length));
-    PutCheckByte();
-}
-
 void DeviceLink::BeginRequest(std::uint8_t address, std::uint8_t cmd)
 {
-    BeginFrame();
-    if (LongFrame)
-        PutByte(0);
+    building_ = Frame::Begin(Format());
     PutByte(address);
     if (!ShortAddress)
         PutWord(1);
     PutByte(cmd);
 }
 
-void DeviceLink::Pause(std::chrono::milliseconds d)
+std::size_t DeviceLink::Await(std::span<std::uint8_t> into, Clock::TimePoint deadline)
 {
-    const auto until = Now() + d;
+    auto* ch = Channel();
     for (;;) {
         Idle();
-        const auto now = Now();
-        if (now >= until)
-            return;
-        clock_->SleepUntil(now + std::min<Clock::Duration>(until - now, device::kIdleSlice));
+        std::size_t got = 0;
+        if (ch && !into.empty())
+            got = ch->Read(into, WaitUntil(deadline));
+        else
+            clock_->SleepUntil(Now() + WaitUntil(deadline));
+        if (got > 0)
+            return got;
+        if (Now() >= deadline)
+            return 0;
     }
+}
+
+void DeviceLink::Pause(std::chrono::milliseconds d)
+{
+    Await({}, Now() + d);
 }
 
 bool DeviceLink::AddressedToUs(std::span<const std::uint8_t> frame) const
@@ -103,15 +81,16 @@ bool DeviceLink::AddressedToUs(std::span<const std::uint8_t> frame) const
     // The reply repeats the request's address bytes between its length and its status.
     const auto header = static_cast<std::size_t>(LongFrame ? 2 : 1);
     const auto status = static_cast<std::size_t>(StatusIndex());
-    if (frame.size() < status)
+    const auto sent = request_.Bytes();
+    if (frame.size() < status || sent.size() < status)
         return false;
     return std::equal(frame.begin() + static_cast<std::ptrdiff_t>(header), frame.begin() + static_cast<std::ptrdiff_t>(status),
-                      TxBuffer.begin() + static_cast<std::ptrdiff_t>(header));
+                      sent.begin() + static_cast<std::ptrdiff_t>(header));
 }
 
 int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
 {
-    const std::size_t minimum = LongFrame ? 7 : ShortAddress ? 4 : 6;
+    const std::size_t minimum = Format().MinReply();
     const auto status = static_cast<std::size_t>(StatusIndex());
     // Frames one after another: with a right check byte only, or any bytes
     // shaped like a reply (a length, and the addresses of our request), since
@@ -123,7 +102,7 @@ int DeviceLink::CountReplies(std::span<const std::uint8_t> bytes) const
             const std::size_t n = LongFrame ? GetU16(frame, 0) : frame[0];
             const bool shaped = n >= minimum && AddressedToUs(frame);
             const bool whole = shaped && n <= frame.size();
-            if (whole && (!checked || ByteSum(frame.data(), n) == 0)) {
+            if (whole && (!checked || Frame::Sum(frame.first(n)) == 0)) {
                 ++replies;
                 at += n;
             } else if (shaped && !checked && !whole) {
@@ -150,14 +129,13 @@ bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t
     int replies = CountReplies(drained);
     std::array<std::uint8_t, 256> chunk{};
     for (;;) {
-        Idle();
         const auto now = Now();
         // Replies still owed may come up to their late limit.
         const bool owedMayCome = awaitOwed && (untilLimit || replies < owed_) && now < owedUntil_;
         if (now >= silentUntil && !owedMayCome)
             break;
         const auto wakeAt = owedMayCome ? std::max(silentUntil, owedUntil_) : silentUntil;
-        if (const std::size_t got = ch->Read(chunk, WaitUntil(wakeAt)); got > 0) {
+        if (const std::size_t got = Await(chunk, wakeAt); got > 0) {
             drained.insert(drained.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
             replies = CountReplies(drained);
             silentUntil = Now() + quiet;
@@ -175,18 +153,12 @@ bool DeviceLink::Drain(std::chrono::milliseconds quiet, std::vector<std::uint8_t
 
 std::optional<std::uint8_t> DeviceLink::WaitingByte(std::chrono::milliseconds wait)
 {
-    auto* ch = Channel();
-    if (!ch)
+    if (!Channel())
         return std::nullopt;
-    const auto until = Now() + wait;
     std::uint8_t byte = 0;
-    for (;;) {
-        if (ch->Read(std::span<std::uint8_t>(&byte, 1), WaitUntil(until)) > 0)
-            return byte;
-        if (Now() >= until)
-            return std::nullopt;
-        Idle();
-    }
+    if (Await(std::span<std::uint8_t>(&byte, 1), Now() + wait) > 0)
+        return byte;
+    return std::nullopt;
 }
 
 bool DeviceLink::StaysQuiet(std::chrono::milliseconds settle)
@@ -206,7 +178,6 @@ void DeviceLink::SendFrame()
 {
     if (PortMode == 2)
         SetRTS();
-    const std::size_t n = FrameLength();
     // Nothing may be waiting on a line that is in step. Whatever is (a late
     // or repeated reply, noise) is no answer to this request: it is drained
     // instead of being taken for one.
@@ -214,7 +185,7 @@ void DeviceLink::SendFrame()
         outOfStep_ = Drain(QuietTime, {*stray}) || outOfStep_;
     PurgeOutput();
     if (auto* ch = Channel())
-        ch->Write(std::span<const std::uint8_t>(TxBuffer.data(), std::min(n, kFrameBufferSize)));
+        ch->Write(request_.Bytes());
     if (PortMode == 2) {
         // The line hands our own request back first; it answers nothing.
         const int owed = owed_;
@@ -230,99 +201,79 @@ void DeviceLink::SendFrame()
     owedUntil_ = std::max(owedUntil_, Now() + std::max<Clock::Duration>(ReplyTimeout + QuietTime, device::kLateReplyLimit));
 }
 
-void DeviceLink::ReceiveRest(std::size_t from, std::size_t to)
+void DeviceLink::ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, std::size_t to)
 {
-    auto* ch = Channel();
     std::size_t pos = from;
-    auto deadline = Now() + ByteTimeout;
     while (pos < to) {
-        Idle();
-        std::size_t got = 0;
-        if (ch)
-            got = ch->Read(std::span<std::uint8_t>(RxBuffer.data() + pos, to - pos), WaitUntil(deadline));
-        if (got > 0) {
-            pos += got;
-            deadline = Now() + ByteTimeout;
-        } else if (Now() >= deadline) {
+        const std::size_t got = Await(bytes.subspan(pos, to - pos), Now() + ByteTimeout);
+        if (got == 0)
             throw Error(kDelayInBlockText);
-        }
+        pos += got;
     }
 }
 
 void DeviceLink::ReceiveFrame()
 {
     replyCut_ = true; // until a whole frame is in
-    auto* ch = Channel();
+    const FrameFormat format = Format();
+    std::array<std::uint8_t, kMaxFrameSize> bytes{};
     // The first byte may come after the request has left at this line speed.
-    const double lineMs = BaudRate > 0 ? 9600.0 / BaudRate * TxLength : 0.0;
+    const double lineMs = BaudRate > 0 ? 9600.0 / BaudRate * static_cast<double>(request_.Size() - 1) : 0.0;
     const auto deadline = Now() + ReplyTimeout + std::chrono::milliseconds(std::lround(lineMs));
-    bool got = false;
-    for (;;) {
-        if (ch)
-            got = ch->Read(std::span<std::uint8_t>(RxBuffer.data(), 1), WaitUntil(deadline)) == 1;
-        else
-            clock_->SleepUntil(Now() + WaitUntil(deadline));
-        Idle();
-        if (got || Now() >= deadline)
-            break;
-    }
-    if (!got)
+    if (Await(std::span<std::uint8_t>(bytes).first(1), deadline) == 0)
         throw Error(kNoLinkText);
-    std::size_t n = 0;
-    std::size_t next = 1;
-    if (!LongFrame) {
-        n = ReplyLength();
-        if (n < static_cast<std::size_t>(ShortAddress ? 4 : 6))
-            throw Error(kNoLinkText);
-    } else {
-        ReceiveRest(1, 2);
-        n = ReplyLength();
-        if (n < 7)
-            throw Error(kNoLinkText);
-        // A reply longer than the buffer cannot be ours.
-        if (n > kFrameBufferSize)
-            throw Error(std::string(kExchangeErrorText) + "(0)");
-        next = 2;
-    }
-    ReceiveRest(next, n);
+    if (format.longFrame)
+        ReceiveRest(bytes, 1, 2);
+    const std::size_t n = *format.StatedLength(bytes);
+    if (n < format.MinReply())
+        throw Error(kNoLinkText);
+    // A reply longer than the buffer cannot be ours.
+    if (n > kMaxFrameSize)
+        throw Error(std::string(kExchangeErrorText) + "(0)");
+    ReceiveRest(bytes, format.LengthBytes(), n);
     // A whole frame answers a request, even with a wrong check byte, when it
     // carries the addresses of our request; noise that only looks like a
     // frame answers nothing, and the reply it stood for is still owed.
     replyCut_ = false;
-    const bool checked = CheckReply();
-    const bool addressed = AddressedToUs(std::span<const std::uint8_t>(RxBuffer.data(), n));
+    const auto frame = std::span<const std::uint8_t>(bytes).first(n);
+    const bool checked = Frame::Sum(frame) == 0;
+    const bool addressed = AddressedToUs(frame);
     // A frame with a right check byte but other addresses is noise that ran
     // into a reply and happened to sum right: it answers nothing. (A query
     // of the address goes to address 0 and is answered by the unit's own;
     // a reply with no address at all has its own message, below.)
-    const auto header = static_cast<std::size_t>(LongFrame ? 2 : 1);
-    const bool query = TxBuffer[header] == 0;
-    const bool noAddress = std::all_of(RxBuffer.begin() + static_cast<std::ptrdiff_t>(header),
-                                       RxBuffer.begin() + StatusIndex(), [](std::uint8_t b) { return b == 0; });
+    const auto header = format.LengthBytes();
+    const auto status = format.StatusIndex();
+    const bool query = request_[header] == 0;
+    const bool noAddress = std::all_of(frame.begin() + static_cast<std::ptrdiff_t>(header),
+                                       frame.begin() + static_cast<std::ptrdiff_t>(status), [](std::uint8_t b) { return b == 0; });
     const bool foreign = !addressed && !query && !noAddress;
     if (addressed || (checked && !foreign))
         owed_ = std::max(0, owed_ - 1);
     if (!checked || foreign)
         throw Error(std::string(kExchangeErrorText) + "(0)");
+    reply_ = Frame::Received(frame);
 }
 
 void DeviceLink::Transact()
 {
     SendFrame();
     ReceiveFrame();
-    const int status = StatusIndex();
+    const auto status = Format().StatusIndex();
     bool allZero = true;
-    for (int i = LongFrame ? 2 : 1; i < status; ++i)
-        allZero = allZero && RxBuffer[static_cast<std::size_t>(i)] == 0;
+    for (std::size_t i = Format().LengthBytes(); i < status; ++i)
+        allZero = allZero && reply_[i] == 0;
     if (allZero)
         throw Error(std::string(kExchangeErrorText) + "(" + std::to_string(status) + ")");
-    if (RxBuffer[static_cast<std::size_t>(status)] == 255)
+    if (reply_[status] == 255)
         throw Error(kDeviceBusyText);
 }
 
 void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePause)
 {
-    EndFrame();
+    Frame request = building_;
+    request.End(Format());
+    request_ = std::move(request);
     outOfStep_ = false;
     resynced_ = false;
     if (PortMode != 0)
@@ -354,7 +305,6 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
         outOfStep_ = Drain(QuietTime, {}, /*awaitOwed=*/true, /*untilLimit=*/owed_ > 0) || outOfStep_;
         owed_ = 0;
     }
-    RxPos = StatusIndex() + 1;
 }
 
 void DeviceLink::Execute()
@@ -385,15 +335,13 @@ int DeviceLink::QueryAddress()
         return -1;
     if (PortMode != 0 && !Ask(kOnlyOneDeviceText))
         return -1;
-    BeginFrame();
-    if (LongFrame)
-        PutByte(0);
+    building_ = Frame::Begin(Format());
     PutByte(0);
     if (!ShortAddress)
         PutWord(0);
     PutByte(0);
     Execute();
-    return RxBuffer[LongFrame ? 2 : 1];
+    return reply_[Format().LengthBytes()];
 }
 
 } // namespace tc

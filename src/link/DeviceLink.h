@@ -4,6 +4,7 @@
 // the fixed error messages.
 #include "common/Device.h"
 #include "link/Clock.h"
+#include "link/Frame.h"
 #include "link/SerialPort.h"
 
 #include <chrono>
@@ -46,27 +47,31 @@ public:
     std::chrono::milliseconds QuietTime = device::kQuietTime;
 
     void SetPortMode(std::uint8_t m) { PortMode = m < 3 ? m : 0; }
-    int StatusIndex() const { return 1 + (LongFrame ? 1 : 0) + 1 + (ShortAddress ? 0 : 2); }
+    FrameFormat Format() const { return {LongFrame, ShortAddress}; }
+    int StatusIndex() const { return static_cast<int>(Format().StatusIndex()); }
     // Whether a frame carries the address bytes of the request just sent (a reply to us).
     bool AddressedToUs(std::span<const std::uint8_t> frame) const;
 
-    bool CheckReply() override;
-    void EndFrame() override;
-    void BeginRequest(std::uint8_t address, std::uint8_t cmd) override;
-    void Execute() override;
-    void ExecuteOnce() override;
-    void Command(std::uint8_t address, std::uint8_t cmd) override;
+    // Building a request: the address, the word 1 (unless ShortAddress) and
+    // the command, then its parameters; Execute sends it.
+    void BeginRequest(std::uint8_t address, std::uint8_t cmd);
+    void PutByte(std::uint8_t b) { building_.PutByte(b); }
+    void PutWord(std::uint16_t w) { building_.PutWord(w); }
+    // Sends the request built and takes its reply, up to three attempts;
+    // throws tc::Error with the link's message when none answered it.
+    void Execute();
+    void ExecuteOnce();
+    void Command(std::uint8_t address, std::uint8_t cmd);
     void CommandOnce(std::uint8_t address, std::uint8_t cmd);
-    int QueryAddress() override;
+    // The unit's own address, asked with address 0; -1 when the port is
+    // closed or the user does not confirm one unit on a shared line.
+    int QueryAddress();
 
-    virtual void ReceiveFrame();
-    virtual void SendFrame();
-    virtual void Transact();
-
-    // The frame as sent by the last SendFrame (length and checksum included).
-    std::size_t FrameLength() const;
-    // The length the reply in RxBuffer states for itself (its first one or two bytes).
-    std::size_t ReplyLength() const;
+    // The frame last sent, as it went out (length and check byte included).
+    const Frame& Request() const { return request_; }
+    // The last whole reply taken, and its data (between status and check byte).
+    const Frame& Reply() const { return reply_; }
+    std::span<const std::uint8_t> ReplyData() const { return reply_.Data(Format()); }
 
     // True when the last Execute (or ExecuteOnce) found more replies on the
     // line than requests were waiting for them (before its request went out,
@@ -94,11 +99,20 @@ public:
 
 private:
     Clock::TimePoint Now() const;
+    // The one wait of the link: reads into `into` what the line brings up to
+    // the deadline, keeping the windows alive meanwhile; returns how many
+    // bytes came (0: none by the deadline). With nothing to read into, or no
+    // open line, it only waits.
+    std::size_t Await(std::span<std::uint8_t> into, Clock::TimePoint deadline);
     // The wait for one read of the line: up to the deadline, at most an idle slice.
     std::chrono::microseconds WaitUntil(Clock::TimePoint deadline) const;
     void Pause(std::chrono::milliseconds d);
-    // Reads into RxBuffer[from, to) with a fresh ByteTimeout for each byte.
-    void ReceiveRest(std::size_t from, std::size_t to);
+    void SendFrame();
+    // Takes one whole frame off the line into reply_ (throws the link's messages).
+    void ReceiveFrame();
+    void Transact();
+    // Reads bytes[from, to) with a fresh ByteTimeout for each byte.
+    void ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, std::size_t to);
     // Discards input until the line has been silent for `quiet` (and, with
     // awaitOwed, until the replies owed have come or can no longer come);
     // with untilLimit too, until every request's late limit has passed,
@@ -115,6 +129,9 @@ private:
     void Exchange(int attempts, std::chrono::milliseconds sharedLinePause);
 
     std::shared_ptr<Clock> clock_;
+    Frame building_; // the request being built
+    Frame request_;  // the request last ended and sent
+    Frame reply_;    // the last whole reply
     bool outOfStep_ = false;
     bool resynced_ = false;
     // Requests sent whose reply has not been seen: they may still be

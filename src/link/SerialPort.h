@@ -3,7 +3,6 @@
 // only for a transfer with the fixed line format of the trip computer.
 #include "common/Device.h"
 #include "link/ByteChannel.h"
-#include "link/FrameBuffers.h"
 #include "link/IniAccess.h"
 
 #include <functional>
@@ -18,7 +17,7 @@ namespace tc {
 constexpr int kMaxPortNumber = 32;
 extern const char* const kNoFreePortText; // "Can not find free serial port!"
 
-class SerialPort : public FrameBuffers {
+class SerialPort {
 public:
     SerialPort(const SerialPort&) = delete;
     SerialPort& operator=(const SerialPort&) = delete;
@@ -32,7 +31,7 @@ public:
 
     // Scans the ports; with none free, PortNumber stays 0 (FreePortCount tells).
     explicit SerialPort(std::shared_ptr<PortSystem> system = DefaultPortSystem());
-    ~SerialPort() override;
+    virtual ~SerialPort();
 
     std::uint32_t FreePortCount = 0;
     std::array<bool, kMaxPortNumber + 1> FreePorts{}; // index 1..32

@@ -115,9 +115,7 @@ private:
 // command's data and take bytes of an earlier reply instead.
 void RequireReplyData(const DeviceLink& link, std::size_t count, std::uint8_t cmd)
 {
-    const std::size_t length = link.ReplyLength();
-    const std::size_t data = static_cast<std::size_t>(link.StatusIndex()) + 1;
-    if (length < data + count + 1)
+    if (link.ReplyData().size() < count)
         throw Error(Tr("МК ответил на команду " + std::to_string(cmd) + " без данных.",
                        "The device answered command " + std::to_string(cmd) + " without its data."));
 }
@@ -138,8 +136,7 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
         try {
             link.Command(kTripComputerAddress, kCmdConnect);
             RequireReplyData(link, 3, kCmdConnect);
-            link.GetByte();
-            const std::uint16_t reported = link.GetWord();
+            const std::uint16_t reported = GetU16(link.ReplyData(), 1);
             // A reply right behind it means this one may have answered an
             // older request: the model code is taken from a quiet line only.
             if (link.StaysQuiet(device::kSettleTime))
@@ -173,8 +170,8 @@ void ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> in
     link.PutWord(block);
     link.Execute();
     RequireReplyData(link, into.size(), kCmdReadBlock);
-    for (auto& b : into)
-        b = link.GetByte();
+    const auto data = link.ReplyData();
+    std::copy_n(data.begin(), into.size(), into.begin());
 }
 
 // Reads the listed blocks of the settings memory into `into`, 32 bytes each

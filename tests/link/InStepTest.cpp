@@ -183,7 +183,7 @@ TEST(InStep, LateReplyIsNotTakenForTheNextRequest)
         line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
         line.link->PutWord(block);
         line.link->Execute();
-        EXPECT_EQ(line.link->RxBuffer[36], block);
+        EXPECT_EQ(line.link->Reply()[36], block);
         EXPECT_FALSE(line.link->OutOfStep());
     }
     // Two requests for block 3, both answered and both taken off the line.
@@ -233,7 +233,7 @@ TEST(InStep, AnswersAfterTroubleAreNotTakenForTheNextRequest)
             line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
             line.link->PutWord(block);
             line.link->Execute();
-            EXPECT_EQ(line.link->RxBuffer[36], block);
+            EXPECT_EQ(line.link->Reply()[36], block);
         }
         EXPECT_FALSE(line.link->OutOfStep());
         EXPECT_TRUE(line.link->StaysQuiet(20ms));

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tc {
 namespace {
 
@@ -37,6 +39,11 @@ test::FakeChannel::Responder Always(Bytes reply)
     return [reply](const Bytes&) { return reply; };
 }
 
+Bytes Data(const DeviceLink& link)
+{
+    return Bytes(link.ReplyData().begin(), link.ReplyData().end());
+}
+
 std::string ErrorOf(const std::function<void()>& f)
 {
     try {
@@ -57,7 +64,7 @@ TEST(ProtocolFrames, RequestsAreFramedByteForByte)
     line.link->PutWord(1);
     line.link->Execute();
     EXPECT_EQ(line.Written().back(), (Bytes{0x08, 0xF4, 0x01, 0x00, 0x05, 0x01, 0x00, 0xFD}));
-    EXPECT_EQ(line.link->TxLength, 7u); // the checksum is not counted
+    EXPECT_TRUE(std::ranges::equal(line.link->Request().Bytes(), line.Written().back()));
 
     line.link->BeginRequest(244, 4);
     for (std::uint16_t word : {0xFFFE, 0xFFFF, 0x0000, 0x3F80}) // -2 and 1.0f, little-endian
@@ -73,8 +80,7 @@ TEST(ProtocolFrames, ShortAddressAndLongFrameVariants)
     shortLine.link->ShortAddress = true;
     shortLine.link->Command(244, 1);
     EXPECT_EQ(shortLine.Written().back(), (Bytes{0x04, 0xF4, 0x01, 0x07}));
-    EXPECT_EQ(shortLine.link->RxPos, 3);
-    EXPECT_EQ(shortLine.link->GetByte(), 7);
+    EXPECT_EQ(Data(*shortLine.link), Bytes{7});
 
     Bytes longReply{0x09, 0x00, 0xF4, 0x01, 0x00, 0x00, 0x2A, 0x00};
     unsigned sum = 0;
@@ -85,8 +91,7 @@ TEST(ProtocolFrames, ShortAddressAndLongFrameVariants)
     longLine.link->LongFrame = true;
     longLine.link->Command(244, 1);
     EXPECT_EQ(longLine.Written().back(), (Bytes{0x07, 0x00, 0xF4, 0x01, 0x00, 0x01, 0x03}));
-    EXPECT_EQ(longLine.link->RxPos, 6);
-    EXPECT_EQ(longLine.link->GetByte(), 0x2A);
+    EXPECT_EQ(Data(*longLine.link), (Bytes{0x2A, 0x00}));
 }
 
 TEST(ProtocolFrames, FrameOver255BytesIsRefusedBeforeSending)
@@ -116,12 +121,52 @@ TEST(ProtocolFrames, BuffersAreBounded)
     EXPECT_EQ(ErrorOf([&] { for (int i = 0; i < 3000; ++i) line.link->PutByte(0); }), kFrameBoundsText);
     line.link->LongFrame = false;
     line.link->Command(244, 1);
-    for (char c : std::string("ok"))
-        EXPECT_EQ(line.link->GetByte(), static_cast<std::uint8_t>(c));
-    EXPECT_EQ(line.link->GetByte(), 0);
-    EXPECT_EQ(line.link->GetByte(), 9);
-    line.link->RxPos = static_cast<std::int32_t>(kFrameBufferSize - 1);
-    EXPECT_EQ(ErrorOf([&] { line.link->GetWord(); }), kFrameBoundsText);
+    // The reply's data ends before its check byte.
+    EXPECT_EQ(Data(*line.link), (Bytes{'o', 'k', 0, 9}));
+}
+
+// Frames built and taken apart: length, check byte, data, bounds.
+TEST(ProtocolFrames, FrameValuesBuildAndParse)
+{
+    struct Case {
+        FrameFormat format;
+        Bytes body;    // after the length bytes, before the check byte
+        Bytes framed;  // as sent
+        Bytes data;    // what follows the status byte
+    };
+    const std::vector<Case> cases{
+        {{false, false}, {0xF4, 1, 0, 0, 0x5A}, {0x07, 0xF4, 1, 0, 0, 0x5A, 0xAA}, {0x5A}},
+        {{false, false}, {0xF4, 1, 0, 0, 'o', 'k'}, {0x08, 0xF4, 1, 0, 0, 'o', 'k', 0x29}, {'o', 'k'}},
+        {{false, true}, {0xF4, 0, 7}, {0x05, 0xF4, 0, 7, 0x00}, {7}},
+        {{true, false}, {0xF4, 1, 0, 0, 0x2A, 0x00}, {0x09, 0x00, 0xF4, 1, 0, 0, 0x2A, 0x00, 0xD8}, {0x2A, 0x00}},
+    };
+    for (const auto& c : cases) {
+        Frame f = Frame::Begin(c.format);
+        for (auto b : c.body)
+            f.PutByte(b);
+        f.End(c.format);
+        EXPECT_EQ(Bytes(f.Bytes().begin(), f.Bytes().end()), c.framed);
+        EXPECT_TRUE(f.SumChecks());
+        EXPECT_EQ(c.format.StatedLength(f.Bytes()), c.framed.size());
+        const Frame parsed = Frame::Received(c.framed);
+        EXPECT_EQ(parsed, f);
+        EXPECT_EQ(Bytes(parsed.Data(c.format).begin(), parsed.Data(c.format).end()), c.data);
+        Bytes spoilt = c.framed;
+        spoilt[spoilt.size() / 2] ^= 0x10;
+        EXPECT_FALSE(Frame::Received(spoilt).SumChecks());
+    }
+    EXPECT_EQ(FrameFormat{}.StatedLength(Bytes{}), std::nullopt);
+    EXPECT_EQ((FrameFormat{true, false}.StatedLength(Bytes{0x09})), std::nullopt);
+    // A frame too short to hold its data has none.
+    EXPECT_TRUE(Frame::Received(Bytes{0x03, 0xF4, 0x09}).Data(FrameFormat{}).empty());
+    // A short frame stops at 255 bytes, a long one at the 2048-byte limit.
+    Frame big = Frame::Begin(FrameFormat{});
+    for (int i = 0; i < 254; ++i)
+        big.PutByte(0);
+    EXPECT_EQ(ErrorOf([&] { big.End(FrameFormat{}); }), kFrameBoundsText);
+    Frame huge = Frame::Begin(FrameFormat{true, false});
+    EXPECT_EQ(ErrorOf([&] { for (std::size_t i = 0; i < kMaxFrameSize; ++i) huge.PutByte(0); }), kFrameBoundsText);
+    EXPECT_EQ(huge.Size(), kMaxFrameSize - 1);
 }
 
 TEST(ProtocolReplies, BadChecksumIsRetriedTwiceThenReported)
@@ -138,7 +183,7 @@ TEST(ProtocolReplies, ShortRepliesAndHeaderChecks)
 {
     Line six(Always(Framed({0xF4, 1, 0, 0})));
     six.link->Command(244, 1);
-    EXPECT_EQ(six.link->RxPos, 5); // a 6-byte reply carries no data
+    EXPECT_TRUE(six.link->ReplyData().empty()); // a 6-byte reply carries no data
 
     Line five(Always(Bytes{0x05, 0xF4, 0x01, 0x00, 0x06}));
     EXPECT_EQ(ErrorOf([&] { five.link->Command(244, 1); }), "RS232. No link. Check PC-device connection.");
@@ -158,7 +203,7 @@ TEST(ProtocolReplies, ShortRepliesAndHeaderChecks)
     int n = 0;
     Line then([&](const Bytes&) { return ++n == 1 ? Framed({0x32, 0x2D, 0x30, 0x39, 0x20}) : Framed({0xF4, 1, 0, 0, 0x5A}); });
     then.link->Command(244, 1);
-    EXPECT_EQ(then.link->GetByte(), 0x5A);
+    EXPECT_EQ(Data(*then.link), Bytes{0x5A});
     EXPECT_EQ(then.Written().size(), 2u);
 }
 
@@ -173,7 +218,7 @@ TEST(ProtocolReplies, BusyIsRetriedLikeAnyFailure)
     int n = 0;
     Line twice([&](const Bytes&) { return ++n <= 2 ? busy : Framed({0xF4, 1, 0, 0, 0x5A}); });
     twice.link->Command(244, 1);
-    EXPECT_EQ(twice.link->GetByte(), 0x5A);
+    EXPECT_EQ(Data(*twice.link), Bytes{0x5A});
 }
 
 TEST(ProtocolReplies, NoReplyAndClosedPortAreNoLink)

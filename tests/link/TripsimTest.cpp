@@ -92,8 +92,10 @@ TEST(TripsimPty, WriteThenReadReturnsTheEdits)
 TEST(LinkFaults, StillReadTheIdenticalImage)
 {
     // The unit's faults with the link's own timing, on the virtual clock of
-    // an in-process line; one of them on a real pseudo-terminal too.
-    for (const auto& faults : {sim::SimFaults{.corruptEvery = 5}, sim::SimFaults{.busyEvery = 7}, sim::SimFaults{.noiseEvery = 40}}) {
+    // an in-process line paced at 115200 baud; one of them on a real
+    // pseudo-terminal too (the read on a terminal paces tripsim itself).
+    for (const auto& faults :
+         {sim::SimFaults{}, sim::SimFaults{.corruptEvery = 5}, sim::SimFaults{.busyEvery = 7}, sim::SimFaults{.noiseEvery = 40}}) {
         auto device = std::make_shared<sim::SimDevice>(sim::SampleMemory(), 0xC000, faults);
         auto ports = std::make_shared<test::FakePorts>();
         ports->AddTimed("/dev/fake0", test::DeviceResponder(device, device::kCharTime));
@@ -112,52 +114,64 @@ TEST(LinkFaults, StillReadTheIdenticalImage)
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
 }
 
+// The in-process unit behind a line paced at 115200 baud, on the virtual
+// clock: the link's real timeouts, no real waits.
+struct PacedLine {
+    std::shared_ptr<sim::SimDevice> device;
+    std::shared_ptr<test::FakePorts> ports = std::make_shared<test::FakePorts>();
+    std::unique_ptr<DeviceLink> link;
+
+    explicit PacedLine(sim::SimFaults faults, const Bytes& memory = sim::SampleMemory())
+        : device(std::make_shared<sim::SimDevice>(memory, 0xC000, std::move(faults)))
+    {
+        ports->AddTimed("/dev/fake0", test::DeviceResponder(device, device::kCharTime));
+        link = std::make_unique<DeviceLink>(ports, ports->clock);
+        link->PortNumber = static_cast<std::uint32_t>(link->AddDevicePath("/dev/fake0"));
+    }
+};
+
 // A real unit answers every request it took off the line, however late. The
 // read waits as the window does (100 ms for the first byte).
-TEST(TripsimPty, LateRepliesGiveTheExactImageOrACleanFailure)
+TEST(PacedLine, LateRepliesGiveTheExactImageOrACleanFailure)
 {
     const Bytes memory = test::DistinctMemory();
-    test::Tripsim sim({"--late-block", "1:150,129:300", "--late-block", "40:600", "--late-block", "41:600", "--late-block", "255:300"},
-                      memory);
-    auto link = LinkTo(sim);
+    PacedLine line({.lateBlocks = {{1, 150ms}, {129, 300ms}, {40, 600ms}, {41, 600ms}, {255, 300ms}}}, memory);
     SettingsModel model;
     LoadReferenceImage(model, 0xC001);
     const Bytes before = model.Image;
     CancelAfter obs(20);
     try {
-        ASSERT_EQ(ReadDeviceSettings(*link, model, obs), TransferResult::Done);
+        ASSERT_EQ(ReadDeviceSettings(*line.link, model, obs), TransferResult::Done);
         EXPECT_EQ(model.Image, ImageFromMemory(memory));
     } catch (const Error& e) {
         ADD_FAILURE() << "the late replies ended the read: " << e.what(); // allowed, but not expected here
         EXPECT_EQ(model.Image, before);
     }
-    EXPECT_FALSE(link->IsOpen());
+    EXPECT_FALSE(line.link->IsOpen());
 }
 
-TEST(TripsimPty, SilentDeviceEndsOnlyByCancel)
+TEST(PacedLine, SilentDeviceEndsOnlyByCancel)
 {
-    test::Tripsim sim({"--silent"});
-    auto link = LinkTo(sim);
+    PacedLine line({.silent = true});
     SettingsModel model;
     CancelAfter obs(2);
-    EXPECT_EQ(ReadDeviceSettings(*link, model, obs, TransferTiming{100ms, 100ms}), TransferResult::Cancelled);
+    EXPECT_EQ(ReadDeviceSettings(*line.link, model, obs, TransferTiming{100ms, 100ms}), TransferResult::Cancelled);
     EXPECT_EQ(obs.asked, 3);
-    EXPECT_FALSE(link->IsOpen());
-    EXPECT_TRUE(link->PortExists(static_cast<int>(link->PortNumber))); // released for the next user
+    EXPECT_FALSE(line.link->IsOpen());
+    EXPECT_TRUE(line.link->PortExists(static_cast<int>(line.link->PortNumber))); // released for the next user
 }
 
-TEST(TripsimPty, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
+TEST(PacedLine, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
 {
     // Connect + 254 reads, once for the read and once for the write, then a few section commands.
-    test::Tripsim sim({"--stall-after", std::to_string(2 * 255 + 5)});
+    PacedLine line({.stallAfter = 2 * 255 + 5});
     test::TempRestorePoints points;
-    auto link = LinkTo(sim);
     SettingsModel model;
     CancelAfter obs(20);
-    ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
+    ASSERT_EQ(ReadDeviceSettings(*line.link, model, obs, kPatient), TransferResult::Done);
     model.DecodeAll();
     try {
-        WriteDeviceSettings(*link, model, obs, points.store, TransferTiming{1000ms, 300ms});
+        WriteDeviceSettings(*line.link, model, obs, points.store, TransferTiming{1000ms, 300ms});
         FAIL() << "the stalled write succeeded";
     } catch (const WriteIncomplete& e) {
         // The link's own message first, then what the device now holds:
@@ -165,18 +179,8 @@ TEST(TripsimPty, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
         EXPECT_EQ(std::string(e.what()).rfind(kNoLinkText, 0), 0u) << e.what();
         EXPECT_TRUE(e.sectionsWritten.empty()) << e.what();
     }
-    EXPECT_FALSE(link->IsOpen());
-    EXPECT_TRUE(link->PortExists(static_cast<int>(link->PortNumber)));
-}
-
-TEST(TripsimPty, LineRatePacingStillReadsTheImage)
-{
-    test::Tripsim sim({"--line-rate"});
-    auto link = LinkTo(sim);
-    SettingsModel model;
-    CancelAfter obs(20);
-    ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
-    EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
+    EXPECT_FALSE(line.link->IsOpen());
+    EXPECT_TRUE(line.link->PortExists(static_cast<int>(line.link->PortNumber)));
 }
 
 TEST(TripsimOptions, BadValuesAreRefused)

@@ -79,7 +79,7 @@ void MainWindow::BuildMenus()
 
     // The "…" button gives its items to the File menu; the save button takes its place again.
     textButton->hide();
-    saveToFileButton->resize(377, saveToFileButton->height());
+    saveToFileButton->resize(At(0, 0, 377, 25).size());
     QWidget::setTabOrder(saveToFileButton, writeToDeviceButton);
 
     statusLine = new QLabel(this);

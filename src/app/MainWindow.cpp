@@ -32,11 +32,15 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
 #include <optional>
 
 namespace tc::ui {
 
 namespace {
+
+// The line height of the font the steps were drawn for.
+constexpr double kDesignFontHeight = 14.0;
 
 QString UnsavedQuestion()
 {
@@ -44,11 +48,11 @@ QString UnsavedQuestion()
              "It is possible that the settings were changed, but not saved to disk. Save it?");
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h)
+QPushButton* MakeButton(QWidget* parent, const char* name, QRect at)
 {
     auto* b = new QPushButton(parent);
     b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(x, y, w, h);
+    b->setGeometry(at);
     QFont f = b->font();
     f.setBold(true);
     b->setFont(f);
@@ -56,21 +60,21 @@ QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, 
     return b;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, int w, int h)
+QLabel* MakeLabel(QWidget* parent, const char* name, QRect at)
 {
     auto* l = new QLabel(parent);
     l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(x, y, w, h);
+    l->setGeometry(at);
     l->setWordWrap(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
 
-QGroupBox* MakeGroup(QWidget* parent, const char* name, int x, int y, int w, int h)
+QGroupBox* MakeGroup(QWidget* parent, const char* name, QRect at)
 {
     auto* g = new QGroupBox(parent);
     g->setObjectName(QString::fromLatin1(name));
-    g->setGeometry(x, y, w, h);
+    g->setGeometry(at);
     // Bold title, normal text inside.
     g->setStyleSheet(QStringLiteral("QGroupBox#%1 { font-weight: bold; }").arg(QString::fromLatin1(name)));
     return g;
@@ -167,36 +171,38 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
 {
     setObjectName(QStringLiteral("MainWindow"));
     setAcceptDrops(true); // a settings file dropped on the window is opened
-    setFixedSize(810, 384);
+    // The steps keep their drawn design, in proportion to the font: a larger
+    // font (or a font for a denser screen) makes the whole design larger.
+    scale_ = std::max(1.0, QFontMetricsF(font()).height() / kDesignFontHeight);
     controls_ = new QWidget(this);
-    controls_->setGeometry(0, 0, 810, 384);
+    controls_->setGeometry(At(0, 0, 810, 384));
     QWidget* c = controls_;
 
-    firmwareWarning = MakeLabel(c, "firmwareWarning", 8, 8, 393, 49);
+    firmwareWarning = MakeLabel(c, "firmwareWarning", At(8, 8, 393, 49));
     firmwareWarning->setAlignment(Qt::AlignCenter);
     firmwareWarning->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
-    choosePortButton = MakeButton(c, "choosePortButton", 8, 72, 393, 25);
+    choosePortButton = MakeButton(c, "choosePortButton", At(8, 72, 393, 25));
 
-    step1Box = MakeGroup(c, "step1Box", 8, 112, 393, 177);
-    readFromDeviceHint = MakeLabel(step1Box, "readFromDeviceHint", 40, 16, 313, 49);
-    readFromDeviceButton = MakeButton(step1Box, "readFromDeviceButton", 8, 64, 377, 25);
-    readFromFileHint = MakeLabel(step1Box, "readFromFileHint", 40, 104, 313, 33);
-    readFromFileButton = MakeButton(step1Box, "readFromFileButton", 8, 144, 377, 25);
+    step1Box = MakeGroup(c, "step1Box", At(8, 112, 393, 177));
+    readFromDeviceHint = MakeLabel(step1Box, "readFromDeviceHint", At(40, 16, 313, 49));
+    readFromDeviceButton = MakeButton(step1Box, "readFromDeviceButton", At(8, 64, 377, 25));
+    readFromFileHint = MakeLabel(step1Box, "readFromFileHint", At(40, 104, 313, 33));
+    readFromFileButton = MakeButton(step1Box, "readFromFileButton", At(8, 144, 377, 25));
 
-    step2Box = MakeGroup(c, "step2Box", 8, 296, 393, 81);
-    editHint = MakeLabel(step2Box, "editHint", 40, 16, 313, 25);
-    editButton = MakeButton(step2Box, "editButton", 8, 48, 377, 25);
+    step2Box = MakeGroup(c, "step2Box", At(8, 296, 393, 81));
+    editHint = MakeLabel(step2Box, "editHint", At(40, 16, 313, 25));
+    editButton = MakeButton(step2Box, "editButton", At(8, 48, 377, 25));
 
-    journalsBox = MakeGroup(c, "journalsBox", 408, 25, 393, 81);
-    journalsHint = MakeLabel(journalsBox, "journalsHint", 40, 16, 313, 32); // two lines of the Russian text
-    viewJournalsButton = MakeButton(journalsBox, "viewJournalsButton", 8, 48, 377, 25);
+    journalsBox = MakeGroup(c, "journalsBox", At(408, 25, 393, 81));
+    journalsHint = MakeLabel(journalsBox, "journalsHint", At(40, 16, 313, 32)); // two lines of the Russian text
+    viewJournalsButton = MakeButton(journalsBox, "viewJournalsButton", At(8, 48, 377, 25));
 
-    step3Box = MakeGroup(c, "step3Box", 408, 120, 393, 89);
-    saveHint = MakeLabel(step3Box, "saveHint", 40, 16, 313, 33);
-    saveToFileButton = MakeButton(step3Box, "saveToFileButton", 8, 56, 345, 25);
+    step3Box = MakeGroup(c, "step3Box", At(408, 120, 393, 89));
+    saveHint = MakeLabel(step3Box, "saveHint", At(40, 16, 313, 33));
+    saveToFileButton = MakeButton(step3Box, "saveToFileButton", At(8, 56, 345, 25));
     textButton = new QToolButton(step3Box);
     textButton->setObjectName(QStringLiteral("textButton"));
-    textButton->setGeometry(357, 56, 28, 25);
+    textButton->setGeometry(At(357, 56, 28, 25));
     textButton->setText(QStringLiteral("…"));
     textButton->setPopupMode(QToolButton::InstantPopup);
     textButton->setFocusPolicy(Qt::StrongFocus);
@@ -205,27 +211,27 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
     importTextAction = textMenu->addAction(QString());
     textButton->setMenu(textMenu);
 
-    step4Box = MakeGroup(c, "step4Box", 408, 216, 393, 81);
-    writeHint = MakeLabel(step4Box, "writeHint", 40, 16, 313, 25);
-    writeToDeviceButton = MakeButton(step4Box, "writeToDeviceButton", 8, 48, 377, 25);
+    step4Box = MakeGroup(c, "step4Box", At(408, 216, 393, 81));
+    writeHint = MakeLabel(step4Box, "writeHint", At(40, 16, 313, 25));
+    writeToDeviceButton = MakeButton(step4Box, "writeToDeviceButton", At(8, 48, 377, 25));
 
     englishBox = new QCheckBox(QStringLiteral("English language"), c);
     englishBox->setObjectName(QStringLiteral("englishBox"));
-    englishBox->setGeometry(672, 8, 129, 17);
+    englishBox->setGeometry(At(672, 8, 129, 17));
 
     verifyAfterWriteBox = new QCheckBox(c);
     verifyAfterWriteBox->setObjectName(QStringLiteral("verifyAfterWriteBox"));
-    verifyAfterWriteBox->setGeometry(416, 302, 385, 20);
+    verifyAfterWriteBox->setGeometry(At(416, 302, 385, 20));
     verifyAfterWriteBox->setChecked(true);
 
     restorePointsButton = new QPushButton(c);
     restorePointsButton->setObjectName(QStringLiteral("restorePointsButton"));
-    restorePointsButton->setGeometry(408, 336, 185, 25);
+    restorePointsButton->setGeometry(At(408, 336, 185, 25));
     restorePointsButton->setAutoDefault(false);
 
     emblem = new QLabel(c);
     emblem->setObjectName(QStringLiteral("emblem"));
-    emblem->setGeometry(600, 328, 200, 40);
+    emblem->setGeometry(At(600, 328, 200, 40));
     emblem->setPixmap(Emblem());
     emblem->setScaledContents(true);
 
@@ -272,6 +278,12 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
 }
 
 MainWindow::~MainWindow() = default;
+
+QRect MainWindow::At(int x, int y, int width, int height) const
+{
+    const auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
+    return QRect(scaled(x), scaled(y), scaled(width), scaled(height));
+}
 
 void MainWindow::showEvent(QShowEvent* event)
 {

@@ -154,6 +154,8 @@ protected:
 
 private:
     void BuildMenus();
+    // A place of the drawn design, in proportion to the window's font.
+    QRect At(int x, int y, int width, int height) const;
     // Refreshes the status line and the menus after each command (after its own connections).
     void FollowCommands();
     void ApplyMenuLanguage();
@@ -192,6 +194,7 @@ private:
     SettingsModel& model_;
     Options options_;
     QWidget* controls_ = nullptr;
+    double scale_ = 1.0;
     ProgressWindow* progress_ = nullptr;
     bool shown_ = false;
     bool transferRunning_ = false;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QVBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -14,18 +15,15 @@ namespace tc::ui {
 ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QTr("Прогресс...", "Progress..."));
-    setFixedSize(261, 113);
     setModal(false);
 
     phaseLabel = new QLabel(QTr("Прогресс", "Progress"), this);
     phaseLabel->setObjectName(QStringLiteral("phaseLabel"));
-    phaseLabel->setGeometry(0, 0, 261, 41);
     phaseLabel->setAlignment(Qt::AlignCenter);
     phaseLabel->setWordWrap(true);
 
     gauge = new QProgressBar(this);
     gauge->setObjectName(QStringLiteral("gauge"));
-    gauge->setGeometry(21, 48, 220, 25);
     gauge->setRange(0, 100);
     gauge->setValue(0);
     gauge->setTextVisible(true);
@@ -36,8 +34,18 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Q
 
     cancelButton = new QPushButton(QTr("Отмена", "Cancel"), this);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    cancelButton->setGeometry(75, 80, 111, 25);
     connect(cancelButton, &QPushButton::clicked, this, &ProgressWindow::cancel);
+
+    // The drawn design (a 261 x 113 window) in proportion to the font; it grows for longer texts.
+    const int line = fontMetrics().height();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(line * 3 / 2, line / 2, line * 3 / 2, line / 2);
+    phaseLabel->setMinimumHeight(2 * line + 4);
+    gauge->setMinimumWidth(line * 16);
+    layout->addWidget(phaseLabel);
+    layout->addWidget(gauge);
+    layout->addWidget(cancelButton, 0, Qt::AlignHCenter);
+    cancelButton->setMinimumWidth(line * 8);
 
     if (parent) {
         const QRect area = parent->geometry();

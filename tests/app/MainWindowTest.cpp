@@ -19,6 +19,7 @@
 #include "ui/Prompter.h"
 #include "ui/ScriptedUser.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <functional>
 #include <QComboBox>
@@ -1086,6 +1087,32 @@ private slots:
         QVERIFY(user.fileQuestions.empty());
         QVERIFY(QFile::exists(file));
         QVERIFY(!form->isWindowModified());
+    }
+
+    // A larger font makes the whole design larger in proportion: every step's
+    // button and hint still shows its whole text, in both languages.
+    void theStepsGrowWithTheFont()
+    {
+        const QFont before = QApplication::font();
+        QFont big = before;
+        big.setPointSizeF(before.pointSizeF() * 1.6);
+        QApplication::setFont(big);
+        DeviceLink link;
+        SettingsModel model;
+        for (const bool english : {false, true}) {
+            auto form = MakeForm(link, model, {});
+            if (english)
+                form->englishBox->click();
+            QVERIFY(form->width() > 810 * 1.3);
+            for (QPushButton* b : form->findChildren<QPushButton*>())
+                if (b->isVisibleTo(form.get()))
+                    QVERIFY2(b->fontMetrics().horizontalAdvance(b->text()) + 8 <= b->width(), qPrintable(b->text()));
+            for (QLabel* l : form->findChildren<QLabel*>())
+                if (l->wordWrap() && l->isVisibleTo(form.get()))
+                    QVERIFY2(l->heightForWidth(l->width()) <= l->height() + 1, qPrintable(l->text()));
+            form->close();
+        }
+        QApplication::setFont(before);
     }
 
     // A saved position off every screen (a screen unplugged since) or too far

@@ -22,6 +22,8 @@
 #include <QLocale>
 #include <QPixmap>
 #include <QPushButton>
+#include <QGridLayout>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -40,11 +42,12 @@ constexpr int kFaultRowHeight = 19;
 constexpr int kSummatorRowHeight = 18;
 constexpr int kInitialFreezeRows = 41;
 
-QTableWidget* MakeGrid(QWidget* parent, const char* name, const QList<int>& widths, int rows, int rowHeight, QRect geometry)
+// A grid of the given column widths; it takes the room its layout gives and
+// scrolls when that is less than its rows and columns need.
+QTableWidget* MakeGrid(QWidget* parent, const char* name, const QList<int>& widths, int rows, int rowHeight)
 {
     auto* g = new QTableWidget(rows, static_cast<int>(widths.size()), parent);
     g->setObjectName(name);
-    g->setGeometry(geometry);
     g->horizontalHeader()->hide();
     g->verticalHeader()->hide();
     g->verticalHeader()->setMinimumSectionSize(1);
@@ -54,8 +57,8 @@ QTableWidget* MakeGrid(QWidget* parent, const char* name, const QList<int>& widt
         g->setColumnWidth(c, widths[c]);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    g->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    g->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return g;
 }
 
@@ -82,19 +85,24 @@ void SetCells(QTableWidget* g, const tc::TextTable& t, int fixedRows, int fixedC
     // A column whose heading would be cut grows to show it (in either
     // language); the grid then scrolls sideways rather than cut a column off.
     const QFontMetrics fm(g->font());
-    bool widened = false;
     for (int c = 0; c < g->columnCount(); ++c) {
         int needed = 0;
         for (int r = 0; r < fixedRows && r < g->rowCount(); ++r)
             if (const auto* item = g->item(r, c))
                 needed = std::max(needed, fm.horizontalAdvance(item->text()) + 2 * g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 6);
-        if (needed > g->columnWidth(c)) {
+        if (needed > g->columnWidth(c))
             g->setColumnWidth(c, needed);
-            widened = true;
-        }
     }
-    if (widened)
-        g->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+// A grid as wide as its columns, and at least as tall as `rows` rows when the room allows.
+void FitGrid(QTableWidget* g, int rows)
+{
+    int width = 2 * g->frameWidth() + g->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < g->columnCount(); ++c)
+        width += g->columnWidth(c);
+    g->setMinimumWidth(std::min(width, 240));
+    g->setMinimumHeight(std::min(rows, 4) * g->verticalHeader()->defaultSectionSize() + 2 * g->frameWidth());
 }
 
 tc::JournalDateTime CurrentDateTime()
@@ -138,11 +146,10 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
 {
     setObjectName("JournalsDialog");
     setWindowTitle("Просмотр журналов");
-    setFixedSize(1016, 523);
+    setSizeGripEnabled(true);
 
     pages = new QTabWidget(this);
     pages->setObjectName("pages");
-    pages->setGeometry(0, 0, 1016, 489);
     tripPage = new QWidget;
     refuelPage = new QWidget;
     summatorsPage = new QWidget;
@@ -160,49 +167,67 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
     pages->addTab(chartsPage, "Графики");
 
     const QList<int> journalWidths = {50, 140, 96, 84, 131, 156, 145, 113, 78};
-    int journalWidth = 0;
-    for (int w : journalWidths)
-        journalWidth += w;
-    const QRect journalRect(4, 4, journalWidth + 4, tc::kJournalRows * kJournalRowHeight + 4);
-    tripGrid = MakeGrid(tripPage, "tripGrid", journalWidths, tc::kJournalRows, kJournalRowHeight, journalRect);
-    refuelGrid = MakeGrid(refuelPage, "refuelGrid", journalWidths, tc::kJournalRows, kJournalRowHeight, journalRect);
+    tripGrid = MakeGrid(tripPage, "tripGrid", journalWidths, tc::kJournalRows, kJournalRowHeight);
+    refuelGrid = MakeGrid(refuelPage, "refuelGrid", journalWidths, tc::kJournalRows, kJournalRowHeight);
 
-    auto makeButton = [](QWidget* page, const char* name, const QString& text, QRect geometry) {
+    auto makeButton = [](QWidget* page, const char* name, const QString& text) {
         auto* b = new QPushButton(text, page);
         b->setObjectName(name);
-        b->setGeometry(geometry);
         b->setAutoDefault(false);
+        b->setMinimumWidth(160);
         return b;
     };
-    clearTripsButton = makeButton(tripPage, "clearTripsButton", "Очистить", {624, 432, 177, 25});
-    saveTripsButton = makeButton(tripPage, "saveTripsButton", "Сохранить в файл", {824, 432, 177, 25});
-    clearRefuelsButton = makeButton(refuelPage, "clearRefuelsButton", "Очистить", {624, 432, 177, 25});
-    saveRefuelsButton = makeButton(refuelPage, "saveRefuelsButton", "Сохранить в файл", {824, 432, 177, 25});
+    clearTripsButton = makeButton(tripPage, "clearTripsButton", "Очистить");
+    saveTripsButton = makeButton(tripPage, "saveTripsButton", "Сохранить в файл");
+    clearRefuelsButton = makeButton(refuelPage, "clearRefuelsButton", "Очистить");
+    saveRefuelsButton = makeButton(refuelPage, "saveRefuelsButton", "Сохранить в файл");
+    // A journal page: its grid over its buttons, at the right.
+    const auto journalPage = [](QWidget* page, QTableWidget* grid, QPushButton* clear, QPushButton* save) {
+        auto* layout = new QVBoxLayout(page);
+        layout->addWidget(grid, 1);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        buttons->addWidget(clear);
+        buttons->addWidget(save);
+        layout->addLayout(buttons);
+    };
+    journalPage(tripPage, tripGrid, clearTripsButton, saveTripsButton);
+    journalPage(refuelPage, refuelGrid, clearRefuelsButton, saveRefuelsButton);
 
     static constexpr const char* kSummatorNames[tc::kSummatorCount] = {"allSummatorGrid",    "tripSummatorGrid",   "reset1SummatorGrid",  "stopSummatorGrid",
                                                                        "noStopSummatorGrid", "refuelSummatorGrid", "oilOnlySummatorGrid", "gasOnlySummatorGrid"};
-    static constexpr QPoint kSummatorPlaces[tc::kSummatorCount] = {{8, 22},   {8, 174},   {8, 326},  {344, 22},
-                                                                   {344, 174}, {344, 326}, {680, 22}, {680, 174}};
+    // Three columns of three places, top to bottom: the last place holds the reset hint.
+    auto* summatorLayout = new QGridLayout(summatorsPage);
     for (std::size_t i = 0; i < tc::kSummatorCount; ++i) {
-        const QPoint at = kSummatorPlaces[i];
-        auto* g = MakeGrid(summatorsPage, kSummatorNames[i], {147, 116}, tc::kSummatorRows, kSummatorRowHeight, QRect(at, QSize(273, 131)));
+        auto* g = MakeGrid(summatorsPage, kSummatorNames[i], {147, 116}, tc::kSummatorRows, kSummatorRowHeight);
         g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         g->viewport()->installEventFilter(this);
         summatorGrids[i] = g;
         auto* label = new QLabel(summatorsPage);
-        label->setGeometry(at.x(), at.y() - 18, 273, 16);
+        label->setWordWrap(true);
         summatorLabels[i] = label;
+        const int column = static_cast<int>(i / 3), row = static_cast<int>(i % 3);
+        summatorLayout->addWidget(label, 2 * row, column);
+        summatorLayout->addWidget(g, 2 * row + 1, column);
+        summatorLayout->setRowStretch(2 * row + 1, 1);
     }
     resetHint = new QLabel(summatorsPage);
     resetHint->setObjectName("resetHint");
-    resetHint->setGeometry(680, 352, 265, 49);
     resetHint->setAlignment(Qt::AlignCenter);
     resetHint->setWordWrap(true);
+    summatorLayout->addWidget(resetHint, 4, 2, 2, 1);
 
-    faultGrid = MakeGrid(faultsPage, "faultGrid", {50, 140, 231}, tc::kFaultRows, kFaultRowHeight, QRect(4, 4, 449, 409));
-    freezeFrameGrid = MakeGrid(faultsPage, "freezeFrameGrid", {380, 144}, kInitialFreezeRows, kFaultRowHeight, QRect(1016 - 552 - 8, 4, 552, 409));
+    faultGrid = MakeGrid(faultsPage, "faultGrid", {50, 140, 231}, tc::kFaultRows, kFaultRowHeight);
+    freezeFrameGrid = MakeGrid(faultsPage, "freezeFrameGrid", {380, 144}, kInitialFreezeRows, kFaultRowHeight);
     freezeFrameGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    clearFaultsButton = makeButton(faultsPage, "clearFaultsButton", "Очистить", {256, 424, 177, 25});
+    clearFaultsButton = makeButton(faultsPage, "clearFaultsButton", "Очистить");
+    auto* faultLayout = new QGridLayout(faultsPage);
+    faultLayout->addWidget(faultGrid, 0, 0);
+    faultLayout->addWidget(freezeFrameGrid, 0, 1, 2, 1);
+    faultLayout->addWidget(clearFaultsButton, 1, 0, Qt::AlignRight);
+    faultLayout->setColumnStretch(0, 449);
+    faultLayout->setColumnStretch(1, 552);
+    faultLayout->setRowStretch(0, 1);
 
     // The chart page: which chart, its picture, and its save button.
     chartLabel = new QLabel(chartsPage);
@@ -229,11 +254,34 @@ JournalsDialog::JournalsDialog(tc::SettingsModel& model, const tc::NumberFormat&
 
     okButton = new QPushButton("OK", this);
     okButton->setObjectName("okButton");
-    okButton->setGeometry(819, 493, 77, 22);
     okButton->setDefault(true);
     cancelButton = new QPushButton("Отмена", this);
     cancelButton->setObjectName("cancelButton");
-    cancelButton->setGeometry(915, 493, 77, 22);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(pages, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    layout->addLayout(buttons);
+    for (QTableWidget* g : {tripGrid, refuelGrid, faultGrid, freezeFrameGrid})
+        FitGrid(g, 8);
+    for (QTableWidget* g : summatorGrids)
+        FitGrid(g, 3);
+    // The value column takes the room left: a narrow window scrolls no totals sideways.
+    for (QTableWidget* g : {faultGrid, freezeFrameGrid})
+        g->horizontalHeader()->setStretchLastSection(true);
+    for (QTableWidget* g : summatorGrids) {
+        g->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        g->horizontalHeader()->setStretchLastSection(true);
+        g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+    // The size the journals were drawn for, within the screen.
+    QSize size(1016, 523);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 40));
+    resize(size.expandedTo(minimumSizeHint()));
 
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);

@@ -5,6 +5,8 @@
 
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -16,25 +18,31 @@ bool AccessGranted = false;
 PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QTr("Контроль доступа", "Access control"));
-    setFixedSize(233, 139);
     prompt = new QLabel(QTr("Указанные изменения могут быть произведены только после верного ввода пароля:",
                              "These changes can be made only after the right password has been entered:"),
                          this);
-    prompt->setGeometry(8, 9, 217, 39);
     prompt->setAlignment(Qt::AlignCenter);
     prompt->setWordWrap(true);
     passwordEdit = new QLineEdit(this);
     passwordEdit->setObjectName(QStringLiteral("passwordEdit"));
-    passwordEdit->setGeometry(53, 64, 128, 24);
     passwordEdit->setMaxLength(10);
     passwordEdit->setEchoMode(QLineEdit::Password);
     passwordEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z0-9]{0,10}")), passwordEdit));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setGeometry(18, 99, 77, 27);
     ok->setDefault(true);
     auto* cancel = new QPushButton(QTr("Отмена", "Cancel"), this);
-    cancel->setGeometry(130, 99, 77, 27);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    // The drawn design (a 233 x 139 window) in proportion to the font; a longer prompt wraps.
+    const int line = fontMetrics().height();
+    prompt->setMinimumWidth(line * 16);
+    passwordEdit->setMinimumWidth(line * 9);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(passwordEdit, 0, Qt::AlignHCenter);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     passwordEdit->setFocus();
 }

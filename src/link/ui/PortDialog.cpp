@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QComboBox>
 #include <QLabel>
+#include <QHBoxLayout>
+#include <QGridLayout>
 #include <QPushButton>
 
 namespace tc::ui {
@@ -31,11 +33,19 @@ PortDialog::PortDialog(QWidget* parent) : QDialog(parent)
 
     // The list shows the device behind each number, so it is wider than the
     // bare "COMn" list would need.
-    prompt->setGeometry(8, 8, 201, 34);
-    portList->setGeometry(224, 8, 105, 24);
-    ok->setGeometry(152, 48, 80, 27);
-    cancel->setGeometry(244, 48, 80, 27);
-    setMinimumSize(337, 85);
+    // The prompt beside the list, the buttons under the list; the window
+    // takes what its texts and the list's device names need.
+    const int line = fontMetrics().height();
+    prompt->setMinimumWidth(line * 14);
+    portList->setMinimumWidth(line * 7);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(prompt, 0, 0);
+    layout->addWidget(portList, 0, 1, Qt::AlignTop);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons, 1, 0, 1, 2);
     portList->setFocus();
 }
 
@@ -63,10 +73,9 @@ void PortDialog::Fill(const SerialPort& port)
     }
     if (portList->findData(static_cast<int>(port.PortNumber)) < 0)
         portList->setCurrentIndex(-1);
-    // Grow the window so that the device names can be read.
-    const int listWidth = std::max(105, portList->sizeHint().width());
-    portList->setGeometry(224, 8, listWidth, 24);
-    setFixedSize(std::max(337, 224 + listWidth + 8), 85);
+    // The window grows so that the device names can be read.
+    portList->updateGeometry();
+    adjustSize();
 }
 
 int PortDialog::SelectedNumber() const

@@ -45,6 +45,7 @@ double WriteSeconds(tc::DeviceLink& link, tc::SettingsModel& model, const tc::Re
     tc::TransferObserver observer;
     tc::WriteOptions options;
     options.verify = verify;
+    options.allSections = true; // the same settings each time: every section is sent
     const auto t0 = Clock::now();
     if (tc::WriteDeviceSettings(link, model, observer, store, {}, options) != tc::TransferResult::Done)
         throw std::runtime_error("write cancelled");

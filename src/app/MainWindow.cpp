@@ -686,7 +686,8 @@ void MainWindow::writeToDevice()
     writeOptions.verify = verifyAfterWriteBox->isChecked();
     bool unchanged = false;
     // The device's settings are read first: what the write would change is
-    // shown, and nothing is written unless the user agrees.
+    // shown, and nothing is written unless the user agrees. Only the
+    // sections that differ are sent; "Write every section" sends them all.
     writeOptions.confirm = [this, &unchanged](std::span<const std::uint8_t> device, std::span<const std::uint8_t> next) {
         SettingsModel found = model_, toWrite = model_;
         found.Image.assign(device.begin(), device.end());
@@ -696,9 +697,14 @@ void MainWindow::writeToDevice()
         const SettingsComparison c = CompareSettings(found, toWrite);
         if (c.Same()) {
             unchanged = true;
-            return false;
+            return WriteScope::Nothing;
         }
-        return AskTable(WriteChangesQuestion(c)) == Answer::Yes;
+        const QStringList buttons{QTr("Да", "Yes"), QTr("Записать все разделы", "Write every section"), QTr("Нет", "No")};
+        switch (AskTableChoice(WriteChangesQuestion(c), buttons, 2)) {
+        case 0: return WriteScope::Changed;
+        case 1: return WriteScope::Every;
+        default: return WriteScope::Nothing;
+        }
     };
     std::string stoppedWrite; // the restore point of a write that stopped half way
     RunTransfer([&](ProgressWindow& progress) {
@@ -707,12 +713,16 @@ void MainWindow::writeToDevice()
         // the write began sending; a failed or cancelled restore-point read
         // leaves the model's code, image and records exactly as they were.
         SettingsModel work = model_;
+        WriteSummary summary;
         try {
-            if (WriteDeviceSettings(link_, work, progress, restorePoints, options_.timing, writeOptions) == TransferResult::Cancelled)
+            const TransferResult result = WriteDeviceSettings(link_, work, progress, restorePoints, options_.timing, writeOptions, &summary);
+            if (result == TransferResult::Unchanged)
+                unchanged = true;
+            if (result != TransferResult::Done)
                 return;
             model_ = std::move(work);
             progress.hide();
-            ShowInfo(ToQ(WriteDoneText() + "\n\n" + RestorePointSavedText(progress.RestorePoint)));
+            ShowInfo(ToQ(WriteDoneText() + "\n" + SectionsWrittenText(summary) + "\n\n" + RestorePointSavedText(progress.RestorePoint)));
         } catch (const WriteIncomplete& e) {
             model_ = std::move(work);
             progress.hide();
@@ -727,7 +737,7 @@ void MainWindow::writeToDevice()
         }
     });
     if (unchanged)
-        ShowInfo(QTr("В МК уже эти настройки. Ничего не записано.", "The device already holds these settings. Nothing has been written."));
+        ShowInfo(ToQ(AlreadyHeldText()));
     if (!stoppedWrite.empty())
         OfferRestore(stoppedWrite);
 }

@@ -25,6 +25,24 @@ std::string WriteDoneText()
     return Tr("Настройки записаны в МК", "The settings are recorded in the device");
 }
 
+std::string AlreadyHeldText()
+{
+    return Tr("В МК уже эти настройки. Ничего не записано.", "The device already holds these settings. Nothing has been written.");
+}
+
+std::string SectionsWrittenText(const WriteSummary& summary)
+{
+    const std::string of = std::to_string(summary.differing) + Tr(" из ", " of ") + std::to_string(summary.count);
+    const std::string all = std::to_string(summary.sent);
+    if (summary.sent > summary.differing)
+        return summary.checked ? Tr("Записаны и проверены все разделы (" + all + "); отличались " + of + ".",
+                                    "All " + all + " sections written and checked; " + of + " differed.")
+                               : Tr("Записаны все разделы (" + all + "), не проверены; отличались " + of + ".",
+                                    "All " + all + " sections written, not checked; " + of + " differed.");
+    return summary.checked ? Tr("Отличались разделы: " + of + "; записаны и проверены", of + " sections differed; written and checked")
+                           : Tr("Отличались разделы: " + of + "; записаны, не проверены", of + " sections differed; written, not checked");
+}
+
 std::string DeviceVersionMismatchText()
 {
     return Tr("Версия настроек не совпадает с версией устройства!", "The settings version does not match the device version!");
@@ -373,14 +391,16 @@ std::string StoppedText(const std::string& reason, int k, int count, const std::
     return reason + "\n" + where + " " + MixText(!written.empty()) + "\n" + FinishText(restorePoint);
 }
 
-// Every section was sent, but reading them back failed (reason).
-std::string CheckFailedText(const std::string& reason, int count, const std::string& restorePoint)
+// Every section to be sent was sent (sent of count), but reading them back failed (reason).
+std::string CheckFailedText(const std::string& reason, int sent, int count, const std::string& restorePoint)
 {
-    const std::string n = std::to_string(count);
-    return reason + "\n"
-        + Tr("Все разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
-             "All " + n + " sections were written, but reading them back for the check failed, so it is not known whether the device stored them.")
-        + " " + MixText(false) + "\n" + FinishText(restorePoint);
+    const std::string n = std::to_string(sent);
+    const std::string which = sent < count
+        ? Tr("Отличавшиеся разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
+             "The " + n + " differing sections were written, but reading them back for the check failed, so it is not known whether the device stored them.")
+        : Tr("Все разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
+             "All " + n + " sections were written, but reading them back for the check failed, so it is not known whether the device stored them.");
+    return reason + "\n" + which + " " + MixText(false) + "\n" + FinishText(restorePoint);
 }
 
 std::string NotStoredText(const std::vector<int>& sections, const std::string& restorePoint)
@@ -398,10 +418,17 @@ std::string NotStoredText(const std::vector<int>& sections, const std::string& r
 
 std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image)
 {
+    return BlocksOfSections(image, {});
+}
+
+std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image, const std::vector<int>& sections)
+{
     constexpr std::uint32_t kMemory = device::kMemorySize, kBlock = device::kBlockSize;
     std::vector<bool> covered(device::kBlockCount, false);
     const int count = std::min<int>(image.at(0), kDirectoryEntries);
     for (int k = 1; k <= count; ++k) {
+        if (!sections.empty() && std::find(sections.begin(), sections.end(), k) == sections.end())
+            continue;
         const DirectoryEntry e = EntryInImage(image, k);
         const std::uint32_t payload = e.deviceLength >= 4 ? e.deviceLength - 4u : 0u;
         for (std::uint32_t a = e.address; a < e.address + payload && a < kMemory; a = (a / kBlock + 1) * kBlock)
@@ -414,9 +441,10 @@ std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image)
     return blocks;
 }
 
-std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint8_t>& image, TransferObserver& observer)
+std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint8_t>& image, TransferObserver& observer,
+                                   const std::vector<int>& sections)
 {
-    const auto covered = BlocksOfSections(image);
+    const auto covered = BlocksOfSections(image, sections);
     const std::vector<std::uint16_t> blocks(covered.begin(), covered.end());
     std::vector<std::uint8_t> read(blocks.size() * device::kBlockSize);
     int shown = -1;
@@ -432,6 +460,8 @@ std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint
     std::vector<int> differing;
     const int count = std::min<int>(image.at(0), kDirectoryEntries);
     for (int k = 1; k <= count; ++k) {
+        if (!sections.empty() && std::find(sections.begin(), sections.end(), k) == sections.end())
+            continue;
         const DirectoryEntry e = EntryInImage(image, k);
         std::size_t imageOffset = 0, payload = 0;
         if (!SectionPlacement(e, imageOffset, payload) || imageOffset + payload > image.size())
@@ -443,8 +473,27 @@ std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint
     return differing;
 }
 
+std::vector<int> DifferingSections(const std::vector<std::uint8_t>& device, const std::vector<std::uint8_t>& next)
+{
+    std::vector<int> differing;
+    const int count = next.empty() ? 0 : std::min<int>(next[0], kDirectoryEntries);
+    for (int k = 1; k <= count; ++k) {
+        const DirectoryEntry e = EntryInImage(next, k);
+        std::size_t imageOffset = 0, payload = 0;
+        const bool placed = SectionPlacement(e, imageOffset, payload) && imageOffset + payload <= next.size();
+        // A section the device image does not hold whole counts as differing.
+        if (!placed || imageOffset + payload > device.size()
+            || !std::equal(next.begin() + static_cast<std::ptrdiff_t>(imageOffset),
+                           next.begin() + static_cast<std::ptrdiff_t>(imageOffset + payload),
+                           device.begin() + static_cast<std::ptrdiff_t>(imageOffset)))
+            differing.push_back(k);
+    }
+    return differing;
+}
+
 TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer,
-                                   const RestorePoints& restorePoints, const TransferTiming& timing, const WriteOptions& options)
+                                   const RestorePoints& restorePoints, const TransferTiming& timing, const WriteOptions& options,
+                                   WriteSummary* summary)
 {
     const int formatVersion = model.FormatVersion();
     CheckSettingsComplete(model);
@@ -462,8 +511,23 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     if (model.FormatVersion() != formatVersion)
         throw Error(FirmwareVersionMismatchText());
     CheckSectionsWritable(model.Image);
-    if (options.confirm && !options.confirm(previous, model.Image))
+    // The directory is the device's own (the records were encoded into its
+    // image), so each section sits where the device holds it.
+    const std::vector<int> differing = DifferingSections(previous, model.Image);
+    if (differing.empty() && !options.allSections)
+        return TransferResult::Unchanged;
+    WriteScope scope = options.allSections ? WriteScope::Every : WriteScope::Changed;
+    if (options.confirm)
+        scope = options.confirm(previous, model.Image);
+    if (scope == WriteScope::Nothing)
         return TransferResult::Cancelled;
+    const int count = model.Image[0];
+    std::vector<int> toSend;
+    if (scope == WriteScope::Every)
+        for (int k = 1; k <= count; ++k)
+            toSend.push_back(k);
+    else
+        toSend = differing;
 
     // Without a way back nothing is written.
     std::string restorePoint;
@@ -475,21 +539,21 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     }
     observer.RestorePointSaved(restorePoint);
 
-    const int count = model.Image[0];
     std::vector<int> written;
-    int current = 1; // the section being sent; 0 once all were sent
-    std::vector<int> differing;
+    int current = toSend.front(); // the section being sent; 0 once all were sent
+    std::vector<int> notStored;
     // From here on the device may change: every way out says what it holds.
     const auto incomplete = [&](const std::string& reason) {
         return WriteIncomplete(current > 0 ? StoppedText(reason, current, count, written, restorePoint)
-                                           : CheckFailedText(reason, count, restorePoint),
+                                           : CheckFailedText(reason, static_cast<int>(toSend.size()), count, restorePoint),
                                restorePoint, written);
     };
     try {
         observer.Phase(TransferPhase::Writing);
         observer.Progress(0);
         observer.ProcessEvents();
-        for (int k = 1; k <= count; ++k) {
+        for (std::size_t i = 0; i < toSend.size(); ++i) {
+            const int k = toSend[i];
             current = k;
             const DirectoryEntry e = EntryInImage(model.Image, k);
             std::size_t imageOffset = 0, payload = 0;
@@ -513,22 +577,24 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
                 }
             }
             written.push_back(k);
-            observer.Progress(Percent(k, count));
+            observer.Progress(Percent(static_cast<long>(i + 1), static_cast<long>(toSend.size())));
         }
         current = 0;
-        if (!options.verify)
-            return TransferResult::Done;
-        observer.Phase(TransferPhase::Verifying);
-        observer.Progress(0);
-        link.ReplyTimeout = timing.connectReplyTimeout;
-        differing = SectionsNotStored(link, model.Image, observer);
+        if (options.verify) {
+            observer.Phase(TransferPhase::Verifying);
+            observer.Progress(0);
+            link.ReplyTimeout = timing.connectReplyTimeout;
+            notStored = SectionsNotStored(link, model.Image, observer, toSend);
+        }
     } catch (const Error& failure) {
         throw incomplete(failure.what());
     } catch (const TransferInterrupted&) {
         throw incomplete(InterruptedText());
     }
-    if (!differing.empty())
-        throw WriteIncomplete(NotStoredText(differing, restorePoint), restorePoint, written);
+    if (!notStored.empty())
+        throw WriteIncomplete(NotStoredText(notStored, restorePoint), restorePoint, written);
+    if (summary)
+        *summary = WriteSummary{static_cast<int>(toSend.size()), static_cast<int>(differing.size()), count, options.verify, restorePoint};
     return TransferResult::Done;
 }
 

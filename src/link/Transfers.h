@@ -29,6 +29,8 @@ enum class TransferPhase {
 std::string PhaseText(TransferPhase phase);
 // Shown after a successful write.
 std::string WriteDoneText();
+// Said instead when the device already holds every section to be written.
+std::string AlreadyHeldText();
 std::string DeviceVersionMismatchText();
 std::string FirmwareVersionMismatchText();
 // Where a write kept the device's previous settings.
@@ -78,18 +80,43 @@ struct TransferTiming {
     std::chrono::milliseconds writeReplyTimeout = device::kWriteReplyTimeout;     // the section writes
 };
 
-enum class TransferResult { Done, Cancelled };
+// Unchanged: a write found the device holding every section it would
+// send, and sent nothing.
+enum class TransferResult { Done, Cancelled, Unchanged };
+
+// Which sections a write sends.
+enum class WriteScope {
+    Nothing, // none: the write ends as Cancelled
+    Changed, // those whose bytes differ from what the device holds
+    Every,   // every section of the device's directory
+};
 
 struct WriteOptions {
-    // After the last section, read back the blocks the sections cover and
-    // compare them with what was sent.
+    // After the last section, read back the blocks the sent sections cover
+    // and compare them with what was sent.
     bool verify = true;
+    // Send every section, also those the device already holds as they are
+    // (else only the ones that differ, and nothing when none does).
+    bool allSections = false;
     // Asked once the device's settings are read and checked, before the
     // restore point and the first section: the device's image as found and
-    // the image about to be written. False writes nothing (the write ends as
-    // Cancelled); unset writes without asking.
-    std::function<bool(std::span<const std::uint8_t> device, std::span<const std::uint8_t> next)> confirm;
+    // the image about to be written. Its answer decides what is sent; unset
+    // sends what allSections says without asking. Not asked when no
+    // section differs and allSections is off.
+    std::function<WriteScope(std::span<const std::uint8_t> device, std::span<const std::uint8_t> next)> confirm;
 };
+
+// What a write that ended well sent.
+struct WriteSummary {
+    int sent = 0;        // sections sent
+    int differing = 0;   // sections whose bytes differed from the device's
+    int count = 0;       // sections in the device's directory
+    bool checked = false; // the sent sections were read back and agreed
+    std::string restorePoint;
+};
+// "3 of 11 sections differed; written and checked" (or "…, not checked"),
+// said under WriteDoneText().
+std::string SectionsWrittenText(const WriteSummary& summary);
 
 // A write that ended after it began changing the device: the link failed or
 // was interrupted during the section writes or the check, or the check found
@@ -129,9 +156,16 @@ void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::
 // own directory cover, ascending, each once. The image must have passed
 // CheckSectionsWritable.
 std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image);
+// Only the blocks of the listed sections, when `sections` is not empty.
+std::vector<int> BlocksOfSections(const std::vector<std::uint8_t>& image, const std::vector<int>& sections);
 // Reads those blocks back and returns the sections whose device bytes differ
-// from their payload in the image; progress 0..100.
-std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint8_t>& image, TransferObserver& observer);
+// from their payload in the image (of the listed ones, when `sections` is
+// not empty); progress 0..100.
+std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint8_t>& image, TransferObserver& observer,
+                                   const std::vector<int>& sections = {});
+// The sections 1..next[0] of next's directory whose bytes differ from the
+// same places in device (both images checked by CheckSectionsWritable).
+std::vector<int> DifferingSections(const std::vector<std::uint8_t>& device, const std::vector<std::uint8_t>& next);
 // Throws tc::Error, before anything is sent, when a directory entry of the
 // image cannot be written from the image that was read.
 void CheckSectionsWritable(const std::vector<std::uint8_t>& image);
@@ -146,11 +180,13 @@ TransferResult ReadDeviceSettings(DeviceLink& link, SettingsModel& model, Transf
 // Write: the settings must be complete (nothing is opened otherwise), then the
 // model code and format version checks; the fresh image read from the device
 // is saved as a restore point (nothing is written when that fails), then
-// every section of the device's directory is sent with the model's records
-// encoded into the fresh image, and (options.verify) read back and compared.
-// Throws WriteIncomplete once the device may hold a mix of settings.
+// the sections of the device's directory that differ from the model's
+// records encoded into the fresh image (every one with options.allSections)
+// are sent, each its own begin-data-end exchange, and (options.verify) read
+// back and compared. Throws WriteIncomplete once the device may hold a mix of settings.
+// `summary`, when given, is told what a write that ended well sent.
 TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, TransferObserver& observer,
                                    const RestorePoints& restorePoints, const TransferTiming& timing = {},
-                                   const WriteOptions& options = {});
+                                   const WriteOptions& options = {}, WriteSummary* summary = nullptr);
 
 } // namespace tc

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -40,7 +41,7 @@ QString ApplicationTitle()
     return QStringLiteral("tripconf");
 }
 
-QDialog* MakeTableQuestionDialog(const TableQuestion& q, QWidget* parent)
+QDialog* MakeTableQuestionDialog(const TableQuestion& q, QWidget* parent, const QStringList& choices, int escape)
 {
     auto* dialog = new QDialog(parent);
     dialog->setObjectName(QStringLiteral("tableQuestion"));
@@ -78,14 +79,35 @@ QDialog* MakeTableQuestionDialog(const TableQuestion& q, QWidget* parent)
         auto* question = new QLabel(q.question, dialog);
         question->setWordWrap(true);
         layout->addWidget(question);
-        buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No, dialog);
-        // A write is what the question is about: No is the default.
-        buttons->button(QDialogButtonBox::No)->setDefault(true);
-        buttons->button(QDialogButtonBox::No)->setFocus();
     }
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    layout->addWidget(buttons);
+    if (!buttons && !choices.isEmpty()) {
+        auto* row = new QHBoxLayout;
+        row->addStretch(1);
+        for (int i = 0; i < choices.size(); ++i) {
+            auto* button = new QPushButton(choices[i], dialog);
+            button->setObjectName(QStringLiteral("choice%1").arg(i));
+            button->setAutoDefault(false);
+            row->addWidget(button);
+            if (i == escape) {
+                button->setDefault(true);
+                button->setFocus();
+                QObject::connect(button, &QPushButton::clicked, dialog, &QDialog::reject);
+            } else {
+                QObject::connect(button, &QPushButton::clicked, dialog, [dialog, i] { dialog->done(kFirstChoice + i); });
+            }
+        }
+        layout->addLayout(row);
+    } else {
+        if (!buttons) {
+            buttons = new QDialogButtonBox(QDialogButtonBox::Yes | QDialogButtonBox::No, dialog);
+            // A write is what the question is about: No is the default.
+            buttons->button(QDialogButtonBox::No)->setDefault(true);
+            buttons->button(QDialogButtonBox::No)->setFocus();
+        }
+        QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+    }
 
     // As wide as the table's columns, within a 1024 x 600 screen.
     int width = table->verticalScrollBar()->sizeHint().width() + 2 * table->frameWidth();
@@ -127,6 +149,11 @@ Prompter DesktopPrompter()
     p.askTable = [](const TableQuestion& q) {
         std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(q, Parent()));
         return dialog->exec() == QDialog::Accepted ? Answer::Yes : Answer::No;
+    };
+    p.askTableChoice = [](const TableQuestion& q, const QStringList& buttons, int escape) {
+        std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(q, Parent(), buttons, escape));
+        const int result = dialog->exec();
+        return result >= kFirstChoice && result < kFirstChoice + buttons.size() ? result - kFirstChoice : escape;
     };
     p.askFile = [](const FileQuestion& q) -> std::optional<QString> {
         QFileDialog dialog(Parent(), q.title, q.folder, q.filter);
@@ -179,6 +206,13 @@ int AskChoice(const QString& text, const QStringList& buttons, int escape)
 Answer AskTable(const TableQuestion& question)
 {
     return Current().askTable(question);
+}
+
+int AskTableChoice(const TableQuestion& question, const QStringList& buttons, int escape)
+{
+    if (Current().askTableChoice)
+        return Current().askTableChoice(question, buttons, escape);
+    return Current().askTable(question) == Answer::Yes ? 0 : escape;
 }
 
 std::optional<QString> AskFile(const FileQuestion& question)

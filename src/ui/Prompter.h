@@ -41,6 +41,10 @@ struct Prompter {
     // Yes, No or Cancel; unset, the question is asked as askYesNo.
     std::function<Answer(const QString&)> askYesNoCancel;
     std::function<Answer(const TableQuestion&)> askTable;
+    // A table question with its own buttons: the index of the one pressed;
+    // Esc or closing the dialog answers `escape`, which is also the default.
+    // Unset, it is asked as askTable (Yes the first button, No `escape`).
+    std::function<int(const TableQuestion&, const QStringList& buttons, int escape)> askTableChoice;
     // A question with its own buttons: the index of the one pressed; Esc or
     // closing the box answers `escape`.
     std::function<int(const QString& text, const QStringList& buttons, int escape)> askChoice;
@@ -61,9 +65,13 @@ void ShowInfo(const QString& text);
 Answer AskYesNo(const QString& text); // closing the box counts as No
 Answer AskYesNoCancel(const QString& text); // Esc and closing the box count as Cancel
 Answer AskTable(const TableQuestion& question); // closing the dialog counts as No
+int AskTableChoice(const TableQuestion& question, const QStringList& buttons, int escape);
 int AskChoice(const QString& text, const QStringList& buttons, int escape); // the first button is the default
 std::optional<QString> AskFile(const FileQuestion& question);
 // The dialog AskTable shows (for pictures of it): Yes accepts, No rejects.
-QDialog* MakeTableQuestionDialog(const TableQuestion& question, QWidget* parent);
+// With buttons, those instead: button i ends the dialog with kFirstChoice + i,
+// and the escape button (also the default) rejects it.
+QDialog* MakeTableQuestionDialog(const TableQuestion& question, QWidget* parent, const QStringList& buttons = {}, int escape = -1);
+constexpr int kFirstChoice = 100;
 
 } // namespace tc::ui

@@ -311,7 +311,8 @@ private slots:
         // The message says where the device's previous settings were kept.
         const auto points = RestorePoints(RestorePointFolder(dir_.path()).toStdString()).List();
         QVERIFY(!points.empty());
-        QCOMPARE(user.infos, QStringList{QString::fromUtf8("Настройки записаны в МК\n\nПрежние настройки МК сохранены в точке восстановления \"")
+        QCOMPARE(user.infos, QStringList{QString::fromUtf8("Настройки записаны в МК\nОтличались разделы: 1 из 11; записаны и проверены\n\n"
+                                                           "Прежние настройки МК сохранены в точке восстановления \"")
                                          + QString::fromStdString(points.back().path) + "\"."});
         const QByteArray memory = sim.Memory();
         const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(memory.constData()), static_cast<std::size_t>(memory.size()));
@@ -338,11 +339,60 @@ private slots:
         form->writeToDeviceButton->click(); // no answer: No
         QCOMPARE(user.questions.size(), 1);
         QVERIFY2(user.questions[0].startsWith(QString::fromUtf8("В МК будет изменено:\n")), qPrintable(user.questions[0]));
-        QVERIFY2(user.questions[0].endsWith(QString::fromUtf8("\nЗаписать настройки в МК?")), qPrintable(user.questions[0]));
-        QCOMPARE(user.questions[0].count('\n'), 2); // one row (the speed limit at byte 4), no bytes outside the controls
+        QVERIFY2(user.questions[0].endsWith(QString::fromUtf8("\nЗаписать настройки в МК?\n[Да|Записать все разделы|Нет]")),
+                 qPrintable(user.questions[0]));
+        QCOMPARE(user.questions[0].count('\n'), 3); // one row (the speed limit at byte 4), no bytes outside the controls
         QCOMPARE(user.infos, QStringList());
         QCOMPARE(sim.Memory(), before);
         QVERIFY(!link.IsOpen());
+    }
+
+    // The question before a write offers the full write too: Yes sends the
+    // one section that differs, "Write every section" all eleven; the
+    // dialog's buttons are those three and Esc (or Enter) answers No.
+    void writeEverySectionIsOfferedBesideTheChangedOnes_data()
+    {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<int>("sections");
+        QTest::newRow("Yes: the changed section") << 0 << 1;
+        QTest::newRow("Write every section") << 1 << 11;
+    }
+
+    void writeEverySectionIsOfferedBesideTheChangedOnes()
+    {
+        QFETCH(int, choice);
+        QFETCH(int, sections);
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
+        form->readFromDeviceButton->click();
+        model.Record(6)[4] ^= 0x11;
+        model.EncodeSection(6);
+        user.choices = {choice};
+        form->writeToDeviceButton->click();
+        QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.questions.size(), 1);
+        QVERIFY2(user.questions[0].endsWith("\nWrite the settings to the device?\n[Yes|Write every section|No]"), qPrintable(user.questions[0]));
+        QCOMPARE(user.infos.size(), 1);
+        const QString said = sections == 1 ? QStringLiteral("1 of 11 sections differed; written and checked")
+                                           : QStringLiteral("All 11 sections written and checked; 1 of 11 differed.");
+        QVERIFY2(user.infos[0].startsWith("The settings are recorded in the device\n" + said + "\n\n"), qPrintable(user.infos[0]));
+
+        TableQuestion q;
+        q.question = QStringLiteral("?");
+        const QStringList buttons{"Yes", "Write every section", "No"};
+        for (const int key : {int(Qt::Key_Escape), int(Qt::Key_Return)}) {
+            std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(q, nullptr, buttons, 2));
+            QStringList shown;
+            for (auto* b : dialog->findChildren<QPushButton*>())
+                shown << b->text();
+            QCOMPARE(shown, buttons);
+            dialog->show();
+            QTest::keyClick(dialog.get(), Qt::Key(key));
+            QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        }
+        std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(q, nullptr, buttons, 2));
+        dialog->findChild<QPushButton*>("choice1")->click();
+        QCOMPARE(dialog->result(), kFirstChoice + 1);
     }
 
     // Every change has its row however many there are; the dialog fits a
@@ -422,7 +472,7 @@ private slots:
     {
         QFETCH(bool, verify);
         {
-            Session s(dir_.path(), Ini(), {"--drop-section", "2"}, true);
+            Session s(dir_.path(), Ini(), {"--drop-section", "1"}, true); // the one section sent
             auto& [sim, user, link, model, form] = s;
             QVERIFY(form->verifyAfterWriteBox->isChecked());
             form->readFromDeviceButton->click();

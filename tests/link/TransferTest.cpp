@@ -91,30 +91,92 @@ TEST(Transfers, ReadYieldsTheDeviceBlocksAndProgressTo100)
     EXPECT_FALSE(line.link->IsOpen());
 }
 
-TEST(Transfers, WriteSendsEverySectionAndTheDeviceKeepsTheEdits)
+// The frames of the section writes (begin, chunks, end), in order.
+std::vector<Bytes> SectionFrames(const test::LineLog& log)
+{
+    std::vector<Bytes> frames;
+    for (const auto& f : log.written)
+        if (f.size() > 4 && (f[4] == kCmdBeginSection || f[4] == kCmdWriteChunk || f[4] == kCmdEndSection))
+            frames.push_back(f);
+    return frames;
+}
+
+// A write sends only the sections whose bytes differ from the device's, each
+// as the frames WriteSection sends for it alone, and checks only those;
+// allSections sends all eleven. Either way the device ends with the edits.
+TEST(Transfers, WriteSendsTheChangedSectionsOnlyUnlessAskedForAll)
+{
+    for (const bool all : {false, true}) {
+        SCOPED_TRACE(all ? "every section" : "changed sections");
+        SimLine line;
+        SettingsModel model;
+        Recorder rec;
+        ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
+        model.DecodeAll();
+        PutU16(model.Record(7), 0, 321);     // petrol price
+        PutU32(model.Record(1), 144, 99999); // whole kilometres
+        model.Record(11)[600] = 0x77;
+        line.ports->log->written.clear();
+        WriteOptions options;
+        options.allSections = all;
+        WriteSummary summary;
+        ASSERT_EQ(WriteDeviceSettings(*line.link, model, rec, line.restorePoints.store, kFast, options, &summary), TransferResult::Done);
+        EXPECT_EQ(rec.phases.back(), TransferPhase::Verifying);
+        EXPECT_EQ(rec.progress.back(), 100);
+        EXPECT_FALSE(line.link->IsOpen());
+        const std::vector<int> sent = all ? std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11} : std::vector<int>{1, 7, 11};
+        EXPECT_EQ(summary.sent, static_cast<int>(sent.size()));
+        EXPECT_EQ(summary.differing, 3);
+        EXPECT_EQ(summary.count, 11);
+        EXPECT_TRUE(summary.checked);
+
+        // What the same sections sent one by one on a line of their own look like.
+        SimLine reference;
+        reference.link->OpenPort(static_cast<int>(reference.link->PortNumber));
+        for (int k : sent) {
+            const DirectoryEntry& e = model.Dir().Entry(k);
+            std::size_t offset = 0, payload = 0;
+            ASSERT_TRUE(SectionPlacement(e, offset, payload));
+            WriteSection(*reference.link, e.address, std::span(model.Image).subspan(offset, payload));
+        }
+        EXPECT_EQ(SectionFrames(*line.ports->log), SectionFrames(*reference.ports->log));
+        // The check reads back the blocks of the sent sections, and no others.
+        const auto reads = std::count_if(line.ports->log->written.begin(), line.ports->log->written.end(),
+                                         [](const Bytes& f) { return f.size() > 4 && f[4] == kCmdReadBlock; });
+        EXPECT_EQ(reads, static_cast<long>(device::kBlocksRead + BlocksOfSections(model.Image, sent).size()));
+
+        SettingsModel again;
+        ASSERT_EQ(ReadDeviceSettings(*line.link, again, rec, kFast), TransferResult::Done);
+        EXPECT_EQ(again.Image, model.Image);
+    }
+}
+
+// A device that already holds the settings is not written at all: no
+// restore point, no section; with allSections it is written whole.
+TEST(Transfers, UnchangedDeviceIsNotWrittenUnlessAskedForAll)
 {
     SimLine line;
     SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
     model.DecodeAll();
-    PutU16(model.Record(7), 0, 321);           // petrol price
-    PutU32(model.Record(1), 144, 99999);       // whole kilometres
-    model.Record(11)[600] = 0x77;
-    ASSERT_EQ(line.Write(model, rec), TransferResult::Done);
-    EXPECT_EQ(rec.phases.back(), TransferPhase::Verifying);
-    EXPECT_EQ(rec.progress.back(), 100);
-    EXPECT_EQ(line.Count(kCmdBeginSection), 11);
-    EXPECT_EQ(line.Count(kCmdEndSection), 11);
-    EXPECT_FALSE(line.link->IsOpen());
+    int asked = 0;
+    WriteOptions options;
+    options.confirm = [&](auto, auto) { return ++asked, WriteScope::Changed; };
+    EXPECT_EQ(line.Write(model, rec, options), TransferResult::Unchanged);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(line.Count(kCmdBeginSection), 0);
+    EXPECT_TRUE(line.restorePoints.store.List().empty());
 
-    SettingsModel again;
-    ASSERT_EQ(ReadDeviceSettings(*line.link, again, rec, kFast), TransferResult::Done);
-    again.DecodeAll();
-    EXPECT_EQ(GetU16(again.Record(7), 0), 321);
-    EXPECT_EQ(GetU32(again.Record(1), 144), 99999u);
-    EXPECT_EQ(again.Record(11)[600], 0x77);
-    EXPECT_EQ(again.Image, model.Image);
+    options.confirm = [&](auto, auto) { return ++asked, WriteScope::Every; };
+    options.allSections = true;
+    WriteSummary summary;
+    EXPECT_EQ(WriteDeviceSettings(*line.link, model, rec, line.restorePoints.store, kFast, options, &summary), TransferResult::Done);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(line.Count(kCmdBeginSection), 11);
+    EXPECT_EQ(line.restorePoints.store.List().size(), 1u);
+    EXPECT_EQ(summary.sent, 11);
+    EXPECT_EQ(summary.differing, 0);
 }
 
 TEST(Transfers, VersionChecksRefuseBeforeAnyWriteCommand)
@@ -302,7 +364,7 @@ TEST(Transfers, WriteAsksBeforeChangingTheDevice)
         ++asked;
         EXPECT_TRUE(std::ranges::equal(device, found));
         EXPECT_TRUE(std::ranges::equal(next, edited));
-        return false;
+        return WriteScope::Nothing;
     };
     EXPECT_EQ(line.Write(model, rec, no), TransferResult::Cancelled);
     EXPECT_EQ(asked, 1);
@@ -311,7 +373,7 @@ TEST(Transfers, WriteAsksBeforeChangingTheDevice)
     EXPECT_TRUE(line.restorePoints.store.List().empty());
 
     WriteOptions yes;
-    yes.confirm = [](auto, auto) { return true; };
+    yes.confirm = [](auto, auto) { return WriteScope::Changed; };
     EXPECT_EQ(line.Write(model, rec, yes), TransferResult::Done);
     EXPECT_EQ(ImageFromMemory(line.device->Memory()), edited);
 }
@@ -451,6 +513,16 @@ std::string Joined(const std::vector<int>& sections)
     return s;
 }
 
+// The words under the success text, as the write summed it up.
+TEST(Transfers, SectionsWrittenTextSaysWhatWasSentAndChecked)
+{
+    English english;
+    EXPECT_EQ(SectionsWrittenText({3, 3, 11, true, {}}), "3 of 11 sections differed; written and checked");
+    EXPECT_EQ(SectionsWrittenText({3, 3, 11, false, {}}), "3 of 11 sections differed; written, not checked");
+    EXPECT_EQ(SectionsWrittenText({11, 1, 11, true, {}}), "All 11 sections written and checked; 1 of 11 differed.");
+    EXPECT_EQ(SectionsWrittenText({11, 0, 11, false, {}}), "All 11 sections written, not checked; 0 of 11 differed.");
+}
+
 TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePointBringsTheDeviceBack)
 {
     English english;
@@ -507,7 +579,8 @@ TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePoint
         SettingsModel previous;
         ReadSettingsFile(previous, restorePoint);
         ASSERT_TRUE(previous.DecodeAll().empty());
-        ASSERT_EQ(healthy.Write(previous, rec), TransferResult::Done);
+        // (Nothing to write back when the write stalled before its first section.)
+        ASSERT_EQ(healthy.Write(previous, rec), stall == 0 ? TransferResult::Unchanged : TransferResult::Done);
         EXPECT_EQ(healthy.device->Memory(), before);
     }
 }

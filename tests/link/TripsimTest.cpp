@@ -171,7 +171,9 @@ TEST(PacedLine, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, obs, kPatient), TransferResult::Done);
     model.DecodeAll();
     try {
-        WriteDeviceSettings(*line.link, model, obs, points.store, TransferTiming{1000ms, 300ms});
+        WriteOptions every;
+        every.allSections = true; // the settings are the device's own
+        WriteDeviceSettings(*line.link, model, obs, points.store, TransferTiming{1000ms, 300ms}, every);
         FAIL() << "the stalled write succeeded";
     } catch (const WriteIncomplete& e) {
         // The link's own message first, then what the device now holds:

@@ -23,8 +23,16 @@ want=$(printf '%02x%02x' $((item & 255)) $((item >> 8)))000000000000000000000000
   fail "the unit does not hold the change: $("$cli" peek "$work/back.qvetp" 9:22:1 9:90:2 9:196:20 | tr '\n' ' ')"
 "$cli" preview "$work/back.qvetp" --screen x4 --display 3 -o "$work/after.png" >/dev/null || fail "preview after"
 cmp -s "$work/before.png" "$work/after.png" && fail "the preview of what the unit holds does not show the change"
-# Without the check after writing, the success line is followed by a line saying so.
+# Only the section that differs is sent; the success line is followed by how
+# many differed and whether they were checked.
 "$cli" --english write --port "$work/tty" "$work/unit.qvetp" --no-verify >"$work/out" 2>/dev/null || fail "write --no-verify"
 [ "$(tail -n 2 "$work/out")" = "The settings are recorded in the device
-The written sections were not checked (--no-verify)." ] || fail "write --no-verify said: $(cat "$work/out")"
+1 of 11 sections differed; written, not checked" ] || fail "write --no-verify said: $(cat "$work/out")"
+# A unit that holds the settings already is not written; --all-sections writes it whole.
+"$cli" --english write --port "$work/tty" "$work/unit.qvetp" >"$work/out" 2>"$work/err" || fail "write unchanged"
+[ "$(cat "$work/out")" = "The device already holds these settings. Nothing has been written." ] || fail "write unchanged said: $(cat "$work/out")"
+grep -q "restore point" "$work/err" && fail "write unchanged kept a restore point: $(cat "$work/err")"
+"$cli" --english write --port "$work/tty" "$work/unit.qvetp" --all-sections >"$work/out" 2>/dev/null || fail "write --all-sections"
+[ "$(tail -n 2 "$work/out")" = "The settings are recorded in the device
+All 11 sections written and checked; 0 of 11 differed." ] || fail "write --all-sections said: $(cat "$work/out")"
 echo "display page on the simulator: ok"

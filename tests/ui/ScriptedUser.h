@@ -44,6 +44,21 @@ struct ScriptedUser {
             lines << q.question;
             return p.askYesNo(lines.join(QStringLiteral("\n")));
         };
+        // A table question with its own buttons is recorded as askTable
+        // records it, the buttons on a last line ("[Yes|…|No]"); it takes
+        // the next choice, or else the next answer (Yes the first button).
+        p.askTableChoice = [this, p](const TableQuestion& q, const QStringList& buttons, int escape) {
+            TableQuestion shown = q;
+            shown.question += "\n[" + buttons.join('|') + "]";
+            if (!choices.empty()) {
+                answers.push_front(Answer::No);
+                p.askTable(shown);
+                const int c = choices.front();
+                choices.pop_front();
+                return c;
+            }
+            return p.askTable(shown) == Answer::Yes ? 0 : escape;
+        };
         p.askChoice = [this](const QString& t, const QStringList& buttons, int escape) {
             questions << t + " [" + buttons.join('|') + "]";
             if (choices.empty())

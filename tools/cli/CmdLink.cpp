@@ -237,9 +237,10 @@ unsigned RetryBudget(Args& args)
     return ParseNumber(args.Option("--retry-budget", "0"), kMost, "--retry-budget");
 }
 
-// Runs a transfer and turns its cancelled and interrupted ends into errors.
+// Runs a transfer and turns its cancelled and interrupted ends into errors;
+// returns how it ended otherwise (Done, or Unchanged for a write).
 template <class Transfer>
-void RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned retryBudget, Transfer transfer)
+TransferResult RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned retryBudget, Transfer transfer)
 {
     InterruptGuard guard;
     DeviceLink link;
@@ -265,6 +266,7 @@ void RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned 
             throw Error("no reply from the device on " + dev + " within " + std::to_string(timeout.count()) + " s");
         throw Error("interrupted; the port is closed");
     }
+    return result;
 }
 
 int RunRead(Args& args)
@@ -305,6 +307,7 @@ int RunWrite(Args& args)
     const unsigned budget = RetryBudget(args);
     WriteOptions options;
     options.verify = !args.Flag("--no-verify");
+    options.allSections = args.Flag("--all-sections");
     const auto files = args.Positional();
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
@@ -323,18 +326,22 @@ int RunWrite(Args& args)
         throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
                        "The settings file was not read whole. Nothing has been written to the device."));
     const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev);
+    WriteSummary summary;
+    TransferResult result;
     try {
-        RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
-            return WriteDeviceSettings(link, model, o, restorePoints, timing, options);
+        result = RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
+            return WriteDeviceSettings(link, model, o, restorePoints, timing, options, &summary);
         });
     } catch (const WriteIncomplete& e) {
         // The restore point is an ordinary settings file: writing it back is a write.
         throw Error(std::string(e.what()) + "\n" + Tr("Восстановить: ", "To restore: ") + "tripconf-cli write --port " + dev + " "
                     + e.restorePoint);
     }
-    std::cout << WriteDoneText() << "\n";
-    if (!options.verify)
-        std::cout << Tr("Записанные разделы не проверены (--no-verify).", "The written sections were not checked (--no-verify).") << "\n";
+    if (result == TransferResult::Unchanged) {
+        std::cout << AlreadyHeldText() << "\n";
+        return 0;
+    }
+    std::cout << WriteDoneText() << "\n" << SectionsWrittenText(summary) << "\n";
     return 0;
 }
 
@@ -358,6 +365,7 @@ std::vector<OptionSpec> WriteCommandOptions()
 {
     auto options = TransferOptions();
     options.insert(options.begin() + 1, {"--no-verify", "", "do not read the written sections back to compare them"});
+    options.insert(options.begin() + 2, {"--all-sections", "", "send every section, also those the device already holds as they are"});
     return options;
 }
 
@@ -366,9 +374,10 @@ const Registration readCommand({"read", "read --port DEV -o FILE [--retry-budget
                                 "--retry-budget N: a block that fails its three attempts is asked for again, going on from "
                                 "there, up to N times in the whole read (default 0: the read ends at the first such block)",
                                 ReadCommandOptions(), {}, RunRead});
-const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
+const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--all-sections] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
                                  "writes a settings file into the device, section by section; the device's previous settings are "
-                                 "kept as a restore point first, and the written sections are read back and compared unless --no-verify; "
+                                 "kept as a restore point first, only the sections that differ from them are sent (every one with "
+                                 "--all-sections; nothing when none differs), and the written sections are read back and compared unless --no-verify; "
                                  "--retry-budget N as for read (a section that fails is sent again, the ones before it are not)",
                                  WriteCommandOptions(), {{Complete::Settings}}, RunWrite});
 

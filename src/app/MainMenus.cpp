@@ -215,14 +215,9 @@ void MainWindow::saveToCurrentFile()
         SaveSettingsToFile();
         return;
     }
-    try {
-        WriteSettingsFile(model_, currentFile_.toStdString());
+    if (ReportFailure([&] { WriteSettingsFile(model_, currentFile_.toStdString()); })) {
         SettingsChanged = false;
         NoteSaved();
-    } catch (const Error& e) {
-        ShowError(ToQ(e.what()));
-    } catch (const std::exception& e) {
-        ShowError(ToQ(InternalErrorText(e)));
     }
 }
 

@@ -80,15 +80,6 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, QRect at)
     return g;
 }
 
-// What the user is told about a failed action: a tc::Error carries its own
-// text; anything else is a fault of the program and is shown as one.
-QString FailureText(const std::exception& e)
-{
-    if (dynamic_cast<const Error*>(&e))
-        return QString::fromStdString(e.what());
-    return QString::fromStdString(InternalErrorText(e));
-}
-
 // A transfer's failure: a link failure before anything was written is
 // followed by the line saying so, with the block and what the device did last.
 QString TransferFailureText(const std::exception& e, const ProgressWindow& progress)
@@ -97,19 +88,6 @@ QString TransferFailureText(const std::exception& e, const ProgressWindow& progr
     if (dynamic_cast<const Error*>(&e) && (!progress.LastFailure.empty() || std::string(e.what()).rfind("RS232", 0) == 0))
         text += QLatin1Char('\n') + ToQ(NothingWrittenText(progress.LastFailure));
     return text;
-}
-
-// Runs one user action and shows its error, the one place errors of an action end.
-template <typename Action>
-bool ReportErrors(Action action)
-{
-    try {
-        action();
-        return true;
-    } catch (const std::exception& e) {
-        ShowError(FailureText(e));
-        return false;
-    }
 }
 
 FileQuestion FilesQuestion(bool save, const QString& folder, const QString& filter, const QString& defaultSuffix)
@@ -463,7 +441,7 @@ bool MainWindow::LoadSettings(const std::string& path)
     // The one judgement the command line uses: a refused file leaves the
     // settings on hand as they were.
     std::optional<JudgedSettings> judged;
-    if (!ReportErrors([&] { judged = LoadSettingsFile(path); }))
+    if (!ReportFailure([&] { judged = LoadSettingsFile(path); }))
         return false;
     const auto warnings = ApplySettings(model_, *judged);
     EnableDependentButtons(true);
@@ -503,7 +481,7 @@ void MainWindow::choosePort()
 {
     if (transferRunning_)
         return;
-    ReportErrors([this] {
+    ReportFailure([this] {
         SelectPortNumber(link_, this);
         link_.ClosePort();
     });
@@ -571,7 +549,7 @@ void MainWindow::editSettings()
         return;
     }
     // The editor is modal: no other step, and so no transfer, starts while it is open.
-    ReportErrors([this] {
+    ReportFailure([this] {
         if (EditSettings(model_, [this](EditSession& session) { return RunEditor(session, this); }))
             SettingsChanged = true;
     });
@@ -587,9 +565,9 @@ void MainWindow::compareWithFile()
     if (!file)
         return;
     std::optional<JudgedSettings> judged;
-    if (!ReportErrors([&] { judged = LoadSettingsFile(file->toStdString()); }))
+    if (!ReportFailure([&] { judged = LoadSettingsFile(file->toStdString()); }))
         return;
-    ReportErrors([&] {
+    ReportFailure([&] {
         SettingsModel other = model_;
         QStringList warnings;
         for (const std::string& w : ApplySettings(other, *judged))
@@ -613,7 +591,7 @@ void MainWindow::viewJournals()
                    "The journal viewer is not part of this build of the program yet."));
         return;
     }
-    ReportErrors([this] { model_.ViewJournals([this](SettingsModel& model) { return RunJournalViewer(model, this); }); });
+    ReportFailure([this] { model_.ViewJournals([this](SettingsModel& model) { return RunJournalViewer(model, this); }); });
 }
 
 void MainWindow::saveToFile()
@@ -632,7 +610,7 @@ bool MainWindow::SaveSettingsToFile()
         *file += QStringLiteral(".qvetp");
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return false;
-    if (!ReportErrors([&] { WriteSettingsFile(model_, file->toStdString()); }))
+    if (!ReportFailure([&] { WriteSettingsFile(model_, file->toStdString()); }))
         return false;
     NoteCurrentFile(*file);
     EnableDependentButtons(true);
@@ -652,7 +630,7 @@ void MainWindow::exportText()
         *file += QStringLiteral(".json");
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return;
-    ReportErrors([&] {
+    ReportFailure([&] {
         const std::string text = ExportSettingsText(model_);
         WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()));
     });
@@ -667,7 +645,7 @@ void MainWindow::importText()
     const auto file = AskFile(TextFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
     if (!file)
         return;
-    const bool applied = ReportErrors([&] {
+    const bool applied = ReportFailure([&] {
         const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize);
         ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     });
@@ -726,7 +704,7 @@ void MainWindow::writeToDevice()
         } catch (const WriteIncomplete& e) {
             model_ = std::move(work);
             progress.hide();
-            ShowError(ToQ(e.what()));
+            ShowFailure(e);
             stoppedWrite = e.restorePoint;
         } catch (const TransferInterrupted&) {
             progress.hide(); // Cancel during the restore-point read

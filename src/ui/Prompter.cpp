@@ -1,5 +1,6 @@
 #include "ui/Prompter.h"
 
+#include "common/Error.h"
 #include "ui/Folders.h"
 
 #include <algorithm>
@@ -179,6 +180,18 @@ Prompter SetPrompter(Prompter prompter)
 void ShowError(const QString& text)
 {
     Current().showError(text);
+}
+
+QString FailureText(const std::exception& failure)
+{
+    if (dynamic_cast<const Error*>(&failure))
+        return QString::fromStdString(failure.what());
+    return QString::fromStdString(InternalErrorText(failure));
+}
+
+void ShowFailure(const std::exception& failure)
+{
+    ShowError(FailureText(failure));
 }
 
 void ShowInfo(const QString& text)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <functional>
 #include <optional>
 
@@ -61,6 +62,23 @@ Prompter SetPrompter(Prompter prompter);
 QString ApplicationTitle();
 
 void ShowError(const QString& text);
+// The one way a window tells of a failed action: a tc::Error shows its own
+// (user) text; any other exception is a fault of the program and is shown
+// as one (InternalErrorText). Both go through ShowError.
+QString FailureText(const std::exception& failure);
+void ShowFailure(const std::exception& failure);
+// Runs one user action; its failure, if any, is shown by ShowFailure. True when it ran through.
+template <typename Action>
+bool ReportFailure(Action&& action)
+{
+    try {
+        action();
+        return true;
+    } catch (const std::exception& e) {
+        ShowFailure(e);
+        return false;
+    }
+}
 void ShowInfo(const QString& text);
 Answer AskYesNo(const QString& text); // closing the box counts as No
 Answer AskYesNoCancel(const QString& text); // Esc and closing the box count as Cancel

@@ -903,12 +903,17 @@ private slots:
             {[] { throw std::out_of_range("byte field outside its buffer"); },
              "Internal error of the program: byte field outside its buffer"},
         };
+        // The same text whichever window the failure comes from: every window shows it through ShowFailure.
         for (const auto& [fault, shown] : cases) {
             user.errors.clear();
             form->RunEditor = [fault = fault](EditSession&, QWidget*) -> bool { fault(); return true; };
+            form->RunJournalViewer = [fault = fault](SettingsModel&, QWidget*) -> bool { fault(); return true; };
             form->editButton->click();
-            QCOMPARE(user.errors, QStringList{shown});
+            form->viewJournalsButton->click();
+            QVERIFY(!ReportFailure(fault));
+            QCOMPARE(user.errors, (QStringList{shown, shown, shown}));
         }
+        QVERIFY(ReportFailure([] {}));
     }
 
     // The unsaved-changes question has Cancel: Cancel (Esc, the close box),

@@ -38,7 +38,7 @@ bool EditorPanel::Store(const std::function<void(SettingsModel&)>& edit)
         changed = Session().Apply(edit);
     } catch (const std::exception& e) {
         stored = false;
-        ShowError(ToQ(e.what()));
+        ShowFailure(e);
     }
     Refresh();
     host_.Changed(changed, this);

@@ -249,7 +249,7 @@ bool FieldBinder::Commit(std::size_t fieldIndex, const std::function<ChangedFiel
     } catch (const std::exception& e) {
         // The control shows the stored value again before the message is read.
         Fill(fieldIndex);
-        ShowError(ToQ(e.what()));
+        ShowFailure(e);
         // The focus stays in the refused field, so the user can type again.
         if (const FieldWidget* w = Widget(fieldIndex); w && w->IsVisible() && w->Editor()->window()->isVisible()) {
             RevealWidget(w->Editor());

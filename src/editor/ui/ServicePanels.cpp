@@ -74,7 +74,7 @@ private:
         try {
             SaveServiceFile(Session().Model(), path->toStdString());
         } catch (const std::exception& e) {
-            ShowError(ToQ(e.what()));
+            ShowFailure(e);
         }
     }
 

@@ -287,7 +287,7 @@ private:
             }
         } catch (const Error& e) {
             refused_ = true;
-            ShowError(ToQ(e.what()));
+            ShowFailure(e);
             RefreshTable();
             return;
         }
@@ -313,7 +313,7 @@ private:
         try {
             tank::SaveTankFile(Session().Model(), path->toStdString());
         } catch (const std::exception& e) {
-            ShowError(ToQ(e.what()));
+            ShowFailure(e);
         }
     }
 
@@ -327,7 +327,7 @@ private:
         try {
             bytes = tank::ReadTankFile(path->toStdString());
         } catch (const std::exception& e) {
-            ShowError(ToQ(e.what()));
+            ShowFailure(e);
             return;
         }
         tank::TankLoad load;

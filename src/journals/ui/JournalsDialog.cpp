@@ -440,7 +440,7 @@ void JournalsDialog::saveChartAs()
     try {
         SaveChart(*path);
     } catch (const tc::Error& e) {
-        ShowError(ToQ(e.what()));
+        ShowFailure(e);
     }
 }
 
@@ -466,7 +466,7 @@ void JournalsDialog::saveJournalAs(tc::JournalKind kind)
     try {
         SaveJournal(kind, *path);
     } catch (const tc::Error& e) {
-        ShowError(ToQ(e.what()));
+        ShowFailure(e);
     }
 }
 

@@ -248,6 +248,10 @@ void Dialogs(Shots& shots, const QString& work)
     next.Record(9)[80] ^= 0x1F; // a palette colour, outside the controls
     std::unique_ptr<QDialog> compare(MakeTableQuestionDialog(WriteChangesQuestion(CompareSettings(device, next)), nullptr));
     shots.Take(QStringLiteral("compare"), QString(), *compare);
+    // Settings > Compare with a file: the same edits, the file holding the device's settings.
+    std::unique_ptr<QDialog> compareFile(
+        MakeTableQuestionDialog(FileChangesQuestion(CompareSettings(device, next), QStringLiteral("unit.qvetp"), {}), nullptr));
+    shots.Take(QStringLiteral("compare-file"), QString(), *compareFile);
 
     PortDialog port;
     shots.Take(QStringLiteral("port"), QString(), port);

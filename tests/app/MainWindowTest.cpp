@@ -341,7 +341,7 @@ private slots:
         QVERIFY2(user.questions[0].startsWith(QString::fromUtf8("В МК будет изменено:\n")), qPrintable(user.questions[0]));
         QVERIFY2(user.questions[0].endsWith(QString::fromUtf8("\nЗаписать настройки в МК?\n[Да|Записать все разделы|Нет]")),
                  qPrintable(user.questions[0]));
-        QCOMPARE(user.questions[0].count('\n'), 3); // one row (the speed limit at byte 4), no bytes outside the controls
+        QCOMPARE(user.questions[0].count('\n'), 3); // one row (the speed limit at byte 4), no unnamed bytes
         QCOMPARE(user.infos, QStringList());
         QCOMPARE(sim.Memory(), before);
         QVERIFY(!link.IsOpen());
@@ -411,15 +411,19 @@ private slots:
         std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(WriteChangesQuestion(c), nullptr));
         auto* table = dialog->findChild<QTableWidget*>("rows");
         QVERIFY(table);
-        QCOMPARE(table->rowCount(), static_cast<int>(c.settings.size()));
-        for (int r = 0; r < table->rowCount(); ++r) {
+        QCOMPARE(table->rowCount(), static_cast<int>(c.settings.size() + c.items.size()));
+        for (int r = 0; r < static_cast<int>(c.settings.size()); ++r) {
             const SettingChange& s = c.settings[static_cast<std::size_t>(r)];
-            QCOMPARE(table->item(r, 1)->text().toStdString(), s.caption);
+            QCOMPARE(table->item(r, 1)->text(), QString::fromStdString(s.caption));
             QCOMPARE(table->item(r, 3)->text().toStdString(), s.after.empty() ? std::string("—") : s.after);
         }
         QVERIFY(dialog->width() <= 1000 && dialog->height() <= 560);
         const auto labels = dialog->findChildren<QLabel*>();
-        QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel* l) { return l->text().contains(QString::fromUtf8("запись 9, байт: 1.")); }));
+        // The palette colour is a named row; the bytes of record 6 that no setting owns are listed by offset.
+        QCOMPARE(table->item(table->rowCount() - 1, 1)->text(), QString::fromUtf8("Палитра · день · Цвет #0"));
+        QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel* l) {
+            return l->text().contains(QString::fromUtf8("Байты, которые не принадлежат ни одному параметру: запись 6, смещение 0, байт: 4"));
+        }));
         dialog->show();
         QTest::keyClick(dialog.get(), Qt::Key_Return); // No is the default
         QCOMPARE(dialog->result(), int(QDialog::Rejected));

@@ -557,7 +557,7 @@ TEST(EditSession, PagesAndCaptionsInBothLanguages)
 TEST(EditSession, UndoRedoAndRevertWalkTheSessionStepByStep)
 {
     std::map<ControlKind, int> walked;
-    for (const std::uint16_t code : {0xC000, 0x5100, 0x8082}) {
+    for (const std::uint16_t code : {std::uint16_t{0xC000}, std::uint16_t{0x5100}, std::uint16_t{0x8082}}) {
         InSession(code, 0, [&](SettingsModel& model, EditSession& s) {
             const auto opened = model.SnapshotRecords().bytes;
             struct Step {
@@ -617,8 +617,9 @@ TEST(EditSession, UndoRedoAndRevertWalkTheSessionStepByStep)
             for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
                 s.Undo();
                 EXPECT_EQ(model.SnapshotRecords().bytes, it->before) << it->key;
-                if (!it->key.empty())
+                if (!it->key.empty()) {
                     EXPECT_EQ(s.Shown(it->key).text, it->shownBefore) << it->key;
+                }
             }
             EXPECT_EQ(model.SnapshotRecords().bytes, opened);
             EXPECT_FALSE(s.CanUndo());

@@ -63,14 +63,14 @@ TEST(SettingsText, EditedTextArrivesThroughTheEditorAndIsCompared)
     EXPECT_EQ(c.settings[1].field->key, "limits.speed");
     EXPECT_TRUE(c.records.empty());
 
-    // A byte no control owns (a palette colour) is summed up per record.
+    // A palette colour is named as an item; a byte no setting owns is listed by record and offset.
     SettingsModel palette = model;
     palette.Record(9)[80] ^= 0xFF;
     const auto p = CompareSettings(model, palette);
     EXPECT_TRUE(p.settings.empty());
-    ASSERT_EQ(p.records.size(), 1u);
-    EXPECT_EQ(p.records[0].record, 9);
-    EXPECT_EQ(p.records[0].bytes, 1);
+    EXPECT_TRUE(p.records.empty());
+    ASSERT_EQ(p.items.size(), 1u);
+    EXPECT_EQ(p.items[0].item->key, "display.palette.day.0");
 }
 
 TEST(SettingsText, BadTextIsRefusedWithItsLineAndChangesNothing)

@@ -46,10 +46,12 @@ for lang in --english ""; do
   "$cli" $lang diff "$work/dev.qvetp" "$work/b.qvetp" >"$work/t"; rc=$?
   "$cli" $lang diff "$work/dev.qvetp" "$work/b.qvetp" --json >"$work/j"; jrc=$?
   [ $rc = 1 ] && [ $jrc = 1 ] || fail "diff exit $rc, with --json $jrc"
-  same "diff" "$(cat "$work/t")" "$(jq -r '(.settings[] | [.key, .caption, .a, .b, .unit, (if .hidden then "hidden" else "" end)] | join("\t")),
-    (.records[] | "record \(.record)\t\t\(.bytes) bytes outside the controls differ\t\t\t")' "$work/j")"
+  same "diff" "$(cat "$work/t")" "$(jq -r --arg en "$lang" '(.settings[] | [.key, .name, .a, .b, .unit, (if .hidden then "hidden" else "" end)] | join("\t")),
+    (.items[] | [.key, .name, .a, .b, "", (if .hidden then "hidden" else "" end)] | join("\t")),
+    (.records[] | if $en == "" then "unnamed\tзапись \(.record), смещение \(.offset), байт: \(.bytes)\t\t\t\t"
+                  else "unnamed\trecord \(.record), offset \(.offset), bytes: \(.bytes)\t\t\t\t" end)' "$work/j")"
   [ "$(jq .same "$work/j")" = false ] || fail "diff --json: same"
-  "$cli" diff "$work/b.qvetp" "$work/b.qvetp" --json >"$work/j"; [ $? = 0 ] && [ "$(jq -c '[.same, .settings, .records]' "$work/j")" = '[true,[],[]]' ] ||
+  "$cli" diff "$work/b.qvetp" "$work/b.qvetp" --json >"$work/j"; [ $? = 0 ] && [ "$(jq -c '[.same, .settings, .items, .records]' "$work/j")" = '[true,[],[],[]]' ] ||
     fail "diff --json of equal files"
 
   # systems, models, protocols.

@@ -10,7 +10,7 @@ cli=$1
 
 "$cli" diff "$work/a.qvetp" "$work/a.qvetp" >"$work/same"; [ $? = 0 ] && [ ! -s "$work/same" ] || fail "diff of a file with itself"
 "$cli" --english diff "$work/a.qvetp" "$work/b.qvetp" >"$work/d"; [ $? = 1 ] || fail "diff of different files: exit not 1"
-[ "$(cat "$work/d")" = "$(printf 'corrections.speed\tSpeed\t0.0\t5.0\t%%\t\nlimits.speed\tSpeed\t80\t130\tkm/h\t\nrecord 9\t\t2 bytes outside the controls differ\t\t\t')" ] ||
+[ "$(cat "$work/d")" = "$(printf 'corrections.speed\tSpeed\t0.0\t5.0\t%%\t\nlimits.speed\tSpeed\t80\t130\tkm/h\t\ndisplay.palette.day.3\tPalette · day · Color #3\t9,9,0\t31,31,31\t\t')" ] ||
   fail "diff lines: $(cat "$work/d")"
 "$cli" diff "$work/a.qvetp" "$work/missing" >/dev/null 2>&1; [ $? = 2 ] || fail "diff with a missing file: exit not 2"
 

@@ -24,9 +24,10 @@ std::string Hex4(unsigned code)
 }
 
 const Registration kDiff{{"diff", "diff A B [--json]",
-    "list the settings that differ between two settings files: key, caption, value in A, value in B, unit, "
-    "hidden; then the bytes outside any control that differ, per record. Exit 0 when equal, 1 when they differ, "
-    "2 on trouble (as diff does)",
+    "list the settings that differ between two settings files: key, name, value in A, value in B, unit, "
+    "hidden; the structured tables' items (display slots, colours, hot-menu rows, tare points, voice modes, "
+    "extra systems) by key and name; then the runs of bytes that no setting owns which differ, by record and "
+    "offset. Exit 0 when equal, 1 when they differ, 2 on trouble (as diff does)",
     {JsonOption()},
     {{Complete::Settings}, {Complete::Settings}},
     [](Args& args) {
@@ -58,22 +59,28 @@ const Registration kDiff{{"diff", "diff A B [--json]",
             return 2;
         }
         if (json) {
-            Json settings = Json::array(), records = Json::array();
+            Json settings = Json::array(), items = Json::array(), records = Json::array();
             for (const SettingChange& s : c.settings)
-                settings.push_back({{"key", s.field->key}, {"caption", s.caption}, {"a", s.before}, {"b", s.after}, {"unit", s.unit}, {"hidden", s.hidden}});
+                settings.push_back({{"key", s.field->key}, {"caption", s.caption}, {"name", s.name}, {"a", s.before}, {"b", s.after}, {"unit", s.unit},
+                                    {"hidden", s.hidden}});
+            for (const ItemChange& i : c.items)
+                items.push_back({{"key", i.item->key}, {"name", i.name}, {"a", i.before}, {"b", i.after}, {"hidden", i.hidden}});
             for (const RecordChange& r : c.records)
-                records.push_back({{"record", r.record}, {"bytes", r.bytes}});
+                records.push_back({{"record", r.record}, {"offset", r.offset}, {"bytes", r.bytes}});
             doc["settings"] = settings;
+            doc["items"] = items;
             doc["records"] = records;
             doc["image"] = bytesDiffer ? Json{{"a", lengthA}, {"b", lengthB}} : Json(nullptr);
             PrintJson(doc);
             return c.Same() && !bytesDiffer ? 0 : 1;
         }
         for (const SettingChange& s : c.settings)
-            std::cout << s.field->key << '\t' << s.caption << '\t' << s.before << '\t' << s.after << '\t' << s.unit << '\t'
+            std::cout << s.field->key << '\t' << s.name << '\t' << s.before << '\t' << s.after << '\t' << s.unit << '\t'
                       << (s.hidden ? "hidden" : "") << '\n';
+        for (const ItemChange& i : c.items)
+            std::cout << i.item->key << '\t' << i.name << '\t' << i.before << '\t' << i.after << "\t\t" << (i.hidden ? "hidden" : "") << '\n';
         for (const RecordChange& r : c.records)
-            std::cout << "record " << r.record << "\t\t" << r.bytes << " bytes outside the controls differ\t\t\t\n";
+            std::cout << "unnamed\t" << UnnamedBytesText(r, EnglishVersion) << "\t\t\t\t\n";
         if (c.Same() && bytesDiffer)
             std::cout << "image\t\t" << lengthA << " bytes\t" << lengthB << " bytes\t\t"
                       << Tr("образы различаются вне записей", "the images differ outside the records") << "\n";

@@ -245,7 +245,7 @@ void Dialogs(Shots& shots, const QString& work)
             session.Commit(key, value, true);
         return true;
     });
-    next.Record(9)[80] ^= 0x1F; // a palette colour, outside the controls
+    next.Record(9)[80] ^= 0x1F; // a palette colour, named by its scheme and number
     std::unique_ptr<QDialog> compare(MakeTableQuestionDialog(WriteChangesQuestion(CompareSettings(device, next)), nullptr));
     shots.Take(QStringLiteral("compare"), QString(), *compare);
     // Settings > Compare with a file: the same edits, the file holding the device's settings.

@@ -17,12 +17,15 @@ TableQuestion WriteChangesQuestion(const SettingsComparison& c)
     for (const SettingChange& s : c.settings)
         q.rows.push_back(QStringList{ToQ(PageOf(s.field->page).caption.Pick(EnglishVersion)), ToQ(s.caption), orDash(s.before), orDash(s.after), ToQ(s.unit),
                                      s.hidden ? QTr("скрыт", "hidden") : QString()});
+    for (const ItemChange& i : c.items)
+        q.rows.push_back(QStringList{ToQ(PageOf(i.item->page).caption.Pick(EnglishVersion)), ToQ(i.name), orDash(i.before), orDash(i.after), QString(),
+                                     i.hidden ? QTr("скрыт", "hidden") : QString()});
     QStringList records;
     for (const RecordChange& r : c.records)
-        records << QTr("запись %1, байт: %2", "record %1, bytes: %2").arg(r.record).arg(r.bytes);
+        records << ToQ(UnnamedBytesText(r, EnglishVersion));
     if (!records.isEmpty())
-        q.note = QTr("Вне параметров (таблицы, журналы) изменится: ", "Outside the controls (tables, journals) this changes: ")
-               + records.join(QStringLiteral(", ")) + QStringLiteral(".");
+        q.note = QTr("Байты, которые не принадлежат ни одному параметру: ", "Bytes that no setting owns: ") + records.join(QStringLiteral("; "))
+               + QStringLiteral(".");
     q.question = QTr("Записать настройки в МК?", "Write the settings to the device?");
     return q;
 }
@@ -39,13 +42,16 @@ TableQuestion FileChangesQuestion(const SettingsComparison& c, const QString& fi
     for (const SettingChange& s : c.settings)
         q.rows.push_back(QStringList{ToQ(PageOf(s.field->page).caption.Pick(EnglishVersion)), ToQ(s.caption), orDash(s.after), orDash(s.before),
                                      ToQ(s.unit), s.hidden ? QTr("скрыт", "hidden") : QString()});
+    for (const ItemChange& i : c.items)
+        q.rows.push_back(QStringList{ToQ(PageOf(i.item->page).caption.Pick(EnglishVersion)), ToQ(i.name), orDash(i.after), orDash(i.before), QString(),
+                                     i.hidden ? QTr("скрыт", "hidden") : QString()});
     QStringList notes;
     QStringList records;
     for (const RecordChange& r : c.records)
-        records << QTr("запись %1, байт: %2", "record %1, bytes: %2").arg(r.record).arg(r.bytes);
+        records << ToQ(UnnamedBytesText(r, EnglishVersion));
     if (!records.isEmpty())
-        notes << QTr("Вне параметров (таблицы, журналы) различаются: ", "Outside the controls (tables, journals) these differ: ")
-                     + records.join(QStringLiteral(", ")) + QStringLiteral(".");
+        notes << QTr("Байты, которые не принадлежат ни одному параметру: ", "Bytes that no setting owns: ") + records.join(QStringLiteral("; "))
+                     + QStringLiteral(".");
     notes += warnings;
     q.note = notes.join(QLatin1Char('\n'));
     return q;

@@ -118,6 +118,8 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
     auto* buttons = new QDialogButtonBox;
     buttons->addButton(okButton, QDialogButtonBox::AcceptRole);
     buttons->addButton(cancelButton, QDialogButtonBox::RejectRole);
+    // Undo, Redo and Revert to opened at the left, OK and Cancel at the right.
+    auto* editRow = new QHBoxLayout;
     const auto undoLike = [&](const char* name, const std::string& text, const std::string& tip, const QList<QKeySequence>& keys,
                               void (SettingsEditor::*act)()) {
         auto* button = new QPushButton(ToQ(text));
@@ -131,7 +133,7 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
         }
         button->setToolTip(ToQ(tip) + (shown.isEmpty() ? QString() : QStringLiteral(" (") + shown.join(QStringLiteral(", ")) + QStringLiteral(")")));
         connect(button, &QPushButton::clicked, this, act);
-        buttons->addButton(button, QDialogButtonBox::ActionRole);
+        editRow->addWidget(button);
         return button;
     };
     undoButton = undoLike("undoButton", ctx.Tr("Отменить", "Undo"), ctx.Tr("Отменить последнее изменение", "Take back the last change"),
@@ -169,7 +171,9 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(searchRow);
     layout->addWidget(pages, 1);
-    layout->addWidget(buttons);
+    editRow->addStretch(1);
+    editRow->addWidget(buttons);
+    layout->addLayout(editRow);
     okButton->setDefault(true); // once in the dialog, so that it stays the default
 
     // What was typed into a spin box is dropped when the user leaves it for Cancel.
@@ -353,16 +357,18 @@ void SettingsEditor::Changed(const ChangedFields& changed, QWidget* source)
 
 void SettingsEditor::Undo()
 {
-    if (session_.CanUndo())
-        session_.Undo();
-        Restored();
+    if (!session_.CanUndo())
+        return;
+    session_.Undo();
+    Restored();
 }
 
 void SettingsEditor::Redo()
 {
-    if (session_.CanRedo())
-        session_.Redo();
-        Restored();
+    if (!session_.CanRedo())
+        return;
+    session_.Redo();
+    Restored();
 }
 
 void SettingsEditor::RevertToOpened()

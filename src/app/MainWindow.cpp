@@ -269,6 +269,7 @@ void MainWindow::showEvent(QShowEvent* event)
     if (!shown_) {
         shown_ = true;
         RestoreState();
+        QTimer::singleShot(0, this, [this] { OfferCutOffWrite(); });
         if (!options_.openFile.isEmpty())
             QTimer::singleShot(0, this, [this] { OpenHandedFile(options_.openFile); });
     }
@@ -732,6 +733,27 @@ void MainWindow::OfferRestore(const std::string& restorePoint)
     if (!LoadRestorePoint(restorePoint))
         return;
     if (AskYesNo(QTr("Записать прежние настройки в МК сейчас?", "Write the previous settings to the device now?")) == Answer::Yes)
+        writeToDevice();
+}
+
+void MainWindow::OfferCutOffWrite()
+{
+    if (transferRunning_)
+        return;
+    std::optional<WriteInProgress> cut;
+    try {
+        cut = RestorePointStore().CutOffWrite();
+    } catch (const std::exception&) {
+        return;
+    }
+    if (!cut)
+        return;
+    if (AskYesNo(ToQ(CutOffWriteText(*cut)) + QStringLiteral("\n\n")
+                 + QTr("Записать эти настройки в МК сейчас?", "Write these settings back to the device now?"))
+        != Answer::Yes)
+        return;
+    // Loaded as any restore point, then written the ordinary way.
+    if (LoadRestorePoint(cut->lastWhole))
         writeToDevice();
 }
 

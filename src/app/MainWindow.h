@@ -182,6 +182,9 @@ private:
     bool LoadSettings(const std::string& path);
     // After a write that stopped half way: load the restore point and offer to write it.
     void OfferRestore(const std::string& restorePoint);
+    // At start: a write to the chosen port that an earlier run left cut off
+    // is said, and its unit's last whole settings offered for writing back.
+    void OfferCutOffWrite();
     // Loads a restore point (after offering to save unsaved changes), as a settings file is loaded.
     bool LoadRestorePoint(const std::string& restorePoint);
     RestorePoints RestorePointStore() const;

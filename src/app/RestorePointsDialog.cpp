@@ -1,6 +1,7 @@
 #include "app/RestorePointsDialog.h"
 
 #include "catalogs/Catalogs.h"
+#include "link/Transfers.h"
 #include "ui/Text.h"
 
 #include <QDialogButtonBox>
@@ -55,11 +56,15 @@ RestorePointsDialog::RestorePointsDialog(std::vector<RestorePoint> points, const
     table->horizontalHeader()->setStretchLastSection(true);
     for (int row = 0; row < table->rowCount(); ++row) {
         const auto& p = points_[static_cast<std::size_t>(row)];
+        // A point taken of a unit that held a mix says so beside its name.
+        const QString name = QFileInfo(ToQ(p.path)).fileName();
         const QString texts[] = {ToQ(p.time), ModelCaption(p.modelCode), p.unit.empty() ? QStringLiteral("—") : ToQ(p.unit),
-                                 QFileInfo(ToQ(p.path)).fileName()};
+                                 p.mixed ? name + QStringLiteral(" (") + ToQ(MixedPointText()) + QStringLiteral(")") : name};
         for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
-            item->setToolTip(ToQ(p.path));
+            item->setToolTip(p.mixed && !p.lastWhole.empty() ? ToQ(p.path) + QStringLiteral("\n") + ToQ(MixedPointText()) + QStringLiteral(": ")
+                                                                   + ToQ(p.lastWhole)
+                                                             : ToQ(p.path));
             table->setItem(row, column, item);
         }
     }

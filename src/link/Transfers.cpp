@@ -98,6 +98,21 @@ std::string NothingWrittenText(const std::string& failure)
     return said;
 }
 
+std::string CutOffWriteText(const WriteInProgress& write)
+{
+    return Tr("Последняя запись в МК на порту " + write.port + " (начата " + write.started
+                  + ") была прервана: в МК может быть смесь новых и прежних настроек. Его последние целые настройки — в точке восстановления \""
+                  + write.lastWhole + "\".",
+              "The last write to the device on " + write.port + " (started " + write.started
+                  + ") was cut off: the device may hold a mix of new and old settings. Its last whole settings are in the restore point \""
+                  + write.lastWhole + "\".");
+}
+
+std::string MixedPointText()
+{
+    return Tr("смесь: прежняя запись была прервана", "a mix: an earlier write was cut off");
+}
+
 namespace {
 
 // Opens the port for one transfer and lends the observer's event pump to the
@@ -514,8 +529,17 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     // The directory is the device's own (the records were encoded into its
     // image), so each section sits where the device holds it.
     const std::vector<int> differing = DifferingSections(previous, model.Image);
-    if (differing.empty() && !options.allSections)
+    // A write to this unit that was cut off before: the unit may hold a mix
+    // (unless it is another model now, on the same port).
+    std::optional<WriteInProgress> cutOff = restorePoints.CutOffWrite();
+    if (cutOff && cutOff->modelCode != *code)
+        cutOff.reset();
+    if (differing.empty() && !options.allSections) {
+        // The unit holds every section of these settings: whole, not a mix.
+        if (cutOff)
+            restorePoints.ClearWriteNote();
         return TransferResult::Unchanged;
+    }
     WriteScope scope = options.allSections ? WriteScope::Every : WriteScope::Changed;
     if (options.confirm)
         scope = options.confirm(previous, model.Image);
@@ -535,6 +559,19 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
         restorePoint = restorePoints.Save(*code, previous);
     } catch (const Error& e) {
         throw Error(Tr("Точка восстановления не сохранена. ", "The restore point could not be saved. ") + e.what()
+                    + Tr(" В МК ничего не записано.", " Nothing has been written to the device."));
+    }
+    // What the unit held was a mix when an earlier write was cut off: the
+    // point says so and names the one with the last whole settings. This
+    // write is noted before its first section, so that a run after it was
+    // cut off knows.
+    if (cutOff)
+        restorePoints.MarkMixed(restorePoint, cutOff->lastWhole);
+    try {
+        restorePoints.NoteWriteStarted({restorePoints.Unit(), *code, RestorePoints::TimeText(std::chrono::system_clock::now()),
+                                        restorePoint, cutOff ? cutOff->lastWhole : restorePoint});
+    } catch (const Error& e) {
+        throw Error(Tr("Не удалось отметить начало записи. ", "The start of the write could not be noted. ") + e.what()
                     + Tr(" В МК ничего не записано.", " Nothing has been written to the device."));
     }
     observer.RestorePointSaved(restorePoint);
@@ -593,6 +630,7 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     }
     if (!notStored.empty())
         throw WriteIncomplete(NotStoredText(notStored, restorePoint), restorePoint, written);
+    restorePoints.ClearWriteNote(); // ended well: the unit holds these settings whole
     if (summary)
         *summary = WriteSummary{static_cast<int>(toSend.size()), static_cast<int>(differing.size()), count, options.verify, restorePoint};
     return TransferResult::Done;

@@ -45,6 +45,12 @@ std::string SectionFailedText(const std::string& reason, int k, int count);
 // (`failure` as ContinueAfterFailure was told it), the block and what the
 // device did last.
 std::string NothingWrittenText(const std::string& failure = {});
+// Said on the next run after a write to the unit was cut off (the program
+// ended or the write stopped half way): the unit may hold a mix, and the
+// restore point with its last whole settings.
+std::string CutOffWriteText(const WriteInProgress& write);
+// A restore point taken of a unit known to hold a mix, as lists mark it.
+std::string MixedPointText();
 
 // What a transfer tells its user interface and asks of it.
 class TransferObserver {

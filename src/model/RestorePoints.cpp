@@ -8,6 +8,7 @@
 #include "model/SettingsFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -34,6 +35,8 @@ namespace {
 
 constexpr int kMaxPerSecond = 999;
 constexpr const char* kUnitSuffix = ".unit";
+constexpr const char* kMixedSuffix = ".mixed";
+constexpr std::size_t kMaxNote = 16384;
 constexpr std::size_t kMaxUnitNote = 4096;
 #ifdef _WIN32
 constexpr const char* kSeparator = "\\";
@@ -160,6 +163,14 @@ std::string RestorePoints::FileName(std::uint16_t modelCode, std::chrono::system
     return result + ".qvetp";
 }
 
+std::string RestorePoints::TimeText(std::chrono::system_clock::time_point when)
+{
+    const std::tm t = LocalTime(when);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    return text;
+}
+
 std::string RestorePoints::Save(std::uint16_t modelCode, const std::vector<std::uint8_t>& image,
                                 std::chrono::system_clock::time_point when) const
 {
@@ -211,6 +222,15 @@ std::vector<RestorePoint> RestorePoints::List() const
         } catch (const std::exception&) {
             p.unit.clear(); // no note, or an unreadable one: the unit is not known
         }
+        try {
+            const auto mixed = ReadWholeFile(p.path + kMixedSuffix, kMaxUnitNote);
+            p.mixed = true;
+            p.lastWhole.assign(mixed.begin(), mixed.end());
+            const auto cut = std::find_if(p.lastWhole.begin(), p.lastWhole.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+            p.lastWhole.erase(cut, p.lastWhole.end());
+        } catch (const std::exception&) {
+            // no mark: the point was taken of a unit not known to hold a mix
+        }
         found.push_back({std::move(p), m[6].matched ? std::stoi(m[6].str()) : 1});
     }
     std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
@@ -240,6 +260,7 @@ std::vector<std::string> RestorePoints::Prune(std::uint16_t modelCode, const std
             if (!std::filesystem::remove(PathFromUtf8(path), ec) || ec)
                 continue;
             std::filesystem::remove(PathFromUtf8(path + kUnitSuffix), ec);
+            std::filesystem::remove(PathFromUtf8(path + kMixedSuffix), ec);
             removed.push_back(path);
             --count;
         }
@@ -247,6 +268,79 @@ std::vector<std::string> RestorePoints::Prune(std::uint16_t modelCode, const std
         // Pruning only tidies up: the points saved stay valid whatever happens here.
     }
     return removed;
+}
+
+std::string RestorePoints::NotePath() const
+{
+    // One note per unit: its serial device with every character but letters
+    // and digits made "_".
+    std::string key = unit_.empty() ? std::string("unknown") : unit_;
+    for (char& c : key)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return folder_ + kSeparator + "write-in-progress-" + key + ".txt";
+}
+
+void RestorePoints::NoteWriteStarted(const WriteInProgress& write) const
+{
+    MakeFolders(folder_);
+    char model[8];
+    std::snprintf(model, sizeof model, "%04X", static_cast<unsigned>(write.modelCode));
+    const std::string text = "port=" + write.port + "\nmodel=" + model + "\nstarted=" + write.started + "\nrestore-point="
+        + write.restorePoint + "\nlast-whole=" + write.lastWhole + "\n";
+    WriteFileAtomically(NotePath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+void RestorePoints::ClearWriteNote() const noexcept
+{
+    std::error_code ec;
+    std::filesystem::remove(PathFromUtf8(NotePath()), ec);
+}
+
+std::optional<WriteInProgress> RestorePoints::CutOffWrite() const
+{
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(NotePath(), kMaxNote);
+    } catch (const std::exception&) {
+        return std::nullopt; // no note: no write was cut off
+    }
+    WriteInProgress write;
+    const std::string text(bytes.begin(), bytes.end());
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "port")
+            write.port = value;
+        else if (key == "model" && value.size() == 4 && std::all_of(value.begin(), value.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+            write.modelCode = static_cast<std::uint16_t>(std::stoul(value, nullptr, 16));
+        else if (key == "started")
+            write.started = value;
+        else if (key == "restore-point")
+            write.restorePoint = value;
+        else if (key == "last-whole")
+            write.lastWhole = value;
+    }
+    if (write.lastWhole.empty())
+        write.lastWhole = write.restorePoint;
+    if (write.port.empty())
+        write.port = unit_;
+    return write;
+}
+
+void RestorePoints::MarkMixed(const std::string& path, const std::string& lastWhole) const noexcept
+{
+    try {
+        WriteFileAtomically(path + kMixedSuffix, std::vector<std::uint8_t>(lastWhole.begin(), lastWhole.end()));
+    } catch (const std::exception&) {
+        // The mark only labels the point in lists.
+    }
 }
 
 } // namespace tc

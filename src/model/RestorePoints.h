@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,21 @@ struct RestorePoint {
     std::uint16_t modelCode = 0;
     std::string time; // local time of the save, "2025-01-31 12:00:05"
     std::string unit; // the serial device of the unit the write went to; empty when not known
+    // Taken of a unit known to hold a mix: an earlier write to it was cut off.
+    bool mixed = false;
+    std::string lastWhole; // for a mixed point: the point that holds the unit's last whole settings, when known
+};
+
+// A write noted before its first section and not (yet) seen to end well.
+struct WriteInProgress {
+    std::string port;         // the unit's serial device
+    std::uint16_t modelCode = 0;
+    std::string started;      // local time, "2025-01-31 12:00:05"
+    std::string restorePoint; // the point this write saved
+    // The newest point known to hold whole settings of the unit: this
+    // write's own point, or, when the unit already held a mix, the one an
+    // earlier cut-off write named.
+    std::string lastWhole;
 };
 
 // Creates the folder and its missing parents, private to the user; throws
@@ -40,7 +56,11 @@ public:
     // of the same model gets "_2", then "_3", before the extension.
     static std::string FileName(std::uint16_t modelCode, std::chrono::system_clock::time_point when, int counter = 1);
 
+    // "2025-01-31 12:00:05", local time.
+    static std::string TimeText(std::chrono::system_clock::time_point when);
+
     const std::string& Folder() const { return folder_; }
+    const std::string& Unit() const { return unit_; }
 
     // Saves the model code and image as a settings file and returns its path.
     // Never replaces an earlier point. Throws tc::Error (user text) when the
@@ -58,7 +78,22 @@ public:
     // a point that cannot be removed is passed over, nothing throws.
     std::vector<std::string> Prune(std::uint16_t modelCode, const std::string& keep, std::size_t kept = kKeptPerModel) const noexcept;
 
+    // A write to this store's unit in progress, noted in a small file of the
+    // folder ("write-in-progress-UNIT.txt"), written whole or not at all.
+    // Throws tc::Error (user text) when it cannot be written.
+    void NoteWriteStarted(const WriteInProgress& write) const;
+    // Removes that note once the write ended well; never throws.
+    void ClearWriteNote() const noexcept;
+    // The note a write to this store's unit left behind: that write was cut
+    // off (or stopped half way) and the unit may hold a mix.
+    std::optional<WriteInProgress> CutOffWrite() const;
+    // Marks the point at path as taken of a unit that held a mix; lastWhole
+    // names the point with the unit's last whole settings. Never throws.
+    void MarkMixed(const std::string& path, const std::string& lastWhole) const noexcept;
+
 private:
+    std::string NotePath() const;
+
     std::string folder_;
     std::string unit_;
 };

@@ -12,12 +12,14 @@
 #include "editor/SettingsText.h"
 #include "editor/ui/ChangesQuestion.h"
 #include "editor/ui/SettingsEditor.h"
+#include "link/Transfers.h"
 #include "link/ui/PasswordDialog.h"
 #include "link/ui/PortDialog.h"
 #include "model/ReferenceLayout.h"
 #include "model/SettingsFile.h"
 #include "ui/Prompter.h"
 #include "ui/ScriptedUser.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -164,6 +166,9 @@ private:
 private slots:
     void init()
     {
+        // Writes that stopped half way leave their notes; each test starts without.
+        for (const QString& note : QDir(RestorePointFolder(dir_.path())).entryList({"write-in-progress-*"}))
+            QFile::remove(RestorePointFolder(dir_.path()) + "/" + note);
         QFile::remove(Ini());
         EnglishVersion = false;
     }
@@ -427,6 +432,54 @@ private slots:
         dialog->show();
         QTest::keyClick(dialog.get(), Qt::Key_Return); // No is the default
         QCOMPARE(dialog->result(), int(QDialog::Rejected));
+    }
+
+    // A run after a write to the port was cut off says so at start and offers
+    // the unit's last whole settings: Yes loads them and writes them the
+    // ordinary way; its restore point is marked as taken of a mix, and the
+    // note is gone once that write ended well.
+    void cutOffWriteIsSaidAtStartAndItsRestorePointOffered()
+    {
+        QDir(RestorePointFolder(dir_.path())).removeRecursively();
+        Session s(dir_.path(), Ini(), {}, true);
+        auto& [sim, user, link, model, form] = s;
+        form->readFromDeviceButton->click();
+        const std::string port = link.PortPath(static_cast<int>(link.PortNumber));
+        SettingsModel whole = model;
+        whole.Record(6)[4] ^= 0x11;
+        whole.EncodeSection(6);
+        const RestorePoints store(RestorePointFolder(dir_.path()).toStdString(), port);
+        const std::string point = store.Save(model.DeviceModelCode, whole.Image);
+        store.NoteWriteStarted({port, model.DeviceModelCode, "2025-03-01 09:00:00", point, point});
+
+        // The next run of the window on that port.
+        form.reset();
+        MainWindow::Options options;
+        options.iniFile = Ini();
+        options.portDevice = sim.Link();
+        options.restorePointFolder = RestorePointFolder(dir_.path());
+        form = std::make_unique<MainWindow>(link, model, options);
+        form->englishBox->setChecked(true);
+        user.answers = {Answer::Yes, Answer::Yes}; // write them back; the changes shown: yes
+        form->show();
+        QTest::qWait(20);
+        QCOMPARE(user.errors, QStringList());
+        QCOMPARE(user.questions.size(), 2);
+        QVERIFY2(user.questions[0].contains(QString::fromStdString(port)) && user.questions[0].contains(QString::fromStdString(point))
+                     && user.questions[0].contains("2025-03-01 09:00:00"),
+                 qPrintable(user.questions[0]));
+        const QByteArray memory = sim.Memory();
+        const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(memory.constData()), static_cast<std::size_t>(memory.size()));
+        QCOMPARE(GetU8(bytes, GetU16(bytes, 32 + 4 * 6) + 4), whole.Record(6)[4]);
+        QVERIFY(!store.CutOffWrite());
+        const auto points = store.List();
+        QCOMPARE(points.size(), std::size_t{2});
+        QVERIFY(points.back().mixed);
+        QCOMPARE(points.back().lastWhole, point);
+        QVERIFY(WithRestorePoints(*form, [&](RestorePointsDialog& d) {
+            QVERIFY2(d.table->item(0, 3)->text().endsWith("(" + ToQ(MixedPointText()) + ")"), qPrintable(d.table->item(0, 3)->text()));
+            QVERIFY(!d.table->item(1, 3)->text().contains(ToQ(MixedPointText())));
+        }));
     }
 
     // After a write that stopped half way the window offers the device's

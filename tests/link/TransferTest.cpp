@@ -585,6 +585,49 @@ TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePoint
     }
 }
 
+// A write that stops half way leaves its note: the next write to the unit
+// marks its own restore point as taken of a mix, names the last whole one,
+// and clears the note once it ended well.
+TEST(WriteSafety, CutOffWriteIsRememberedUntilAWriteEndsWell)
+{
+    sim::SimFaults faults;
+    faults.stallAfterSection = 2;
+    SimLine line(sim::SampleMemory(), 0xC000, faults);
+    SettingsModel model;
+    Recorder rec;
+    ReadAndEditEverything(line, model, rec);
+    const SettingsModel edited = model;
+    const auto& store = line.restorePoints.store;
+    EXPECT_FALSE(store.CutOffWrite());
+    std::string first;
+    try {
+        line.Write(model, rec);
+        ADD_FAILURE() << "the stalled write succeeded";
+    } catch (const WriteIncomplete& e) {
+        first = e.restorePoint;
+    }
+    const auto cut = store.CutOffWrite();
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->restorePoint, first);
+    EXPECT_EQ(cut->lastWhole, first);
+    EXPECT_EQ(cut->modelCode, 0xC000);
+
+    // The same unit, answering again, holding the mix.
+    SimLine again(line.device->Memory());
+    model = edited;
+    const test::TempRestorePoints& points = again.restorePoints;
+    // (Its own store: copy the note and the point over as one data folder would hold them.)
+    const RestorePoints shared(points.folder);
+    shared.NoteWriteStarted(*cut);
+    ASSERT_EQ(again.Write(model, rec), TransferResult::Done);
+    const auto listed = shared.List();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_TRUE(listed[0].mixed);
+    EXPECT_EQ(listed[0].lastWhole, first);
+    EXPECT_FALSE(shared.CutOffWrite());
+    EXPECT_EQ(again.Count(kCmdBeginSection), kRecordCount - 2); // the two written before are not sent again
+}
+
 TEST(WriteSafety, SectionAcknowledgedButNotStoredIsCaughtByTheCheck)
 {
     English english;

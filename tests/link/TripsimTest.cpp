@@ -382,6 +382,25 @@ TEST(CliLink, StoppedWriteNamesTheSectionsAndItsRestorePointWritesTheDeviceBack)
     EXPECT_TRUE(std::regex_match(out.substr(0, 19), std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << out;
     EXPECT_EQ(out.substr(19), "  0xC000 ZR-71   " + point + "  " + sim.Link() + "\n") << out; // and the unit's port
 
+    // The next run on that port says that the write was cut off, before it
+    // tries the (still silent) unit, and how to write the point back.
+    EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "--english", "read", "--port", sim.Link(), "-o", sim.Folder() + "/again.qvetp",
+                                "--connect-timeout", "1"},
+                               &err),
+              1);
+    EXPECT_EQ(err.rfind("warning: The last write to the device on " + sim.Link() + " (started ", 0), 0u) << err;
+    EXPECT_NE(err.find(") was cut off: the device may hold a mix of new and old settings. Its last whole settings are in the restore point \""
+                       + point + "\".\nTo restore: tripconf-cli write --port " + sim.Link() + " " + point + "\n"),
+              std::string::npos)
+        << err;
+    // A point taken of a unit known to hold a mix is marked in the list, and in its JSON.
+    points.store.MarkMixed(point, "/tmp/whole.qvetp");
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "--english", "restore-points"}, &err, &out), 0) << err;
+    EXPECT_EQ(out.substr(19), "  0xC000 ZR-71   " + point + "  " + sim.Link() + "  [a mix: an earlier write was cut off; /tmp/whole.qvetp]\n") << out;
+    ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "restore-points", "--json"}, &err, &out), 0) << err;
+    EXPECT_NE(out.find("\"mixed\": true"), std::string::npos) << out;
+    EXPECT_NE(out.find("\"last_whole\": \"/tmp/whole.qvetp\""), std::string::npos) << out;
+
     // The stalled simulator stays silent; one that starts from the memory it
     // left takes the restore point back with an ordinary write.
     test::Tripsim healthy({}, sim.ReadMemoryFile());

@@ -221,5 +221,43 @@ TEST(RestorePoints, OnlyTheNewestPointsOfEachModelAreKeptAndTheUnitIsNoted)
     EXPECT_TRUE(RestorePoints((dir.path / "absent").string()).Prune(0xC000, "", 0).empty());
 }
 
+// A write in progress is noted per unit, read back whole, and gone once
+// cleared; a point marked as taken of a mixed unit lists so, with the point
+// of the last whole settings, and its mark goes with it when pruned.
+TEST(RestorePoints, WriteNotesArePerUnitAndMixedPointsListSo)
+{
+    TempDir dir;
+    const RestorePoints usb(dir.path.string(), "/dev/ttyUSB0"), other(dir.path.string(), "/dev/ttyS1");
+    EXPECT_FALSE(usb.CutOffWrite());
+    const std::vector<std::uint8_t> image(64, 0x5A);
+    const std::string first = usb.Save(0xC000, image, Utc(2025, 3, 1, 9, 0, 0));
+    usb.NoteWriteStarted({"/dev/ttyUSB0", 0xC000, "2025-03-01 09:00:00", first, first});
+    EXPECT_FALSE(other.CutOffWrite()); // another unit's note is not this one's
+    const auto cut = usb.CutOffWrite();
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->port, "/dev/ttyUSB0");
+    EXPECT_EQ(cut->modelCode, 0xC000);
+    EXPECT_EQ(cut->started, "2025-03-01 09:00:00");
+    EXPECT_EQ(cut->restorePoint, first);
+    EXPECT_EQ(cut->lastWhole, first);
+    EXPECT_EQ(usb.List().size(), 1u); // the note is no point
+
+    const std::string second = usb.Save(0xC000, image, Utc(2025, 3, 1, 9, 5, 0));
+    usb.MarkMixed(second, first);
+    auto points = usb.List();
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_FALSE(points[0].mixed);
+    EXPECT_TRUE(points[1].mixed);
+    EXPECT_EQ(points[1].lastWhole, first);
+
+    usb.ClearWriteNote();
+    EXPECT_FALSE(usb.CutOffWrite());
+    usb.ClearWriteNote(); // nothing to clear: no harm
+
+    usb.Prune(0xC000, first, 1);
+    EXPECT_FALSE(fs::exists(second + ".mixed"));
+    EXPECT_EQ(usb.List().size(), 1u);
+}
+
 } // namespace
 } // namespace tc

@@ -269,6 +269,18 @@ TransferResult RunTransfer(const std::string& dev, std::chrono::seconds timeout,
     return result;
 }
 
+// A write to this port that was cut off on an earlier run is said before
+// anything else, with the command that writes the unit's last whole
+// settings back.
+void WarnOfCutOffWrite(const std::string& dev)
+{
+    const auto cut = RestorePoints(RestorePoints::DefaultFolder(), dev).CutOffWrite();
+    if (!cut)
+        return;
+    std::cerr << "warning: " << CutOffWriteText(*cut) << "\n"
+              << Tr("Восстановить: ", "To restore: ") << "tripconf-cli write --port " << dev << " " << cut->lastWhole << "\n";
+}
+
 int RunRead(Args& args)
 {
     const std::string dev = args.Option("--port");
@@ -280,6 +292,7 @@ int RunRead(Args& args)
         throw UsageError{"--port DEV and -o FILE are required"};
     // A file that cannot be saved is found before the transfer, not after it.
     CheckSaveTarget(out);
+    WarnOfCutOffWrite(dev);
     SettingsModel model;
     RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
     // What the read got is judged as a settings file is: a damaged directory
@@ -326,6 +339,7 @@ int RunWrite(Args& args)
         throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
                        "The settings file was not read whole. Nothing has been written to the device."));
     const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev);
+    WarnOfCutOffWrite(dev);
     WriteSummary summary;
     TransferResult result;
     try {

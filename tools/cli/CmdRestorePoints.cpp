@@ -4,6 +4,7 @@
 
 #include "catalogs/Catalogs.h"
 #include "common/Language.h"
+#include "link/Transfers.h"
 #include "model/RestorePoints.h"
 
 #include "Json.h"
@@ -25,7 +26,8 @@ std::string ModelText(std::uint16_t code)
 }
 
 const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
-    "list the restore points, oldest first: time, model, file, unit (write one back with: write --port DEV FILE)",
+    "list the restore points, oldest first: time, model, file, unit, and a mark on a point taken of a unit that held a mix "
+    "(write one back with: write --port DEV FILE)",
     {JsonOption()},
     {},
     [](Args& args) {
@@ -39,7 +41,7 @@ const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
                 char hex[8];
                 std::snprintf(hex, sizeof hex, "0x%04X", p.modelCode);
                 list.push_back({{"time", p.time}, {"model_code", p.modelCode}, {"model_code_hex", hex}, {"model", ModelText(p.modelCode)},
-                                {"path", p.path}, {"unit", p.unit}});
+                                {"path", p.path}, {"unit", p.unit}, {"mixed", p.mixed}, {"last_whole", p.lastWhole}});
             }
             PrintJson({{"folder", store.Folder()}, {"points", list}});
             return 0;
@@ -54,6 +56,8 @@ const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
             std::cout << p.time << "  " << model << "  " << p.path;
             if (!p.unit.empty())
                 std::cout << "  " << p.unit;
+            if (p.mixed)
+                std::cout << "  [" << MixedPointText() << (p.lastWhole.empty() ? std::string() : "; " + p.lastWhole) << "]";
             std::cout << "\n";
         }
         return 0;

@@ -31,7 +31,7 @@ constexpr MeasParRow kMeasParRows[] = {
     {"TVelocity",    12,     1,     2,     1,    60,     0,   160,     0,   160,     3,     0, false, Presence::Always},
     {"TRevolutions",    13,     1,     1,     1,  2000,     0,  8000,     0,     8,     4,     0, false, Presence::Always},
     {"TInjectionTime",    16,     1,     2,     1,   500,     0,  2400,     0,    24,     5,     2, false, Presence::Always},
-    {"TMomentaryExpenseK",    14,     1,     1,     1,   100,     0,   240,     0,    24,     5,     1, true, Presence::Always}, // PrepareData raises the range to 800 and the dial to 80
+    {"TMomentaryExpenseK",    14,     1,     1,     1,   100,     0,   240,     0,    24,     5,     1, true, Presence::Always}, // the preview draws it with the range to 800 and the dial to 80
     {"TMomentaryExpenseH",    15,     1,     2,     1,   100,     0,   800,     0,     8,     5,     2, false, Presence::Always},
     {"TAccVoltage",    10,     1,     2,     1,   140,     0,   160,     0,    16,     4,     1, false, Presence::Always},
     {"TOil",     8,     1,     0,     0,    20,     0,    50,     0,   100,     3,     0, false, Presence::Always},
@@ -314,19 +314,22 @@ std::unique_ptr<MeasuredParameter> MakeFromRow(const MeasParRow& row)
 
 MeasuredParameter::MeasuredParameter() = default;
 
-void MeasuredParameter::PrepareData()
+MeasuredParameter MeasuredParameter::Prepared() const
 {
-    MinText = FormatRangeValue(MinValue, Decimals);
-    MaxText = FormatRangeValue(MaxValue, Decimals);
+    MeasuredParameter copy(*this); // the base part: a prepared entry is drawn, never prepared again
+    copy.MinText = FormatRangeValue(copy.MinValue, copy.Decimals);
+    copy.MaxText = FormatRangeValue(copy.MaxValue, copy.Decimals);
+    return copy;
 }
 
-void MomentaryConsumption::PrepareData()
+MeasuredParameter MomentaryConsumption::Prepared() const
 {
-    AltColour = true;
-    MaxValue = 800;
-    DialTo = 80;
-    DialFrom = 0;
-    MeasuredParameter::PrepareData();
+    MeasuredParameter copy(*this);
+    copy.AltColour = true;
+    copy.MaxValue = 800;
+    copy.DialTo = 80;
+    copy.DialFrom = 0;
+    return copy.MeasuredParameter::Prepared();
 }
 
 MeasParList MakeMeasParList(const ModelFeatures& features)

@@ -13,7 +13,7 @@ namespace tc {
 
 // One catalog entry. Every catalog class only differs in the values its
 // constructor sets, so the classes are rows of one table; `ClassName` names
-// the row. Only the momentary consumption (TMomentaryExpenseK) changes behaviour (PrepareData).
+// the row. Only the momentary consumption (TMomentaryExpenseK) changes behaviour (Prepared).
 class MeasuredParameter {
 public:
     MeasuredParameter();
@@ -44,15 +44,16 @@ public:
     bool DialRing = false;
     bool AltColour = false;
 
-    // Fills MinText and MaxText; the preview calls it before drawing an entry.
-    virtual void PrepareData();
+    // A copy of the entry as the preview draws it, with MinText and MaxText
+    // filled; the entry itself stays as the catalog made it.
+    virtual MeasuredParameter Prepared() const;
 };
 
-// The instantaneous consumption per 100 km: its first preparation switches
-// it to the alternative dial colour and the 0..80 range.
+// The instantaneous consumption per 100 km: the preview draws it with the
+// alternative dial colour, a range up to 800 and a dial from 0 to 80.
 class MomentaryConsumption : public MeasuredParameter {
 public:
-    void PrepareData() override;
+    MeasuredParameter Prepared() const override;
 };
 
 using MeasParList = std::vector<std::unique_ptr<MeasuredParameter>>;
@@ -71,7 +72,7 @@ MeasuredParameter* FindMeasParByClass(const MeasParList& list, std::string_view 
 // `value` / 10^decimals in fixed point with a "." and exactly `decimals`
 // digits, right-aligned with spaces to `width` characters (never cut).
 std::string FormatSampleValue(std::int32_t value, int decimals, int width);
-// A range label as PrepareData writes it: plain integer for 0 decimals,
+// A range label as Prepared writes it: plain integer for 0 decimals,
 // otherwise fixed point with the locale's separator, or exponent notation
 // with two significant digits when the integer part has more than two digits.
 std::string FormatRangeValue(std::int32_t value, int decimals);

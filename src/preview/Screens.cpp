@@ -9,6 +9,7 @@
 #include "preview/Pictures.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace tc {
 namespace {
@@ -53,22 +54,23 @@ void DrawBigValueBox(PreviewCanvas& p, const PreviewInputs& in, const MeasuredPa
     p.TextAt(0, 0, par.SampleText);
 }
 
-// The entry with that code, prepared for drawing; nullptr when no entry has it.
-MeasuredParameter* Prepared(const PreviewInputs& in, std::uint8_t code)
+// The entry with that code as the preview draws it (the preview's own copy;
+// the catalog stays as it is); nothing when no entry has it.
+std::optional<MeasuredParameter> Prepared(const PreviewInputs& in, std::uint8_t code)
 {
     if (in.pars == nullptr)
-        return nullptr;
-    MeasuredParameter* par = FindMeasPar(*in.pars, code);
-    if (par != nullptr)
-        par->PrepareData();
-    return par;
+        return std::nullopt;
+    const MeasuredParameter* par = FindMeasPar(*in.pars, code);
+    if (!par)
+        return std::nullopt;
+    return par->Prepared();
 }
 
 // One cell of the nine-tile screen (also the small cells of the big value screen).
 void DrawNineCell(PreviewCanvas& p, const PreviewInputs& in, int cell, std::uint8_t code)
 {
-    MeasuredParameter* par = Prepared(in, code);
-    if (par == nullptr)
+    const std::optional<MeasuredParameter> par = Prepared(in, code);
+    if (!par)
         return;
     const int x = 106 * (cell % 3), y = 80 * (cell / 3);
     Colours(p, in, ValueInk, ValuePaper);
@@ -129,9 +131,16 @@ void DrawCurve(PreviewCanvas& p, const MeasuredParameter& par, int top, int bott
 
 } // namespace
 
-PreviewInputs InputsFromModel(const SettingsModel& model)
+std::uint32_t ClockSeed()
+{
+    const auto ticks = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
+}
+
+PreviewInputs InputsFromModel(const SettingsModel& model, std::uint32_t randomSeed)
 {
     PreviewInputs in;
+    in.randomSeed = randomSeed;
     in.record9 = model.Record(kDisplayRecord);
     in.scheme = model.EditedScheme;
     in.pars = &Catalogs().MeasPars;
@@ -157,8 +166,8 @@ std::uint16_t SchemeRole(const PreviewInputs& in, ColourRole role)
 void DrawSingleValue(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t code)
 {
     p.ClearScreen();
-    MeasuredParameter* par = Prepared(in, code);
-    if (par == nullptr)
+    const std::optional<MeasuredParameter> par = Prepared(in, code);
+    if (!par)
         return;
     DrawBigValueBox(p, in, *par, 320, 120);
 
@@ -194,9 +203,9 @@ void DrawSingleValueWithFields(PreviewCanvas& p, const PreviewInputs& in, std::u
     Colours(p, in, ValueInk, ValuePaper);
     Origin(p, 0, 0);
     p.ClearScreen();
-    MeasuredParameter* par = Prepared(in, mainCode);
+    const std::optional<MeasuredParameter> par = Prepared(in, mainCode);
     p.FillArea(320, 137);
-    if (par != nullptr) {
+    if (par) {
         p.SelectFont(4);
         p.OriginY = 137 - p.FontHeight;
         p.OriginX = 320 - Len(par->SampleText) * p.FontWidth - p.FontWidth / 5;
@@ -283,8 +292,8 @@ void DrawFourTiles(PreviewCanvas& p, const PreviewInputs& in, std::array<std::ui
 {
     p.ClearScreen();
     for (int a = 0; a < 4; ++a) {
-        MeasuredParameter* par = Prepared(in, codes[static_cast<std::size_t>(a)]);
-        if (par == nullptr)
+        const std::optional<MeasuredParameter> par = Prepared(in, codes[static_cast<std::size_t>(a)]);
+        if (!par)
             continue;
         const int x = 160 * (a % 2), y = 120 * (a / 2);
         Colours(p, in, ValueInk, ValuePaper);
@@ -325,7 +334,7 @@ void DrawNineTiles(PreviewCanvas& p, const PreviewInputs& in, std::array<std::ui
 void DrawBigWithFive(PreviewCanvas& p, const PreviewInputs& in, std::array<std::uint8_t, 6> codes)
 {
     p.ClearScreen();
-    if (MeasuredParameter* par = Prepared(in, codes[0])) {
+    if (const std::optional<MeasuredParameter> par = Prepared(in, codes[0])) {
         DrawBigValueBox(p, in, *par, 213, 90);
         Colours(p, in, CaptionInk, CaptionPaper);
         Origin(p, 0, 90);
@@ -352,8 +361,8 @@ void DrawList(PreviewCanvas& p, const PreviewInputs& in, std::array<std::uint8_t
     p.ClearScreen();
     p.SelectFont(2);
     for (int r = 0; r < 7; ++r) {
-        MeasuredParameter* par = Prepared(in, codes[static_cast<std::size_t>(r)]);
-        if (par == nullptr)
+        const std::optional<MeasuredParameter> par = Prepared(in, codes[static_cast<std::size_t>(r)]);
+        if (!par)
             continue;
         Origin(p, 0, (240 - 7 * p.FontHeight) / 2 + r * p.FontHeight);
         if (r % 2 == 0)
@@ -421,9 +430,9 @@ void DrawDials(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t left, std
 {
     p.ClearScreen();
     p.SelectFont(1);
-    MeasuredParameter* l = Prepared(in, left);
-    MeasuredParameter* r = Prepared(in, right);
-    if (l == nullptr || r == nullptr)
+    const std::optional<MeasuredParameter> l = Prepared(in, left);
+    const std::optional<MeasuredParameter> r = Prepared(in, right);
+    if (!l || !r)
         return;
     Origin(p, 0, 0);
     p.Paper = SchemeRole(in, DialBack);
@@ -475,10 +484,10 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
     p.ClearScreen();
     p.SelectFont(1);
     const int h = p.FontHeight, w = p.FontWidth;
-    MeasuredParameter* p1 = Prepared(in, upper);
-    if (p1 == nullptr)
+    const std::optional<MeasuredParameter> p1 = Prepared(in, upper);
+    if (!p1)
         return;
-    MeasuredParameter* p2 = lower != 0 ? Prepared(in, lower) : nullptr;
+    const std::optional<MeasuredParameter> p2 = lower != 0 ? Prepared(in, lower) : std::nullopt;
     const int textTop = 240 - DivUp(5 * h, 2);
     p.Paper = SchemeRole(in, GraphBack);
     Origin(p, 0, 0);
@@ -486,7 +495,7 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
 
     const int left = 2, right = 262, t1 = 1, b2 = 240 - 4 * h;
     int b1 = b2, t2 = 0;
-    if (p2 != nullptr) {
+    if (p2) {
         t2 = DivUp(b2 + t1, 2) + h / 4;
         b1 = t2 - DivUp(h, 2);
     }
@@ -500,7 +509,7 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
     p.TextAt(0, 15, "  1c");
     p.OriginX = DivUp(w, 2);
     p.TextAt(1, 0, p1->GraphCaption);
-    if (p2 != nullptr) {
+    if (p2) {
         // The lower graph's texts sit at the right end of the same rows.
         p.Ink = SchemeRole(in, Graph2);
         p.OriginX = 0;
@@ -518,7 +527,7 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
         p.TextAt(0, 0, par.MaxText);
     };
     rangeTexts(*p1, Graph1, 0, b1);
-    if (p2 != nullptr)
+    if (p2)
         rangeTexts(*p2, Graph2, t2, b2);
 
     // Time labels under the plot.
@@ -535,7 +544,7 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
     p.LineWidth = 1;
     p.ThickHLine(left - 1, right + 1, t1);
     p.ThickHLine(left - 1, right + 1, b2);
-    if (p2 != nullptr) {
+    if (p2) {
         p.ThickHLine(left - 1, right + 1, t2);
         p.ThickHLine(left - 1, right + 1, b1);
     }
@@ -545,7 +554,7 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
     for (int u = 0; u <= 5; ++u) {
         p.Ink = SchemeRole(in, Graph1);
         p.ThickHLine(right + 2, right + w, b1 - (b1 - t1) * u / 5);
-        if (p2 != nullptr) {
+        if (p2) {
             p.Ink = SchemeRole(in, Graph2);
             p.ThickHLine(right + 2, right + w, b2 - (b2 - t2) * u / 5);
         }
@@ -560,7 +569,7 @@ void DrawGraphs(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t upper, s
     p.Ink = SchemeRole(in, Graph1);
     Origin(p, left, 0);
     DrawCurve(p, *p1, t1, b1, random);
-    if (p2 != nullptr) {
+    if (p2) {
         p.Ink = SchemeRole(in, Graph2);
         DrawCurve(p, *p2, t2, b2, random);
     }

@@ -24,12 +24,15 @@ struct PreviewInputs {
     const MeasParList* pars = nullptr;     // entries are prepared (PrepareData) before drawing
     ModelFeatures features;
     std::span<const std::uint8_t> protocolCodes; // parameters of the current protocol: one x1 display each
-    std::uint32_t randomSeed = 1;          // the graphs' curve; the editor passes the clock
+    std::uint32_t randomSeed = 1;          // the graphs' curve, another on every draw unless fixed
 };
 
+// A seed for the graphs' curve from the clock: a new curve on every draw.
+std::uint32_t ClockSeed();
+
 // Record 9 and the edited scheme of the model, the process-wide parameter
-// list and features.
-PreviewInputs InputsFromModel(const SettingsModel& model);
+// list and features, and the graphs' seed (the clock unless given).
+PreviewInputs InputsFromModel(const SettingsModel& model, std::uint32_t randomSeed = ClockSeed());
 
 // Screen colours of the edited scheme: palette entries and the colours of
 // the roles (a stored palette index is taken modulo 16).

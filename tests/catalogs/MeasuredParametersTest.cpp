@@ -71,22 +71,22 @@ TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
 {
     const auto l = MakeMeasParList({});
     auto& uoz = *FindMeasPar(l, 25);
-    uoz.PrepareData();
+    uoz = uoz.Prepared();
     EXPECT_EQ(uoz.MinText, "-84.0");
     EXPECT_EQ(uoz.MaxText, "84.0");
 
     auto& current = *FindMeasPar(l, 53);
-    current.PrepareData();
+    current = current.Prepared();
     EXPECT_EQ(current.MinText, "-2.0E+2");
     EXPECT_EQ(current.MaxText, "2.0E+2");
 
     auto& maf = *FindMeasPar(l, 18);
-    maf.PrepareData();
+    maf = maf.Prepared();
     EXPECT_EQ(maf.MinText, "0.0");
     EXPECT_EQ(maf.MaxText, "2.4E+2");
 
     auto& rev = *FindMeasPar(l, 13);
-    rev.PrepareData();
+    rev = rev.Prepared();
     EXPECT_EQ(rev.MinText, "0");
     EXPECT_EQ(rev.MaxText, "8000");
     std::vector<int> dial;
@@ -96,13 +96,13 @@ TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
     EXPECT_EQ(rev.DialUnit, "x1000");
 
     auto& inj = *FindMeasPar(l, 16);
-    inj.PrepareData();
+    inj = inj.Prepared();
     EXPECT_EQ(inj.MaxText, "24.00");
 
     SetLocaleDecimalSeparator(',');
-    uoz.PrepareData();
+    uoz = uoz.Prepared();
     EXPECT_EQ(uoz.MinText, "-84,0");
-    current.PrepareData();
+    current = current.Prepared();
     EXPECT_EQ(current.MaxText, "2,0E+2");
     EXPECT_EQ(MakeMeasParList({}).front()->SampleText, " 60"); // samples always use "."
     EXPECT_EQ(FindMeasPar(MakeMeasParList({}), 18)->SampleText, " 50.0");
@@ -112,29 +112,33 @@ TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
     EXPECT_EQ(FormatRangeValue(842, 1), "84,0");
 }
 
-TEST_F(CatalogTest, MomentaryExpenseSwitchesRangeAndColourOnFirstPreparation)
+TEST_F(CatalogTest, MomentaryExpenseIsDrawnWithItsOwnRangeAndColourWithoutChangingTheCatalog)
 {
     const auto l = MakeMeasParList({});
-    auto& e = *FindMeasPar(l, 14);
+    const auto& e = *FindMeasPar(l, 14);
     EXPECT_EQ(e.ClassName, "TMomentaryExpenseK");
-    EXPECT_EQ(e.MaxValue, 240);
-    EXPECT_EQ(e.DialTo, 24);
-    EXPECT_FALSE(e.AltColour);
+    const auto unprepared = [](const MeasuredParameter& m) {
+        EXPECT_EQ(m.MaxValue, 240);
+        EXPECT_EQ(m.DialTo, 24);
+        EXPECT_FALSE(m.AltColour);
+        EXPECT_TRUE(m.MaxText.empty());
+    };
+    unprepared(e);
     EXPECT_TRUE(e.DialRing);
-    e.PrepareData();
-    EXPECT_EQ(e.MinText, "0.0");
-    EXPECT_EQ(e.MaxText, "80.0");
-    EXPECT_EQ(e.MaxValue, 800);
-    EXPECT_EQ(e.DialFrom, 0);
-    EXPECT_EQ(e.DialTo, 80);
-    EXPECT_TRUE(e.AltColour);
-    e.PrepareData();
-    EXPECT_EQ(e.MaxText, "80.0");
-    EXPECT_EQ(e.DialTo, 80);
+    for (int pass = 0; pass < 2; ++pass) { // prepared twice: the same values, the entry untouched
+        const MeasuredParameter p = e.Prepared();
+        EXPECT_EQ(p.MinText, "0.0");
+        EXPECT_EQ(p.MaxText, "80.0");
+        EXPECT_EQ(p.MaxValue, 800);
+        EXPECT_EQ(p.DialFrom, 0);
+        EXPECT_EQ(p.DialTo, 80);
+        EXPECT_TRUE(p.AltColour);
+        EXPECT_TRUE(p.DialRing);
+        unprepared(e);
+    }
 
     // The base class leaves the other entries' numbers alone.
-    auto& h = *FindMeasPar(l, 15);
-    h.PrepareData();
+    const MeasuredParameter h = FindMeasPar(l, 15)->Prepared();
     EXPECT_EQ(h.MaxValue, 800);
     EXPECT_EQ(h.MaxText, "8.00");
     EXPECT_FALSE(h.AltColour);

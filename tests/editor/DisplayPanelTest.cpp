@@ -167,6 +167,29 @@ private slots:
         });
     }
 
+    // The graphs' curve comes from the panel's seed (the clock unless fixed):
+    // a fixed seed draws the core's picture of that seed on every refresh.
+    void graphSeedIsAnInput()
+    {
+        SettingsModel model = test::LoadedModel(0xC000, 0);
+        WithPanel(model, false, [&](DisplayPanel& panel, SettingsEditor& dialog) {
+            PreviewBox* graph = panel.PreviewOf(DisplayLayout::Graph, 0);
+            QVERIFY(graph && graph->anew);
+            const auto core = [&](std::uint32_t seed) {
+                PreviewCanvas canvas;
+                DrawPreviewScreen(canvas, InputsFromModel(model, seed), PreviewScreen::Graphs, 1);
+                const auto rgb = canvas.ToRgb();
+                return QImage(rgb.data(), kPreviewWidth, kPreviewHeight, kPreviewWidth * 3, QImage::Format_RGB888).copy();
+            };
+            for (const std::uint32_t seed : {7u, 7u, 8u}) {
+                panel.GraphSeed = [seed] { return seed; };
+                dialog.Changed({}, nullptr);
+                QCOMPARE(graph->Picture(), core(seed));
+            }
+            QVERIFY(core(7) != core(8));
+        });
+    }
+
     // Lower-left quarter of x4 display 3 holds field 2 (offset 22); the pick is stored and drawn.
     void clickOnPreviewPicksTheFieldUnderIt()
     {

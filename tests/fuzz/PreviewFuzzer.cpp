@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::EvaluateOnce(model.DeviceModelCode, model.ProtocolIndex());
     model.EditedScheme = scheme;
 
-    PreviewInputs inputs = InputsFromModel(model);
-    inputs.randomSeed = seed;
+    const PreviewInputs inputs = InputsFromModel(model, seed);
     for (auto screen : {PreviewScreen::X1, PreviewScreen::X1List, PreviewScreen::X4, PreviewScreen::X9, PreviewScreen::X6,
                         PreviewScreen::Menu, PreviewScreen::Dials, PreviewScreen::Graphs, PreviewScreen::Panel}) {
         const int count = PreviewDisplayCount(screen, inputs);

@@ -97,8 +97,7 @@ PreviewCanvas DrawCase(const Golden& g)
     FillSampleSettings(model, g.model);
     EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4));
     model.EditedScheme = g.scheme;
-    PreviewInputs in = InputsFromModel(model);
-    in.randomSeed = 1;
+    const PreviewInputs in = InputsFromModel(model, 1);
     PreviewCanvas p;
     DrawPreviewScreen(p, in, g.screen, g.display);
     return p;

@@ -164,8 +164,7 @@ const Registration kPreview{{"preview",
         EvaluateModel(model.DeviceModelCode, model.ProtocolIndex());
         model.EditedScheme = schemeName == "night" ? 1 : 0;
 
-        PreviewInputs in = InputsFromModel(model);
-        in.randomSeed = seed;
+        const PreviewInputs in = InputsFromModel(model, seed);
         PreviewCanvas picture;
         DrawPreviewScreen(picture, in, *screen, display);
         WriteFileAtomically(out, EncodePng(picture));

@@ -242,7 +242,7 @@ QString DisplayPanel::Tr(const char* ru, const char* en) const
 
 PreviewInputs DisplayPanel::Inputs() const
 {
-    return InputsFromModel(Session().Model());
+    return InputsFromModel(Session().Model(), GraphSeed());
 }
 
 PreviewBox* DisplayPanel::AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, QWidget* parent)

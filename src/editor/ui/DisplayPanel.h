@@ -74,6 +74,9 @@ public:
         int display = 0;
     };
     const std::vector<Preview>& Previews() const { return previews_; }
+    // The seed of every graph drawing: the clock, so that the curve is new on
+    // every draw; tests fix it.
+    std::function<std::uint32_t()> GraphSeed = ClockSeed;
     PreviewBox* PreviewOf(DisplayLayout layout, int display) const;
     // The picker of one field, built as the right-click builds it (tests open and read it).
     QMenu* MakePicker(DisplayLayout layout, int display, int field, QWidget* parent);

@@ -1,17 +1,31 @@
-// A preview redrawn after a change on the display page: the pick stored
-// through the edit session (with its diff of every control) and the screen
-// drawn and turned into screen colours, per screen kind. Reports medians;
-// nothing here passes or fails on time.
+// Previews: a display-page preview redrawn after a change, per screen (the
+// pick stored through the edit session with its diff of every control, the
+// screen drawn and turned into screen colours), and tripconf-cli preview of
+// the dials and the extra panel against tripconf-cli info on the same file,
+// each a process of its own, alternately. Reports medians; nothing here
+// passes or fails on time.
+#include "common/Bytes.h"
 #include "editor/DisplayPickers.h"
 #include "editor/EditSession.h"
 #include "model/DisplayRecord.h"
 #include "model/ReferenceLayout.h"
+#include "model/SettingsFile.h"
 #include "preview/Screens.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -34,10 +48,30 @@ struct Screen {
     tc::DisplayLayout layout; // the slot the change picks
 };
 
+// Milliseconds from starting the command to its end; -1 when it failed.
+double RunMs(std::vector<std::string> args)
+{
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    const auto t0 = Clock::now();
+    pid_t pid = 0;
+    int status = 0;
+    const bool ran = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ) == 0 && waitpid(pid, &status, 0) == pid;
+    const double ms = Ms(t0);
+    posix_spawn_file_actions_destroy(&quiet);
+    return ran && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1.0;
+}
+
 } // namespace
 
 int main()
 {
+    const bool brief = std::getenv("BENCH_SHORT") != nullptr;
     const Screen screens[] = {
         {"x1", tc::PreviewScreen::X1, tc::DisplayLayout::X1},      {"x4", tc::PreviewScreen::X4, tc::DisplayLayout::X4},
         {"x9", tc::PreviewScreen::X9, tc::DisplayLayout::X9},      {"x6", tc::PreviewScreen::X6, tc::DisplayLayout::X6},
@@ -46,8 +80,9 @@ int main()
     };
     tc::SettingsModel model;
     tc::LoadReferenceImage(model, 0xC000);
-    constexpr int kRuns = 200;
+    const int kRuns = brief ? 3 : 200;
     std::printf("preview redraw after a change (median of %d, ms): store+diff, draw, total\n", kRuns);
+    bool drew = true;
     tc::EditSettings(model, [&](tc::EditSession& s) {
         const auto& ctx = s.Context();
         for (const Screen& sc : screens) {
@@ -60,11 +95,10 @@ int main()
                 const double stored = Ms(t0);
                 const auto t1 = Clock::now();
                 tc::PreviewCanvas canvas;
-                tc::DrawPreviewScreen(canvas, tc::InputsFromModel(s.Model()), sc.screen, 1);
+                tc::DrawPreviewScreen(canvas, tc::InputsFromModel(s.Model(), 1), sc.screen, 1);
                 const auto rgb = canvas.ToRgb();
                 const double drawn = Ms(t1);
-                if (rgb.empty())
-                    return false;
+                drew = drew && !rgb.empty();
                 store.push_back(stored);
                 draw.push_back(drawn);
                 total.push_back(stored + drawn);
@@ -73,5 +107,36 @@ int main()
         }
         return false;
     });
+
+    // The command line on the reference settings with three extra-panel items.
+    const auto dir = std::filesystem::temp_directory_path() / ("tripconf-preview-bench-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "settings.qvetp").string(), png = (dir / "out.png").string();
+    {
+        tc::SettingsModel sample;
+        tc::LoadReferenceImage(sample, 0xC000);
+        auto r9 = sample.Record(tc::kDisplayRecord);
+        const std::uint8_t items[] = {3, 5, 9, 0};
+        std::copy(std::begin(items), std::end(items), r9.begin() + static_cast<std::ptrdiff_t>(tc::kExtraPanelSlots.offset));
+        sample.EncodeSection(tc::kDisplayRecord);
+        tc::WriteSettingsFile(sample, file);
+    }
+    const int processRuns = brief ? 1 : 30;
+    std::vector<double> info, dials, panel;
+    bool ran = true;
+    for (int i = 0; i < processRuns; ++i) {
+        info.push_back(RunMs({TRIPCONF_CLI_PATH, "info", file}));
+        dials.push_back(RunMs({TRIPCONF_CLI_PATH, "preview", file, "--screen", "dials", "-o", png}));
+        panel.push_back(RunMs({TRIPCONF_CLI_PATH, "preview", file, "--screen", "panel", "-o", png}));
+        ran = ran && info.back() >= 0 && dials.back() >= 0 && panel.back() >= 0;
+    }
+    std::filesystem::remove_all(dir);
+    if (!ran || !drew) {
+        std::printf("tripconf-cli failed, or a preview drew nothing\n");
+        return 1;
+    }
+    const double i = Median(info), d = Median(dials), p = Median(panel);
+    std::printf("tripconf-cli (median of %d processes, ms): info %.1f, preview dials %.1f, preview panel %.1f\n", processRuns, i, d, p);
+    std::printf("table: preview %.2f× / %.2f×\n", d / i, p / i);
     return 0;
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the full
 # build first, then the headless core under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then (where clang is installed) each fuzz target
-# for 20 s. Any failure, sanitizer report or fuzz finding fails the run.
+# UndefinedBehaviorSanitizer, every bench once in its short mode (that it
+# still runs, not its times), then (where clang is installed) each fuzz
+# target for 20 s. Any failure, sanitizer report or fuzz finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +28,9 @@ ctest --preset asan -j"$jobs"
 
 echo "== Full build =="
 ctest --preset default -j"$jobs"
+
+echo "== Benches, short mode (they run; times are not judged) =="
+scripts/bench.sh --short
 
 # The fuzz targets need clang; they build in a configure of their own.
 if command -v clang++ >/dev/null 2>&1; then

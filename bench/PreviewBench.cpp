@@ -14,6 +14,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,8 +49,14 @@ struct Screen {
     tc::DisplayLayout layout; // the slot the change picks
 };
 
-// Milliseconds from starting the command to its end; -1 when it failed.
-double RunMs(std::vector<std::string> args)
+// Milliseconds from starting the command to its end, and the processor time
+// it took (user and system), which other work on the machine hardly
+// changes; -1 when it failed.
+struct Times {
+    double wall = -1.0, cpu = -1.0;
+};
+
+Times RunMs(std::vector<std::string> args)
 {
     std::vector<char*> argv;
     for (auto& a : args)
@@ -61,10 +68,14 @@ double RunMs(std::vector<std::string> args)
     const auto t0 = Clock::now();
     pid_t pid = 0;
     int status = 0;
-    const bool ran = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ) == 0 && waitpid(pid, &status, 0) == pid;
+    rusage usage{};
+    const bool ran = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ) == 0 && wait4(pid, &status, 0, &usage) == pid;
     const double ms = Ms(t0);
     posix_spawn_file_actions_destroy(&quiet);
-    return ran && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1.0;
+    if (!ran || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return {};
+    const auto msOf = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    return {ms, msOf(usage.ru_utime) + msOf(usage.ru_stime)};
 }
 
 } // namespace
@@ -108,8 +119,11 @@ int main()
         return false;
     });
 
-    // The command line on the reference settings with three extra-panel items.
-    const auto dir = std::filesystem::temp_directory_path() / ("tripconf-preview-bench-" + std::to_string(getpid()));
+    // The command line on the reference settings with three extra-panel items
+    // (in memory where there is /dev/shm, so that the disk's flush of the saved
+    // picture does not outweigh the drawing).
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    const auto dir = base / ("tripconf-preview-bench-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string file = (dir / "settings.qvetp").string(), png = (dir / "out.png").string();
     {
@@ -122,13 +136,19 @@ int main()
         tc::WriteSettingsFile(sample, file);
     }
     const int processRuns = brief ? 1 : 30;
-    std::vector<double> info, dials, panel;
+    std::vector<double> info, dials, panel, infoCpu, dialsCpu, panelCpu;
     bool ran = true;
     for (int i = 0; i < processRuns; ++i) {
-        info.push_back(RunMs({TRIPCONF_CLI_PATH, "info", file}));
-        dials.push_back(RunMs({TRIPCONF_CLI_PATH, "preview", file, "--screen", "dials", "-o", png}));
-        panel.push_back(RunMs({TRIPCONF_CLI_PATH, "preview", file, "--screen", "panel", "-o", png}));
-        ran = ran && info.back() >= 0 && dials.back() >= 0 && panel.back() >= 0;
+        const Times ti = RunMs({TRIPCONF_CLI_PATH, "info", file});
+        const Times td = RunMs({TRIPCONF_CLI_PATH, "preview", file, "--screen", "dials", "-o", png});
+        const Times tp = RunMs({TRIPCONF_CLI_PATH, "preview", file, "--screen", "panel", "-o", png});
+        ran = ran && ti.wall >= 0 && td.wall >= 0 && tp.wall >= 0;
+        info.push_back(ti.wall);
+        dials.push_back(td.wall);
+        panel.push_back(tp.wall);
+        infoCpu.push_back(ti.cpu);
+        dialsCpu.push_back(td.cpu);
+        panelCpu.push_back(tp.cpu);
     }
     std::filesystem::remove_all(dir);
     if (!ran || !drew) {
@@ -136,7 +156,10 @@ int main()
         return 1;
     }
     const double i = Median(info), d = Median(dials), p = Median(panel);
-    std::printf("tripconf-cli (median of %d processes, ms): info %.1f, preview dials %.1f, preview panel %.1f\n", processRuns, i, d, p);
-    std::printf("table: preview %.2f× / %.2f×\n", d / i, p / i);
+    const double ic = Median(infoCpu), dc = Median(dialsCpu), pc = Median(panelCpu);
+    std::printf("tripconf-cli (median of %d processes, ms): info %.1f, preview dials %.1f, preview panel %.1f; "
+                "processor time %.1f, %.1f, %.1f\n",
+                processRuns, i, d, p, ic, dc, pc);
+    std::printf("table: preview %.2f× / %.2f× (processor time %.2f× / %.2f×)\n", d / i, p / i, dc / ic, pc / ic);
     return 0;
 }

@@ -206,8 +206,10 @@ void DeviceLink::ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, st
     std::size_t pos = from;
     while (pos < to) {
         const std::size_t got = Await(bytes.subspan(pos, to - pos), Now() + ByteTimeout);
-        if (got == 0)
+        if (got == 0) {
+            ++damaged_;
             throw Error(kDelayInBlockText);
+        }
         pos += got;
     }
 }
@@ -225,6 +227,8 @@ void DeviceLink::ReceiveFrame()
     if (format.longFrame)
         ReceiveRest(bytes, 1, 2);
     const std::size_t n = *format.StatedLength(bytes);
+    if (n < format.MinReply() || n > kMaxFrameSize)
+        ++damaged_;
     if (n < format.MinReply())
         throw Error(kNoLinkText);
     // A reply longer than the buffer cannot be ours.
@@ -250,6 +254,8 @@ void DeviceLink::ReceiveFrame()
     const bool foreign = !addressed && !query && !noAddress;
     if (addressed || (checked && !foreign))
         owed_ = std::max(0, owed_ - 1);
+    if (!checked)
+        ++damaged_;
     if (!checked || foreign)
         throw Error(std::string(kExchangeErrorText) + "(0)");
     reply_ = Frame::Received(frame);

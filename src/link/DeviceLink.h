@@ -45,6 +45,8 @@ public:
     std::chrono::milliseconds ReplyTimeout = device::kReplyTimeout; // base wait for the first reply byte
     // How long the line must stay silent after a missing reply or stray bytes.
     std::chrono::milliseconds QuietTime = device::kQuietTime;
+    // A memory read reads every block twice, whatever the line does.
+    bool ReadTwice = false;
 
     void SetPortMode(std::uint8_t m) { PortMode = m < 3 ? m : 0; }
     FrameFormat Format() const { return {LongFrame, ShortAddress}; }
@@ -94,6 +96,11 @@ public:
     // the count. True when the line held a reply too many (every reply
     // taken since it was last drained may have answered an older request).
     bool Settle();
+    // Replies seen damaged since the last ForgetDamage: a length that cannot
+    // be, a check byte that does not sum, a reply cut short. A line that
+    // damages replies may also damage one so that its sum still checks.
+    int DamagedReplies() const { return damaged_; }
+    void ForgetDamage() { damaged_ = 0; }
 
     void ClosePort() override;
 
@@ -140,6 +147,7 @@ private:
     Clock::TimePoint owedUntil_{};
     // The last ReceiveFrame failed before a whole reply had arrived.
     bool replyCut_ = false;
+    int damaged_ = 0;
 };
 
 } // namespace tc

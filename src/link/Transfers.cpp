@@ -5,7 +5,9 @@
 #include "common/Language.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 
 namespace tc {
 
@@ -77,6 +79,13 @@ std::string SectionFailedText(const std::string& reason, int k, int count)
     const std::string at = std::to_string(k) + Tr(" из ", " of ") + std::to_string(count);
     return reason + "\n"
         + Tr("Раздел " + at + " не записан.", "Section " + at + " could not be written.");
+}
+
+std::string LineTooNoisyText(int block)
+{
+    const std::string n = std::to_string(block);
+    return Tr("Линия слишком зашумлена, чтобы надёжно прочитать блок " + n + ".",
+              "The line is too noisy to read block " + n + " reliably.");
 }
 
 std::string NothingWrittenText(const std::string& failure)
@@ -213,9 +222,44 @@ void ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> in
 // replies taken since the line was last in step may each have answered the
 // request before: those blocks are read again, from a line that is in step
 // now. `done(n)` is told whenever the first n blocks are in.
-void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, std::span<std::uint8_t> into,
-                      TransferObserver& observer, const std::function<void(std::size_t)>& done)
+using Block = std::array<std::uint8_t, device::kBlockSize>;
+
+Block BlockAt(std::span<const std::uint8_t> blocks, std::size_t i)
 {
+    Block b{};
+    std::copy_n(blocks.begin() + static_cast<std::ptrdiff_t>(i * device::kBlockSize), device::kBlockSize, b.begin());
+    return b;
+}
+
+void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, std::span<std::uint8_t> into,
+                      TransferObserver& observer, const std::function<void(std::size_t)>& done, bool confirm = true);
+
+// The reading two of `readings` agree on; reads the block again until there
+// is one, up to kMaxBlockReadings readings in all.
+Block Agreed(DeviceLink& link, std::uint16_t block, std::vector<Block> readings, TransferObserver& observer)
+{
+    for (;;) {
+        for (std::size_t a = 0; a < readings.size(); ++a)
+            for (std::size_t b = a + 1; b < readings.size(); ++b)
+                if (readings[a] == readings[b])
+                    return readings[a];
+        if (readings.size() >= static_cast<std::size_t>(kMaxBlockReadings))
+            throw Error(LineTooNoisyText(block));
+        Block next{};
+        ReadBlocksInStep(link, std::span<const std::uint16_t>(&block, 1), next, observer, [](std::size_t) {}, /*confirm=*/false);
+        readings.push_back(next);
+    }
+}
+
+// With `confirm`, a block read again because the line fell out of step is
+// taken only when a reading agrees with another.
+void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, std::span<std::uint8_t> into,
+                      TransferObserver& observer, const std::function<void(std::size_t)>& done, bool confirm)
+{
+    // Every reading of the blocks read more than once, while they differ.
+    std::vector<std::optional<Block>> taken(confirm ? blocks.size() : 0);
+    std::map<std::size_t, std::vector<Block>> disputed;
+    std::vector<bool> settled(confirm ? blocks.size() : 0);
     // The first block whose reply came after the line was last found in step.
     std::size_t inStepFrom = 0;
     int repeats = 0;
@@ -225,6 +269,12 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
         return inStepFrom;
     };
     for (std::size_t i = 0; i < blocks.size();) {
+        // (The last block is read again whatever: the line is seen quiet behind it.)
+        if (confirm && settled[i] && i + 1 < blocks.size()) {
+            ++i;
+            done(i);
+            continue;
+        }
         try {
             ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize));
         } catch (const Error& failure) {
@@ -240,6 +290,21 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
                 i = backInStep();
             continue;
         }
+        if (confirm) {
+            // A block read again is settled once a reading agrees with an
+            // earlier one; later steps back over the line skip it.
+            const Block reading = BlockAt(into, i);
+            if (const auto d = disputed.find(i); d != disputed.end()) {
+                settled[i] = std::find(d->second.begin(), d->second.end(), reading) != d->second.end();
+                d->second.push_back(reading);
+            } else if (taken[i]) {
+                if (*taken[i] == reading)
+                    settled[i] = true;
+                else
+                    disputed[i] = {*taken[i], reading};
+            }
+            taken[i] = reading;
+        }
         const bool last = i + 1 == blocks.size();
         if (link.OutOfStep() || (last && !link.StaysQuiet(device::kSettleTime))) {
             i = backInStep();
@@ -249,6 +314,10 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
             inStepFrom = i;
         ++i;
         done(i);
+    }
+    for (const auto& [i, readings] : disputed) {
+        const Block agreed = Agreed(link, blocks[i], readings, observer);
+        std::copy(agreed.begin(), agreed.end(), into.begin() + static_cast<std::ptrdiff_t>(i * device::kBlockSize));
     }
 }
 
@@ -263,11 +332,23 @@ void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, Tran
     for (std::size_t i = 0; i < blocks.size(); ++i)
         blocks[i] = DeviceBlock(i);
     int shown = -1;
+    link.ForgetDamage();
     ReadBlocksInStep(link, blocks, fresh, observer, [&](std::size_t n) {
         const int percent = Percent(blocks[n - 1], static_cast<long>(device::kBlocksRead));
         if (percent > shown)
             observer.Progress(shown = percent);
     });
+    if (link.ReadTwice || link.DamagedReplies() > 0) {
+        std::vector<std::uint8_t> again(fresh.size());
+        ReadBlocksInStep(link, blocks, again, observer, [](std::size_t) {});
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            const Block first = BlockAt(fresh, i), second = BlockAt(again, i);
+            if (first == second)
+                continue;
+            const Block agreed = Agreed(link, blocks[i], {first, second}, observer);
+            std::copy(agreed.begin(), agreed.end(), fresh.begin() + static_cast<std::ptrdiff_t>(i * device::kBlockSize));
+        }
+    }
     image = std::move(fresh);
 }
 

@@ -40,6 +40,8 @@ std::string OutOfStepText();
 std::string BlockFailedText(const std::string& reason, int block);
 // Section k of count that failed all attempts while being written, and why.
 std::string SectionFailedText(const std::string& reason, int k, int count);
+// No two readings of the block (1..255) agreed.
+std::string LineTooNoisyText(int block);
 // Said after a transfer that failed before it wrote anything, under the
 // link's own message: that nothing was written and, when a block failed
 // (`failure` as ContinueAfterFailure was told it), the block and what the
@@ -145,6 +147,8 @@ constexpr std::uint8_t kCmdWriteChunk = 4;
 constexpr std::uint8_t kCmdEndSection = 7;
 // How often one read may repeat a block because the line fell out of step.
 constexpr int kMaxOutOfStepRepeats = 32;
+// How many readings of one block a read takes at most to find two that agree.
+constexpr int kMaxBlockReadings = 5;
 
 // Building blocks, on an open port. Connect repeats command 1 until the
 // device answers (returns its model code) or the observer cancels (nullopt).
@@ -155,6 +159,13 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
 // read again; a line that keeps falling out of step ends the read with
 // OutOfStepText(). A block that fails its attempts is asked for again while
 // the observer's ContinueAfterFailure says so, the blocks before it kept.
+// No sum catches a reply spoilt so that it still sums right, but a line that
+// spoils replies spoils most of them so that the sum fails: once the read met
+// a reply whose sum or length failed (or always, with link.ReadTwice), every
+// block is read a second time and taken only when two readings agree. A
+// block read again because the line fell out of step must agree with its
+// earlier reading too. A block whose readings differ is read again, up to
+// kMaxBlockReadings readings, else the read ends with LineTooNoisyText.
 void ReadSettingsMemory(DeviceLink& link, std::vector<std::uint8_t>& image, TransferObserver& observer);
 // Sends one section: begin (12), chunks of 32 bytes (4), end (7).
 void WriteSection(DeviceLink& link, std::uint16_t address, std::span<const std::uint8_t> payload);

@@ -193,7 +193,9 @@ TEST(TripsimOptions, BadValuesAreRefused)
     for (const auto& [option, value] : std::vector<std::pair<std::string, std::string>>{
              {"--model", "0x1C000"}, {"--late-block", "256:100"}, {"--late-block", "12"}, {"--late-block", "1:100,2"},
              {"--late-block", "1:99999999"}, {"--noise-every", "x"}, {"--corrupt-rate", "1.5"}, {"--busy-rate", "-0.1"},
-             {"--corrupt-rate", "nan"}, {"--busy-rate", "5%"}, {"--seed", "4294967296"}}) {
+             {"--corrupt-rate", "nan"}, {"--busy-rate", "5%"}, {"--seed", "4294967296"},
+             {"--duplicate-every", "x"}, {"--pause-after", "3"}, {"--pause-after", "3:99999999"}, {"--spoil-rate", "2"},
+             {"--spoil-bytes", "0"}, {"--spoil-bytes", "17"}, {"--spoil-valid", "-0.5"}}) {
         std::string err;
         EXPECT_EQ(test::RunProgram({"/usr/bin/timeout", "5", TRIPSIM_PATH, "--link", folder + "/link", option, value}, &err), 2)
             << option << " " << value << ": " << err;

@@ -24,7 +24,7 @@ choices() {
 [ "$(choices tripconf-cli help ser)" = $'service-load\nservice-save' ] || fail "help COMMAND"
 [ "$(choices tripconf-cli get a.qvetp limits.spee)" = limits.speed ] || fail "a key: $(choices tripconf-cli get a.qvetp limits.spee)"
 [ "$(choices tripconf-cli set a.qvetp -o b.qvetp corrections.spee)" = corrections.speed= ] || fail "set KEY="
-[ "$(choices tripconf-cli read --re)" = $'--reply-timeout\n--retry-budget' ] || fail "options"
+[ "$(choices tripconf-cli read --re)" = $'--read-twice\n--reply-timeout\n--retry-budget' ] || fail "options"
 [ "$(choices tripconf-cli preview a.qvetp --screen x1)" = $'x1\nx1list' ] || fail "an option's words"
 choices tripconf-cli new --model 0xC0 | grep -qx 0xC000 || fail "model codes"
 [ "$(choices tripconf-cli fields a.qvetp --json --a)" = --all ] || fail "fields options"

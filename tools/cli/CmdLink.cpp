@@ -293,8 +293,12 @@ int RunRead(Args& args)
     // A file that cannot be saved is found before the transfer, not after it.
     CheckSaveTarget(out);
     WarnOfCutOffWrite(dev);
+    const bool readTwice = args.Flag("--read-twice");
     SettingsModel model;
-    RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) { return ReadDeviceSettings(link, model, o, timing); });
+    RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
+        link.ReadTwice = readTwice;
+        return ReadDeviceSettings(link, model, o, timing);
+    });
     // What the read got is judged as a settings file is: a damaged directory
     // is said now, and its bytes kept only as a diagnostic file beside OUT.
     if (const auto problem = ImageProblem(model.Image); !problem.empty()) {
@@ -340,10 +344,12 @@ int RunWrite(Args& args)
                        "The settings file was not read whole. Nothing has been written to the device."));
     const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev);
     WarnOfCutOffWrite(dev);
+    const bool readTwice = args.Flag("--read-twice");
     WriteSummary summary;
     TransferResult result;
     try {
         result = RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
+            link.ReadTwice = readTwice;
             return WriteDeviceSettings(link, model, o, restorePoints, timing, options, &summary);
         });
     } catch (const WriteIncomplete& e) {
@@ -365,7 +371,8 @@ std::vector<OptionSpec> TransferOptions()
     return {{"--port", "DEV", "the serial port: COMn or a device path", Complete::Port},
             {"--retry-budget", "N", "ask again for a block or section that failed its three attempts, up to N times (default 0)"},
             {"--connect-timeout", "SECONDS", "give up connecting after SECONDS (default " + std::to_string(device::kConnectGiveUp.count()) + ")"},
-            {"--reply-timeout", "MS", "wait MS milliseconds for the first reply byte when connecting and reading"}};
+            {"--reply-timeout", "MS", "wait MS milliseconds for the first reply byte when connecting and reading"},
+            {"--read-twice", "", "read every block twice and take it when two readings agree (by default only once a reply came damaged)"}};
 }
 
 std::vector<OptionSpec> ReadCommandOptions()
@@ -383,12 +390,12 @@ std::vector<OptionSpec> WriteCommandOptions()
     return options;
 }
 
-const Registration readCommand({"read", "read --port DEV -o FILE [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
+const Registration readCommand({"read", "read --port DEV -o FILE [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS] [--read-twice]",
                                 "reads the device's settings memory into a settings file (DEV: COMn or a device path); "
                                 "--retry-budget N: a block that fails its three attempts is asked for again, going on from "
                                 "there, up to N times in the whole read (default 0: the read ends at the first such block)",
                                 ReadCommandOptions(), {}, RunRead});
-const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--all-sections] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS]",
+const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--all-sections] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS] [--read-twice]",
                                  "writes a settings file into the device, section by section; the device's previous settings are "
                                  "kept as a restore point first, only the sections that differ from them are sent (every one with "
                                  "--all-sections; nothing when none differs), and the written sections are read back and compared unless --no-verify; "

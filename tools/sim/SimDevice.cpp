@@ -93,6 +93,9 @@ SimDevice::Answer SimDevice::Respond(std::span<const std::uint8_t> frame)
         return {};
     ++replies_;
     Answer answer;
+    answer.twice = faults_.duplicateEvery > 0 && replies_ % faults_.duplicateEvery == 0;
+    if (const auto pause = faults_.pauses.find(requests_); pause != faults_.pauses.end())
+        answer.delay = pause->second;
     if (faults_.noiseEvery > 0 && replies_ % faults_.noiseEvery == 0)
         answer.noise.assign(std::begin(kNoise), std::end(kNoise));
     if (cmd == 5 && frame.size() >= 8) {
@@ -110,7 +113,32 @@ SimDevice::Answer SimDevice::Respond(std::span<const std::uint8_t> frame)
     answer.reply = query ? Reply(kOk) : Execute(cmd, frame.subspan(5, frame.size() - 6));
     if ((faults_.corruptEvery > 0 && replies_ % faults_.corruptEvery == 0) || Chance(faults_.corruptRate))
         answer.reply.back() = static_cast<std::uint8_t>(answer.reply.back() + 1);
+    else if (Chance(faults_.spoilRate))
+        Spoil(answer.reply);
     return answer;
+}
+
+void SimDevice::Spoil(std::vector<std::uint8_t>& reply)
+{
+    // The data bytes lie between the status byte and the check byte.
+    constexpr std::size_t kFirstData = 5;
+    const std::size_t spoilt = faults_.spoilBytes;
+    if (spoilt == 0 || reply.size() < kFirstData + 1 + spoilt)
+        return;
+    const std::size_t stretch = (reply.size() - 1 - kFirstData) / spoilt;
+    const bool keepSum = Chance(faults_.spoilValid);
+    int balance = 0;
+    for (std::size_t k = 0; k < spoilt; ++k) {
+        // One byte in each of spoilBytes stretches, so that no byte is changed twice.
+        const std::size_t at = kFirstData + k * stretch + random_() % stretch;
+        const bool last = k + 1 == spoilt;
+        const int change = keepSum && last ? -balance : static_cast<int>(random_() % 255) + 1;
+        reply[at] = static_cast<std::uint8_t>(reply[at] + change);
+        balance += change;
+    }
+    // Changes that happened to cancel out still spoil the sum when it should fail.
+    if (!keepSum && balance % 256 == 0)
+        reply[kFirstData] = static_cast<std::uint8_t>(reply[kFirstData] + 1);
 }
 
 SimLine::SimLine(SimDevice& device, std::chrono::nanoseconds charTime) : device_(device), charTime_(charTime) {}
@@ -128,6 +156,10 @@ std::vector<SimLine::Outgoing> SimLine::Receive(std::span<const std::uint8_t> by
             if (answer.reply.empty())
                 continue;
             const auto at = std::max(requestIn_ + answer.delay, replyOut_);
+            if (answer.twice) {
+                const std::vector<std::uint8_t> copy = answer.reply;
+                answer.reply.insert(answer.reply.end(), copy.begin(), copy.end());
+            }
             answer.reply.insert(answer.reply.end(), answer.noise.begin(), answer.noise.end());
             replyOut_ = at + charTime_ * static_cast<long>(answer.reply.size());
             out.push_back({at, std::move(answer.reply)});

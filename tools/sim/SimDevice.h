@@ -30,6 +30,19 @@ struct SimFaults {
     double corruptRate = 0.0;
     double busyRate = 0.0;
     std::uint32_t seed = 1;
+    // Every Nth reply is sent twice, the copy right behind it.
+    unsigned duplicateEvery = 0;
+    // The reply to request N (counted from 1) leaves MS late and the ones
+    // after it wait their turn: the line goes quiet for a while, as when a
+    // USB adapter pauses.
+    std::map<unsigned long, std::chrono::milliseconds> pauses{};
+    // A reply carrying data is spoilt with probability spoilRate: spoilBytes
+    // of its data bytes changed, and with probability spoilValid (of the
+    // spoilt ones) so that its check byte still sums right, as two faults on
+    // a bad line sometimes cancel out.
+    double spoilRate = 0.0;
+    unsigned spoilBytes = 2;
+    double spoilValid = 0.0;
 };
 
 // The bytes of line noise that follow a reply.
@@ -64,6 +77,7 @@ public:
         std::vector<std::uint8_t> reply;
         std::chrono::milliseconds delay{0};
         std::vector<std::uint8_t> noise;
+        bool twice = false; // the reply goes out a second time, right behind the first
     };
     Answer Respond(std::span<const std::uint8_t> frame);
     // The reply alone.
@@ -81,6 +95,8 @@ private:
     std::vector<std::uint8_t> Execute(std::uint8_t cmd, std::span<const std::uint8_t> params);
     // True with the given probability, from the seeded generator (drawn only for a rate above 0).
     bool Chance(double rate);
+    // Changes spoilBytes data bytes of a reply, keeping its sum or not.
+    void Spoil(std::vector<std::uint8_t>& reply);
 
     std::vector<std::uint8_t> memory_;
     std::uint16_t modelCode_;

@@ -2,7 +2,8 @@
 //   tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N]
 //           [--busy-every N] [--silent] [--stall-after N] [--late-block N:MS[,N:MS...]]
 //           [--noise-every N] [--line-rate] [--drop-section N] [--stall-after-section N]
-//           [--corrupt-rate P] [--busy-rate P] [--seed S] [--exit-with-parent]
+//           [--corrupt-rate P] [--busy-rate P] [--duplicate-every N] [--pause-after N:MS]
+//           [--spoil-rate P] [--spoil-bytes N] [--spoil-valid F] [--seed S] [--exit-with-parent]
 // Creates the pty, makes PATH a symlink to it, prints PATH and serves until
 // killed. --memory keeps the 8192 bytes in FILE (created when missing) and
 // saves them after every completed section write. --late-block (repeatable)
@@ -13,7 +14,11 @@
 // sections were written. --corrupt-rate and --busy-rate spoil each reply's
 // checksum, or answer busy, with probability P (0..1), drawn from a generator
 // seeded with --seed (default 1), so that one seed gives the same faults in
-// every run.
+// every run. --duplicate-every N sends every Nth reply twice; --pause-after
+// N:MS (repeatable) holds the reply to request N for MS milliseconds, the
+// later ones waiting their turn; --spoil-rate P changes --spoil-bytes data
+// bytes (default 2) of a reply with probability P, keeping its sum right in
+// the share --spoil-valid F of them.
 #include "SimDevice.h"
 
 #include "common/AtomicFile.h"
@@ -66,7 +71,8 @@ constexpr std::chrono::milliseconds kMaxLateness{60000};
 constexpr const char* kUsage =
     "Usage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] [--busy-every N] [--silent] "
     "[--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--line-rate] [--drop-section N] "
-    "[--stall-after-section N] [--corrupt-rate P] [--busy-rate P] [--seed S] [--exit-with-parent]";
+    "[--stall-after-section N] [--corrupt-rate P] [--busy-rate P] [--duplicate-every N] [--pause-after N:MS] "
+    "[--spoil-rate P] [--spoil-bytes N] [--spoil-valid F] [--seed S] [--exit-with-parent]";
 
 [[noreturn]] void Fail(const std::string& text, int code = 1)
 {
@@ -197,6 +203,11 @@ constexpr SimOption kOptions[] = {
     {"--stall-after-section", "N", "stop answering after N sections of a write"},
     {"--corrupt-rate", "P", "each reply has a bad checksum with probability P (0..1)"},
     {"--busy-rate", "P", "each request is answered busy with probability P (0..1)"},
+    {"--duplicate-every", "N", "send every Nth reply twice, the copy right behind it"},
+    {"--pause-after", "N:MS", "hold the reply to request N for MS ms, the later ones after it (repeatable)"},
+    {"--spoil-rate", "P", "change --spoil-bytes data bytes of a reply with probability P (0..1)"},
+    {"--spoil-bytes", "N", "how many data bytes a spoilt reply has changed (1..16, default 2)"},
+    {"--spoil-valid", "F", "the share F (0..1) of spoilt replies whose check byte still sums right"},
     {"--seed", "S", "seed of the random faults (default 1): one seed, the same faults"},
     {"--exit-with-parent", "", "end when the starting process ends"},
 };
@@ -286,6 +297,27 @@ int main(int argc, char** argv)
         faults.corruptRate = Rate("--corrupt-rate", v);
     if (const char* v = last("--busy-rate"))
         faults.busyRate = Rate("--busy-rate", v);
+    if (const char* v = last("--duplicate-every"))
+        faults.duplicateEvery = static_cast<unsigned>(Number("--duplicate-every", v));
+    for (const auto& v : values("--pause-after")) {
+        const std::size_t colon = v.find(':');
+        if (colon == std::string::npos)
+            Fail("--pause-after needs N:MS, got \"" + v + "\"", 2);
+        const unsigned long ms = Number("--pause-after", v.substr(colon + 1).c_str());
+        if (ms > static_cast<unsigned long>(kMaxLateness.count()))
+            Fail("--pause-after: at most " + std::to_string(kMaxLateness.count()) + " ms, got " + std::to_string(ms), 2);
+        faults.pauses[Number("--pause-after", v.substr(0, colon).c_str())] = std::chrono::milliseconds(ms);
+    }
+    if (const char* v = last("--spoil-rate"))
+        faults.spoilRate = Rate("--spoil-rate", v);
+    if (const char* v = last("--spoil-valid"))
+        faults.spoilValid = Rate("--spoil-valid", v);
+    if (const char* v = last("--spoil-bytes")) {
+        const unsigned long n = Number("--spoil-bytes", v);
+        if (n < 1 || n > 16)
+            Fail("--spoil-bytes needs a number from 1 to 16, got " + std::string(v), 2);
+        faults.spoilBytes = static_cast<unsigned>(n);
+    }
     if (const char* v = last("--seed")) {
         const unsigned long seed = Number("--seed", v);
         if (seed > 0xFFFFFFFFUL)

@@ -1,0 +1,145 @@
+// Reads and writes over a line that spoils, repeats and delays the unit's
+// replies, on the virtual clock of an in-process line paced at 115200 baud.
+#include "LinkTestSupport.h"
+
+#include "common/Error.h"
+#include "common/Language.h"
+#include "link/Transfers.h"
+#include "model/ReferenceLayout.h"
+#include "model/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+namespace tc {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+struct English {
+    English() { EnglishVersion = true; }
+    ~English() { EnglishVersion = false; }
+};
+
+struct NoisyLine {
+    std::shared_ptr<sim::SimDevice> device;
+    std::shared_ptr<test::FakePorts> ports = std::make_shared<test::FakePorts>();
+    std::unique_ptr<DeviceLink> link;
+
+    explicit NoisyLine(sim::SimFaults faults, const Bytes& memory = test::DistinctMemory())
+        : device(std::make_shared<sim::SimDevice>(memory, 0xC000, std::move(faults)))
+    {
+        ports->AddTimed("/dev/fake0", test::DeviceResponder(device, device::kCharTime));
+        Open();
+    }
+    explicit NoisyLine(test::FakeChannel::Responder responder)
+    {
+        ports->Add("/dev/fake0", std::move(responder));
+        Open();
+    }
+    void Open()
+    {
+        link = std::make_unique<DeviceLink>(ports, ports->clock);
+        link->PortNumber = static_cast<std::uint32_t>(link->AddDevicePath("/dev/fake0"));
+    }
+    int Reads(std::uint16_t block) const
+    {
+        int n = 0;
+        for (const auto& f : ports->log->written)
+            n += f.size() > 6 && f[4] == kCmdReadBlock && f[5] == (block & 0xFF) && f[6] == (block >> 8);
+        return n;
+    }
+};
+
+// Replies with two data bytes changed, most so that the sum fails, some so
+// that it still checks: once a spoilt reply was seen every block is read
+// twice, so no read returns a wrong image (nor keeps a wrong restore point).
+// With every spoilt reply summing right nothing gives the line away, and
+// reading twice must be asked for.
+TEST(SpoiltReplies, NoReadReturnsAWrongImage)
+{
+    struct Case {
+        double rate, valid;
+        bool twice;
+    };
+    int done = 0;
+    for (const auto& c : {Case{0.05, 0.5, false}, Case{0.1, 0.2, false}, Case{0.05, 1.0, true}}) {
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE("rate " + std::to_string(c.rate) + " valid " + std::to_string(c.valid) + " seed " + std::to_string(seed));
+            NoisyLine line({.seed = seed, .spoilRate = c.rate, .spoilBytes = 2, .spoilValid = c.valid});
+            line.link->ReadTwice = c.twice;
+            const Bytes before = line.device->Memory();
+            SettingsModel model;
+            TransferObserver quiet;
+            // A block may still fail all its attempts: a clean failure is allowed.
+            try {
+                ASSERT_EQ(ReadDeviceSettings(*line.link, model, quiet), TransferResult::Done);
+                ++done;
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()).rfind("RS232.", 0), 0u) << e.what();
+                continue;
+            }
+            EXPECT_EQ(model.Image, ImageFromMemory(before));
+            if (seed != 1)
+                continue;
+            // The write's restore point is read the same way.
+            ASSERT_TRUE(model.DecodeAll().empty());
+            model.Record(7)[1] ^= 0x5A; // a change to write
+            test::TempRestorePoints points;
+            // (Not checked after writing: that reading is another matter.)
+            try {
+                WriteOptions unchecked;
+                unchecked.verify = false;
+                WriteDeviceSettings(*line.link, model, quiet, points.store, {}, unchecked);
+            } catch (const Error& e) {
+                EXPECT_EQ(std::string(e.what()).rfind("RS232.", 0), 0u) << e.what();
+            }
+            if (points.store.List().empty())
+                continue;
+            SettingsModel kept;
+            ReadSettingsFile(kept, points.store.List()[0].path);
+            EXPECT_EQ(kept.Image, ImageFromMemory(before));
+        }
+    }
+    EXPECT_GE(done, 7); // of 9
+}
+
+// A block whose every reading differs (each reply sums right) is read five
+// times, then the read ends naming it; a clean line reads each block once.
+TEST(SpoiltReplies, ABlockThatNeverReadsTheSameTwiceEndsTheRead)
+{
+    English english;
+    auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000);
+    int readings = 0;
+    NoisyLine line([&](const Bytes& request) {
+        Bytes reply = device->Handle(request);
+        if (request.size() > 6 && request[4] == kCmdReadBlock && request[5] == 77) {
+            // Three data bytes changed so that the sum still checks, differently each time.
+            ++readings;
+            reply[10] = static_cast<std::uint8_t>(reply[10] + 1);
+            reply[11] = static_cast<std::uint8_t>(reply[11] + readings - 1);
+            reply[12] = static_cast<std::uint8_t>(reply[12] - readings);
+        }
+        return reply;
+    });
+    SettingsModel model;
+    TransferObserver quiet;
+    ASSERT_EQ(ReadDeviceSettings(*line.link, model, quiet), TransferResult::Done); // one reading each: nothing to compare
+    EXPECT_EQ(line.Reads(77), 1);
+    EXPECT_EQ(line.Reads(78), 1);
+
+    line.link->ReadTwice = true;
+    const Bytes image = model.Image;
+    try {
+        ReadDeviceSettings(*line.link, model, quiet);
+        ADD_FAILURE() << "the read took one of the differing readings";
+    } catch (const Error& e) {
+        EXPECT_STREQ(e.what(), "The line is too noisy to read block 77 reliably.");
+    }
+    EXPECT_EQ(line.Reads(77), 1 + kMaxBlockReadings);
+    EXPECT_EQ(line.Reads(78), 3);
+    EXPECT_EQ(model.Image, image); // the failed read changed nothing
+}
+
+} // namespace
+} // namespace tc

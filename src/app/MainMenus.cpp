@@ -85,7 +85,13 @@ void MainWindow::BuildMenus()
     statusLine = new QLabel(this);
     statusLine->setObjectName(QStringLiteral("statusLine"));
     statusLine->setFrameShape(QFrame::StyledPanel);
-    statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusLine->setTextFormat(Qt::RichText);
+    statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    statusLine->setWordWrap(false);
+    connect(statusLine, &QLabel::linkActivated, this, [this] {
+        choosePort();
+        RefreshStatus();
+    });
 
 
     connect(openAction, &QAction::triggered, this, &MainWindow::readFromFile);
@@ -200,7 +206,17 @@ void MainWindow::RefreshStatus()
     if (loaded)
         parts << QTr("Файл: %1", "File: %1").arg(name.isEmpty() ? QTr("не сохранён", "not saved") : name)
                      + (SettingsChanged ? QStringLiteral(" *") + QTr(" (изменён)", " (modified)") : QString());
-    statusLine->setText(parts.join(QStringLiteral("   |   ")));
+    const QString status = parts.join(QStringLiteral("   |   "));
+    // A port notice takes the line until a port is chosen (the title still
+    // carries the file and its mark); the usual parts stay in its tooltip.
+    if (portNotice_.kind == PortNotice::None) {
+        statusLine->setText(status.toHtmlEscaped());
+        statusLine->setToolTip(QString());
+    } else {
+        const QString markup = QStringLiteral("<b>%1</b> <a href=\"port\">%2</a>"); // markup only: both texts are the table's
+        statusLine->setText(markup.arg(PortNoticeText().toHtmlEscaped(), QTr("Выбрать порт…", "Choose the port…").toHtmlEscaped()));
+        statusLine->setToolTip(status);
+    }
 
     // "file.qvetp* — title", as desktop programs show an open file.
     setWindowTitle((loaded ? (name.isEmpty() ? QTr("Без имени", "Untitled") : name) + QStringLiteral("[*] — ") : QString()) + baseTitle_);

@@ -280,8 +280,12 @@ void MainWindow::RestoreState()
     link_.SetPortMode(0);
     EnglishVersion = false;
     std::string portProblem;
+    std::string savedDevice;
+    int savedNumber = 0;
     {
         IniFile ini(options_.iniFile);
+        savedDevice = ini.ReadString(link_.SectionName, "Device", "");
+        savedNumber = ini.ReadInteger(link_.SectionName, "Port", 0);
         // With no free port the window still opens, and says so once.
         if (link_.FreePortCount == 0)
             portProblem = kNoFreePortText;
@@ -303,10 +307,25 @@ void MainWindow::RestoreState()
     if (!QGuiApplication::screenAt(geometry().center()))
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->availableGeometry().center() - rect().center());
+    // A port other than the one asked for is never taken without a word: a
+    // device given with --port is used or named as missing (and no other
+    // port is used for it); a saved port that is missing or busy gives way
+    // to the lowest free one, said in the status line.
+    portNotice_ = {};
     if (!options_.portDevice.isEmpty()) {
         const int n = link_.AddDevicePath(options_.portDevice.toStdString());
-        if (n > 0)
+        if (n > 0) {
             link_.PortNumber = static_cast<std::uint32_t>(n);
+        } else {
+            link_.PortNumber = 0;
+            portNotice_ = {PortNotice::GivenPortMissing, options_.portDevice, 0, {}};
+        }
+    } else if (const int n = static_cast<int>(link_.PortNumber); n > 0) {
+        const std::string used = link_.PortPath(n);
+        const bool moved = !savedDevice.empty() ? used != savedDevice : savedNumber > 0 && savedNumber != n;
+        if (moved)
+            portNotice_ = {PortNotice::SavedPortMissing,
+                           !savedDevice.empty() ? ToQ(savedDevice) : QStringLiteral("COM%1").arg(savedNumber), n, ToQ(used)};
     }
     AccessGranted = true;
     link_.SetBaudRate(115200);
@@ -369,7 +388,10 @@ bool MainWindow::EqualsLastSaved() const
 void MainWindow::SaveState()
 {
     IniFile ini(options_.iniFile);
-    link_.SaveSettings(ini);
+    // With no port in use (none free, or the one given with --port missing)
+    // the saved port stays as it was for the next start.
+    if (link_.PortNumber > 0)
+        link_.SaveSettings(ini);
     ini.WriteBool("Common", "EnglishVersion", EnglishVersion);
     ini.WriteBool("Common", "VerifyWrite", verifyAfterWriteBox->isChecked());
     ini.WriteFormPlacement("MainWindow", *this);
@@ -450,11 +472,34 @@ bool MainWindow::LoadSettings(const std::string& path)
     return true;
 }
 
+QString MainWindow::PortNoticeText() const
+{
+    switch (portNotice_.kind) {
+    case PortNotice::None:
+        break;
+    case PortNotice::GivenPortMissing:
+        return QTr("Устройство %1, заданное параметром --port, не найдено; другой порт вместо него не используется.",
+                   "The device %1 given with --port was not found; no other port is used in its place.")
+            .arg(portNotice_.asked);
+    case PortNotice::SavedPortMissing:
+        return QTr("Сохранённый порт %1 отсутствует или занят; используется COM%2 (%3).",
+                   "The saved port %1 is missing or busy; COM%2 (%3) is used instead.")
+            .arg(portNotice_.asked)
+            .arg(portNotice_.usedNumber)
+            .arg(portNotice_.usedPath);
+    }
+    return {};
+}
+
 template <typename Work>
 void MainWindow::RunTransfer(Work work)
 {
     if (transferRunning_)
         return;
+    if (link_.PortNumber == 0 && portNotice_.kind == PortNotice::GivenPortMissing) {
+        ShowError(PortNoticeText());
+        return;
+    }
     transferRunning_ = true;
     controls_->setEnabled(false);
     ProgressWindow progress(this);
@@ -485,6 +530,8 @@ void MainWindow::choosePort()
     ReportFailure([this] {
         SelectPortNumber(link_, this);
         link_.ClosePort();
+        if (link_.PortNumber > 0)
+            portNotice_ = {}; // the user chose: what the notice said no longer holds
     });
 }
 

@@ -207,6 +207,16 @@ private:
     std::vector<std::uint8_t> savedImage_;
     QString baseTitle_;
     QString currentFile_;
+    // Said in the status line, with a way to the port dialog, until a port
+    // is chosen: the saved port was missing or busy and another is used, or
+    // the --port device is missing (then no port is used and transfers refuse).
+    struct PortNotice {
+        enum Kind { None, GivenPortMissing, SavedPortMissing } kind = None;
+        QString asked;
+        int usedNumber = 0;
+        QString usedPath;
+    } portNotice_;
+    QString PortNoticeText() const;
     QStringList recentFiles_;
 };
 

@@ -42,7 +42,8 @@ bool MainWindow::OpenHandedFile(const QString& file)
                                 "Откройте его, когда окно освободится.",
                                 "The window is busy (a transfer runs, or the settings editor or the journal viewer is open): the file \"%1\" "
                                 "was not opened. Open it when the window is free.")
-                                .arg(QDir::toNativeSeparators(file)));
+                                .arg(QDir::toNativeSeparators(file))
+                                .toHtmlEscaped());
         return false;
     }
     return OpenSettingsFile(QFileInfo(file).absoluteFilePath());

@@ -634,6 +634,54 @@ private slots:
         QCOMPARE(user.errors, QStringList());
     }
 
+    // A port other than the one asked for is never taken without a word.
+    void aMissingPortIsSaidAndAnExplicitOneNeverReplaced()
+    {
+        const auto writeIni = [this](const QString& device) {
+            QFile ini(Ini());
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write(QStringLiteral("[RS232]\nPort=7\nDevice=%1\n").arg(device).toUtf8());
+        };
+        const QString missing = dir_.filePath("no-such-adapter");
+        {
+            // --port names a device that is not there: said, no other port
+            // taken in its place, a transfer refused with the same words, and
+            // the saved port kept for the next start.
+            writeIni(QStringLiteral("/dev/ttyUSB7"));
+            ScriptedUser user;
+            DeviceLink link;
+            SettingsModel model;
+            auto form = MakeForm(link, model, missing);
+            form->englishBox->click();
+            QCOMPARE(link.PortNumber, 0u);
+            const QString notice = form->statusLine->text();
+            QVERIFY2(notice.contains("given with --port was not found") && notice.contains("no-such-adapter"), qPrintable(notice));
+            QVERIFY(notice.contains("<a href=\"port\">Choose the port…</a>"));
+            form->readFromDevice();
+            QCOMPARE(user.errors.size(), 1);
+            QVERIFY(user.errors[0].contains("given with --port was not found"));
+            form->close();
+            QSettings saved(Ini(), QSettings::IniFormat);
+            QCOMPARE(saved.value("RS232/Device").toString(), QStringLiteral("/dev/ttyUSB7"));
+        }
+        {
+            // The saved adapter is gone: the free port taken instead is named.
+            Simulator sim(dir_.path(), {});
+            writeIni(missing);
+            ScriptedUser user;
+            DeviceLink link;
+            link.AddDevicePath(sim.Link().toStdString());
+            SettingsModel model;
+            auto form = MakeForm(link, model, {});
+            form->englishBox->click();
+            QVERIFY(link.PortNumber > 0);
+            const QString notice = form->statusLine->text();
+            QVERIFY2(notice.contains("The saved port") && notice.contains("is missing or busy") && notice.contains("is used instead"),
+                     qPrintable(notice));
+            QCOMPARE(user.errors, QStringList());
+        }
+    }
+
     void saveAsksBeforeOverwritingAndClearsTheChangedFlag()
     {
         ScriptedUser user;

@@ -45,6 +45,11 @@ inline constexpr std::chrono::milliseconds kQuietTime{250};
 // is longer) no longer comes: until then, a request that went unanswered may
 // still be answered, and the line is not taken to be in step.
 inline constexpr std::chrono::milliseconds kLateReplyLimit{1200};
+// By default the last attempt of a request waits this long for its first
+// byte, so that one long hiccup (a reply up to 1.5 s late, a USB adapter
+// pausing) is outlived, while a unit that stopped answering still fails in
+// about two seconds. The classic timing waits as long as the other attempts.
+inline constexpr std::chrono::milliseconds kLastAttemptWait{1700};
 // A line that never falls silent this long is not a device answering us.
 inline constexpr std::chrono::milliseconds kDrainLimit{3000};
 // After the last reply of a read, the line is watched this long for a reply

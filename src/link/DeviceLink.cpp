@@ -34,7 +34,19 @@ std::chrono::microseconds DeviceLink::WaitUntil(Clock::TimePoint deadline) const
     // idle slice, so that the user interface gets its turn.
     const auto now = Now();
     const auto left = now < deadline ? std::min<Clock::Duration>(deadline - now, device::kIdleSlice) : Clock::Duration::zero();
-    return std::chrono::duration_cast<std::chrono::microseconds>(left);
+    // Rounded up: a wait cut to nothing would never reach the deadline.
+    return std::chrono::ceil<std::chrono::microseconds>(left);
+}
+
+std::chrono::milliseconds DeviceLink::ReplyWait() const
+{
+    return ClassicTiming || !lastAttempt_ ? ReplyTimeout : std::max(ReplyTimeout, device::kLastAttemptWait);
+}
+
+void DeviceLink::LoadSettings(IniAccess& ini)
+{
+    ClassicTiming = ini.ReadInteger(SectionName, "ClassicTiming", 0) != 0;
+    SerialPort::LoadSettings(ini);
 }
 
 void DeviceLink::ClosePort()
@@ -198,7 +210,7 @@ void DeviceLink::SendFrame()
     }
     // Its reply is owed from now on, and may still come up to its late limit.
     ++owed_;
-    owedUntil_ = std::max(owedUntil_, Now() + std::max<Clock::Duration>(ReplyTimeout + QuietTime, device::kLateReplyLimit));
+    owedUntil_ = std::max(owedUntil_, Now() + std::max<Clock::Duration>(ReplyWait() + QuietTime, device::kLateReplyLimit));
 }
 
 void DeviceLink::ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, std::size_t to)
@@ -221,7 +233,7 @@ void DeviceLink::ReceiveFrame()
     std::array<std::uint8_t, kMaxFrameSize> bytes{};
     // The first byte may come after the request has left at this line speed.
     const double lineMs = BaudRate > 0 ? 9600.0 / BaudRate * static_cast<double>(request_.Size() - 1) : 0.0;
-    const auto deadline = Now() + ReplyTimeout + std::chrono::milliseconds(std::lround(lineMs));
+    const auto deadline = Now() + ReplyWait() + std::chrono::milliseconds(std::lround(lineMs));
     if (Await(std::span<std::uint8_t>(bytes).first(1), deadline) == 0)
         throw Error(kNoLinkText);
     if (format.longFrame)
@@ -286,10 +298,13 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
         Pause(sharedLinePause);
     bool troubled = false;
     for (int attempt = 1;; ++attempt) {
+        lastAttempt_ = attempts > 1 && attempt == attempts;
         try {
             Transact();
+            lastAttempt_ = false;
             break;
         } catch (const Error&) {
+            lastAttempt_ = false;
             if (attempt == attempts)
                 throw;
         }

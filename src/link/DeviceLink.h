@@ -47,6 +47,11 @@ public:
     std::chrono::milliseconds QuietTime = device::kQuietTime;
     // A memory read reads every block twice, whatever the line does.
     bool ReadTwice = false;
+    // The link's original timing: every attempt waits ReplyTimeout for its
+    // first byte. By default the last attempt waits at least
+    // device::kLastAttemptWait, so that a reply that is long late is still
+    // taken instead of failing the transfer.
+    bool ClassicTiming = false;
 
     void SetPortMode(std::uint8_t m) { PortMode = m < 3 ? m : 0; }
     FrameFormat Format() const { return {LongFrame, ShortAddress}; }
@@ -103,9 +108,13 @@ public:
     void ForgetDamage() { damaged_ = 0; }
 
     void ClosePort() override;
+    // The port as SerialPort keeps it, and "ClassicTiming" (1: on) of the same section.
+    void LoadSettings(IniAccess& ini) override;
 
 private:
     Clock::TimePoint Now() const;
+    // How long the attempt under way waits for the first byte of its reply.
+    std::chrono::milliseconds ReplyWait() const;
     // The one wait of the link: reads into `into` what the line brings up to
     // the deadline, keeping the windows alive meanwhile; returns how many
     // bytes came (0: none by the deadline). With nothing to read into, or no
@@ -147,6 +156,7 @@ private:
     Clock::TimePoint owedUntil_{};
     // The last ReceiveFrame failed before a whole reply had arrived.
     bool replyCut_ = false;
+    bool lastAttempt_ = false; // the exchange is on its last of several attempts
     int damaged_ = 0;
 };
 

@@ -141,5 +141,53 @@ TEST(SpoiltReplies, ABlockThatNeverReadsTheSameTwiceEndsTheRead)
     EXPECT_EQ(model.Image, image); // the failed read changed nothing
 }
 
+// One long hiccup (a reply 1 or 1.5 s late) is
+// outlived with the default timing and gives the exact image; the classic
+// timing gives up on it. A unit that stops answering fails with the link's
+// own message in either timing.
+TEST(DefaultTiming, ALongHiccupIsOutlivedAndADeadUnitStillFails)
+{
+    struct Case {
+        const char* what;
+        sim::SimFaults faults;
+    };
+    const std::vector<Case> cases{
+        {"one reply 1000 ms late", {.lateBlocks = {{60, 1000ms}}}},
+        {"one reply 1500 ms late", {.lateBlocks = {{60, 1500ms}}}},
+    };
+    for (const auto& c : cases) {
+        for (const bool classic : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (classic ? ", classic" : ""));
+            NoisyLine line(c.faults);
+            line.link->ClassicTiming = classic;
+            const Bytes before = line.device->Memory();
+            SettingsModel model;
+            TransferObserver quiet;
+            try {
+                ASSERT_EQ(ReadDeviceSettings(*line.link, model, quiet), TransferResult::Done);
+                EXPECT_FALSE(classic) << "the classic timing outlived it";
+                EXPECT_EQ(model.Image, ImageFromMemory(before));
+            } catch (const Error& e) {
+                EXPECT_TRUE(classic) << e.what();
+                EXPECT_STREQ(e.what(), kNoLinkText);
+            }
+        }
+    }
+    for (const bool classic : {false, true}) {
+        SCOPED_TRACE(classic ? "dead unit, classic" : "dead unit");
+        NoisyLine line({.stallAfter = 40});
+        line.link->ClassicTiming = classic;
+        SettingsModel model;
+        TransferObserver quiet;
+        try {
+            ReadDeviceSettings(*line.link, model, quiet);
+            ADD_FAILURE() << "a dead unit was read";
+        } catch (const Error& e) {
+            EXPECT_STREQ(e.what(), kNoLinkText);
+        }
+        EXPECT_FALSE(line.link->IsOpen());
+    }
+}
+
 } // namespace
 } // namespace tc

@@ -112,6 +112,10 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     again.LoadSettings(ini);
     EXPECT_EQ(again.PortNumber, 4u);
     EXPECT_EQ(ports->lastOpened, "/dev/serial/by-id/usb-FTDI_A1");
+    EXPECT_FALSE(again.ClassicTiming);
+    ini.values["RS232/ClassicTiming"] = "1";
+    again.LoadSettings(ini);
+    EXPECT_TRUE(again.ClassicTiming);
 
     // A device that is gone: the stored number, or the lowest free port.
     test::MemoryIni stale;

@@ -294,9 +294,11 @@ int RunRead(Args& args)
     CheckSaveTarget(out);
     WarnOfCutOffWrite(dev);
     const bool readTwice = args.Flag("--read-twice");
+    const bool classic = args.Flag("--classic-timing");
     SettingsModel model;
     RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
         link.ReadTwice = readTwice;
+        link.ClassicTiming = classic;
         return ReadDeviceSettings(link, model, o, timing);
     });
     // What the read got is judged as a settings file is: a damaged directory
@@ -345,11 +347,13 @@ int RunWrite(Args& args)
     const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev);
     WarnOfCutOffWrite(dev);
     const bool readTwice = args.Flag("--read-twice");
+    const bool classic = args.Flag("--classic-timing");
     WriteSummary summary;
     TransferResult result;
     try {
         result = RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
             link.ReadTwice = readTwice;
+            link.ClassicTiming = classic;
             return WriteDeviceSettings(link, model, o, restorePoints, timing, options, &summary);
         });
     } catch (const WriteIncomplete& e) {
@@ -372,7 +376,9 @@ std::vector<OptionSpec> TransferOptions()
             {"--retry-budget", "N", "ask again for a block or section that failed its three attempts, up to N times (default 0)"},
             {"--connect-timeout", "SECONDS", "give up connecting after SECONDS (default " + std::to_string(device::kConnectGiveUp.count()) + ")"},
             {"--reply-timeout", "MS", "wait MS milliseconds for the first reply byte when connecting and reading"},
-            {"--read-twice", "", "read every block twice and take it when two readings agree (by default only once a reply came damaged)"}};
+            {"--read-twice", "", "read every block twice and take it when two readings agree (by default only once a reply came damaged)"},
+            {"--classic-timing", "", "every attempt waits only the reply timeout (by default the last of the three waits at least "
+                                         + std::to_string(device::kLastAttemptWait.count()) + " ms, outliving a reply that is long late)"}};
 }
 
 std::vector<OptionSpec> ReadCommandOptions()
@@ -390,12 +396,12 @@ std::vector<OptionSpec> WriteCommandOptions()
     return options;
 }
 
-const Registration readCommand({"read", "read --port DEV -o FILE [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS] [--read-twice]",
+const Registration readCommand({"read", "read --port DEV -o FILE [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS] [--read-twice] [--classic-timing]",
                                 "reads the device's settings memory into a settings file (DEV: COMn or a device path); "
                                 "--retry-budget N: a block that fails its three attempts is asked for again, going on from "
                                 "there, up to N times in the whole read (default 0: the read ends at the first such block)",
                                 ReadCommandOptions(), {}, RunRead});
-const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--all-sections] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS] [--read-twice]",
+const Registration writeCommand({"write", "write --port DEV FILE [--no-verify] [--all-sections] [--retry-budget N] [--connect-timeout SECONDS] [--reply-timeout MS] [--read-twice] [--classic-timing]",
                                  "writes a settings file into the device, section by section; the device's previous settings are "
                                  "kept as a restore point first, only the sections that differ from them are sent (every one with "
                                  "--all-sections; nothing when none differs), and the written sections are read back and compared unless --no-verify; "

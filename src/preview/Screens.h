@@ -21,7 +21,7 @@ class SettingsModel;
 struct PreviewInputs {
     std::span<const std::uint8_t> record9; // display settings with both colour schemes
     int scheme = 0;                        // the edited scheme: 0 day, 1 night
-    const MeasParList* pars = nullptr;     // entries are prepared (PrepareData) before drawing
+    const MeasParList* pars = nullptr;     // each entry is drawn as its Prepared() copy; the list is never changed
     ModelFeatures features;
     std::span<const std::uint8_t> protocolCodes; // parameters of the current protocol: one x1 display each
     std::uint32_t randomSeed = 1;          // the graphs' curve, another on every draw unless fixed

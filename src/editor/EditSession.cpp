@@ -106,21 +106,21 @@ ChangedFields EditSession::Restore(const RecordsSnapshot& records)
 
 ChangedFields EditSession::Undo()
 {
-    if (undo_.empty())
-        return {};
-    RecordsSnapshot step = std::move(undo_.back());
-    undo_.pop_back();
-    redo_.push_back(model_.SnapshotRecords());
-    return Restore(step);
+    return StepBack(undo_, redo_);
 }
 
 ChangedFields EditSession::Redo()
 {
-    if (redo_.empty())
+    return StepBack(redo_, undo_);
+}
+
+ChangedFields EditSession::StepBack(std::vector<RecordsSnapshot>& from, std::vector<RecordsSnapshot>& to)
+{
+    if (from.empty())
         return {};
-    RecordsSnapshot step = std::move(redo_.back());
-    redo_.pop_back();
-    undo_.push_back(model_.SnapshotRecords());
+    RecordsSnapshot step = std::move(from.back());
+    from.pop_back();
+    to.push_back(model_.SnapshotRecords());
     return Restore(step);
 }
 

@@ -133,6 +133,8 @@ private:
     void Remember(RecordsSnapshot before);
     // Puts `records` in place, the protocol and the catalog's labels following.
     ChangedFields Restore(const RecordsSnapshot& records);
+    // Undo and redo: the last step of `from` comes back, the present goes onto `to`.
+    ChangedFields StepBack(std::vector<RecordsSnapshot>& from, std::vector<RecordsSnapshot>& to);
 
     SettingsModel& model_;
     EditorContext ctx_;

@@ -142,13 +142,19 @@ Tripsim::Tripsim(std::vector<std::string> options, const std::vector<std::uint8_
         throw std::runtime_error("tripsim did not start: \"" + line + "\"");
 }
 
-Tripsim::~Tripsim()
+void Tripsim::Stop()
 {
     if (pid_ > 0) {
         kill(pid_, SIGTERM);
         int status = 0;
         waitpid(pid_, &status, 0);
+        pid_ = -1;
     }
+}
+
+Tripsim::~Tripsim()
+{
+    Stop();
     std::remove(MemoryFile().c_str());
     std::remove(link_.c_str());
     rmdir(folder_.c_str());

@@ -216,6 +216,8 @@ public:
     const std::string& Folder() const { return folder_; }
     std::string MemoryFile() const { return folder_ + "/memory.bin"; }
     std::vector<std::uint8_t> ReadMemoryFile() const;
+    // Ends the simulator: its link goes, its folder and memory file stay.
+    void Stop();
 
 private:
     std::string folder_, link_;

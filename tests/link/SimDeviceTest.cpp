@@ -148,6 +148,9 @@ TEST(SimLine, RepliesLeaveInOrderAndLateOnesLate)
     ASSERT_EQ(third.size(), 1u);
     EXPECT_EQ(third[0].at, t0 + 400ms);
     EXPECT_EQ(Bytes(third[0].bytes.begin() + 38, third[0].bytes.end()), Bytes(std::begin(sim::kNoise), std::end(sim::kNoise)));
+    // Longer noise repeats the same bytes.
+    sim::SimDevice noisier(sim::SampleMemory(), 0xC000, sim::SimFaults{.noiseEvery = 1, .noiseBytes = 7});
+    EXPECT_EQ(noisier.Respond(Request(1)).noise, (Bytes{0x00, 0xFF, 0x55, 0x00, 0xFF, 0x55, 0x00}));
 
     // A request split by a pause longer than the frame gap is dropped.
     const Bytes connect = Request(1);

@@ -182,7 +182,8 @@ TEST(TripsimOptions, BadValuesAreRefused)
              {"--late-block", "1:99999999"}, {"--noise-every", "x"}, {"--corrupt-rate", "1.5"}, {"--busy-rate", "-0.1"},
              {"--corrupt-rate", "nan"}, {"--busy-rate", "5%"}, {"--seed", "4294967296"},
              {"--duplicate-every", "x"}, {"--pause-after", "3"}, {"--pause-after", "3:99999999"}, {"--spoil-rate", "2"},
-             {"--spoil-bytes", "0"}, {"--spoil-bytes", "17"}, {"--spoil-valid", "-0.5"}}) {
+             {"--spoil-bytes", "0"}, {"--spoil-bytes", "17"}, {"--spoil-valid", "-0.5"},
+             {"--noise-bytes", "0"}, {"--noise-bytes", "65"}}) {
         std::string err;
         EXPECT_EQ(test::RunProgram({"/usr/bin/timeout", "5", TRIPSIM_PATH, "--link", folder + "/link", option, value}, &err), 2)
             << option << " " << value << ": " << err;

@@ -97,7 +97,8 @@ SimDevice::Answer SimDevice::Respond(std::span<const std::uint8_t> frame)
     if (const auto pause = faults_.pauses.find(requests_); pause != faults_.pauses.end())
         answer.delay = pause->second;
     if (faults_.noiseEvery > 0 && replies_ % faults_.noiseEvery == 0)
-        answer.noise.assign(std::begin(kNoise), std::end(kNoise));
+        for (unsigned k = 0; k < faults_.noiseBytes; ++k)
+            answer.noise.push_back(kNoise[k % std::size(kNoise)]);
     if (cmd == 5 && frame.size() >= 8) {
         // A late block is late once; asked again, it is answered at once.
         const auto late = faults_.lateBlocks.find(GetU16(frame, 5));

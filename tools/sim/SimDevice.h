@@ -24,6 +24,7 @@ struct SimFaults {
     // (a busy unit, a slow adapter); the requests after it wait their turn.
     std::map<std::uint16_t, std::chrono::milliseconds> lateBlocks{};
     unsigned noiseEvery = 0;   // every Nth reply is followed by a few bytes of line noise
+    unsigned noiseBytes = 3;   // how many: kNoise over and over
     // Random faults, the same for the same seed: each reply is busy with
     // probability busyRate, else carries a wrong checksum with probability
     // corruptRate (both 0..1).

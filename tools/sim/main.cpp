@@ -1,7 +1,7 @@
 // tripsim: a simulated trip computer at address 244 on a pseudo-terminal.
 //   tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N]
 //           [--busy-every N] [--silent] [--stall-after N] [--late-block N:MS[,N:MS...]]
-//           [--noise-every N] [--line-rate] [--drop-section N] [--stall-after-section N]
+//           [--noise-every N] [--noise-bytes N] [--line-rate] [--drop-section N] [--stall-after-section N]
 //           [--corrupt-rate P] [--busy-rate P] [--duplicate-every N] [--pause-after N:MS]
 //           [--spoil-rate P] [--spoil-bytes N] [--spoil-valid F] [--seed S] [--exit-with-parent]
 // Creates the pty, makes PATH a symlink to it, prints PATH and serves until
@@ -70,7 +70,7 @@ constexpr std::chrono::milliseconds kMaxLateness{60000};
 
 constexpr const char* kUsage =
     "Usage: tripsim --link PATH [--model CODE] [--memory FILE] [--corrupt-every N] [--busy-every N] [--silent] "
-    "[--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--line-rate] [--drop-section N] "
+    "[--stall-after N] [--late-block N:MS[,N:MS...]] [--noise-every N] [--noise-bytes N] [--line-rate] [--drop-section N] "
     "[--stall-after-section N] [--corrupt-rate P] [--busy-rate P] [--duplicate-every N] [--pause-after N:MS] "
     "[--spoil-rate P] [--spoil-bytes N] [--spoil-valid F] [--seed S] [--exit-with-parent]";
 
@@ -198,6 +198,7 @@ constexpr SimOption kOptions[] = {
     {"--stall-after", "N", "stop answering after N requests"},
     {"--late-block", "N:MS", "answer the first request for block N MS ms late (repeatable)"},
     {"--noise-every", "N", "line noise behind every Nth reply"},
+    {"--noise-bytes", "N", "how many bytes of noise follow such a reply (1..64, default 3)"},
     {"--line-rate", "", "pace replies like the real line (115200 baud)"},
     {"--drop-section", "N", "acknowledge section N of a write without storing it"},
     {"--stall-after-section", "N", "stop answering after N sections of a write"},
@@ -326,6 +327,12 @@ int main(int argc, char** argv)
     }
     if (const char* v = last("--noise-every"))
         faults.noiseEvery = static_cast<unsigned>(Number("--noise-every", v));
+    if (const char* v = last("--noise-bytes")) {
+        const unsigned long n = Number("--noise-bytes", v);
+        if (n < 1 || n > 64)
+            Fail("--noise-bytes needs a number from 1 to 64, got " + std::string(v), 2);
+        faults.noiseBytes = static_cast<unsigned>(n);
+    }
     if (options["--silent"]->count() > 0)
         faults.silent = true;
     if (options["--line-rate"]->count() > 0)

@@ -158,13 +158,17 @@ void PreviewCanvas::TextAt(int row, int column, std::string_view utf8)
 
 std::vector<std::uint8_t> PreviewCanvas::ToRgb() const
 {
-    std::vector<std::uint8_t> rgb;
-    rgb.reserve(pixels_.size() * 3);
+    std::vector<std::uint8_t> rgb(pixels_.size() * 3);
+    // Neighbouring pixels mostly share their colour.
+    std::uint16_t last = 0;
+    ScreenRgb c = ScreenColour(last);
+    std::uint8_t* out = rgb.data();
     for (const std::uint16_t p : pixels_) {
-        const ScreenRgb c = ScreenColour(p);
-        rgb.push_back(c.r);
-        rgb.push_back(c.g);
-        rgb.push_back(c.b);
+        if (p != last)
+            c = ScreenColour(last = p);
+        *out++ = c.r;
+        *out++ = c.g;
+        *out++ = c.b;
     }
     return rgb;
 }

@@ -189,5 +189,100 @@ TEST(DefaultTiming, ALongHiccupIsOutlivedAndADeadUnitStillFails)
     }
 }
 
+using Outgoing = sim::SimLine::Outgoing;
+using Change = std::function<std::vector<Outgoing>(std::size_t request, std::vector<Outgoing> replies)>;
+
+// What two block reads (5, then 6) cost on a paced line whose replies are
+// changed on their way, beyond the same reads on a clean line, in virtual
+// time; and how many requests went out.
+struct Cost {
+    Clock::Duration extra;
+    std::size_t requests;
+};
+
+Cost TwoReads(const Change& change, sim::SimFaults faults, bool classic)
+{
+    const auto run = [&](bool changed) {
+        auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000, changed ? faults : sim::SimFaults{});
+        auto paced = test::DeviceResponder(device, device::kCharTime);
+        auto requests = std::make_shared<std::size_t>(0);
+        auto shared = std::make_shared<test::FakePorts>();
+        shared->AddTimed("/dev/fake0", [=](const Bytes& request, Clock::TimePoint now) {
+            auto replies = paced(request, now);
+            return changed && change ? change((*requests)++, std::move(replies)) : replies;
+        });
+        DeviceLink link(shared, shared->clock);
+        link.ClassicTiming = classic;
+        link.ReplyTimeout = device::kConnectReplyTimeout;
+        link.OpenPort(static_cast<int>(link.PortNumber));
+        const auto start = shared->clock->Now();
+        for (const std::uint16_t block : {std::uint16_t{5}, std::uint16_t{6}}) {
+            link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
+            link.PutWord(block);
+            link.Execute();
+            EXPECT_EQ(link.Reply()[36], block); // each block's own reply, never its neighbour's
+        }
+        const auto took = shared->clock->Now() - start;
+        EXPECT_TRUE(link.StaysQuiet(20ms)); // every reply was taken off the line
+        return std::make_pair(took, shared->log->written.size());
+    };
+    const auto clean = run(false);
+    const auto changed = run(true);
+    return {changed.first - clean.first, changed.second};
+}
+
+// A reply spoilt, noise in front of a frame or behind it, a reply one second
+// late: by default each costs the line time of what it takes to recover (a
+// retried exchange, the replies still owed), not a fixed quiet; the classic
+// timing keeps its pauses. The requests sent and the blocks taken are the
+// same in both.
+TEST(Recovery, TroubleCostsTheLineTimeItNeedsNotAFixedQuiet)
+{
+    const auto noise = [](std::size_t count) { return Bytes(count, 0x5A); };
+    struct Case {
+        const char* what;
+        Change change;
+        sim::SimFaults faults;
+        std::size_t requests;
+        std::chrono::milliseconds atMost;        // by default
+        std::chrono::milliseconds classicAtLeast; // 0: the classic timing fails or is not compared
+    };
+    const std::vector<Case> cases{
+        {"the first reply's sum fails",
+         [](std::size_t n, std::vector<Outgoing> r) {
+             if (n == 0)
+                 r.front().bytes.back() ^= 0x01;
+             return r;
+         },
+         {}, 3, 10ms, 300ms},
+        {"three noise bytes in front of a reply",
+         [&](std::size_t n, std::vector<Outgoing> r) {
+             if (n == 0)
+                 r.insert(r.begin(), Outgoing{r.front().at - 1us, {0x00, 0xFF, 0x55}});
+             return r;
+         },
+         {}, 2, 1ms, 0ms},
+        {"six noise bytes right behind a reply",
+         [&](std::size_t n, std::vector<Outgoing> r) {
+             if (n == 0)
+                 r.push_back(Outgoing{r.front().at + 6 * device::kCharTime, noise(6)});
+             return r;
+         },
+         {}, 2, 1ms, 0ms},
+        {"a reply 1000 ms late", {}, {.lateBlocks = {{5, 1000ms}}}, 4, 1015ms, 0ms},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Cost cost = TwoReads(c.change, c.faults, false);
+        EXPECT_EQ(cost.requests, c.requests);
+        EXPECT_LE(cost.extra, c.atMost);
+        if (c.classicAtLeast > 0ms) {
+            const Cost classic = TwoReads(c.change, c.faults, true);
+            EXPECT_EQ(classic.requests, c.requests);
+            EXPECT_GE(classic.extra, c.classicAtLeast);
+        }
+    }
+}
+
 } // namespace
 } // namespace tc

@@ -4,6 +4,7 @@
 #include "common/Bytes.h"
 #include "common/Cp1251.h"
 #include "common/Language.h"
+#include "model/RecordDefaults.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,21 +23,6 @@ void CheckRecordNumber(int k)
     if (k < 1 || k > kRecordCount)
         throw std::out_of_range("record number outside 1..11");
 }
-
-// Default colours (r, g, b) of the day scheme, the night scheme and the night
-// scheme of models with a hybrid drive.
-constexpr Rgb5 kDayColours[16] = {
-    {0, 0, 0}, {0, 9, 9}, {31, 13, 0}, {9, 9, 0}, {0, 0, 6}, {9, 0, 9}, {9, 17, 17}, {16, 16, 16},
-    {12, 5, 3}, {31, 0, 0}, {0, 31, 0}, {31, 31, 0}, {0, 0, 31}, {31, 0, 31}, {0, 31, 31}, {31, 31, 31},
-};
-constexpr Rgb5 kNightColours[16] = {
-    {0, 0, 0}, {3, 12, 12}, {31, 13, 0}, {9, 9, 0}, {0, 0, 6}, {9, 0, 9}, {9, 17, 17}, {29, 29, 29},
-    {17, 17, 17}, {13, 0, 0}, {0, 31, 0}, {23, 23, 23}, {0, 0, 31}, {31, 0, 31}, {0, 31, 31}, {13, 13, 22},
-};
-constexpr Rgb5 kNightHybridColours[16] = {
-    {0, 0, 0}, {0, 9, 9}, {31, 13, 0}, {9, 9, 0}, {0, 0, 6}, {9, 0, 9}, {9, 17, 17}, {16, 16, 16},
-    {5, 1, 0}, {13, 0, 0}, {0, 31, 0}, {21, 21, 21}, {0, 0, 31}, {31, 0, 31}, {0, 31, 31}, {13, 13, 22},
-};
 
 } // namespace
 
@@ -89,7 +75,7 @@ SettingsModel::SettingsModel()
     ResetColourSchemes(false);
     EditedScheme = 0;
     dir_.formatVersion = 0;
-    SetRecordDefaults();
+    ResetRecords();
     DeviceModelCode = 0xC000;
     PutU16(Record(kProtocolRecord), kProtocolIndexOffset, 0);
     FillHotMenuDefaults();
@@ -295,108 +281,43 @@ void SettingsModel::RestoreRecords(const RecordsSnapshot& snapshot)
 
 void SettingsModel::ResetColourSchemes(bool hybridDrive)
 {
-    auto& day = schemes_[0];
-    auto& night = schemes_[1];
-    const Rgb5* nightColours = hybridDrive ? kNightHybridColours : kNightColours;
-    for (std::size_t i = 0; i < 16; ++i) {
-        PutU16(day, 2 * i, PackColour(kDayColours[i]));
-        PutU16(night, 2 * i, PackColour(nightColours[i]));
+    for (int n = 0; n < 2; ++n) {
+        const DefaultScheme& d = DefaultColourScheme(n, hybridDrive);
+        auto& scheme = schemes_[static_cast<std::size_t>(n)];
+        scheme.fill(0);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(kPaletteSize); ++i)
+            PutU16(scheme, 2 * i, PackColour(d.colours[i]));
+        std::copy(d.roles.begin(), d.roles.end(), scheme.begin() + static_cast<std::ptrdiff_t>(SchemeByte(ColourRole::ValueInk)));
+        scheme[SchemeByte(ColourRole::BottomPanel)] = d.bottomPanel;
     }
-    static constexpr std::uint8_t kDayRoles[8] = {15, 4, 11, 12, 15, 15, 9, 10};
-    static constexpr std::uint8_t kDayRolesHybrid[8] = {10, 4, 11, 12, 14, 14, 7, 11};
-    static constexpr std::uint8_t kNightRoles[8] = {7, 0, 11, 4, 3, 6, 1, 15};
-    static constexpr std::uint8_t kNightRolesHybrid[8] = {7, 0, 11, 0, 0, 15, 1, 12};
-    // Scheme bytes 32..39; the graph and dial roles (40..54) stay 0.
-    const std::size_t firstRole = SchemeByte(ColourRole::ValueInk);
-    std::copy_n(hybridDrive ? kDayRolesHybrid : kDayRoles, 8, day.begin() + static_cast<std::ptrdiff_t>(firstRole));
-    std::copy_n(hybridDrive ? kNightRolesHybrid : kNightRoles, 8, night.begin() + static_cast<std::ptrdiff_t>(firstRole));
-    if (!hybridDrive)
-        day[SchemeByte(ColourRole::BottomPanel)] = 10;
-    night[SchemeByte(ColourRole::BottomPanel)] = 0;
 }
 
-void SettingsModel::SetRecordDefaults()
+void SettingsModel::ResetRecords()
 {
     std::fill(records_.begin(), records_.end(), std::uint8_t{0});
-
     auto r9 = Record(kDisplayRecord);
-    std::copy(schemes_[0].begin(), schemes_[0].end(), r9.begin() + static_cast<std::ptrdiff_t>(kSchemeOffset[0]));
-    std::copy(schemes_[1].begin(), schemes_[1].end(), r9.begin() + static_cast<std::ptrdiff_t>(kSchemeOffset[1]));
-
-    auto r1 = Record(1);
-    r1[153] = 255;
-    r1[158] = 255;
-
-    auto r3 = Record(3);
-    PutU16(r3, 0, 1000);
-    PutU16(r3, 2, 6);
-    PutU16(r3, 4, 10);
-    PutU16(r3, 6, 43);
-    for (unsigned i = 0; i <= 6; ++i) {
-        PutU16(r3, 8 + 2 * i, static_cast<std::uint16_t>(100 * i));
-        PutU16(r3, 22 + 2 * i, static_cast<std::uint16_t>(6 * i));
+    for (std::size_t n = 0; n < 2; ++n)
+        std::copy(schemes_[n].begin(), schemes_[n].end(), r9.begin() + static_cast<std::ptrdiff_t>(kSchemeOffset[n]));
+    for (const DefaultRun& run : DefaultRuns()) {
+        const auto record = Record(run.record);
+        const std::size_t width = run.as == StoredAs::U8 ? 1 : run.as == StoredAs::U16 ? 2 : 4;
+        const std::size_t stride = run.stride > 0 ? static_cast<std::size_t>(run.stride) : width;
+        const std::size_t count = run.list.empty() ? static_cast<std::size_t>(run.count) : run.list.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::int64_t value = run.list.empty() ? run.first + run.step * static_cast<std::int64_t>(i) : run.list[i];
+            const std::size_t at = static_cast<std::size_t>(run.offset) + i * stride;
+            switch (run.as) {
+            case StoredAs::U8: record[at] = static_cast<std::uint8_t>(value); break;
+            case StoredAs::U16: PutU16(record, at, static_cast<std::uint16_t>(value)); break;
+            case StoredAs::U32: PutU32(record, at, static_cast<std::uint32_t>(value)); break;
+            case StoredAs::F32: PutF32(record, at, static_cast<float>(value)); break;
+            }
+        }
     }
-    r3[36] = 7;
-    PutU16(r3, 44, 50);
-    PutU16(r3, 56, 50);
-
-    auto r4 = Record(4);
-    constexpr unsigned kTankPoints = 15;
-    r4[0] = 0;
-    r4[1] = 1;
-    r4[2] = kTankPoints;
-    r4[6] = 0;
-    for (unsigned i = 0; i < kTankPoints; ++i) {
-        r4[8 + i] = static_cast<std::uint8_t>(16 + 3 * i);
-        PutU16(r4, 144 + 2 * i, static_cast<std::uint16_t>(50 * i));
+    for (const DefaultName& name : DefaultNames()) {
+        const std::string bytes = Utf8ToCp1251(Tr(name.ru, name.en));
+        std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 16), Record(name.record).begin() + name.offset);
     }
-
-    auto r5 = Record(5);
-    const std::uint8_t intervals[7] = {15, 45, 30, 45, 30, 15, 30};
-    std::copy_n(intervals, 7, r5.begin());
-    PutU32(r5, 8, 4392);
-    PutU32(r5, 12, 4392);
-    const std::string names[3] = {Tr("ТО форсунок", "Inject. TS"), Tr("Замена рем.ГРМ", "GDM belt repl."),
-                                  Tr("Замена свечей", "Spark pl.repl.")};
-    for (std::size_t i = 0; i < 3; ++i) {
-        const std::string bytes = Utf8ToCp1251(names[i]);
-        std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 16), r5.begin() + static_cast<std::ptrdiff_t>(52 + 16 * i));
-    }
-    PutU16(r5, 100, 511);
-    PutU16(r5, 110, 1023);
-    PutU16(r5, 114, 90);
-
-    auto r6 = Record(6);
-    PutU32(r6, 0, 0x400);
-    r6[4] = 40;
-    r6[5] = 80;
-    r6[6] = 10;
-    const std::uint16_t limits[11] = {115, 30, 115, 155, 110, 110, 115, 20, 100, 100, 165};
-    for (std::size_t i = 0; i < 11; ++i)
-        PutU16(r6, 8 + 2 * i, limits[i]);
-    const std::uint8_t bytes30[5] = {70, 9, 25, 120, 120};
-    std::copy_n(bytes30, 5, r6.begin() + 30);
-    PutF32(r6, 56, 1.0f);
-    PutF32(r6, 60, 1.0f);
-    PutF32(r6, 64, 1.0f);
-    r6[73] = 1;
-
-    auto r7 = Record(7);
-    PutU16(r7, 0, 250);
-    PutU16(r7, 4, 30);
-
-    // The x4, x6 and x9 slots, one run of parameter codes.
-    static constexpr std::uint8_t kSlots[kNineTileSlots.End() - kFourTileSlots.offset] = {
-        4, 14, 8, 9, 13, 10, 11, 4, 1, 2, 5, 9, 7, 12, 3, 6, 7, 10, 8, 12, 18, 25, 27, 21,           // x4
-        12, 17, 13, 10, 8, 9, 13, 17, 12, 10, 8, 9,                                                 // x6
-        14, 5, 12, 1, 2, 6, 10, 8, 9, 11, 24, 13, 23, 18, 17, 7, 19, 22, 1, 2, 3, 5, 14, 6, 20, 24, 25, // x9
-    };
-    std::copy(std::begin(kSlots), std::end(kSlots), r9.begin() + static_cast<std::ptrdiff_t>(kFourTileSlots.offset));
-    r9[195] = 1;
-    PutU32(r9, 288, 0xFFFFFFFF);
-    const std::uint16_t misc[5] = {1, 511, 63, 7, 8};
-    for (std::size_t i = 0; i < 5; ++i)
-        PutU16(r9, 296 + 2 * i, misc[i]);
 }
 
 void SettingsModel::FillHotMenuDefaults()
@@ -404,19 +325,15 @@ void SettingsModel::FillHotMenuDefaults()
     EvaluateModel(DeviceModelCode, ProtocolIndex());
     auto r9 = Record(kDisplayRecord);
     // Each list is a row of 16-bit codes; slots without a named item stay empty (0).
-    const auto fill = [&](std::size_t offset, std::size_t slots, std::initializer_list<const char*> names) {
-        std::size_t i = 0;
-        for (const char* name : names) {
-            const MenuItem* item = FindMenuItemByName(name);
-            PutU16(r9, offset + 2 * i++, item ? item->Code : 0);
+    for (const DefaultHotMenu& menu : DefaultHotMenus()) {
+        if (menu.parktronic && Features().NoParktronic)
+            continue;
+        const std::size_t offset = kHotMenuOffsets[static_cast<std::size_t>(menu.list)];
+        for (std::size_t i = 0; i < static_cast<std::size_t>(kHotMenuSlots); ++i) {
+            const MenuItem* item = i < menu.items.size() ? FindMenuItemByName(menu.items[i]) : nullptr;
+            PutU16(r9, offset + 2 * i, item ? item->Code : 0);
         }
-        for (; i < slots; ++i)
-            PutU16(r9, offset + 2 * i, 0);
-    };
-    fill(kHotMenuOffsets[0], kHotMenuSlots, {"FullTankMenu", "ToTankMenu", "ErrorsMenu", "FlagSoundMenu", "VelocityLimitMenu", "PrognozMenu", "ExpenseHHMenu"});
-    fill(kHotMenuOffsets[1], kHotMenuSlots, {"TripJournMenu", "InitReset0ParamsMenu", "InitReset1ParamsMenu", "ContinueTripMenu", "TankJournMenu"});
-    if (!Features().NoParktronic)
-        fill(kHotMenuOffsets[2], kHotMenuSlots, {"ParkOffMenu", "ParkSenseMenu_0", "ParkSpeedMenu_0", "ParkBeepTypeMenu", "ParkAlwaysOnMenu"});
+    }
 }
 
 } // namespace tc

@@ -140,13 +140,14 @@ public:
     void ResetColourSchemes(bool hybridDrive = false);
     const std::array<std::uint8_t, kColourSchemeSize>& ColourScheme(int n) const { return schemes_.at(static_cast<std::size_t>(n)); }
 
-    // Sets every record to its default; record 9 takes the colour schemes
-    // that ResetColourSchemes filled, so call that first.
-    void SetRecordDefaults();
+    // Sets every record to its default from the tables of model/RecordDefaults.h,
+    // in the current language; record 9 takes the colour schemes that
+    // ResetColourSchemes filled, so call that first. The hot menus stay empty.
+    void ResetRecords();
 
     // Evaluates the device model (DeviceModelCode and the stored protocol) and
     // fills the hot-menu defaults of record 9 from its menu catalog, so it
-    // comes after SetRecordDefaults.
+    // comes after ResetRecords.
     void FillHotMenuDefaults();
 
 private:

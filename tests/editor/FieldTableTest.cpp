@@ -3,7 +3,9 @@
 #include "common/Cp1251.h"
 #include "editor/Codecs.h"
 #include "editor/FieldTable.h"
+#include "editor/RecordItems.h"
 #include "editor/SettingSearch.h"
+#include "model/RecordDefaults.h"
 #include "model/SettingsModel.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +93,41 @@ TEST(FieldTable, NoTwoControlsOwnTheSameBits)
             owner.second = f.key;
         }
     }
+}
+
+// Every byte the default tables set belongs to a control or structured item
+// whose key the table names, so that a default cannot drift away from the
+// setting it is the default of.
+TEST(FieldTable, DefaultsNameTheSettingsThatOwnTheirBytes)
+{
+    const auto owned = [](std::string_view key, int record, int byte) {
+        for (const Field& f : EditorFields())
+            if (f.key.starts_with(key) && f.record == record && byte >= f.offset && byte < f.offset + f.Width())
+                return true;
+        for (const RecordItem& item : RecordItems())
+            if (std::string_view(item.key).starts_with(key) && item.record == record && byte >= item.offset && byte < item.offset + item.width)
+                return true;
+        return false;
+    };
+    SettingsModel model;
+    model.ResetRecords();
+    for (const DefaultRun& run : DefaultRuns()) {
+        SCOPED_TRACE(std::string(run.key));
+        const int width = run.as == StoredAs::U8 ? 1 : run.as == StoredAs::U16 ? 2 : 4;
+        const int count = run.list.empty() ? run.count : static_cast<int>(run.list.size());
+        const auto rec = model.Record(run.record);
+        for (int at = run.offset; at < run.offset + count * (run.stride > 0 ? run.stride : width); ++at)
+            if (rec[static_cast<std::size_t>(at)] != 0)
+                EXPECT_TRUE(owned(run.key, run.record, at)) << "record " << run.record << " byte " << at;
+    }
+    for (const DefaultName& name : DefaultNames()) {
+        const Field* f = FindField(name.key);
+        ASSERT_NE(f, nullptr) << name.key;
+        EXPECT_EQ(f->codec, Codec::Name16);
+        EXPECT_EQ(std::tie(f->record, f->offset), std::tie(name.record, name.offset));
+    }
+    for (const DefaultHotMenu& menu : DefaultHotMenus())
+        EXPECT_TRUE(owned(menu.key, kDisplayRecord, static_cast<int>(kHotMenuOffsets[static_cast<std::size_t>(menu.list)]))) << menu.key;
 }
 
 TEST(Codecs, IntegerAndBitFieldsRoundTripAndKeepTheirNeighbours)

@@ -48,7 +48,7 @@ SettingsModel ModelDefaults(std::uint16_t code)
     model.DeviceModelCode = code;
     EvaluateModel(code, 0);
     model.ResetColourSchemes(Features().HasHybridDrive);
-    model.SetRecordDefaults();
+    model.ResetRecords();
     model.FillHotMenuDefaults();
     return model;
 }

@@ -69,10 +69,9 @@ std::string Quoted(bool english, std::string_view s)
 
 EditSession::EditSession(SettingsModel& model, EditorContext context) : model_(model), ctx_(std::move(context))
 {
-    // The show-time writes: the edited scheme is the day scheme, the stored
-    // protocol becomes current (its index is mirrored at record 10 offset 6),
-    // and the model's default colour schemes follow the device model.
-    model_.EditedScheme = 0;
+    // The show-time writes: the stored protocol becomes current (its index is
+    // mirrored at record 10 offset 6), and the model's default colour schemes
+    // follow the device model.
     ApplyProtocol(false);
     model_.ResetColourSchemes(ctx_.features.HasHybridDrive);
     // The hot-menu lists are kept with their entries at the front.

@@ -100,6 +100,11 @@ public:
     ChangedFields Apply(const std::function<void(SettingsModel&)>& edit);
     // The records, for showing structured editors (never written through this).
     const SettingsModel& Model() const { return model_; }
+    // The colour scheme (0 day, 1 night) the display page edits and its
+    // previews show: the editor's own state, day when the session opens.
+    // Choosing it writes nothing and is no undo step.
+    int EditedScheme() const { return scheme_; }
+    void SelectScheme(int scheme) { scheme_ = scheme == 1 ? 1 : 0; }
 
     // Undo and redo over the whole session: every commit, pick, check or
     // structured edit that changed the records is one step; a new change
@@ -140,6 +145,7 @@ private:
     EditorContext ctx_;
     RecordsSnapshot opened_;
     std::vector<RecordsSnapshot> undo_, redo_;
+    int scheme_ = 0;
 };
 
 // The model's edit procedure with a session: decodes records 1..10, evaluates

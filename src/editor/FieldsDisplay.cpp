@@ -436,8 +436,8 @@ bool InitializeColours(EditSession& s, std::string_view key, std::string_view va
     s.Apply([&](SettingsModel& m) {
         ColourSchemes schemes(m.Record(kRecord), s.Context().english);
         schemes.InitializeAll(m.ColourScheme(0), m.ColourScheme(1), [](const std::string&) { return true; });
-        m.EditedScheme = 0;
     });
+    s.SelectScheme(0);
     return true;
 }
 

@@ -73,7 +73,6 @@ std::size_t RecordOffset(int k)
 SettingsModel::SettingsModel()
 {
     ResetColourSchemes(false);
-    EditedScheme = 0;
     dir_.formatVersion = 0;
     ResetRecords();
     DeviceModelCode = 0xC000;

@@ -97,7 +97,6 @@ public:
     std::uint16_t DeviceModelCode = 0xC000;
     // The vehicle protocol chosen in the settings: its index in the model's list.
     std::uint16_t ProtocolIndex() const;
-    int EditedScheme = 0; // the colour scheme (0 day, 1 night) the editor edits and the previews use
 
     void ReadDirectory();
     const Directory& Dir() const { return dir_; }

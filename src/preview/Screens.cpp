@@ -142,7 +142,6 @@ PreviewInputs InputsFromModel(const SettingsModel& model, std::uint32_t randomSe
     PreviewInputs in;
     in.randomSeed = randomSeed;
     in.record9 = model.Record(kDisplayRecord);
-    in.scheme = model.EditedScheme;
     in.pars = &Catalogs().MeasPars;
     in.features = Features();
     if (const VehicleProtocol* prot = CurrentProtocol())

@@ -30,8 +30,9 @@ struct PreviewInputs {
 // A seed for the graphs' curve from the clock: a new curve on every draw.
 std::uint32_t ClockSeed();
 
-// Record 9 and the edited scheme of the model, the process-wide parameter
-// list and features, and the graphs' seed (the clock unless given).
+// Record 9 of the model with the day scheme (set `scheme` for the night
+// one), the process-wide parameter list and features, and the graphs' seed
+// (the clock unless given).
 PreviewInputs InputsFromModel(const SettingsModel& model, std::uint32_t randomSeed = ClockSeed());
 
 // Screen colours of the edited scheme: palette entries and the colours of

@@ -258,7 +258,7 @@ private slots:
             QVERIFY(Record9(model) == edited);
             user.answers.push_back(Answer::Yes);
             init->click();
-            QCOMPARE(model.EditedScheme, 0);
+            QCOMPARE(panel.scheme->checkedId(), 0);
             QVERIFY(std::equal(model.ColourScheme(0).begin(), model.ColourScheme(0).end(), model.Record(9).begin() + 80));
         });
         QVERIFY(Record9(model) == before);

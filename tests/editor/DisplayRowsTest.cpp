@@ -192,7 +192,9 @@ TEST(DisplayKeys, HotMenuOperationsAndInitializeAll)
         EXPECT_EQ(rows()[1], 0);
 
         ApplyStructuredKey(s, "display.palette.day.0", "1,2,3");
+        s.SelectScheme(1);
         ApplyStructuredKey(s, "display.colours", "initialize");
+        EXPECT_EQ(s.EditedScheme(), 0); // the day scheme is edited again
         EXPECT_TRUE(std::equal(model.ColourScheme(0).begin(), model.ColourScheme(0).end(), model.Record(9).begin() + 80));
         EXPECT_TRUE(std::equal(model.ColourScheme(1).begin(), model.ColourScheme(1).end(), model.Record(9).begin() + 136));
     });

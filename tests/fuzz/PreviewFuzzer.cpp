@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::copy(image.begin(), image.end(), model.Image.begin());
     model.DecodeAll();
     fuzz::EvaluateOnce(model.DeviceModelCode, model.ProtocolIndex());
-    model.EditedScheme = scheme;
 
-    const PreviewInputs inputs = InputsFromModel(model, seed);
+    PreviewInputs inputs = InputsFromModel(model, seed);
+    inputs.scheme = scheme;
     for (auto screen : {PreviewScreen::X1, PreviewScreen::X1List, PreviewScreen::X4, PreviewScreen::X9, PreviewScreen::X6,
                         PreviewScreen::Menu, PreviewScreen::Dials, PreviewScreen::Graphs, PreviewScreen::Panel}) {
         const int count = PreviewDisplayCount(screen, inputs);

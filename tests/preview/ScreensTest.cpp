@@ -96,8 +96,8 @@ PreviewCanvas DrawCase(const Golden& g)
     SettingsModel model;
     FillSampleSettings(model, g.model);
     EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4));
-    model.EditedScheme = g.scheme;
-    const PreviewInputs in = InputsFromModel(model, 1);
+    PreviewInputs in = InputsFromModel(model, 1);
+    in.scheme = g.scheme;
     PreviewCanvas p;
     DrawPreviewScreen(p, in, g.screen, g.display);
     return p;
@@ -309,9 +309,10 @@ TEST(PreviewNewFile, EveryDialAndGraphDisplayIsDrawnInColour)
         for (int scheme = 0; scheme < 2; ++scheme)
             for (int d = 1; d <= 8; ++d) {
                 SCOPED_TRACE(std::string(PreviewScreenName(screen)) + " " + std::to_string(d) + " scheme " + std::to_string(scheme));
-                model.EditedScheme = scheme;
+                PreviewInputs in = InputsFromModel(model);
+                in.scheme = scheme;
                 PreviewCanvas p;
-                DrawPreviewScreen(p, InputsFromModel(model), screen, d);
+                DrawPreviewScreen(p, in, screen, d);
                 const std::set<std::uint16_t> colours(p.Pixels().begin(), p.Pixels().end());
                 EXPECT_GE(colours.size(), 4u);
                 EXPECT_TRUE(pictures.emplace(p.Pixels().begin(), p.Pixels().end()).second);

@@ -167,9 +167,9 @@ const Registration kPreview{{"preview",
         for (const auto& problem : model.DecodeAll())
             std::cerr << "warning: " << problem << "\n";
         EvaluateModel(model.DeviceModelCode, model.ProtocolIndex());
-        model.EditedScheme = schemeName == "night" ? 1 : 0;
 
-        const PreviewInputs in = InputsFromModel(model, seed);
+        PreviewInputs in = InputsFromModel(model, seed);
+        in.scheme = schemeName == "night" ? 1 : 0;
         PreviewCanvas picture;
         DrawPreviewScreen(picture, in, *screen, display);
         WriteFileAtomically(out, EncodePng(picture));

@@ -242,7 +242,9 @@ QString DisplayPanel::Tr(const char* ru, const char* en) const
 
 PreviewInputs DisplayPanel::Inputs() const
 {
-    return InputsFromModel(Session().Model(), GraphSeed());
+    PreviewInputs in = InputsFromModel(Session().Model(), GraphSeed());
+    in.scheme = Session().EditedScheme();
+    return in;
 }
 
 PreviewBox* DisplayPanel::AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, QWidget* parent)
@@ -337,8 +339,9 @@ QWidget* DisplayPanel::BuildColours()
         schemeRow->addWidget(b);
     }
     connect(scheme, &QButtonGroup::idClicked, this, [this](int s) {
-        // The edited scheme is the editor's state: choosing it writes nothing.
-        Store([s](SettingsModel& m) { m.EditedScheme = s; });
+        // The edited scheme is the session's state: choosing it writes nothing.
+        Session().SelectScheme(s);
+        Refresh();
     });
     top->addWidget(schemeBox);
 
@@ -416,12 +419,11 @@ QWidget* DisplayPanel::BuildColours()
     init->setObjectName(QStringLiteral("display.initialize"));
     connect(init, &QPushButton::clicked, this, [this] {
         const bool english = Session().Context().english;
-        Store([english](SettingsModel& m) {
+        Store([this, english](SettingsModel& m) {
             ColourSchemes schemes(m.Record(kRecord), english);
-            const bool done = schemes.InitializeAll(m.ColourScheme(0), m.ColourScheme(1),
-                                                    [](const std::string& q) { return AskYesNo(ToQ(q)) == Answer::Yes; });
-            if (done)
-                m.EditedScheme = 0;
+            if (schemes.InitializeAll(m.ColourScheme(0), m.ColourScheme(1),
+                                      [](const std::string& q) { return AskYesNo(ToQ(q)) == Answer::Yes; }))
+                Session().SelectScheme(0);
         });
     });
     top->addWidget(init, 0, Qt::AlignBottom);
@@ -529,8 +531,8 @@ void DisplayPanel::FillColours()
     auto& model = const_cast<SettingsModel&>(Session().Model());
     // Reading only: the schemes' object writes nothing until an edit.
     ColourSchemes schemes(model.Record(kRecord), Session().Context().english);
-    schemes.SelectScheme(model.EditedScheme);
-    scheme->button(model.EditedScheme == 1 ? 1 : 0)->setChecked(true);
+    schemes.SelectScheme(Session().EditedScheme());
+    scheme->button(Session().EditedScheme())->setChecked(true);
     for (int r = 0; r < 16; ++r)
         palette_->item(r, 1)->setBackground(ScreenQColor(schemes.Packed(r)));
     if (const int r = palette_->currentRow(); r >= 0) {
@@ -563,9 +565,10 @@ void DisplayPanel::StoreColour()
         return;
     const int r = red->value(), g = green->value(), b = blue->value();
     const bool english = Session().Context().english;
+    const int edited = Session().EditedScheme();
     Store([=](SettingsModel& m) {
         ColourSchemes schemes(m.Record(kRecord), english);
-        schemes.SelectScheme(m.EditedScheme);
+        schemes.SelectScheme(edited);
         schemes.SetColour(index, r, g, b);
     });
 }
@@ -578,9 +581,10 @@ void DisplayPanel::StoreRole(int group)
     const RoleDef* role = FindColourRole(grid->item(grid->currentRow(), 0)->data(Qt::UserRole).toString().toStdString());
     const int index = roleEdits_[static_cast<std::size_t>(group)]->value();
     const bool english = Session().Context().english;
+    const int edited = Session().EditedScheme();
     Store([=](SettingsModel& m) {
         ColourSchemes schemes(m.Record(kRecord), english);
-        schemes.SelectScheme(m.EditedScheme);
+        schemes.SelectScheme(edited);
         schemes.SetRole(*role, index);
     });
 }
@@ -864,7 +868,7 @@ std::vector<std::uint8_t> DisplayPanel::PictureState() const
     const auto r9 = model.Record(kDisplayRecord);
     std::vector<std::uint8_t> state(r9.begin(), r9.end());
     const int protocol = model.ProtocolIndex();
-    state.insert(state.end(), {static_cast<std::uint8_t>(model.EditedScheme), static_cast<std::uint8_t>(Session().Context().english),
+    state.insert(state.end(), {static_cast<std::uint8_t>(Session().EditedScheme()), static_cast<std::uint8_t>(Session().Context().english),
                                static_cast<std::uint8_t>(model.DeviceModelCode), static_cast<std::uint8_t>(model.DeviceModelCode >> 8),
                                static_cast<std::uint8_t>(protocol), static_cast<std::uint8_t>(protocol >> 8),
                                static_cast<std::uint8_t>(LocaleDecimalSeparator())});

@@ -1,6 +1,7 @@
 // The display page through the edit session: the rotation masks bit by bit,
 // the miscellaneous controls' encodings, what opening does to record 9, and
-// the structured KEY=VALUE values the command line shares with the window.
+// the structured KEY=VALUE values the command line shares with the window,
+// and the page's table that the window builds the display page from.
 #include "EditorTestSupport.h"
 
 #include "catalogs/Catalogs.h"
@@ -8,11 +9,15 @@
 #include "common/Error.h"
 #include "editor/Codecs.h"
 #include "editor/ColourSchemes.h"
+#include "editor/DisplayPage.h"
 #include "editor/HotMenus.h"
 #include "editor/StructuredKeys.h"
 #include "model/DisplayRecord.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
 
 namespace tc {
 namespace {
@@ -169,6 +174,55 @@ TEST(DisplayKeys, RefusedValuesChangeNothing)
     EditSettings(model, [&](EditSession& s) {
         EXPECT_FALSE(ApplyStructuredKey(s, "corrections.speed", "1"));
         return false;
+    });
+}
+
+// The page's table: every sub-page edits an item area or lays out field rows
+// that exist, every layout has its sub-page, a layout's displays split evenly
+// over its tabs, every role group has samples; the previews' inputs come from
+// the session as tripconf-cli takes them from the model (with the edited scheme).
+TEST(DisplayPage, SubpagesNameWhatTheyEditAndPreviewsDrawFromTheSession)
+{
+    std::set<int> layouts;
+    for (const DisplaySubpage& page : DisplaySubpages()) {
+        SCOPED_TRACE(std::string(page.name));
+        EXPECT_FALSE(page.title.ru.empty() || page.title.en.empty());
+        const ItemArea* area = FindItemArea(page.edits);
+        if (!area) {
+            EXPECT_TRUE(std::any_of(EditorFields().begin(), EditorFields().end(), [&](const Field& f) { return f.part == page.edits; }));
+            continue;
+        }
+        EXPECT_EQ(area->page, Page::Display);
+        if (area->value != ItemValue::Slot)
+            continue;
+        layouts.insert(area->layout);
+        EXPECT_EQ("display." + std::string(LayoutOf(static_cast<DisplayLayout>(area->layout)).key), page.name);
+        if (!page.tabs.empty())
+            EXPECT_EQ((area->groups + 2) / 3, static_cast<int>(page.tabs.size())); // three displays a tab
+        EXPECT_EQ(page.anew, area->layout == static_cast<int>(DisplayLayout::Graph));
+    }
+    EXPECT_EQ(layouts.size(), DisplayLayouts().size());
+    for (const ShowBox& box : ShowBoxes())
+        EXPECT_TRUE(std::any_of(EditorFields().begin(), EditorFields().end(), [&](const Field& f) { return f.part == box.part; })) << box.part;
+    for (RoleGroup group : {RoleGroup::Digital, RoleGroup::Menu, RoleGroup::Graph, RoleGroup::Dial})
+        EXPECT_TRUE(std::any_of(ColourSamples().begin(), ColourSamples().end(), [&](const ColourSample& s) { return s.group == group; }));
+
+    SettingsModel model = LoadedModel(kModel, 0);
+    InSession(model, [&](EditSession& s) {
+        s.SelectScheme(1);
+        const PreviewInputs in = DisplayPreviewInputs(s, 7);
+        PreviewInputs cli = InputsFromModel(model, 7);
+        cli.scheme = 1;
+        EXPECT_EQ(in.record9.data(), cli.record9.data());
+        EXPECT_EQ(in.scheme, cli.scheme);
+        EXPECT_EQ(in.pars, cli.pars);
+        EXPECT_TRUE(std::equal(in.protocolCodes.begin(), in.protocolCodes.end(), cli.protocolCodes.begin(), cli.protocolCodes.end()));
+        for (DisplayLayout layout : {DisplayLayout::X4, DisplayLayout::Graph, DisplayLayout::Panel}) {
+            PreviewCanvas a, b;
+            DrawDisplayPreview(a, in, layout, 0);
+            DrawDisplayPreview(b, cli, layout, 0);
+            EXPECT_TRUE(std::ranges::equal(a.Pixels(), b.Pixels()));
+        }
     });
 }
 

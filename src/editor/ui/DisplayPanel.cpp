@@ -1,6 +1,5 @@
 #include "editor/ui/DisplayPanel.h"
 
-#include "catalogs/Catalogs.h"
 #include "editor/ColourSchemes.h"
 #include "editor/DisplayPickers.h"
 #include "editor/HotMenus.h"
@@ -11,27 +10,28 @@
 
 #include <QButtonGroup>
 #include <QColorDialog>
-#include <QIcon>
-#include <QPixmap>
-#include <QSignalBlocker>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tc::ui {
 
@@ -46,24 +46,32 @@ QColor ScreenQColor(std::uint16_t packed)
     return {c.r, c.g, c.b};
 }
 
-QTableWidget* MakeGrid(int rows, QWidget* parent)
+// A grid of whole rows, one selected at a time, read-only, as tall as its
+// rows (each `padding` pixels above the font's height).
+QTableWidget* MakeGrid(int rows, int columns, int padding, QWidget* parent)
 {
-    auto* grid = new QTableWidget(rows, 2, parent);
+    auto* grid = new QTableWidget(rows, columns, parent);
     grid->horizontalHeader()->hide();
-    grid->verticalHeader()->hide();
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + padding);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < columns; ++c)
+            grid->setItem(r, c, new QTableWidgetItem);
+    grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * rows + padding);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    return grid;
+}
+
+// A grid of a caption and a colour swatch per row.
+QTableWidget* MakeColourGrid(int rows, QWidget* parent)
+{
+    QTableWidget* grid = MakeGrid(rows, 2, 4, parent);
+    grid->verticalHeader()->hide();
     grid->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Fixed);
     grid->horizontalHeader()->resizeSection(1, 48);
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
-    for (int r = 0; r < rows; ++r) {
-        grid->setItem(r, 0, new QTableWidgetItem);
-        grid->setItem(r, 1, new QTableWidgetItem);
-    }
-    grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * rows + 4);
-    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     grid->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Maximum);
@@ -95,74 +103,20 @@ QLabel* Hint(const QString& text, QWidget* parent)
     return label;
 }
 
-} // namespace
-
-// ---- PreviewBox ----
-
-PreviewBox::PreviewBox(Draw draw, QWidget* parent) : QWidget(parent), draw_(std::move(draw))
+void AddNodes(QMenu* menu, const std::vector<MenuNode>& nodes, const std::function<void(std::uint16_t)>& chosen)
 {
-    setFixedSize(kPreviewWidth, kPreviewHeight);
-    setFocusPolicy(Qt::StrongFocus);
-    setContextMenuPolicy(Qt::PreventContextMenu); // the press opens the picker itself
-}
-
-void PreviewBox::Invalidate()
-{
-    dirty_ = true;
-    update();
-}
-
-QImage PreviewBox::DrawAfresh() const
-{
-    PreviewCanvas canvas;
-    draw_(canvas);
-    const auto rgb = canvas.ToRgb();
-    return QImage(rgb.data(), kPreviewWidth, kPreviewHeight, kPreviewWidth * 3, QImage::Format_RGB888).copy();
-}
-
-const QImage& PreviewBox::Picture()
-{
-    if (dirty_) {
-        picture_ = DrawAfresh();
-        dirty_ = false;
-    }
-    return picture_;
-}
-
-void PreviewBox::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.drawImage(0, 0, Picture());
-    if (hasFocus()) {
-        painter.setPen(QPen(palette().highlight().color(), 2));
-        painter.drawRect(rect().adjusted(1, 1, -1, -1));
-    }
-}
-
-void PreviewBox::mousePressEvent(QMouseEvent* event)
-{
-    setFocus(Qt::MouseFocusReason);
-    if (pick && (event->button() == Qt::RightButton || event->button() == Qt::LeftButton))
-        pick(event->position().toPoint(), event->globalPosition().toPoint());
-}
-
-void PreviewBox::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-    case Qt::Key_Menu:
-        if (pickByKey) {
-            pickByKey(mapToGlobal(rect().center()));
-            return;
+    for (const MenuNode& n : nodes) {
+        if (n.code == 0) {
+            AddNodes(menu->addMenu(ToQ(n.caption)), n.children, chosen);
+            continue;
         }
-        break;
-    default:
-        break;
+        QAction* a = menu->addAction(ToQ(n.caption));
+        a->setData(n.code);
+        QObject::connect(a, &QAction::triggered, menu, [chosen, code = n.code] { chosen(code); });
     }
-    QWidget::keyPressEvent(event);
 }
+
+} // namespace
 
 // ---- DisplayPanel ----
 
@@ -170,35 +124,22 @@ DisplayPanel::DisplayPanel(EditorHost& host, QWidget* parent) : EditorPanel(host
 {
     subpages = new QTabWidget(this);
     subpages->setObjectName(QStringLiteral("display.subpages"));
-    // Each sub-page scrolls on its own, so the widest one does not widen the others.
-    const auto AddSubpage = [this](QWidget* page, const QString& title) {
+    // The sub-pages from their table, each built from what it edits; each
+    // scrolls on its own, so the widest one does not widen the others.
+    for (const DisplaySubpage& def : DisplaySubpages()) {
+        QWidget* page = nullptr;
+        if (const ItemArea* area = FindItemArea(def.edits))
+            page = area->value == ItemValue::Slot ? BuildLayoutPage(def, *area)
+                 : area->value == ItemValue::Menu ? BuildHotMenus(def, *area)
+                                                  : BuildColours(def, *area);
+        else
+            page = BuildRowsPage(def);
         auto* scroll = new SubpageScroll;
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidgetResizable(true);
         scroll->setWidget(page);
-        subpages->addTab(scroll, title);
-    };
-    const QString anyPart = Tr("Для изменения отображаемого параметра щелкните ПРАВОЙ кнопкой мыши в нужной части соответствующего дисплея.",
-                               "To change the displayed parameter, RIGHT-click on the appropriate part of the corresponding display.");
-    const QString graphHint = Tr("Для изменения отображаемого параметра щелкните ПРАВОЙ кнопкой мыши в ВЕРХНЕЙ или НИЖНЕЙ графической части  соответствующего дисплея.",
-                                 "To change the displayed parameter, RIGHT-click on the appropriate part of the corresponding display.");
-    const QString dialHint = Tr("Для изменения отображаемого параметра щелкните ПРАВОЙ кнопкой мыши в ПРАВОЙ или ЛЕВОЙ ПОЛОВИНЕ соответствующего дисплея.",
-                                "To change the displayed parameter, RIGHT-click on the appropriate part of the corresponding display.");
-    const QString first3 = Tr("Дисплеи 1 .. 3", "Displays 1..3");
-    const QString second3 = Tr("Дисплеи 4 .. 6", "Displays 4..6");
-
-    AddSubpage(BuildColours(), Tr("Цветовые схемы", "Color schemes"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::X1, {{QString(), {0}}}, anyPart), Tr("Дисплеи х1", "Displays x 1"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::X4, {{first3, {0, 1, 2}}, {second3, {3, 4, 5}}}, anyPart), Tr("Дисплеи х4", "Displays x 4"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::X9, {{QString(), {0, 1, 2}}}, anyPart), Tr("Дисплеи х9", "Displays x 9"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::X6, {{QString(), {0, 1}}}, anyPart), Tr("Дисплей х6", "Displays x "));
-    const std::vector<std::pair<QString, std::vector<int>>> eight = {
-        {first3, {0, 1, 2}}, {second3, {3, 4, 5}}, {Tr("Дисплеи 7, 8", "Displays 7, 8"), {6, 7}}};
-    AddSubpage(BuildLayoutPage(DisplayLayout::Graph, eight, graphHint), Tr("Граф. дисплеи", "Graph displays"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::Dial, eight, dialHint), Tr("Стрел. дисплеи", "Pointer displays"));
-    AddSubpage(BuildHotMenus(), Tr("Горячие меню", "Hot menu"));
-    AddSubpage(BuildLayoutPage(DisplayLayout::Panel, {{QString(), {0}}}, anyPart), Tr("Доп.панель", "Extra panel"));
-    AddSubpage(BuildMisc(), Tr("Разное", "Divers"));
+        subpages->addTab(scroll, Pick(def.title));
+    }
 
     // Ten sub-pages do not fit one row of tabs: two rows of buttons choose
     // them instead of a tab bar with hidden scroll arrows.
@@ -240,16 +181,20 @@ QString DisplayPanel::Tr(const char* ru, const char* en) const
     return ToQ(Session().Context().english ? std::string_view(en) : std::string_view(ru));
 }
 
-PreviewInputs DisplayPanel::Inputs() const
+QString DisplayPanel::Pick(const Text& text) const
 {
-    PreviewInputs in = InputsFromModel(Session().Model(), GraphSeed());
-    in.scheme = Session().EditedScheme();
-    return in;
+    return ToQ(text.Pick(Session().Context().english));
 }
 
-PreviewBox* DisplayPanel::AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, QWidget* parent)
+PreviewInputs DisplayPanel::Inputs() const
+{
+    return DisplayPreviewInputs(Session(), GraphSeed());
+}
+
+PreviewBox* DisplayPanel::AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, bool anew, QWidget* parent)
 {
     auto* box = new PreviewBox(std::move(draw), parent);
+    box->anew = anew;
     if (layout) {
         box->setObjectName(QStringLiteral("preview.%1.%2").arg(ToQ(LayoutOf(*layout).key)).arg(display + 1));
         const DisplayLayout l = *layout;
@@ -317,10 +262,10 @@ QMenu* DisplayPanel::MakePickerAt(DisplayLayout layout, int display, QPoint at, 
 
 // ---- colour schemes ----
 
-QWidget* DisplayPanel::BuildColours()
+QWidget* DisplayPanel::BuildColours(const DisplaySubpage& def, const ItemArea& palette)
 {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("display.colours"));
+    page->setObjectName(ToQ(def.name));
     auto* outer = new QVBoxLayout(page);
     auto* top = new QHBoxLayout;
     outer->addLayout(top);
@@ -332,9 +277,9 @@ QWidget* DisplayPanel::BuildColours()
     auto* schemeBox = new QGroupBox(Tr("Цветовая схема", "Color scheme"), page);
     auto* schemeRow = new QHBoxLayout(schemeBox);
     scheme = new QButtonGroup(schemeBox);
-    for (int s = 0; s < 2; ++s) {
+    for (int s = 0; s < palette.groups; ++s) {
         auto* b = new QRadioButton(s == 0 ? Tr("День", "Day") : Tr("Ночь", "Night"), schemeBox);
-        b->setObjectName(s == 0 ? QStringLiteral("display.scheme.day") : QStringLiteral("display.scheme.night"));
+        b->setObjectName(QStringLiteral("display.scheme.") + ToQ(palette.groupKeys[static_cast<std::size_t>(s)]));
         scheme->addButton(b, s);
         schemeRow->addWidget(b);
     }
@@ -347,10 +292,10 @@ QWidget* DisplayPanel::BuildColours()
 
     auto* paletteBox = new QGroupBox(Tr("Палитра цветов", "Color palette"), page);
     auto* paletteLayout = new QGridLayout(paletteBox);
-    palette_ = MakeGrid(16, paletteBox);
-    palette_->setObjectName(QStringLiteral("display.palette"));
-    for (int r = 0; r < 16; ++r)
-        palette_->item(r, 0)->setText(Tr("Цвет #", "Color #") + QString::number(r));
+    palette_ = MakeColourGrid(palette.count, paletteBox);
+    palette_->setObjectName(ToQ(palette.key));
+    for (int r = 0; r < palette.count; ++r)
+        palette_->item(r, 0)->setText(Pick(palette.itemWord) + QString::number(r + palette.firstItem));
     paletteLayout->addWidget(palette_, 0, 0, 5, 1);
     red = MakeLevel(kMaxColourLevel, paletteBox);
     green = MakeLevel(kMaxColourLevel, paletteBox);
@@ -376,35 +321,7 @@ QWidget* DisplayPanel::BuildColours()
         const QColor chosen = QColorDialog::getColor(current, this, Tr("Цвет", "Colour"));
         return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
     };
-    connect(pickColour, &QPushButton::clicked, this, [this] {
-        const int current = palette_->currentRow();
-        if (current < 0 || !PickColour)
-            return;
-        QList<QColor> colours;
-        for (int r = 0; r < 16; ++r)
-            colours << palette_->item(r, 1)->background().color();
-        const auto chosen = PickColour(colours.value(current), colours);
-        if (!chosen)
-            return;
-        // The nearest colour the unit shows; one store for the three levels.
-        const Rgb5 nearest = NearestUnitColour(static_cast<std::uint8_t>(chosen->red()), static_cast<std::uint8_t>(chosen->green()),
-                                              static_cast<std::uint8_t>(chosen->blue()));
-        {
-            const QSignalBlocker br(red), bg(green), bb(blue);
-            red->setValue(nearest.r);
-            green->setValue(nearest.g);
-            blue->setValue(nearest.b);
-        }
-        StoreColour();
-        const QColor shown = ScreenQColor(PackColour(nearest));
-        if (shown.rgb() != chosen->rgb())
-            ShowInfo(Tr("МК не может показать цвет %1 точно. Сохранён ближайший цвет, который он показывает: %2 (красный %3, зеленый %4, синий %5).",
-                        "The unit cannot show the colour %1 exactly. The nearest colour it shows is stored: %2 (red %3, green %4, blue %5).")
-                         .arg(chosen->name(QColor::HexRgb).toUpper(), shown.name(QColor::HexRgb).toUpper())
-                         .arg(nearest.r)
-                         .arg(nearest.g)
-                         .arg(nearest.b));
-    });
+    connect(pickColour, &QPushButton::clicked, this, &DisplayPanel::ChooseColour);
     red->setObjectName(QStringLiteral("display.palette.red"));
     green->setObjectName(QStringLiteral("display.palette.green"));
     blue->setObjectName(QStringLiteral("display.palette.blue"));
@@ -431,97 +348,104 @@ QWidget* DisplayPanel::BuildColours()
     left->addStretch(1);
     row->addLayout(left);
 
-    // The role sub-pages, each with its grid, its edit and the previews its colours show in.
+    // The role sub-pages, each with its grid, its edit and the samples its colours show in.
     auto* roles = new QTabWidget(page);
     roles->setObjectName(QStringLiteral("display.roles"));
-    const RoleGroup groups[] = {RoleGroup::Digital, RoleGroup::Menu, RoleGroup::Graph, RoleGroup::Dial};
-    for (RoleGroup group : groups) {
-        auto* tab = new QWidget;
-        auto* tabRow = new QHBoxLayout(tab);
-        auto* column = new QVBoxLayout;
-        std::vector<const RoleDef*> defs;
-        for (const RoleDef& r : ColourRoles())
-            if (r.group == group)
-                defs.push_back(&r);
-        QTableWidget* grid = MakeGrid(static_cast<int>(defs.size()), tab);
-        grid->setObjectName(QStringLiteral("display.roles.%1").arg(static_cast<int>(group)));
-        for (int r = 0; r < static_cast<int>(defs.size()); ++r) {
-            grid->item(r, 0)->setText(ToQ(defs[static_cast<std::size_t>(r)]->caption.Pick(Session().Context().english)));
-            grid->item(r, 0)->setData(Qt::UserRole, ToQ(defs[static_cast<std::size_t>(r)]->key));
-        }
-        column->addWidget(grid);
-        auto* editBox = new QGroupBox(Tr("Редактировать цвет", "Edit color"), tab);
-        auto* editLayout = new QGridLayout(editBox);
-        QSpinBox* index = MakeLevel(kRoleLimit - 1, editBox);
-        index->setObjectName(QStringLiteral("display.roles.%1.index").arg(static_cast<int>(group)));
-        auto* caption = new QLabel(editBox);
-        caption->setBuddy(index);
-        editLayout->addWidget(caption, 0, 0);
-        editLayout->addWidget(index, 0, 1);
-        editLayout->addWidget(Hint(Tr("Для выбора цвета для редактирования выберите нужную строку таблицы",
-                                      "To select a color to edit, select the desired table row"),
-                                   editBox),
-                              1, 0, 1, 2);
-        column->addWidget(editBox);
-        column->addStretch(1);
-        tabRow->addLayout(column);
-        const int g = static_cast<int>(roleGrids_.size());
-        roleGrids_.push_back(grid);
-        roleEdits_.push_back(index);
-        connect(grid, &QTableWidget::currentCellChanged, this, [this, caption, grid] {
-            if (grid->currentRow() >= 0)
-                caption->setText(grid->item(grid->currentRow(), 0)->text());
-            FillColours();
-        });
-        connect(index, &QSpinBox::valueChanged, this, [this, g] { StoreRole(g); });
-
-        // Sample screens drawn with fixed parameter codes.
-        auto* samples = new QTabWidget(tab);
-        const auto addSample = [&](const QString& title, std::vector<PreviewBox::Draw> draws) {
-            int n = 0;
-            for (auto& d : draws) {
-                auto* holder = new QWidget;
-                auto* stack = new QVBoxLayout(holder);
-                stack->setContentsMargins(2, 2, 2, 2);
-                PreviewBox* box = AddPreview(std::nullopt, 0, std::move(d), holder);
-                box->anew = group == RoleGroup::Graph;
-                stack->addWidget(box);
-                samples->addTab(holder, draws.size() > 1 ? title + QStringLiteral(" (%1)").arg(++n) : title);
-            }
-        };
-        const auto inputs = [this] { return Inputs(); };
-        switch (group) {
-        case RoleGroup::Digital:
-            addSample(QStringLiteral("x1"), {[inputs](PreviewCanvas& p) {
-                                                  const auto in = inputs();
-                                                  if (in.features.X1PanelModel)
-                                                      DrawSingleValueWithFields(p, in, 12, {55, 56, 10, 7});
-                                                  else
-                                                      DrawSingleValue(p, in, 12);
-                                              },
-                                              [inputs](PreviewCanvas& p) { DrawList(p, inputs(), kListSampleCodes); }});
-            addSample(QStringLiteral("x4, x9"), {[inputs](PreviewCanvas& p) { DrawFourTiles(p, inputs(), {12, 13, 16, 17}); },
-                                                 [inputs](PreviewCanvas& p) { DrawNineTiles(p, inputs(), {12, 13, 16, 17, 1, 4, 11, 10, 7}); }});
-            addSample(QStringLiteral("x6"), {[inputs](PreviewCanvas& p) { DrawBigWithFive(p, inputs(), {12, 13, 16, 17, 11, 10}); }});
-            break;
-        case RoleGroup::Menu:
-            addSample(Tr("Меню", "Menu"), {[inputs](PreviewCanvas& p) { DrawMenu(p, inputs()); }});
-            break;
-        case RoleGroup::Graph:
-            addSample(Tr("Графики", "Graphics"), {[inputs](PreviewCanvas& p) { DrawGraphs(p, inputs(), 14, 13); }});
-            break;
-        case RoleGroup::Dial:
-            addSample(Tr("Стрелки", "Arrows"), {[inputs](PreviewCanvas& p) { DrawDials(p, inputs(), 13, 12); },
-                                                [inputs](PreviewCanvas& p) { DrawDials(p, inputs(), 14, 12); }});
-            break;
-        }
-        tabRow->addWidget(samples);
-        roles->addTab(tab, ToQ(RoleGroupCaption(group).Pick(Session().Context().english)));
-        grid->setCurrentCell(0, 0);
-    }
+    for (RoleGroup group : {RoleGroup::Digital, RoleGroup::Menu, RoleGroup::Graph, RoleGroup::Dial})
+        roles->addTab(BuildRoleTab(group), Pick(RoleGroupCaption(group)));
     row->addWidget(roles, 1);
     palette_->setCurrentCell(0, 0);
     return page;
+}
+
+QWidget* DisplayPanel::BuildRoleTab(RoleGroup group)
+{
+    RoleTab tab;
+    tab.group = group;
+    for (const RoleDef& r : ColourRoles())
+        if (r.group == group)
+            tab.roles.push_back(&r);
+    auto* page = new QWidget;
+    auto* tabRow = new QHBoxLayout(page);
+    auto* column = new QVBoxLayout;
+    tab.grid = MakeColourGrid(static_cast<int>(tab.roles.size()), page);
+    tab.grid->setObjectName(QStringLiteral("display.roles.%1").arg(static_cast<int>(group)));
+    for (int r = 0; r < tab.grid->rowCount(); ++r)
+        tab.grid->item(r, 0)->setText(Pick(tab.roles[static_cast<std::size_t>(r)]->caption));
+    column->addWidget(tab.grid);
+    auto* editBox = new QGroupBox(Tr("Редактировать цвет", "Edit color"), page);
+    auto* editLayout = new QGridLayout(editBox);
+    tab.index = MakeLevel(kRoleLimit - 1, editBox);
+    tab.index->setObjectName(QStringLiteral("display.roles.%1.index").arg(static_cast<int>(group)));
+    auto* caption = new QLabel(editBox);
+    caption->setBuddy(tab.index);
+    editLayout->addWidget(caption, 0, 0);
+    editLayout->addWidget(tab.index, 0, 1);
+    editLayout->addWidget(Hint(Tr("Для выбора цвета для редактирования выберите нужную строку таблицы",
+                                  "To select a color to edit, select the desired table row"),
+                               editBox),
+                          1, 0, 1, 2);
+    column->addWidget(editBox);
+    column->addStretch(1);
+    tabRow->addLayout(column);
+    const std::size_t at = roleTabs_.size();
+    roleTabs_.push_back(tab);
+    connect(tab.grid, &QTableWidget::currentCellChanged, this, [this, caption, grid = tab.grid] {
+        if (grid->currentRow() >= 0)
+            caption->setText(grid->item(grid->currentRow(), 0)->text());
+        FillColours();
+    });
+    connect(tab.index, &QSpinBox::valueChanged, this, [this, at] { StoreRole(roleTabs_[at]); });
+
+    // The sample screens, numbered where several share a title.
+    auto* samples = new QTabWidget(page);
+    const auto all = ColourSamples();
+    for (const ColourSample& s : all) {
+        if (s.group != group)
+            continue;
+        const auto same = [&](const ColourSample& o) { return o.group == group && o.title.ru == s.title.ru; };
+        const auto count = std::count_if(all.begin(), all.end(), same);
+        const auto number = std::count_if(all.begin(), all.begin() + (&s - all.data()) + 1, same);
+        auto* holder = new QWidget;
+        auto* stack = new QVBoxLayout(holder);
+        stack->setContentsMargins(2, 2, 2, 2);
+        stack->addWidget(AddPreview(std::nullopt, 0, [this, draw = s.draw](PreviewCanvas& p) { draw(p, Inputs()); }, SamplesAnew(group), holder));
+        samples->addTab(holder, count > 1 ? Pick(s.title) + QStringLiteral(" (%1)").arg(number) : Pick(s.title));
+    }
+    tabRow->addWidget(samples);
+    tab.grid->setCurrentCell(0, 0);
+    return page;
+}
+
+void DisplayPanel::ChooseColour()
+{
+    const int current = palette_->currentRow();
+    if (current < 0 || !PickColour)
+        return;
+    QList<QColor> colours;
+    for (int r = 0; r < palette_->rowCount(); ++r)
+        colours << palette_->item(r, 1)->background().color();
+    const auto chosen = PickColour(colours.value(current), colours);
+    if (!chosen)
+        return;
+    // The nearest colour the unit shows; one store for the three levels.
+    const Rgb5 nearest = NearestUnitColour(static_cast<std::uint8_t>(chosen->red()), static_cast<std::uint8_t>(chosen->green()),
+                                          static_cast<std::uint8_t>(chosen->blue()));
+    {
+        const QSignalBlocker br(red), bg(green), bb(blue);
+        red->setValue(nearest.r);
+        green->setValue(nearest.g);
+        blue->setValue(nearest.b);
+    }
+    StoreColour();
+    const QColor shown = ScreenQColor(PackColour(nearest));
+    if (shown.rgb() != chosen->rgb())
+        ShowInfo(Tr("МК не может показать цвет %1 точно. Сохранён ближайший цвет, который он показывает: %2 (красный %3, зеленый %4, синий %5).",
+                    "The unit cannot show the colour %1 exactly. The nearest colour it shows is stored: %2 (red %3, green %4, blue %5).")
+                     .arg(chosen->name(QColor::HexRgb).toUpper(), shown.name(QColor::HexRgb).toUpper())
+                     .arg(nearest.r)
+                     .arg(nearest.g)
+                     .arg(nearest.b));
 }
 
 void DisplayPanel::FillColours()
@@ -533,7 +457,7 @@ void DisplayPanel::FillColours()
     ColourSchemes schemes(model.Record(kRecord), Session().Context().english);
     schemes.SelectScheme(Session().EditedScheme());
     scheme->button(Session().EditedScheme())->setChecked(true);
-    for (int r = 0; r < 16; ++r)
+    for (int r = 0; r < palette_->rowCount(); ++r)
         palette_->item(r, 1)->setBackground(ScreenQColor(schemes.Packed(r)));
     if (const int r = palette_->currentRow(); r >= 0) {
         const Rgb5 c = schemes.Colour(r);
@@ -545,17 +469,26 @@ void DisplayPanel::FillColours()
         pickColour->setIcon(QIcon(swatch));
     }
     pickColour->setEnabled(palette_->currentRow() >= 0);
-    for (std::size_t g = 0; g < roleGrids_.size(); ++g) {
-        QTableWidget* grid = roleGrids_[g];
-        for (int r = 0; r < grid->rowCount(); ++r) {
-            const RoleDef* role = FindColourRole(grid->item(r, 0)->data(Qt::UserRole).toString().toStdString());
-            const auto colour = schemes.RoleColour(*role);
-            grid->item(r, 1)->setBackground(colour ? QBrush(ScreenQColor(PackColour(*colour))) : QBrush());
-            if (r == grid->currentRow())
-                roleEdits_[g]->setValue(schemes.Role(*role));
+    for (const RoleTab& tab : roleTabs_)
+        for (int r = 0; r < tab.grid->rowCount(); ++r) {
+            const RoleDef& role = *tab.roles[static_cast<std::size_t>(r)];
+            const auto colour = schemes.RoleColour(role);
+            tab.grid->item(r, 1)->setBackground(colour ? QBrush(ScreenQColor(PackColour(*colour))) : QBrush());
+            if (r == tab.grid->currentRow())
+                tab.index->setValue(schemes.Role(role));
         }
-    }
     filling_ = was;
+}
+
+void DisplayPanel::EditScheme(const std::function<void(ColourSchemes&)>& edit)
+{
+    const bool english = Session().Context().english;
+    const int edited = Session().EditedScheme();
+    Store([&](SettingsModel& m) {
+        ColourSchemes schemes(m.Record(kRecord), english);
+        schemes.SelectScheme(edited);
+        edit(schemes);
+    });
 }
 
 void DisplayPanel::StoreColour()
@@ -564,141 +497,72 @@ void DisplayPanel::StoreColour()
     if (filling_ || index < 0)
         return;
     const int r = red->value(), g = green->value(), b = blue->value();
-    const bool english = Session().Context().english;
-    const int edited = Session().EditedScheme();
-    Store([=](SettingsModel& m) {
-        ColourSchemes schemes(m.Record(kRecord), english);
-        schemes.SelectScheme(edited);
-        schemes.SetColour(index, r, g, b);
-    });
+    EditScheme([=](ColourSchemes& schemes) { schemes.SetColour(index, r, g, b); });
 }
 
-void DisplayPanel::StoreRole(int group)
+void DisplayPanel::StoreRole(const RoleTab& tab)
 {
-    QTableWidget* grid = roleGrids_.at(static_cast<std::size_t>(group));
-    if (filling_ || grid->currentRow() < 0)
+    const int row = tab.grid->currentRow();
+    if (filling_ || row < 0)
         return;
-    const RoleDef* role = FindColourRole(grid->item(grid->currentRow(), 0)->data(Qt::UserRole).toString().toStdString());
-    const int index = roleEdits_[static_cast<std::size_t>(group)]->value();
-    const bool english = Session().Context().english;
-    const int edited = Session().EditedScheme();
-    Store([=](SettingsModel& m) {
-        ColourSchemes schemes(m.Record(kRecord), english);
-        schemes.SelectScheme(edited);
-        schemes.SetRole(*role, index);
-    });
+    const RoleDef* role = tab.roles[static_cast<std::size_t>(row)];
+    const int index = tab.index->value();
+    EditScheme([=](ColourSchemes& schemes) { schemes.SetRole(*role, index); });
 }
 
 // ---- displays ----
 
-QWidget* DisplayPanel::BuildLayoutPage(DisplayLayout layout, const std::vector<std::pair<QString, std::vector<int>>>& groups,
-                                       const QString& hint)
+QWidget* DisplayPanel::BuildLayoutPage(const DisplaySubpage& def, const ItemArea& displays)
 {
+    const auto layout = static_cast<DisplayLayout>(displays.layout);
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("display.") + ToQ(LayoutOf(layout).key));
+    page->setObjectName(ToQ(def.name));
     auto* stack = new QVBoxLayout(page);
-    QTabWidget* tabs = groups.size() > 1 ? new QTabWidget(page) : nullptr;
-    for (const auto& [title, displays] : groups) {
+    QTabWidget* tabs = def.tabs.size() > 1 ? new QTabWidget(page) : nullptr;
+    const int perTab = tabs ? (displays.groups + static_cast<int>(def.tabs.size()) - 1) / static_cast<int>(def.tabs.size()) : displays.groups;
+    for (int first = 0; first < displays.groups; first += perTab) {
         auto* holder = new QWidget;
         auto* row = new QHBoxLayout(holder);
-        for (int d : displays) {
-            PreviewBox::Draw draw;
-            switch (layout) {
-            case DisplayLayout::X1: // the single display with its bottom panel, whatever the model draws by default
-                draw = [this](PreviewCanvas& p) {
-                    const auto in = Inputs();
-                    std::array<int, 4> fields{};
-                    for (int f = 0; f < 4; ++f)
-                        fields[static_cast<std::size_t>(f)] = SlotValue(in.record9, DisplayLayout::X1, 0, f);
-                    DrawSingleValueWithFields(p, in, 12, fields);
-                };
-                break;
-            case DisplayLayout::X4:
-                draw = [this, d](PreviewCanvas& p) { DrawPreviewScreen(p, Inputs(), PreviewScreen::X4, d + 1); };
-                break;
-            case DisplayLayout::X9:
-                draw = [this, d](PreviewCanvas& p) { DrawPreviewScreen(p, Inputs(), PreviewScreen::X9, d + 1); };
-                break;
-            case DisplayLayout::X6:
-                draw = [this, d](PreviewCanvas& p) { DrawPreviewScreen(p, Inputs(), PreviewScreen::X6, d + 1); };
-                break;
-            case DisplayLayout::Graph:
-                draw = [this, d](PreviewCanvas& p) { DrawPreviewScreen(p, Inputs(), PreviewScreen::Graphs, d + 1); };
-                break;
-            case DisplayLayout::Dial:
-                draw = [this, d](PreviewCanvas& p) { DrawPreviewScreen(p, Inputs(), PreviewScreen::Dials, d + 1); };
-                break;
-            case DisplayLayout::Panel:
-                draw = [this](PreviewCanvas& p) { DrawPreviewScreen(p, Inputs(), PreviewScreen::Panel, 1); };
-                break;
-            }
+        for (int d = first; d < std::min(first + perTab, displays.groups); ++d) {
             auto* cell = new QVBoxLayout;
-            if (LayoutOf(layout).displays > 1)
+            if (displays.groups > 1)
                 cell->addWidget(new QLabel(QStringLiteral("#%1").arg(d + 1), holder));
-            PreviewBox* box = AddPreview(layout, d, std::move(draw), holder);
-            box->anew = layout == DisplayLayout::Graph;
-            cell->addWidget(box);
+            cell->addWidget(AddPreview(
+                layout, d, [this, layout, d](PreviewCanvas& p) { DrawDisplayPreview(p, Inputs(), layout, d); }, def.anew, holder));
             row->addLayout(cell);
         }
         row->addStretch(1);
         if (tabs)
-            tabs->addTab(holder, title);
+            tabs->addTab(holder, Pick(def.tabs[static_cast<std::size_t>(first / perTab)]));
         else
             stack->addWidget(holder);
     }
     if (tabs)
         stack->addWidget(tabs);
-    stack->addWidget(Hint(hint, page));
+    stack->addWidget(Hint(Pick(def.hint), page));
     stack->addStretch(1);
     return page;
 }
 
 // ---- hot menus ----
 
-namespace {
-constexpr const char* kHotMenuTitles[kEditedHotMenuLists][2] = {
-    {"Параметры", "Parameters"}, {"Средние", "Average"}, {"Парктроник", "Parktronic"}};
-
-void AddNodes(QMenu* menu, const std::vector<MenuNode>& nodes, const std::function<void(std::uint16_t)>& chosen)
-{
-    for (const MenuNode& n : nodes) {
-        if (n.code == 0) {
-            AddNodes(menu->addMenu(ToQ(n.caption)), n.children, chosen);
-            continue;
-        }
-        QAction* a = menu->addAction(ToQ(n.caption));
-        a->setData(n.code);
-        QObject::connect(a, &QAction::triggered, menu, [chosen, code = n.code] { chosen(code); });
-    }
-}
-} // namespace
-
-QWidget* DisplayPanel::BuildHotMenus()
+QWidget* DisplayPanel::BuildHotMenus(const DisplaySubpage& def, const ItemArea& lists)
 {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("display.menus"));
+    page->setObjectName(ToQ(def.name));
     auto* row = new QHBoxLayout(page);
     for (int list = 0; list < kEditedHotMenuLists; ++list) {
         auto* column = new QVBoxLayout;
-        auto* title = new QLabel(Tr(kHotMenuTitles[list][0], kHotMenuTitles[list][1]), page);
-        auto* grid = new QTableWidget(kHotMenuRows, 1, page);
+        auto* title = new QLabel(Pick(lists.groupNames[static_cast<std::size_t>(list)]), page);
+        QTableWidget* grid = MakeGrid(kHotMenuRows, 1, 6, page);
         grid->setObjectName(QStringLiteral("display.menu.%1").arg(list));
         title->setBuddy(grid);
-        grid->horizontalHeader()->hide();
         grid->horizontalHeader()->setStretchLastSection(true);
-        grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-        grid->setSelectionMode(QAbstractItemView::SingleSelection);
-        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
         QStringList numbers;
-        for (int r = 0; r < kHotMenuRows; ++r) {
+        for (int r = 0; r < kHotMenuRows; ++r)
             numbers << QString::number(r);
-            grid->setItem(r, 0, new QTableWidgetItem);
-        }
         grid->setVerticalHeaderLabels(numbers);
-        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
-        grid->setMinimumHeight(grid->verticalHeader()->defaultSectionSize() * kHotMenuRows + 6);
-        grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         grid->setMinimumWidth(240);
         grid->setMaximumWidth(300);
         // Rows are dragged by their numbers; the list stores the move and is shown again in order.
@@ -708,8 +572,7 @@ QWidget* DisplayPanel::BuildHotMenus()
                 const QSignalBlocker block(grid->verticalHeader());
                 grid->verticalHeader()->moveSection(to, from);
             }
-            const bool english = Session().Context().english;
-            Store([=](SettingsModel& m) { HotMenus(m.Record(kRecord), english).Move(list, from, to); });
+            EditMenus([=](HotMenus& menus) { menus.Move(list, from, to); });
             grid->setCurrentCell(to, 0);
         });
         connect(grid, &QTableWidget::customContextMenuRequested, this, [this, list, grid](QPoint at) {
@@ -735,34 +598,36 @@ QWidget* DisplayPanel::BuildHotMenus()
     auto* outer = new QWidget;
     auto* stack = new QVBoxLayout(outer);
     stack->addWidget(page);
-    stack->addWidget(Hint(Tr("Правая кнопка мыши или клавиши Insert, Delete, Alt+стрелки: вставить, удалить, переместить пункт",
-                             "Right mouse button, or the keys Insert, Delete, Alt+arrows: insert, delete, move an item"),
-                          outer));
+    stack->addWidget(Hint(Pick(def.hint), outer));
     stack->addStretch(1);
     return outer;
+}
+
+void DisplayPanel::EditMenus(const std::function<void(HotMenus&)>& edit)
+{
+    const bool english = Session().Context().english;
+    Store([&](SettingsModel& m) {
+        HotMenus menus(m.Record(kRecord), english);
+        edit(menus);
+    });
 }
 
 QMenu* DisplayPanel::MakeHotMenuActions(int list, int row, QWidget* parent)
 {
     const auto& ctx = Session().Context();
-    const bool english = ctx.english;
     auto* menu = new QMenu(parent);
     QMenu* insert = menu->addMenu(Tr("Вставить пункт", "Insert item"));
     insert->setObjectName(QStringLiteral("insert"));
     static const MenuItemList kNoMenus;
-    AddNodes(insert, InsertionMenu(list, ctx.menus ? *ctx.menus : kNoMenus, ctx.features, english), [=, this](std::uint16_t code) {
-        Store([=](SettingsModel& m) { HotMenus(m.Record(kRecord), english).Insert(list, row, code); });
+    AddNodes(insert, InsertionMenu(list, ctx.menus ? *ctx.menus : kNoMenus, ctx.features, ctx.english), [=, this](std::uint16_t code) {
+        EditMenus([=](HotMenus& menus) { menus.Insert(list, row, code); });
     });
     QAction* del = menu->addAction(Tr("Удалить пункт", "Delete item"));
     del->setObjectName(QStringLiteral("delete"));
-    connect(del, &QAction::triggered, this, [=, this] {
-        Store([=](SettingsModel& m) { HotMenus(m.Record(kRecord), english).Delete(list, row); });
-    });
+    connect(del, &QAction::triggered, this, [=, this] { EditMenus([=](HotMenus& menus) { menus.Delete(list, row); }); });
     QAction* clear = menu->addAction(Tr("Очистить список", "Clear all"));
     clear->setObjectName(QStringLiteral("clear"));
-    connect(clear, &QAction::triggered, this, [=, this] {
-        Store([=](SettingsModel& m) { HotMenus(m.Record(kRecord), english).Clear(list); });
-    });
+    connect(clear, &QAction::triggered, this, [=, this] { EditMenus([=](HotMenus& menus) { menus.Clear(list); }); });
     return menu;
 }
 
@@ -787,7 +652,6 @@ bool DisplayPanel::eventFilter(QObject* watched, QEvent* event)
         return EditorPanel::eventFilter(watched, event);
     const int list = grid->property("hotMenuList").toInt();
     const int row = std::max(0, grid->currentRow());
-    const bool english = Session().Context().english;
     auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() == Qt::Key_Insert) {
         QMenu* menu = MakeHotMenuActions(list, row, grid);
@@ -797,12 +661,12 @@ bool DisplayPanel::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     if (key->key() == Qt::Key_Delete) {
-        Store([=](SettingsModel& m) { HotMenus(m.Record(kRecord), english).Delete(list, row); });
+        EditMenus([=](HotMenus& menus) { menus.Delete(list, row); });
         return true;
     }
     if ((key->modifiers() & Qt::AltModifier) && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
         const int to = std::clamp(row + (key->key() == Qt::Key_Up ? -1 : 1), 0, kHotMenuRows - 1);
-        Store([=](SettingsModel& m) { HotMenus(m.Record(kRecord), english).Move(list, row, to); });
+        EditMenus([=](HotMenus& menus) { menus.Move(list, row, to); });
         grid->setCurrentCell(to, 0);
         return true;
     }
@@ -811,29 +675,19 @@ bool DisplayPanel::eventFilter(QObject* watched, QEvent* event)
 
 // ---- miscellaneous ----
 
-QWidget* DisplayPanel::BuildMisc()
+QWidget* DisplayPanel::BuildRowsPage(const DisplaySubpage& def)
 {
     auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("display.misc"));
+    page->setObjectName(ToQ(def.name));
     auto* stack = new QVBoxLayout(page);
-    stack->addLayout(host_.BuildRows(EditorHost::PartRows("display.misc"), page));
+    stack->addLayout(host_.BuildRows(EditorHost::PartRows(def.edits), page));
 
     auto* shown = new QGroupBox(Tr("Показывать дисплеи", "Show displays"), page);
     auto* grid = new QGridLayout(shown);
-    struct MaskBox {
-        const char* part;
-        const char* ru;
-        const char* en;
-        int columns;
-    };
-    const MaskBox boxes[] = {{"display.show.x1", "x1", "x1", 4},       {"display.show.x4", "x4", "x4", 1},
-                             {"display.show.x9", "x9", "x9", 1},       {"display.show.x6", "x6", "x6", 1},
-                             {"display.show.averages", "Средние", "Average", 1},
-                             {"display.show.dials", "Стрелки", "Arrows", 1}, {"display.show.graphs", "Графики", "Graphics", 1}};
     int column = 0;
-    for (const MaskBox& b : boxes) {
-        auto* box = new QGroupBox(Tr(b.ru, b.en), shown);
-        box->setObjectName(QString::fromLatin1(b.part));
+    for (const ShowBox& b : ShowBoxes()) {
+        auto* box = new QGroupBox(Pick(b.caption), shown);
+        box->setObjectName(ToQ(b.part));
         box->setLayout(host_.BuildRows(EditorHost::PartRows(b.part), box, b.columns));
         if (b.columns > 1)
             grid->addWidget(box, 0, 0, 1, 6);

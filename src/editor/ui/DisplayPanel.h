@@ -1,12 +1,14 @@
 #pragma once
 // The display page: colour schemes, the digital, graph and pointer displays,
 // the hot menus, the extra panel and the miscellaneous settings, each a
-// sub-page. Previews are the core's pictures at 1:1, redrawn when they are
-// next shown after any change; a right-click (or Enter) on a preview opens
-// the picker of the field under the pointer.
-#include "editor/DisplayLayouts.h"
+// sub-page built from its row of the page's table (editor/DisplayPage.h).
+// Previews are the core's pictures at 1:1, redrawn when they are next shown
+// after any change; a right-click (or Enter) on a preview opens the picker of
+// the field under the pointer.
+#include "editor/DisplayPage.h"
+#include "editor/HotMenus.h"
 #include "editor/ui/EditorPanel.h"
-#include "preview/PreviewCanvas.h"
+#include "editor/ui/PreviewBox.h"
 #include "preview/Screens.h"
 
 #include <QColor>
@@ -25,39 +27,6 @@ class QTableWidget;
 class QTabWidget;
 
 namespace tc::ui {
-
-// One preview picture. Draws itself from `draw` when it is painted after an
-// Invalidate() and keeps the picture until the next one; a click or Enter asks `pick` for the field under the point
-// (Enter: the centre of the picture, after a menu of the fields).
-class PreviewBox : public QWidget {
-    Q_OBJECT
-public:
-    using Draw = std::function<void(PreviewCanvas&)>;
-    PreviewBox(Draw draw, QWidget* parent = nullptr);
-
-    void Invalidate();
-    // The picture as last drawn (draws it first when needed).
-    const QImage& Picture();
-    // The picture drawn now, whatever is kept (what the kept one must equal).
-    QImage DrawAfresh() const;
-    // Drawn again on every refresh, changed settings or not: the graphs,
-    // whose curve is random on every draw.
-    bool anew = false;
-    // Right-click or left-click at a point of the picture: the panel opens a picker there.
-    std::function<void(QPoint at, QPoint global)> pick;
-    // Enter or the menu key: the panel offers the fields to pick from.
-    std::function<void(QPoint global)> pickByKey;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    Draw draw_;
-    QImage picture_;
-    bool dirty_ = true;
-};
 
 class DisplayPanel : public EditorPanel {
     Q_OBJECT
@@ -101,25 +70,40 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* BuildColours();
-    QWidget* BuildLayoutPage(DisplayLayout layout, const std::vector<std::pair<QString, std::vector<int>>>& groups, const QString& hint);
-    QWidget* BuildHotMenus();
-    QWidget* BuildMisc();
-    PreviewBox* AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, QWidget* parent);
+    // A colour-role sub-page: its roles, their grid and the edit of the chosen one.
+    struct RoleTab {
+        RoleGroup group{};
+        std::vector<const RoleDef*> roles;
+        QTableWidget* grid = nullptr;
+        QSpinBox* index = nullptr;
+    };
+
+    // The sub-pages by what they edit: a layout's slots, the palettes, the
+    // hot-menu lists, or field rows.
+    QWidget* BuildLayoutPage(const DisplaySubpage& def, const ItemArea& displays);
+    QWidget* BuildColours(const DisplaySubpage& def, const ItemArea& palette);
+    QWidget* BuildRoleTab(RoleGroup group);
+    QWidget* BuildHotMenus(const DisplaySubpage& def, const ItemArea& lists);
+    QWidget* BuildRowsPage(const DisplaySubpage& def);
+    PreviewBox* AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, bool anew, QWidget* parent);
     PreviewInputs Inputs() const;
     QString Tr(const char* ru, const char* en) const;
+    QString Pick(const Text& text) const;
     void FillColours();
     void FillHotMenus();
+    void ChooseColour();
+    // Structured edits of the edited scheme and of the hot-menu lists, stored through the session.
+    void EditScheme(const std::function<void(ColourSchemes&)>& edit);
+    void EditMenus(const std::function<void(HotMenus&)>& edit);
     void StoreColour();
-    void StoreRole(int group);
+    void StoreRole(const RoleTab& tab);
     // Everything the pictures are drawn from but the graphs' seed: record 9,
     // the edited scheme, the language, the model and its protocol.
     std::vector<std::uint8_t> PictureState() const;
 
     std::vector<Preview> previews_;
     QTableWidget* palette_ = nullptr;
-    std::vector<QTableWidget*> roleGrids_; // by RoleGroup
-    std::vector<QSpinBox*> roleEdits_;
+    std::vector<RoleTab> roleTabs_;
     std::vector<QTableWidget*> hotMenus_;
     bool filling_ = false;
     std::vector<std::uint8_t> drawnState_; // PictureState() of the kept pictures

@@ -182,6 +182,9 @@ public:
                 got += static_cast<std::size_t>(n);
                 length = std::max<std::size_t>(reply[0], 1);
             }
+            // Not a check of the line's work: the bench's own, that each reply was the one asked for.
+            if (length != (request[4] == tc::kCmdConnect ? 9u : 6u + tc::device::kBlockSize))
+                throw std::runtime_error("the replay client got a reply of " + std::to_string(length) + " bytes");
         }
         close(fd);
         return Seconds(t0);

@@ -3,7 +3,7 @@
 // only the sections that differ are sent and checked, so the first costs
 // little more than the full read that keeps the restore point.
 // Reports numbers only; nothing here passes or fails on time.
-//   write_changed_bench [RUNS]   (default 3 writes of each kind)
+//   write_changed_bench [RUNS]   (default 5 rounds: 10 writes of each kind)
 #include "LinkTestSupport.h"
 
 #include "link/Transfers.h"
@@ -96,7 +96,7 @@ int main(int argc, char** argv)
 {
     // BENCH_SHORT (scripts/bench.sh --short): one write of each kind, unpaced, to check the bench still runs.
     const bool brief = std::getenv("BENCH_SHORT") != nullptr;
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : (brief ? 1 : 3);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : (brief ? 1 : 5);
     tc::test::Tripsim sim(brief ? std::vector<std::string>{} : std::vector<std::string>{"--line-rate"});
     tc::test::TempRestorePoints points;
     tc::DeviceLink link;
@@ -137,6 +137,10 @@ int main(int argc, char** argv)
             .count();
     std::printf("line-time floor: one value %.3f s, everywhere %.3f s; ratio %.2f (the whole-memory read alone %.3f s)\n", floorOne,
                 floorAll, floorOne / floorAll, readFloor);
-    std::printf("table: write-changed %.2f× (line-time floor %.2f×)\n", a / b, floorOne / floorAll);
+    // Both writes read the whole memory first: on a loaded machine that read's
+    // spread can outweigh the difference, so the best of each is given too.
+    const double bestOne = *std::min_element(one.begin(), one.end()), bestAll = *std::min_element(all.begin(), all.end());
+    std::printf("best: one value %.3f s, everywhere %.3f s; ratio %.2f\n", bestOne, bestAll, bestOne / bestAll);
+    std::printf("table: write-changed %.2f× (best %.2f×; line-time floor %.2f×)\n", a / b, bestOne / bestAll, floorOne / floorAll);
     return 0;
 }

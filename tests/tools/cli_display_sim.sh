@@ -3,11 +3,9 @@
 # click a preview's slot, change a day colour and add a hot-menu item, write,
 # read back; the unit's memory and the preview hold the change.
 set -u
-cli=$1
-sim=$2
 . "$(dirname "$0")/sim_session.sh"
 start_sim
-"$cli" read --port "$work/tty" -o "$work/unit.qvetp" >/dev/null 2>&1 || fail "read from tripsim"
+read_unit unit.qvetp
 
 # The first item the insertion menu of the parameters list offers, inserted by its code.
 item=$("$cli" hot-menu-items "$work/unit.qvetp" params | head -1 | cut -f1)
@@ -18,7 +16,7 @@ item=$("$cli" hot-menu-items "$work/unit.qvetp" params | head -1 | cut -f1)
 want=$(printf '%02x%02x' $((item & 255)) $((item >> 8)))000000000000000000000000000000000000
 "$cli" preview "$work/unit.qvetp" --screen x4 --display 3 -o "$work/before.png" >/dev/null || fail "preview before"
 "$cli" write --port "$work/tty" "$work/edited.qvetp" >/dev/null 2>&1 || fail "write to tripsim"
-"$cli" read --port "$work/tty" -o "$work/back.qvetp" >/dev/null 2>&1 || fail "read back"
+read_unit back.qvetp
 [ "$("$cli" peek "$work/back.qvetp" 9:22:1 9:90:2 9:196:20)" = $'11\n1ff8\n'"$want" ] ||
   fail "the unit does not hold the change: $("$cli" peek "$work/back.qvetp" 9:22:1 9:90:2 9:196:20 | tr '\n' ' ')"
 "$cli" preview "$work/back.qvetp" --screen x4 --display 3 -o "$work/after.png" >/dev/null || fail "preview after"

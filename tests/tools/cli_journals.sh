@@ -2,12 +2,9 @@
 # tripconf-cli journals on settings read from the simulated trip computer,
 # whose memory carries sample trips, refuels, totals and two faults.
 set -u
-cli=$1
-sim=$2
 . "$(dirname "$0")/sim_session.sh"
 start_sim
-"$cli" read --port "$work/tty" -o "$work/dev.qvetp" >/dev/null 2>&1 || fail "read from tripsim"
-kill "$simpid"; wait "$simpid" 2>/dev/null; simpid=
+read_unit dev.qvetp --stop
 
 # Both journals as the save button writes them: a UTF-8 mark, 22 CRLF lines of 9 tab-terminated cells.
 "$cli" --english journals "$work/dev.qvetp" --trip "$work/trip.txt" --refuel "$work/refuel.txt" >/dev/null || fail "journals --trip --refuel"

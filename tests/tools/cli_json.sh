@@ -3,13 +3,10 @@
 # output. Each case rebuilds the table's lines from the document (jq) and
 # compares them with what the command prints without --json.
 set -u
-cli=$1
-sim=$2
 . "$(dirname "$0")/sim_session.sh"
 command -v jq >/dev/null || fail "jq is not installed (scripts/deps.sh)"
 start_sim
-"$cli" read --port "$work/tty" -o "$work/dev.qvetp" >/dev/null 2>&1 || fail "read from tripsim"
-kill "$simpid"; wait "$simpid" 2>/dev/null; simpid=
+read_unit dev.qvetp --stop
 "$cli" set "$work/dev.qvetp" -o "$work/b.qvetp" corrections.speed=5.0 limits.speed=130 sources.detection=Руч. \
   display.palette.day.3=31,31,31 >/dev/null || fail "set"
 

@@ -4,8 +4,6 @@
 # Without a retry budget the read stops at block 9 as before; with one it goes
 # on from each such block and ends with the unit's exact memory.
 set -u
-cli=$1
-sim=$2
 . "$(dirname "$0")/sim_session.sh"
 faults=(--memory "$work/memory.bin" --corrupt-rate 0.2 --seed 3)
 

@@ -13,13 +13,6 @@
 namespace tc::cli {
 namespace {
 
-std::string Hex4(unsigned code)
-{
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%04X", code);
-    return hex;
-}
-
 const Registration kModels{{"models", "models [--json]", "list the device models: code, name, number of protocols",
     {JsonOption()},
     {},
@@ -45,13 +38,10 @@ const Registration kProtocols{{"protocols", "protocols CODE [--json]", "list the
     {JsonOption()},
     {{Complete::Model}},
     [](Args& args) {
-        const auto rest = args.Positional();
-        if (rest.size() != 1)
-            throw UsageError{"expected one model code"};
+        const auto& rest = args.Positional(1, "expected one model code");
         const auto code = static_cast<std::uint16_t>(ParseNumber(rest[0], 0xFFFF, "CODE"));
         if (!IsListedModel(code)) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "0x%04X", code);
+            const std::string hex = Hex4(code);
             throw Error(Tr(std::string("Неизвестный код модели ") + hex, std::string("Unknown device model code ") + hex));
         }
         EvaluateModel(code, 0);

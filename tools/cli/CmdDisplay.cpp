@@ -28,9 +28,7 @@ const Registration kMenuItems{{"hot-menu-items", "hot-menu-items FILE params|ave
     {},
     {{Complete::Settings}, {Complete::Words, "params averages parking"}},
     [](Args& args) {
-        const auto rest = args.Positional();
-        if (rest.size() != 2)
-            throw UsageError{"expected a settings FILE and a list (params, averages, parking)"};
+        const auto& rest = args.Positional(2, "expected a settings FILE and a list (params, averages, parking)");
         const std::string lists[] = {"params", "averages", "parking"};
         int list = -1;
         for (int l = 0; l < 3; ++l)
@@ -38,8 +36,7 @@ const Registration kMenuItems{{"hot-menu-items", "hot-menu-items FILE params|ave
                 list = l;
         if (list < 0)
             throw UsageError{"the lists are params, averages and parking"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        SettingsModel model = DecodedSettings(rest[0]);
         EditSettings(model, [&](EditSession& s) {
             const auto& ctx = s.Context();
             PrintTree(InsertionMenu(list, *ctx.menus, ctx.features, ctx.english), "");
@@ -62,8 +59,7 @@ const Registration kPickerItems{{"slot-items", "slot-items FILE x4|x9|x6|x1|grap
         const int field = rest.size() == 3 ? static_cast<int>(ParseNumber(rest[2], static_cast<unsigned>(layout->fields), "F")) : 1;
         if (field < 1)
             throw UsageError{"fields are numbered from 1"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        SettingsModel model = DecodedSettings(rest[0]);
         EditSettings(model, [&](EditSession& s) {
             const auto& ctx = s.Context();
             for (const PickerItem& item : PickerItems(layout->layout, field - 1, ctx.protocol, *ctx.params, ctx.features, ctx.english))

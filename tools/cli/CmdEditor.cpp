@@ -21,37 +21,16 @@
 namespace tc::cli {
 namespace {
 
-
 const char* KindName(ControlKind kind)
 {
-    switch (kind) {
-    case ControlKind::Number:
-        return "number";
-    case ControlKind::Choice:
-        return "choice";
-    case ControlKind::Radio:
-        return "radio";
-    case ControlKind::Check:
-        return "check";
-    case ControlKind::Time:
-        return "time";
-    case ControlKind::Text:
-        return "text";
-    }
-    return "";
+    static constexpr const char* kNames[] = {"number", "choice", "radio", "check", "time", "text"};
+    return NameOf(kind, kNames);
 }
 
 const char* MarkName(ValueMark mark)
 {
-    switch (mark) {
-    case ValueMark::None:
-        return "-";
-    case ValueMark::OutOfRange:
-        return "out-of-range";
-    case ValueMark::Unshowable:
-        return "unshowable";
-    }
-    return "";
+    static constexpr const char* kNames[] = {"-", "out-of-range", "unshowable"};
+    return NameOf(mark, kNames);
 }
 
 std::string BitColumn(const Field& f)
@@ -101,11 +80,8 @@ const Registration kFields{{"fields", "fields FILE [--all] [--json]",
     [](Args& args) {
         const bool all = args.Flag("--all");
         const bool json = args.Flag("--json");
-        const auto rest = args.Positional();
-        if (rest.size() != 1)
-            throw UsageError{"expected one settings FILE"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        const auto& rest = args.Positional(1, "expected one settings FILE");
+        SettingsModel model = DecodedSettings(rest[0]);
         EditSettings(model, [&](EditSession& s) {
             if (json) {
                 Json list = Json::array();
@@ -136,11 +112,8 @@ const Registration kGet{{"get", "get FILE KEY [--json]", "print what one control
     {JsonOption()},
     {{Complete::Settings}, {Complete::Key}},
     [](Args& args) {
-        const auto rest = args.Positional();
-        if (rest.size() != 2)
-            throw UsageError{"expected a settings FILE and a KEY"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        const auto& rest = args.Positional(2, "expected a settings FILE and a KEY");
+        SettingsModel model = DecodedSettings(rest[0]);
         const bool json = args.Flag("--json");
         EditSettings(model, [&](EditSession& s) {
             const ShownControl c = s.Shown(rest[1]);
@@ -188,8 +161,7 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
                                "Argument " + std::to_string(i + 1) + " \"" + rest[i] + "\": no value is given. Nothing has been changed."));
             values.emplace_back(rest[i].substr(0, eq), rest[i].substr(eq + 1));
         }
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        SettingsModel model = DecodedSettings(rest[0]);
         EditSettings(model, [&](EditSession& s) {
             for (const auto& [key, value] : values) {
                 if (!FindField(key)) {
@@ -273,8 +245,7 @@ const Registration kPeek{{"peek", "peek FILE RECORD:OFFSET:LENGTH...", "print by
         std::vector<ByteRange> ranges;
         for (std::size_t i = 1; i < rest.size(); ++i)
             ranges.push_back(ParseRange(rest[i], true));
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        SettingsModel model = DecodedSettings(rest[0]);
         for (const auto& r : ranges)
             std::cout << HexText(model.Record(r.record).subspan(r.offset, r.length)) << "\n";
         return 0;
@@ -301,8 +272,7 @@ const Registration kPoke{{"poke", "poke FILE -o OUT RECORD:OFFSET=HEX...",
                 throw UsageError{"\"" + rest[i] + "\" runs past the end of record " + std::to_string(r.record)};
             patches.emplace_back(r, std::move(bytes));
         }
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        SettingsModel model = DecodedSettings(rest[0]);
         std::set<int> touched;
         for (const auto& [r, bytes] : patches) {
             // Only bytes the file's section holds can be saved; the rest of a record is never encoded.

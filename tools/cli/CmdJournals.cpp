@@ -102,9 +102,7 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         const bool json = args.Flag("--json");
         if (json && (!tripOut.empty() || !refuelOut.empty() || chartCsv))
             throw UsageError{"--json does not go with --trip, --refuel or --chart-csv"};
-        const auto rest = args.Positional();
-        if (rest.size() != 1)
-            throw UsageError{"expected one settings FILE"};
+        const auto& rest = args.Positional(1, "expected one settings FILE");
         if (fmt.decimalSeparator.empty())
             throw UsageError{"--separator must not be empty"};
         // An output that names the settings file (or both outputs one file)

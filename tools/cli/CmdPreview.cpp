@@ -149,9 +149,7 @@ const Registration kPreview{{"preview",
         const std::string schemeName = args.Option("--scheme", "day");
         const std::string seedText = args.Option("--seed", "1");
         const std::string out = args.Option("-o");
-        const auto rest = args.Positional();
-        if (rest.size() != 1)
-            throw UsageError{"expected one settings FILE"};
+        const auto& rest = args.Positional(1, "expected one settings FILE");
         if (screenName.empty() || out.empty())
             throw UsageError{"--screen and -o are required"};
         const auto screen = ParsePreviewScreen(screenName);

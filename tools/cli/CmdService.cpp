@@ -15,50 +15,54 @@
 #include <iostream>
 
 namespace tc::cli {
+
+int SaveSideFile(Args& args, const std::string& expected, void (*save)(const SettingsModel&, const std::string&))
+{
+    const auto& rest = args.Positional(2, expected);
+    save(DecodedSettings(rest[0]), rest[1]);
+    std::cout << "wrote " << rest[1] << "\n";
+    return 0;
+}
+
+int LoadSideFile(Args& args, const std::string& expected, std::size_t size,
+                 const std::function<std::vector<std::uint8_t>(const std::string&)>& read,
+                 const std::function<void(SettingsModel&, const std::vector<std::uint8_t>&)>& apply)
+{
+    const std::string out = args.Option("-o");
+    const bool strict = args.Flag("--strict");
+    const auto& rest = args.Positional(2, expected, {"-o"});
+    SettingsModel model = DecodedSettings(rest[0]);
+    const auto bytes = read(rest[1]);
+    if (bytes.size() < size) {
+        const std::string shortText = SideFileShortText(rest[1], bytes.size(), size);
+        if (strict)
+            throw Error(shortText + Tr(" (--strict: ничего не загружено)", " (--strict: nothing has been loaded)"));
+        std::cerr << "warning: " << shortText << "\n";
+    }
+    EditSettings(model, [&](EditSession& s) {
+        s.Apply([&](SettingsModel& m) { apply(m, bytes); });
+        return true;
+    });
+    SaveSettings(model, out);
+    return 0;
+}
+
 namespace {
 
 const Registration kServiceSave{{"service-save", "service-save FILE OUT",
     "write the maintenance settings of a settings FILE to a maintenance file OUT (.qvett, 117 bytes)",
     {},
     {{Complete::Settings}, {Complete::Service}},
-    [](Args& args) {
-        const auto rest = args.Positional();
-        if (rest.size() != 2)
-            throw UsageError{"expected a settings FILE and the maintenance file OUT"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
-        SaveServiceFile(model, rest[1]);
-        std::cout << "wrote " << rest[1] << "\n";
-        return 0;
-    }}};
+    [](Args& args) { return SaveSideFile(args, "expected a settings FILE and the maintenance file OUT", SaveServiceFile); }}};
 
 const Registration kServiceLoad{{"service-load", "service-load FILE IN -o OUT [--strict]",
     "read a maintenance file IN into the settings FILE as the editor's load button does, then OK, and save the settings to OUT; "
     "a file longer than 117 bytes is refused, a shorter one fills what it covers with a warning (--strict: refused)",
-    {{"-o", "OUT", "the settings file to write", Complete::Settings},
-     {"--strict", "", "refuse a maintenance file shorter than 117 bytes"}},
+    SideFileLoadOptions("maintenance file", kServiceFileSize),
     {{Complete::Settings}, {Complete::Service}},
     [](Args& args) {
-        const std::string out = args.Option("-o");
-        const bool strict = args.Flag("--strict");
-        const auto rest = args.Positional();
-        if (rest.size() != 2 || out.empty())
-            throw UsageError{"a settings FILE, the maintenance file IN and -o OUT are required"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
-        const auto bytes = ReadServiceFile(rest[1]); // read before anything changes
-        if (bytes.size() < kServiceFileSize) {
-            const std::string shortText = SideFileShortText(rest[1], bytes.size(), kServiceFileSize);
-            if (strict)
-                throw Error(shortText + Tr(" (--strict: ничего не загружено)", " (--strict: nothing has been loaded)"));
-            std::cerr << "warning: " << shortText << "\n";
-        }
-        EditSettings(model, [&](EditSession& s) {
-            s.Apply([&](SettingsModel& m) { ApplyServiceFile(m, bytes); });
-            return true;
-        });
-        SaveSettings(model, out);
-        return 0;
+        return LoadSideFile(args, "a settings FILE, the maintenance file IN and -o OUT are required", kServiceFileSize, ReadServiceFile,
+                            [](SettingsModel& m, const std::vector<std::uint8_t>& bytes) { ApplyServiceFile(m, bytes); });
     }}};
 
 const Registration kSystems{{"systems", "systems FILE [--json]",
@@ -66,12 +70,9 @@ const Registration kSystems{{"systems", "systems FILE [--json]",
     {JsonOption()},
     {{Complete::Settings}},
     [](Args& args) {
-        const auto rest = args.Positional();
-        if (rest.size() != 1)
-            throw UsageError{"expected one settings FILE"};
+        const auto& rest = args.Positional(1, "expected one settings FILE");
         const bool json = args.Flag("--json");
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        SettingsModel model = DecodedSettings(rest[0]);
         EditSettings(model, [&](EditSession& s) {
             const auto r5 = s.Model().Record(5);
             if (json) {

@@ -28,48 +28,23 @@ void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path)
 
 namespace {
 
-std::string Hex(unsigned value, int digits)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%0*X", digits, value);
-    return buf;
-}
-
 const char* StatusKey(SectionStatus s)
 {
-    switch (s) {
-    case SectionStatus::Ok:
-        return "ok";
-    case SectionStatus::Short:
-        return "short";
-    case SectionStatus::Truncated:
-        return "truncated";
-    case SectionStatus::Invalid:
-        return "invalid";
-    }
-    return "";
+    static constexpr const char* kKeys[] = {"ok", "short", "truncated", "invalid"};
+    return NameOf(s, kKeys);
 }
 
 const char* StatusText(SectionStatus s)
 {
-    switch (s) {
-    case SectionStatus::Ok:
-        return "";
-    case SectionStatus::Short:
-        return "  (cut short by the end of the image)";
-    case SectionStatus::Truncated:
-        return "  (longer than its record; the rest is kept as is)";
-    case SectionStatus::Invalid:
-        return "  (unusable entry: not decoded)";
-    }
-    return "";
+    static constexpr const char* kTexts[] = {"", "  (cut short by the end of the image)",
+                                             "  (longer than its record; the rest is kept as is)",
+                                             "  (unusable entry: not decoded)"};
+    return NameOf(s, kTexts);
 }
 
 std::string OnePath(Args& args, const std::string& what)
 {
-    const auto rest = args.Positional();
-    if (rest.size() != 1)
-        throw UsageError{"expected one " + what};
+    const auto& rest = args.Positional(1, "expected one " + what);
     return rest[0];
 }
 
@@ -85,7 +60,7 @@ const Registration kNew{{"new", "new --model CODE -o FILE",
         SettingsModel model;
         LoadReferenceImage(model, static_cast<std::uint16_t>(ParseNumber(code, 0xFFFF, "CODE")));
         WriteSettingsFile(model, out);
-        std::cout << "wrote " << out << " (model " << Hex(model.DeviceModelCode, 4) << ", " << model.Image.size() + 2 << " bytes)\n";
+        std::cout << "wrote " << out << " (model " << Hex4(model.DeviceModelCode) << ", " << model.Image.size() + 2 << " bytes)\n";
         return 0;
     }}};
 
@@ -102,7 +77,7 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
         if (args.Flag("--json")) {
             Json doc;
             doc["model_code"] = model.DeviceModelCode;
-            doc["model_code_hex"] = Hex(model.DeviceModelCode, 4);
+            doc["model_code_hex"] = Hex4(model.DeviceModelCode);
             doc["image_length"] = model.Image.size();
             doc["section_count"] = model.SectionCount();
             doc["format_version"] = model.FormatVersion();
@@ -125,7 +100,7 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
             PrintJson(doc);
             return 0;
         }
-        std::cout << "model code:      " << Hex(model.DeviceModelCode, 4) << "\n"
+        std::cout << "model code:      " << Hex4(model.DeviceModelCode) << "\n"
                   << "image length:    " << model.Image.size() << "\n"
                   << "section count:   " << model.SectionCount() << "\n"
                   << "format version:  " << model.FormatVersion() << "\n";

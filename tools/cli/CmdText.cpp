@@ -16,13 +16,6 @@
 namespace tc::cli {
 namespace {
 
-std::string Hex4(unsigned code)
-{
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%04X", code);
-    return hex;
-}
-
 const Registration kDiff{{"diff", "diff A B [--json]",
     "list the settings that differ between two settings files: key, name, value in A, value in B, unit, "
     "hidden; the structured tables' items (display slots, colours, hot-menu rows, tare points, voice modes, "
@@ -31,9 +24,7 @@ const Registration kDiff{{"diff", "diff A B [--json]",
     {JsonOption()},
     {{Complete::Settings}, {Complete::Settings}},
     [](Args& args) {
-        const auto rest = args.Positional();
-        if (rest.size() != 2)
-            throw UsageError{"expected two settings files"};
+        const auto& rest = args.Positional(2, "expected two settings files");
         const bool json = args.Flag("--json");
         SettingsComparison c;
         Json doc;
@@ -93,11 +84,8 @@ const Registration kExport{{"export", "export FILE -o OUT.json",
     {{Complete::Settings}},
     [](Args& args) {
         const std::string out = args.Option("-o");
-        const auto rest = args.Positional();
-        if (rest.size() != 1 || out.empty())
-            throw UsageError{"a settings FILE and -o OUT.json are required"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        const auto& rest = args.Positional(1, "a settings FILE and -o OUT.json are required", {"-o"});
+        SettingsModel model = DecodedSettings(rest[0]);
         const std::string text = ExportSettingsText(model);
         WriteFileAtomically(out, std::vector<std::uint8_t>(text.begin(), text.end()));
         std::cout << "wrote " << out << "\n";
@@ -111,11 +99,8 @@ const Registration kImport{{"import", "import BASE IN.json -o OUT",
     {{Complete::Settings}, {Complete::Json}},
     [](Args& args) {
         const std::string out = args.Option("-o");
-        const auto rest = args.Positional();
-        if (rest.size() != 2 || out.empty())
-            throw UsageError{"a settings file BASE, a text IN.json and -o OUT are required"};
-        SettingsModel model;
-        LoadDecodedSettings(model, rest[0]);
+        const auto& rest = args.Positional(2, "a settings file BASE, a text IN.json and -o OUT are required", {"-o"});
+        SettingsModel model = DecodedSettings(rest[0]);
         const auto bytes = ReadWholeFile(rest[1], kMaxSettingsTextSize);
         ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         SaveSettings(model, out);

@@ -3,7 +3,10 @@
 // static Registration: name, usage, summary, the options it takes and what its
 // arguments are. main() builds the parser (CLI11), the help texts, the man
 // page and the shell completion from these rows, so none of them can drift.
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -90,6 +93,18 @@ public:
     bool Flag(const std::string& name) const;
     // The arguments that are not options, in order.
     const std::vector<std::string>& Positional() const { return positional_; }
+    // Exactly `count` of them, with a value for each option in `required`
+    // (such as "-o"); a usage error with the text `expected` otherwise.
+    const std::vector<std::string>& Positional(std::size_t count, const std::string& expected,
+                                               std::initializer_list<const char*> required = {}) const
+    {
+        if (positional_.size() != count)
+            throw UsageError{expected};
+        for (const char* name : required)
+            if (Option(name).empty())
+                throw UsageError{expected};
+        return positional_;
+    }
 
 private:
     const OptionSpec& Declared(const std::string& name, bool flag) const;
@@ -99,6 +114,17 @@ private:
     std::map<std::string, int> flags_;
     std::vector<std::string> positional_;
 };
+
+// The commands sorted by name, for the help, the man page and the completion.
+std::vector<const Command*> SortedCommands();
+
+// The word of an enumerator, from a table in the enumeration's order.
+template <class Enum, std::size_t N>
+const char* NameOf(Enum value, const char* const (&names)[N])
+{
+    const auto i = static_cast<std::size_t>(value);
+    return i < N ? names[i] : "";
+}
 
 // The option every command with a machine-readable form takes.
 inline OptionSpec JsonOption()
@@ -114,6 +140,32 @@ void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path);
 // ReadCheckedSettingsFile, then decodes the records; what could not be
 // decoded is said on stderr as a warning.
 void LoadDecodedSettings(SettingsModel& model, const std::string& path);
+
+// A settings file loaded and decoded (LoadDecodedSettings).
+SettingsModel DecodedSettings(const std::string& path);
+
+// "0xC000": a model code as four hexadecimal digits.
+std::string Hex4(unsigned code);
+
+// tank-save and service-save: the settings FILE's side file written to OUT
+// by `save`; `expected` is the usage error's text.
+int SaveSideFile(Args& args, const std::string& expected, void (*save)(const SettingsModel&, const std::string&));
+
+// The options of tank-load and service-load.
+inline std::vector<OptionSpec> SideFileLoadOptions(const std::string& file, std::size_t size)
+{
+    return {{"-o", "OUT", "the settings file to write", Complete::Settings},
+            {"--strict", "", "refuse a " + file + " shorter than " + std::to_string(size) + " bytes"}};
+}
+
+// tank-load and service-load: the side file IN (read whole by `read` before
+// anything changes) applied to the settings FILE in one edit session, as the
+// editor's load button does, then OK, and the settings saved to -o OUT. A
+// file shorter than `size` bytes is said as a warning, or refused with
+// --strict; `expected` is the usage error's text.
+int LoadSideFile(Args& args, const std::string& expected, std::size_t size,
+                 const std::function<std::vector<std::uint8_t>(const std::string&)>& read,
+                 const std::function<void(SettingsModel&, const std::vector<std::uint8_t>&)>& apply);
 
 // Saves the settings to out (encoded, as the window saves them) and says so.
 void SaveSettings(const SettingsModel& model, const std::string& out);

@@ -7,9 +7,8 @@
 #include <sstream>
 
 namespace tc::cli {
-namespace {
 
-std::vector<const Command*> Sorted()
+std::vector<const Command*> SortedCommands()
 {
     std::vector<const Command*> sorted;
     for (const auto& c : Commands())
@@ -17,6 +16,8 @@ std::vector<const Command*> Sorted()
     std::sort(sorted.begin(), sorted.end(), [](const Command* a, const Command* b) { return a->name < b->name; });
     return sorted;
 }
+
+namespace {
 
 // "--port DEV" or "--all".
 std::string OptionText(const OptionSpec& o)
@@ -59,7 +60,7 @@ std::string MainHelp()
     out << "Usage: tripconf-cli [--english] COMMAND [ARGS]\n"
            "       tripconf-cli COMMAND --help | help COMMAND | --version\n\n"
         << Summary() << "\n\nCommands:\n";
-    for (const Command* c : Sorted())
+    for (const Command* c : SortedCommands())
         out << "  " << FullUsage(*c) << "\n      " << c->summary << "\n";
     out << "\nOptions:\n";
     OptionRow(out, "--english", "English texts (Russian by default, as in the window)");

@@ -32,45 +32,13 @@ std::string Roff(const std::string& text)
     return out;
 }
 
-std::vector<const Command*> SortedCommands()
-{
-    std::vector<const Command*> sorted;
-    for (const auto& c : Commands())
-        sorted.push_back(&c);
-    std::sort(sorted.begin(), sorted.end(), [](const Command* a, const Command* b) { return a->name < b->name; });
-    return sorted;
-}
-
 // The completion function's word for what is completed.
 std::string CompleteKind(Complete c)
 {
-    switch (c) {
-    case Complete::None:
-        return "none";
-    case Complete::Settings:
-        return "settings";
-    case Complete::Tank:
-        return "tank";
-    case Complete::Service:
-        return "service";
-    case Complete::Json:
-        return "json";
-    case Complete::Png:
-        return "png";
-    case Complete::AnyFile:
-        return "file";
-    case Complete::Port:
-        return "port";
-    case Complete::Model:
-        return "model";
-    case Complete::Key:
-        return "key";
-    case Complete::KeyValue:
-        return "keyvalue";
-    case Complete::Words:
-        return "words";
-    }
-    return "none";
+    static constexpr const char* kWords[] = {"none", "settings", "tank", "service", "json", "png", "file",
+                                             "port", "model", "key", "keyvalue", "words"};
+    const std::string word = NameOf(c, kWords);
+    return word.empty() ? "none" : word;
 }
 
 // 'words "a b c"' or 'settings'.

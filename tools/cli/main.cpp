@@ -16,6 +16,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <exception>
+#include <cstdio>
 #include <iostream>
 #include <stdexcept>
 
@@ -71,6 +72,20 @@ void LoadDecodedSettings(SettingsModel& model, const std::string& path)
     ReadCheckedSettingsFile(model, path);
     for (const auto& problem : model.DecodeAll())
         std::cerr << "warning: " << problem << "\n";
+}
+
+SettingsModel DecodedSettings(const std::string& path)
+{
+    SettingsModel model;
+    LoadDecodedSettings(model, path);
+    return model;
+}
+
+std::string Hex4(unsigned code)
+{
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%04X", code & 0xFFFFu);
+    return hex;
 }
 
 void SaveSettings(const SettingsModel& model, const std::string& out)

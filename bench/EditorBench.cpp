@@ -2,6 +2,7 @@
 // model's edit procedure (decode, evaluate the device model, snapshot), the
 // session's opening and what every control shows. Also a protocol change,
 // the heaviest commit. Reports numbers only; nothing here passes or fails on time.
+#include "BenchSupport.h"
 #include "common/Bytes.h"
 #include "editor/EditSession.h"
 #include "model/ReferenceLayout.h"
@@ -17,18 +18,9 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double Ms(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
 
 } // namespace
 

@@ -2,6 +2,7 @@
 // painted, after an edit elsewhere (every commit refreshes the structured
 // pages). Every tab is visited once first, so building and laying out the
 // pages is not counted. Reports medians; nothing passes or fails on time.
+#include "BenchSupport.h"
 #include "editor/ui/SettingsEditor.h"
 
 #include "common/Bytes.h"
@@ -22,13 +23,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-}
+using bench::Clock;
+using bench::Median;
 
 void Settle()
 {

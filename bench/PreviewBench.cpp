@@ -4,6 +4,7 @@
 // the dials and the extra panel against tripconf-cli info on the same file,
 // each a process of its own, alternately. Reports medians; nothing here
 // passes or fails on time.
+#include "BenchSupport.h"
 #include "common/Bytes.h"
 #include "editor/DisplayPickers.h"
 #include "editor/EditSession.h"
@@ -30,18 +31,9 @@ extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double Ms(Clock::time_point t0)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-}
+using bench::Clock;
+using bench::Median;
+using bench::Ms;
 
 struct Screen {
     const char* name;

@@ -3,6 +3,7 @@
 // processed meanwhile) and as the command line does (a plain observer),
 // alternately so that both see the same load. Reports numbers only; nothing
 // here passes or fails on time.
+#include "BenchSupport.h"
 #include "LinkTestSupport.h"
 
 #include "app/ProgressWindow.h"
@@ -20,7 +21,8 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::Median;
 
 double ReadSeconds(tc::DeviceLink& link, tc::TransferObserver& observer)
 {
@@ -29,12 +31,6 @@ double ReadSeconds(tc::DeviceLink& link, tc::TransferObserver& observer)
     if (tc::ReadDeviceSettings(link, model, observer) != tc::TransferResult::Done)
         throw std::runtime_error("read cancelled");
     return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 } // namespace

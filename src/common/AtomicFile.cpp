@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <random>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -51,8 +50,7 @@ private:
     int fd_;
 };
 
-using detail::FailedText;
-using detail::NotRegularText;
+using namespace detail;
 
 std::string FolderOf(const std::string& path)
 {
@@ -84,22 +82,6 @@ std::string FollowLinks(const std::string& path)
         p = target[0] == '/' ? target : FolderOf(p) + "/" + target;
     }
     throw Error(FailedText(path) + Reason(ELOOP));
-}
-
-std::string TemporaryPrefix(const std::string& name)
-{
-    return "." + name + ".tmp-";
-}
-
-std::string RandomSuffix()
-{
-    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 gen{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
-    std::string s(6, 'x');
-    for (auto& c : s)
-        c = kChars[pick(gen)];
-    return s;
 }
 
 bool SameFile(const struct stat& a, const struct stat& b)
@@ -226,27 +208,19 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
     // Without O_NONBLOCK opening a pipe waits for its writer.
     Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
-        throw Error(Tr("Не удаётся открыть файл \"" + path + "\": ", "Cannot open file \"" + path + "\": ") + Reason(errno));
+        throw Error(OpenFailedText(path) + Reason(errno));
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw Error(Tr("\"" + path + "\" не является обычным файлом (это папка, канал или устройство).",
-                       "\"" + path + "\" is not a regular file (it is a folder, a pipe or a device)."));
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), chunk, sizeof chunk);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Error(Tr("Ошибка чтения файла \"" + path + "\": ", "Error reading file \"" + path + "\": ") + Reason(errno));
+        throw Error(NotAFileText(path));
+    return ReadAllChunks(path, maxSize, [&](std::uint8_t* into, std::size_t size) -> std::size_t {
+        for (;;) {
+            const ssize_t n = ::read(fd.get(), into, size);
+            if (n >= 0)
+                return static_cast<std::size_t>(n);
+            if (errno != EINTR)
+                throw Error(ReadFailedText(path) + Reason(errno));
         }
-        if (n == 0)
-            break;
-        if (bytes.size() + static_cast<std::size_t>(n) > maxSize)
-            throw Error(Tr("Файл \"" + path + "\" слишком велик.", "File \"" + path + "\" is too large."));
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    return bytes;
+    });
 }
 
 std::string CheckSaveTarget(const std::string& path)

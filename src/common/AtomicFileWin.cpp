@@ -10,7 +10,6 @@
 #include "common/WinSystem.h"
 
 #include <atomic>
-#include <random>
 
 #include <windows.h>
 
@@ -40,8 +39,7 @@ private:
     HANDLE h_;
 };
 
-using detail::FailedText;
-using detail::NotRegularText;
+using namespace detail;
 
 std::size_t LastSeparator(const std::string& path)
 {
@@ -65,22 +63,6 @@ std::string NameOf(const std::string& path)
 std::string Join(const std::string& folder, const std::string& name)
 {
     return folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder + name : folder + "/" + name;
-}
-
-std::string TemporaryPrefix(const std::string& name)
-{
-    return "." + name + ".tmp-";
-}
-
-std::string RandomSuffix()
-{
-    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937 gen{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
-    std::string s(6, 'x');
-    for (auto& c : s)
-        c = kChars[pick(gen)];
-    return s;
 }
 
 // Temporary files of `name` whose writer is gone: a live writer holds its
@@ -109,28 +91,19 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
 {
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw Error(Tr("\"" + path + "\" не является обычным файлом (это папка, канал или устройство).",
-                       "\"" + path + "\" is not a regular file (it is a folder, a pipe or a device)."));
+        throw Error(NotAFileText(path));
     Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
-        throw Error(Tr("Не удаётся открыть файл \"" + path + "\": ", "Cannot open file \"" + path + "\": ") + SystemReason(GetLastError()));
+        throw Error(OpenFailedText(path) + SystemReason(GetLastError()));
     if (GetFileType(file.get()) != FILE_TYPE_DISK)
-        throw Error(Tr("\"" + path + "\" не является обычным файлом (это папка, канал или устройство).",
-                       "\"" + path + "\" is not a regular file (it is a folder, a pipe or a device)."));
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t chunk[8192];
-    for (;;) {
+        throw Error(NotAFileText(path));
+    return ReadAllChunks(path, maxSize, [&](std::uint8_t* into, std::size_t size) -> std::size_t {
         DWORD n = 0;
-        if (!ReadFile(file.get(), chunk, sizeof chunk, &n, nullptr))
-            throw Error(Tr("Ошибка чтения файла \"" + path + "\": ", "Error reading file \"" + path + "\": ") + SystemReason(GetLastError()));
-        if (n == 0)
-            break;
-        if (bytes.size() + n > maxSize)
-            throw Error(Tr("Файл \"" + path + "\" слишком велик.", "File \"" + path + "\" is too large."));
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    return bytes;
+        if (!ReadFile(file.get(), into, static_cast<DWORD>(size), &n, nullptr))
+            throw Error(ReadFailedText(path) + SystemReason(GetLastError()));
+        return n;
+    });
 }
 
 std::string CheckSaveTarget(const std::string& path)

@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Error.h"
+#include "common/FindByKey.h"
 #include "preview/PreviewCanvas.h"
 
 #include <algorithm>
@@ -60,10 +61,7 @@ std::span<const RoleDef> ColourRoles() { return kRoles; }
 
 const RoleDef* FindColourRole(std::string_view key)
 {
-    for (const RoleDef& r : kRoles)
-        if (r.key == key)
-            return &r;
-    return nullptr;
+    return FindByKey(kRoles, key);
 }
 
 Text RoleGroupCaption(RoleGroup group)

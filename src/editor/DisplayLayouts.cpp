@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Error.h"
+#include "common/FindByKey.h"
 #include "model/DisplayRecord.h"
 
 #include <algorithm>
@@ -63,10 +64,7 @@ const LayoutDef& LayoutOf(DisplayLayout layout)
 
 const LayoutDef* FindLayout(std::string_view key)
 {
-    for (const LayoutDef& l : kLayouts)
-        if (l.key == key)
-            return &l;
-    return nullptr;
+    return FindByKey(kLayouts, key);
 }
 
 int SlotOffset(DisplayLayout layout, int display, int field, bool english)
@@ -178,10 +176,7 @@ std::span<const ShowMaskDef> ShowMasks() { return kShowMasks; }
 
 const ShowMaskDef* FindShowMask(std::string_view key)
 {
-    for (const ShowMaskDef& m : kShowMasks)
-        if (m.key == key)
-            return &m;
-    return nullptr;
+    return FindByKey(kShowMasks, key);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "editor/VoiceModes.h"
 
 #include "common/Error.h"
+#include "common/FindByKey.h"
 #include "editor/Rules.h"
 #include "model/SettingsModel.h"
 
@@ -102,10 +103,7 @@ std::span<const WarningRow> WarningRows()
 
 const WarningRow* FindWarningRow(std::string_view key)
 {
-    for (const auto& row : kRows)
-        if (row.key == key)
-            return &row;
-    return nullptr;
+    return FindByKey(kRows, key);
 }
 
 ShownWarning ShowWarning(const WarningRow& row, const RuleInput& in)

@@ -71,6 +71,18 @@ public:
     virtual std::string Canonical(const std::string& path) { return path; }
 };
 
+// A backend that says why it refused an open: Open is OpenOrSayWhy without
+// the reason.
+class ExplainingPortSystem : public PortSystem {
+public:
+    std::unique_ptr<ByteChannel> Open(const std::string& path) final
+    {
+        std::string refusal;
+        return OpenOrSayWhy(path, refusal);
+    }
+    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal) override = 0;
+};
+
 // The serial backend of the system built for, used by the window, the
 // command line and the tests: termios (PosixSerial.cpp) or Win32
 // (WinSerial.cpp, ports COM1..COM32 by their own numbers).

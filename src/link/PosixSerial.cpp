@@ -228,7 +228,7 @@ bool UartPresent(const std::string& name)
     return true;
 }
 
-class PosixPorts final : public PortSystem {
+class PosixPorts final : public ExplainingPortSystem {
 public:
     std::vector<std::string> ListDevices() override
     {
@@ -276,12 +276,6 @@ public:
             return false;
         close(fd);
         return true;
-    }
-
-    std::unique_ptr<ByteChannel> Open(const std::string& path) override
-    {
-        std::string refusal;
-        return OpenOrSayWhy(path, refusal);
     }
 
     std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal) override

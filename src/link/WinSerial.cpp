@@ -179,7 +179,7 @@ private:
     HANDLE holder_;
 };
 
-class WinPorts final : public PortSystem {
+class WinPorts final : public ExplainingPortSystem {
 public:
     // The numbers are the ports' own: COMn is entry n.
     std::vector<std::string> ListDevices() override
@@ -210,12 +210,6 @@ public:
             return false;
         CloseHandle(h);
         return true;
-    }
-
-    std::unique_ptr<ByteChannel> Open(const std::string& path) override
-    {
-        std::string refusal;
-        return OpenOrSayWhy(path, refusal);
     }
 
     std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal) override

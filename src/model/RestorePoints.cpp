@@ -40,8 +40,10 @@ constexpr std::size_t kMaxNote = 16384;
 constexpr std::size_t kMaxUnitNote = 4096;
 #ifdef _WIN32
 constexpr const char* kSeparator = "\\";
+constexpr const char* kSeparators = "/\\"; // either ends a folder's name
 #else
 constexpr const char* kSeparator = "/";
+constexpr const char* kSeparators = "/";
 #endif
 
 #ifdef _WIN32
@@ -58,22 +60,21 @@ std::string AppDataFolder()
     return folder.empty() ? "." : folder;
 }
 
-void MakeFolders(const std::string& folder)
+// One folder of a path made, there already, or a drive's root (which
+// answers access denied); false with the system's reason otherwise.
+bool MakeOneFolder(const std::string& path, std::string& reason)
 {
-    std::string path;
-    std::size_t pos = 0;
-    while (pos != std::string::npos) {
-        pos = folder.find_first_of("/\\", pos + 1);
-        path = folder.substr(0, pos);
-        if (path.empty() || path.back() == ':' || CreateDirectoryW(win::Wide(path).c_str(), nullptr)
-            || GetLastError() == ERROR_ALREADY_EXISTS || GetLastError() == ERROR_ACCESS_DENIED)
-            continue; // (a drive's root answers access denied)
-        throw Error(Tr("Не удаётся создать папку \"" + path + "\": ", "Cannot create folder \"" + path + "\": ")
-                    + win::SystemReason(GetLastError()));
-    }
-    const DWORD attributes = GetFileAttributesW(win::Wide(folder).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw Error(Tr("\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
+    if (path.back() == ':' || CreateDirectoryW(win::Wide(path).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS
+        || GetLastError() == ERROR_ACCESS_DENIED)
+        return true;
+    reason = win::SystemReason(GetLastError());
+    return false;
+}
+
+bool IsFolder(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(win::Wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool NameTaken(const std::string& path)
@@ -90,23 +91,20 @@ std::string HomeFolder()
     return "/";
 }
 
-// Creates the folder and its missing parents, private to the user as data
-// folders are.
-void MakeFolders(const std::string& folder)
+// One folder of a path made (private to the user, as data folders are) or
+// there already; false with the system's reason otherwise.
+bool MakeOneFolder(const std::string& path, std::string& reason)
 {
-    std::string path;
-    std::size_t pos = 0;
-    while (pos != std::string::npos) {
-        pos = folder.find('/', pos + 1);
-        path = folder.substr(0, pos);
-        if (path.empty() || ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
-            continue;
-        throw Error(Tr("Не удаётся создать папку \"" + path + "\": ", "Cannot create folder \"" + path + "\": ")
-                    + std::strerror(errno));
-    }
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return true;
+    reason = std::strerror(errno);
+    return false;
+}
+
+bool IsFolder(const std::string& path)
+{
     struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        throw Error(Tr("\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool NameTaken(const std::string& path)
@@ -115,6 +113,21 @@ bool NameTaken(const std::string& path)
     return ::lstat(path.c_str(), &st) == 0;
 }
 #endif
+
+// Creates the folder and its missing parents.
+void MakeFolders(const std::string& folder)
+{
+    std::size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = folder.find_first_of(kSeparators, pos + 1);
+        const std::string path = folder.substr(0, pos);
+        std::string reason;
+        if (!path.empty() && !MakeOneFolder(path, reason))
+            throw Error(Tr("Не удаётся создать папку \"" + path + "\": ", "Cannot create folder \"" + path + "\": ") + reason);
+    }
+    if (!IsFolder(folder))
+        throw Error(Tr("\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
+}
 
 std::tm LocalTime(std::chrono::system_clock::time_point when)
 {

@@ -423,6 +423,27 @@ void DialLabels(PreviewCanvas& p, const MeasuredParameter& par, int marks, int c
         p.TextAt(0, 0, text);
     }
 }
+// Where and in which colours a dial is drawn.
+struct DialPlace {
+    int x;               // its left edge
+    std::uint16_t dial;  // the circle, and the labels' paper
+    std::uint16_t scale; // the labels and the scale
+    int marks, centreX;  // for DialLabels
+    PictureId scalePicture;
+};
+
+// A dial's circle (on the paper in use), its labels and its scale.
+void DrawDial(PreviewCanvas& p, const MeasuredParameter& m, const DialPlace& at)
+{
+    Origin(p, at.x, 0);
+    p.Ink = at.dial;
+    p.DrawPicture(0, 0, Picture(PictureId::Circle99));
+    p.Ink = at.scale;
+    p.Paper = at.dial;
+    DialLabels(p, m, at.marks, at.centreX);
+    Origin(p, at.x, 0);
+    p.DrawPicture(25, 25, Picture(at.scalePicture));
+}
 } // namespace
 
 void DrawDials(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t left, std::uint8_t right)
@@ -436,24 +457,9 @@ void DrawDials(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t left, std
     Origin(p, 0, 0);
     p.Paper = SchemeRole(in, DialBack);
     p.FillArea(320, 240 - 5 * p.FontHeight / 2);
-    p.Ink = SchemeRole(in, LeftDial);
-    p.DrawPicture(0, 0, Picture(PictureId::Circle99));
-
     const std::uint16_t leftScale = SchemeRole(in, l->AltColour ? HighConsumptionScale : LeftScale);
-    p.Ink = leftScale;
-    p.Paper = SchemeRole(in, LeftDial);
-    DialLabels(p, *l, 5, 99);
-    Origin(p, 0, 0);
-    p.DrawPicture(25, 25, Picture(PictureId::ScaleL));
-
-    Origin(p, 121, 0);
-    p.Ink = SchemeRole(in, RightDial);
-    p.DrawPicture(0, 0, Picture(PictureId::Circle99));
-    p.Ink = SchemeRole(in, RightScale);
-    p.Paper = SchemeRole(in, RightDial);
-    DialLabels(p, *r, 9, 220);
-    Origin(p, 121, 0);
-    p.DrawPicture(25, 25, Picture(PictureId::ScaleR));
+    DrawDial(p, *l, {0, SchemeRole(in, LeftDial), leftScale, 5, 99, PictureId::ScaleL});
+    DrawDial(p, *r, {121, SchemeRole(in, RightDial), SchemeRole(in, RightScale), 9, 220, PictureId::ScaleR});
 
     Origin(p, 35, 35);
     p.Ink = SchemeRole(in, LeftArrow);

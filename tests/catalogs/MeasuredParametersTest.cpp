@@ -70,25 +70,18 @@ TEST_F(CatalogTest, Code11FollowsTheLowBeamFeatures)
 TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
 {
     const auto l = MakeMeasParList({});
-    auto& uoz = *FindMeasPar(l, 25);
-    uoz = uoz.Prepared();
-    EXPECT_EQ(uoz.MinText, "-84.0");
-    EXPECT_EQ(uoz.MaxText, "84.0");
+    const struct {
+        std::uint8_t code;
+        const char* min;
+        const char* max;
+    } kLabels[] = {{25, "-84.0", "84.0"}, {53, "-2.0E+2", "2.0E+2"}, {18, "0.0", "2.4E+2"}, {13, "0", "8000"}};
+    for (const auto& want : kLabels) {
+        const auto prepared = FindMeasPar(l, want.code)->Prepared();
+        EXPECT_EQ(prepared.MinText, want.min) << int{want.code};
+        EXPECT_EQ(prepared.MaxText, want.max) << int{want.code};
+    }
 
-    auto& current = *FindMeasPar(l, 53);
-    current = current.Prepared();
-    EXPECT_EQ(current.MinText, "-2.0E+2");
-    EXPECT_EQ(current.MaxText, "2.0E+2");
-
-    auto& maf = *FindMeasPar(l, 18);
-    maf = maf.Prepared();
-    EXPECT_EQ(maf.MinText, "0.0");
-    EXPECT_EQ(maf.MaxText, "2.4E+2");
-
-    auto& rev = *FindMeasPar(l, 13);
-    rev = rev.Prepared();
-    EXPECT_EQ(rev.MinText, "0");
-    EXPECT_EQ(rev.MaxText, "8000");
+    const auto rev = FindMeasPar(l, 13)->Prepared();
     std::vector<int> dial;
     for (int i = 0; i <= 4; ++i)
         dial.push_back(rev.DialFrom + (rev.DialTo - rev.DialFrom) * i / 4);
@@ -100,10 +93,8 @@ TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
     EXPECT_EQ(inj.MaxText, "24.00");
 
     SetLocaleDecimalSeparator(',');
-    uoz = uoz.Prepared();
-    EXPECT_EQ(uoz.MinText, "-84,0");
-    current = current.Prepared();
-    EXPECT_EQ(current.MaxText, "2,0E+2");
+    EXPECT_EQ(FindMeasPar(l, 25)->Prepared().MinText, "-84,0");
+    EXPECT_EQ(FindMeasPar(l, 53)->Prepared().MaxText, "2,0E+2");
     EXPECT_EQ(MakeMeasParList({}).front()->SampleText, " 60"); // samples always use "."
     EXPECT_EQ(FindMeasPar(MakeMeasParList({}), 18)->SampleText, " 50.0");
 

@@ -4,6 +4,7 @@
 #include "model/SettingsModel.h"
 
 #include <set>
+#include <utility>
 
 using namespace tc;
 
@@ -21,21 +22,14 @@ TEST_F(CatalogTest, MenuCodesWithVolumeControl)
 {
     EvaluateModel(0xC000, 0);
     const auto& l = Catalogs().MenuItems;
-    EXPECT_EQ(CodeOf(l, "VirtLockMenu"), 1);
-    EXPECT_EQ(CodeOf(l, "CorrUOZMenu"), 9);
-    EXPECT_EQ(CodeOf(l, "SoundVolumeMenu"), 25);
-    EXPECT_EQ(CodeOf(l, "FlagSoundMenu"), 26);
-    EXPECT_EQ(CodeOf(l, "apHoloMenu"), 32);
-    EXPECT_EQ(CodeOf(l, "LightsOnMenu"), -1);
-    EXPECT_EQ(CodeOf(l, "InitTripParamsMenu"), 41);
-    EXPECT_EQ(CodeOf(l, "WriteTrip1Menu"), 50);
-    EXPECT_EQ(CodeOf(l, "WriteTrip20Menu"), 69);
-    EXPECT_EQ(CodeOf(l, "ViewTank10Menu"), 103);
-    EXPECT_EQ(CodeOf(l, "ViewTank20Menu"), 113);
-    EXPECT_EQ(CodeOf(l, "ParkOffMenu"), 141);
-    EXPECT_EQ(CodeOf(l, "InGasTankMenu"), 159);
-    EXPECT_EQ(CodeOf(l, "TareWeightMenu"), -1);
-    EXPECT_EQ(CodeOf(l, "HVFanForcedOnMenu"), -1);
+    const std::pair<const char*, int> kCodes[] = {
+        {"VirtLockMenu", 1}, {"CorrUOZMenu", 9}, {"SoundVolumeMenu", 25}, {"FlagSoundMenu", 26},
+        {"apHoloMenu", 32}, {"LightsOnMenu", -1}, {"InitTripParamsMenu", 41}, {"WriteTrip1Menu", 50},
+        {"WriteTrip20Menu", 69}, {"ViewTank10Menu", 103}, {"ViewTank20Menu", 113}, {"ParkOffMenu", 141},
+        {"InGasTankMenu", 159}, {"TareWeightMenu", -1}, {"HVFanForcedOnMenu", -1}
+    };
+    for (const auto& [item, code] : kCodes)
+        EXPECT_EQ(CodeOf(l, item), code) << item;
     for (int reserved = 114; reserved <= 140; ++reserved)
         EXPECT_EQ(FindMenuItemByCode(l, static_cast<std::uint16_t>(reserved)), nullptr);
     EXPECT_EQ(FindMenuItemByName(l, "viewtank10menu"), nullptr);
@@ -57,16 +51,13 @@ TEST_F(CatalogTest, MenuCodesWithoutVolumeControlAndWithLowBeamOnTheAirInput)
 {
     EvaluateModel(0x4010, 0);
     const auto& l = Catalogs().MenuItems;
-    EXPECT_EQ(CodeOf(l, "SoundVolumeMenu"), -1);
-    EXPECT_EQ(CodeOf(l, "SayParamPeriodMenu"), -1);
-    EXPECT_EQ(CodeOf(l, "FlagSoundMenu"), 25);
-    EXPECT_EQ(CodeOf(l, "apVelMenu"), 26);
-    EXPECT_EQ(CodeOf(l, "LightsOnMenu"), 30);
-    EXPECT_EQ(CodeOf(l, "apHoloMenu"), -1);
-    EXPECT_EQ(CodeOf(l, "apEconomMenu"), 31);
-    EXPECT_EQ(CodeOf(l, "InitTripParamsMenu"), 39);
-    EXPECT_EQ(CodeOf(l, "ParkOffMenu"), 139);
-    EXPECT_EQ(CodeOf(l, "CorrUOZMenu"), -1);
+    const std::pair<const char*, int> kCodes[] = {
+        {"SoundVolumeMenu", -1}, {"SayParamPeriodMenu", -1}, {"FlagSoundMenu", 25}, {"apVelMenu", 26},
+        {"LightsOnMenu", 30}, {"apHoloMenu", -1}, {"apEconomMenu", 31}, {"InitTripParamsMenu", 39},
+        {"ParkOffMenu", 139}, {"CorrUOZMenu", -1}
+    };
+    for (const auto& [item, code] : kCodes)
+        EXPECT_EQ(CodeOf(l, item), code) << item;
     EXPECT_EQ(FindMenuItemByCode(l, 9), nullptr); // the absent correction item keeps its code
     EXPECT_EQ(CodeOf(l, "EBUResetMenu"), 10);
 }

@@ -5,6 +5,7 @@
 #include "catalogs/Catalogs.h"
 #include "model/SettingsModel.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -96,5 +97,19 @@ private:
     std::size_t size_;
     std::size_t pos_ = 0;
 };
+
+// Fills a fresh model from the input: the model code (two bytes), then the
+// rest over the start of the image, decoded. False when the rest is longer
+// than the image.
+inline bool FillModel(Choices& in, SettingsModel& model)
+{
+    model.DeviceModelCode = static_cast<std::uint16_t>(in.Byte() | in.Byte() << 8);
+    const auto image = in.Rest();
+    if (image.size() > model.Image.size())
+        return false;
+    std::copy(image.begin(), image.end(), model.Image.begin());
+    model.DecodeAll();
+    return true;
+}
 
 } // namespace tc::fuzz

@@ -54,12 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NumberFormat fmt;
     fmt.decimalSeparator = options & 2 ? "," : ".";
     SettingsModel model = fuzz::FreshModel();
-    model.DeviceModelCode = static_cast<std::uint16_t>(in.Byte() | in.Byte() << 8);
-    const auto image = in.Rest();
-    if (image.size() > model.Image.size())
+    if (!fuzz::FillModel(in, model))
         return 0;
-    std::copy(image.begin(), image.end(), model.Image.begin());
-    model.DecodeAll();
 
     const std::vector<std::uint8_t> before = model.Image;
     const bool changed = model.ViewJournals([&](SettingsModel& m) {

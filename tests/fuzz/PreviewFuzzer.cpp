@@ -18,12 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int scheme = in.Byte() & 1;
     const std::uint32_t seed = in.U32();
     SettingsModel model = fuzz::FreshModel();
-    model.DeviceModelCode = static_cast<std::uint16_t>(in.Byte() | in.Byte() << 8);
-    const auto image = in.Rest();
-    if (image.size() > model.Image.size())
+    if (!fuzz::FillModel(in, model))
         return 0;
-    std::copy(image.begin(), image.end(), model.Image.begin());
-    model.DecodeAll();
     fuzz::EvaluateOnce(model.DeviceModelCode, model.ProtocolIndex());
 
     PreviewInputs inputs = InputsFromModel(model, seed);

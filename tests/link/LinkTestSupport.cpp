@@ -142,6 +142,14 @@ Tripsim::Tripsim(std::vector<std::string> options, const std::vector<std::uint8_
         throw std::runtime_error("tripsim did not start: \"" + line + "\"");
 }
 
+PacedLine::PacedLine(sim::SimFaults faults, const std::vector<std::uint8_t>& memory)
+    : device(std::make_shared<sim::SimDevice>(memory, 0xC000, std::move(faults)))
+{
+    ports->AddTimed("/dev/fake0", DeviceResponder(device, device::kCharTime));
+    link = std::make_unique<DeviceLink>(ports, ports->clock);
+    link->PortNumber = static_cast<std::uint32_t>(link->AddDevicePath("/dev/fake0"));
+}
+
 void Tripsim::Stop()
 {
     if (pid_ > 0) {

@@ -3,6 +3,7 @@
 // a port system of such lines, and the tripsim process on a real pty.
 #include "SimDevice.h"
 #include "link/ByteChannel.h"
+#include "link/DeviceLink.h"
 #include "link/Clock.h"
 #include "link/IniAccess.h"
 #include "model/RestorePoints.h"
@@ -172,6 +173,16 @@ public:
         lastOpened = path;
         return std::make_unique<FakeChannel>(log, ports[path].responder, clock);
     }
+};
+
+// The in-process unit (model 0xC000) behind a line paced at 115200 baud, on
+// the virtual clock: the link's real timeouts, no real waits.
+struct PacedLine {
+    std::shared_ptr<sim::SimDevice> device;
+    std::shared_ptr<FakePorts> ports = std::make_shared<FakePorts>();
+    std::unique_ptr<DeviceLink> link;
+
+    explicit PacedLine(sim::SimFaults faults, const std::vector<std::uint8_t>& memory = sim::SampleMemory());
 };
 
 class MemoryIni final : public IniAccess {

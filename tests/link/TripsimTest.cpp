@@ -18,6 +18,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
+using test::PacedLine;
 const TransferTiming kPatient{1000ms, 2000ms};
 
 struct CancelAfter final : TransferObserver {
@@ -83,15 +84,11 @@ TEST(LinkFaults, StillReadTheIdenticalImage)
     // pseudo-terminal too (the read on a terminal paces tripsim itself).
     for (const auto& faults :
          {sim::SimFaults{}, sim::SimFaults{.corruptEvery = 5}, sim::SimFaults{.busyEvery = 7}, sim::SimFaults{.noiseEvery = 40}}) {
-        auto device = std::make_shared<sim::SimDevice>(sim::SampleMemory(), 0xC000, faults);
-        auto ports = std::make_shared<test::FakePorts>();
-        ports->AddTimed("/dev/fake0", test::DeviceResponder(device, device::kCharTime));
-        DeviceLink link(ports, ports->clock);
-        link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath("/dev/fake0"));
+        PacedLine line(faults);
         SettingsModel model;
         CancelAfter obs(20);
-        ASSERT_EQ(ReadDeviceSettings(link, model, obs, kPatient), TransferResult::Done) << faults.corruptEvery << faults.busyEvery;
-        EXPECT_EQ(model.Image, ImageFromMemory(device->Memory()));
+        ASSERT_EQ(ReadDeviceSettings(*line.link, model, obs, kPatient), TransferResult::Done) << faults.corruptEvery << faults.busyEvery;
+        EXPECT_EQ(model.Image, ImageFromMemory(line.device->Memory()));
     }
     test::Tripsim sim({"--noise-every", "40"});
     auto link = LinkTo(sim);
@@ -100,22 +97,6 @@ TEST(LinkFaults, StillReadTheIdenticalImage)
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
 }
-
-// The in-process unit behind a line paced at 115200 baud, on the virtual
-// clock: the link's real timeouts, no real waits.
-struct PacedLine {
-    std::shared_ptr<sim::SimDevice> device;
-    std::shared_ptr<test::FakePorts> ports = std::make_shared<test::FakePorts>();
-    std::unique_ptr<DeviceLink> link;
-
-    explicit PacedLine(sim::SimFaults faults, const Bytes& memory = sim::SampleMemory())
-        : device(std::make_shared<sim::SimDevice>(memory, 0xC000, std::move(faults)))
-    {
-        ports->AddTimed("/dev/fake0", test::DeviceResponder(device, device::kCharTime));
-        link = std::make_unique<DeviceLink>(ports, ports->clock);
-        link->PortNumber = static_cast<std::uint32_t>(link->AddDevicePath("/dev/fake0"));
-    }
-};
 
 // A real unit answers every request it took off the line, however late. The
 // read waits as the window does (100 ms for the first byte).

@@ -14,13 +14,13 @@ class PortDialog : public QDialog {
     Q_OBJECT
 public:
     explicit PortDialog(QWidget* parent = nullptr);
-    QLabel* prompt = nullptr;
-    QComboBox* portList = nullptr;
-
     // Lists the free ports of the last scan and selects the current one.
     void Fill(const SerialPort& port);
     // The COM number of the selected entry, 0 when none is selected.
     int SelectedNumber() const;
+
+    QLabel* prompt = nullptr;
+    QComboBox* portList = nullptr;
 };
 
 // A port list entry: "COM1 — /dev/ttyS0"; an adapter known by its

@@ -4,6 +4,7 @@
 #include "common/Error.h"
 #include "editor/Maintenance.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -141,7 +142,7 @@ void WriteRaw(const Field& f, std::span<std::uint8_t> rec, std::int64_t raw)
         if (f.inverted)
             v ^= mask >> f.bit;
         const std::uint32_t word = ReadWord(rec, off, f.wordBytes);
-        return WriteWord(rec, off, f.wordBytes, (word & ~mask) | ((v << f.bit) & mask));
+        return WriteWord(rec, off, f.wordBytes, ((word & ~mask) | ((v << f.bit) & mask)) & ~f.clearOnStore);
     }
     case Codec::Factor:
     case Codec::Name16:
@@ -173,6 +174,43 @@ RawRange RawLimits(const Field& f)
         break;
     }
     return {0, 0};
+}
+
+std::vector<ChoiceItem> ChoiceItems(const Field& f, const RuleInput& in)
+{
+    std::vector<ChoiceItem> items;
+    if (f.itemsRule) {
+        for (auto& text : f.itemsRule(in))
+            items.push_back({std::move(text), true, 0});
+    } else {
+        for (const auto& def : f.items) {
+            if (def.offered && !def.offered(in))
+                continue;
+            items.push_back({std::string(def.text.Pick(in.ctx.english)), !def.enabled || def.enabled(in), def.value});
+        }
+    }
+    if (f.map == ItemMap::Position)
+        for (std::size_t i = 0; i < items.size(); ++i)
+            items[i].value = static_cast<std::int64_t>(i) + f.itemOffset;
+    return items;
+}
+
+int ChosenItem(const std::vector<ChoiceItem>& items, std::int64_t raw)
+{
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i].value == raw)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::optional<double> ReadFactor(const Field& f, std::span<const std::uint8_t> rec)
+{
+    return FactorPercent(GetF32(rec, static_cast<std::size_t>(f.offset)));
+}
+
+void WriteFactor(const Field& f, std::span<std::uint8_t> rec, double percent)
+{
+    PutF32(rec, static_cast<std::size_t>(f.offset), FactorFromPercent(percent));
 }
 
 std::optional<double> FactorPercent(float factor)
@@ -324,6 +362,13 @@ std::vector<std::uint8_t> TextBytes(const Field& f, std::string_view text, bool 
         break;
     }
     throw std::logic_error("TextBytes on a field that is not text");
+}
+
+void WriteText(const Field& f, std::span<std::uint8_t> rec, std::string_view text, bool english)
+{
+    const auto bytes = TextBytes(f, text, english);
+    CheckRange(rec.size(), static_cast<std::size_t>(f.offset), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), rec.begin() + f.offset);
 }
 
 } // namespace tc

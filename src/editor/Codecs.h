@@ -24,6 +24,21 @@ struct RawRange {
 };
 RawRange RawLimits(const Field& f);
 
+// The items a choice or radio group offers, in order, each with what it
+// stores; the item a stored number shows (-1: none).
+struct ChoiceItem {
+    std::string text; // the context's language
+    bool enabled = true;
+    std::int64_t value = 0;
+};
+std::vector<ChoiceItem> ChoiceItems(const Field& f, const RuleInput& in);
+int ChosenItem(const std::vector<ChoiceItem>& items, std::int64_t raw);
+
+// Codec::Factor: the percent the stored factor shows (nothing for a NaN or
+// infinite one), and the factor a typed percent stores.
+std::optional<double> ReadFactor(const Field& f, std::span<const std::uint8_t> record);
+void WriteFactor(const Field& f, std::span<std::uint8_t> record, double percent);
+
 // The percent a correction factor shows, rounded to one decimal so that a
 // stored 1.05 shows 5.0; nothing for a NaN or infinite factor.
 std::optional<double> FactorPercent(float factor);
@@ -60,5 +75,7 @@ std::optional<std::string> ShowText(const Field& f, std::span<const std::uint8_t
 // The Width() bytes a typed text stores: a date as its day number (no text:
 // 0, no date), a name zero-filled. Throws tc::Error with the user text.
 std::vector<std::uint8_t> TextBytes(const Field& f, std::string_view text, bool english);
+// Stores what TextBytes makes of the text in the field's bytes.
+void WriteText(const Field& f, std::span<std::uint8_t> record, std::string_view text, bool english);
 
 } // namespace tc

@@ -26,31 +26,6 @@ std::size_t IndexOf(const Field& f)
     return static_cast<std::size_t>(&f - all.data());
 }
 
-struct BuiltItem {
-    std::string text;
-    bool enabled = true;
-    std::int64_t value = 0; // what the item stores
-};
-
-std::vector<BuiltItem> BuildItems(const Field& f, const RuleInput& in)
-{
-    std::vector<BuiltItem> items;
-    if (f.itemsRule) {
-        for (auto& text : f.itemsRule(in))
-            items.push_back({std::move(text), true, 0});
-    } else {
-        for (const auto& def : f.items) {
-            if (def.offered && !def.offered(in))
-                continue;
-            items.push_back({std::string(def.text.Pick(in.ctx.english)), !def.enabled || def.enabled(in), def.value});
-        }
-    }
-    if (f.map == ItemMap::Position)
-        for (std::size_t i = 0; i < items.size(); ++i)
-            items[i].value = static_cast<std::int64_t>(i) + f.itemOffset;
-    return items;
-}
-
 std::string_view Trim(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
@@ -216,7 +191,7 @@ ShownControl EditSession::Shown(std::size_t index) const
         s.typing = f.typing;
         double value = 0;
         if (f.codec == Codec::Factor) {
-            const auto percent = FactorPercent(GetF32(rec, static_cast<std::size_t>(f.offset)));
+            const auto percent = ReadFactor(f, rec);
             if (!percent) {
                 s.mark = ValueMark::Unshowable;
                 break;
@@ -235,15 +210,10 @@ ShownControl EditSession::Shown(std::size_t index) const
     case ControlKind::Choice:
     case ControlKind::Radio: {
         s.columns = f.columns;
-        const auto items = BuildItems(f, in);
+        const auto items = ChoiceItems(f, in);
         for (const auto& item : items)
             s.items.push_back({item.text, item.enabled});
-        const std::int64_t raw = ReadRaw(f, rec);
-        for (std::size_t i = 0; i < items.size(); ++i)
-            if (items[i].value == raw) {
-                s.selected = static_cast<int>(i);
-                break;
-            }
+        s.selected = ChosenItem(items, ReadRaw(f, rec));
         if (s.selected < 0 && f.map == ItemMap::Value && f.fallbackItem >= 0 && f.fallbackItem < static_cast<int>(items.size())) {
             s.selected = f.fallbackItem;
             s.mark = ValueMark::OutOfRange;
@@ -340,7 +310,7 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
         if (f.codec == Codec::Factor) {
             const auto before = ShowAll();
             auto records = model_.SnapshotRecords();
-            PutF32(model_.Record(f.record), static_cast<std::size_t>(f.offset), FactorFromPercent(d->Value()));
+            WriteFactor(f, model_.Record(f.record), d->Value());
             RunHook(f);
             Remember(std::move(records));
             return Diff(before);
@@ -384,12 +354,9 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
     case ControlKind::Time:
         return Store(f, shown, ParseDayTime(text, ctx_.english));
     case ControlKind::Text: {
-        const auto bytes = TextBytes(f, text, ctx_.english);
         const auto before = ShowAll();
-        const auto rec = model_.Record(f.record);
-        CheckRange(rec.size(), static_cast<std::size_t>(f.offset), bytes.size());
         auto records = model_.SnapshotRecords();
-        std::copy(bytes.begin(), bytes.end(), rec.begin() + f.offset);
+        WriteText(f, model_.Record(f.record), text, ctx_.english);
         RunHook(f);
         Remember(std::move(records));
         return Diff(before);
@@ -415,7 +382,7 @@ ChangedFields EditSession::Select(std::string_view key, int item, bool force)
     if (!force && !shown.items[static_cast<std::size_t>(item)].enabled)
         throw Error(ctx_.Tr("Вариант «" + shown.items[static_cast<std::size_t>(item)].text + "» сейчас недоступен",
                             "The item \"" + shown.items[static_cast<std::size_t>(item)].text + "\" is not available now"));
-    const auto items = BuildItems(f, In());
+    const auto items = ChoiceItems(f, In());
     return Store(f, shown, items[static_cast<std::size_t>(item)].value);
 }
 
@@ -460,38 +427,10 @@ ChangedFields EditSession::Apply(const std::function<void(SettingsModel&)>& edit
 
 void EditSession::RunHook(const Field& f)
 {
-    switch (f.hook) {
-    case Hook::None:
-        break;
-    case Hook::ProtocolChange:
+    if (f.selectsProtocol)
         ApplyProtocol(true);
-        break;
-    case Hook::UsageFlags: {
-        const auto rec = model_.Record(f.record);
-        const auto at = static_cast<std::size_t>(f.offset);
-        PutU16(rec, at, static_cast<std::uint16_t>(GetU16(rec, at) & 0x0FFF));
-        break;
-    }
-    case Hook::SpeedSourceFallback: {
-        // With a physical lock such a model may not keep the last speed source:
-        // the first selectable one takes its place.
-        if (!ctx_.features.LastSpeedSourceNeedsVirtualLock || rules::MainBit(In(), 0))
-            break;
-        const Field* speed = FindField("sources.speed");
-        if (!speed)
-            break;
-        const ShownControl s = Shown(IndexOf(*speed));
-        const int last = static_cast<int>(s.items.size()) - 1;
-        if (last <= 0 || s.selected != last)
-            break;
-        for (int i = 0; i < last; ++i)
-            if (s.items[static_cast<std::size_t>(i)].enabled) {
-                WriteRaw(*speed, model_.Record(speed->record), BuildItems(*speed, In())[static_cast<std::size_t>(i)].value);
-                break;
-            }
-        break;
-    }
-    }
+    if (f.hook)
+        f.hook(StoreInput{ctx_, model_, f});
 }
 
 bool EditSettings(SettingsModel& model, const std::function<bool(EditSession&)>& run)

@@ -1,7 +1,9 @@
 #include "editor/FieldTable.h"
 
+#include "editor/Codecs.h"
 #include "editor/FieldRows.h"
 #include "editor/Rules.h"
+#include "model/SettingsModel.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -182,6 +184,34 @@ constexpr ItemDef kGasVariantItems[] = {{{"Вар.1", "Var 1"}}, {{"Вар.2", "
 constexpr ItemDef kSupplyItems[] = {{{"12В", "12V"}}, {{"24В", "24V"}}};
 constexpr Text kProtocolOptionsGroup = {"Дополнительные настройки протокола", "Additional protocol settings"};
 
+// ---- store hooks ----
+
+void KeepSpeedSourceSelectable(const StoreInput& in);
+
+constexpr Field kSpeedSource = {.key = "sources.speed", .page = Page::Sources, .kind = ControlKind::Radio, .record = 6, .offset = 40,
+                                .codec = Codec::S8, .caption = {"Скорость", "Speed"}, .items = kSpeedSourceItems, .columns = 0,
+                                .hook = KeepSpeedSourceSelectable};
+
+// On models whose last speed source needs the virtual lock, a physical lock
+// may not keep it: after the lock or the source is stored, the first
+// selectable source takes its place.
+void KeepSpeedSourceSelectable(const StoreInput& in)
+{
+    const RuleInput rules{in.ctx, in.model};
+    if (!in.ctx.features.LastSpeedSourceNeedsVirtualLock || MainBit(rules, 0))
+        return;
+    const auto record = in.model.Record(kSpeedSource.record);
+    const auto items = ChoiceItems(kSpeedSource, rules);
+    const int last = static_cast<int>(items.size()) - 1;
+    if (last <= 0 || ChosenItem(items, ReadRaw(kSpeedSource, record)) != last)
+        return;
+    for (int i = 0; i < last; ++i)
+        if (items[static_cast<std::size_t>(i)].enabled) {
+            WriteRaw(kSpeedSource, record, items[static_cast<std::size_t>(i)].value);
+            return;
+        }
+}
+
 // ---- the table ----
 
 const Field kBasicRows[] = {
@@ -214,7 +244,7 @@ const Field kBasicRows[] = {
     // Sources
     {.key = "sources.lock_type", .page = Page::Sources, .kind = ControlKind::Radio, .record = 6, .offset = 0, .codec = Codec::Bits, .bit = 0,
      .caption = {"Замок зажигания", "Ignition lock"}, .items = kLockTypeItems, .columns = 0, .visible = LockTypeShown,
-     .hook = Hook::SpeedSourceFallback},
+     .hook = KeepSpeedSourceSelectable},
     {.key = "sources.lock_level", .page = Page::Sources, .kind = ControlKind::Radio, .record = 6, .offset = 72, .codec = Codec::S8,
      .caption = {"Уровень виртуального замка", "Ignition lock level"}, .items = kLockLevelItems, .itemOffset = 1, .columns = 0,
      .visible = LockLevelShown},
@@ -225,7 +255,7 @@ const Field kBasicRows[] = {
     {.key = "sources.detection", .page = Page::Sources, .kind = ControlKind::Choice, .record = 10, .offset = 8, .codec = Codec::S8,
      .caption = {"Способ опр. протокола", "Protocol definition"}, .items = kDetectionItems},
     {.key = "sources.protocol", .page = Page::Sources, .kind = ControlKind::Choice, .record = 10, .offset = 4, .codec = Codec::U16,
-     .caption = {"Протокол", "Protocol"}, .itemsRule = ProtocolNames, .visible = ProtocolChoiceShown, .hook = Hook::ProtocolChange},
+     .caption = {"Протокол", "Protocol"}, .itemsRule = ProtocolNames, .visible = ProtocolChoiceShown, .selectsProtocol = true},
     {.key = "sources.option0", .page = Page::Sources, .kind = ControlKind::Choice, .record = 10, .offset = 12, .codec = Codec::U8,
      .caption = {"Настройка протокола 0", "Protocol option 0"}, .captionRule = OptionCaption<0>, .group = kProtocolOptionsGroup,
      .itemsRule = OptionItems<0>, .visible = OptionShown<0>},
@@ -260,8 +290,7 @@ const Field kBasicRows[] = {
      .max = 2040, .caption = {"Полный бак (бензин), л", "Full tank (petrol), l"}},
     {.key = "sources.gas_tank_volume", .page = Page::Sources, .kind = ControlKind::Number, .record = 3, .offset = 56, .codec = Codec::S16, .min = 10,
      .max = 300, .caption = {"Полный бак (газ), л", "Full tank (gas), l"}, .visible = GasShown},
-    {.key = "sources.speed", .page = Page::Sources, .kind = ControlKind::Radio, .record = 6, .offset = 40, .codec = Codec::S8,
-     .caption = {"Скорость", "Speed"}, .items = kSpeedSourceItems, .columns = 0, .hook = Hook::SpeedSourceFallback},
+    kSpeedSource,
     {.key = "sources.engine_speed", .page = Page::Sources, .kind = ControlKind::Radio, .record = 6, .offset = 41, .codec = Codec::S8,
      .caption = {"Обороты", "Engine speed"}, .items = kEcuInjectorItems, .columns = 0, .visible = InjectorInputShown},
     {.key = "sources.petrol", .page = Page::Sources, .kind = ControlKind::Radio, .record = 6, .offset = 42, .codec = Codec::S8,

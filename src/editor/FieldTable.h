@@ -14,6 +14,7 @@
 namespace tc {
 
 class SettingsModel;
+struct Field;
 
 // A user text in both languages.
 struct Text {
@@ -87,13 +88,15 @@ using RangeRule = Range (*)(const RuleInput&);
 // Items built from the context (protocol names, protocol option values); all offered and enabled.
 using ItemsRule = std::vector<std::string> (*)(const RuleInput&);
 
-// Follow-up work of a commit beyond storing the value.
-enum class Hook : std::uint8_t {
-    None,
-    ProtocolChange,      // another protocol: copy the index, clear the options, make it current
-    SpeedSourceFallback, // a physical lock may not keep the last speed source
-    UsageFlags,          // a maintenance usage flag: storing it clears bits 12..15 of its word
+// Follow-up work of a store beyond the value itself, kept with the row that
+// needs it: it may read the context and change the records (through the
+// codecs), and belongs to the same step of the edit as the store.
+struct StoreInput {
+    const EditorContext& ctx;
+    SettingsModel& model;
+    const Field& field; // the row just stored
 };
+using StoreHook = void (*)(const StoreInput&);
 // Why a number may not be stored although it lies within its limits (the
 // user text); empty: it may.
 using Refusal = std::string (*)(const RuleInput&, std::int64_t raw);
@@ -144,7 +147,12 @@ struct Field {
 
     Rule visible = nullptr; // nullptr: always shown
     Rule enabled = nullptr; // nullptr: always enabled
-    Hook hook = Hook::None;
+    StoreHook hook = nullptr;
+    // Storing makes the stored protocol current: its index is copied, its
+    // options are cleared and the editor's lists follow it.
+    bool selectsProtocol = false;
+    // Codec::Bits: bits of the word that every store of this row clears.
+    std::uint32_t clearOnStore = 0;
 
     // Another form of the control with this key, shown instead of it (never
     // both): the two rows hold the same bits.

@@ -42,7 +42,7 @@ constexpr Field Usage(std::string_view key, int bit, Text group, Rule visible = 
 {
     return {.key = key, .page = Page::Maintenance, .kind = ControlKind::Check, .record = kServiceRecord, .offset = kUsageFlagsOffset,
             .codec = Codec::Bits, .bit = bit, .wordBytes = 2, .caption = kUse, .group = group, .visible = visible,
-            .hook = Hook::UsageFlags};
+            .clearOnStore = kUsageClearedBits};
 }
 
 constexpr Field Name(std::string_view key, int offset, Text group)

@@ -43,18 +43,14 @@ public:
     bool LongFrame = false;     // two length bytes
     std::chrono::milliseconds ByteTimeout = device::kByteTimeout;   // for each reply byte after the first
     std::chrono::milliseconds ReplyTimeout = device::kReplyTimeout; // base wait for the first reply byte
-    // With ClassicTiming: how long the line must stay silent after a missing
-    // reply or stray bytes (by default device::kLineQuiet).
+    // How long the line must stay silent after a missing reply or stray bytes.
     std::chrono::milliseconds QuietTime = device::kQuietTime;
     // A memory read reads every block twice, whatever the line does.
     bool ReadTwice = false;
     // The link's original timing: every attempt waits ReplyTimeout for its
-    // first byte, the first byte that comes is taken for the reply's length,
-    // and the line is held quiet for fixed times after trouble. By default
-    // the last attempt waits at least device::kLastAttemptWait, so that a
-    // reply that is long late is still taken instead of failing the
-    // transfer; bytes that cannot start a reply are skipped; and once the
-    // line's bytes are accounted for it need only be silent in its own time.
+    // first byte. By default the last attempt waits at least
+    // device::kLastAttemptWait, so that a reply that is long late is still
+    // taken instead of failing the transfer.
     bool ClassicTiming = false;
 
     void SetPortMode(std::uint8_t m) { PortMode = m < 3 ? m : 0; }
@@ -99,7 +95,7 @@ public:
     bool StaysQuiet(std::chrono::milliseconds settle);
     // After an exchange that failed: drains the line until no reply to the
     // requests sent can come any more (their late limit has passed) and it
-    // has been quiet (Quiet()), so that none of them is taken for the
+    // has been quiet for QuietTime, so that none of them is taken for the
     // answer to another request. It waits out the limit even when as many
     // replies came as were owed, since a copy of one reply may have made up
     // the count. True when the line held a reply too many (every reply
@@ -130,14 +126,6 @@ private:
     void SendFrame();
     // Takes one whole frame off the line into reply_ (throws the link's messages).
     void ReceiveFrame();
-    // Whether the first bytes of a frame (its length, and its addresses when
-    // they are there) can start a reply to the request sent.
-    bool PlausibleHeader(std::span<const std::uint8_t> header) const;
-    // Skips bytes up to the first that can start a reply and reads its
-    // length and addresses into bytes; returns its length.
-    std::size_t ReceiveFrameStart(std::span<std::uint8_t> bytes, Clock::TimePoint deadline);
-    // How long the line must stay silent once its bytes are accounted for.
-    std::chrono::milliseconds Quiet() const;
     void Transact();
     // Reads bytes[from, to) with a fresh ByteTimeout for each byte.
     void ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, std::size_t to);
@@ -169,7 +157,6 @@ private:
     // The last ReceiveFrame failed before a whole reply had arrived.
     bool replyCut_ = false;
     bool lastAttempt_ = false; // the exchange is on its last of several attempts
-    bool busy_ = false;        // the last attempt was answered busy
     int damaged_ = 0;
 };
 

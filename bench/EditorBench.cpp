@@ -32,15 +32,15 @@ int main()
         tc::LoadReferenceImage(model, 0xC000); // the model with the longest protocol list
         tc::PutU16(model.Record(10), 4, 11);
         model.EncodeSection(10);
-        tc::WriteSettingsFile(model, path);
+        tc::WriteSettingsFile(model, path, tc::Language::Russian);
     }
     const int kRuns = std::getenv("BENCH_SHORT") != nullptr ? 2 : 50; // short: checks the bench still runs
     std::vector<double> open, commit;
     for (int i = 0; i < kRuns; ++i) {
         tc::SettingsModel model;
         const auto t0 = Clock::now();
-        tc::ReadSettingsFile(model, path);
-        model.DecodeAll();
+        tc::ReadSettingsFile(model, path, tc::Language::Russian);
+        model.DecodeAll(tc::Language::Russian);
         tc::EditSettings(model, [&](tc::EditSession& s) {
             std::size_t shown = 0;
             for (std::size_t f = 0; f < s.Fields().size(); ++f)

@@ -231,7 +231,7 @@ void WriteRuns(const std::vector<std::string>& options, int count, const char* l
     tc::TransferObserver observer;
     if (tc::ReadDeviceSettings(link, model, observer) != tc::TransferResult::Done)
         throw std::runtime_error("read cancelled");
-    model.DecodeAll();
+    model.DecodeAll(tc::Language::Russian);
     std::vector<double> checked, unchecked;
     for (int i = 0; i < count; ++i) {
         checked.push_back(WriteSeconds(link, model, points.store, true));

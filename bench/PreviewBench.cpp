@@ -125,7 +125,7 @@ int main()
         const std::uint8_t items[] = {3, 5, 9, 0};
         std::copy(std::begin(items), std::end(items), r9.begin() + static_cast<std::ptrdiff_t>(tc::kExtraPanelSlots.offset));
         sample.EncodeSection(tc::kDisplayRecord);
-        tc::WriteSettingsFile(sample, file);
+        tc::WriteSettingsFile(sample, file, tc::Language::Russian);
     }
     const int processRuns = brief ? 1 : 30;
     std::vector<double> info, dials, panel, infoCpu, dialsCpu, panelCpu;

@@ -105,7 +105,7 @@ int main(int argc, char** argv)
     tc::TransferObserver observer;
     if (tc::ReadDeviceSettings(link, found, observer) != tc::TransferResult::Done)
         throw std::runtime_error("read cancelled");
-    found.DecodeAll();
+    found.DecodeAll(tc::Language::Russian);
     // One value: the petrol price. Everywhere: a byte of every record.
     tc::SettingsModel oneValue = found, everywhere = found;
     oneValue.Record(7)[0] ^= 0x01;

@@ -231,7 +231,7 @@ void MainWindow::saveToCurrentFile()
         SaveSettingsToFile();
         return;
     }
-    if (ReportFailure([&] { WriteSettingsFile(model_, currentFile_.toStdString()); })) {
+    if (ReportFailure([&] { WriteSettingsFile(model_, currentFile_.toStdString(), CurrentLanguage()); })) {
         SettingsChanged = false;
         NoteSaved();
     }

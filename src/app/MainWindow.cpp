@@ -464,9 +464,9 @@ bool MainWindow::LoadSettings(const std::string& path)
     // The one judgement the command line uses: a refused file leaves the
     // settings on hand as they were.
     std::optional<JudgedSettings> judged;
-    if (!ReportFailure([&] { judged = LoadSettingsFile(path); }))
+    if (!ReportFailure([&] { judged = LoadSettingsFile(path, CurrentLanguage()); }))
         return false;
-    const auto warnings = ApplySettings(model_, *judged);
+    const auto warnings = ApplySettings(model_, *judged, CurrentLanguage());
     EnableDependentButtons(true);
     ShowLoadWarnings(warnings);
     return true;
@@ -550,13 +550,13 @@ void MainWindow::readFromDevice()
             if (ReadDeviceSettings(link_, fresh, progress, options_.timing) == TransferResult::Cancelled)
                 return;
             progress.hide();
-            if (const auto problem = ImageProblem(fresh.Image); !problem.empty()) {
-                const std::string diagnostic = SaveDiagnosticImage(RestorePointStore().Folder() + "/diagnostics", fresh.DeviceModelCode, fresh.Image);
-                ShowError(ToQ(DamagedReadText(problem, diagnostic)));
+            if (const auto problem = ImageProblem(fresh.Image, CurrentLanguage()); !problem.empty()) {
+                const std::string diagnostic = SaveDiagnosticImage(RestorePointStore().Folder() + "/diagnostics", fresh.DeviceModelCode, fresh.Image, CurrentLanguage());
+                ShowError(ToQ(DamagedReadText(problem, diagnostic, CurrentLanguage())));
                 return;
             }
-            JudgedSettings judged{fresh.DeviceModelCode, fresh.Image, SettingsWarnings(fresh.DeviceModelCode, fresh.Image)};
-            const auto warnings = ApplySettings(model_, judged);
+            JudgedSettings judged{fresh.DeviceModelCode, fresh.Image, SettingsWarnings(fresh.DeviceModelCode, fresh.Image, CurrentLanguage())};
+            const auto warnings = ApplySettings(model_, judged, CurrentLanguage());
             EnableDependentButtons(true);
             currentFile_.clear();
             ShowLoadWarnings(warnings);
@@ -613,12 +613,12 @@ void MainWindow::compareWithFile()
     if (!file)
         return;
     std::optional<JudgedSettings> judged;
-    if (!ReportFailure([&] { judged = LoadSettingsFile(file->toStdString()); }))
+    if (!ReportFailure([&] { judged = LoadSettingsFile(file->toStdString(), CurrentLanguage()); }))
         return;
     ReportFailure([&] {
         SettingsModel other = model_;
         QStringList warnings;
-        for (const std::string& w : ApplySettings(other, *judged))
+        for (const std::string& w : ApplySettings(other, *judged, CurrentLanguage()))
             warnings << ToQ(w);
         // The file before, the settings on hand after: the catalogs end evaluated for the settings on hand.
         const SettingsComparison c = CompareSettings(other, model_);
@@ -658,7 +658,7 @@ bool MainWindow::SaveSettingsToFile()
         *file += QStringLiteral(".qvetp");
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return false;
-    if (!ReportFailure([&] { WriteSettingsFile(model_, file->toStdString()); }))
+    if (!ReportFailure([&] { WriteSettingsFile(model_, file->toStdString(), CurrentLanguage()); }))
         return false;
     NoteCurrentFile(*file);
     EnableDependentButtons(true);
@@ -680,7 +680,7 @@ void MainWindow::exportText()
         return;
     ReportFailure([&] {
         const std::string text = ExportSettingsText(model_);
-        WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()));
+        WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()), CurrentLanguage());
     });
 }
 
@@ -694,7 +694,7 @@ void MainWindow::importText()
     if (!file)
         return;
     const bool applied = ReportFailure([&] {
-        const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize);
+        const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize, CurrentLanguage());
         ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     });
     if (applied) {
@@ -718,8 +718,8 @@ void MainWindow::writeToDevice()
         SettingsModel found = model_, toWrite = model_;
         found.Image.assign(device.begin(), device.end());
         toWrite.Image.assign(next.begin(), next.end());
-        found.DecodeAll();
-        toWrite.DecodeAll();
+        found.DecodeAll(CurrentLanguage());
+        toWrite.DecodeAll(CurrentLanguage());
         const SettingsComparison c = CompareSettings(found, toWrite);
         if (c.Same()) {
             unchanged = true;
@@ -809,7 +809,7 @@ RestorePoints MainWindow::RestorePointStore() const
     // Each point notes the serial device of the unit it came from.
     const std::string unit = link_.PortNumber > 0 ? link_.PortPath(static_cast<int>(link_.PortNumber)) : std::string();
     return RestorePoints(options_.restorePointFolder.isEmpty() ? RestorePoints::DefaultFolder() : options_.restorePointFolder.toStdString(),
-                         unit);
+                         unit, CurrentLanguage());
 }
 
 bool MainWindow::LoadRestorePoint(const std::string& restorePoint)

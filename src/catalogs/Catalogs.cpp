@@ -113,7 +113,7 @@ void ResetCatalogs()
     s = CatalogState{};
 }
 
-void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex)
+void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex, Language language)
 {
     auto& s = Catalogs();
     // References into the old lists die here; nothing of the previous model stays.
@@ -128,15 +128,15 @@ void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex)
         const auto numbers = ParseCodeList(row->protocols);
         const bool bosch63 = std::find(numbers.begin(), numbers.end(), 220) != numbers.end();
         for (auto number : numbers) {
-            auto p = MakeProtocol(number, s.Features, s.BlockPresent, bosch63);
+            auto p = MakeProtocol(number, s.Features, s.BlockPresent, language, bosch63);
             if (p)
                 s.Protocols.push_back(std::make_unique<VehicleProtocol>(std::move(*p)));
         }
     }
     SelectProtocol(protocolIndex);
 
-    BuildMeasParList();
-    BuildMenuItemList();
+    BuildMeasParList(language);
+    BuildMenuItemList(language);
 }
 
 void SelectProtocol(unsigned protocolIndex)
@@ -146,18 +146,18 @@ void SelectProtocol(unsigned protocolIndex)
     s.CurrentProtocol = protocolIndex < s.Protocols.size() ? s.Protocols[protocolIndex].get() : nullptr;
 }
 
-void BuildMeasParList()
+void BuildMeasParList(Language language)
 {
     auto& s = Catalogs();
     s.MeasPars.clear();
-    s.MeasPars = MakeMeasParList(s.Features);
+    s.MeasPars = MakeMeasParList(s.Features, language);
 }
 
-void BuildMenuItemList()
+void BuildMenuItemList(Language language)
 {
     auto& s = Catalogs();
     s.MenuItems.clear();
-    s.MenuItems = MakeMenuItemList(s.Features, s.BlockPresent);
+    s.MenuItems = MakeMenuItemList(s.Features, s.BlockPresent, language);
 }
 
 const std::string& ModelName() { return Catalogs().ModelName; }
@@ -180,17 +180,17 @@ bool IsListedModel(std::uint16_t modelCode)
     return FindModelRow(modelCode) != nullptr;
 }
 
-std::string CurrentProtocolProblem()
+std::string CurrentProtocolProblem(Language language)
 {
     const auto& s = Catalogs();
     if (s.CurrentProtocol)
         return {};
     if (!s.ModelListed)
-        return Tr("Неизвестный код модели " + Hex(s.ModelCode) + ": список протоколов пуст",
+        return Tr(language, "Неизвестный код модели " + Hex(s.ModelCode) + ": список протоколов пуст",
                   "Unknown device model code " + Hex(s.ModelCode) + ": no protocols");
     const auto index = std::to_string(s.ProtocolIndex);
     const auto count = std::to_string(s.Protocols.size());
-    return Tr("Номер протокола " + index + " вне списка модели " + s.ModelName + " (протоколов: " + count + ")",
+    return Tr(language, "Номер протокола " + index + " вне списка модели " + s.ModelName + " (протоколов: " + count + ")",
               "Protocol index " + index + " is beyond the list of model " + s.ModelName + " (" + count + " protocols)");
 }
 

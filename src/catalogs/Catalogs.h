@@ -37,9 +37,9 @@ CatalogState& Catalogs();
 // Empties the protocol list and clears every feature, flag and name, then
 // fills them for `modelCode` and selects the protocol at `protocolIndex`;
 // afterwards rebuilds the measured-parameter list and the menu catalog, so
-// nothing of the previous model survives. Never throws for an unlisted code or
+// nothing of the previous model survives. Every text is in `language`. Never throws for an unlisted code or
 // an index beyond the list: the current protocol is then absent.
-void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex);
+void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex, Language language);
 
 // Makes the descriptor at `protocolIndex` of the model's list the current
 // protocol (the editor's protocol choice) without rebuilding anything: the
@@ -48,8 +48,8 @@ void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex);
 void SelectProtocol(unsigned protocolIndex);
 
 // Rebuilds one list from the current features (e.g. after a language switch).
-void BuildMeasParList();
-void BuildMenuItemList();
+void BuildMeasParList(Language language);
+void BuildMenuItemList(Language language);
 
 // Back to the empty start state (for tests).
 void ResetCatalogs();
@@ -71,9 +71,8 @@ struct ModelInfo {
 std::vector<ModelInfo> ListedModels();
 bool IsListedModel(std::uint16_t modelCode);
 
-// Why the current protocol is absent, as a user text in the current
-// language; empty when it is present.
-std::string CurrentProtocolProblem();
+// Why the current protocol is absent, as a user text in `language`; empty when it is present.
+std::string CurrentProtocolProblem(Language language);
 // A protocol option's caption or value in the other language ("No" <-> "Нет"),
 // or empty when the text is none of them.
 std::string OptionTextInOtherLanguage(std::string_view text);

@@ -256,9 +256,9 @@ bool IsPresent(Presence p, const ModelFeatures& f)
     return false;
 }
 
-const MeasParTexts* FindTexts(std::string_view className)
+const MeasParTexts* FindTexts(std::string_view className, Language language)
 {
-    const auto& table = EnglishVersion ? kEnglishTexts : kRussianTexts;
+    const auto& table = IsEnglish(language) ? kEnglishTexts : kRussianTexts;
     for (const auto& t : table)
         if (t.className == className)
             return &t;
@@ -273,7 +273,7 @@ std::int32_t Pow10(int n)
     return p;
 }
 
-std::unique_ptr<MeasuredParameter> MakeFromRow(const MeasParRow& row)
+std::unique_ptr<MeasuredParameter> MakeFromRow(const MeasParRow& row, Language language)
 {
     std::unique_ptr<MeasuredParameter> e;
     if (row.className == "TMomentaryExpenseK")
@@ -301,7 +301,7 @@ std::unique_ptr<MeasuredParameter> MakeFromRow(const MeasParRow& row)
         e->SampleText = FormatSampleValue(row.sampleValue, row.decimals, width);
     }
 
-    if (const MeasParTexts* t = FindTexts(row.className)) {
+    if (const MeasParTexts* t = FindTexts(row.className, language)) {
         std::string* fields[10] = {&e->Caption, &e->CaptionWithUnit, &e->TileName, &e->TileUnit, &e->PanelName,
                                    &e->PanelUnit, &e->RowName, &e->DialName, &e->DialUnit, &e->GraphCaption};
         for (std::size_t i = 0; i < 10; ++i)
@@ -332,20 +332,20 @@ MeasuredParameter MomentaryConsumption::Prepared() const
     return copy.MeasuredParameter::Prepared();
 }
 
-MeasParList MakeMeasParList(const ModelFeatures& features)
+MeasParList MakeMeasParList(const ModelFeatures& features, Language language)
 {
     MeasParList list;
     for (const auto& row : kMeasParRows)
         if (IsPresent(row.presence, features))
-            list.push_back(MakeFromRow(row));
+            list.push_back(MakeFromRow(row, language));
     return list;
 }
 
-std::unique_ptr<MeasuredParameter> MakeMeasPar(std::string_view className)
+std::unique_ptr<MeasuredParameter> MakeMeasPar(std::string_view className, Language language)
 {
     for (const auto& row : kMeasParRows)
         if (row.className == className)
-            return MakeFromRow(row);
+            return MakeFromRow(row, language);
     return nullptr;
 }
 

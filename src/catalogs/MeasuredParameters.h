@@ -2,6 +2,7 @@
 // Measured-parameter catalog: turns a one-byte parameter code from a screen
 // slot, dial or graph into captions, units, sample value, range and scale.
 #include "catalogs/ModelFeatures.h"
+#include "common/Language.h"
 
 #include <cstdint>
 #include <memory>
@@ -59,11 +60,11 @@ public:
 using MeasParList = std::vector<std::unique_ptr<MeasuredParameter>>;
 
 // Builds the entries in catalog order for the given model features, with
-// texts in the current language (EnglishVersion).
-MeasParList MakeMeasParList(const ModelFeatures& features);
+// texts in `language`.
+MeasParList MakeMeasParList(const ModelFeatures& features, Language language);
 // Creates one entry of the catalog by class name, whatever its presence
 // condition; nothing for a name without a numbers row.
-std::unique_ptr<MeasuredParameter> MakeMeasPar(std::string_view className);
+std::unique_ptr<MeasuredParameter> MakeMeasPar(std::string_view className, Language language);
 
 // First entry of `list` with that code, or nullptr.
 MeasuredParameter* FindMeasPar(const MeasParList& list, std::uint8_t code);

@@ -166,7 +166,7 @@ std::string NumberedCaption(int n, const char* pattern)
 
 } // namespace
 
-MenuItemList MakeMenuItemList(const ModelFeatures& features, const BlockPresence& blocks)
+MenuItemList MakeMenuItemList(const ModelFeatures& features, const BlockPresence& blocks, Language language)
 {
     MenuItemList list;
     std::uint16_t counter = 1;
@@ -180,13 +180,13 @@ MenuItemList MakeMenuItemList(const ModelFeatures& features, const BlockPresence
             for (int n = 1; n <= row.series; ++n) {
                 if (offered)
                     list.push_back(std::make_unique<MenuItem>(std::string(row.name) + std::to_string(n) + "Menu",
-                                                                 NumberedCaption(n, EnglishVersion ? row.en : row.ru), counter));
+                                                                 NumberedCaption(n, IsEnglish(language) ? row.en : row.ru), counter));
                 ++counter;
             }
             continue;
         }
         if (offered)
-            list.push_back(std::make_unique<MenuItem>(row.name, Tr(row.ru, row.en), counter));
+            list.push_back(std::make_unique<MenuItem>(row.name, Tr(language, row.ru, row.en), counter));
         if ((offered && row.advance != Advance::SharedWithNext) || (!offered && row.advance == Advance::Yes))
             ++counter;
     }

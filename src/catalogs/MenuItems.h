@@ -3,6 +3,7 @@
 // 16-bit code the device stores. Which items exist, and so their codes,
 // depends on the device model's features and blocks.
 #include "catalogs/ModelFeatures.h"
+#include "common/Language.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,7 +27,7 @@ using MenuItemList = std::vector<std::unique_ptr<MenuItem>>;
 
 // Builds the catalog for the given features and block-presence flags, with
 // captions in the current language.
-MenuItemList MakeMenuItemList(const ModelFeatures& features, const BlockPresence& blocks);
+MenuItemList MakeMenuItemList(const ModelFeatures& features, const BlockPresence& blocks, Language language);
 
 const MenuItem* FindMenuItemByName(const MenuItemList& list, std::string_view name);
 const MenuItem* FindMenuItemByCode(const MenuItemList& list, std::uint16_t code);

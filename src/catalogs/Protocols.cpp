@@ -385,9 +385,9 @@ std::string OptionTextInOtherLanguage(std::string_view text)
 
 namespace {
 
-std::string Localised(std::string_view english)
+std::string Localised(std::string_view english, Language language)
 {
-    if (!EnglishVersion)
+    if (!IsEnglish(language))
         for (const auto& t : kRussian)
             if (t.en == english)
                 return std::string(t.ru);
@@ -410,33 +410,33 @@ std::vector<std::uint8_t> BlocksOf(std::uint8_t number)
     return {};
 }
 
-std::vector<std::string> SplitValues(std::string_view values)
+std::vector<std::string> SplitValues(std::string_view values, Language language)
 {
     std::vector<std::string> out;
     std::size_t start = 0;
     while (true) {
         const auto bar = values.find('|', start);
-        out.emplace_back(Localised(values.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start)));
+        out.emplace_back(Localised(values.substr(start, bar == std::string_view::npos ? std::string_view::npos : bar - start), language));
         if (bar == std::string_view::npos)
             return out;
         start = bar + 1;
     }
 }
 
-void ApplyOptions(VehicleProtocol& p, const ProtRow& row)
+void ApplyOptions(VehicleProtocol& p, const ProtRow& row, Language language)
 {
     for (const auto& o : kOptionRows) {
         if (o.number != row.number)
             continue;
         const auto k = static_cast<std::size_t>(o.index);
         std::string_view values = o.values;
-        auto texts = SplitValues(values);
+        auto texts = SplitValues(values, language);
         auto& slots = p.OptionValues.at(k);
         if (texts.size() > slots.size())
             throw Error("option list longer than its slots");
         std::copy(texts.begin(), texts.end(), slots.begin());
         p.OptionCount[k] = static_cast<int>(texts.size());
-        p.OptionCaption[k] = Localised(o.caption);
+        p.OptionCaption[k] = Localised(o.caption, language);
     }
     const unsigned f = row.flags;
     p.HasCoolantTemp = !(f & pf::NoCoolantTemp);
@@ -456,8 +456,8 @@ void ApplyOptions(VehicleProtocol& p, const ProtRow& row)
 
 VehicleProtocol::VehicleProtocol(std::string name, std::uint8_t number, int faultCodeFormat,
                      std::span<const std::uint8_t> addedParCodes, std::span<const std::uint8_t> blockCodes,
-                     const ModelFeatures& features, BlockPresence& blockPresence)
-    : ProtName(std::move(name)), ProtNumber(number), FaultCodeFormat(faultCodeFormat)
+                     const ModelFeatures& features, BlockPresence& blockPresence, Language language)
+    : TextLanguage(language), ProtName(std::move(name)), ProtNumber(number), FaultCodeFormat(faultCodeFormat)
 {
     // Value lists before the protocol's own: "Auto", 1..9 for option 0,
     // 1..13 for the gearbox option, 1..10 for the others.
@@ -467,7 +467,7 @@ VehicleProtocol::VehicleProtocol(std::string name, std::uint8_t number, int faul
         const int numbered = k == 0 ? 9 : k == kGearboxOption ? 13 : 10;
         std::size_t slot = 0;
         if (k == 0)
-            values[slot++] = Tr("Авто", "Auto");
+            values[slot++] = Tr(language, "Авто", "Auto");
         for (int n = 1; n <= numbered; ++n)
             values[slot++] = std::to_string(n);
     }
@@ -488,7 +488,7 @@ VehicleProtocol::VehicleProtocol(std::string name, std::uint8_t number, int faul
     }
 
     if (blockCodes.size() > BlockCodes.size())
-        throw Error(Tr("Список блоков протокола длиннее 101 кода", "The protocol's block list is longer than 101 codes"));
+        throw Error(Tr(language, "Список блоков протокола длиннее 101 кода", "The protocol's block list is longer than 101 codes"));
     std::copy(blockCodes.begin(), blockCodes.end(), BlockCodes.begin());
     BlockCount = static_cast<int>(blockCodes.size());
     for (auto c : blockCodes)
@@ -501,7 +501,7 @@ void VehicleProtocol::AddParCode(std::uint8_t code)
     if (code == 0)
         return;
     if (ParCount >= kMaxProtCodes)
-        throw Error(Tr("Список параметров протокола переполнен (101 код)", "The protocol's parameter list is full (101 codes)"));
+        throw Error(Tr(TextLanguage, "Список параметров протокола переполнен (101 код)", "The protocol's parameter list is full (101 codes)"));
     ParCodes[static_cast<std::size_t>(ParCount++)] = code;
 }
 
@@ -528,19 +528,19 @@ std::vector<std::uint8_t> ProtocolNumbers()
 }
 
 std::optional<VehicleProtocol> MakeProtocol(std::uint8_t number, const ModelFeatures& features,
-                                      BlockPresence& blockPresence, bool bosch63)
+                                      BlockPresence& blockPresence, Language language, bool bosch63)
 {
     const ProtRow* row = FindProtRow(number);
     if (!row)
         return std::nullopt;
-    std::string name = (!EnglishVersion && row->nameRu) ? row->nameRu : row->nameEn;
+    std::string name = (!IsEnglish(language) && row->nameRu) ? row->nameRu : row->nameEn;
     if (number == 63 && bosch63)
         name = "Bosch";
     const auto codes = ParseCodeList(row->codes);
     const auto blocks = BlocksOf(number);
     std::optional<VehicleProtocol> p;
-    p.emplace(std::move(name), number, row->faultCodeFormat, codes, blocks, features, blockPresence);
-    ApplyOptions(*p, *row);
+    p.emplace(std::move(name), number, row->faultCodeFormat, codes, blocks, features, blockPresence, language);
+    ApplyOptions(*p, *row, language);
     return p;
 }
 

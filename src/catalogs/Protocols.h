@@ -3,6 +3,7 @@
 // blocks a protocol offers, how its fault codes are written and which
 // protocol-specific options and warning settings make sense for it.
 #include "catalogs/ModelFeatures.h"
+#include "common/Language.h"
 
 #include <array>
 #include <cstdint>
@@ -25,8 +26,9 @@ public:
     // block list and the block-presence flags. Throws tc::Error when a list exceeds 101 codes.
     VehicleProtocol(std::string name, std::uint8_t number, int faultCodeFormat,
               std::span<const std::uint8_t> addedParCodes, std::span<const std::uint8_t> blockCodes,
-              const ModelFeatures& features, BlockPresence& blockPresence);
+              const ModelFeatures& features, BlockPresence& blockPresence, Language language);
 
+    Language TextLanguage = Language::Russian; // the language of its captions, values and errors
     std::string ProtName;
     std::uint8_t ProtNumber = 0;
     std::array<std::uint8_t, kMaxProtCodes> ParCodes{};
@@ -62,10 +64,10 @@ public:
 // Protocol numbers that have a descriptor row, in catalog order.
 std::vector<std::uint8_t> ProtocolNumbers();
 
-// Creates the descriptor of protocol `number` in the current language, with
+// Creates the descriptor of protocol `number` with texts in `language`, with
 // options and flags set (step 7). `bosch63` names protocol 63 "Bosch" instead
 // of "Tiggo". Returns nothing for a number without a row.
 std::optional<VehicleProtocol> MakeProtocol(std::uint8_t number, const ModelFeatures& features,
-                                      BlockPresence& blockPresence, bool bosch63 = false);
+                                      BlockPresence& blockPresence, Language language, bool bosch63 = false);
 
 } // namespace tc

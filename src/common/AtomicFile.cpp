@@ -67,7 +67,7 @@ std::string NameOf(const std::string& path)
 }
 
 // The file a chain of symbolic links ends at (which may not exist yet).
-std::string FollowLinks(const std::string& path)
+std::string FollowLinks(const std::string& path, Language language)
 {
     std::string p = path;
     for (int hops = 0; hops < 40; ++hops) {
@@ -81,7 +81,7 @@ std::string FollowLinks(const std::string& path)
         std::string target(buf, static_cast<std::size_t>(n));
         p = target[0] == '/' ? target : FolderOf(p) + "/" + target;
     }
-    throw Error(FailedText(path) + Reason(ELOOP));
+    throw Error(FailedText(path, language) + Reason(ELOOP));
 }
 
 bool SameFile(const struct stat& a, const struct stat& b)
@@ -203,36 +203,36 @@ void UseNamedTemporaryFiles(bool named)
     g_namedTemporaries = named;
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxSize)
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxSize, Language language)
 {
     // Without O_NONBLOCK opening a pipe waits for its writer.
     Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0)
-        throw Error(OpenFailedText(path) + Reason(errno));
+        throw Error(OpenFailedText(path, language) + Reason(errno));
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        throw Error(NotAFileText(path));
-    return ReadAllChunks(path, maxSize, [&](std::uint8_t* into, std::size_t size) -> std::size_t {
+        throw Error(NotAFileText(path, language));
+    return ReadAllChunks(path, maxSize, language, [&](std::uint8_t* into, std::size_t size) -> std::size_t {
         for (;;) {
             const ssize_t n = ::read(fd.get(), into, size);
             if (n >= 0)
                 return static_cast<std::size_t>(n);
             if (errno != EINTR)
-                throw Error(ReadFailedText(path) + Reason(errno));
+                throw Error(ReadFailedText(path, language) + Reason(errno));
         }
     });
 }
 
-std::string CheckSaveTarget(const std::string& path)
+std::string CheckSaveTarget(const std::string& path, Language language)
 {
-    const std::string failed = FailedText(path);
+    const std::string failed = FailedText(path, language);
     if (path.empty())
         throw Error(failed + Reason(ENOENT));
-    const std::string target = FollowLinks(path);
+    const std::string target = FollowLinks(path, language);
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
-            throw Error(NotRegularText(path));
+            throw Error(NotRegularText(path, language));
         // A file the user may not write stays as it is, as a direct write would leave it.
         if (::access(target.c_str(), W_OK) != 0)
             throw Error(failed + Reason(errno));
@@ -250,10 +250,10 @@ std::string CheckSaveTarget(const std::string& path)
     return target;
 }
 
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes)
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, Language language)
 {
-    const std::string failed = FailedText(path);
-    const std::string target = CheckSaveTarget(path);
+    const std::string failed = FailedText(path, language);
+    const std::string target = CheckSaveTarget(path, language);
     const std::string folder = FolderOf(target);
     const std::string name = NameOf(target);
 

@@ -12,43 +12,43 @@
 
 namespace tc::detail {
 
-inline std::string FailedText(const std::string& path)
+inline std::string FailedText(const std::string& path, Language language)
 {
-    return Tr("Не удаётся записать файл \"" + path + "\": ", "Cannot write file \"" + path + "\": ");
+    return Tr(language, "Не удаётся записать файл \"" + path + "\": ", "Cannot write file \"" + path + "\": ");
 }
 
-inline std::string NotRegularText(const std::string& path)
+inline std::string NotRegularText(const std::string& path, Language language)
 {
-    return Tr("Файл \"" + path + "\" не записан: это не обычный файл, а папка, канал или устройство.",
+    return Tr(language, "Файл \"" + path + "\" не записан: это не обычный файл, а папка, канал или устройство.",
               "File \"" + path + "\" was not written: it is not a regular file but a folder, a pipe or a device.");
 }
 
-inline std::string OpenFailedText(const std::string& path)
+inline std::string OpenFailedText(const std::string& path, Language language)
 {
-    return Tr("Не удаётся открыть файл \"" + path + "\": ", "Cannot open file \"" + path + "\": ");
+    return Tr(language, "Не удаётся открыть файл \"" + path + "\": ", "Cannot open file \"" + path + "\": ");
 }
 
-inline std::string NotAFileText(const std::string& path)
+inline std::string NotAFileText(const std::string& path, Language language)
 {
-    return Tr("\"" + path + "\" не является обычным файлом (это папка, канал или устройство).",
+    return Tr(language, "\"" + path + "\" не является обычным файлом (это папка, канал или устройство).",
               "\"" + path + "\" is not a regular file (it is a folder, a pipe or a device).");
 }
 
-inline std::string ReadFailedText(const std::string& path)
+inline std::string ReadFailedText(const std::string& path, Language language)
 {
-    return Tr("Ошибка чтения файла \"" + path + "\": ", "Error reading file \"" + path + "\": ");
+    return Tr(language, "Ошибка чтения файла \"" + path + "\": ", "Error reading file \"" + path + "\": ");
 }
 
 // A file's whole content, chunk by chunk: read(into, size) gives the bytes it
 // read (0 at the end) or throws; more than maxSize bytes are refused.
 template <class Read>
-std::vector<std::uint8_t> ReadAllChunks(const std::string& path, std::size_t maxSize, Read read)
+std::vector<std::uint8_t> ReadAllChunks(const std::string& path, std::size_t maxSize, Language language, Read read)
 {
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[8192];
     while (const std::size_t n = read(chunk, sizeof chunk)) {
         if (bytes.size() + n > maxSize)
-            throw Error(Tr("Файл \"" + path + "\" слишком велик.", "File \"" + path + "\" is too large."));
+            throw Error(Tr(language, "Файл \"" + path + "\" слишком велик.", "File \"" + path + "\" is too large."));
         bytes.insert(bytes.end(), chunk, chunk + n);
     }
     return bytes;

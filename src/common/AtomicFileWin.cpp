@@ -87,41 +87,41 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
 // Every temporary file has a name on Windows; the switch is kept for the tests.
 void UseNamedTemporaryFiles(bool) {}
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxSize)
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxSize, Language language)
 {
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw Error(NotAFileText(path));
+        throw Error(NotAFileText(path, language));
     Handle file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid())
-        throw Error(OpenFailedText(path) + SystemReason(GetLastError()));
+        throw Error(OpenFailedText(path, language) + SystemReason(GetLastError()));
     if (GetFileType(file.get()) != FILE_TYPE_DISK)
-        throw Error(NotAFileText(path));
-    return ReadAllChunks(path, maxSize, [&](std::uint8_t* into, std::size_t size) -> std::size_t {
+        throw Error(NotAFileText(path, language));
+    return ReadAllChunks(path, maxSize, language, [&](std::uint8_t* into, std::size_t size) -> std::size_t {
         DWORD n = 0;
         if (!ReadFile(file.get(), into, static_cast<DWORD>(size), &n, nullptr))
-            throw Error(ReadFailedText(path) + SystemReason(GetLastError()));
+            throw Error(ReadFailedText(path, language) + SystemReason(GetLastError()));
         return n;
     });
 }
 
-std::string CheckSaveTarget(const std::string& path)
+std::string CheckSaveTarget(const std::string& path, Language language)
 {
-    const std::string failed = FailedText(path);
+    const std::string failed = FailedText(path, language);
     if (path.empty())
         throw Error(failed + SystemReason(ERROR_FILE_NOT_FOUND));
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            throw Error(NotRegularText(path));
+            throw Error(NotRegularText(path, language));
         // A read-only file stays as it is, as a direct write would leave it.
         if (attributes & FILE_ATTRIBUTE_READONLY)
             throw Error(failed + SystemReason(ERROR_ACCESS_DENIED));
         Handle probe(CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (probe.valid() && GetFileType(probe.get()) != FILE_TYPE_DISK)
-            throw Error(NotRegularText(path));
+            throw Error(NotRegularText(path, language));
     } else if (const DWORD err = GetLastError(); err != ERROR_FILE_NOT_FOUND) {
         throw Error(failed + SystemReason(err));
     }
@@ -134,10 +134,10 @@ std::string CheckSaveTarget(const std::string& path)
     return path;
 }
 
-void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes)
+void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, Language language)
 {
-    const std::string failed = FailedText(path);
-    const std::string target = CheckSaveTarget(path);
+    const std::string failed = FailedText(path, language);
+    const std::string target = CheckSaveTarget(path, language);
     const std::string folder = FolderOf(target);
     const std::string name = NameOf(target);
 

@@ -4,9 +4,9 @@
 
 namespace tc {
 
-std::string InternalErrorText(const std::exception& e)
+std::string InternalErrorText(const std::exception& e, Language language)
 {
-    return Tr("Внутренняя ошибка программы: ", "Internal error of the program: ") + e.what();
+    return Tr(language, "Внутренняя ошибка программы: ", "Internal error of the program: ") + e.what();
 }
 
 } // namespace tc

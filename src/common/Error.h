@@ -2,6 +2,8 @@
 // The one error type of the core: it carries the ready user text that the
 // outermost handler of a user action shows. Any other exception that reaches
 // that handler is a fault of the program and is shown as InternalErrorText.
+#include "common/Language.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -14,6 +16,6 @@ public:
 
 // The text for an exception that is not a tc::Error (an out-of-range access,
 // a broken assumption): says that the program failed, with the detail.
-std::string InternalErrorText(const std::exception& e);
+std::string InternalErrorText(const std::exception& e, Language language);
 
 } // namespace tc

@@ -1,17 +1,31 @@
 #pragma once
-// Process-wide language switch: false shows Russian texts, true English ones.
-// Only the main window changes it; every text picks its language when built.
+// The language of the user's texts, as a value: whoever asks for a text says
+// in which language. The core holds no language of its own; the windows, the
+// command line tool and the screenshot tool choose one and pass it on.
 #include <string>
 #include <string_view>
 
 namespace tc {
 
+enum class Language { Russian, English };
+
+inline bool IsEnglish(Language language) { return language == Language::English; }
+
+inline Language LanguageOf(bool english) { return english ? Language::English : Language::Russian; }
+
+// Picks the text of the given language.
+inline std::string Tr(Language language, std::string_view russian, std::string_view english)
+{
+    return std::string(IsEnglish(language) ? english : russian);
+}
+
 extern bool EnglishVersion;
 
-// Picks the text of the current language.
+inline Language CurrentLanguage() { return LanguageOf(EnglishVersion); }
+
 inline std::string Tr(std::string_view russian, std::string_view english)
 {
-    return std::string(EnglishVersion ? english : russian);
+    return Tr(CurrentLanguage(), russian, english);
 }
 
 } // namespace tc

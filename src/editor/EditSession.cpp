@@ -438,7 +438,7 @@ bool EditSettings(SettingsModel& model, const std::function<bool(EditSession&)>&
     return model.Edit([&](SettingsModel& m) {
         EditSession session(m, EditorContext::FromCatalogs());
         return run(session);
-    });
+    }, CurrentLanguage());
 }
 
 } // namespace tc

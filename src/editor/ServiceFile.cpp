@@ -58,7 +58,7 @@ void ApplyServiceFile(SettingsModel& model, std::span<const std::uint8_t> bytes)
 
 void SaveServiceFile(const SettingsModel& model, const std::string& path)
 {
-    WriteFileAtomically(path, ServiceFileBytes(model));
+    WriteFileAtomically(path, ServiceFileBytes(model), CurrentLanguage());
 }
 
 std::string SideFileTooLongText(const std::string& path, std::uintmax_t size, std::size_t expected)
@@ -87,7 +87,7 @@ std::vector<std::uint8_t> ReadSideFile(const std::string& path, std::size_t expe
         if (!ec && size > expected)
             throw Error(SideFileTooLongText(path, size, expected));
     }
-    auto bytes = ReadWholeFile(path, expected);
+    auto bytes = ReadWholeFile(path, expected, CurrentLanguage());
     if (bytes.empty())
         throw Error(emptyText);
     return bytes;

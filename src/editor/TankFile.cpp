@@ -164,7 +164,7 @@ TankLoad ApplyTankFile(SettingsModel& model, std::span<const std::uint8_t> file)
 
 void SaveTankFile(const SettingsModel& model, const std::string& path)
 {
-    WriteFileAtomically(path, TankFileBytes(model));
+    WriteFileAtomically(path, TankFileBytes(model), CurrentLanguage());
 }
 
 std::vector<std::uint8_t> ReadTankFile(const std::string& path)

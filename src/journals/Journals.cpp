@@ -619,7 +619,7 @@ std::string JournalExportText(const TextTable& table)
 void SaveJournalText(const TextTable& table, const std::string& path)
 {
     const std::string text = JournalExportText(table);
-    WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+    WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()), CurrentLanguage());
 }
 
 } // namespace tc

@@ -115,7 +115,7 @@ bool NameTaken(const std::string& path)
 #endif
 
 // Creates the folder and its missing parents.
-void MakeFolders(const std::string& folder)
+void MakeFolders(const std::string& folder, Language language)
 {
     std::size_t pos = 0;
     while (pos != std::string::npos) {
@@ -123,10 +123,10 @@ void MakeFolders(const std::string& folder)
         const std::string path = folder.substr(0, pos);
         std::string reason;
         if (!path.empty() && !MakeOneFolder(path, reason))
-            throw Error(Tr("Не удаётся создать папку \"" + path + "\": ", "Cannot create folder \"" + path + "\": ") + reason);
+            throw Error(Tr(language, "Не удаётся создать папку \"" + path + "\": ", "Cannot create folder \"" + path + "\": ") + reason);
     }
     if (!IsFolder(folder))
-        throw Error(Tr("\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
+        throw Error(Tr(language, "\"" + folder + "\" не является папкой.", "\"" + folder + "\" is not a folder."));
 }
 
 std::tm LocalTime(std::chrono::system_clock::time_point when)
@@ -142,15 +142,16 @@ const std::regex& NamePattern()
 
 } // namespace
 
-RestorePoints::RestorePoints(std::string folder, std::string unit) : folder_(std::move(folder)), unit_(std::move(unit))
+RestorePoints::RestorePoints(std::string folder, std::string unit, Language language)
+    : folder_(std::move(folder)), unit_(std::move(unit)), language_(language)
 {
     while (folder_.size() > 1 && (folder_.back() == '/' || folder_.back() == kSeparator[0]))
         folder_.pop_back();
 }
 
-void MakePrivateFolders(const std::string& folder)
+void MakePrivateFolders(const std::string& folder, Language language)
 {
-    MakeFolders(folder);
+    MakeFolders(folder, language);
 }
 
 std::string RestorePoints::DefaultFolder()
@@ -187,23 +188,23 @@ std::string RestorePoints::TimeText(std::chrono::system_clock::time_point when)
 std::string RestorePoints::Save(std::uint16_t modelCode, const std::vector<std::uint8_t>& image,
                                 std::chrono::system_clock::time_point when) const
 {
-    MakeFolders(folder_);
+    MakeFolders(folder_, language_);
     for (int counter = 1; counter <= kMaxPerSecond; ++counter) {
         const std::string path = folder_ + kSeparator + FileName(modelCode, when, counter);
         if (NameTaken(path))
             continue; // an earlier point is never replaced
-        WriteFileAtomically(path, EncodeSettingsFile(modelCode, image));
+        WriteFileAtomically(path, EncodeSettingsFile(modelCode, image), language_);
         if (!unit_.empty()) {
             // The note only labels the point in lists: a point without it is still whole.
             try {
-                WriteFileAtomically(path + kUnitSuffix, std::vector<std::uint8_t>(unit_.begin(), unit_.end()));
+                WriteFileAtomically(path + kUnitSuffix, std::vector<std::uint8_t>(unit_.begin(), unit_.end()), language_);
             } catch (const std::exception&) {
             }
         }
         Prune(modelCode, path);
         return path;
     }
-    throw Error(Tr("В папке \"" + folder_ + "\" слишком много точек восстановления за одну секунду.",
+    throw Error(Tr(language_, "В папке \"" + folder_ + "\" слишком много точек восстановления за одну секунду.",
                    "Too many restore points within one second in \"" + folder_ + "\"."));
 }
 
@@ -227,7 +228,7 @@ std::vector<RestorePoint> RestorePoints::List() const
         p.modelCode = static_cast<std::uint16_t>(std::stoul(m[1].str(), nullptr, 16));
         p.time = m[2].str() + " " + m[3].str() + ":" + m[4].str() + ":" + m[5].str();
         try {
-            const auto note = ReadWholeFile(p.path + kUnitSuffix, kMaxUnitNote);
+            const auto note = ReadWholeFile(p.path + kUnitSuffix, kMaxUnitNote, language_);
             p.unit.assign(note.begin(), note.end());
             // One line of text: a note that is not is shown cut at its first control character.
             const auto cut = std::find_if(p.unit.begin(), p.unit.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
@@ -236,7 +237,7 @@ std::vector<RestorePoint> RestorePoints::List() const
             p.unit.clear(); // no note, or an unreadable one: the unit is not known
         }
         try {
-            const auto mixed = ReadWholeFile(p.path + kMixedSuffix, kMaxUnitNote);
+            const auto mixed = ReadWholeFile(p.path + kMixedSuffix, kMaxUnitNote, language_);
             p.mixed = true;
             p.lastWhole.assign(mixed.begin(), mixed.end());
             const auto cut = std::find_if(p.lastWhole.begin(), p.lastWhole.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
@@ -296,12 +297,12 @@ std::string RestorePoints::NotePath() const
 
 void RestorePoints::NoteWriteStarted(const WriteInProgress& write) const
 {
-    MakeFolders(folder_);
+    MakeFolders(folder_, language_);
     char model[8];
     std::snprintf(model, sizeof model, "%04X", static_cast<unsigned>(write.modelCode));
     const std::string text = "port=" + write.port + "\nmodel=" + model + "\nstarted=" + write.started + "\nrestore-point="
         + write.restorePoint + "\nlast-whole=" + write.lastWhole + "\n";
-    WriteFileAtomically(NotePath(), std::vector<std::uint8_t>(text.begin(), text.end()));
+    WriteFileAtomically(NotePath(), std::vector<std::uint8_t>(text.begin(), text.end()), language_);
 }
 
 void RestorePoints::ClearWriteNote() const noexcept
@@ -314,7 +315,7 @@ std::optional<WriteInProgress> RestorePoints::CutOffWrite() const
 {
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = ReadWholeFile(NotePath(), kMaxNote);
+        bytes = ReadWholeFile(NotePath(), kMaxNote, language_);
     } catch (const std::exception&) {
         return std::nullopt; // no note: no write was cut off
     }
@@ -350,7 +351,7 @@ std::optional<WriteInProgress> RestorePoints::CutOffWrite() const
 void RestorePoints::MarkMixed(const std::string& path, const std::string& lastWhole) const noexcept
 {
     try {
-        WriteFileAtomically(path + kMixedSuffix, std::vector<std::uint8_t>(lastWhole.begin(), lastWhole.end()));
+        WriteFileAtomically(path + kMixedSuffix, std::vector<std::uint8_t>(lastWhole.begin(), lastWhole.end()), language_);
     } catch (const std::exception&) {
         // The mark only labels the point in lists.
     }

@@ -2,6 +2,8 @@
 // Restore points: the device's settings as a write found them, kept as
 // ordinary settings files in the user's data folder, so that a write that
 // stops half way (or stores something else) can be undone by writing one back.
+#include "common/Language.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -35,7 +37,7 @@ struct WriteInProgress {
 
 // Creates the folder and its missing parents, private to the user; throws
 // tc::Error (user text) when it cannot.
-void MakePrivateFolders(const std::string& folder);
+void MakePrivateFolders(const std::string& folder, Language language);
 
 class RestorePoints {
 public:
@@ -45,7 +47,8 @@ public:
     // Keeps its files in folder (created when the first point is saved).
     // unit names the unit the points come from (its serial device); it is
     // kept beside each point in "NAME.qvetp.unit" when not empty.
-    explicit RestorePoints(std::string folder, std::string unit = {});
+    // Its user texts (errors) are in `language`.
+    explicit RestorePoints(std::string folder, std::string unit = {}, Language language = Language::Russian);
 
     // $XDG_DATA_HOME/tripconf/restore-points; ~/.local/share/tripconf/restore-points
     // when XDG_DATA_HOME is unset, empty or not an absolute path. On Windows
@@ -61,6 +64,7 @@ public:
 
     const std::string& Folder() const { return folder_; }
     const std::string& Unit() const { return unit_; }
+    Language TextLanguage() const { return language_; }
 
     // Saves the model code and image as a settings file and returns its path.
     // Never replaces an earlier point. Throws tc::Error (user text) when the
@@ -96,6 +100,7 @@ private:
 
     std::string folder_;
     std::string unit_;
+    Language language_ = Language::Russian;
 };
 
 } // namespace tc

@@ -70,14 +70,14 @@ std::size_t RecordOffset(int k)
     return offset;
 }
 
-SettingsModel::SettingsModel()
+SettingsModel::SettingsModel(Language language)
 {
     ResetColourSchemes(false);
     dir_.formatVersion = 0;
-    ResetRecords();
+    ResetRecords(language);
     DeviceModelCode = 0xC000;
     PutU16(Record(kProtocolRecord), kProtocolIndexOffset, 0);
-    FillHotMenuDefaults();
+    FillHotMenuDefaults(language);
 }
 
 std::span<std::uint8_t> SettingsModel::Record(int k)
@@ -132,25 +132,25 @@ bool SectionPlacement(const DirectoryEntry& e, std::size_t& offset, std::size_t&
     return ImageOffsetOfAddress(e.address, offset) && offset >= kDirectorySize;
 }
 
-std::string DirectoryProblemOf(std::span<const std::uint8_t> image)
+std::string DirectoryProblemOf(std::span<const std::uint8_t> image, Language language)
 {
     if (image.size() < kDirectorySize)
-        return Tr("Образ настроек короче своего каталога разделов.", "The settings image is shorter than its section directory.");
+        return Tr(language, "Образ настроек короче своего каталога разделов.", "The settings image is shorter than its section directory.");
     const Directory dir = DirectoryOf(image);
     if (dir.sectionCount < 1 || dir.sectionCount > kDirectoryEntries)
-        return Tr("Неверное число разделов в каталоге: ", "Wrong number of sections in the directory: ") + std::to_string(dir.sectionCount) + ".";
+        return Tr(language, "Неверное число разделов в каталоге: ", "Wrong number of sections in the directory: ") + std::to_string(dir.sectionCount) + ".";
     for (int k = 1; k <= dir.sectionCount; ++k) {
         std::size_t offset = 0, payload = 0;
         if (!SectionPlacement(dir.Entry(k), offset, payload))
-            return Tr("Раздел " + std::to_string(k) + " описан в каталоге неверно.", "Section " + std::to_string(k) + " is described wrongly in the directory.");
+            return Tr(language, "Раздел " + std::to_string(k) + " описан в каталоге неверно.", "Section " + std::to_string(k) + " is described wrongly in the directory.");
     }
     return {};
 }
 
-std::string SettingsModel::DirectoryProblem()
+std::string SettingsModel::DirectoryProblem(Language language)
 {
     ReadDirectory();
-    return DirectoryProblemOf(Image);
+    return DirectoryProblemOf(Image, language);
 }
 
 SectionStatus SettingsModel::DecodeSection(int k)
@@ -186,7 +186,7 @@ SectionStatus SettingsModel::EncodeSection(int k)
     return payload > record.size() ? SectionStatus::Truncated : SectionStatus::Ok;
 }
 
-std::vector<std::string> SettingsModel::DecodeAll()
+std::vector<std::string> SettingsModel::DecodeAll(Language language)
 {
     std::vector<std::string> problems;
     for (int k = 1; k <= kRecordCount; ++k) {
@@ -196,11 +196,11 @@ std::vector<std::string> SettingsModel::DecodeAll()
         case SectionStatus::Truncated: // the device keeps more than this program knows; nothing is lost
             break;
         case SectionStatus::Short:
-            problems.push_back(Tr("Раздел " + n + " настроек обрезан: недостающие параметры остались прежними.",
+            problems.push_back(Tr(language, "Раздел " + n + " настроек обрезан: недостающие параметры остались прежними.",
                                   "Settings section " + n + " is cut short: the missing settings keep their previous values."));
             break;
         case SectionStatus::Invalid:
-            problems.push_back(Tr("Раздел " + n + " настроек описан неверно и не прочитан: его параметры остались прежними.",
+            problems.push_back(Tr(language, "Раздел " + n + " настроек описан неверно и не прочитан: его параметры остались прежними.",
                                   "Settings section " + n + " is described wrongly and was not read: its settings keep their previous values."));
             break;
         }
@@ -208,13 +208,13 @@ std::vector<std::string> SettingsModel::DecodeAll()
     return problems;
 }
 
-bool SettingsModel::Edit(const std::function<bool(SettingsModel&)>& runEditor)
+bool SettingsModel::Edit(const std::function<bool(SettingsModel&)>& runEditor, Language language)
 {
     for (int k : kEditedRecords)
         DecodeSection(k);
     // Evaluating replaces the previous protocol selection, the features and
     // both lists the editor offers.
-    EvaluateModel(DeviceModelCode, ProtocolIndex());
+    EvaluateModel(DeviceModelCode, ProtocolIndex(), language);
     if (!RunRestoringOnCancel(kEditedRecords, runEditor))
         return false;
     for (int k : kEditedRecords)
@@ -291,7 +291,7 @@ void SettingsModel::ResetColourSchemes(bool hybridDrive)
     }
 }
 
-void SettingsModel::ResetRecords()
+void SettingsModel::ResetRecords(Language language)
 {
     std::fill(records_.begin(), records_.end(), std::uint8_t{0});
     auto r9 = Record(kDisplayRecord);
@@ -314,14 +314,14 @@ void SettingsModel::ResetRecords()
         }
     }
     for (const DefaultName& name : DefaultNames()) {
-        const std::string bytes = Utf8ToCp1251(Tr(name.ru, name.en));
+        const std::string bytes = Utf8ToCp1251(Tr(language, name.ru, name.en));
         std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), 16), Record(name.record).begin() + name.offset);
     }
 }
 
-void SettingsModel::FillHotMenuDefaults()
+void SettingsModel::FillHotMenuDefaults(Language language)
 {
-    EvaluateModel(DeviceModelCode, ProtocolIndex());
+    EvaluateModel(DeviceModelCode, ProtocolIndex(), language);
     auto r9 = Record(kDisplayRecord);
     // Each list is a row of 16-bit codes; slots without a named item stay empty (0).
     for (const DefaultHotMenu& menu : DefaultHotMenus()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The settings model: the memory image read from the device or a settings
 // file, its section directory, and the eleven records decoded from it.
+#include "common/Language.h"
 #include "model/DisplayRecord.h"
 
 #include <array>
@@ -55,11 +56,11 @@ bool DeviceRangeIsReadable(std::uint32_t deviceAddress, std::uint32_t length);
 bool SectionPlacement(const DirectoryEntry& entry, std::size_t& imageOffset, std::size_t& payload);
 
 // The directory at the start of an image (missing bytes read as zero), and
-// the user text (current language) of its first fault, empty when it is
+// the user text (in `language`) of its first fault, empty when it is
 // usable: 1..14 sections, each entry placing its section inside the readable
 // memory. No model is needed.
 Directory DirectoryOf(std::span<const std::uint8_t> image);
-std::string DirectoryProblemOf(std::span<const std::uint8_t> image);
+std::string DirectoryProblemOf(std::span<const std::uint8_t> image, Language language);
 
 // Outcome of decoding or encoding one section.
 enum class SectionStatus {
@@ -90,8 +91,9 @@ class SettingsModel {
 public:
     // Builds the model with the default colour schemes, every record at its
     // default and the hot menus of the default device model: the settings of
-    // a device that was never configured.
-    SettingsModel();
+    // a device that was never configured, its default texts (the maintenance
+    // names) and the catalogs it evaluates in `language`.
+    explicit SettingsModel(Language language = Language::Russian);
 
     std::vector<std::uint8_t> Image;
     std::uint16_t DeviceModelCode = 0xC000;
@@ -105,14 +107,14 @@ public:
 
     // Empty when the image starts with a usable directory: 1..14 sections,
     // each entry placing its section inside the readable memory. Otherwise
-    // the user text (current language) of the first fault found.
-    std::string DirectoryProblem();
+    // the user text (in `language`) of the first fault found.
+    std::string DirectoryProblem(Language language);
 
     SectionStatus DecodeSection(int k);
     SectionStatus EncodeSection(int k);
-    // Decodes sections 1..11 and returns the user texts (current language) of any
+    // Decodes sections 1..11 and returns the user texts (in `language`) of any
     // section that could not be decoded whole; empty when all went well.
-    std::vector<std::string> DecodeAll();
+    std::vector<std::string> DecodeAll(Language language);
 
     std::span<std::uint8_t> Record(int k);
     std::span<const std::uint8_t> Record(int k) const;
@@ -122,7 +124,7 @@ public:
     // 1..10 and runs the editor. OK (true) encodes sections 1..10 into the
     // image; otherwise every change to records 1..10 is undone and the image
     // is untouched.
-    bool Edit(const std::function<bool(SettingsModel&)>& runEditor);
+    bool Edit(const std::function<bool(SettingsModel&)>& runEditor, Language language);
 
     // The journal procedure: decodes sections 7 and 1, runs the viewer, and when
     // it returns true (OK) encodes sections 7, 1 and 11. A cancelled (or
@@ -140,14 +142,14 @@ public:
     const std::array<std::uint8_t, kColourSchemeSize>& ColourScheme(int n) const { return schemes_.at(static_cast<std::size_t>(n)); }
 
     // Sets every record to its default from the tables of model/RecordDefaults.h,
-    // in the current language; record 9 takes the colour schemes that
+    // in `language`; record 9 takes the colour schemes that
     // ResetColourSchemes filled, so call that first. The hot menus stay empty.
-    void ResetRecords();
+    void ResetRecords(Language language);
 
     // Evaluates the device model (DeviceModelCode and the stored protocol) and
     // fills the hot-menu defaults of record 9 from its menu catalog, so it
     // comes after ResetRecords.
-    void FillHotMenuDefaults();
+    void FillHotMenuDefaults(Language language);
 
 private:
     // Runs a dialog on the model; a cancel (false) or an exception puts the

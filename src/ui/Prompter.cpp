@@ -186,7 +186,7 @@ QString FailureText(const std::exception& failure)
 {
     if (dynamic_cast<const Error*>(&failure))
         return QString::fromStdString(failure.what());
-    return QString::fromStdString(InternalErrorText(failure));
+    return QString::fromStdString(InternalErrorText(failure, CurrentLanguage()));
 }
 
 void ShowFailure(const std::exception& failure)

@@ -621,7 +621,7 @@ private slots:
         QVERIFY(form->SettingsChanged);
 
         const QString file = dir_.filePath("a.qvetp");
-        WriteSettingsFile(model, file.toStdString());
+        WriteSettingsFile(model, file.toStdString(), CurrentLanguage());
         user.files.push_back(file);
         form->readFromFileButton->click();
         QCOMPARE(user.questions.size(), 0);
@@ -793,7 +793,7 @@ private slots:
         const QString good = dir_.filePath("good.qvetp");
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
-        WriteSettingsFile(source, good.toStdString());
+        WriteSettingsFile(source, good.toStdString(), CurrentLanguage());
         user.files.push_back(good);
         user.errors.clear();
         form->readFromFileButton->click();
@@ -849,12 +849,12 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         const QString same = dir_.filePath("same.qvetp"), other = dir_.filePath("other.qvetp"), bad = dir_.filePath("bad.qvetp");
-        WriteSettingsFile(source, same.toStdString());
+        WriteSettingsFile(source, same.toStdString(), CurrentLanguage());
         EditSettings(source, [](EditSession& session) {
             session.Commit("limits.speed", "110", true);
             return true;
         });
-        WriteSettingsFile(source, other.toStdString());
+        WriteSettingsFile(source, other.toStdString(), CurrentLanguage());
         QFile badFile(bad);
         QVERIFY(badFile.open(QIODevice::WriteOnly));
         badFile.write("x");
@@ -899,7 +899,7 @@ private slots:
         const QString good = dir_.filePath("outside.qvetp");
         SettingsModel source;
         LoadReferenceImage(source, 0xC010);
-        WriteSettingsFile(source, good.toStdString());
+        WriteSettingsFile(source, good.toStdString(), CurrentLanguage());
         const QString bad = dir_.filePath("bad.qvetp");
         QFile f(bad);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -970,7 +970,7 @@ private slots:
         SettingsModel other;
         LoadReferenceImage(other, 0xC000);
         const QString second = dir_.filePath("second.qvetp");
-        WriteSettingsFile(other, second.toStdString());
+        WriteSettingsFile(other, second.toStdString(), CurrentLanguage());
         QDialog modal(form.get());
         modal.setWindowModality(Qt::ApplicationModal);
         modal.show();
@@ -1000,7 +1000,7 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         const QString file = dir_.filePath("fault.qvetp");
-        WriteSettingsFile(source, file.toStdString());
+        WriteSettingsFile(source, file.toStdString(), CurrentLanguage());
         user.files.push_back(file);
         form->readFromFileButton->click();
         const std::vector<std::pair<std::function<void()>, QString>> cases{
@@ -1050,7 +1050,7 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         const QString file = dir_.filePath("saved.qvetp");
-        WriteSettingsFile(source, file.toStdString());
+        WriteSettingsFile(source, file.toStdString(), CurrentLanguage());
         user.files.push_back(file);
         form->readFromFileButton->click();
         const QString copy = dir_.filePath("copy.qvetp");
@@ -1073,7 +1073,7 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0x4010);
         const QString file = dir_.filePath("held.qvetp");
-        WriteSettingsFile(source, file.toStdString());
+        WriteSettingsFile(source, file.toStdString(), CurrentLanguage());
         user.files.push_back(file);
         form->readFromFileButton->click();
         const QByteArray held = ImageBytes(model);

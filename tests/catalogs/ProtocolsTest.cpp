@@ -12,7 +12,7 @@ namespace {
 VehicleProtocol Make(std::uint8_t number, const ModelFeatures& f = {})
 {
     BlockPresence blocks{};
-    auto p = MakeProtocol(number, f, blocks);
+    auto p = MakeProtocol(number, f, blocks, CurrentLanguage());
     if (!p)
         throw std::logic_error("no protocol row");
     return std::move(*p);
@@ -28,7 +28,7 @@ TEST_F(CatalogTest, ProtocolNumbersAreUniqueAndModelsOfferAllButTwoRows)
     EXPECT_EQ(std::set<int>(numbers.begin(), numbers.end()).size(), numbers.size());
     std::set<int> offered;
     for (const auto& m : ListedModels()) {
-        EvaluateModel(m.code, 0);
+        EvaluateModel(m.code, 0, CurrentLanguage());
         for (const auto& p : Catalogs().Protocols)
             offered.insert(p->ProtNumber);
     }
@@ -38,7 +38,7 @@ TEST_F(CatalogTest, ProtocolNumbersAreUniqueAndModelsOfferAllButTwoRows)
             unused.insert(n);
     EXPECT_EQ(unused, (std::set<int>{19, 20})); // NMEA2000 and BRP: rows without a model
     BlockPresence blocks{};
-    EXPECT_FALSE(MakeProtocol(200, {}, blocks).has_value());
+    EXPECT_FALSE(MakeProtocol(200, {}, blocks, CurrentLanguage()).has_value());
 }
 
 TEST_F(CatalogTest, CarburettorAndUniversalOfferOnlyTheCommonCodes)
@@ -112,8 +112,8 @@ TEST_F(CatalogTest, BlockListsAndPresenceFlags)
     EXPECT_EQ(Make(254).BlockCount, 0);
     EXPECT_EQ(Make(230).BlockCount, 13); // 173 is listed twice
     BlockPresence blocks{};
-    MakeProtocol(111, {}, blocks);
-    MakeProtocol(21, {}, blocks);
+    MakeProtocol(111, {}, blocks, CurrentLanguage());
+    MakeProtocol(21, {}, blocks, CurrentLanguage());
     std::vector<int> set;
     for (int b = 0; b <= kLastBlockCode; ++b)
         if (blocks[static_cast<std::size_t>(b)])
@@ -157,7 +157,7 @@ TEST_F(CatalogTest, ParameterAndBlockCapacityIsRefused)
 
     BlockPresence blocks{};
     const std::vector<std::uint8_t> tooMany(102, 8);
-    EXPECT_THROW(VehicleProtocol("x", 1, 0, {}, tooMany, ModelFeatures{}, blocks), Error);
+    EXPECT_THROW(VehicleProtocol("x", 1, 0, {}, tooMany, ModelFeatures{}, blocks, CurrentLanguage()), Error);
 }
 
 TEST_F(CatalogTest, RarerOptionRowsAndFlags)

@@ -64,15 +64,15 @@ TEST_F(AtomicFileTest, OnlyRegularFilesAreReadAndNothingWaitsForAWriter)
     fs::create_symlink(PathOf("fifo"), PathOf("link-to-fifo"));
     for (const std::string& path : {PathOf("fifo"), PathOf("link-to-fifo"), PathOf("folder"), std::string("/dev/null")}) {
         try {
-            ReadWholeFile(path, 100);
+            ReadWholeFile(path, 100, CurrentLanguage());
             ADD_FAILURE() << path << " was read";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find("regular file"), std::string::npos) << e.what();
         }
     }
     std::ofstream(PathOf("plain")) << "abc";
-    EXPECT_EQ(ReadWholeFile(PathOf("plain"), 3), Bytes("abc"));
-    EXPECT_THROW(ReadWholeFile(PathOf("plain"), 2), Error);
+    EXPECT_EQ(ReadWholeFile(PathOf("plain"), 3, CurrentLanguage()), Bytes("abc"));
+    EXPECT_THROW(ReadWholeFile(PathOf("plain"), 2, CurrentLanguage()), Error);
 }
 
 TEST_F(AtomicFileTest, SavesGoThroughSymbolicLinksToTheirTarget)
@@ -86,10 +86,10 @@ TEST_F(AtomicFileTest, SavesGoThroughSymbolicLinksToTheirTarget)
     for (const auto& [link, target] : {std::pair{"relative", "real/settings"}, {"chain", "real/settings"},
                                        {"dangling", "real/not-yet"}}) {
         const std::string content = std::string("saved through ") + link;
-        WriteFileAtomically(PathOf(link), Bytes(content));
+        WriteFileAtomically(PathOf(link), Bytes(content), CurrentLanguage());
         EXPECT_TRUE(fs::is_symlink(PathOf(link))) << link;
         EXPECT_EQ(Text(PathOf(target)), content) << link;
-        EXPECT_EQ(CheckSaveTarget(PathOf(link)), PathOf(target)) << link;
+        EXPECT_EQ(CheckSaveTarget(PathOf(link), CurrentLanguage()), PathOf(target)) << link;
     }
     EXPECT_EQ(fs::status(PathOf("real/settings")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
@@ -103,18 +103,18 @@ TEST_F(AtomicFileTest, TargetsThatAreNotRegularFilesAreRefusedAndKept)
     fs::create_symlink("/dev/null", PathOf("null-link"));
     for (const std::string& path : {PathOf("fifo"), PathOf("folder"), PathOf("null-link"), std::string("/dev/null")}) {
         try {
-            WriteFileAtomically(path, Bytes("x"));
+            WriteFileAtomically(path, Bytes("x"), CurrentLanguage());
             ADD_FAILURE() << path << " was written";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
         }
-        EXPECT_THROW(CheckSaveTarget(path), Error) << path;
+        EXPECT_THROW(CheckSaveTarget(path, CurrentLanguage()), Error) << path;
     }
     EXPECT_TRUE(fs::is_fifo(PathOf("fifo")));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_TRUE(fs::is_symlink(PathOf("null-link")));
-    EXPECT_THROW(CheckSaveTarget(PathOf("missing/file")), Error);
-    EXPECT_THROW(CheckSaveTarget(""), Error);
+    EXPECT_THROW(CheckSaveTarget(PathOf("missing/file"), CurrentLanguage()), Error);
+    EXPECT_THROW(CheckSaveTarget("", CurrentLanguage()), Error);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"fifo", "folder", "null-link"}));
 }
 
@@ -127,12 +127,12 @@ TEST_F(AtomicFileTest, TemporaryFilesOfKilledWritersDoNotStay)
         SCOPED_TRACE(named ? "named" : "unnamed");
         UseNamedTemporaryFiles(named);
         const std::string path = PathOf("f");
-        WriteFileAtomically(path, Bytes("old"));
+        WriteFileAtomically(path, Bytes("old"), CurrentLanguage());
         const pid_t child = ::fork();
         if (child == 0) {
             const rlimit limit{1000, 1000};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-            WriteFileAtomically(path, std::vector<std::uint8_t>(8000, 7));
+            WriteFileAtomically(path, std::vector<std::uint8_t>(8000, 7), CurrentLanguage());
             ::_exit(0);
         }
         int status = 0;
@@ -150,7 +150,7 @@ TEST_F(AtomicFileTest, TemporaryFilesOfKilledWritersDoNotStay)
         std::ofstream(PathOf(".f.tmp-STALE1")) << "left by a kill -9";
         std::ofstream(PathOf(".other.tmp-STALE1")) << "another file's";
 
-        WriteFileAtomically(path, Bytes("new"));
+        WriteFileAtomically(path, Bytes("new"), CurrentLanguage());
         EXPECT_EQ(Text(path), "new");
         EXPECT_EQ(Entries(), (std::vector<std::string>{".f.tmp-LIVE01", ".other.tmp-STALE1", "f"}));
         ::close(fd);

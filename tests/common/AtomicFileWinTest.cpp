@@ -49,17 +49,17 @@ protected:
 TEST_F(AtomicFileWinTest, CyrillicNamesSaveReplaceAndReadBack)
 {
     const std::string path = PathOf("Настройки Ёжика.qvetp");
-    WriteFileAtomically(path, Bytes("first"));
-    EXPECT_EQ(ReadWholeFile(path, 100), Bytes("first"));
-    WriteFileAtomically(path, Bytes("second, longer"));
-    EXPECT_EQ(ReadWholeFile(path, 100), Bytes("second, longer"));
-    WriteFileAtomically(path, {});
-    EXPECT_TRUE(ReadWholeFile(path, 100).empty());
+    WriteFileAtomically(path, Bytes("first"), CurrentLanguage());
+    EXPECT_EQ(ReadWholeFile(path, 100, CurrentLanguage()), Bytes("first"));
+    WriteFileAtomically(path, Bytes("second, longer"), CurrentLanguage());
+    EXPECT_EQ(ReadWholeFile(path, 100, CurrentLanguage()), Bytes("second, longer"));
+    WriteFileAtomically(path, {}, CurrentLanguage());
+    EXPECT_TRUE(ReadWholeFile(path, 100, CurrentLanguage()).empty());
     EXPECT_EQ(Entries(), std::vector<std::string>{"Настройки Ёжика.qvetp"}); // no temporary file stays
-    EXPECT_THROW(ReadWholeFile(path + "x", 100), Error);
-    WriteFileAtomically(path, Bytes("0123456789"));
+    EXPECT_THROW(ReadWholeFile(path + "x", 100, CurrentLanguage()), Error);
+    WriteFileAtomically(path, Bytes("0123456789"), CurrentLanguage());
     try {
-        ReadWholeFile(path, 9);
+        ReadWholeFile(path, 9, CurrentLanguage());
         FAIL() << "a file beyond the limit was read";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
@@ -71,18 +71,18 @@ TEST_F(AtomicFileWinTest, RefusedTargetsKeepWhatTheyHeld)
     // A folder, a read-only file, a missing folder: an error naming the file, nothing changed.
     fs::create_directory(PathFromUtf8(PathOf("папка")));
     const std::string readOnly = PathOf("только чтение.qvetp");
-    WriteFileAtomically(readOnly, Bytes("kept"));
+    WriteFileAtomically(readOnly, Bytes("kept"), CurrentLanguage());
     ASSERT_TRUE(SetFileAttributesW(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(readOnly).c_str()), FILE_ATTRIBUTE_READONLY));
     for (const std::string& target : {PathOf("папка"), readOnly, PathOf("нет такой\\файл.qvetp")}) {
         try {
-            WriteFileAtomically(target, Bytes("new"));
+            WriteFileAtomically(target, Bytes("new"), CurrentLanguage());
             FAIL() << target << " was written";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
         }
     }
-    EXPECT_EQ(ReadWholeFile(readOnly, 100), Bytes("kept"));
-    EXPECT_THROW(ReadWholeFile(PathOf("папка"), 100), Error);
+    EXPECT_EQ(ReadWholeFile(readOnly, 100, CurrentLanguage()), Bytes("kept"));
+    EXPECT_THROW(ReadWholeFile(PathOf("папка"), 100, CurrentLanguage()), Error);
     SetFileAttributesW(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(readOnly).c_str()), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"папка", "только чтение.qvetp"}));
 }
@@ -93,17 +93,17 @@ TEST_F(AtomicFileWinTest, TemporariesOfAKilledWriterGoAndALiveWritersStay)
     const std::string stale = PathOf(".файл.qvetp.tmp-abcdef");
     const std::string live = PathOf(".файл.qvetp.tmp-ghijkl");
     const std::string other = PathOf(".другой.qvetp.tmp-abcdef");
-    WriteFileAtomically(stale, Bytes("left behind"));
-    WriteFileAtomically(other, Bytes("another file's"));
-    WriteFileAtomically(live, Bytes("being written"));
+    WriteFileAtomically(stale, Bytes("left behind"), CurrentLanguage());
+    WriteFileAtomically(other, Bytes("another file's"), CurrentLanguage());
+    WriteFileAtomically(live, Bytes("being written"), CurrentLanguage());
     // A live save holds its temporary file open without sharing.
     const HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(live).c_str()), GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    WriteFileAtomically(path, Bytes("saved"));
+    WriteFileAtomically(path, Bytes("saved"), CurrentLanguage());
     CloseHandle(held);
     EXPECT_EQ(Entries(), (std::vector<std::string>{".другой.qvetp.tmp-abcdef", ".файл.qvetp.tmp-ghijkl", "файл.qvetp"}));
-    EXPECT_EQ(ReadWholeFile(path, 100), Bytes("saved"));
+    EXPECT_EQ(ReadWholeFile(path, 100, CurrentLanguage()), Bytes("saved"));
 }
 
 } // namespace

@@ -382,7 +382,7 @@ TEST(EditSession, CommitsReportTheControlsTheyChange)
 TEST(EditSession, DetectionListFollowsTheFeaturesItIsGiven)
 {
     SettingsModel model = LoadedModel(0xC000, 0);
-    EvaluateModel(0xC000, 0);
+    EvaluateModel(0xC000, 0, CurrentLanguage());
     struct Case {
         bool obd, vag, opel, noAutoVag;
         std::vector<std::string> items;
@@ -448,7 +448,7 @@ TEST(EditSession, WithoutProtocolOrValuesNothingBreaksAndNothingIsStored)
 TEST(EditSession, RefusalsChangeNothingAndSayWhy)
 {
     SettingsModel model = LoadedModel(0xC000, 0);
-    EvaluateModel(0xC000, 0);
+    EvaluateModel(0xC000, 0, CurrentLanguage());
     EditorContext ctx = EditorContext::FromCatalogs();
     ctx.english = true;
     EditSession s(model, ctx);
@@ -498,7 +498,7 @@ TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
     int hiddenPages = 0;
     for (const auto& m : ListedModels()) {
         SettingsModel model = LoadedModel(m.code, 0);
-        EvaluateModel(m.code, 0);
+        EvaluateModel(m.code, 0, CurrentLanguage());
         EditSession s(model, EditorContext::FromCatalogs());
         const RuleInput in{s.Context(), s.Model()};
         for (const ShownPage& page : s.Pages()) {
@@ -535,7 +535,7 @@ TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
 TEST(EditSession, PagesAndCaptionsInBothLanguages)
 {
     SettingsModel model = LoadedModel(0x5800, 0);
-    EvaluateModel(0x5800, 0);
+    EvaluateModel(0x5800, 0, CurrentLanguage());
     EditorContext ctx = EditorContext::FromCatalogs();
     EditSession ru(model, ctx);
     ctx.english = true;

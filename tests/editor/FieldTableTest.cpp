@@ -110,7 +110,7 @@ TEST(FieldTable, DefaultsNameTheSettingsThatOwnTheirBytes)
         return false;
     };
     SettingsModel model;
-    model.ResetRecords();
+    model.ResetRecords(Language::Russian);
     for (const DefaultRun& run : DefaultRuns()) {
         SCOPED_TRACE(std::string(run.key));
         const int width = run.as == StoredAs::U8 ? 1 : run.as == StoredAs::U16 ? 2 : 4;

@@ -189,8 +189,8 @@ TEST(ServiceRows, ControlsPerPage)
 
 struct Protocols {
     BlockPresence presence{};
-    VehicleProtocol offered{"Two", 200, 0, {}, std::vector<std::uint8_t>{27, 77}, {}, presence};
-    VehicleProtocol none{"None", 201, 0, {}, {}, {}, presence};
+    VehicleProtocol offered{"Two", 200, 0, {}, std::vector<std::uint8_t>{27, 77}, {}, presence, Language::Russian};
+    VehicleProtocol none{"None", 201, 0, {}, {}, {}, presence, Language::Russian};
 };
 
 TEST(ExtraSystems, CatalogKeyedByCode)

@@ -29,7 +29,7 @@ using test::Hex;
 // and flags; `setup` adjusts features and protocol before the session opens.
 struct Bench {
     explicit Bench(std::uint8_t code, const std::function<void(ModelFeatures&, VehicleProtocol&)>& setup = {})
-        : model(test::LoadedModel(0xC000, 0)), protocol("test", code, 0, {}, {}, ModelFeatures{}, blocks)
+        : model(test::LoadedModel(0xC000, 0)), protocol("test", code, 0, {}, {}, ModelFeatures{}, blocks, Language::Russian)
     {
         EditorContext ctx;
         ctx.modelListed = true;

@@ -69,7 +69,7 @@ inline void EvaluateOnce(std::uint16_t modelCode, unsigned protocolIndex)
     static unsigned lastIndex = 0;
     if (last == modelCode && lastIndex == protocolIndex)
         return;
-    EvaluateModel(modelCode, protocolIndex);
+    EvaluateModel(modelCode, protocolIndex, CurrentLanguage());
     last = modelCode;
     lastIndex = protocolIndex;
 }
@@ -108,7 +108,7 @@ inline bool FillModel(Choices& in, SettingsModel& model)
     if (image.size() > model.Image.size())
         return false;
     std::copy(image.begin(), image.end(), model.Image.begin());
-    model.DecodeAll();
+    model.DecodeAll(CurrentLanguage());
     return true;
 }
 

@@ -20,7 +20,7 @@ TEST(JournalProtocol, FaultCodeTypeFollowsTheLoadedSettings)
     int checked = 0;
     std::map<int, int> formatsSeen;
     for (const auto& info : ListedModels()) {
-        EvaluateModel(info.code, 0);
+        EvaluateModel(info.code, 0, CurrentLanguage());
         std::vector<int> formats;
         for (const auto& p : Catalogs().Protocols)
             formats.push_back(p->FaultCodeFormat);
@@ -28,7 +28,7 @@ TEST(JournalProtocol, FaultCodeTypeFollowsTheLoadedSettings)
             ++formatsSeen[formats[i]];
             if (formatsSeen[formats[i]] > 3)
                 continue; // a few of each format are enough
-            EvaluateModel(0xC000, 0); // some other model is current
+            EvaluateModel(0xC000, 0, CurrentLanguage()); // some other model is current
             model.DeviceModelCode = info.code;
             PutU16(model.Record(10), 4, static_cast<std::uint16_t>(i));
             EXPECT_EQ(CurrentFaultCodeType(model), formats[i]) << "model " << info.code << " protocol " << i;

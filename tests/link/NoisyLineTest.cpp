@@ -83,7 +83,7 @@ TEST(SpoiltReplies, NoReadReturnsAWrongImage)
             if (seed != 1)
                 continue;
             // The write's restore point is read the same way.
-            ASSERT_TRUE(model.DecodeAll().empty());
+            ASSERT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
             model.Record(7)[1] ^= 0x5A; // a change to write
             test::TempRestorePoints points;
             // (Not checked after writing: that reading is another matter.)
@@ -97,7 +97,7 @@ TEST(SpoiltReplies, NoReadReturnsAWrongImage)
             if (points.store.List().empty())
                 continue;
             SettingsModel kept;
-            ReadSettingsFile(kept, points.store.List()[0].path);
+            ReadSettingsFile(kept, points.store.List()[0].path, CurrentLanguage());
             EXPECT_EQ(kept.Image, ImageFromMemory(before));
         }
     }

@@ -112,7 +112,7 @@ TEST(Transfers, WriteSendsTheChangedSectionsOnlyUnlessAskedForAll)
         SettingsModel model;
         Recorder rec;
         ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-        model.DecodeAll();
+        model.DecodeAll(CurrentLanguage());
         PutU16(model.Record(7), 0, 321);     // petrol price
         PutU32(model.Record(1), 144, 99999); // whole kilometres
         model.Record(11)[600] = 0x77;
@@ -159,7 +159,7 @@ TEST(Transfers, UnchangedDeviceIsNotWrittenUnlessAskedForAll)
     SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    model.DecodeAll();
+    model.DecodeAll(CurrentLanguage());
     int asked = 0;
     WriteOptions options;
     options.confirm = [&](auto, auto) { return ++asked, WriteScope::Changed; };
@@ -187,7 +187,7 @@ TEST(Transfers, VersionChecksRefuseBeforeAnyWriteCommand)
         SimLine line(std::move(memory), deviceModel);
         SettingsModel model;
         LoadReferenceImage(model, 0xC000);
-        model.DecodeAll();
+        model.DecodeAll(CurrentLanguage());
         Recorder rec;
         try {
             line.Write(model, rec);
@@ -219,7 +219,7 @@ TEST(Transfers, SectionInTheSecondHalfIsWrittenFromItsOwnBytes)
     SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    EXPECT_TRUE(model.DecodeAll().empty());
+    EXPECT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
     EXPECT_EQ(GetU16(model.Record(7), 16), 17 * 60 + 42); // the last trip, found in its new place
     PutU16(model.Record(7), 0, 333);
     ASSERT_EQ(line.Write(model, rec), TransferResult::Done);
@@ -239,7 +239,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
         SettingsModel model;
         Recorder rec;
         ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-        model.DecodeAll();
+        model.DecodeAll(CurrentLanguage());
         EXPECT_THROW(line.Write(model, rec), Error) << address;
         EXPECT_EQ(line.Count(kCmdBeginSection), 0) << address;
         EXPECT_EQ(line.device->Memory(), memory);
@@ -352,7 +352,7 @@ TEST(Transfers, WriteAsksBeforeChangingTheDevice)
     SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    model.DecodeAll();
+    model.DecodeAll(CurrentLanguage());
     const Bytes found = model.Image;
     PutU16(model.Record(7), 0, 555);
     model.EncodeSection(7);
@@ -386,7 +386,7 @@ TEST(Transfers, FailedReadKeepsTheImageWhole)
     SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    model.DecodeAll();
+    model.DecodeAll(CurrentLanguage());
     PutU16(model.Record(7), 0, 444);
     model.EncodeSection(7);
     const Bytes edited = model.Image;
@@ -417,7 +417,7 @@ TEST(Transfers, SettingsNotReadWholeAreNotWritten)
             PutU16(model.Image, 4 * 7, 10); // section 7 described in block 0
         else
             model.Image.resize(1000);       // a file cut short
-        model.DecodeAll();
+        model.DecodeAll(CurrentLanguage());
         Recorder rec;
         EXPECT_THROW(line.Write(model, rec), Error) << damage;
         EXPECT_TRUE(line.ports->log->written.empty()) << damage;
@@ -493,7 +493,7 @@ struct English {
 void ReadAndEditEverything(SimLine& line, SettingsModel& model, TransferObserver& observer)
 {
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, observer, kFast), TransferResult::Done);
-    ASSERT_TRUE(model.DecodeAll().empty());
+    ASSERT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
     for (int k = 1; k <= kRecordCount; ++k)
         model.Record(k)[1] ^= 0x5A;
 }
@@ -565,7 +565,7 @@ TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePoint
         ASSERT_EQ(points.size(), 1u);
         EXPECT_EQ(points[0].path, restorePoint);
         EXPECT_EQ(points[0].modelCode, 0xC000);
-        EXPECT_EQ(ReadWholeFile(restorePoint, 1 << 16), EncodeSettingsFile(0xC000, ImageFromMemory(before)));
+        EXPECT_EQ(ReadWholeFile(restorePoint, 1 << 16, CurrentLanguage()), EncodeSettingsFile(0xC000, ImageFromMemory(before)));
 
         // The sections named hold the new settings, the others the old ones.
         for (int k = 1; k <= kRecordCount; ++k) {
@@ -577,8 +577,8 @@ TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePoint
         // Writing the restore point back, an ordinary write, restores the memory byte for byte.
         SimLine healthy(line.device->Memory());
         SettingsModel previous;
-        ReadSettingsFile(previous, restorePoint);
-        ASSERT_TRUE(previous.DecodeAll().empty());
+        ReadSettingsFile(previous, restorePoint, CurrentLanguage());
+        ASSERT_TRUE(previous.DecodeAll(CurrentLanguage()).empty());
         // (Nothing to write back when the write stalled before its first section.)
         ASSERT_EQ(healthy.Write(previous, rec), stall == 0 ? TransferResult::Unchanged : TransferResult::Done);
         EXPECT_EQ(healthy.device->Memory(), before);

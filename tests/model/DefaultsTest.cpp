@@ -42,14 +42,14 @@ std::string Runs(std::span<const std::uint8_t> bytes)
 
 // A model of the device model with every record at its default, its colour
 // schemes and the hot menus of its menu catalog.
-SettingsModel ModelDefaults(std::uint16_t code)
+SettingsModel ModelDefaults(std::uint16_t code, Language language)
 {
-    SettingsModel model;
+    SettingsModel model(language);
     model.DeviceModelCode = code;
-    EvaluateModel(code, 0);
+    EvaluateModel(code, 0, language);
     model.ResetColourSchemes(Features().HasHybridDrive);
-    model.ResetRecords();
-    model.FillHotMenuDefaults();
+    model.ResetRecords(language);
+    model.FillHotMenuDefaults(language);
     return model;
 }
 
@@ -75,20 +75,18 @@ std::string DefaultsText()
             order.push_back(&it->first);
         return it->second;
     };
-    const bool saved = EnglishVersion;
     for (const ModelInfo& m : ListedModels())
         for (bool english : {false, true}) {
-            EnglishVersion = english;
-            SettingsModel reference;
+            const Language language = LanguageOf(english);
+            SettingsModel reference(language);
             LoadReferenceImage(reference, m.code);
             const int image = number(Runs(reference.Image));
-            const int defaults = number(Runs(RecordsAndSchemes(ModelDefaults(m.code))));
+            const int defaults = number(Runs(RecordsAndSchemes(ModelDefaults(m.code, language))));
             char buf[96];
             std::snprintf(buf, sizeof buf, "model 0x%04X %s: reference image #%d, records and schemes #%d\n", m.code,
                           english ? "en" : "ru", image, defaults);
             table += buf;
         }
-    EnglishVersion = saved;
     for (std::size_t i = 0; i < order.size(); ++i)
         table += "\n#" + std::to_string(i + 1) + "\n" + *order[i];
     return table;

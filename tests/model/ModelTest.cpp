@@ -242,10 +242,10 @@ TEST(Sections, DecodeAllNamesEverySectionItCouldNotRead)
     EnglishVersion = true;
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    EXPECT_TRUE(model.DecodeAll().empty());
+    EXPECT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
     PutU16(model.Image, 4 * 5 + 2, 2); // section 5: device length 2
     model.Image.resize(2000);           // sections 9 and up lie (partly) beyond the image
-    const auto problems = model.DecodeAll();
+    const auto problems = model.DecodeAll(CurrentLanguage());
     EnglishVersion = false;
     ASSERT_EQ(problems.size(), 4u);
     EXPECT_NE(problems[0].find("section 5 is described wrongly"), std::string::npos);
@@ -257,20 +257,20 @@ TEST(Sections, DirectoryProblemNamesTheFirstFault)
     EnglishVersion = true;
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    EXPECT_EQ(model.DirectoryProblem(), "");
+    EXPECT_EQ(model.DirectoryProblem(CurrentLanguage()), "");
     model.Image[0] = 0;
-    EXPECT_NE(model.DirectoryProblem().find("Wrong number of sections"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Wrong number of sections"), std::string::npos);
     model.Image[0] = 15;
-    EXPECT_NE(model.DirectoryProblem().find("Wrong number of sections"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Wrong number of sections"), std::string::npos);
     model.Image[0] = 11;
     PutU16(model.Image, 4 * 7, 4100); // section 7 inside block 128
-    EXPECT_NE(model.DirectoryProblem().find("Section 7 is described wrongly"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Section 7 is described wrongly"), std::string::npos);
     PutU16(model.Image, 4 * 7, 32 + 59); // section 7 over the directory's last byte
-    EXPECT_NE(model.DirectoryProblem().find("Section 7 is described wrongly"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Section 7 is described wrongly"), std::string::npos);
     PutU16(model.Image, 4 * 7, 32 + 60); // right behind it
-    EXPECT_EQ(model.DirectoryProblem().find("Section 7"), std::string::npos);
+    EXPECT_EQ(model.DirectoryProblem(CurrentLanguage()).find("Section 7"), std::string::npos);
     model.Image.resize(59);
-    EXPECT_NE(model.DirectoryProblem().find("shorter than its section directory"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("shorter than its section directory"), std::string::npos);
     EnglishVersion = false;
 }
 
@@ -284,7 +284,7 @@ TEST(Sections, EncodingNeverRewritesTheDirectory)
                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x5C, 0x73, 0x4E};
     SettingsModel model;
     model.Image = image;
-    model.DecodeAll();
+    model.DecodeAll(CurrentLanguage());
     for (int k = 1; k <= kRecordCount; ++k) {
         model.EncodeSection(k);
         ASSERT_TRUE(std::equal(image.begin(), image.end(), model.Image.begin())) << k;
@@ -325,7 +325,7 @@ TEST(Edit, CancelUndoesEveryChangeAndOkEncodesRecordsOneToTen)
         m.Record(6)[4] = 1;
         m.Record(10)[0] = 2;
         return false;
-    }));
+    }, Language::Russian));
     EXPECT_EQ(model.Image, image);
     EXPECT_TRUE(std::equal(record6.begin(), record6.end(), model.Record(6).begin()));
 
@@ -333,14 +333,14 @@ TEST(Edit, CancelUndoesEveryChangeAndOkEncodesRecordsOneToTen)
     EXPECT_THROW(model.Edit([](SettingsModel& m) -> bool {
         m.Record(6)[4] = 1;
         throw std::runtime_error("editor failed");
-    }), std::runtime_error);
+    }, Language::Russian), std::runtime_error);
     EXPECT_EQ(model.Record(6)[4], record6[4]);
 
     EXPECT_TRUE(model.Edit([](SettingsModel& m) {
         m.Record(6)[4] = 55;
         m.Record(11)[0] = 9; // record 11 is not the editor's: never encoded here
         return true;
-    }));
+    }, Language::Russian));
     EXPECT_EQ(model.Image[GetU16(model.Image, 4 * 6) - 32u + 4], 55);
     EXPECT_EQ(model.Image[GetU16(model.Image, 4 * 11) - 32u], image[GetU16(image, 4 * 11) - 32u]);
 }

@@ -95,7 +95,7 @@ PreviewCanvas DrawCase(const Golden& g)
     LanguageGuard language(g.english);
     SettingsModel model;
     FillSampleSettings(model, g.model);
-    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4));
+    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4), CurrentLanguage());
     PreviewInputs in = InputsFromModel(model, 1);
     in.scheme = g.scheme;
     PreviewCanvas p;
@@ -149,7 +149,7 @@ protected:
     void SetUp() override
     {
         FillSampleSettings(model, 0xC000);
-        EvaluateModel(model.DeviceModelCode, 0);
+        EvaluateModel(model.DeviceModelCode, 0, CurrentLanguage());
         in = InputsFromModel(model);
     }
     LanguageGuard language{true};
@@ -303,7 +303,7 @@ TEST(PreviewNewFile, EveryDialAndGraphDisplayIsDrawnInColour)
 {
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    EvaluateModel(model.DeviceModelCode, model.ProtocolIndex());
+    EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), CurrentLanguage());
     std::set<std::vector<std::uint16_t>> pictures;
     for (const PreviewScreen screen : {PreviewScreen::Dials, PreviewScreen::Graphs})
         for (int scheme = 0; scheme < 2; ++scheme)

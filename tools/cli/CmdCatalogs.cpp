@@ -44,7 +44,7 @@ const Registration kProtocols{{"protocols", "protocols CODE [--json]", "list the
             const std::string hex = Hex4(code);
             throw Error(Tr(std::string("Неизвестный код модели ") + hex, std::string("Unknown device model code ") + hex));
         }
-        EvaluateModel(code, 0);
+        EvaluateModel(code, 0, CurrentLanguage());
         if (args.Flag("--json")) {
             Json protocols = Json::array();
             int n = 0;

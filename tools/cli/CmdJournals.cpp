@@ -112,9 +112,9 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         if (!tripOut.empty() && (tripOut == refuelOut || SameFile(tripOut, refuelOut)))
             throw UsageError{"--trip and --refuel must name different files"};
 
-        SettingsModel model;
+        SettingsModel model(CurrentLanguage());
         ReadCheckedSettingsFile(model, rest[0]);
-        for (const auto& problem : model.DecodeAll())
+        for (const auto& problem : model.DecodeAll(CurrentLanguage()))
             std::cerr << "warning: " << problem << "\n";
 
         const bool printAll = tripOut.empty() && refuelOut.empty() && !faults && !chartCsv;

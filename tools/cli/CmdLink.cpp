@@ -274,7 +274,7 @@ TransferResult RunTransfer(const std::string& dev, std::chrono::seconds timeout,
 // settings back.
 void WarnOfCutOffWrite(const std::string& dev)
 {
-    const auto cut = RestorePoints(RestorePoints::DefaultFolder(), dev).CutOffWrite();
+    const auto cut = RestorePoints(RestorePoints::DefaultFolder(), dev, CurrentLanguage()).CutOffWrite();
     if (!cut)
         return;
     std::cerr << "warning: " << CutOffWriteText(*cut) << "\n"
@@ -291,11 +291,11 @@ int RunRead(Args& args)
     if (!args.Positional().empty() || dev.empty() || out.empty())
         throw UsageError{"--port DEV and -o FILE are required"};
     // A file that cannot be saved is found before the transfer, not after it.
-    CheckSaveTarget(out);
+    CheckSaveTarget(out, CurrentLanguage());
     WarnOfCutOffWrite(dev);
     const bool readTwice = args.Flag("--read-twice");
     const bool classic = args.Flag("--classic-timing");
-    SettingsModel model;
+    SettingsModel model(CurrentLanguage());
     RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
         link.ReadTwice = readTwice;
         link.ClassicTiming = classic;
@@ -303,16 +303,16 @@ int RunRead(Args& args)
     });
     // What the read got is judged as a settings file is: a damaged directory
     // is said now, and its bytes kept only as a diagnostic file beside OUT.
-    if (const auto problem = ImageProblem(model.Image); !problem.empty()) {
+    if (const auto problem = ImageProblem(model.Image, CurrentLanguage()); !problem.empty()) {
         const std::string diagnostic = out + ".damaged-read.bin";
-        WriteFileAtomically(diagnostic, model.Image);
-        throw Error(DamagedReadText(problem, diagnostic));
+        WriteFileAtomically(diagnostic, model.Image, CurrentLanguage());
+        throw Error(DamagedReadText(problem, diagnostic, CurrentLanguage()));
     }
-    for (const auto& warning : SettingsWarnings(model.DeviceModelCode, model.Image))
+    for (const auto& warning : SettingsWarnings(model.DeviceModelCode, model.Image, CurrentLanguage()))
         std::cerr << "warning: " << warning << "\n";
-    for (const auto& warning : model.DecodeAll())
+    for (const auto& warning : model.DecodeAll(CurrentLanguage()))
         std::cerr << "warning: " << warning << "\n";
-    WriteSettingsFile(model, out);
+    WriteSettingsFile(model, out, CurrentLanguage());
     std::cout << "read " << model.Image.size() << " bytes (model code 0x" << std::hex << std::uppercase
               << model.DeviceModelCode << std::dec << ") into " << out << "\n";
     return 0;
@@ -330,7 +330,7 @@ int RunWrite(Args& args)
     const auto files = args.Positional();
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
-    SettingsModel model;
+    SettingsModel model(CurrentLanguage());
     try {
         ReadCheckedSettingsFile(model, files[0]);
     } catch (const Error& e) {
@@ -338,13 +338,13 @@ int RunWrite(Args& args)
     }
     // A section that was not read whole keeps default values in its record;
     // writing those would replace the device's own settings with them.
-    const auto problems = model.DecodeAll();
+    const auto problems = model.DecodeAll(CurrentLanguage());
     for (const auto& warning : problems)
         std::cerr << warning << "\n";
     if (!problems.empty())
         throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
                        "The settings file was not read whole. Nothing has been written to the device."));
-    const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev);
+    const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev, CurrentLanguage());
     WarnOfCutOffWrite(dev);
     const bool readTwice = args.Flag("--read-twice");
     const bool classic = args.Flag("--classic-timing");

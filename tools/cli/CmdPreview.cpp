@@ -160,17 +160,17 @@ const Registration kPreview{{"preview",
         const int display = static_cast<int>(ParseNumber(displayText, 255, "N"));
         const auto seed = static_cast<std::uint32_t>(ParseNumber(seedText, 0xFFFFFFFF, "--seed"));
 
-        SettingsModel model;
+        SettingsModel model(CurrentLanguage());
         ReadCheckedSettingsFile(model, rest[0]);
-        for (const auto& problem : model.DecodeAll())
+        for (const auto& problem : model.DecodeAll(CurrentLanguage()))
             std::cerr << "warning: " << problem << "\n";
-        EvaluateModel(model.DeviceModelCode, model.ProtocolIndex());
+        EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), CurrentLanguage());
 
         PreviewInputs in = InputsFromModel(model, seed);
         in.scheme = schemeName == "night" ? 1 : 0;
         PreviewCanvas picture;
         DrawPreviewScreen(picture, in, *screen, display);
-        WriteFileAtomically(out, EncodePng(picture));
+        WriteFileAtomically(out, EncodePng(picture), CurrentLanguage());
         std::cout << "wrote " << out << "\n";
         return 0;
     }}};

@@ -33,7 +33,7 @@ const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
     [](Args& args) {
         if (!args.Positional().empty())
             throw UsageError{"restore-points takes no arguments"};
-        const RestorePoints store(RestorePoints::DefaultFolder());
+        const RestorePoints store(RestorePoints::DefaultFolder(), {}, CurrentLanguage());
         const auto points = store.List();
         if (args.Flag("--json")) {
             Json list = Json::array();

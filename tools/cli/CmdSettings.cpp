@@ -19,7 +19,7 @@ namespace tc::cli {
 void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path)
 {
     // The window's judgement: refused as it refuses, warned as it warns.
-    const JudgedSettings judged = LoadSettingsFile(path);
+    const JudgedSettings judged = LoadSettingsFile(path, CurrentLanguage());
     for (const auto& warning : judged.warnings)
         std::cerr << "warning: " << warning << "\n";
     model.DeviceModelCode = judged.modelCode;
@@ -57,9 +57,9 @@ const Registration kNew{{"new", "new --model CODE -o FILE",
         const std::string out = args.Option("-o");
         if (code.empty() || out.empty() || !args.Positional().empty())
             throw UsageError{"--model and -o are required"};
-        SettingsModel model;
+        SettingsModel model(CurrentLanguage());
         LoadReferenceImage(model, static_cast<std::uint16_t>(ParseNumber(code, 0xFFFF, "CODE")));
-        WriteSettingsFile(model, out);
+        WriteSettingsFile(model, out, CurrentLanguage());
         std::cout << "wrote " << out << " (model " << Hex4(model.DeviceModelCode) << ", " << model.Image.size() + 2 << " bytes)\n";
         return 0;
     }}};
@@ -69,7 +69,7 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
     {{Complete::Settings}},
     [](Args& args) {
         const std::string path = OnePath(args, "settings file");
-        SettingsModel model;
+        SettingsModel model(CurrentLanguage());
         model.Image.clear();
         ReadCheckedSettingsFile(model, path);
         model.ReadDirectory();
@@ -91,12 +91,12 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
             }
             doc["sections"] = sections;
             const unsigned protocolIndex = model.ProtocolIndex();
-            EvaluateModel(model.DeviceModelCode, protocolIndex);
+            EvaluateModel(model.DeviceModelCode, protocolIndex, CurrentLanguage());
             doc["model_name"] = IsListedModel(model.DeviceModelCode) ? Json(std::string(ModelName())) : Json(nullptr);
             if (const VehicleProtocol* p = CurrentProtocol())
                 doc["protocol"] = {{"index", protocolIndex}, {"number", static_cast<int>(p->ProtNumber)}, {"name", std::string(p->ProtName)}};
             else
-                doc["protocol"] = {{"index", protocolIndex}, {"problem", CurrentProtocolProblem()}};
+                doc["protocol"] = {{"index", protocolIndex}, {"problem", CurrentProtocolProblem(CurrentLanguage())}};
             PrintJson(doc);
             return 0;
         }
@@ -118,12 +118,12 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
         }
         // The model table: the name and the protocol at the stored index (record 10, offset 4).
         const unsigned protocolIndex = model.ProtocolIndex(); // the default 0 when section 10 is missing
-        EvaluateModel(model.DeviceModelCode, protocolIndex);
+        EvaluateModel(model.DeviceModelCode, protocolIndex, CurrentLanguage());
         std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? ModelName() : Tr("(неизвестный код модели)", "(unknown model code)")) << "\n";
         if (const VehicleProtocol* p = CurrentProtocol())
             std::cout << "protocol:        " << protocolIndex << ": " << static_cast<int>(p->ProtNumber) << " " << p->ProtName << "\n";
         else
-            std::cout << "protocol:        " << CurrentProtocolProblem() << "\n";
+            std::cout << "protocol:        " << CurrentProtocolProblem(CurrentLanguage()) << "\n";
         return 0;
     }}};
 
@@ -135,10 +135,10 @@ const Registration kImage{{"image", "image FILE -o RAW", "write the plain (unscr
         if (out.empty())
             throw UsageError{"-o is required"};
         const std::string path = OnePath(args, "settings file");
-        SettingsModel model;
+        SettingsModel model(CurrentLanguage());
         model.Image.clear();
         ReadCheckedSettingsFile(model, path);
-        WriteFileAtomically(out, model.Image);
+        WriteFileAtomically(out, model.Image, CurrentLanguage());
         std::cout << "wrote " << model.Image.size() << " image bytes to " << out << "\n";
         return 0;
     }}};

@@ -87,7 +87,7 @@ const Registration kExport{{"export", "export FILE -o OUT.json",
         const auto& rest = args.Positional(1, "a settings FILE and -o OUT.json are required", {"-o"});
         SettingsModel model = DecodedSettings(rest[0]);
         const std::string text = ExportSettingsText(model);
-        WriteFileAtomically(out, std::vector<std::uint8_t>(text.begin(), text.end()));
+        WriteFileAtomically(out, std::vector<std::uint8_t>(text.begin(), text.end()), CurrentLanguage());
         std::cout << "wrote " << out << "\n";
         return 0;
     }}};
@@ -101,7 +101,7 @@ const Registration kImport{{"import", "import BASE IN.json -o OUT",
         const std::string out = args.Option("-o");
         const auto& rest = args.Positional(2, "a settings file BASE, a text IN.json and -o OUT are required", {"-o"});
         SettingsModel model = DecodedSettings(rest[0]);
-        const auto bytes = ReadWholeFile(rest[1], kMaxSettingsTextSize);
+        const auto bytes = ReadWholeFile(rest[1], kMaxSettingsTextSize, CurrentLanguage());
         ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         SaveSettings(model, out);
         return 0;

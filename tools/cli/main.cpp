@@ -70,13 +70,13 @@ bool Args::Flag(const std::string& name) const
 void LoadDecodedSettings(SettingsModel& model, const std::string& path)
 {
     ReadCheckedSettingsFile(model, path);
-    for (const auto& problem : model.DecodeAll())
+    for (const auto& problem : model.DecodeAll(CurrentLanguage()))
         std::cerr << "warning: " << problem << "\n";
 }
 
 SettingsModel DecodedSettings(const std::string& path)
 {
-    SettingsModel model;
+    SettingsModel model(CurrentLanguage());
     LoadDecodedSettings(model, path);
     return model;
 }
@@ -90,7 +90,7 @@ std::string Hex4(unsigned code)
 
 void SaveSettings(const SettingsModel& model, const std::string& out)
 {
-    WriteSettingsFile(model, out);
+    WriteSettingsFile(model, out, CurrentLanguage());
     std::cout << "wrote " << out << "\n";
 }
 
@@ -243,7 +243,7 @@ int main(int argc, char** argv)
         return 1;
     } catch (const std::exception& e) {
         // A fault of the program, not of the device or the file: said so.
-        std::cerr << "tripconf-cli " << command.name << ": " << tc::InternalErrorText(e) << "\n";
+        std::cerr << "tripconf-cli " << command.name << ": " << tc::InternalErrorText(e, tc::CurrentLanguage()) << "\n";
         return 1;
     }
 }

@@ -164,7 +164,7 @@ private:
 // and every sub-page of the pages that have them.
 void EditorPages(Shots& shots)
 {
-    SettingsModel model;
+    SettingsModel model(CurrentLanguage());
     LoadReferenceImage(model, 0xC000);
     EditSettings(model, [&](EditSession& session) {
         SettingsEditor editor(session);
@@ -213,7 +213,7 @@ void MainWindowShot(Shots& shots, const QString& work)
     }
     const bool english = EnglishVersion;
     DeviceLink link;
-    SettingsModel model;
+    SettingsModel model(CurrentLanguage());
     MainWindow::Options options;
     options.iniFile = ini;
     options.restorePointFolder = QDir(work).filePath(QStringLiteral("points"));
@@ -226,9 +226,9 @@ void MainWindowShot(Shots& shots, const QString& work)
 void Dialogs(Shots& shots, const QString& work)
 {
     // A sample store of three writes to a USB adapter, not the user's own.
-    const RestorePoints store(QDir(work).filePath(QStringLiteral("restore-points")).toStdString(), "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
+    const RestorePoints store(QDir(work).filePath(QStringLiteral("restore-points")).toStdString(), "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0", CurrentLanguage());
     if (store.List().empty()) {
-        SettingsModel sample;
+        SettingsModel sample(CurrentLanguage());
         LoadReferenceImage(sample, 0xC000);
         const auto start = std::chrono::sys_days(std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(3), std::chrono::day(14)));
         for (const auto offset : {std::chrono::hours(9), std::chrono::hours(30), std::chrono::hours(250)})
@@ -238,7 +238,7 @@ void Dialogs(Shots& shots, const QString& work)
     shots.Take(QStringLiteral("restore-points"), QString(), points);
 
     // The question before a write: reference settings on the device, a few edits to write.
-    SettingsModel device;
+    SettingsModel device(CurrentLanguage());
     LoadReferenceImage(device, 0xC000);
     EditSettings(device, [](EditSession&) { return true; });
     SettingsModel next = device;

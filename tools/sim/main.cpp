@@ -128,7 +128,7 @@ void AddLateBlocks(const std::string& option, const std::string& text, tc::sim::
 bool SaveMemory(const std::string& file, const std::vector<std::uint8_t>& memory)
 {
     try {
-        tc::WriteFileAtomically(file, memory);
+        tc::WriteFileAtomically(file, memory, tc::Language::Russian);
         return true;
     } catch (const tc::Error& e) {
         std::cerr << "tripsim: " << e.what() << "\n";
@@ -148,7 +148,7 @@ std::vector<std::uint8_t> LoadOrCreateMemory(const std::string& file)
     // A pipe or a device given as the memory file is refused, not waited on.
     std::vector<std::uint8_t> memory;
     try {
-        memory = tc::ReadWholeFile(file, SimDevice::kMemorySize + 1);
+        memory = tc::ReadWholeFile(file, SimDevice::kMemorySize + 1, tc::Language::Russian);
     } catch (const tc::Error& e) {
         Fail(e.what());
     }

@@ -364,7 +364,7 @@ QString FieldBinder::Description(std::size_t fieldIndex, const ShownControl& c)
             SettingsModel reference = session_.Model();
             const std::uint16_t protocol = reference.ProtocolIndex();
             reference.ResetColourSchemes(false);
-            reference.ResetRecords();
+            reference.ResetRecords(CurrentLanguage());
             PutU16(reference.Record(kProtocolRecord), kProtocolIndexOffset, protocol);
             EditorContext quiet = ctx;
             quiet.protocolSelected = nullptr;

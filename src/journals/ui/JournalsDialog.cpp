@@ -424,7 +424,7 @@ void JournalsDialog::SaveChart(const QString& path) const
     QBuffer buffer(&png);
     if (picture.isNull() || !buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
         throw tc::Error(tc::Tr("Не удалось нарисовать график.", "Could not draw the chart."));
-    tc::WriteFileAtomically(path.toStdString(), std::vector<std::uint8_t>(png.begin(), png.end()));
+    tc::WriteFileAtomically(path.toStdString(), std::vector<std::uint8_t>(png.begin(), png.end()), CurrentLanguage());
 }
 
 void JournalsDialog::saveChartAs()

@@ -11,7 +11,6 @@ protected:
     void TearDown() override { Restore(); }
     static void Restore()
     {
-        tc::EnglishVersion = false;
         tc::SetLocaleDecimalSeparator('.');
         tc::ResetCatalogs();
     }

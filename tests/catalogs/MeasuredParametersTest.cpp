@@ -26,7 +26,7 @@ const MeasuredParameter& Entry(const MeasParList& list, std::uint8_t code)
 
 TEST_F(CatalogTest, MeasParListOrderAndUniqueCodes)
 {
-    const auto list = MakeMeasParList({}, CurrentLanguage());
+    const auto list = MakeMeasParList({}, Language::Russian);
     ASSERT_EQ(list.size(), 62u);
     const std::vector<int> head = {12, 13, 16, 14, 15, 10, 8, 9, 7, 11, 17, 18};
     for (std::size_t i = 0; i < head.size(); ++i)
@@ -34,7 +34,7 @@ TEST_F(CatalogTest, MeasParListOrderAndUniqueCodes)
     EXPECT_EQ(list.back()->ClassName, "THVBVoltage");
     for (bool control : {false, true})
         for (bool air : {false, true}) {
-            const auto l = MakeMeasParList(LowBeam(control, air), CurrentLanguage());
+            const auto l = MakeMeasParList(LowBeam(control, air), Language::Russian);
             std::set<int> codes;
             for (const auto& e : l) {
                 codes.insert(e->Code);
@@ -49,27 +49,27 @@ TEST_F(CatalogTest, MeasParListOrderAndUniqueCodes)
 
 TEST_F(CatalogTest, Code11FollowsTheLowBeamFeatures)
 {
-    auto l = MakeMeasParList(LowBeam(true, true), CurrentLanguage());
+    auto l = MakeMeasParList(LowBeam(true, true), Language::Russian);
     EXPECT_EQ(Entry(l, 11).ClassName, "TLightsFlag");
     EXPECT_EQ(FindMeasParByClass(l, "TTemperAir"), nullptr);
     EXPECT_EQ(FindMeasPar(l, 34), nullptr);
     EXPECT_TRUE(Entry(l, 11).SampleText.empty());
 
-    l = MakeMeasParList(LowBeam(true, false), CurrentLanguage());
+    l = MakeMeasParList(LowBeam(true, false), Language::Russian);
     EXPECT_EQ(Entry(l, 11).ClassName, "TTemperAir");
     EXPECT_EQ(Entry(l, 34).ClassName, "TLightsFlag1");
 
-    l = MakeMeasParList(LowBeam(false, true), CurrentLanguage());
+    l = MakeMeasParList(LowBeam(false, true), Language::Russian);
     EXPECT_EQ(Entry(l, 11).ClassName, "TTemperAir");
     EXPECT_EQ(FindMeasPar(l, 34), nullptr);
 
-    EvaluateModel(0x4010, 0, CurrentLanguage()); // both features set by the model table
+    EvaluateModel(0x4010, 0, Language::Russian); // both features set by the model table
     EXPECT_EQ(FindMeasPar(11)->ClassName, "TLightsFlag");
 }
 
 TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
 {
-    const auto l = MakeMeasParList({}, CurrentLanguage());
+    const auto l = MakeMeasParList({}, Language::Russian);
     const struct {
         std::uint8_t code;
         const char* min;
@@ -95,8 +95,8 @@ TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
     SetLocaleDecimalSeparator(',');
     EXPECT_EQ(FindMeasPar(l, 25)->Prepared().MinText, "-84,0");
     EXPECT_EQ(FindMeasPar(l, 53)->Prepared().MaxText, "2,0E+2");
-    EXPECT_EQ(MakeMeasParList({}, CurrentLanguage()).front()->SampleText, " 60"); // samples always use "."
-    EXPECT_EQ(FindMeasPar(MakeMeasParList({}, CurrentLanguage()), 18)->SampleText, " 50.0");
+    EXPECT_EQ(MakeMeasParList({}, Language::Russian).front()->SampleText, " 60"); // samples always use "."
+    EXPECT_EQ(FindMeasPar(MakeMeasParList({}, Language::Russian), 18)->SampleText, " 50.0");
 
     EXPECT_EQ(FormatRangeValue(995, 1), "1,0E+2"); // rounding may carry into a third digit
     EXPECT_EQ(FormatRangeValue(-5, 2), "-0,05");
@@ -105,7 +105,7 @@ TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
 
 TEST_F(CatalogTest, MomentaryExpenseIsDrawnWithItsOwnRangeAndColourWithoutChangingTheCatalog)
 {
-    const auto l = MakeMeasParList({}, CurrentLanguage());
+    const auto l = MakeMeasParList({}, Language::Russian);
     const auto& e = *FindMeasPar(l, 14);
     EXPECT_EQ(e.ClassName, "TMomentaryExpenseK");
     const auto unprepared = [](const MeasuredParameter& m) {
@@ -137,7 +137,7 @@ TEST_F(CatalogTest, MomentaryExpenseIsDrawnWithItsOwnRangeAndColourWithoutChangi
 
 TEST_F(CatalogTest, SampleTexts)
 {
-    const auto l = MakeMeasParList({}, CurrentLanguage());
+    const auto l = MakeMeasParList({}, Language::Russian);
     EXPECT_EQ(Entry(l, 12).SampleText, " 60");
     EXPECT_EQ(Entry(l, 16).SampleText, "5.00"); // padded to 3, not to its width of 5
     EXPECT_EQ(Entry(l, 14).SampleText, " 10.0");
@@ -154,13 +154,12 @@ TEST_F(CatalogTest, SampleTexts)
 
 TEST_F(CatalogTest, MeasParTextsFollowTheLanguageAtConstruction)
 {
-    auto l = MakeMeasParList({}, CurrentLanguage());
+    auto l = MakeMeasParList({}, Language::Russian);
     EXPECT_EQ(Entry(l, 11).Caption, "Твоз/вод/дв");
     EXPECT_EQ(Entry(l, 61).DialUnit, "градусы");
     EXPECT_EQ(Entry(l, 42).Caption, "Моточаcы"); // written with a Latin c
-    EnglishVersion = true;
     EXPECT_EQ(Entry(l, 11).Caption, "Твоз/вод/дв"); // built texts do not change
-    l = MakeMeasParList({}, CurrentLanguage());
+    l = MakeMeasParList({}, Language::English);
     EXPECT_EQ(Entry(l, 11).Caption, "Tair/wat/en");
     EXPECT_EQ(Entry(l, 61).DialUnit, "");
     EXPECT_EQ(Entry(l, 14).TileUnit, "л/100");
@@ -171,13 +170,13 @@ TEST_F(CatalogTest, MeasParTextsFollowTheLanguageAtConstruction)
 
 TEST_F(CatalogTest, RebuildYieldsAnEqualFreshList)
 {
-    EvaluateModel(0xC000, 0, CurrentLanguage());
+    EvaluateModel(0xC000, 0, Language::Russian);
     const MeasuredParameter* first = FindMeasPar(12);
     std::vector<std::string> before;
     for (const auto& e : Catalogs().MeasPars)
         before.push_back(std::string(e->ClassName) + "|" + std::to_string(e->Code) + "|" + e->Caption + "|" + e->SampleText
                          + "|" + std::to_string(e->MaxValue));
-    BuildMeasParList(CurrentLanguage());
+    BuildMeasParList(Language::Russian);
     std::vector<std::string> after;
     for (const auto& e : Catalogs().MeasPars)
         after.push_back(std::string(e->ClassName) + "|" + std::to_string(e->Code) + "|" + e->Caption + "|" + e->SampleText
@@ -194,7 +193,7 @@ TEST_F(CatalogTest, RebuildYieldsAnEqualFreshList)
 
 TEST_F(CatalogTest, RowsOfTheLaterParameters)
 {
-    const auto l = MakeMeasParList({}, CurrentLanguage());
+    const auto l = MakeMeasParList({}, Language::Russian);
     struct Row {
         int code, showsRange, dialSide, graphable, sample, min, max, dialFrom, dialTo, width, decimals;
     };
@@ -215,8 +214,7 @@ TEST_F(CatalogTest, RowsOfTheLaterParameters)
     EXPECT_EQ(Entry(l, 53).SampleText, "  4.0");
     EXPECT_EQ(Entry(l, 41).SampleText, " 200");
     EXPECT_EQ(Entry(l, 49).CaptionWithUnit, "Т.в.возд.ВВБ,гр");
-    EnglishVersion = true;
-    const auto en = MakeMeasParList({}, CurrentLanguage());
+    const auto en = MakeMeasParList({}, Language::English);
     EXPECT_EQ(Entry(en, 31).GraphCaption, "Left corr.,В"); // ends in a Cyrillic letter
     EXPECT_EQ(Entry(en, 32).CaptionWithUnit, "AC Press.Sens,V");
     EXPECT_EQ(Entry(en, 46).GraphCaption, "HVB DchLm,kW");

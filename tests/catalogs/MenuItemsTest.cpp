@@ -20,7 +20,7 @@ int CodeOf(const MenuItemList& list, const char* name)
 
 TEST_F(CatalogTest, MenuCodesWithVolumeControl)
 {
-    EvaluateModel(0xC000, 0, CurrentLanguage());
+    EvaluateModel(0xC000, 0, Language::Russian);
     const auto& l = Catalogs().MenuItems;
     const std::pair<const char*, int> kCodes[] = {
         {"VirtLockMenu", 1}, {"CorrUOZMenu", 9}, {"SoundVolumeMenu", 25}, {"FlagSoundMenu", 26},
@@ -43,13 +43,13 @@ TEST_F(CatalogTest, MenuCodesWithVolumeControl)
     EXPECT_EQ(names.size(), l.size());
     EXPECT_EQ(codes.size(), l.size());
 
-    EvaluateModel(0x8082, 0, CurrentLanguage());
+    EvaluateModel(0x8082, 0, Language::Russian);
     EXPECT_EQ(FindMenuItemByName("HVFanForcedOnMenu")->Code, 162);
 }
 
 TEST_F(CatalogTest, MenuCodesWithoutVolumeControlAndWithLowBeamOnTheAirInput)
 {
-    EvaluateModel(0x4010, 0, CurrentLanguage());
+    EvaluateModel(0x4010, 0, Language::Russian);
     const auto& l = Catalogs().MenuItems;
     const std::pair<const char*, int> kCodes[] = {
         {"SoundVolumeMenu", -1}, {"SayParamPeriodMenu", -1}, {"FlagSoundMenu", 25}, {"apVelMenu", 26},
@@ -66,7 +66,7 @@ TEST_F(CatalogTest, AbsentItemsThatKeepTheirCodes)
 {
     ModelFeatures f;
     f.KmPerLitre = true;
-    auto l = MakeMenuItemList(f, {}, CurrentLanguage());
+    auto l = MakeMenuItemList(f, {}, Language::Russian);
     EXPECT_EQ(CodeOf(l, "apHoloMenu"), -1);
     EXPECT_EQ(CodeOf(l, "LightsOnMenu"), -1);
     EXPECT_EQ(FindMenuItemByCode(l, 32), nullptr);
@@ -74,14 +74,14 @@ TEST_F(CatalogTest, AbsentItemsThatKeepTheirCodes)
 
     f = {};
     f.LowBeamOnAirInput = true; // without LowBeamControl the shared code is a gap
-    l = MakeMenuItemList(f, {}, CurrentLanguage());
+    l = MakeMenuItemList(f, {}, Language::Russian);
     EXPECT_EQ(FindMenuItemByCode(l, 32), nullptr);
     EXPECT_EQ(CodeOf(l, "apEconomMenu"), 33);
 
     f = {};
     f.NoParktronic = true;
     f.NoLightWarnings = true;
-    l = MakeMenuItemList(f, {}, CurrentLanguage());
+    l = MakeMenuItemList(f, {}, Language::Russian);
     for (int code = 141; code <= 150; ++code)
         EXPECT_EQ(FindMenuItemByCode(l, static_cast<std::uint16_t>(code)), nullptr);
     EXPECT_EQ(CodeOf(l, "InitResetOnlyGasParamsMenu"), 151);
@@ -91,7 +91,7 @@ TEST_F(CatalogTest, AbsentItemsThatKeepTheirCodes)
 
 TEST_F(CatalogTest, BlockItemsNeedTheFeatureAndAListedBlock)
 {
-    EvaluateModel(0xC000, 0, CurrentLanguage()); // protocols 11, 18, 111, ... list blocks 27, 77, 28, 178, 180, 37, 22
+    EvaluateModel(0xC000, 0, Language::Russian); // protocols 11, 18, 111, ... list blocks 27, 77, 28, 178, 180, 37, 22
     const auto& l = Catalogs().MenuItems;
     EXPECT_EQ(CodeOf(l, "BlocksBoschESP9Menu"), 163);
     EXPECT_EQ(CodeOf(l, "BlocksABS9Menu"), 169);
@@ -101,25 +101,24 @@ TEST_F(CatalogTest, BlockItemsNeedTheFeatureAndAListedBlock)
     BlockPresence blocks{};
     blocks[22] = true;
     ModelFeatures f;
-    EXPECT_EQ(CodeOf(MakeMenuItemList(f, blocks, CurrentLanguage()), "BlocksABS9Menu"), -1);
+    EXPECT_EQ(CodeOf(MakeMenuItemList(f, blocks, Language::Russian), "BlocksABS9Menu"), -1);
     f.EcuBlocksMenu = true;
-    const auto only22 = MakeMenuItemList(f, blocks, CurrentLanguage());
+    const auto only22 = MakeMenuItemList(f, blocks, Language::Russian);
     EXPECT_EQ(CodeOf(only22, "BlocksABS9Menu"), 169);
     EXPECT_EQ(CodeOf(only22, "BlocksBoschESP9Menu"), -1);
 
-    EvaluateModel(0x5100, 0, CurrentLanguage()); // no block lists at all
+    EvaluateModel(0x5100, 0, Language::Russian); // no block lists at all
     EXPECT_EQ(FindMenuItemByName("BlocksABS9Menu"), nullptr);
 }
 
 TEST_F(CatalogTest, MenuCaptions)
 {
-    auto l = MakeMenuItemList({}, {}, CurrentLanguage());
+    auto l = MakeMenuItemList({}, {}, Language::Russian);
     EXPECT_EQ(FindMenuItemByName(l, "WriteTrip1Menu")->Caption, "   1     ММ:ЧЧ ДД.ММ");
     EXPECT_EQ(FindMenuItemByName(l, "ViewTank0Menu")->Caption, "П" "o" "с.     ММ:ЧЧ ДД.ММ");
     EXPECT_EQ(FindMenuItemByName(l, "ViewTank0Menu")->Caption.substr(2, 1), "o"); // a Latin o
     EXPECT_EQ(FindMenuItemByName(l, "InitReset1ParamsMenu")->Caption, "Сброс Cброс2");
-    EnglishVersion = true;
-    l = MakeMenuItemList({}, {}, CurrentLanguage());
+    l = MakeMenuItemList({}, {}, Language::English);
     EXPECT_EQ(FindMenuItemByName(l, "ViewTrip20Menu")->Caption, "  20     MM:HH DD.MM");
     EXPECT_EQ(FindMenuItemByName(l, "ViewTrip0Menu")->Caption, "Last     MM:HH DD.MM");
     EXPECT_EQ(FindMenuItemByName(l, "TankMethMenu")->Caption, "Tank type Calculated/FLS/ECU FLS");

@@ -28,7 +28,7 @@ TEST_F(CatalogTest, ModelTableListsEighteenModelsWithTheirProtocolCounts)
     EXPECT_EQ(models.back().code, 0xC010);
     EXPECT_EQ(models.back().name, "ZR-72");
     for (const auto& m : models) {
-        EvaluateModel(m.code, 0, CurrentLanguage());
+        EvaluateModel(m.code, 0, Language::Russian);
         EXPECT_EQ(ModelName(), m.name);
         // Every listed protocol number has a descriptor row.
         EXPECT_EQ(static_cast<int>(Catalogs().Protocols.size()), m.protocolCount) << m.name;
@@ -39,46 +39,46 @@ TEST_F(CatalogTest, ModelTableListsEighteenModelsWithTheirProtocolCounts)
 
 TEST_F(CatalogTest, ProtocolIndexIsAPositionInTheModelsOwnList)
 {
-    EvaluateModel(0x8002, 0, CurrentLanguage());
+    EvaluateModel(0x8002, 0, Language::Russian);
     EXPECT_EQ(Catalogs().Protocols.size(), 85u);
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 11);
-    EvaluateModel(0x8002, 84, CurrentLanguage());
+    EvaluateModel(0x8002, 84, Language::Russian);
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 255);
-    EXPECT_TRUE(CurrentProtocolProblem(CurrentLanguage()).empty());
+    EXPECT_TRUE(CurrentProtocolProblem(Language::Russian).empty());
 
-    EvaluateModel(0x8202, 0, CurrentLanguage());
+    EvaluateModel(0x8202, 0, Language::Russian);
     const auto numbers = ProtocolNumbersOfCurrentModel();
     EXPECT_EQ(numbers.size(), 80u);
     for (int missing : {7, 31, 32, 33, 63})
         EXPECT_EQ(std::count(numbers.begin(), numbers.end(), missing), 0) << missing;
 
-    EvaluateModel(0x4200, 0, CurrentLanguage());
+    EvaluateModel(0x4200, 0, Language::Russian);
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 7);
-    EvaluateModel(0x4200, 5, CurrentLanguage());
+    EvaluateModel(0x4200, 5, Language::Russian);
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 102);
 }
 
 TEST_F(CatalogTest, IndexBeyondTheListLeavesTheCurrentProtocolAbsent)
 {
-    EvaluateModel(0x4010, 5, CurrentLanguage()); // five protocols: 0..4
+    EvaluateModel(0x4010, 5, Language::Russian); // five protocols: 0..4
     EXPECT_EQ(Catalogs().Protocols.size(), 5u);
     EXPECT_EQ(CurrentProtocol(), nullptr);
     EXPECT_EQ(ModelName(), "ZR-11");
-    EXPECT_NE(CurrentProtocolProblem(CurrentLanguage()).find("ZR-11"), std::string::npos);
+    EXPECT_NE(CurrentProtocolProblem(Language::Russian).find("ZR-11"), std::string::npos);
     // The other catalogs are still built.
     EXPECT_NE(FindMeasPar(12), nullptr);
     EXPECT_NE(FindMenuItemByName("FullTankMenu"), nullptr);
 
-    EvaluateModel(0x8002, 300, CurrentLanguage()); // a stored 16-bit index is never truncated into the list
+    EvaluateModel(0x8002, 300, Language::Russian); // a stored 16-bit index is never truncated into the list
     EXPECT_EQ(CurrentProtocol(), nullptr);
-    EvaluateModel(0x8002, 85, CurrentLanguage());
+    EvaluateModel(0x8002, 85, Language::Russian);
     EXPECT_EQ(CurrentProtocol(), nullptr);
 }
 
 TEST_F(CatalogTest, UnlistedModelHasNoNameFeaturesOrProtocols)
 {
-    EvaluateModel(0xC000, 3, CurrentLanguage());
-    EvaluateModel(0x1234, 0, CurrentLanguage());
+    EvaluateModel(0xC000, 3, Language::Russian);
+    EvaluateModel(0x1234, 0, Language::Russian);
     EXPECT_FALSE(IsListedModel(0x1234));
     EXPECT_FALSE(Catalogs().ModelListed);
     EXPECT_EQ(ModelName(), "");
@@ -87,19 +87,18 @@ TEST_F(CatalogTest, UnlistedModelHasNoNameFeaturesOrProtocols)
     EXPECT_EQ(CurrentProtocol(), nullptr);
     for (int b = 0; b <= kLastBlockCode; ++b)
         EXPECT_FALSE(Catalogs().BlockListed(b));
-    EXPECT_NE(CurrentProtocolProblem(CurrentLanguage()).find("0x1234"), std::string::npos);
-    EnglishVersion = true;
-    EXPECT_EQ(CurrentProtocolProblem(CurrentLanguage()), "Unknown device model code 0x1234: no protocols");
+    EXPECT_NE(CurrentProtocolProblem(Language::Russian).find("0x1234"), std::string::npos);
+    EXPECT_EQ(CurrentProtocolProblem(Language::English), "Unknown device model code 0x1234: no protocols");
 }
 
 TEST_F(CatalogTest, EvaluationLeavesNoTraceOfThePreviousModel)
 {
-    EvaluateModel(0x4010, 0, CurrentLanguage());
+    EvaluateModel(0x4010, 0, Language::Russian);
     ASSERT_TRUE(Features().LowBeamControl);
     ASSERT_TRUE(Catalogs().BlockListed(67)); // from protocol 44
     ASSERT_NE(FindMenuItemByName("LightsOnMenu"), nullptr);
 
-    EvaluateModel(0x8082, 0, CurrentLanguage());
+    EvaluateModel(0x8082, 0, Language::Russian);
     EXPECT_EQ(Features(), FeaturesFromMask(mf::HasExtraSystems | mf::EcuBlocksMenu | mf::HasHybridDrive));
     EXPECT_EQ(ModelName(), "ZR-42");
     std::set<int> expected;
@@ -117,14 +116,14 @@ TEST_F(CatalogTest, EvaluationLeavesNoTraceOfThePreviousModel)
 
 TEST_F(CatalogTest, ModelDependentCodesEndEveryProtocolsParameterList)
 {
-    EvaluateModel(0x5800, 0, CurrentLanguage());
+    EvaluateModel(0x5800, 0, Language::Russian);
     for (const auto& p : Catalogs().Protocols) {
         const auto codes = p->Params();
         ASSERT_GE(codes.size(), 20u);
         EXPECT_TRUE(std::equal(codes.begin(), codes.begin() + 16, std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}.begin()));
         EXPECT_EQ(std::vector<int>(codes.end() - 4, codes.end()), (std::vector<int>{65, 62, 55, 56})) << p->ProtName;
     }
-    EvaluateModel(0x5100, 0, CurrentLanguage());
+    EvaluateModel(0x5100, 0, Language::Russian);
     for (const auto& p : Catalogs().Protocols) {
         const auto codes = p->Params();
         EXPECT_EQ(std::vector<int>(codes.end() - 2, codes.end()), (std::vector<int>{55, 56})) << p->ProtName;
@@ -135,16 +134,16 @@ TEST_F(CatalogTest, ModelDependentCodesEndEveryProtocolsParameterList)
 TEST_F(CatalogTest, FeaturesThatNoModelSetsStayClear)
 {
     for (const auto& m : ListedModels()) {
-        EvaluateModel(m.code, 0, CurrentLanguage());
+        EvaluateModel(m.code, 0, Language::Russian);
         const auto& f = Features();
         EXPECT_FALSE(f.HasUniversalInput || f.NoAutoVag || f.HasTaximeter || f.CvtTemperature || f.NoAccelerationTest
                      || f.NoSpeedCorrection || f.HasNmea) << m.name;
     }
-    EvaluateModel(0x5200, 0, CurrentLanguage());
+    EvaluateModel(0x5200, 0, Language::Russian);
     EXPECT_TRUE(Features().X1PanelModel);
     EXPECT_TRUE(Features().KmPerLitre);
     EXPECT_FALSE(Features().HasTrim);
-    EvaluateModel(0xC010, 0, CurrentLanguage());
+    EvaluateModel(0xC010, 0, Language::Russian);
     EXPECT_TRUE(Features().Supply24V);
     EXPECT_TRUE(Features().HasSecondTank);
 }
@@ -160,17 +159,17 @@ TEST_F(CatalogTest, EachFeatureBitSetsExactlyItsOwnFeature)
 
 TEST_F(CatalogTest, Protocol63IsBoschWhereTheModelAlsoOffers220)
 {
-    EvaluateModel(0x5100, 1, CurrentLanguage()); // 51 63 103 ... 220
+    EvaluateModel(0x5100, 1, Language::Russian); // 51 63 103 ... 220
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 63);
     EXPECT_EQ(CurrentProtocol()->ProtName, "Bosch");
-    EvaluateModel(0x8002, 38, CurrentLanguage());
+    EvaluateModel(0x8002, 38, Language::Russian);
     EXPECT_EQ(CurrentProtocol()->ProtNumber, 63);
     EXPECT_EQ(CurrentProtocol()->ProtName, "Tiggo");
 }
 
 TEST_F(CatalogTest, ChoosingAnotherProtocolKeepsTheListsAndTheirEntries)
 {
-    EvaluateModel(0x4200, 0, CurrentLanguage());
+    EvaluateModel(0x4200, 0, Language::Russian);
     MeasuredParameter* speed = FindMeasPar(12);
     speed->Caption = "renamed by the editor";
     const MenuItem* item = FindMenuItemByName("LightsOnMenu");
@@ -187,8 +186,7 @@ TEST_F(CatalogTest, ChoosingAnotherProtocolKeepsTheListsAndTheirEntries)
 
     SelectProtocol(6); // beyond the six protocols of the model
     EXPECT_EQ(CurrentProtocol(), nullptr);
-    EnglishVersion = true;
-    EXPECT_EQ(CurrentProtocolProblem(CurrentLanguage()), "Protocol index 6 is beyond the list of model ZR-21 (6 protocols)");
+    EXPECT_EQ(CurrentProtocolProblem(Language::English), "Protocol index 6 is beyond the list of model ZR-21 (6 protocols)");
     SelectProtocol(0);
     EXPECT_EQ(CurrentProtocol(), first);
 }
@@ -240,7 +238,7 @@ TEST_F(CatalogTest, EveryModelSetsExactlyItsOwnFeatures)
     };
     ASSERT_EQ(ListedModels().size(), std::size(rows));
     for (const auto& row : rows) {
-        EvaluateModel(row.code, 0, CurrentLanguage());
+        EvaluateModel(row.code, 0, Language::Russian);
         EXPECT_EQ(ModelName(), row.name);
         std::string set;
         for (const auto& f : ListFeatures(Features()))

@@ -9,10 +9,10 @@ using namespace tc;
 
 namespace {
 
-VehicleProtocol Make(std::uint8_t number, const ModelFeatures& f = {})
+VehicleProtocol Make(std::uint8_t number, const ModelFeatures& f = {}, Language language = Language::Russian)
 {
     BlockPresence blocks{};
-    auto p = MakeProtocol(number, f, blocks, CurrentLanguage());
+    auto p = MakeProtocol(number, f, blocks, language);
     if (!p)
         throw std::logic_error("no protocol row");
     return std::move(*p);
@@ -28,7 +28,7 @@ TEST_F(CatalogTest, ProtocolNumbersAreUniqueAndModelsOfferAllButTwoRows)
     EXPECT_EQ(std::set<int>(numbers.begin(), numbers.end()).size(), numbers.size());
     std::set<int> offered;
     for (const auto& m : ListedModels()) {
-        EvaluateModel(m.code, 0, CurrentLanguage());
+        EvaluateModel(m.code, 0, Language::Russian);
         for (const auto& p : Catalogs().Protocols)
             offered.insert(p->ProtNumber);
     }
@@ -38,7 +38,7 @@ TEST_F(CatalogTest, ProtocolNumbersAreUniqueAndModelsOfferAllButTwoRows)
             unused.insert(n);
     EXPECT_EQ(unused, (std::set<int>{19, 20})); // NMEA2000 and BRP: rows without a model
     BlockPresence blocks{};
-    EXPECT_FALSE(MakeProtocol(200, {}, blocks, CurrentLanguage()).has_value());
+    EXPECT_FALSE(MakeProtocol(200, {}, blocks, Language::Russian).has_value());
 }
 
 TEST_F(CatalogTest, CarburettorAndUniversalOfferOnlyTheCommonCodes)
@@ -52,15 +52,13 @@ TEST_F(CatalogTest, CarburettorAndUniversalOfferOnlyTheCommonCodes)
         EXPECT_EQ(p.FaultCodeFormat, 1000);
     }
     EXPECT_EQ(Make(254).ProtName, "Карб.");
-    EnglishVersion = true;
-    EXPECT_EQ(Make(254).ProtName, "Carb.");
-    EXPECT_EQ(Make(255).ProtName, "Uni.");
+    EXPECT_EQ(Make(254, {}, Language::English).ProtName, "Carb.");
+    EXPECT_EQ(Make(255, {}, Language::English).ProtName, "Uni.");
 }
 
 TEST_F(CatalogTest, CanToyotaOptionsAndDefaults)
 {
-    EnglishVersion = true;
-    const auto p = Make(12);
+    const auto p = Make(12, {}, Language::English);
     EXPECT_EQ(p.ProtName, "CAN Toyota");
     EXPECT_EQ(p.OptionCaption[1], "CAN req/sec");
     EXPECT_EQ(p.OfferedValues(1), Strings({"4", "1"}));
@@ -100,10 +98,9 @@ TEST_F(CatalogTest, OptionTextsFollowTheLanguageAtCreation)
     EXPECT_EQ(Make(21).OfferedValues(6), Strings({"Авто", "Руч."}));
     EXPECT_EQ(Make(27).OfferedValues(2), Strings({"fr92", "до 92"}));
     EXPECT_EQ(Make(132).OfferedValues(0).back(), "R27  ");
-    EnglishVersion = true;
-    EXPECT_EQ(Make(21).ProtName, "Crysler");
-    EXPECT_EQ(Make(19).OfferedValues(1), Strings({"Total", "0", "1", "2", "3", "4"}));
-    EXPECT_EQ(Make(19).OptionCaption[1], "Engine");
+    EXPECT_EQ(Make(21, {}, Language::English).ProtName, "Crysler");
+    EXPECT_EQ(Make(19, {}, Language::English).OfferedValues(1), Strings({"Total", "0", "1", "2", "3", "4"}));
+    EXPECT_EQ(Make(19, {}, Language::English).OptionCaption[1], "Engine");
 }
 
 TEST_F(CatalogTest, BlockListsAndPresenceFlags)
@@ -112,8 +109,8 @@ TEST_F(CatalogTest, BlockListsAndPresenceFlags)
     EXPECT_EQ(Make(254).BlockCount, 0);
     EXPECT_EQ(Make(230).BlockCount, 13); // 173 is listed twice
     BlockPresence blocks{};
-    MakeProtocol(111, {}, blocks, CurrentLanguage());
-    MakeProtocol(21, {}, blocks, CurrentLanguage());
+    MakeProtocol(111, {}, blocks, Language::Russian);
+    MakeProtocol(21, {}, blocks, Language::Russian);
     std::vector<int> set;
     for (int b = 0; b <= kLastBlockCode; ++b)
         if (blocks[static_cast<std::size_t>(b)])
@@ -123,13 +120,12 @@ TEST_F(CatalogTest, BlockListsAndPresenceFlags)
 
 TEST_F(CatalogTest, SameNameDifferentProtocols)
 {
-    EnglishVersion = true;
-    EXPECT_EQ(Make(223).ProtName, "Suzuki");
-    EXPECT_EQ(Make(152).ProtName, "Suzuki");
-    EXPECT_EQ(Make(224).ProtName, "Honda");
-    EXPECT_EQ(Make(151).ProtName, "Honda");
-    EXPECT_NE(Make(223).ParCount, Make(152).ParCount);
-    const auto honda = Make(224);
+    EXPECT_EQ(Make(223, {}, Language::English).ProtName, "Suzuki");
+    EXPECT_EQ(Make(152, {}, Language::English).ProtName, "Suzuki");
+    EXPECT_EQ(Make(224, {}, Language::English).ProtName, "Honda");
+    EXPECT_EQ(Make(151, {}, Language::English).ProtName, "Honda");
+    EXPECT_NE(Make(223, {}, Language::English).ParCount, Make(152, {}, Language::English).ParCount);
+    const auto honda = Make(224, {}, Language::English);
     EXPECT_FALSE(honda.HasCoolantTemp);
     EXPECT_TRUE(honda.HasEngineOilTemp);
     EXPECT_TRUE(honda.HasBatteryVoltageMethod);
@@ -157,7 +153,7 @@ TEST_F(CatalogTest, ParameterAndBlockCapacityIsRefused)
 
     BlockPresence blocks{};
     const std::vector<std::uint8_t> tooMany(102, 8);
-    EXPECT_THROW(VehicleProtocol("x", 1, 0, {}, tooMany, ModelFeatures{}, blocks, CurrentLanguage()), Error);
+    EXPECT_THROW(VehicleProtocol("x", 1, 0, {}, tooMany, ModelFeatures{}, blocks, Language::Russian), Error);
 }
 
 TEST_F(CatalogTest, RarerOptionRowsAndFlags)

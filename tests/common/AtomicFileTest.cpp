@@ -25,7 +25,6 @@ class AtomicFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnglishVersion = true;
         dir_ = fs::temp_directory_path() / ("tripconf-atomic-" + std::to_string(::getpid()) + "-"
                                             + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
@@ -34,7 +33,6 @@ protected:
     void TearDown() override
     {
         UseNamedTemporaryFiles(false);
-        EnglishVersion = false;
         fs::remove_all(dir_);
     }
 
@@ -64,15 +62,15 @@ TEST_F(AtomicFileTest, OnlyRegularFilesAreReadAndNothingWaitsForAWriter)
     fs::create_symlink(PathOf("fifo"), PathOf("link-to-fifo"));
     for (const std::string& path : {PathOf("fifo"), PathOf("link-to-fifo"), PathOf("folder"), std::string("/dev/null")}) {
         try {
-            ReadWholeFile(path, 100, CurrentLanguage());
+            ReadWholeFile(path, 100, Language::English);
             ADD_FAILURE() << path << " was read";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find("regular file"), std::string::npos) << e.what();
         }
     }
     std::ofstream(PathOf("plain")) << "abc";
-    EXPECT_EQ(ReadWholeFile(PathOf("plain"), 3, CurrentLanguage()), Bytes("abc"));
-    EXPECT_THROW(ReadWholeFile(PathOf("plain"), 2, CurrentLanguage()), Error);
+    EXPECT_EQ(ReadWholeFile(PathOf("plain"), 3, Language::English), Bytes("abc"));
+    EXPECT_THROW(ReadWholeFile(PathOf("plain"), 2, Language::English), Error);
 }
 
 TEST_F(AtomicFileTest, SavesGoThroughSymbolicLinksToTheirTarget)
@@ -86,10 +84,10 @@ TEST_F(AtomicFileTest, SavesGoThroughSymbolicLinksToTheirTarget)
     for (const auto& [link, target] : {std::pair{"relative", "real/settings"}, {"chain", "real/settings"},
                                        {"dangling", "real/not-yet"}}) {
         const std::string content = std::string("saved through ") + link;
-        WriteFileAtomically(PathOf(link), Bytes(content), CurrentLanguage());
+        WriteFileAtomically(PathOf(link), Bytes(content), Language::English);
         EXPECT_TRUE(fs::is_symlink(PathOf(link))) << link;
         EXPECT_EQ(Text(PathOf(target)), content) << link;
-        EXPECT_EQ(CheckSaveTarget(PathOf(link), CurrentLanguage()), PathOf(target)) << link;
+        EXPECT_EQ(CheckSaveTarget(PathOf(link), Language::English), PathOf(target)) << link;
     }
     EXPECT_EQ(fs::status(PathOf("real/settings")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
@@ -103,18 +101,18 @@ TEST_F(AtomicFileTest, TargetsThatAreNotRegularFilesAreRefusedAndKept)
     fs::create_symlink("/dev/null", PathOf("null-link"));
     for (const std::string& path : {PathOf("fifo"), PathOf("folder"), PathOf("null-link"), std::string("/dev/null")}) {
         try {
-            WriteFileAtomically(path, Bytes("x"), CurrentLanguage());
+            WriteFileAtomically(path, Bytes("x"), Language::English);
             ADD_FAILURE() << path << " was written";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
         }
-        EXPECT_THROW(CheckSaveTarget(path, CurrentLanguage()), Error) << path;
+        EXPECT_THROW(CheckSaveTarget(path, Language::English), Error) << path;
     }
     EXPECT_TRUE(fs::is_fifo(PathOf("fifo")));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
     EXPECT_TRUE(fs::is_symlink(PathOf("null-link")));
-    EXPECT_THROW(CheckSaveTarget(PathOf("missing/file"), CurrentLanguage()), Error);
-    EXPECT_THROW(CheckSaveTarget("", CurrentLanguage()), Error);
+    EXPECT_THROW(CheckSaveTarget(PathOf("missing/file"), Language::English), Error);
+    EXPECT_THROW(CheckSaveTarget("", Language::English), Error);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"fifo", "folder", "null-link"}));
 }
 
@@ -127,12 +125,12 @@ TEST_F(AtomicFileTest, TemporaryFilesOfKilledWritersDoNotStay)
         SCOPED_TRACE(named ? "named" : "unnamed");
         UseNamedTemporaryFiles(named);
         const std::string path = PathOf("f");
-        WriteFileAtomically(path, Bytes("old"), CurrentLanguage());
+        WriteFileAtomically(path, Bytes("old"), Language::English);
         const pid_t child = ::fork();
         if (child == 0) {
             const rlimit limit{1000, 1000};
             ::setrlimit(RLIMIT_FSIZE, &limit);
-            WriteFileAtomically(path, std::vector<std::uint8_t>(8000, 7), CurrentLanguage());
+            WriteFileAtomically(path, std::vector<std::uint8_t>(8000, 7), Language::English);
             ::_exit(0);
         }
         int status = 0;
@@ -150,7 +148,7 @@ TEST_F(AtomicFileTest, TemporaryFilesOfKilledWritersDoNotStay)
         std::ofstream(PathOf(".f.tmp-STALE1")) << "left by a kill -9";
         std::ofstream(PathOf(".other.tmp-STALE1")) << "another file's";
 
-        WriteFileAtomically(path, Bytes("new"), CurrentLanguage());
+        WriteFileAtomically(path, Bytes("new"), Language::English);
         EXPECT_EQ(Text(path), "new");
         EXPECT_EQ(Entries(), (std::vector<std::string>{".f.tmp-LIVE01", ".other.tmp-STALE1", "f"}));
         ::close(fd);

@@ -21,7 +21,6 @@ class AtomicFileWinTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnglishVersion = true;
         dir_ = Utf8FromPath(fs::temp_directory_path()) + "\\tripconf-atomic-" + std::to_string(GetCurrentProcessId()) + "-"
                + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-Папка";
         fs::remove_all(PathFromUtf8(dir_));
@@ -29,7 +28,6 @@ protected:
     }
     void TearDown() override
     {
-        EnglishVersion = false;
         std::error_code ec;
         fs::remove_all(PathFromUtf8(dir_), ec);
     }
@@ -49,17 +47,17 @@ protected:
 TEST_F(AtomicFileWinTest, CyrillicNamesSaveReplaceAndReadBack)
 {
     const std::string path = PathOf("Настройки Ёжика.qvetp");
-    WriteFileAtomically(path, Bytes("first"), CurrentLanguage());
-    EXPECT_EQ(ReadWholeFile(path, 100, CurrentLanguage()), Bytes("first"));
-    WriteFileAtomically(path, Bytes("second, longer"), CurrentLanguage());
-    EXPECT_EQ(ReadWholeFile(path, 100, CurrentLanguage()), Bytes("second, longer"));
-    WriteFileAtomically(path, {}, CurrentLanguage());
-    EXPECT_TRUE(ReadWholeFile(path, 100, CurrentLanguage()).empty());
+    WriteFileAtomically(path, Bytes("first"), Language::English);
+    EXPECT_EQ(ReadWholeFile(path, 100, Language::English), Bytes("first"));
+    WriteFileAtomically(path, Bytes("second, longer"), Language::English);
+    EXPECT_EQ(ReadWholeFile(path, 100, Language::English), Bytes("second, longer"));
+    WriteFileAtomically(path, {}, Language::English);
+    EXPECT_TRUE(ReadWholeFile(path, 100, Language::English).empty());
     EXPECT_EQ(Entries(), std::vector<std::string>{"Настройки Ёжика.qvetp"}); // no temporary file stays
-    EXPECT_THROW(ReadWholeFile(path + "x", 100, CurrentLanguage()), Error);
-    WriteFileAtomically(path, Bytes("0123456789"), CurrentLanguage());
+    EXPECT_THROW(ReadWholeFile(path + "x", 100, Language::English), Error);
+    WriteFileAtomically(path, Bytes("0123456789"), Language::English);
     try {
-        ReadWholeFile(path, 9, CurrentLanguage());
+        ReadWholeFile(path, 9, Language::English);
         FAIL() << "a file beyond the limit was read";
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
@@ -71,18 +69,18 @@ TEST_F(AtomicFileWinTest, RefusedTargetsKeepWhatTheyHeld)
     // A folder, a read-only file, a missing folder: an error naming the file, nothing changed.
     fs::create_directory(PathFromUtf8(PathOf("папка")));
     const std::string readOnly = PathOf("только чтение.qvetp");
-    WriteFileAtomically(readOnly, Bytes("kept"), CurrentLanguage());
+    WriteFileAtomically(readOnly, Bytes("kept"), Language::English);
     ASSERT_TRUE(SetFileAttributesW(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(readOnly).c_str()), FILE_ATTRIBUTE_READONLY));
     for (const std::string& target : {PathOf("папка"), readOnly, PathOf("нет такой\\файл.qvetp")}) {
         try {
-            WriteFileAtomically(target, Bytes("new"), CurrentLanguage());
+            WriteFileAtomically(target, Bytes("new"), Language::English);
             FAIL() << target << " was written";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find(target), std::string::npos) << e.what();
         }
     }
-    EXPECT_EQ(ReadWholeFile(readOnly, 100, CurrentLanguage()), Bytes("kept"));
-    EXPECT_THROW(ReadWholeFile(PathOf("папка"), 100, CurrentLanguage()), Error);
+    EXPECT_EQ(ReadWholeFile(readOnly, 100, Language::English), Bytes("kept"));
+    EXPECT_THROW(ReadWholeFile(PathOf("папка"), 100, Language::English), Error);
     SetFileAttributesW(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(readOnly).c_str()), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(Entries(), (std::vector<std::string>{"папка", "только чтение.qvetp"}));
 }
@@ -93,17 +91,17 @@ TEST_F(AtomicFileWinTest, TemporariesOfAKilledWriterGoAndALiveWritersStay)
     const std::string stale = PathOf(".файл.qvetp.tmp-abcdef");
     const std::string live = PathOf(".файл.qvetp.tmp-ghijkl");
     const std::string other = PathOf(".другой.qvetp.tmp-abcdef");
-    WriteFileAtomically(stale, Bytes("left behind"), CurrentLanguage());
-    WriteFileAtomically(other, Bytes("another file's"), CurrentLanguage());
-    WriteFileAtomically(live, Bytes("being written"), CurrentLanguage());
+    WriteFileAtomically(stale, Bytes("left behind"), Language::English);
+    WriteFileAtomically(other, Bytes("another file's"), Language::English);
+    WriteFileAtomically(live, Bytes("being written"), Language::English);
     // A live save holds its temporary file open without sharing.
     const HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(live).c_str()), GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    WriteFileAtomically(path, Bytes("saved"), CurrentLanguage());
+    WriteFileAtomically(path, Bytes("saved"), Language::English);
     CloseHandle(held);
     EXPECT_EQ(Entries(), (std::vector<std::string>{".другой.qvetp.tmp-abcdef", ".файл.qvetp.tmp-ghijkl", "файл.qvetp"}));
-    EXPECT_EQ(ReadWholeFile(path, 100, CurrentLanguage()), Bytes("saved"));
+    EXPECT_EQ(ReadWholeFile(path, 100, Language::English), Bytes("saved"));
 }
 
 } // namespace

@@ -80,7 +80,6 @@ TEST(Records, LieOneAfterAnotherWithTheirFixedSizes)
 
 TEST(Records, CreationSetsTheDefaults)
 {
-    EnglishVersion = false;
     SettingsModel model;
     EXPECT_EQ(model.DeviceModelCode, 0xC000);
     EXPECT_EQ(model.FormatVersion(), 0);
@@ -126,9 +125,7 @@ TEST(Records, CreationSetsTheDefaults)
 
 TEST(Records, MaintenanceNamesFollowTheLanguageOfCreation)
 {
-    EnglishVersion = true;
-    SettingsModel model;
-    EnglishVersion = false;
+    SettingsModel model(Language::English);
     EXPECT_EQ(std::string(model.Record(5).begin() + 84, model.Record(5).begin() + 98), "Spark pl.repl.");
 }
 
@@ -239,14 +236,12 @@ TEST(Sections, ImageEndingInsideASectionDecodesWhatItHolds)
 
 TEST(Sections, DecodeAllNamesEverySectionItCouldNotRead)
 {
-    EnglishVersion = true;
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    EXPECT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
+    EXPECT_TRUE(model.DecodeAll(Language::English).empty());
     PutU16(model.Image, 4 * 5 + 2, 2); // section 5: device length 2
     model.Image.resize(2000);           // sections 9 and up lie (partly) beyond the image
-    const auto problems = model.DecodeAll(CurrentLanguage());
-    EnglishVersion = false;
+    const auto problems = model.DecodeAll(Language::English);
     ASSERT_EQ(problems.size(), 4u);
     EXPECT_NE(problems[0].find("section 5 is described wrongly"), std::string::npos);
     EXPECT_NE(problems[1].find("section 9 is cut short"), std::string::npos);
@@ -254,24 +249,22 @@ TEST(Sections, DecodeAllNamesEverySectionItCouldNotRead)
 
 TEST(Sections, DirectoryProblemNamesTheFirstFault)
 {
-    EnglishVersion = true;
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    EXPECT_EQ(model.DirectoryProblem(CurrentLanguage()), "");
+    EXPECT_EQ(model.DirectoryProblem(Language::English), "");
     model.Image[0] = 0;
-    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Wrong number of sections"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(Language::English).find("Wrong number of sections"), std::string::npos);
     model.Image[0] = 15;
-    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Wrong number of sections"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(Language::English).find("Wrong number of sections"), std::string::npos);
     model.Image[0] = 11;
     PutU16(model.Image, 4 * 7, 4100); // section 7 inside block 128
-    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Section 7 is described wrongly"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(Language::English).find("Section 7 is described wrongly"), std::string::npos);
     PutU16(model.Image, 4 * 7, 32 + 59); // section 7 over the directory's last byte
-    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("Section 7 is described wrongly"), std::string::npos);
+    EXPECT_NE(model.DirectoryProblem(Language::English).find("Section 7 is described wrongly"), std::string::npos);
     PutU16(model.Image, 4 * 7, 32 + 60); // right behind it
-    EXPECT_EQ(model.DirectoryProblem(CurrentLanguage()).find("Section 7"), std::string::npos);
+    EXPECT_EQ(model.DirectoryProblem(Language::English).find("Section 7"), std::string::npos);
     model.Image.resize(59);
-    EXPECT_NE(model.DirectoryProblem(CurrentLanguage()).find("shorter than its section directory"), std::string::npos);
-    EnglishVersion = false;
+    EXPECT_NE(model.DirectoryProblem(Language::English).find("shorter than its section directory"), std::string::npos);
 }
 
 TEST(Sections, EncodingNeverRewritesTheDirectory)
@@ -284,7 +277,7 @@ TEST(Sections, EncodingNeverRewritesTheDirectory)
                                              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x5C, 0x73, 0x4E};
     SettingsModel model;
     model.Image = image;
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(Language::Russian);
     for (int k = 1; k <= kRecordCount; ++k) {
         model.EncodeSection(k);
         ASSERT_TRUE(std::equal(image.begin(), image.end(), model.Image.begin())) << k;

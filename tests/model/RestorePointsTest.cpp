@@ -143,7 +143,7 @@ TEST(RestorePoints, SavedPointsAreNeverReplacedAndListOldestFirst)
         image[100] = i;
         paths.push_back(store.Save(0xC000, image, noon));
         SettingsModel back;
-        ReadSettingsFile(back, paths.back(), CurrentLanguage());
+        ReadSettingsFile(back, paths.back(), Language::Russian);
         EXPECT_EQ(back.Image, image);
         EXPECT_EQ(back.DeviceModelCode, 0xC000);
     }

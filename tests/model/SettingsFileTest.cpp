@@ -59,7 +59,7 @@ TEST_F(SettingsFileTest, RoundTripKeepsModelCodeLengthAndBytes)
     for (std::size_t i = 3000; i < model.Image.size(); ++i)
         model.Image[i] = static_cast<std::uint8_t>(i * 13);
     const auto path = PathOf("a.qvetp");
-    WriteSettingsFile(model, path, CurrentLanguage());
+    WriteSettingsFile(model, path, Language::Russian);
 
     const auto raw = ReadRaw(path);
     ASSERT_EQ(raw.size(), 8130u);
@@ -71,7 +71,7 @@ TEST_F(SettingsFileTest, RoundTripKeepsModelCodeLengthAndBytes)
 
     SettingsModel other;
     other.Image.clear();
-    ReadSettingsFile(other, path, CurrentLanguage());
+    ReadSettingsFile(other, path, Language::Russian);
     EXPECT_EQ(other.DeviceModelCode, 0x8202);
     EXPECT_EQ(other.Image, model.Image);
 }
@@ -89,11 +89,11 @@ TEST_F(SettingsFileTest, ALoadReplacesTheWholeImage)
     const auto path = PathOf("small.qvetp");
     WriteRaw(path, EncodeSettingsFile(0x4010, small.Image));
 
-    ReadSettingsFile(model, path, CurrentLanguage());
+    ReadSettingsFile(model, path, Language::Russian);
     EXPECT_EQ(model.DeviceModelCode, 0x4010);
     EXPECT_EQ(model.Image, small.Image);
     LoadReferenceImage(model, 0xC000);
-    ApplySettings(model, LoadSettingsFile(path, CurrentLanguage()), CurrentLanguage());
+    ApplySettings(model, LoadSettingsFile(path, Language::Russian), Language::Russian);
     EXPECT_EQ(model.Image, small.Image);
 }
 
@@ -101,8 +101,6 @@ TEST_F(SettingsFileTest, ALoadReplacesTheWholeImage)
 // refused (and why), or taken with the warnings it gets.
 TEST_F(SettingsFileTest, OneJudgementRefusesMixedOrForeignDataAndWarnsOfTheUnusual)
 {
-    const bool english = EnglishVersion;
-    EnglishVersion = true;
     SettingsModel reference;
     LoadReferenceImage(reference, 0xC000);
     const auto file = EncodeSettingsFile(0xC000, reference.Image);
@@ -147,20 +145,19 @@ TEST_F(SettingsFileTest, OneJudgementRefusesMixedOrForeignDataAndWarnsOfTheUnusu
         WriteRaw(path, c.bytes);
         if (*c.refusal) {
             try {
-                LoadSettingsFile(path, CurrentLanguage());
+                LoadSettingsFile(path, Language::English);
                 ADD_FAILURE() << "taken";
             } catch (const Error& e) {
                 EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
             }
             continue;
         }
-        const JudgedSettings judged = LoadSettingsFile(path, CurrentLanguage());
+        const JudgedSettings judged = LoadSettingsFile(path, Language::English);
         ASSERT_EQ(judged.warnings.size(), c.warnings.size());
         for (std::size_t i = 0; i < c.warnings.size(); ++i)
             EXPECT_NE(judged.warnings[i].find(c.warnings[i]), std::string::npos) << judged.warnings[i];
         EXPECT_EQ(EncodeSettingsFile(judged.modelCode, judged.image), c.bytes);
     }
-    EnglishVersion = english;
 }
 
 TEST_F(SettingsFileTest, FilesWithoutAWholeHeaderOrTooLargeAreRefusedAndChangeNothing)
@@ -179,12 +176,12 @@ TEST_F(SettingsFileTest, FilesWithoutAWholeHeaderOrTooLargeAreRefusedAndChangeNo
     for (const auto& c : cases) {
         const auto path = PathOf(c.name);
         WriteRaw(path, c.bytes);
-        EXPECT_THROW(ReadSettingsFile(model, path, CurrentLanguage()), Error) << c.name;
+        EXPECT_THROW(ReadSettingsFile(model, path, Language::Russian), Error) << c.name;
         EXPECT_EQ(model.DeviceModelCode, 0xC000) << c.name;
         EXPECT_EQ(model.Image, image) << c.name;
     }
-    EXPECT_THROW(ReadSettingsFile(model, PathOf("missing.qvetp"), CurrentLanguage()), Error);
-    EXPECT_THROW(ReadSettingsFile(model, dir_.string(), CurrentLanguage()), Error); // a folder
+    EXPECT_THROW(ReadSettingsFile(model, PathOf("missing.qvetp"), Language::Russian), Error);
+    EXPECT_THROW(ReadSettingsFile(model, dir_.string(), Language::Russian), Error); // a folder
 }
 
 #ifndef _WIN32 // file modes are POSIX; the Windows saves have tests of their own (AtomicFileWinTest)
@@ -193,15 +190,15 @@ TEST_F(SettingsFileTest, SavingOverAFileKeepsItsPermissions)
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto path = PathOf("perm.qvetp");
-    WriteSettingsFile(model, path, CurrentLanguage());
+    WriteSettingsFile(model, path, Language::Russian);
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    WriteSettingsFile(model, path, CurrentLanguage());
+    WriteSettingsFile(model, path, Language::Russian);
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     if (::geteuid() != 0) {
         // A read-only file is refused, not replaced behind the user's back.
         fs::permissions(path, fs::perms::owner_read);
-        EXPECT_THROW(WriteSettingsFile(model, path, CurrentLanguage()), Error);
+        EXPECT_THROW(WriteSettingsFile(model, path, Language::Russian), Error);
         fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
     }
 }
@@ -212,17 +209,17 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileWhole)
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
     const auto path = PathOf("keep.qvetp");
-    WriteSettingsFile(model, path, CurrentLanguage());
+    WriteSettingsFile(model, path, Language::Russian);
     const auto old = ReadRaw(path);
 
     // A file name inside a missing folder cannot be written; nothing appears.
-    EXPECT_THROW(WriteSettingsFile(model, PathOf("no/such/dir.qvetp"), CurrentLanguage()), Error);
+    EXPECT_THROW(WriteSettingsFile(model, PathOf("no/such/dir.qvetp"), Language::Russian), Error);
     // A read-only folder refuses the temporary file; the old file stays.
 #ifndef _WIN32
     if (::geteuid() != 0) {
         fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
         model.DeviceModelCode = 0x1234;
-        EXPECT_THROW(WriteSettingsFile(model, path, CurrentLanguage()), Error);
+        EXPECT_THROW(WriteSettingsFile(model, path, Language::Russian), Error);
         fs::permissions(dir_, fs::perms::owner_all);
     }
 #endif

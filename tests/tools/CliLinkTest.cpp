@@ -38,18 +38,18 @@ TEST(CliLink, ReadAndWriteThroughTheCommandLine)
     ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", sim.Link(), "-o", file, "--reply-timeout", "1000"}, &err), 0) << err;
     EXPECT_EQ(err, ""); // no progress where nobody watches
     SettingsModel model;
-    ReadSettingsFile(model, file);
+    ReadSettingsFile(model, file, CurrentLanguage());
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
 
-    model.DecodeAll();
+    model.DecodeAll(CurrentLanguage());
     PutU16(model.Record(7), 2, 77);
     model.EncodeSection(7);
-    WriteSettingsFile(model, file);
+    WriteSettingsFile(model, file, CurrentLanguage());
     ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 0) << err;
     EXPECT_EQ(err.find(PhaseText(TransferPhase::Writing)), std::string::npos) << err; // only where the restore point is
     SettingsModel device;
     device.Image = ImageFromMemory(sim.ReadMemoryFile());
-    device.DecodeAll();
+    device.DecodeAll(CurrentLanguage());
     EXPECT_EQ(GetU16(device.Record(7), 2), 77);
     std::remove(file.c_str());
 }
@@ -63,7 +63,7 @@ TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
     PutU16(model.Record(7), 0, 1);
     model.EncodeSection(7);
     const std::string file = sim.Folder() + "/other.qvetp";
-    WriteSettingsFile(model, file);
+    WriteSettingsFile(model, file, CurrentLanguage());
     std::string err;
     EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 1);
     EXPECT_NE(err.find(DeviceVersionMismatchText()), std::string::npos) << err;
@@ -92,7 +92,7 @@ TEST(CliLink, FileWithAnUnreadableSectionIsNotWritten)
     model.DeviceModelCode = 0xC000;
     PutU16(model.Image, 4 * 7, 10); // section 7 now starts in block 0
     const std::string file = sim.Folder() + "/damaged.qvetp";
-    WriteSettingsFile(model, file);
+    WriteSettingsFile(model, file, CurrentLanguage());
     std::string err;
     EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "--english", "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 1);
     EXPECT_NE(err.find("Nothing has been written"), std::string::npos) << err;
@@ -145,7 +145,7 @@ TEST(CliLink, ReadOnATerminalShowsProgressAndTakesALateReplyInStep)
     EXPECT_EQ(err.substr(err.find(done) + done.size()), "\n"); // the line ends, nothing after it
     EXPECT_NE(err.find(PhaseText(TransferPhase::Reading) + " 50%"), std::string::npos) << err;
     SettingsModel model;
-    ReadSettingsFile(model, file);
+    ReadSettingsFile(model, file, CurrentLanguage());
     EXPECT_EQ(model.Image, ImageFromMemory(memory));
     std::remove(file.c_str());
 }
@@ -174,13 +174,13 @@ std::string EditedSettingsFile(const std::string& folder, const Bytes& memory)
     SettingsModel model;
     model.Image = ImageFromMemory(memory);
     model.DeviceModelCode = 0xC000;
-    model.DecodeAll();
+    model.DecodeAll(CurrentLanguage());
     for (int k = 1; k <= kRecordCount; ++k) {
         model.Record(k)[1] ^= 0x5A;
         model.EncodeSection(k);
     }
     const std::string file = folder + "/edited.qvetp";
-    WriteSettingsFile(model, file);
+    WriteSettingsFile(model, file, CurrentLanguage());
     return file;
 }
 

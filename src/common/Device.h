@@ -41,6 +41,13 @@ inline constexpr std::chrono::milliseconds kRetryPause{50};
 // is late has the time to arrive, and is discarded instead of being taken as
 // the answer to the next request.
 inline constexpr std::chrono::milliseconds kQuietTime{250};
+// By default, once every byte on the line is accounted for (a whole reply
+// for each request, or noise that holds none), the line need only stay
+// silent this long before the next request: longer than twenty characters
+// at 115200 baud and than a USB adapter's low-latency timer, so that bytes
+// still coming right behind a frame are seen. The classic timing waits
+// kRetryPause and kQuietTime instead.
+inline constexpr std::chrono::milliseconds kLineQuiet{2};
 // A reply this long after its request (or after the wait for it, when that
 // is longer) no longer comes: until then, a request that went unanswered may
 // still be answered, and the line is not taken to be in step.

@@ -55,6 +55,7 @@ void DeviceLink::ClosePort()
     outOfStep_ = false;
     resynced_ = false;
     owed_ = 0;
+    paced_ = false;
 }
 
 void DeviceLink::BeginRequest(std::uint8_t address, std::uint8_t cmd)
@@ -173,15 +174,20 @@ std::optional<std::uint8_t> DeviceLink::WaitingByte(std::chrono::milliseconds wa
     return std::nullopt;
 }
 
+std::chrono::milliseconds DeviceLink::Quiet() const
+{
+    return ClassicTiming ? QuietTime : device::kLineQuiet;
+}
+
 bool DeviceLink::StaysQuiet(std::chrono::milliseconds settle)
 {
     const auto first = WaitingByte(settle);
-    return !first || !Drain(QuietTime, {*first});
+    return !first || !Drain(Quiet(), {*first});
 }
 
 bool DeviceLink::Settle()
 {
-    const bool surplus = Drain(QuietTime, {}, /*awaitOwed=*/true, /*untilLimit=*/true);
+    const bool surplus = Drain(Quiet(), {}, /*awaitOwed=*/true, /*untilLimit=*/true);
     owed_ = 0;
     return surplus;
 }
@@ -194,8 +200,9 @@ void DeviceLink::SendFrame()
     // or repeated reply, noise) is no answer to this request: it is drained
     // instead of being taken for one.
     if (const auto stray = WaitingByte(std::chrono::milliseconds::zero()))
-        outOfStep_ = Drain(QuietTime, {*stray}) || outOfStep_;
+        outOfStep_ = Drain(Quiet(), {*stray}) || outOfStep_;
     PurgeOutput();
+    sentAt_ = Now();
     if (auto* ch = Channel())
         ch->Write(request_.Bytes());
     if (PortMode == 2) {
@@ -216,6 +223,7 @@ void DeviceLink::SendFrame()
 void DeviceLink::ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, std::size_t to)
 {
     std::size_t pos = from;
+    restChunks_ = 0;
     while (pos < to) {
         const std::size_t got = Await(bytes.subspan(pos, to - pos), Now() + ByteTimeout);
         if (got == 0) {
@@ -223,7 +231,101 @@ void DeviceLink::ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, st
             throw Error(kDelayInBlockText);
         }
         pos += got;
+        ++restChunks_;
     }
+}
+
+bool DeviceLink::PlausibleHeader(std::span<const std::uint8_t> header) const
+{
+    const FrameFormat format = Format();
+    const auto length = format.StatedLength(header);
+    if (!length)
+        return true; // its length is still to come
+    if (*length < format.MinReply() || *length > kMaxFrameSize)
+        return false;
+    // The unit answers a query of the address with its own; any other
+    // request with the request's addresses, or none at all. The addresses
+    // that have come must be those.
+    const std::size_t from = format.LengthBytes();
+    const std::size_t to = std::min(header.size(), format.StatusIndex());
+    const auto sent = request_.Bytes();
+    if (sent.size() <= from || sent[from] == 0)
+        return true;
+    bool ours = true, none = true;
+    for (std::size_t i = from; i < to; ++i) {
+        ours = ours && i < sent.size() && header[i] == sent[i];
+        none = none && header[i] == 0;
+    }
+    return ours || none;
+}
+
+std::size_t DeviceLink::ReceiveFrameStart(std::span<std::uint8_t> bytes, Clock::TimePoint deadline)
+{
+    // Bytes in front of a reply (line noise, the rest of a reply given up
+    // on) are skipped byte by byte until the bytes at hand can start one: a
+    // length that fits and the request's addresses. The first byte of it
+    // must come by the deadline; the bytes after a skipped one are awaited
+    // a byte timeout too.
+    const FrameFormat format = Format();
+    const std::size_t header = format.StatusIndex();
+    std::size_t have = 0;
+    std::size_t skipped = 0;
+    // When each of the bytes at hand came.
+    std::array<Clock::TimePoint, 8> came{};
+    auto waitUntil = deadline;
+    for (;;) {
+        while (have > 0 && !PlausibleHeader(std::span<const std::uint8_t>(bytes).first(std::min(have, header)))) {
+            std::copy(bytes.begin() + 1, bytes.begin() + static_cast<std::ptrdiff_t>(have), bytes.begin());
+            std::copy(came.begin() + 1, came.begin() + static_cast<std::ptrdiff_t>(have), came.begin());
+            --have;
+            // Bytes without end are not a device answering us.
+            if (++skipped > kMaxFrameSize) {
+                ++damaged_;
+                throw Error(std::string(kExchangeErrorText) + "(0)");
+            }
+        }
+        if (have >= header) {
+            frameStart_ = came[0];
+            return *format.StatedLength(bytes);
+        }
+        const std::size_t got = Await(bytes.subspan(have, header - have), waitUntil);
+        if (got == 0) {
+            // Bytes came, but no reply to this request in them: a reply
+            // that stopped after its first bytes, a frame's worth of bytes
+            // that answer something else, or a few that answer nothing.
+            if (have > 0 || skipped > 0)
+                ++damaged_;
+            if (have > 0 && skipped == 0)
+                throw Error(kDelayInBlockText);
+            if (have + skipped >= format.MinReply())
+                throw Error(std::string(kExchangeErrorText) + "(0)");
+            throw Error(kNoLinkText);
+        }
+        std::fill_n(came.begin() + static_cast<std::ptrdiff_t>(have), got, Now());
+        have += got;
+        waitUntil = std::max(deadline, Now() + ByteTimeout);
+    }
+}
+
+bool DeviceLink::CameTooSoon(std::size_t frameSize)
+{
+    // Only a plain RS232 line is judged (an echoing line hands the request
+    // back first), and only at a known speed: at least ten bits a character.
+    if (PortMode != 0 || BaudRate == 0)
+        return false;
+    const auto charTime = std::chrono::nanoseconds(std::int64_t{10} * 1'000'000'000 / BaudRate);
+    const auto now = Now();
+    // A line that takes its time brings a frame a few bytes at a time, over
+    // the time they take; a pseudo-terminal or an unpaced line hands it over
+    // at once, and nothing can be judged by its time. Seen once, the line is
+    // taken to be paced until a frame's bytes come all at once.
+    const std::size_t rest = frameSize - Format().StatusIndex();
+    if (rest >= 8 && restChunks_ <= 1)
+        paced_ = false;
+    else if (rest >= 16 && restChunks_ >= rest / 2
+             && now - frameStart_ >= charTime * static_cast<std::int64_t>(frameSize - 1) / 2)
+        paced_ = true;
+    return paced_ && now < sentAt_ + charTime * static_cast<std::int64_t>(request_.Size() + frameSize);
 }
 
 void DeviceLink::ReceiveFrame()
@@ -234,19 +336,35 @@ void DeviceLink::ReceiveFrame()
     // The first byte may come after the request has left at this line speed.
     const double lineMs = BaudRate > 0 ? 9600.0 / BaudRate * static_cast<double>(request_.Size() - 1) : 0.0;
     const auto deadline = Now() + ReplyWait() + std::chrono::milliseconds(std::lround(lineMs));
-    if (Await(std::span<std::uint8_t>(bytes).first(1), deadline) == 0)
-        throw Error(kNoLinkText);
-    if (format.longFrame)
-        ReceiveRest(bytes, 1, 2);
-    const std::size_t n = *format.StatedLength(bytes);
-    if (n < format.MinReply() || n > kMaxFrameSize)
-        ++damaged_;
-    if (n < format.MinReply())
-        throw Error(kNoLinkText);
-    // A reply longer than the buffer cannot be ours.
-    if (n > kMaxFrameSize)
-        throw Error(std::string(kExchangeErrorText) + "(0)");
-    ReceiveRest(bytes, format.LengthBytes(), n);
+    std::size_t n = 0;
+    if (ClassicTiming) {
+        // The first byte is the reply's length, whatever it is.
+        if (Await(std::span<std::uint8_t>(bytes).first(1), deadline) == 0)
+            throw Error(kNoLinkText);
+        if (format.longFrame)
+            ReceiveRest(bytes, 1, 2);
+        n = *format.StatedLength(bytes);
+        if (n < format.MinReply() || n > kMaxFrameSize)
+            ++damaged_;
+        if (n < format.MinReply())
+            throw Error(kNoLinkText);
+        // A reply longer than the buffer cannot be ours.
+        if (n > kMaxFrameSize)
+            throw Error(std::string(kExchangeErrorText) + "(0)");
+        ReceiveRest(bytes, format.LengthBytes(), n);
+    } else {
+        for (;;) {
+            n = ReceiveFrameStart(bytes, deadline);
+            ReceiveRest(bytes, format.StatusIndex(), n);
+            if (!CameTooSoon(n))
+                break;
+            // A frame that was whole before this request and its answer
+            // could have crossed the line answers an earlier request (a
+            // copy right behind a reply, or a reply the one taken stood in
+            // for): a reply too many. The answer is still to come.
+            outOfStep_ = true;
+        }
+    }
     // A whole frame answers a request, even with a wrong check byte, when it
     // carries the addresses of our request; noise that only looks like a
     // frame answers nothing, and the reply it stood for is still owed.
@@ -275,6 +393,7 @@ void DeviceLink::ReceiveFrame()
 
 void DeviceLink::Transact()
 {
+    busy_ = false;
     SendFrame();
     ReceiveFrame();
     const auto status = Format().StatusIndex();
@@ -283,8 +402,10 @@ void DeviceLink::Transact()
         allZero = allZero && reply_[i] == 0;
     if (allZero)
         throw Error(std::string(kExchangeErrorText) + "(" + std::to_string(status) + ")");
-    if (reply_[status] == 255)
+    if (reply_[status] == 255) {
+        busy_ = true;
         throw Error(kDeviceBusyText);
+    }
 }
 
 void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePause)
@@ -309,10 +430,16 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
                 throw;
         }
         troubled = true;
-        // A reply that did not come whole may still be on its way: the line
-        // is given the time for it, so that it is not taken as the answer to
-        // the next attempt.
-        outOfStep_ = Drain(replyCut_ ? QuietTime : device::kRetryPause) || outOfStep_;
+        // Classic timing: a reply that did not come whole may still be on
+        // its way, and the line is given the time for it, so that it is not
+        // taken as the answer to the next attempt. By default the line need
+        // only be silent in its own time: whatever answers an attempt answers
+        // the same request, the replies still owed are counted and awaited
+        // once one is taken, and bytes that hold no reply are skipped. A busy
+        // unit is given its pause either way.
+        const auto pause = ClassicTiming ? (replyCut_ ? QuietTime : device::kRetryPause)
+                                         : (busy_ ? device::kRetryPause : device::kLineQuiet);
+        outOfStep_ = Drain(pause) || outOfStep_;
     }
     if (owed_ > 0 || troubled) {
         // The reply taken may have answered an earlier attempt, and the
@@ -322,8 +449,14 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
         // sent of its own accord can make up the count in the same burst
         // while the last attempt's answer is still on its way. After any
         // other trouble the line is seen quiet before the next request.
-        // Whatever comes later is a surprise.
-        outOfStep_ = Drain(QuietTime, {}, /*awaitOwed=*/true, /*untilLimit=*/owed_ > 0) || outOfStep_;
+        // Whatever comes later is a surprise. By default the drain ends once
+        // the replies owed have come and the line is silent in its own time:
+        // a copy that made up the count leaves a reply too many on the line,
+        // found before the next request or behind the last.
+        if (ClassicTiming)
+            outOfStep_ = Drain(QuietTime, {}, /*awaitOwed=*/true, /*untilLimit=*/owed_ > 0) || outOfStep_;
+        else
+            outOfStep_ = Drain(device::kLineQuiet, {}, /*awaitOwed=*/true, /*untilLimit=*/owed_ > 0) || outOfStep_;
         owed_ = 0;
     }
 }

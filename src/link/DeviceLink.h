@@ -43,14 +43,18 @@ public:
     bool LongFrame = false;     // two length bytes
     std::chrono::milliseconds ByteTimeout = device::kByteTimeout;   // for each reply byte after the first
     std::chrono::milliseconds ReplyTimeout = device::kReplyTimeout; // base wait for the first reply byte
-    // How long the line must stay silent after a missing reply or stray bytes.
+    // With ClassicTiming: how long the line must stay silent after a missing
+    // reply or stray bytes (by default device::kLineQuiet).
     std::chrono::milliseconds QuietTime = device::kQuietTime;
     // A memory read reads every block twice, whatever the line does.
     bool ReadTwice = false;
     // The link's original timing: every attempt waits ReplyTimeout for its
-    // first byte. By default the last attempt waits at least
-    // device::kLastAttemptWait, so that a reply that is long late is still
-    // taken instead of failing the transfer.
+    // first byte, the first byte that comes is taken for the reply's length,
+    // and the line is held quiet for fixed times after trouble. By default
+    // the last attempt waits at least device::kLastAttemptWait, so that a
+    // reply that is long late is still taken instead of failing the
+    // transfer; bytes that cannot start a reply are skipped; and once the
+    // line's bytes are accounted for it need only be silent in its own time.
     bool ClassicTiming = false;
 
     void SetPortMode(std::uint8_t m) { PortMode = m < 3 ? m : 0; }
@@ -95,7 +99,7 @@ public:
     bool StaysQuiet(std::chrono::milliseconds settle);
     // After an exchange that failed: drains the line until no reply to the
     // requests sent can come any more (their late limit has passed) and it
-    // has been quiet for QuietTime, so that none of them is taken for the
+    // has been quiet (Quiet()), so that none of them is taken for the
     // answer to another request. It waits out the limit even when as many
     // replies came as were owed, since a copy of one reply may have made up
     // the count. True when the line held a reply too many (every reply
@@ -126,6 +130,18 @@ private:
     void SendFrame();
     // Takes one whole frame off the line into reply_ (throws the link's messages).
     void ReceiveFrame();
+    // Whether the first bytes of a frame (its length, and its addresses when
+    // they are there) can start a reply to the request sent.
+    bool PlausibleHeader(std::span<const std::uint8_t> header) const;
+    // Skips bytes up to the first that can start a reply and reads its
+    // length and addresses into bytes; returns its length.
+    std::size_t ReceiveFrameStart(std::span<std::uint8_t> bytes, Clock::TimePoint deadline);
+    // How long the line must stay silent once its bytes are accounted for.
+    std::chrono::milliseconds Quiet() const;
+    // Whether a frame of frameSize bytes, whole now, was whole sooner than
+    // the request sent and a reply of that size could have crossed a line
+    // that takes its time (by default only).
+    bool CameTooSoon(std::size_t frameSize);
     void Transact();
     // Reads bytes[from, to) with a fresh ByteTimeout for each byte.
     void ReceiveRest(std::span<std::uint8_t> bytes, std::size_t from, std::size_t to);
@@ -157,6 +173,14 @@ private:
     // The last ReceiveFrame failed before a whole reply had arrived.
     bool replyCut_ = false;
     bool lastAttempt_ = false; // the exchange is on its last of several attempts
+    bool busy_ = false;        // the last attempt was answered busy
+    // When the request last sent began to leave, when the first byte of the
+    // frame being received came, and whether the line was seen to take the
+    // time its speed says since the port opened.
+    Clock::TimePoint sentAt_{};
+    Clock::TimePoint frameStart_{};
+    std::size_t restChunks_ = 0; // the reads that brought the frame's bytes after its addresses
+    bool paced_ = false;
     int damaged_ = 0;
 };
 

@@ -263,7 +263,9 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
     // The first block whose reply came after the line was last found in step.
     std::size_t inStepFrom = 0;
     int repeats = 0;
+    bool wary = false; // a reply too many came during this read
     const auto backInStep = [&] {
+        wary = true;
         if (++repeats > kMaxOutOfStepRepeats)
             throw Error(OutOfStepText());
         return inStepFrom;
@@ -310,8 +312,18 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
             i = backInStep();
             continue;
         }
-        if (link.Resynchronised())
+        if (link.Resynchronised()) {
             inStepFrom = i;
+        } else if (wary && !link.ClassicTiming && !last && (i + 1) % kInStepCheckEvery == 0) {
+            // Once the line fell out of step, it is seen silent now and then,
+            // so that another reply too many sends the read back a few
+            // blocks only.
+            if (!link.StaysQuiet(device::kLineQuiet)) {
+                i = backInStep();
+                continue;
+            }
+            inStepFrom = i;
+        }
         ++i;
         done(i);
     }

@@ -147,6 +147,9 @@ constexpr std::uint8_t kCmdWriteChunk = 4;
 constexpr std::uint8_t kCmdEndSection = 7;
 // How often one read may repeat a block because the line fell out of step.
 constexpr int kMaxOutOfStepRepeats = 32;
+// Once the line fell out of step, a read sees it silent after every this
+// many blocks (by default), the last point the line is known in step.
+constexpr std::size_t kInStepCheckEvery = 8;
 // How many readings of one block a read takes at most to find two that agree.
 constexpr int kMaxBlockReadings = 5;
 

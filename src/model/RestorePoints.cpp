@@ -180,7 +180,7 @@ std::string RestorePoints::FileName(std::uint16_t modelCode, std::chrono::system
 std::string RestorePoints::TimeText(std::chrono::system_clock::time_point when)
 {
     const std::tm t = LocalTime(when);
-    char text[32];
+    char text[64]; // room for any year the format could print
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     return text;
 }

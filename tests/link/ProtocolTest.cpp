@@ -67,7 +67,7 @@ TEST(ProtocolFrames, RequestsAreFramedByteForByte)
     EXPECT_TRUE(std::ranges::equal(line.link->Request().Bytes(), line.Written().back()));
 
     line.link->BeginRequest(244, 4);
-    for (std::uint16_t word : {0xFFFE, 0xFFFF, 0x0000, 0x3F80}) // -2 and 1.0f, little-endian
+    for (std::uint16_t word : std::initializer_list<std::uint16_t>{0xFFFE, 0xFFFF, 0x0000, 0x3F80}) // -2 and 1.0f, little-endian
         line.link->PutWord(word);
     line.link->Execute();
     EXPECT_EQ(line.Written().back(),

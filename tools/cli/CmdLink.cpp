@@ -377,8 +377,10 @@ std::vector<OptionSpec> TransferOptions()
             {"--connect-timeout", "SECONDS", "give up connecting after SECONDS (default " + std::to_string(device::kConnectGiveUp.count()) + ")"},
             {"--reply-timeout", "MS", "wait MS milliseconds for the first reply byte when connecting and reading"},
             {"--read-twice", "", "read every block twice and take it when two readings agree (by default only once a reply came damaged)"},
-            {"--classic-timing", "", "every attempt waits only the reply timeout (by default the last of the three waits at least "
-                                         + std::to_string(device::kLastAttemptWait.count()) + " ms, outliving a reply that is long late)"}};
+            {"--classic-timing", "", "every attempt waits only the reply timeout, and the line is held quiet "
+                                         + std::to_string(device::kRetryPause.count()) + " ms between attempts and "
+                                         + std::to_string(device::kQuietTime.count()) + " ms after trouble (by default the last of the three waits at least "
+                                         + std::to_string(device::kLastAttemptWait.count()) + " ms, outliving a reply that is long late, and recovery waits only as long as the line needs)"}};
 }
 
 std::vector<OptionSpec> ReadCommandOptions()

@@ -197,8 +197,9 @@ TEST(DisplayPage, SubpagesNameWhatTheyEditAndPreviewsDrawFromTheSession)
             continue;
         layouts.insert(area->layout);
         EXPECT_EQ("display." + std::string(LayoutOf(static_cast<DisplayLayout>(area->layout)).key), page.name);
-        if (!page.tabs.empty())
+        if (!page.tabs.empty()) {
             EXPECT_EQ((area->groups + 2) / 3, static_cast<int>(page.tabs.size())); // three displays a tab
+        }
         EXPECT_EQ(page.anew, area->layout == static_cast<int>(DisplayLayout::Graph));
     }
     EXPECT_EQ(layouts.size(), DisplayLayouts().size());

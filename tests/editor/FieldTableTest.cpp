@@ -117,8 +117,9 @@ TEST(FieldTable, DefaultsNameTheSettingsThatOwnTheirBytes)
         const int count = run.list.empty() ? run.count : static_cast<int>(run.list.size());
         const auto rec = model.Record(run.record);
         for (int at = run.offset; at < run.offset + count * (run.stride > 0 ? run.stride : width); ++at)
-            if (rec[static_cast<std::size_t>(at)] != 0)
+            if (rec[static_cast<std::size_t>(at)] != 0) {
                 EXPECT_TRUE(owned(run.key, run.record, at)) << "record " << run.record << " byte " << at;
+            }
     }
     for (const DefaultName& name : DefaultNames()) {
         const Field* f = FindField(name.key);

@@ -320,8 +320,9 @@ TEST_F(ServiceFile, LayoutRoundTripAndShortFiles)
         SettingsModel m = Numbered();
         const std::string warning = LoadServiceFile(m, Write("short.qvett", file));
         EXPECT_EQ(warning.empty(), length == kServiceFileSize) << length;
-        if (length < kServiceFileSize)
+        if (length < kServiceFileSize) {
             EXPECT_NE(warning.find(std::to_string(length) + " байт из 117"), std::string::npos) << warning;
+        }
         const auto r5 = m.Record(5);
         for (const auto& part : ServiceFileLayout()) {
             const bool whole = part.fileOffset + part.length <= length;

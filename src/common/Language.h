@@ -1,7 +1,10 @@
 #pragma once
 // The language of the user's texts, as a value: whoever asks for a text says
-// in which language. The core holds no language of its own; the windows, the
-// command line tool and the screenshot tool choose one and pass it on.
+// in which language. The file access, the catalogs and the settings model take
+// it as a value. The link, journals, preview and editor layers and the windows
+// still pick theirs from the process-wide EnglishVersion (through
+// CurrentLanguage() or the two-text Tr), which only the main window and the
+// tools set; they are to take it as a value too.
 #include <string>
 #include <string_view>
 

@@ -64,6 +64,14 @@ struct SimLine {
         const auto c = Commands();
         return static_cast<int>(std::count(c.begin(), c.end(), cmd));
     }
+    // Reads the unit into the model and decodes it; false when the read did not end whole.
+    bool ReadAndDecode(SettingsModel& model, TransferObserver& observer)
+    {
+        if (ReadDeviceSettings(*link, model, observer, kFast) != TransferResult::Done)
+            return false;
+        model.DecodeAll(CurrentLanguage());
+        return true;
+    }
 };
 
 TEST(Transfers, ReadYieldsTheDeviceBlocksAndProgressTo100)
@@ -111,8 +119,7 @@ TEST(Transfers, WriteSendsTheChangedSectionsOnlyUnlessAskedForAll)
         SimLine line;
         SettingsModel model;
         Recorder rec;
-        ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-        model.DecodeAll(CurrentLanguage());
+        ASSERT_TRUE(line.ReadAndDecode(model, rec));
         PutU16(model.Record(7), 0, 321);     // petrol price
         PutU32(model.Record(1), 144, 99999); // whole kilometres
         model.Record(11)[600] = 0x77;
@@ -158,8 +165,7 @@ TEST(Transfers, UnchangedDeviceIsNotWrittenUnlessAskedForAll)
     SimLine line;
     SettingsModel model;
     Recorder rec;
-    ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    model.DecodeAll(CurrentLanguage());
+    ASSERT_TRUE(line.ReadAndDecode(model, rec));
     int asked = 0;
     WriteOptions options;
     options.confirm = [&](auto, auto) { return ++asked, WriteScope::Changed; };
@@ -238,8 +244,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
         SimLine line(memory);
         SettingsModel model;
         Recorder rec;
-        ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-        model.DecodeAll(CurrentLanguage());
+        ASSERT_TRUE(line.ReadAndDecode(model, rec));
         EXPECT_THROW(line.Write(model, rec), Error) << address;
         EXPECT_EQ(line.Count(kCmdBeginSection), 0) << address;
         EXPECT_EQ(line.device->Memory(), memory);
@@ -343,16 +348,13 @@ TEST(Transfers, RepliesWithoutTheirDataAreNotTakenAsData)
         EXPECT_EQ(f[4], kCmdConnect);
 }
 
-// A write whose fresh read of the device fails half way keeps the settings
-// the user prepared: the image is not left cut short for a later save.
 // The write shows what it is about to change and writes nothing unless confirmed.
 TEST(Transfers, WriteAsksBeforeChangingTheDevice)
 {
     SimLine line;
     SettingsModel model;
     Recorder rec;
-    ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    model.DecodeAll(CurrentLanguage());
+    ASSERT_TRUE(line.ReadAndDecode(model, rec));
     const Bytes found = model.Image;
     PutU16(model.Record(7), 0, 555);
     model.EncodeSection(7);
@@ -378,6 +380,8 @@ TEST(Transfers, WriteAsksBeforeChangingTheDevice)
     EXPECT_EQ(ImageFromMemory(line.device->Memory()), edited);
 }
 
+// A write whose fresh read of the device fails half way keeps the settings
+// the user prepared: the image is not left cut short for a later save.
 TEST(Transfers, FailedReadKeepsTheImageWhole)
 {
     sim::SimFaults stall;
@@ -385,8 +389,7 @@ TEST(Transfers, FailedReadKeepsTheImageWhole)
     SimLine line(sim::SampleMemory(), 0xC000, stall);
     SettingsModel model;
     Recorder rec;
-    ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    model.DecodeAll(CurrentLanguage());
+    ASSERT_TRUE(line.ReadAndDecode(model, rec));
     PutU16(model.Record(7), 0, 444);
     model.EncodeSection(7);
     const Bytes edited = model.Image;

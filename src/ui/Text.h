@@ -16,10 +16,16 @@ inline QString ToQ(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The text of the current language, as tc::Tr picks it.
+// The language of the windows. The main window sets it from the user's
+// choice (kept in the ini) before it builds anything; window code reads it
+// here and hands it, as a value, to the layers below.
+Language WindowLanguage();
+void SetWindowLanguage(Language language);
+
+// The text in the language of the windows.
 inline QString QTr(std::string_view russian, std::string_view english)
 {
-    return ToQ(tc::Tr(russian, english));
+    return ToQ(tc::Tr(WindowLanguage(), russian, english));
 }
 
 } // namespace tc::ui

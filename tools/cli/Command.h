@@ -3,6 +3,8 @@
 // static Registration: name, usage, summary, the options it takes and what its
 // arguments are. main() builds the parser (CLI11), the help texts, the man
 // page and the shell completion from these rows, so none of them can drift.
+#include "common/Language.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -105,6 +107,9 @@ public:
                 throw UsageError{expected};
         return positional_;
     }
+
+    // The language of the texts the command prints (--english).
+    tc::Language language = tc::Language::Russian;
 
 private:
     const OptionSpec& Declared(const std::string& name, bool flag) const;

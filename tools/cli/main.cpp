@@ -232,8 +232,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const Command& command = *chosen->command;
+    const tc::Language language = tc::LanguageOf(english);
     try {
         Args commandArgs = chosen->ToArgs();
+        commandArgs.language = language;
         return command.run(commandArgs);
     } catch (const UsageError& e) {
         std::cerr << "tripconf-cli " << command.name << ": " << e.text << " (usage: tripconf-cli " << command.usage << ")\n";
@@ -243,7 +245,7 @@ int main(int argc, char** argv)
         return 1;
     } catch (const std::exception& e) {
         // A fault of the program, not of the device or the file: said so.
-        std::cerr << "tripconf-cli " << command.name << ": " << tc::InternalErrorText(e, tc::CurrentLanguage()) << "\n";
+        std::cerr << "tripconf-cli " << command.name << ": " << tc::InternalErrorText(e, language) << "\n";
         return 1;
     }
 }

@@ -18,6 +18,8 @@
 #include "ui/Prompter.h"
 #include "ui/QtLanguage.h"
 #include "ui/ScriptedUser.h"
+#include "ui/Text.h"
+#include "ui/WindowTest.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -180,11 +182,12 @@ void GatherAll(Texts& out, const QString& folder)
         for (auto it = t.begin(); it != t.end(); ++it)
             out.insert(name + QLatin1Char('|') + it.key(), it.value());
     };
+    const Language language = WindowLanguage();
+    const bool english = IsEnglish(language);
     {
         QSettings ini(folder + QStringLiteral("/walk.ini"), QSettings::IniFormat);
-        ini.setValue(QStringLiteral("Common/EnglishVersion"), EnglishVersion ? QStringLiteral("1") : QStringLiteral("0"));
+        ini.setValue(QStringLiteral("Common/EnglishVersion"), english ? QStringLiteral("1") : QStringLiteral("0"));
     }
-    const bool english = EnglishVersion;
     DeviceLink link;
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
@@ -192,7 +195,7 @@ void GatherAll(Texts& out, const QString& folder)
     options.iniFile = folder + QStringLiteral("/walk.ini");
     MainWindow form(link, model, options);
     form.show();
-    QCOMPARE(EnglishVersion, english);
+    QCOMPARE(WindowLanguage(), language);
     under(QStringLiteral("main"), form);
 
     EditSettings(model, [&](EditSession& session) {
@@ -252,13 +255,11 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         Texts russian, english;
-        EnglishVersion = false;
-        ApplyQtLanguage(false);
-        GatherAll(russian, dir.path());
-        EnglishVersion = true;
-        ApplyQtLanguage(true);
-        GatherAll(english, dir.path());
-        EnglishVersion = false;
+        for (const Language language : {Language::Russian, Language::English}) {
+            const WindowLanguageScope scope(language);
+            ApplyQtLanguage(IsEnglish(language));
+            GatherAll(IsEnglish(language) ? english : russian, dir.path());
+        }
         ApplyQtLanguage(false);
 
         QVERIFY(russian.size() > 500);

@@ -170,7 +170,7 @@ private slots:
         for (const QString& note : QDir(RestorePointFolder(dir_.path())).entryList({"write-in-progress-*"}))
             QFile::remove(RestorePointFolder(dir_.path()) + "/" + note);
         QFile::remove(Ini());
-        EnglishVersion = false;
+        SetWindowLanguage(Language::Russian);
     }
 
     void readFillsTheModelAndEnablesTheDependentButtons()
@@ -621,7 +621,7 @@ private slots:
         QVERIFY(form->SettingsChanged);
 
         const QString file = dir_.filePath("a.qvetp");
-        WriteSettingsFile(model, file.toStdString(), CurrentLanguage());
+        WriteSettingsFile(model, file.toStdString(), Language::English);
         user.files.push_back(file);
         form->readFromFileButton->click();
         QCOMPARE(user.questions.size(), 0);
@@ -793,7 +793,7 @@ private slots:
         const QString good = dir_.filePath("good.qvetp");
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
-        WriteSettingsFile(source, good.toStdString(), CurrentLanguage());
+        WriteSettingsFile(source, good.toStdString(), Language::English);
         user.files.push_back(good);
         user.errors.clear();
         form->readFromFileButton->click();
@@ -849,12 +849,12 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         const QString same = dir_.filePath("same.qvetp"), other = dir_.filePath("other.qvetp"), bad = dir_.filePath("bad.qvetp");
-        WriteSettingsFile(source, same.toStdString(), CurrentLanguage());
+        WriteSettingsFile(source, same.toStdString(), Language::English);
         EditSettings(source, [](EditSession& session) {
             session.Commit("limits.speed", "110", true);
             return true;
         });
-        WriteSettingsFile(source, other.toStdString(), CurrentLanguage());
+        WriteSettingsFile(source, other.toStdString(), Language::English);
         QFile badFile(bad);
         QVERIFY(badFile.open(QIODevice::WriteOnly));
         badFile.write("x");
@@ -899,7 +899,7 @@ private slots:
         const QString good = dir_.filePath("outside.qvetp");
         SettingsModel source;
         LoadReferenceImage(source, 0xC010);
-        WriteSettingsFile(source, good.toStdString(), CurrentLanguage());
+        WriteSettingsFile(source, good.toStdString(), Language::English);
         const QString bad = dir_.filePath("bad.qvetp");
         QFile f(bad);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -970,7 +970,7 @@ private slots:
         SettingsModel other;
         LoadReferenceImage(other, 0xC000);
         const QString second = dir_.filePath("second.qvetp");
-        WriteSettingsFile(other, second.toStdString(), CurrentLanguage());
+        WriteSettingsFile(other, second.toStdString(), Language::English);
         QDialog modal(form.get());
         modal.setWindowModality(Qt::ApplicationModal);
         modal.show();
@@ -1000,7 +1000,7 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         const QString file = dir_.filePath("fault.qvetp");
-        WriteSettingsFile(source, file.toStdString(), CurrentLanguage());
+        WriteSettingsFile(source, file.toStdString(), Language::English);
         user.files.push_back(file);
         form->readFromFileButton->click();
         const std::vector<std::pair<std::function<void()>, QString>> cases{
@@ -1050,7 +1050,7 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0xC000);
         const QString file = dir_.filePath("saved.qvetp");
-        WriteSettingsFile(source, file.toStdString(), CurrentLanguage());
+        WriteSettingsFile(source, file.toStdString(), Language::English);
         user.files.push_back(file);
         form->readFromFileButton->click();
         const QString copy = dir_.filePath("copy.qvetp");
@@ -1073,7 +1073,7 @@ private slots:
         SettingsModel source;
         LoadReferenceImage(source, 0x4010);
         const QString file = dir_.filePath("held.qvetp");
-        WriteSettingsFile(source, file.toStdString(), CurrentLanguage());
+        WriteSettingsFile(source, file.toStdString(), Language::English);
         user.files.push_back(file);
         form->readFromFileButton->click();
         const QByteArray held = ImageBytes(model);
@@ -1139,7 +1139,7 @@ private slots:
             auto form = MakeForm(link, model, {});
             QCOMPARE(form->readFromDeviceButton->text(), QString::fromUtf8("Считать настройки из МК"));
             form->englishBox->click();
-            QVERIFY(EnglishVersion);
+            QCOMPARE(WindowLanguage(), Language::English);
             QCOMPARE(form->windowTitle(), QStringLiteral("Viewing and configuring trip computer parameters (Version 14.07.26)"));
             QCOMPARE(form->journalsBox->title(), QStringLiteral("Step 2a"));
             QCOMPARE(form->viewJournalsButton->text(), QStringLiteral("View logs"));
@@ -1153,11 +1153,11 @@ private slots:
         QVERIFY(ini.contains("RS232/Port"));
         QVERIFY(ini.contains("MainWindow/Left"));
 
-        EnglishVersion = false;
+        SetWindowLanguage(Language::Russian);
         DeviceLink link;
         SettingsModel model;
         auto form = MakeForm(link, model, {});
-        QVERIFY(EnglishVersion);
+        QCOMPARE(WindowLanguage(), Language::English);
         QVERIFY(form->englishBox->isChecked());
         QCOMPARE(form->writeToDeviceButton->text(), QStringLiteral("Write the settings to the device"));
         form->englishBox->click();

@@ -327,7 +327,7 @@ void MainWindow::RestoreState()
             portNotice_ = {PortNotice::SavedPortMissing,
                            !savedDevice.empty() ? ToQ(savedDevice) : QStringLiteral("COM%1").arg(savedNumber), n, ToQ(used)};
     }
-    AccessGranted = true;
+    access_.granted = true;
     link_.SetBaudRate(115200);
     link_.ClosePort();
     SettingsChanged = false;
@@ -528,7 +528,7 @@ void MainWindow::choosePort()
     if (transferRunning_)
         return;
     ReportFailure([this] {
-        SelectPortNumber(link_, this);
+        SelectPortNumber(link_, access_, this);
         link_.ClosePort();
         if (link_.PortNumber > 0)
             portNotice_ = {}; // the user chose: what the notice said no longer holds

@@ -4,6 +4,7 @@
 #include "editor/EditSession.h"
 #include "link/DeviceLink.h"
 #include "link/Transfers.h"
+#include "link/ui/PasswordDialog.h"
 #include "model/SettingsModel.h"
 
 #include <QStringList>
@@ -196,6 +197,7 @@ private:
     DeviceLink& link_;
     SettingsModel& model_;
     Options options_;
+    AccessGrant access_; // the password step's grant, kept for the run
     QWidget* controls_ = nullptr;
     double scale_ = 1.0;
     ProgressWindow* progress_ = nullptr;

@@ -56,7 +56,7 @@ class PortDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { AccessGranted = true; }
+    void init() { access_ = AccessGrant{true}; }
 
     void listsTheFreePortsWithTheCurrentOneSelected()
     {
@@ -65,7 +65,7 @@ private slots:
         link.PortNumber = 3;
         QStringList entries;
         QString selected, caption, label;
-        SelectPortNumber(link, nullptr, [&](PortDialog& dlg) {
+        SelectPortNumber(link, access_, nullptr, [&](PortDialog& dlg) {
             for (int i = 0; i < dlg.portList->count(); ++i)
                 entries << dlg.portList->itemText(i).section(QChar(' '), 0, 0);
             selected = dlg.portList->currentText();
@@ -98,7 +98,7 @@ private slots:
         auto ports = std::make_shared<SomeFreePorts>(std::set<int>{2, 5});
         DeviceLink link(ports);
         link.PortNumber = 5;
-        SelectPortNumber(link, nullptr, [](PortDialog& dlg) {
+        SelectPortNumber(link, access_, nullptr, [](PortDialog& dlg) {
             dlg.portList->setCurrentIndex(0);
             return false;
         });
@@ -114,11 +114,14 @@ private slots:
         p.showError = [&](const QString& t) { errors << t; };
         const Prompter old = SetPrompter(p);
         bool shown = false;
-        SelectPortNumber(link, nullptr, [&](PortDialog&) { return shown = true; });
+        SelectPortNumber(link, access_, nullptr, [&](PortDialog&) { return shown = true; });
         SetPrompter(old);
         QVERIFY(!shown);
         QCOMPARE(errors, QStringList{"Can not find free serial port!"});
     }
+
+private:
+    AccessGrant access_;
 };
 
 QTEST_MAIN(PortDialogTest)

@@ -13,8 +13,6 @@
 
 namespace tc::ui {
 
-bool AccessGranted = false;
-
 PasswordDialog::PasswordDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QTr("Контроль доступа", "Access control"));
@@ -55,13 +53,13 @@ bool AskPassword(const QString& prompt, const QString& password)
     return typed == password;
 }
 
-bool CheckAccess()
+bool CheckAccess(AccessGrant& access)
 {
-    if (AccessGranted)
+    if (access.granted)
         return true;
     if (AskPassword(QTr("Данная команда будет выполняться только после ввода пароля!", "This command is carried out only after the password has been entered!"),
                     QStringLiteral("QZX"))) {
-        AccessGranted = true;
+        access.granted = true;
         return true;
     }
     ShowError(QTr("Неверный пароль!", "Wrong password!"));

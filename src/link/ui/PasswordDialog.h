@@ -8,7 +8,11 @@ class QLineEdit;
 
 namespace tc::ui {
 
-extern bool AccessGranted; // once true, stays true for the run
+// The password step's grant. Its owner (the main window, for the whole
+// run) hands it to the steps that ask; once granted it stays granted.
+struct AccessGrant {
+    bool granted = false;
+};
 
 class PasswordDialog : public QDialog {
     Q_OBJECT
@@ -20,7 +24,8 @@ public:
 
 // Shows the password dialog; true when OK was pressed and the text matches exactly.
 bool AskPassword(const QString& prompt, const QString& password);
-// True without asking once access was granted; else asks for "QZX".
-bool CheckAccess();
+// True without asking once `access` was granted; else asks for "QZX" and
+// grants it when the answer is right.
+bool CheckAccess(AccessGrant& access);
 
 } // namespace tc::ui

@@ -83,9 +83,9 @@ int PortDialog::SelectedNumber() const
     return portList->currentIndex() < 0 ? 0 : portList->currentData().toInt();
 }
 
-void SelectPortNumber(SerialPort& port, QWidget* parent, const std::function<bool(PortDialog&)>& runDialog)
+void SelectPortNumber(SerialPort& port, AccessGrant& access, QWidget* parent, const std::function<bool(PortDialog&)>& runDialog)
 {
-    if (!CheckAccess())
+    if (!CheckAccess(access))
         return;
     port.ClosePort();
     port.ScanPorts();

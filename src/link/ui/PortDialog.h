@@ -2,6 +2,7 @@
 // PortDialog: chooses the serial port among the free ones, listed
 // as "COMn" with the system device behind each number.
 #include "link/SerialPort.h"
+#include "link/ui/PasswordDialog.h"
 
 #include <QDialog>
 
@@ -28,10 +29,10 @@ public:
 // and the adapter's name: "COM2 — /dev/ttyUSB0 (usb-FTDI_FT232R_A1-if00-port0)".
 QString PortEntryText(int n, const QString& path, const QString& resolved);
 
-// The port-number choice: access gate, scan, dialog; the port is opened once
+// The port-number choice: access gate (`access`), scan, dialog; the port is opened once
 // on the chosen (or kept) number and left open for the caller to close.
 // askDialog runs the dialog (tests replace it); it returns true on OK.
-void SelectPortNumber(SerialPort& port, QWidget* parent,
+void SelectPortNumber(SerialPort& port, AccessGrant& access, QWidget* parent,
                       const std::function<bool(PortDialog&)>& runDialog = {});
 
 } // namespace tc::ui

@@ -226,12 +226,8 @@ void WriteRuns(const std::vector<std::string>& options, int count, const char* l
     tc::test::Tripsim sim(options);
     tc::test::TempRestorePoints points;
     tc::DeviceLink link;
-    link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
     tc::SettingsModel model;
-    tc::TransferObserver observer;
-    if (tc::ReadDeviceSettings(link, model, observer) != tc::TransferResult::Done)
-        throw std::runtime_error("read cancelled");
-    model.DecodeAll(tc::Language::Russian);
+    tc::test::ReadDecoded(sim, link, model);
     std::vector<double> checked, unchecked;
     for (int i = 0; i < count; ++i) {
         checked.push_back(WriteSeconds(link, model, points.store, true));

@@ -100,12 +100,8 @@ int main(int argc, char** argv)
     tc::test::Tripsim sim(brief ? std::vector<std::string>{} : std::vector<std::string>{"--line-rate"});
     tc::test::TempRestorePoints points;
     tc::DeviceLink link;
-    link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
     tc::SettingsModel found;
-    tc::TransferObserver observer;
-    if (tc::ReadDeviceSettings(link, found, observer) != tc::TransferResult::Done)
-        throw std::runtime_error("read cancelled");
-    found.DecodeAll(tc::Language::Russian);
+    tc::test::ReadDecoded(sim, link, found);
     // One value: the petrol price. Everywhere: a byte of every record.
     tc::SettingsModel oneValue = found, everywhere = found;
     oneValue.Record(7)[0] ^= 0x01;

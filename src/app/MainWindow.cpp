@@ -86,7 +86,7 @@ QString TransferFailureText(const std::exception& e, const ProgressWindow& progr
 {
     QString text = FailureText(e);
     if (dynamic_cast<const Error*>(&e) && (!progress.LastFailure.empty() || std::string(e.what()).rfind("RS232", 0) == 0))
-        text += QLatin1Char('\n') + ToQ(NothingWrittenText(progress.LastFailure));
+        text += QLatin1Char('\n') + ToQ(NothingWrittenText(progress.LastFailure, progress.language));
     return text;
 }
 
@@ -290,7 +290,7 @@ void MainWindow::RestoreState()
         if (link_.FreePortCount == 0)
             portProblem = kNoFreePortText;
         try {
-            link_.LoadSettings(ini);
+            link_.LoadSettings(ini, WindowLanguage());
         } catch (const Error& e) {
             portProblem = e.what();
         }
@@ -748,7 +748,8 @@ void MainWindow::writeToDevice()
                 return;
             model_ = std::move(work);
             progress.hide();
-            ShowInfo(ToQ(WriteDoneText() + "\n" + SectionsWrittenText(summary) + "\n\n" + RestorePointSavedText(progress.RestorePoint)));
+            ShowInfo(ToQ(WriteDoneText(progress.language) + "\n" + SectionsWrittenText(summary, progress.language) + "\n\n"
+                         + RestorePointSavedText(progress.RestorePoint, progress.language)));
         } catch (const WriteIncomplete& e) {
             model_ = std::move(work);
             progress.hide();
@@ -756,14 +757,14 @@ void MainWindow::writeToDevice()
             stoppedWrite = e.restorePoint;
         } catch (const TransferInterrupted&) {
             progress.hide(); // Cancel during the restore-point read
-            ShowInfo(ToQ(NothingWrittenText()));
+            ShowInfo(ToQ(NothingWrittenText({}, progress.language)));
         } catch (const std::exception& e) {
             progress.hide();
             ShowError(TransferFailureText(e, progress));
         }
     });
     if (unchanged)
-        ShowInfo(ToQ(AlreadyHeldText()));
+        ShowInfo(ToQ(AlreadyHeldText(WindowLanguage())));
     if (!stoppedWrite.empty())
         OfferRestore(stoppedWrite);
 }
@@ -795,7 +796,7 @@ void MainWindow::OfferCutOffWrite()
     }
     if (!cut)
         return;
-    if (AskYesNo(ToQ(CutOffWriteText(*cut)) + QStringLiteral("\n\n")
+    if (AskYesNo(ToQ(CutOffWriteText(*cut, WindowLanguage())) + QStringLiteral("\n\n")
                  + QTr("Записать эти настройки в МК сейчас?", "Write these settings back to the device now?"))
         != Answer::Yes)
         return;

@@ -14,6 +14,7 @@ namespace tc::ui {
 
 ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
 {
+    language = WindowLanguage(); // the transfer's texts too
     setWindowTitle(QTr("Прогресс...", "Progress..."));
     setModal(false);
 
@@ -83,7 +84,7 @@ void ProgressWindow::closeEvent(QCloseEvent* event)
 
 void ProgressWindow::Phase(TransferPhase phase)
 {
-    phaseLabel->setText(ToQ(PhaseText(phase)));
+    phaseLabel->setText(ToQ(PhaseText(phase, language)));
     const bool connecting = phase == TransferPhase::Connecting;
     connecting_ = connecting;
     if (phase == TransferPhase::Writing || phase == TransferPhase::Verifying)

@@ -59,10 +59,10 @@ RestorePointsDialog::RestorePointsDialog(std::vector<RestorePoint> points, const
         // A point taken of a unit that held a mix says so beside its name.
         const QString name = QFileInfo(ToQ(p.path)).fileName();
         const QString texts[] = {ToQ(p.time), ModelCaption(p.modelCode), p.unit.empty() ? QStringLiteral("—") : ToQ(p.unit),
-                                 p.mixed ? name + QStringLiteral(" (") + ToQ(MixedPointText()) + QStringLiteral(")") : name};
+                                 p.mixed ? name + QStringLiteral(" (") + ToQ(MixedPointText(WindowLanguage())) + QStringLiteral(")") : name};
         for (int column = 0; column < 4; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
-            item->setToolTip(p.mixed && !p.lastWhole.empty() ? ToQ(p.path) + QStringLiteral("\n") + ToQ(MixedPointText()) + QStringLiteral(": ")
+            item->setToolTip(p.mixed && !p.lastWhole.empty() ? ToQ(p.path) + QStringLiteral("\n") + ToQ(MixedPointText(WindowLanguage())) + QStringLiteral(": ")
                                                                    + ToQ(p.lastWhole)
                                                              : ToQ(p.path));
             table->setItem(row, column, item);

@@ -2,6 +2,7 @@
 // The byte channel under the device protocol: one open serial line (a real
 // port, a pseudo-terminal or an in-process fake) that moves raw bytes.
 #include "common/Device.h"
+#include "common/Language.h"
 
 #include <chrono>
 #include <cstddef>
@@ -40,11 +41,11 @@ public:
     virtual void SetRTS(bool on) = 0;
 };
 
-// User texts (current language) for a device that cannot be opened.
-std::string PortInUseText(const std::string& path);
-std::string NotSerialDeviceText(const std::string& path);
+// User texts for a device that cannot be opened.
+std::string PortInUseText(const std::string& path, Language language);
+std::string NotSerialDeviceText(const std::string& path, Language language);
 // The device exists but the user may not open it: says what to do (the group dialout).
-std::string NoPermissionText(const std::string& path);
+std::string NoPermissionText(const std::string& path, Language language);
 
 // The machine's serial devices as the port layer sees them.
 class PortSystem {
@@ -59,12 +60,12 @@ public:
     // Opens the device for exclusive use; nullptr when the system refuses.
     virtual std::unique_ptr<ByteChannel> Open(const std::string& path) = 0;
     // Opens like Open; when the system refuses, `refusal` gets the user text
-    // that says why (in use, not a serial device, no permission).
-    virtual std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal)
+    // (in `language`) that says why (in use, not a serial device, no permission).
+    virtual std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, Language language, std::string& refusal)
     {
         auto channel = Open(path);
         if (!channel)
-            refusal = PortInUseText(path);
+            refusal = PortInUseText(path, language);
         return channel;
     }
     // The same device seen through any of its names (symlinks resolved).
@@ -77,10 +78,10 @@ class ExplainingPortSystem : public PortSystem {
 public:
     std::unique_ptr<ByteChannel> Open(const std::string& path) final
     {
-        std::string refusal;
-        return OpenOrSayWhy(path, refusal);
+        std::string refusal; // not kept: any language does
+        return OpenOrSayWhy(path, Language::English, refusal);
     }
-    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal) override = 0;
+    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, Language language, std::string& refusal) override = 0;
 };
 
 // The serial backend of the system built for, used by the window, the

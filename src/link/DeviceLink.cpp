@@ -43,10 +43,10 @@ std::chrono::milliseconds DeviceLink::ReplyWait() const
     return ClassicTiming || !lastAttempt_ ? ReplyTimeout : std::max(ReplyTimeout, device::kLastAttemptWait);
 }
 
-void DeviceLink::LoadSettings(IniAccess& ini)
+void DeviceLink::LoadSettings(IniAccess& ini, Language language)
 {
     ClassicTiming = ini.ReadInteger(SectionName, "ClassicTiming", 0) != 0;
-    SerialPort::LoadSettings(ini);
+    SerialPort::LoadSettings(ini, language);
 }
 
 void DeviceLink::ClosePort()

@@ -113,7 +113,7 @@ public:
 
     void ClosePort() override;
     // The port as SerialPort keeps it, and "ClassicTiming" (1: on) of the same section.
-    void LoadSettings(IniAccess& ini) override;
+    void LoadSettings(IniAccess& ini, Language language) override;
 
 private:
     Clock::TimePoint Now() const;

@@ -163,28 +163,28 @@ private:
 };
 
 // Opens without waiting for carrier; refuses what is not a terminal or is
-// held by someone else, with the reason in `refusal`. The lock comes before
+// held by someone else, with the reason in `refusal` (in `language`). The lock comes before
 // TIOCEXCL: a second program that reaches the device between our open and
 // TIOCEXCL still finds the lock taken and gives up at once.
-int OpenExclusive(const std::string& path, std::string& refusal, bool exclusive, int lockTries = 1)
+int OpenExclusive(const std::string& path, Language language, std::string& refusal, bool exclusive, int lockTries = 1)
 {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
-        refusal = err == EBUSY                   ? PortInUseText(path)
-                  : err == EACCES || err == EPERM ? NoPermissionText(path)
-                                                  : Tr("Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
+        refusal = err == EBUSY                   ? PortInUseText(path, language)
+                  : err == EACCES || err == EPERM ? NoPermissionText(path, language)
+                                                  : Tr(language, "Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
         return -1;
     }
     if (!isatty(fd)) {
         close(fd);
-        refusal = NotSerialDeviceText(path);
+        refusal = NotSerialDeviceText(path, language);
         return -1;
     }
     for (int attempt = 1; flock(fd, LOCK_EX | LOCK_NB) != 0; ++attempt) {
         if (attempt >= lockTries) {
             close(fd);
-            refusal = PortInUseText(path);
+            refusal = PortInUseText(path, language);
             return -1;
         }
         std::this_thread::sleep_for(device::kPortLockPause);
@@ -192,7 +192,7 @@ int OpenExclusive(const std::string& path, std::string& refusal, bool exclusive,
     if (exclusive && ioctl(fd, TIOCEXCL) != 0) {
         const int err = errno;
         close(fd);
-        refusal = Tr("Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
+        refusal = Tr(language, "Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
         return -1;
     }
     return fd;
@@ -270,17 +270,17 @@ public:
     // tries keep two programs that scan at once from both seeing "in use".
     bool Probe(const std::string& path) override
     {
-        std::string refusal;
-        const int fd = OpenExclusive(path, refusal, false, 4);
+        std::string refusal; // not kept: any language does
+        const int fd = OpenExclusive(path, Language::English, refusal, false, 4);
         if (fd < 0)
             return false;
         close(fd);
         return true;
     }
 
-    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal) override
+    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, Language language, std::string& refusal) override
     {
-        const int fd = OpenExclusive(path, refusal, true, 4);
+        const int fd = OpenExclusive(path, language, refusal, true, 4);
         if (fd < 0)
             return nullptr;
         return std::make_unique<PosixChannel>(fd);

@@ -9,20 +9,20 @@ namespace tc {
 
 const char* const kNoFreePortText = "Can not find free serial port!";
 
-std::string PortInUseText(const std::string& path)
+std::string PortInUseText(const std::string& path, Language language)
 {
-    return Tr("Порт " + path + " занят другой программой.", "Port " + path + " is in use by another program.");
+    return Tr(language, "Порт " + path + " занят другой программой.", "Port " + path + " is in use by another program.");
 }
 
-std::string NoPermissionText(const std::string& path)
+std::string NoPermissionText(const std::string& path, Language language)
 {
-    return Tr("Нет прав на " + path + ": добавьте себя в группу dialout (sudo usermod -aG dialout $USER) и войдите в систему заново.",
+    return Tr(language, "Нет прав на " + path + ": добавьте себя в группу dialout (sudo usermod -aG dialout $USER) и войдите в систему заново.",
               "No permission for " + path + ": add yourself to the group dialout (sudo usermod -aG dialout $USER), then log in again.");
 }
 
-std::string NotSerialDeviceText(const std::string& path)
+std::string NotSerialDeviceText(const std::string& path, Language language)
 {
-    return Tr(path + " не является последовательным портом.", path + " is not a serial device.");
+    return Tr(language, path + " не является последовательным портом.", path + " is not a serial device.");
 }
 
 SerialPort::SerialPort(std::shared_ptr<PortSystem> system) : system_(std::move(system))
@@ -75,7 +75,7 @@ int SerialPort::FirstFreePort() const
     return 0;
 }
 
-void SerialPort::OpenPort(int n)
+void SerialPort::OpenPort(int n, Language language)
 {
     OpenFailure.clear();
     if (n <= 0)
@@ -89,10 +89,10 @@ void SerialPort::OpenPort(int n)
         throw Error(kNoFreePortText);
     }
     ClosePort();
-    channel_ = system_->OpenOrSayWhy(paths_[PortNumber], OpenFailure);
+    channel_ = system_->OpenOrSayWhy(paths_[PortNumber], language, OpenFailure);
     if (!channel_) {
         if (OpenFailure.empty())
-            OpenFailure = PortInUseText(paths_[PortNumber]);
+            OpenFailure = PortInUseText(paths_[PortNumber], language);
         Opened = false;
         return;
     }
@@ -105,15 +105,15 @@ void SerialPort::OpenPort(int n)
     Opened = true;
 }
 
-std::string SerialPort::OpenRefusal(int n)
+std::string SerialPort::OpenRefusal(int n, Language language)
 {
     if (n < 1 || n > kMaxPortNumber || paths_[static_cast<std::size_t>(n)].empty())
         return kNoFreePortText;
     const std::string& path = paths_[static_cast<std::size_t>(n)];
     std::string refusal;
-    if (system_->OpenOrSayWhy(path, refusal))
+    if (system_->OpenOrSayWhy(path, language, refusal))
         return {};
-    return refusal.empty() ? PortInUseText(path) : refusal;
+    return refusal.empty() ? PortInUseText(path, language) : refusal;
 }
 
 void SerialPort::ClosePort()
@@ -214,7 +214,7 @@ int SerialPort::AddDevicePath(const std::string& path)
     return NumberOfPath(path);
 }
 
-void SerialPort::LoadSettings(IniAccess& ini)
+void SerialPort::LoadSettings(IniAccess& ini, Language language)
 {
     // The device name wins over the number: it brings the same adapter back
     // even when others were plugged in or removed since.
@@ -224,7 +224,7 @@ void SerialPort::LoadSettings(IniAccess& ini)
         n = AddDevicePath(device);
     if (n == 0)
         n = ini.ReadInteger(SectionName, "Port", static_cast<int>(PortNumber));
-    OpenPort(n);
+    OpenPort(n, language);
 }
 
 void SerialPort::SaveSettings(IniAccess& ini)

@@ -46,14 +46,14 @@ public:
     bool PortExists(int n);
     std::uint8_t ScanPorts();
     int FirstFreePort() const;
-    // Why port n cannot be opened now (in use, not a serial device, ...);
-    // "" when it can. Tries an open and closes again at once.
-    std::string OpenRefusal(int n);
+    // Why port n cannot be opened now (in use, not a serial device, ...), in
+    // `language`; "" when it can. Tries an open and closes again at once.
+    std::string OpenRefusal(int n, Language language);
     bool IsOpen() const { return channel_ != nullptr; }
     // Throws tc::Error(kNoFreePortText) when no port is free; a port the
     // system refuses leaves the port closed without a word (the next
-    // exchange reports no link).
-    void OpenPort(int n);
+    // exchange reports no link); OpenFailure says why, in `language`.
+    void OpenPort(int n, Language language);
     virtual void ClosePort();
     void SetBaudRate(std::uint32_t b);
     void SetByteSize(std::uint8_t b);
@@ -74,7 +74,8 @@ public:
     // The COM number of a device path after the last scan, 0 when absent.
     int NumberOfPath(const std::string& path) const;
 
-    virtual void LoadSettings(IniAccess& ini);  // "Port" and "Device" of SectionName
+    // "Port" and "Device" of SectionName; tries the port (OpenPort).
+    virtual void LoadSettings(IniAccess& ini, Language language);
     virtual void SaveSettings(IniAccess& ini);
 
 protected:

@@ -11,86 +11,86 @@
 
 namespace tc {
 
-std::string PhaseText(TransferPhase phase)
+std::string PhaseText(TransferPhase phase, Language language)
 {
     switch (phase) {
-    case TransferPhase::Connecting: return Tr("Не могу подключиться к МК...", "I can not connect to the device");
-    case TransferPhase::Reading: return Tr("Чтение настроек...", "The settings are being read...");
-    case TransferPhase::Writing: return Tr("Запись настроек...", "The settings are recorded...");
-    case TransferPhase::Verifying: return Tr("Проверка записанного...", "Checking what was written...");
+    case TransferPhase::Connecting: return Tr(language, "Не могу подключиться к МК...", "I can not connect to the device");
+    case TransferPhase::Reading: return Tr(language, "Чтение настроек...", "The settings are being read...");
+    case TransferPhase::Writing: return Tr(language, "Запись настроек...", "The settings are recorded...");
+    case TransferPhase::Verifying: return Tr(language, "Проверка записанного...", "Checking what was written...");
     }
     return {};
 }
 
-std::string WriteDoneText()
+std::string WriteDoneText(Language language)
 {
-    return Tr("Настройки записаны в МК", "The settings are recorded in the device");
+    return Tr(language, "Настройки записаны в МК", "The settings are recorded in the device");
 }
 
-std::string AlreadyHeldText()
+std::string AlreadyHeldText(Language language)
 {
-    return Tr("В МК уже эти настройки. Ничего не записано.", "The device already holds these settings. Nothing has been written.");
+    return Tr(language, "В МК уже эти настройки. Ничего не записано.", "The device already holds these settings. Nothing has been written.");
 }
 
-std::string SectionsWrittenText(const WriteSummary& summary)
+std::string SectionsWrittenText(const WriteSummary& summary, Language language)
 {
-    const std::string of = std::to_string(summary.differing) + Tr(" из ", " of ") + std::to_string(summary.count);
+    const std::string of = std::to_string(summary.differing) + Tr(language, " из ", " of ") + std::to_string(summary.count);
     const std::string all = std::to_string(summary.sent);
     if (summary.sent > summary.differing)
-        return summary.checked ? Tr("Записаны и проверены все разделы (" + all + "); отличались " + of + ".",
+        return summary.checked ? Tr(language, "Записаны и проверены все разделы (" + all + "); отличались " + of + ".",
                                     "All " + all + " sections written and checked; " + of + " differed.")
-                               : Tr("Записаны все разделы (" + all + "), не проверены; отличались " + of + ".",
+                               : Tr(language, "Записаны все разделы (" + all + "), не проверены; отличались " + of + ".",
                                     "All " + all + " sections written, not checked; " + of + " differed.");
-    return summary.checked ? Tr("Отличались разделы: " + of + "; записаны и проверены", of + " sections differed; written and checked")
-                           : Tr("Отличались разделы: " + of + "; записаны, не проверены", of + " sections differed; written, not checked");
+    return summary.checked ? Tr(language, "Отличались разделы: " + of + "; записаны и проверены", of + " sections differed; written and checked")
+                           : Tr(language, "Отличались разделы: " + of + "; записаны, не проверены", of + " sections differed; written, not checked");
 }
 
-std::string DeviceVersionMismatchText()
+std::string DeviceVersionMismatchText(Language language)
 {
-    return Tr("Версия настроек не совпадает с версией устройства!", "The settings version does not match the device version!");
+    return Tr(language, "Версия настроек не совпадает с версией устройства!", "The settings version does not match the device version!");
 }
 
-std::string FirmwareVersionMismatchText()
+std::string FirmwareVersionMismatchText(Language language)
 {
-    return Tr("Версия настроек не совпадает с версией прошивки!", "The settings version does not match the firmware version!");
+    return Tr(language, "Версия настроек не совпадает с версией прошивки!", "The settings version does not match the firmware version!");
 }
 
-std::string RestorePointSavedText(const std::string& path)
+std::string RestorePointSavedText(const std::string& path, Language language)
 {
-    return Tr("Прежние настройки МК сохранены в точке восстановления \"" + path + "\".",
+    return Tr(language, "Прежние настройки МК сохранены в точке восстановления \"" + path + "\".",
               "The device's previous settings are saved in the restore point \"" + path + "\".");
 }
 
-std::string OutOfStepText()
+std::string OutOfStepText(Language language)
 {
-    return Tr("Ответы МК снова и снова не совпадают с запросами. Чтение памяти МК прервано.",
+    return Tr(language, "Ответы МК снова и снова не совпадают с запросами. Чтение памяти МК прервано.",
               "The device's replies keep falling out of step with the requests. The reading of its memory was abandoned.");
 }
 
-std::string BlockFailedText(const std::string& reason, int block)
+std::string BlockFailedText(const std::string& reason, int block, Language language)
 {
     const auto n = std::to_string(block);
     return reason + "\n"
-        + Tr("Блок " + n + " памяти МК не прочитан.", "Block " + n + " of the device memory could not be read.");
+        + Tr(language, "Блок " + n + " памяти МК не прочитан.", "Block " + n + " of the device memory could not be read.");
 }
 
-std::string SectionFailedText(const std::string& reason, int k, int count)
+std::string SectionFailedText(const std::string& reason, int k, int count, Language language)
 {
-    const std::string at = std::to_string(k) + Tr(" из ", " of ") + std::to_string(count);
+    const std::string at = std::to_string(k) + Tr(language, " из ", " of ") + std::to_string(count);
     return reason + "\n"
-        + Tr("Раздел " + at + " не записан.", "Section " + at + " could not be written.");
+        + Tr(language, "Раздел " + at + " не записан.", "Section " + at + " could not be written.");
 }
 
-std::string LineTooNoisyText(int block)
+std::string LineTooNoisyText(int block, Language language)
 {
     const std::string n = std::to_string(block);
-    return Tr("Линия слишком зашумлена, чтобы надёжно прочитать блок " + n + ".",
+    return Tr(language, "Линия слишком зашумлена, чтобы надёжно прочитать блок " + n + ".",
               "The line is too noisy to read block " + n + " reliably.");
 }
 
-std::string NothingWrittenText(const std::string& failure)
+std::string NothingWrittenText(const std::string& failure, Language language)
 {
-    std::string said = Tr("В МК ничего не записано.", "Nothing was written to the device.");
+    std::string said = Tr(language, "В МК ничего не записано.", "Nothing was written to the device.");
     if (failure.empty())
         return said;
     const auto line = failure.find('\n');
@@ -99,17 +99,17 @@ std::string NothingWrittenText(const std::string& failure)
         said += " " + failure.substr(line + 1);
     const auto startsWith = [&](const char* text) { return reason.rfind(text, 0) == 0; };
     if (startsWith(kNoLinkText))
-        said += Tr(" МК не ответил на последний запрос.", " The device did not answer the last request.");
+        said += Tr(language, " МК не ответил на последний запрос.", " The device did not answer the last request.");
     else if (startsWith(kDelayInBlockText))
-        said += Tr(" Последний ответ МК оборвался на середине.", " The device's last reply broke off half way.");
+        said += Tr(language, " Последний ответ МК оборвался на середине.", " The device's last reply broke off half way.");
     else if (startsWith(kExchangeErrorText))
-        said += Tr(" Последний ответ МК пришёл искажённым.", " The device's last reply arrived damaged.");
+        said += Tr(language, " Последний ответ МК пришёл искажённым.", " The device's last reply arrived damaged.");
     return said;
 }
 
-std::string CutOffWriteText(const WriteInProgress& write)
+std::string CutOffWriteText(const WriteInProgress& write, Language language)
 {
-    return Tr("Последняя запись в МК на порту " + write.port + " (начата " + write.started
+    return Tr(language, "Последняя запись в МК на порту " + write.port + " (начата " + write.started
                   + ") была прервана: в МК может быть смесь новых и прежних настроек. Его последние целые настройки — в точке восстановления \""
                   + write.lastWhole + "\".",
               "The last write to the device on " + write.port + " (started " + write.started
@@ -117,9 +117,9 @@ std::string CutOffWriteText(const WriteInProgress& write)
                   + write.lastWhole + "\".");
 }
 
-std::string MixedPointText()
+std::string MixedPointText(Language language)
 {
-    return Tr("смесь: прежняя запись была прервана", "a mix: an earlier write was cut off");
+    return Tr(language, "смесь: прежняя запись была прервана", "a mix: an earlier write was cut off");
 }
 
 namespace {
@@ -131,7 +131,7 @@ public:
     PortSession(DeviceLink& link, TransferObserver& observer) : link_(link), saved_(link.WhileWaiting)
     {
         link_.WhileWaiting = [&observer] { observer.ProcessEvents(); };
-        link_.OpenPort(static_cast<int>(link_.PortNumber));
+        link_.OpenPort(static_cast<int>(link_.PortNumber), observer.language);
         // A port that another program took since the scan is said at once,
         // not found out by a connect that waits for replies on no line.
         if (!link_.IsOpen()) {
@@ -155,10 +155,10 @@ private:
 
 // The get operations would read past a reply that is shorter than the
 // command's data and take bytes of an earlier reply instead.
-void RequireReplyData(const DeviceLink& link, std::size_t count, std::uint8_t cmd)
+void RequireReplyData(const DeviceLink& link, std::size_t count, std::uint8_t cmd, Language language)
 {
     if (link.ReplyData().size() < count)
-        throw Error(Tr("МК ответил на команду " + std::to_string(cmd) + " без данных.",
+        throw Error(Tr(language, "МК ответил на команду " + std::to_string(cmd) + " без данных.",
                        "The device answered command " + std::to_string(cmd) + " without its data."));
 }
 
@@ -177,7 +177,7 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
         link.ReplyTimeout = timing.connectReplyTimeout;
         try {
             link.Command(kTripComputerAddress, kCmdConnect);
-            RequireReplyData(link, 3, kCmdConnect);
+            RequireReplyData(link, 3, kCmdConnect, observer.language);
             const std::uint16_t reported = GetU16(link.ReplyData(), 1);
             // A reply right behind it means this one may have answered an
             // older request: the model code is taken from a quiet line only.
@@ -206,12 +206,12 @@ std::uint16_t DeviceBlock(std::size_t i)
     return static_cast<std::uint16_t>(i < device::kBlocksPerHalf - 1 ? i + 1 : i + 2);
 }
 
-void ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> into)
+void ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> into, Language language)
 {
     link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
     link.PutWord(block);
     link.Execute();
-    RequireReplyData(link, into.size(), kCmdReadBlock);
+    RequireReplyData(link, into.size(), kCmdReadBlock, language);
     const auto data = link.ReplyData();
     std::copy_n(data.begin(), into.size(), into.begin());
 }
@@ -244,7 +244,7 @@ Block Agreed(DeviceLink& link, std::uint16_t block, std::vector<Block> readings,
                 if (readings[a] == readings[b])
                     return readings[a];
         if (readings.size() >= static_cast<std::size_t>(kMaxBlockReadings))
-            throw Error(LineTooNoisyText(block));
+            throw Error(LineTooNoisyText(block, observer.language));
         Block next{};
         ReadBlocksInStep(link, std::span<const std::uint16_t>(&block, 1), next, observer, [](std::size_t) {}, /*confirm=*/false);
         readings.push_back(next);
@@ -267,7 +267,7 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
     const auto backInStep = [&] {
         wary = true;
         if (++repeats > kMaxOutOfStepRepeats)
-            throw Error(OutOfStepText());
+            throw Error(OutOfStepText(observer.language));
         return inStepFrom;
     };
     for (std::size_t i = 0; i < blocks.size();) {
@@ -278,9 +278,9 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
             continue;
         }
         try {
-            ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize));
+            ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize), observer.language);
         } catch (const Error& failure) {
-            if (!observer.ContinueAfterFailure(BlockFailedText(failure.what(), blocks[i])))
+            if (!observer.ContinueAfterFailure(BlockFailedText(failure.what(), blocks[i], observer.language)))
                 throw;
             // The answers the failed attempts may still get are let come
             // first, so that none is taken for another request's. A reply
@@ -400,39 +400,39 @@ DirectoryEntry EntryInImage(const std::vector<std::uint8_t>& image, int k)
     return {GetU16(image, off), GetU16(image, off + 2)};
 }
 
-std::string SectionRefusedText(int k, unsigned address, unsigned length)
+std::string SectionRefusedText(int k, unsigned address, unsigned length, Language language)
 {
     const std::string where = std::to_string(k) + " (" + std::to_string(address) + ", " + std::to_string(length) + ")";
-    return Tr("Раздел настроек " + where + " выходит за пределы памяти, считанной из МК. Ничего не записано.",
+    return Tr(language, "Раздел настроек " + where + " выходит за пределы памяти, считанной из МК. Ничего не записано.",
               "Settings section " + where + " lies outside the memory read from the device. Nothing has been written.");
 }
 
 } // namespace
 
-void CheckSectionsWritable(const std::vector<std::uint8_t>& image)
+void CheckSectionsWritable(const std::vector<std::uint8_t>& image, Language language)
 {
     if (image.empty())
-        throw Error(Tr("Нет настроек для записи в МК.", "There are no settings to write to the device."));
+        throw Error(Tr(language, "Нет настроек для записи в МК.", "There are no settings to write to the device."));
     const int count = image[0];
     if (count > kDirectoryEntries)
-        throw Error(Tr("Каталог настроек содержит " + std::to_string(count) + " разделов, допустимо не более "
+        throw Error(Tr(language, "Каталог настроек содержит " + std::to_string(count) + " разделов, допустимо не более "
                            + std::to_string(kDirectoryEntries) + ". Ничего не записано.",
                        "The settings directory lists " + std::to_string(count) + " sections, at most "
                            + std::to_string(kDirectoryEntries) + " are allowed. Nothing has been written."));
     // An image that ends inside its own directory holds no usable entry.
     if (image.size() < kDirectorySize)
-        throw Error(Tr("Образ настроек короче своего каталога разделов. Ничего не записано.",
+        throw Error(Tr(language, "Образ настроек короче своего каталога разделов. Ничего не записано.",
                        "The settings image is shorter than its section directory. Nothing has been written."));
     for (int k = 1; k <= count; ++k) {
         const DirectoryEntry e = EntryInImage(image, k);
         std::size_t imageOffset = 0, payload = 0;
         // A zero-length section at a readable address is still fine.
         if (!SectionPlacement(e, imageOffset, payload) || imageOffset + payload > image.size())
-            throw Error(SectionRefusedText(k, e.address, e.deviceLength));
+            throw Error(SectionRefusedText(k, e.address, e.deviceLength, language));
     }
 }
 
-void CheckSettingsComplete(const SettingsModel& model)
+void CheckSettingsComplete(const SettingsModel& model, Language language)
 {
     const auto& image = model.Image;
     for (int k = 1; k <= kRecordCount; ++k) {
@@ -442,7 +442,7 @@ void CheckSettingsComplete(const SettingsModel& model)
             && imageOffset + std::min(payload, kRecordSizes[static_cast<std::size_t>(k - 1)]) <= image.size();
         if (!whole) {
             const auto n = std::to_string(k);
-            throw Error(Tr("Раздел " + n + " настроек не был прочитан целиком, его параметры неизвестны. В МК ничего не записано.",
+            throw Error(Tr(language, "Раздел " + n + " настроек не был прочитан целиком, его параметры неизвестны. В МК ничего не записано.",
                            "Settings section " + n + " was not read whole, so its settings are unknown. Nothing has been written to the device."));
         }
     }
@@ -470,56 +470,57 @@ std::string SectionList(const std::vector<int>& sections)
     return list;
 }
 
-std::string MixText(bool certain)
+std::string MixText(bool certain, Language language)
 {
-    return certain ? Tr("В МК теперь смесь новых и прежних настроек.", "The device now holds a mix of new and old settings.")
-                   : Tr("В МК теперь может быть смесь новых и прежних настроек.", "The device may now hold a mix of new and old settings.");
+    return certain ? Tr(language, "В МК теперь смесь новых и прежних настроек.", "The device now holds a mix of new and old settings.")
+                   : Tr(language, "В МК теперь может быть смесь новых и прежних настроек.", "The device may now hold a mix of new and old settings.");
 }
 
-std::string FinishText(const std::string& restorePoint)
+std::string FinishText(const std::string& restorePoint, Language language)
 {
-    return Tr("Чтобы закончить, запишите настройки ещё раз или восстановите прежние настройки из точки восстановления \"" + restorePoint + "\".",
+    return Tr(language, "Чтобы закончить, запишите настройки ещё раз или восстановите прежние настройки из точки восстановления \"" + restorePoint + "\".",
               "To finish, write the settings again, or restore the previous settings from the restore point \"" + restorePoint + "\".");
 }
 
-std::string InterruptedText()
+std::string InterruptedText(Language language)
 {
-    return Tr("Запись прервана.", "The write was interrupted.");
+    return Tr(language, "Запись прервана.", "The write was interrupted.");
 }
 
 // The link failed (reason) while section k of count was being written.
-std::string StoppedText(const std::string& reason, int k, int count, const std::vector<int>& written, const std::string& restorePoint)
+std::string StoppedText(const std::string& reason, int k, int count, const std::vector<int>& written, const std::string& restorePoint,
+                        Language language)
 {
-    const std::string at = std::to_string(k) + Tr(" из ", " of ") + std::to_string(count);
+    const std::string at = std::to_string(k) + Tr(language, " из ", " of ") + std::to_string(count);
     const std::string where = written.empty()
-        ? Tr("Запись остановилась на разделе " + at + "; ни один раздел не записан целиком.",
+        ? Tr(language, "Запись остановилась на разделе " + at + "; ни один раздел не записан целиком.",
              "The write stopped at section " + at + "; no section has been written completely.")
-        : Tr("Запись остановилась на разделе " + at + ". Уже записаны разделы: " + SectionList(written) + ".",
+        : Tr(language, "Запись остановилась на разделе " + at + ". Уже записаны разделы: " + SectionList(written) + ".",
              "The write stopped at section " + at + ". Sections already written: " + SectionList(written) + ".");
-    return reason + "\n" + where + " " + MixText(!written.empty()) + "\n" + FinishText(restorePoint);
+    return reason + "\n" + where + " " + MixText(!written.empty(), language) + "\n" + FinishText(restorePoint, language);
 }
 
 // Every section to be sent was sent (sent of count), but reading them back failed (reason).
-std::string CheckFailedText(const std::string& reason, int sent, int count, const std::string& restorePoint)
+std::string CheckFailedText(const std::string& reason, int sent, int count, const std::string& restorePoint, Language language)
 {
     const std::string n = std::to_string(sent);
     const std::string which = sent < count
-        ? Tr("Отличавшиеся разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
+        ? Tr(language, "Отличавшиеся разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
              "The " + n + " differing sections were written, but reading them back for the check failed, so it is not known whether the device stored them.")
-        : Tr("Все разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
+        : Tr(language, "Все разделы (" + n + ") записаны, но прочитать их для проверки не удалось, поэтому неизвестно, сохранил ли их МК.",
              "All " + n + " sections were written, but reading them back for the check failed, so it is not known whether the device stored them.");
-    return reason + "\n" + which + " " + MixText(false) + "\n" + FinishText(restorePoint);
+    return reason + "\n" + which + " " + MixText(false, language) + "\n" + FinishText(restorePoint, language);
 }
 
-std::string NotStoredText(const std::vector<int>& sections, const std::string& restorePoint)
+std::string NotStoredText(const std::vector<int>& sections, const std::string& restorePoint, Language language)
 {
     const bool one = sections.size() == 1;
     const std::string list = SectionList(sections);
-    return Tr("Проверка после записи: МК не сохранил " + std::string(one ? "раздел " : "разделы ") + list + " в том виде, в каком "
+    return Tr(language, "Проверка после записи: МК не сохранил " + std::string(one ? "раздел " : "разделы ") + list + " в том виде, в каком "
                   + (one ? "он был отправлен." : "они были отправлены."),
               "The check after writing found that the device did not store " + std::string(one ? "section " : "sections ") + list
                   + " as sent.")
-        + " " + MixText(true) + "\n" + FinishText(restorePoint);
+        + " " + MixText(true, language) + "\n" + FinishText(restorePoint, language);
 }
 
 } // namespace
@@ -603,22 +604,23 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
                                    const RestorePoints& restorePoints, const TransferTiming& timing, const WriteOptions& options,
                                    WriteSummary* summary)
 {
+    const Language language = observer.language;
     const int formatVersion = model.FormatVersion();
-    CheckSettingsComplete(model);
+    CheckSettingsComplete(model, language);
     PortSession session(link, observer);
     const auto code = ConnectDevice(link, observer, timing);
     if (!code)
         return TransferResult::Cancelled;
     if (model.DeviceModelCode != *code)
-        throw Error(DeviceVersionMismatchText());
+        throw Error(DeviceVersionMismatchText(language));
     ReadSettingsMemory(link, model.Image, observer);
     const std::vector<std::uint8_t> previous = model.Image; // the device's settings as found
     for (int k = 1; k <= kRecordCount; ++k)
         model.EncodeSection(k);
     model.ReadDirectory();
     if (model.FormatVersion() != formatVersion)
-        throw Error(FirmwareVersionMismatchText());
-    CheckSectionsWritable(model.Image);
+        throw Error(FirmwareVersionMismatchText(language));
+    CheckSectionsWritable(model.Image, language);
     // The directory is the device's own (the records were encoded into its
     // image), so each section sits where the device holds it.
     const std::vector<int> differing = DifferingSections(previous, model.Image);
@@ -651,8 +653,8 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     try {
         restorePoint = restorePoints.Save(*code, previous);
     } catch (const Error& e) {
-        throw Error(Tr("Точка восстановления не сохранена. ", "The restore point could not be saved. ") + e.what()
-                    + Tr(" В МК ничего не записано.", " Nothing has been written to the device."));
+        throw Error(Tr(language, "Точка восстановления не сохранена. ", "The restore point could not be saved. ") + e.what()
+                    + Tr(language, " В МК ничего не записано.", " Nothing has been written to the device."));
     }
     // What the unit held was a mix when an earlier write was cut off: the
     // point says so and names the one with the last whole settings. This
@@ -664,8 +666,8 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
         restorePoints.NoteWriteStarted({restorePoints.Unit(), *code, RestorePoints::TimeText(std::chrono::system_clock::now()),
                                         restorePoint, cutOff ? cutOff->lastWhole : restorePoint});
     } catch (const Error& e) {
-        throw Error(Tr("Не удалось отметить начало записи. ", "The start of the write could not be noted. ") + e.what()
-                    + Tr(" В МК ничего не записано.", " Nothing has been written to the device."));
+        throw Error(Tr(language, "Не удалось отметить начало записи. ", "The start of the write could not be noted. ") + e.what()
+                    + Tr(language, " В МК ничего не записано.", " Nothing has been written to the device."));
     }
     observer.RestorePointSaved(restorePoint);
 
@@ -674,8 +676,8 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     std::vector<int> notStored;
     // From here on the device may change: every way out says what it holds.
     const auto incomplete = [&](const std::string& reason) {
-        return WriteIncomplete(current > 0 ? StoppedText(reason, current, count, written, restorePoint)
-                                           : CheckFailedText(reason, static_cast<int>(toSend.size()), count, restorePoint),
+        return WriteIncomplete(current > 0 ? StoppedText(reason, current, count, written, restorePoint, language)
+                                           : CheckFailedText(reason, static_cast<int>(toSend.size()), count, restorePoint, language),
                                restorePoint, written);
     };
     try {
@@ -699,7 +701,7 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
                     WriteSection(link, e.address, buffer);
                     break;
                 } catch (const Error& failure) {
-                    if (!observer.ContinueAfterFailure(SectionFailedText(failure.what(), k, count)))
+                    if (!observer.ContinueAfterFailure(SectionFailedText(failure.what(), k, count, language)))
                         throw;
                     // No late acknowledgement of the failed attempts may
                     // stand for one of the commands sent again.
@@ -719,10 +721,10 @@ TransferResult WriteDeviceSettings(DeviceLink& link, SettingsModel& model, Trans
     } catch (const Error& failure) {
         throw incomplete(failure.what());
     } catch (const TransferInterrupted&) {
-        throw incomplete(InterruptedText());
+        throw incomplete(InterruptedText(language));
     }
     if (!notStored.empty())
-        throw WriteIncomplete(NotStoredText(notStored, restorePoint), restorePoint, written);
+        throw WriteIncomplete(NotStoredText(notStored, restorePoint, language), restorePoint, written);
     restorePoints.ClearWriteNote(); // ended well: the unit holds these settings whole
     if (summary)
         *summary = WriteSummary{static_cast<int>(toSend.size()), static_cast<int>(differing.size()), count, options.verify, restorePoint};

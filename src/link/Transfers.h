@@ -3,6 +3,7 @@
 // reading the settings memory and writing the settings back section by section.
 #include "common/Device.h"
 #include "common/Error.h"
+#include "common/Language.h"
 #include "link/DeviceLink.h"
 #include "model/RestorePoints.h"
 #include "model/SettingsModel.h"
@@ -25,39 +26,43 @@ enum class TransferPhase {
     Verifying,  // the written sections are read back and compared, gauge from 0
 };
 
-// The progress window's label for a phase, in the current language.
-std::string PhaseText(TransferPhase phase);
+// The texts of the transfers, each in the language it is given.
+// The progress window's label for a phase.
+std::string PhaseText(TransferPhase phase, Language language);
 // Shown after a successful write.
-std::string WriteDoneText();
+std::string WriteDoneText(Language language);
 // Said instead when the device already holds every section to be written.
-std::string AlreadyHeldText();
-std::string DeviceVersionMismatchText();
-std::string FirmwareVersionMismatchText();
+std::string AlreadyHeldText(Language language);
+std::string DeviceVersionMismatchText(Language language);
+std::string FirmwareVersionMismatchText(Language language);
 // Where a write kept the device's previous settings.
-std::string RestorePointSavedText(const std::string& path);
-std::string OutOfStepText();
+std::string RestorePointSavedText(const std::string& path, Language language);
+std::string OutOfStepText(Language language);
 // The block of the device memory (1..255) that failed all attempts, and why.
-std::string BlockFailedText(const std::string& reason, int block);
+std::string BlockFailedText(const std::string& reason, int block, Language language);
 // Section k of count that failed all attempts while being written, and why.
-std::string SectionFailedText(const std::string& reason, int k, int count);
+std::string SectionFailedText(const std::string& reason, int k, int count, Language language);
 // No two readings of the block (1..255) agreed.
-std::string LineTooNoisyText(int block);
+std::string LineTooNoisyText(int block, Language language);
 // Said after a transfer that failed before it wrote anything, under the
 // link's own message: that nothing was written and, when a block failed
 // (`failure` as ContinueAfterFailure was told it), the block and what the
-// device did last.
-std::string NothingWrittenText(const std::string& failure = {});
+// device did last (none: `failure` empty).
+std::string NothingWrittenText(const std::string& failure, Language language);
 // Said on the next run after a write to the unit was cut off (the program
 // ended or the write stopped half way): the unit may hold a mix, and the
 // restore point with its last whole settings.
-std::string CutOffWriteText(const WriteInProgress& write);
+std::string CutOffWriteText(const WriteInProgress& write, Language language);
 // A restore point taken of a unit known to hold a mix, as lists mark it.
-std::string MixedPointText();
+std::string MixedPointText(Language language);
 
 // What a transfer tells its user interface and asks of it.
 class TransferObserver {
 public:
     virtual ~TransferObserver() = default;
+    // The language of every text the transfer gives it or throws (the
+    // failed port, the link's failures, ContinueAfterFailure's question).
+    Language language = Language::Russian;
     virtual void Phase(TransferPhase /*phase*/) {}
     virtual void Progress(int /*percent*/) {}
     // Asked after each failed connect attempt; true ends the transfer silently.
@@ -124,7 +129,7 @@ struct WriteSummary {
 };
 // "3 of 11 sections differed; written and checked" (or "…, not checked"),
 // said under WriteDoneText().
-std::string SectionsWrittenText(const WriteSummary& summary);
+std::string SectionsWrittenText(const WriteSummary& summary, Language language);
 
 // A write that ended after it began changing the device: the link failed or
 // was interrupted during the section writes or the check, or the check found
@@ -188,11 +193,11 @@ std::vector<int> SectionsNotStored(DeviceLink& link, const std::vector<std::uint
 std::vector<int> DifferingSections(const std::vector<std::uint8_t>& device, const std::vector<std::uint8_t>& next);
 // Throws tc::Error, before anything is sent, when a directory entry of the
 // image cannot be written from the image that was read.
-void CheckSectionsWritable(const std::vector<std::uint8_t>& image);
+void CheckSectionsWritable(const std::vector<std::uint8_t>& image, Language language);
 
 // Throws tc::Error when the model's image (the one its records were decoded
 // from) does not hold sections 1..11 whole: those records were not read.
-void CheckSettingsComplete(const SettingsModel& model);
+void CheckSettingsComplete(const SettingsModel& model, Language language);
 
 // Whole transfers: open the port, do the work, close the port in every case.
 // Read: stores the reported model code and the image; the caller decodes.

@@ -212,17 +212,17 @@ public:
         return true;
     }
 
-    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, std::string& refusal) override
+    std::unique_ptr<ByteChannel> OpenOrSayWhy(const std::string& path, Language language, std::string& refusal) override
     {
         if (ComNumber(path) <= 0) {
-            refusal = NotSerialDeviceText(path);
+            refusal = NotSerialDeviceText(path, language);
             return nullptr;
         }
         const HANDLE holder = CreateMutexW(nullptr, FALSE, HolderName(path).c_str());
         if (holder == nullptr || GetLastError() == ERROR_ALREADY_EXISTS) {
             if (holder != nullptr)
                 CloseHandle(holder);
-            refusal = PortInUseText(path);
+            refusal = PortInUseText(path, language);
             return nullptr;
         }
         const HANDLE h = CreateFileW(DeviceName(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -231,8 +231,8 @@ public:
             const DWORD err = GetLastError();
             CloseHandle(holder);
             refusal = err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION
-                          ? PortInUseText(path)
-                          : Tr("Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + SystemReason(err);
+                          ? PortInUseText(path, language)
+                          : Tr(language, "Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + SystemReason(err);
             return nullptr;
         }
         DCB dcb{};
@@ -240,7 +240,7 @@ public:
         if (!GetCommState(h, &dcb)) { // a file or a device that is no serial port
             CloseHandle(h);
             CloseHandle(holder);
-            refusal = NotSerialDeviceText(path);
+            refusal = NotSerialDeviceText(path, language);
             return nullptr;
         }
         SetupComm(h, kQueueSize, kQueueSize);

@@ -477,8 +477,8 @@ private slots:
         QVERIFY(points.back().mixed);
         QCOMPARE(points.back().lastWhole, point);
         QVERIFY(WithRestorePoints(*form, [&](RestorePointsDialog& d) {
-            QVERIFY2(d.table->item(0, 3)->text().endsWith("(" + ToQ(MixedPointText()) + ")"), qPrintable(d.table->item(0, 3)->text()));
-            QVERIFY(!d.table->item(1, 3)->text().contains(ToQ(MixedPointText())));
+            QVERIFY2(d.table->item(0, 3)->text().endsWith("(" + ToQ(MixedPointText(WindowLanguage())) + ")"), qPrintable(d.table->item(0, 3)->text()));
+            QVERIFY(!d.table->item(1, 3)->text().contains(ToQ(MixedPointText(WindowLanguage()))));
         }));
     }
 

@@ -230,7 +230,7 @@ SettingsModel EditedSettings(const std::vector<std::uint8_t>& memory)
     SettingsModel model = FreshModel();
     model.Image = ImageFromMemory(memory);
     model.DeviceModelCode = 0xC000;
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(Language::Russian);
     model.Record(7)[0] ^= 0x5A;
     model.Record(9)[3] ^= 0x11;
     return model;
@@ -262,7 +262,7 @@ void Write(FaultyLine& line, const std::shared_ptr<LinePorts>& ports, int goOn)
         // The restore point holds the settings the device had before.
         SettingsModel restored = FreshModel();
         restored.Image.clear();
-        ReadSettingsFile(restored, e.restorePoint, CurrentLanguage());
+        ReadSettingsFile(restored, e.restorePoint, Language::Russian);
         FUZZ_REQUIRE(restored.Image == ImageFromMemory(before));
     } catch (const Error&) {
     }

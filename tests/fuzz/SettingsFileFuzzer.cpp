@@ -50,11 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The checks a write makes refuse with a message or pass; nothing else.
     try {
-        CheckSettingsComplete(model);
+        CheckSettingsComplete(model, CurrentLanguage());
     } catch (const Error&) {
     }
     try {
-        CheckSectionsWritable(before);
+        CheckSectionsWritable(before, CurrentLanguage());
     } catch (const Error&) {
     }
 

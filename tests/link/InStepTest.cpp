@@ -156,7 +156,7 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
         {"block 100 twice at once", 0, Twice(100, Clock::Duration::zero()), ""},
         {"block 100 twice, the copy after the next request", 0, slowTwice, ""},
         {"the last block twice", 0, Twice(255, 1ms), ""},
-        {"every block twice", 0, everyBlockTwice, OutOfStepText()},
+        {"every block twice", 0, everyBlockTwice, OutOfStepText(Language::Russian)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -169,6 +169,21 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
     }
 }
 
+// Opens the line with a 100 ms reply timeout and asks for blocks 3 and 4:
+// each must get its own block's reply. `afterEach` checks more after each.
+void ReadBlocks3And4(Line& line, const std::function<void()>& afterEach = [] {})
+{
+    line.link->ReplyTimeout = 100ms;
+    line.link->OpenPort(static_cast<int>(line.link->PortNumber), Language::Russian);
+    for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
+        line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
+        line.link->PutWord(block);
+        line.link->Execute();
+        EXPECT_EQ(line.link->Reply()[36], block);
+        afterEach();
+    }
+}
+
 // A reply that comes after the link gave up waiting is drained before the
 // request goes out again; what the caller gets is the answer to its request.
 TEST(InStep, LateReplyIsNotTakenForTheNextRequest)
@@ -177,15 +192,7 @@ TEST(InStep, LateReplyIsNotTakenForTheNextRequest)
     faults.lateBlocks[3] = 150ms;
     auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000, faults);
     Line line(test::DeviceResponder(device));
-    line.link->ReplyTimeout = 100ms;
-    line.link->OpenPort(static_cast<int>(line.link->PortNumber));
-    for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
-        line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
-        line.link->PutWord(block);
-        line.link->Execute();
-        EXPECT_EQ(line.link->Reply()[36], block);
-        EXPECT_FALSE(line.link->OutOfStep());
-    }
+    ReadBlocks3And4(line, [&] { EXPECT_FALSE(line.link->OutOfStep()); });
     // Two requests for block 3, both answered and both taken off the line.
     EXPECT_EQ(line.ports->log->written.size(), 3u);
     EXPECT_TRUE(line.link->StaysQuiet(20ms));
@@ -227,14 +234,7 @@ TEST(InStep, AnswersAfterTroubleAreNotTakenForTheNextRequest)
         SCOPED_TRACE(what);
         auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000);
         Line line(Scheduled(device, delays));
-        line.link->ReplyTimeout = 100ms;
-        line.link->OpenPort(static_cast<int>(line.link->PortNumber));
-        for (const std::uint16_t block : {std::uint16_t{3}, std::uint16_t{4}}) {
-            line.link->BeginRequest(kTripComputerAddress, kCmdReadBlock);
-            line.link->PutWord(block);
-            line.link->Execute();
-            EXPECT_EQ(line.link->Reply()[36], block);
-        }
+        ReadBlocks3And4(line);
         EXPECT_FALSE(line.link->OutOfStep());
         EXPECT_TRUE(line.link->StaysQuiet(20ms));
     }

@@ -1,5 +1,7 @@
 #include "LinkTestSupport.h"
 
+#include "link/Transfers.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -172,6 +174,15 @@ std::vector<std::uint8_t> Tripsim::ReadMemoryFile() const
 {
     std::ifstream in(MemoryFile(), std::ios::binary);
     return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void ReadDecoded(const Tripsim& sim, DeviceLink& link, SettingsModel& model)
+{
+    link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
+    TransferObserver observer;
+    if (ReadDeviceSettings(link, model, observer) != TransferResult::Done)
+        throw std::runtime_error("read cancelled");
+    model.DecodeAll(Language::Russian);
 }
 
 int RunProgram(const std::vector<std::string>& argv, std::string* errorText, std::string* outputText)

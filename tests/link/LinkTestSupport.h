@@ -7,6 +7,7 @@
 #include "link/Clock.h"
 #include "link/IniAccess.h"
 #include "model/RestorePoints.h"
+#include "model/SettingsModel.h"
 
 #include <algorithm>
 #include <deque>
@@ -236,6 +237,10 @@ private:
 };
 
 std::string TempFolder();
+
+// Points `link` at tripsim's line, reads the unit's settings into `model`
+// and decodes them (throws when the read did not end whole).
+void ReadDecoded(const Tripsim& sim, DeviceLink& link, SettingsModel& model);
 
 // A restore-point store in a fresh temporary data folder, removed with its files.
 struct TempRestorePoints {

@@ -16,11 +16,6 @@ namespace {
 using namespace std::chrono_literals;
 using Bytes = std::vector<std::uint8_t>;
 
-struct English {
-    English() { EnglishVersion = true; }
-    ~English() { EnglishVersion = false; }
-};
-
 struct NoisyLine {
     std::shared_ptr<sim::SimDevice> device;
     std::shared_ptr<test::FakePorts> ports = std::make_shared<test::FakePorts>();
@@ -83,7 +78,7 @@ TEST(SpoiltReplies, NoReadReturnsAWrongImage)
             if (seed != 1)
                 continue;
             // The write's restore point is read the same way.
-            ASSERT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
+            ASSERT_TRUE(model.DecodeAll(Language::Russian).empty());
             model.Record(7)[1] ^= 0x5A; // a change to write
             test::TempRestorePoints points;
             // (Not checked after writing: that reading is another matter.)
@@ -97,7 +92,7 @@ TEST(SpoiltReplies, NoReadReturnsAWrongImage)
             if (points.store.List().empty())
                 continue;
             SettingsModel kept;
-            ReadSettingsFile(kept, points.store.List()[0].path, CurrentLanguage());
+            ReadSettingsFile(kept, points.store.List()[0].path, Language::Russian);
             EXPECT_EQ(kept.Image, ImageFromMemory(before));
         }
     }
@@ -108,7 +103,6 @@ TEST(SpoiltReplies, NoReadReturnsAWrongImage)
 // times, then the read ends naming it; a clean line reads each block once.
 TEST(SpoiltReplies, ABlockThatNeverReadsTheSameTwiceEndsTheRead)
 {
-    English english;
     auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000);
     int readings = 0;
     NoisyLine line([&](const Bytes& request) {
@@ -124,6 +118,7 @@ TEST(SpoiltReplies, ABlockThatNeverReadsTheSameTwiceEndsTheRead)
     });
     SettingsModel model;
     TransferObserver quiet;
+    quiet.language = Language::English;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, quiet), TransferResult::Done); // one reading each: nothing to compare
     EXPECT_EQ(line.Reads(77), 1);
     EXPECT_EQ(line.Reads(78), 1);
@@ -230,7 +225,7 @@ Cost TwoReads(const Change& change, sim::SimFaults faults, bool classic)
         DeviceLink link(shared, shared->clock);
         link.ClassicTiming = classic;
         link.ReplyTimeout = device::kConnectReplyTimeout;
-        link.OpenPort(static_cast<int>(link.PortNumber));
+        link.OpenPort(static_cast<int>(link.PortNumber), Language::Russian);
         const auto start = shared->clock->Now();
         for (const std::uint16_t block : {std::uint16_t{5}, std::uint16_t{6}}) {
             link.BeginRequest(kTripComputerAddress, kCmdReadBlock);

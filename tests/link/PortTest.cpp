@@ -49,7 +49,7 @@ TEST(PortLayer, OpenAppliesTheLineFormatAndFallsBackToTheLowestFreePort)
     DeviceLink link(ports, ports->clock);
     link.SetBaudRate(57600); // closed: recorded for the next open
     EXPECT_FALSE(link.IsOpen());
-    link.OpenPort(2); // busy: the lowest free port instead
+    link.OpenPort(2, Language::Russian); // busy: the lowest free port instead
     EXPECT_TRUE(link.IsOpen());
     EXPECT_TRUE(link.Opened);
     EXPECT_EQ(link.PortNumber, 1u);
@@ -63,11 +63,11 @@ TEST(PortLayer, OpenAppliesTheLineFormatAndFallsBackToTheLowestFreePort)
     EXPECT_TRUE(ports->log->dtr);
     EXPECT_GE(ports->log->purgedInput, 1);
 
-    link.OpenPort(0); // nothing happens
+    link.OpenPort(0, Language::Russian); // nothing happens
     EXPECT_EQ(link.PortNumber, 1u);
-    link.OpenPort(40); // beyond COM32: like a port that is not free
+    link.OpenPort(40, Language::Russian); // beyond COM32: like a port that is not free
     EXPECT_EQ(link.PortNumber, 1u);
-    link.OpenPort(3);
+    link.OpenPort(3, Language::Russian);
     EXPECT_EQ(ports->lastOpened, "/dev/serial/by-id/usb-FTDI_A1");
 
     link.ScanPorts(); // a held port is released first
@@ -83,13 +83,13 @@ TEST(PortLayer, NoFreePortLeavesNumberZeroAndOpeningSaysSo)
     EXPECT_EQ(link.PortNumber, 0u);
     EXPECT_EQ(link.FreePortCount, 0u);
     try {
-        link.OpenPort(1);
+        link.OpenPort(1, Language::Russian);
         ADD_FAILURE() << "opened a port that is not free";
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "Can not find free serial port!");
     }
     EXPECT_FALSE(link.IsOpen());
-    link.OpenPort(0); // nothing asked, nothing said
+    link.OpenPort(0, Language::Russian); // nothing asked, nothing said
 }
 
 TEST(PortLayer, IniBringsTheSameAdapterBack)
@@ -98,7 +98,7 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     test::MemoryIni ini;
     {
         DeviceLink link(ports, ports->clock);
-        link.OpenPort(3);
+        link.OpenPort(3, Language::Russian);
         link.ClosePort();
         link.SaveSettings(ini);
     }
@@ -109,12 +109,12 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     ports->order.insert(ports->order.begin() + 2, "/dev/serial/by-id/usb-Prolific_B2");
     ports->ports["/dev/serial/by-id/usb-Prolific_B2"] = {};
     DeviceLink again(ports);
-    again.LoadSettings(ini);
+    again.LoadSettings(ini, Language::Russian);
     EXPECT_EQ(again.PortNumber, 4u);
     EXPECT_EQ(ports->lastOpened, "/dev/serial/by-id/usb-FTDI_A1");
     EXPECT_FALSE(again.ClassicTiming);
     ini.values["RS232/ClassicTiming"] = "1";
-    again.LoadSettings(ini);
+    again.LoadSettings(ini, Language::Russian);
     EXPECT_TRUE(again.ClassicTiming);
 
     // A device that is gone: the stored number, or the lowest free port.
@@ -122,11 +122,11 @@ TEST(PortLayer, IniBringsTheSameAdapterBack)
     stale.values["RS232/Port"] = "2";
     stale.values["RS232/Device"] = "/dev/ttyUSB9";
     DeviceLink third(ports);
-    third.LoadSettings(stale);
+    third.LoadSettings(stale, Language::Russian);
     EXPECT_EQ(third.PortNumber, 1u);
     stale.values["RS232/Port"] = "0";
     third.PortNumber = 3;
-    third.LoadSettings(stale);
+    third.LoadSettings(stale, Language::Russian);
     EXPECT_EQ(third.PortNumber, 3u);
 }
 
@@ -144,7 +144,7 @@ TEST(PortLayer, ExplicitDevicePathGetsTheNextNumber)
     link.PortNumber = 4;
     link.SaveSettings(ini);
     DeviceLink next(ports);
-    next.LoadSettings(ini);
+    next.LoadSettings(ini, Language::Russian);
     EXPECT_EQ(next.PortNumber, 4u);
     EXPECT_EQ(ports->lastOpened, "/tmp/sim/link");
 }

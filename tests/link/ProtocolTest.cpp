@@ -29,7 +29,7 @@ struct Line {
         link->ReplyTimeout = 20ms; // the line answers at once or never
         link->ByteTimeout = 20ms;
         link->QuietTime = 20ms;
-        link->OpenPort(static_cast<int>(link->PortNumber));
+        link->OpenPort(static_cast<int>(link->PortNumber), Language::Russian);
     }
     const std::vector<Bytes>& Written() const { return ports->log->written; }
 };

@@ -174,7 +174,7 @@ TEST(SimDevice, SampleMemoryIsTheReferenceLayoutWithJournals)
     ASSERT_EQ(memory.size(), 8192u);
     SettingsModel model;
     model.Image = ImageFromMemory(memory);
-    EXPECT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
+    EXPECT_TRUE(model.DecodeAll(Language::Russian).empty());
     EXPECT_EQ(model.SectionCount(), 11);
     EXPECT_EQ(model.Dir().Entry(1).address, kReferenceFirstSection);
     EXPECT_EQ(model.Dir().Entry(11).deviceLength, 664 + 4);

@@ -69,7 +69,7 @@ struct SimLine {
     {
         if (ReadDeviceSettings(*link, model, observer, kFast) != TransferResult::Done)
             return false;
-        model.DecodeAll(CurrentLanguage());
+        model.DecodeAll(Language::Russian);
         return true;
     }
 };
@@ -139,7 +139,7 @@ TEST(Transfers, WriteSendsTheChangedSectionsOnlyUnlessAskedForAll)
 
         // What the same sections sent one by one on a line of their own look like.
         SimLine reference;
-        reference.link->OpenPort(static_cast<int>(reference.link->PortNumber));
+        reference.link->OpenPort(static_cast<int>(reference.link->PortNumber), Language::Russian);
         for (int k : sent) {
             const DirectoryEntry& e = model.Dir().Entry(k);
             std::size_t offset = 0, payload = 0;
@@ -193,7 +193,7 @@ TEST(Transfers, VersionChecksRefuseBeforeAnyWriteCommand)
         SimLine line(std::move(memory), deviceModel);
         SettingsModel model;
         LoadReferenceImage(model, 0xC000);
-        model.DecodeAll(CurrentLanguage());
+        model.DecodeAll(Language::Russian);
         Recorder rec;
         try {
             line.Write(model, rec);
@@ -206,10 +206,10 @@ TEST(Transfers, VersionChecksRefuseBeforeAnyWriteCommand)
         return line.Count(kCmdReadBlock);
     };
     // A foreign device is refused before its memory is even read.
-    EXPECT_EQ(expectRefused(sim::SampleMemory(), 0xC001, DeviceVersionMismatchText()), 0);
+    EXPECT_EQ(expectRefused(sim::SampleMemory(), 0xC001, DeviceVersionMismatchText(Language::Russian)), 0);
     Bytes memory = sim::SampleMemory();
     memory[33] = 9; // the firmware's layout version
-    expectRefused(memory, 0xC000, FirmwareVersionMismatchText());
+    expectRefused(memory, 0xC000, FirmwareVersionMismatchText(Language::Russian));
 }
 
 // A directory entry in the second half of the memory is written from where
@@ -225,7 +225,7 @@ TEST(Transfers, SectionInTheSecondHalfIsWrittenFromItsOwnBytes)
     SettingsModel model;
     Recorder rec;
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, rec, kFast), TransferResult::Done);
-    EXPECT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
+    EXPECT_TRUE(model.DecodeAll(Language::Russian).empty());
     EXPECT_EQ(GetU16(model.Record(7), 16), 17 * 60 + 42); // the last trip, found in its new place
     PutU16(model.Record(7), 0, 333);
     ASSERT_EQ(line.Write(model, rec), TransferResult::Done);
@@ -262,7 +262,7 @@ TEST(Transfers, SectionTouchingUnreadBlocksIsRefusedBeforeWriting)
 TEST(Transfers, PayloadSplitsIntoChunksOf32)
 {
     SimLine line;
-    line.link->OpenPort(static_cast<int>(line.link->PortNumber));
+    line.link->OpenPort(static_cast<int>(line.link->PortNumber), Language::Russian);
     Bytes payload(40);
     for (std::size_t i = 0; i < payload.size(); ++i)
         payload[i] = static_cast<std::uint8_t>(0xA0 + i);
@@ -420,7 +420,7 @@ TEST(Transfers, SettingsNotReadWholeAreNotWritten)
             PutU16(model.Image, 4 * 7, 10); // section 7 described in block 0
         else
             model.Image.resize(1000);       // a file cut short
-        model.DecodeAll(CurrentLanguage());
+        model.DecodeAll(Language::Russian);
         Recorder rec;
         EXPECT_THROW(line.Write(model, rec), Error) << damage;
         EXPECT_TRUE(line.ports->log->written.empty()) << damage;
@@ -437,7 +437,7 @@ TEST(Transfers, ImageShorterThanItsDirectoryIsRefusedWithTheUserText)
     for (std::size_t size : {1u, 4u, 7u, 30u, 59u}) {
         image.resize(size);
         try {
-            CheckSectionsWritable(image);
+            CheckSectionsWritable(image, Language::Russian);
             ADD_FAILURE() << size << " bytes passed";
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find("каталога"), std::string::npos) << e.what();
@@ -459,7 +459,7 @@ TEST(Transfers, PortTakenSinceTheScanIsSaidAtOnce)
         ReadDeviceSettings(*line.link, model, rec, kFast);
         ADD_FAILURE() << "the read went on without a port";
     } catch (const Error& e) {
-        EXPECT_EQ(e.what(), PortInUseText("/dev/fake0"));
+        EXPECT_EQ(e.what(), PortInUseText("/dev/fake0", rec.language));
     }
     EXPECT_TRUE(rec.phases.empty());
     EXPECT_TRUE(line.ports->log->written.empty());
@@ -485,18 +485,14 @@ TEST(Transfers, InterruptionClosesThePort)
 
 // --- A write that fails half way, and the check after writing ----------------
 
-// Texts below are the English ones.
-struct English {
-    English() { EnglishVersion = true; }
-    ~English() { EnglishVersion = false; }
-};
+// Texts below are the English ones: the tests' observers ask for them.
 
 // Reads the device and changes a byte of every record, so that every section
 // the write sends differs from what the device holds.
 void ReadAndEditEverything(SimLine& line, SettingsModel& model, TransferObserver& observer)
 {
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, observer, kFast), TransferResult::Done);
-    ASSERT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
+    ASSERT_TRUE(model.DecodeAll(observer.language).empty());
     for (int k = 1; k <= kRecordCount; ++k)
         model.Record(k)[1] ^= 0x5A;
 }
@@ -519,16 +515,14 @@ std::string Joined(const std::vector<int>& sections)
 // The words under the success text, as the write summed it up.
 TEST(Transfers, SectionsWrittenTextSaysWhatWasSentAndChecked)
 {
-    English english;
-    EXPECT_EQ(SectionsWrittenText({3, 3, 11, true, {}}), "3 of 11 sections differed; written and checked");
-    EXPECT_EQ(SectionsWrittenText({3, 3, 11, false, {}}), "3 of 11 sections differed; written, not checked");
-    EXPECT_EQ(SectionsWrittenText({11, 1, 11, true, {}}), "All 11 sections written and checked; 1 of 11 differed.");
-    EXPECT_EQ(SectionsWrittenText({11, 0, 11, false, {}}), "All 11 sections written, not checked; 0 of 11 differed.");
+    EXPECT_EQ(SectionsWrittenText({3, 3, 11, true, {}}, Language::English), "3 of 11 sections differed; written and checked");
+    EXPECT_EQ(SectionsWrittenText({3, 3, 11, false, {}}, Language::English), "3 of 11 sections differed; written, not checked");
+    EXPECT_EQ(SectionsWrittenText({11, 1, 11, true, {}}, Language::English), "All 11 sections written and checked; 1 of 11 differed.");
+    EXPECT_EQ(SectionsWrittenText({11, 0, 11, false, {}}, Language::English), "All 11 sections written, not checked; 0 of 11 differed.");
 }
 
 TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePointBringsTheDeviceBack)
 {
-    English english;
     for (int stall = 0; stall < kRecordCount; ++stall) {
         SCOPED_TRACE("stall after " + std::to_string(stall) + " sections");
         sim::SimFaults faults;
@@ -537,6 +531,7 @@ TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePoint
         const Bytes before = line.device->Memory();
         SettingsModel model;
         Recorder rec;
+        rec.language = Language::English;
         ReadAndEditEverything(line, model, rec);
 
         std::vector<int> written(static_cast<std::size_t>(stall));
@@ -568,7 +563,7 @@ TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePoint
         ASSERT_EQ(points.size(), 1u);
         EXPECT_EQ(points[0].path, restorePoint);
         EXPECT_EQ(points[0].modelCode, 0xC000);
-        EXPECT_EQ(ReadWholeFile(restorePoint, 1 << 16, CurrentLanguage()), EncodeSettingsFile(0xC000, ImageFromMemory(before)));
+        EXPECT_EQ(ReadWholeFile(restorePoint, 1 << 16, Language::Russian), EncodeSettingsFile(0xC000, ImageFromMemory(before)));
 
         // The sections named hold the new settings, the others the old ones.
         for (int k = 1; k <= kRecordCount; ++k) {
@@ -580,8 +575,8 @@ TEST(WriteSafety, StallAfterEachSectionNamesTheWrittenSectionsAndTheRestorePoint
         // Writing the restore point back, an ordinary write, restores the memory byte for byte.
         SimLine healthy(line.device->Memory());
         SettingsModel previous;
-        ReadSettingsFile(previous, restorePoint, CurrentLanguage());
-        ASSERT_TRUE(previous.DecodeAll(CurrentLanguage()).empty());
+        ReadSettingsFile(previous, restorePoint, Language::Russian);
+        ASSERT_TRUE(previous.DecodeAll(Language::Russian).empty());
         // (Nothing to write back when the write stalled before its first section.)
         ASSERT_EQ(healthy.Write(previous, rec), stall == 0 ? TransferResult::Unchanged : TransferResult::Done);
         EXPECT_EQ(healthy.device->Memory(), before);
@@ -633,7 +628,6 @@ TEST(WriteSafety, CutOffWriteIsRememberedUntilAWriteEndsWell)
 
 TEST(WriteSafety, SectionAcknowledgedButNotStoredIsCaughtByTheCheck)
 {
-    English english;
     struct Case {
         std::vector<int> edited; // empty: every section
         int drop;                // the nth section written is dropped
@@ -650,6 +644,7 @@ TEST(WriteSafety, SectionAcknowledgedButNotStoredIsCaughtByTheCheck)
             SimLine line(sim::SampleMemory(), 0xC000, faults);
             SettingsModel model;
             Recorder rec;
+            rec.language = Language::English;
             ReadAndEditEverything(line, model, rec);
             std::vector<int> sent = c.edited;
             if (sent.empty())
@@ -714,10 +709,10 @@ TEST(WriteSafety, BlocksOfSectionsCoverEveryPayloadByteOnce)
 
 TEST(WriteSafety, WithoutARestorePointNothingIsWritten)
 {
-    English english;
     SimLine line;
     SettingsModel model;
     Recorder rec;
+    rec.language = Language::English;
     ReadAndEditEverything(line, model, rec);
     const RestorePoints nowhere("/dev/null/restore-points");
     try {
@@ -739,7 +734,6 @@ TEST(WriteSafety, WithoutARestorePointNothingIsWritten)
 // alone, saying nothing of the sections already in the device.
 TEST(WriteSafety, InterruptionDuringTheSectionsNamesThemToo)
 {
-    English english;
     struct InterruptInSection final : TransferObserver {
         bool writing = false;
         int sections = 0;
@@ -754,8 +748,10 @@ TEST(WriteSafety, InterruptionDuringTheSectionsNamesThemToo)
     SimLine line;
     SettingsModel model;
     Recorder rec;
+    rec.language = Language::English;
     ReadAndEditEverything(line, model, rec);
     InterruptInSection obs;
+    obs.language = Language::English;
     try {
         line.Write(model, obs);
         ADD_FAILURE() << "not interrupted";
@@ -815,7 +811,6 @@ std::vector<int> BlocksAsked(const SimLine& line)
 // the settings as they were.
 TEST(Resume, ReadGoesOnFromTheFailedBlockOnly)
 {
-    English english;
     for (const bool goOn : {true, false}) {
         SCOPED_TRACE(goOn ? "continue" : "stop");
         SimLine line(test::DistinctMemory());
@@ -823,6 +818,7 @@ TEST(Resume, ReadGoesOnFromTheFailedBlockOnly)
         SettingsModel model;
         const Bytes before = model.Image;
         Continuing obs;
+        obs.language = Language::English;
         obs.answers = {goOn};
         std::string failure;
         try {
@@ -855,7 +851,6 @@ TEST(Resume, ReadGoesOnFromTheFailedBlockOnly)
 // there with the same message as a read that cannot go on.
 TEST(Resume, CorruptRepliesGoOnToTheExactImageOrFailAsBefore)
 {
-    English english;
     sim::SimFaults faults;
     faults.corruptRate = 0.1;
     faults.seed = 11;
@@ -864,7 +859,9 @@ TEST(Resume, CorruptRepliesGoOnToTheExactImageOrFailAsBefore)
         SimLine line(test::DistinctMemory(), 0xC000, faults);
         SettingsModel model;
         TransferObserver plain;
+        plain.language = Language::English;
         Continuing obs;
+        obs.language = Language::English;
         obs.rest = mode == 2;
         try {
             ASSERT_EQ(ReadDeviceSettings(*line.link, model, mode == 0 ? plain : obs, kFast), TransferResult::Done);
@@ -904,17 +901,17 @@ TEST(Resume, LateRepliesAfterGoingOnAreNotTakenForOtherBlocks)
 // whole; the sections acknowledged before it are not sent again.
 TEST(Resume, WriteGoesOnFromTheFailedSection)
 {
-    English english;
     for (const bool goOn : {true, false}) {
         SCOPED_TRACE(goOn ? "continue" : "stop");
+        // One observer throughout: the read before the write asks nothing.
+        Continuing obs;
+        obs.language = Language::English;
+        obs.answers = {goOn};
         SimLine line;
         SettingsModel model;
-        Recorder rec;
-        ReadAndEditEverything(line, model, rec);
+        ReadAndEditEverything(line, model, obs);
         const std::uint16_t fifth = model.Dir().Entry(5).address;
         DropReplies(line, [fifth](const Bytes& r) { return r.size() > 6 && r[4] == kCmdBeginSection && GetU16(r, 5) == fifth; }, 3);
-        Continuing obs;
-        obs.answers = {goOn};
         try {
             EXPECT_EQ(line.Write(model, obs), TransferResult::Done);
             EXPECT_TRUE(goOn);

@@ -50,7 +50,7 @@ TEST(TripsimPty, ReadYieldsTheSimulatorsBlocks)
     const Bytes memory = sim.ReadMemoryFile();
     ASSERT_EQ(memory.size(), 8192u);
     EXPECT_EQ(model.Image, ImageFromMemory(memory));
-    EXPECT_TRUE(model.DecodeAll(CurrentLanguage()).empty());
+    EXPECT_TRUE(model.DecodeAll(Language::Russian).empty());
     EXPECT_EQ(GetU32(model.Record(1), 144), 48213u); // the sample journals came along
     EXPECT_FALSE(link->IsOpen());
 }
@@ -63,14 +63,14 @@ TEST(TripsimPty, WriteThenReadReturnsTheEdits)
     SettingsModel model;
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*link, model, obs, kPatient), TransferResult::Done);
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(Language::Russian);
     PutU16(model.Record(3), 0, 1234);
     PutU16(model.Record(7), 0, 305);
     ASSERT_EQ(WriteDeviceSettings(*link, model, obs, points.store, kPatient), TransferResult::Done);
 
     SettingsModel again;
     ASSERT_EQ(ReadDeviceSettings(*link, again, obs, kPatient), TransferResult::Done);
-    again.DecodeAll(CurrentLanguage());
+    again.DecodeAll(Language::Russian);
     EXPECT_EQ(GetU16(again.Record(3), 0), 1234);
     EXPECT_EQ(GetU16(again.Record(7), 0), 305);
     // The simulator saved the written sections.
@@ -137,7 +137,7 @@ TEST(PacedLine, StallDuringWriteEndsWithNoLinkAndTheClosedPort)
     SettingsModel model;
     CancelAfter obs(20);
     ASSERT_EQ(ReadDeviceSettings(*line.link, model, obs, kPatient), TransferResult::Done);
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(Language::Russian);
     try {
         WriteOptions every;
         every.allSections = true; // the settings are the device's own

@@ -26,22 +26,20 @@ TEST(WinSerial, PortsAreNumberedByTheirOwnNumbers)
 
 TEST(WinSerial, MissingPortsAndOtherNamesAreRefused)
 {
-    EnglishVersion = true;
     const auto ports = DefaultPortSystem();
     for (const char* name : {"COM31", "\\\\.\\COM32"}) { // no wine prefix of the tests maps these
         EXPECT_FALSE(ports->Exists(name)) << name;
         EXPECT_FALSE(ports->Probe(name)) << name;
         std::string refusal;
-        EXPECT_EQ(ports->OpenOrSayWhy(name, refusal), nullptr) << name;
+        EXPECT_EQ(ports->OpenOrSayWhy(name, Language::English, refusal), nullptr) << name;
         EXPECT_EQ(refusal.rfind(std::string("Cannot open port ") + name + ": ", 0), 0u) << refusal;
     }
     for (const char* name : {"NUL", "C:\\windows\\win.ini", "LPT1"}) {
         EXPECT_FALSE(ports->Probe(name)) << name;
         std::string refusal;
-        EXPECT_EQ(ports->OpenOrSayWhy(name, refusal), nullptr) << name;
-        EXPECT_EQ(refusal, NotSerialDeviceText(name));
+        EXPECT_EQ(ports->OpenOrSayWhy(name, Language::English, refusal), nullptr) << name;
+        EXPECT_EQ(refusal, NotSerialDeviceText(name, Language::English));
     }
-    EnglishVersion = false;
 }
 
 } // namespace

@@ -19,6 +19,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The language of the command line's texts without --english.
+constexpr Language kCliLanguage = Language::Russian;
+
 // The command-line writes these tests start keep their restore points in a
 // temporary data folder, never in the user's own.
 class TemporaryDataHome final : public ::testing::Environment {
@@ -38,18 +41,18 @@ TEST(CliLink, ReadAndWriteThroughTheCommandLine)
     ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "read", "--port", sim.Link(), "-o", file, "--reply-timeout", "1000"}, &err), 0) << err;
     EXPECT_EQ(err, ""); // no progress where nobody watches
     SettingsModel model;
-    ReadSettingsFile(model, file, CurrentLanguage());
+    ReadSettingsFile(model, file, Language::Russian);
     EXPECT_EQ(model.Image, ImageFromMemory(sim.ReadMemoryFile()));
 
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(Language::Russian);
     PutU16(model.Record(7), 2, 77);
     model.EncodeSection(7);
-    WriteSettingsFile(model, file, CurrentLanguage());
+    WriteSettingsFile(model, file, Language::Russian);
     ASSERT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 0) << err;
-    EXPECT_EQ(err.find(PhaseText(TransferPhase::Writing)), std::string::npos) << err; // only where the restore point is
+    EXPECT_EQ(err.find(PhaseText(TransferPhase::Writing, kCliLanguage)), std::string::npos) << err; // only where the restore point is
     SettingsModel device;
     device.Image = ImageFromMemory(sim.ReadMemoryFile());
-    device.DecodeAll(CurrentLanguage());
+    device.DecodeAll(Language::Russian);
     EXPECT_EQ(GetU16(device.Record(7), 2), 77);
     std::remove(file.c_str());
 }
@@ -63,10 +66,10 @@ TEST(CliLink, RefusedWriteSendsNothingAndSilenceTimesOut)
     PutU16(model.Record(7), 0, 1);
     model.EncodeSection(7);
     const std::string file = sim.Folder() + "/other.qvetp";
-    WriteSettingsFile(model, file, CurrentLanguage());
+    WriteSettingsFile(model, file, Language::Russian);
     std::string err;
     EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 1);
-    EXPECT_NE(err.find(DeviceVersionMismatchText()), std::string::npos) << err;
+    EXPECT_NE(err.find(DeviceVersionMismatchText(kCliLanguage)), std::string::npos) << err;
     EXPECT_EQ(sim.ReadMemoryFile(), before);
     std::remove(file.c_str());
 
@@ -92,7 +95,7 @@ TEST(CliLink, FileWithAnUnreadableSectionIsNotWritten)
     model.DeviceModelCode = 0xC000;
     PutU16(model.Image, 4 * 7, 10); // section 7 now starts in block 0
     const std::string file = sim.Folder() + "/damaged.qvetp";
-    WriteSettingsFile(model, file, CurrentLanguage());
+    WriteSettingsFile(model, file, Language::Russian);
     std::string err;
     EXPECT_EQ(test::RunProgram({TRIPCONF_CLI_PATH, "--english", "write", "--port", sim.Link(), file, "--reply-timeout", "1000"}, &err), 1);
     EXPECT_NE(err.find("Nothing has been written"), std::string::npos) << err;
@@ -139,13 +142,13 @@ TEST(CliLink, ReadOnATerminalShowsProgressAndTakesALateReplyInStep)
     test::RunningProgram cli({TRIPCONF_CLI_PATH, "read", "--port", sim.Link(), "-o", file}, /*stderrOnTerminal=*/true);
     std::string err;
     ASSERT_EQ(cli.Wait(&err), 0) << err;
-    EXPECT_EQ(err.rfind("\r" + PhaseText(TransferPhase::Connecting), 0), 0u) << err;
-    const std::string done = "\r" + PhaseText(TransferPhase::Reading) + " 100%";
+    EXPECT_EQ(err.rfind("\r" + PhaseText(TransferPhase::Connecting, kCliLanguage), 0), 0u) << err;
+    const std::string done = "\r" + PhaseText(TransferPhase::Reading, kCliLanguage) + " 100%";
     ASSERT_NE(err.find(done), std::string::npos) << err;
     EXPECT_EQ(err.substr(err.find(done) + done.size()), "\n"); // the line ends, nothing after it
-    EXPECT_NE(err.find(PhaseText(TransferPhase::Reading) + " 50%"), std::string::npos) << err;
+    EXPECT_NE(err.find(PhaseText(TransferPhase::Reading, kCliLanguage) + " 50%"), std::string::npos) << err;
     SettingsModel model;
-    ReadSettingsFile(model, file, CurrentLanguage());
+    ReadSettingsFile(model, file, Language::Russian);
     EXPECT_EQ(model.Image, ImageFromMemory(memory));
     std::remove(file.c_str());
 }
@@ -156,7 +159,7 @@ TEST(CliLink, CtrlCEndsTheConnectWithThePortClosed)
     test::RunningProgram cli({TRIPCONF_CLI_PATH, "read", "--port", silent.Link(), "-o", silent.Folder() + "/x",
                               "--connect-timeout", "600"},
                              /*stderrOnTerminal=*/true);
-    const std::string connecting = PhaseText(TransferPhase::Connecting);
+    const std::string connecting = PhaseText(TransferPhase::Connecting, kCliLanguage);
     EXPECT_NE(cli.ReadUntil(connecting).find(connecting), std::string::npos); // it is connecting now
     cli.Signal(SIGINT);
     std::string err;
@@ -174,13 +177,13 @@ std::string EditedSettingsFile(const std::string& folder, const Bytes& memory)
     SettingsModel model;
     model.Image = ImageFromMemory(memory);
     model.DeviceModelCode = 0xC000;
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(Language::Russian);
     for (int k = 1; k <= kRecordCount; ++k) {
         model.Record(k)[1] ^= 0x5A;
         model.EncodeSection(k);
     }
     const std::string file = folder + "/edited.qvetp";
-    WriteSettingsFile(model, file, CurrentLanguage());
+    WriteSettingsFile(model, file, Language::Russian);
     return file;
 }
 

@@ -79,10 +79,11 @@ std::size_t Columns(const std::string& text)
 // tried again while the retry budget lasts, each time said on stderr.
 class CliObserver final : public TransferObserver {
 public:
-    CliObserver(std::chrono::seconds connectTimeout, unsigned retryBudget)
+    CliObserver(std::chrono::seconds connectTimeout, unsigned retryBudget, Language textLanguage)
         : deadline_(std::chrono::steady_clock::now() + connectTimeout), terminal_(isatty(STDERR_FILENO) == 1),
           retriesLeft_(retryBudget)
     {
+        language = textLanguage;
     }
     ~CliObserver() override
     {
@@ -92,14 +93,14 @@ public:
 
     void Phase(TransferPhase phase) override
     {
-        phase_ = PhaseText(phase);
+        phase_ = PhaseText(phase, language);
         percent_ = -1;
         Show();
     }
     void RestorePointSaved(const std::string& path) override
     {
         EndLine();
-        std::cerr << RestorePointSavedText(path) << "\n";
+        std::cerr << RestorePointSavedText(path, language) << "\n";
     }
     void Progress(int percent) override
     {
@@ -126,7 +127,7 @@ public:
         --retriesLeft_;
         EndLine();
         std::cerr << text << "\n"
-                  << Tr("Повтор (осталось повторов: " + std::to_string(retriesLeft_) + ").",
+                  << Tr(language, "Повтор (осталось повторов: " + std::to_string(retriesLeft_) + ").",
                         "Trying again (" + std::to_string(retriesLeft_) + " more retries left).")
                   << "\n";
         Show();
@@ -168,7 +169,7 @@ private:
 };
 
 // DEV is "COMn" or a device path; the port is chosen, not opened.
-void ChoosePort(DeviceLink& link, const std::string& dev)
+void ChoosePort(DeviceLink& link, const std::string& dev, Language language)
 {
     std::string upper = dev;
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -178,8 +179,8 @@ void ChoosePort(DeviceLink& link, const std::string& dev)
         if (n == 0 || !link.FreePorts[n]) {
             // A port held by another program says so, as a device path does.
             if (n > 0 && !link.PortPath(static_cast<int>(n)).empty()) {
-                const std::string refusal = link.OpenRefusal(static_cast<int>(n));
-                if (refusal == PortInUseText(link.PortPath(static_cast<int>(n))))
+                const std::string refusal = link.OpenRefusal(static_cast<int>(n), language);
+                if (refusal == PortInUseText(link.PortPath(static_cast<int>(n)), language))
                     throw Error(refusal);
                 if (refusal.empty()) { // free by now: another program's scan held it for a moment
                     link.PortNumber = n;
@@ -198,7 +199,7 @@ void ChoosePort(DeviceLink& link, const std::string& dev)
     if (!link.FreePorts[static_cast<std::size_t>(n)]) {
         // Say why: in use, not a serial device at all, no permission. A port
         // that another program's scan held for a moment may be free by now.
-        const std::string refusal = link.OpenRefusal(n);
+        const std::string refusal = link.OpenRefusal(n, language);
         if (!refusal.empty())
             throw Error(refusal);
         link.FreePorts[static_cast<std::size_t>(n)] = true;
@@ -240,12 +241,12 @@ unsigned RetryBudget(Args& args)
 // Runs a transfer and turns its cancelled and interrupted ends into errors;
 // returns how it ended otherwise (Done, or Unchanged for a write).
 template <class Transfer>
-TransferResult RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned retryBudget, Transfer transfer)
+TransferResult RunTransfer(const std::string& dev, std::chrono::seconds timeout, unsigned retryBudget, Language language, Transfer transfer)
 {
     InterruptGuard guard;
     DeviceLink link;
-    ChoosePort(link, dev);
-    CliObserver observer(timeout, retryBudget);
+    ChoosePort(link, dev, language);
+    CliObserver observer(timeout, retryBudget, language);
     TransferResult result;
     try {
         result = transfer(link, observer);
@@ -259,7 +260,7 @@ TransferResult RunTransfer(const std::string& dev, std::chrono::seconds timeout,
         const std::string what = e.what();
         if (observer.LastFailure().empty() && what.rfind("RS232", 0) != 0)
             throw;
-        throw Error(what + "\n" + NothingWrittenText(observer.LastFailure()));
+        throw Error(what + "\n" + NothingWrittenText(observer.LastFailure(), language));
     }
     if (result == TransferResult::Cancelled) {
         if (observer.TimedOut())
@@ -272,13 +273,13 @@ TransferResult RunTransfer(const std::string& dev, std::chrono::seconds timeout,
 // A write to this port that was cut off on an earlier run is said before
 // anything else, with the command that writes the unit's last whole
 // settings back.
-void WarnOfCutOffWrite(const std::string& dev)
+void WarnOfCutOffWrite(const std::string& dev, Language language)
 {
-    const auto cut = RestorePoints(RestorePoints::DefaultFolder(), dev, CurrentLanguage()).CutOffWrite();
+    const auto cut = RestorePoints(RestorePoints::DefaultFolder(), dev, language).CutOffWrite();
     if (!cut)
         return;
-    std::cerr << "warning: " << CutOffWriteText(*cut) << "\n"
-              << Tr("Восстановить: ", "To restore: ") << "tripconf-cli write --port " << dev << " " << cut->lastWhole << "\n";
+    std::cerr << "warning: " << CutOffWriteText(*cut, language) << "\n"
+              << Tr(language, "Восстановить: ", "To restore: ") << "tripconf-cli write --port " << dev << " " << cut->lastWhole << "\n";
 }
 
 int RunRead(Args& args)
@@ -291,28 +292,28 @@ int RunRead(Args& args)
     if (!args.Positional().empty() || dev.empty() || out.empty())
         throw UsageError{"--port DEV and -o FILE are required"};
     // A file that cannot be saved is found before the transfer, not after it.
-    CheckSaveTarget(out, CurrentLanguage());
-    WarnOfCutOffWrite(dev);
+    CheckSaveTarget(out, args.language);
+    WarnOfCutOffWrite(dev, args.language);
     const bool readTwice = args.Flag("--read-twice");
     const bool classic = args.Flag("--classic-timing");
-    SettingsModel model(CurrentLanguage());
-    RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
+    SettingsModel model(args.language);
+    RunTransfer(dev, timeout, budget, args.language, [&](DeviceLink& link, TransferObserver& o) {
         link.ReadTwice = readTwice;
         link.ClassicTiming = classic;
         return ReadDeviceSettings(link, model, o, timing);
     });
     // What the read got is judged as a settings file is: a damaged directory
     // is said now, and its bytes kept only as a diagnostic file beside OUT.
-    if (const auto problem = ImageProblem(model.Image, CurrentLanguage()); !problem.empty()) {
+    if (const auto problem = ImageProblem(model.Image, args.language); !problem.empty()) {
         const std::string diagnostic = out + ".damaged-read.bin";
-        WriteFileAtomically(diagnostic, model.Image, CurrentLanguage());
-        throw Error(DamagedReadText(problem, diagnostic, CurrentLanguage()));
+        WriteFileAtomically(diagnostic, model.Image, args.language);
+        throw Error(DamagedReadText(problem, diagnostic, args.language));
     }
-    for (const auto& warning : SettingsWarnings(model.DeviceModelCode, model.Image, CurrentLanguage()))
+    for (const auto& warning : SettingsWarnings(model.DeviceModelCode, model.Image, args.language))
         std::cerr << "warning: " << warning << "\n";
-    for (const auto& warning : model.DecodeAll(CurrentLanguage()))
+    for (const auto& warning : model.DecodeAll(args.language))
         std::cerr << "warning: " << warning << "\n";
-    WriteSettingsFile(model, out, CurrentLanguage());
+    WriteSettingsFile(model, out, args.language);
     std::cout << "read " << model.Image.size() << " bytes (model code 0x" << std::hex << std::uppercase
               << model.DeviceModelCode << std::dec << ") into " << out << "\n";
     return 0;
@@ -330,42 +331,42 @@ int RunWrite(Args& args)
     const auto files = args.Positional();
     if (dev.empty() || files.size() != 1)
         throw UsageError{"--port DEV and one settings FILE are required"};
-    SettingsModel model(CurrentLanguage());
+    SettingsModel model(args.language);
     try {
         ReadCheckedSettingsFile(model, files[0]);
     } catch (const Error& e) {
-        throw Error(std::string(e.what()) + Tr(" В МК ничего не записано.", " Nothing has been written to the device."));
+        throw Error(std::string(e.what()) + Tr(args.language, " В МК ничего не записано.", " Nothing has been written to the device."));
     }
     // A section that was not read whole keeps default values in its record;
     // writing those would replace the device's own settings with them.
-    const auto problems = model.DecodeAll(CurrentLanguage());
+    const auto problems = model.DecodeAll(args.language);
     for (const auto& warning : problems)
         std::cerr << warning << "\n";
     if (!problems.empty())
-        throw Error(Tr("Настройки файла прочитаны не полностью. В МК ничего не записано.",
+        throw Error(Tr(args.language, "Настройки файла прочитаны не полностью. В МК ничего не записано.",
                        "The settings file was not read whole. Nothing has been written to the device."));
-    const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev, CurrentLanguage());
-    WarnOfCutOffWrite(dev);
+    const RestorePoints restorePoints(RestorePoints::DefaultFolder(), dev, args.language);
+    WarnOfCutOffWrite(dev, args.language);
     const bool readTwice = args.Flag("--read-twice");
     const bool classic = args.Flag("--classic-timing");
     WriteSummary summary;
     TransferResult result;
     try {
-        result = RunTransfer(dev, timeout, budget, [&](DeviceLink& link, TransferObserver& o) {
+        result = RunTransfer(dev, timeout, budget, args.language, [&](DeviceLink& link, TransferObserver& o) {
             link.ReadTwice = readTwice;
             link.ClassicTiming = classic;
             return WriteDeviceSettings(link, model, o, restorePoints, timing, options, &summary);
         });
     } catch (const WriteIncomplete& e) {
         // The restore point is an ordinary settings file: writing it back is a write.
-        throw Error(std::string(e.what()) + "\n" + Tr("Восстановить: ", "To restore: ") + "tripconf-cli write --port " + dev + " "
+        throw Error(std::string(e.what()) + "\n" + Tr(args.language, "Восстановить: ", "To restore: ") + "tripconf-cli write --port " + dev + " "
                     + e.restorePoint);
     }
     if (result == TransferResult::Unchanged) {
-        std::cout << AlreadyHeldText() << "\n";
+        std::cout << AlreadyHeldText(args.language) << "\n";
         return 0;
     }
-    std::cout << WriteDoneText() << "\n" << SectionsWrittenText(summary) << "\n";
+    std::cout << WriteDoneText(args.language) << "\n" << SectionsWrittenText(summary, args.language) << "\n";
     return 0;
 }
 

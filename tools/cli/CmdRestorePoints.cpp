@@ -33,7 +33,7 @@ const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
     [](Args& args) {
         if (!args.Positional().empty())
             throw UsageError{"restore-points takes no arguments"};
-        const RestorePoints store(RestorePoints::DefaultFolder(), {}, CurrentLanguage());
+        const RestorePoints store(RestorePoints::DefaultFolder(), {}, args.language);
         const auto points = store.List();
         if (args.Flag("--json")) {
             Json list = Json::array();
@@ -47,7 +47,7 @@ const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
             return 0;
         }
         if (points.empty()) {
-            std::cout << Tr("Точек восстановления нет в ", "No restore points in ") << store.Folder() << "\n";
+            std::cout << Tr(args.language, "Точек восстановления нет в ", "No restore points in ") << store.Folder() << "\n";
             return 0;
         }
         for (const auto& p : points) {
@@ -57,7 +57,7 @@ const Registration kRestorePoints{{"restore-points", "restore-points [--json]",
             if (!p.unit.empty())
                 std::cout << "  " << p.unit;
             if (p.mixed)
-                std::cout << "  [" << MixedPointText() << (p.lastWhole.empty() ? std::string() : "; " + p.lastWhole) << "]";
+                std::cout << "  [" << MixedPointText(args.language) << (p.lastWhole.empty() ? std::string() : "; " + p.lastWhole) << "]";
             std::cout << "\n";
         }
         return 0;

@@ -101,7 +101,7 @@ void SelectPortNumber(SerialPort& port, AccessGrant& access, QWidget* parent, co
         port.PortNumber = static_cast<std::uint32_t>(dialog.SelectedNumber());
     port.ClosePort();
     try {
-        port.OpenPort(static_cast<int>(port.PortNumber));
+        port.OpenPort(static_cast<int>(port.PortNumber), WindowLanguage());
     } catch (const Error&) {
         // The port is only tried here; the next transfer reports a failure.
     }

@@ -4,9 +4,12 @@
 #include "link/ui/PortDialog.h"
 #include "ui/Prompter.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <set>
 
@@ -118,6 +121,44 @@ private slots:
         SetPrompter(old);
         QVERIFY(!shown);
         QCOMPARE(errors, QStringList{"Can not find free serial port!"});
+    }
+
+    // The gate asks until the right password is typed; the grant, held by
+    // its owner, then lets every later choice through without asking.
+    void theGateAsksUntilGrantedAndTheGrantStays()
+    {
+        auto ports = std::make_shared<SomeFreePorts>(std::set<int>{2});
+        DeviceLink link(ports);
+        AccessGrant access;
+        QStringList errors, asked;
+        Prompter p = DesktopPrompter();
+        p.showError = [&](const QString& t) { errors << t; };
+        const Prompter old = SetPrompter(p);
+        int shown = 0;
+        const auto choose = [&](const QString& typed) {
+            // Types into the password dialog once it is up (none typed: none expected).
+            if (!typed.isNull())
+                QTimer::singleShot(0, [&asked, typed] {
+                    for (QWidget* w : QApplication::topLevelWidgets())
+                        if (auto* dialog = qobject_cast<PasswordDialog*>(w); dialog && dialog->isVisible()) {
+                            asked << typed;
+                            dialog->passwordEdit->setText(typed);
+                            dialog->accept();
+                        }
+                });
+            SelectPortNumber(link, access, nullptr, [&](PortDialog&) { return ++shown > 0; });
+        };
+        choose(QStringLiteral("qzx"));
+        QCOMPARE(shown, 0);
+        QVERIFY(!access.granted);
+        QCOMPARE(errors, QStringList{QStringLiteral("Неверный пароль!")});
+        choose(QStringLiteral("QZX"));
+        QCOMPARE(shown, 1);
+        QVERIFY(access.granted);
+        choose(QString());
+        SetPrompter(old);
+        QCOMPARE(shown, 2);
+        QCOMPARE(asked, (QStringList{"qzx", "QZX"}));
     }
 
 private:

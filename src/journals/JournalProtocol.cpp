@@ -4,12 +4,12 @@
 
 namespace tc {
 
-int CurrentFaultCodeType(const SettingsModel& model)
+int CurrentFaultCodeType(const SettingsModel& model, Language language)
 {
     const unsigned index = model.ProtocolIndex();
     const auto& state = Catalogs();
     if (state.ModelCode != model.DeviceModelCode || state.ProtocolIndex != index)
-        EvaluateModel(model.DeviceModelCode, index, CurrentLanguage());
+        EvaluateModel(model.DeviceModelCode, index, language);
     const VehicleProtocol* protocol = CurrentProtocol();
     return protocol ? protocol->FaultCodeFormat : 0;
 }

@@ -184,9 +184,9 @@ std::string FreezeValueText(const FreezeFrameRow& row, std::span<const std::uint
 {
     switch (row.kind) {
     case FreezeValue::FuelSystem1:
-        return FuelSystemStatusText(static_cast<std::uint8_t>(GetU16(rec, row.offset) >> 8));
+        return FuelSystemStatusText(static_cast<std::uint8_t>(GetU16(rec, row.offset) >> 8), fmt.language);
     case FreezeValue::FuelSystem2:
-        return FuelSystemStatusText(static_cast<std::uint8_t>(GetU16(rec, row.offset) & 0xFF));
+        return FuelSystemStatusText(static_cast<std::uint8_t>(GetU16(rec, row.offset) & 0xFF), fmt.language);
     case FreezeValue::Integer:
         return std::to_string(GetS16(rec, row.offset));
     case FreezeValue::Tenths:
@@ -194,7 +194,7 @@ std::string FreezeValueText(const FreezeFrameRow& row, std::span<const std::uint
     case FreezeValue::Hundredths:
         return FormatFixed(GetS16(rec, row.offset), 100, 2, fmt);
     case FreezeValue::AirStatus:
-        return SecondaryAirStatusText(static_cast<std::uint8_t>(GetU16(rec, row.offset) & 0xFF));
+        return SecondaryAirStatusText(static_cast<std::uint8_t>(GetU16(rec, row.offset) & 0xFF), fmt.language);
     }
     return {};
 }
@@ -260,21 +260,21 @@ TextTable FillJournal(const SettingsModel& model, JournalKind kind, const Number
 {
     TextTable t(kJournalRows, std::vector<std::string>(JournalColumnCount));
     t[0] = {"#",
-            Tr("Дата и время записи", "Date and time of rec."),
-            Tr("Время в пути", "Travel time"),
-            Tr("Пробег, км", "Mileage, km"),
-            Tr("Расход топлива, л", "Fuel expense, l"),
-            Tr("Ср. скорость, км/час", "Av. speed, km/h"),
-            Tr("Ср. расход на 100 км", "Av. expense per 100 km"),
-            Tr("Ср. расход в час", "Av. expense per hour"),
-            Tr("Стоимость", "Cost")};
+            Tr(fmt.language, "Дата и время записи", "Date and time of rec."),
+            Tr(fmt.language, "Время в пути", "Travel time"),
+            Tr(fmt.language, "Пробег, км", "Mileage, km"),
+            Tr(fmt.language, "Расход топлива, л", "Fuel expense, l"),
+            Tr(fmt.language, "Ср. скорость, км/час", "Av. speed, km/h"),
+            Tr(fmt.language, "Ср. расход на 100 км", "Av. expense per 100 km"),
+            Tr(fmt.language, "Ср. расход в час", "Av. expense per hour"),
+            Tr(fmt.language, "Стоимость", "Cost")};
     for (int r = 0; r < kJournalRecordCount; ++r) {
         auto& row = t[static_cast<std::size_t>(r) + 1];
-        row[ColNumber] = r == 0 ? Tr("Посл.", "Last") : std::to_string(r);
+        row[ColNumber] = r == 0 ? Tr(fmt.language, "Посл.", "Last") : std::to_string(r);
         const auto rec = JournalRecord(model, kind, r);
         const std::uint8_t day = GetU8(rec, kRecDay);
         if (day == 0) {
-            row[ColDateTime] = Tr("Пусто", "Empty");
+            row[ColDateTime] = Tr(fmt.language, "Пусто", "Empty");
             continue;
         }
         const std::uint16_t minutes = GetU16(rec, kRecMinutes);
@@ -356,14 +356,14 @@ JournalChartSource SourceOf(JournalChart chart)
     return {RowOf(chart).journal, RowOf(chart).column};
 }
 
-std::string JournalChartCaption(JournalChart chart)
+std::string JournalChartCaption(JournalChart chart, Language language)
 {
-    return Tr(RowOf(chart).russian, RowOf(chart).english);
+    return Tr(language, RowOf(chart).russian, RowOf(chart).english);
 }
 
-std::string JournalChartAxisCaption(JournalChart chart)
+std::string JournalChartAxisCaption(JournalChart chart, Language language)
 {
-    return Tr(RowOf(chart).axisRussian, RowOf(chart).axisEnglish);
+    return Tr(language, RowOf(chart).axisRussian, RowOf(chart).axisEnglish);
 }
 
 std::vector<JournalChartPoint> JournalChartPoints(const SettingsModel& model, JournalChart chart, const JournalDateTime& today)
@@ -385,10 +385,10 @@ std::vector<JournalChartPoint> JournalChartPoints(const SettingsModel& model, Jo
 
 // ---- Summators ------------------------------------------------------------------
 
-std::string SummatorCaption(Summator s)
+std::string SummatorCaption(Summator s, Language language)
 {
     const auto& l = LayoutOf(s);
-    return Tr(l.russian, l.english);
+    return Tr(language, l.russian, l.english);
 }
 
 SummatorValues ReadSummator(const SettingsModel& model, Summator s)
@@ -415,12 +415,12 @@ TextTable FillSummator(const SummatorValues& v, const NumberFormat& fmt)
     const Wide fuel = Wide{v.petrol} + v.gas;
     const std::string none = "-----";
     return {
-        {Tr("Время", "Time"), FormatHoursMinutes(v.time / 60)},
-        {Tr("Пробег, км", "Mileage,m"), FormatFixedWide(Wide{v.distance} + Wide{1000} * v.kilometres, 1000, 3, fmt)},
-        {Tr("Расход, л", "Expense, l"), FormatFixedWide(fuel, 1000, 3, fmt)},
-        {Tr("Ср.скорость, км/час", "Av.speed, km/h"), v.time > 0 ? FormatFixedWide(Wide{v.distance} * 36, Wide{v.time} * 10, 1, fmt) : none},
-        {Tr("Ср.расход, л/100", "Av.exp., l/100"), v.distance > 0 ? FormatFixedWide(fuel * 100, v.distance, 1, fmt) : none},
-        {Tr("Ср.расход, л/час", "Av.exp., l/h"), v.time > 0 ? FormatFixedWide(fuel * 36, Wide{v.time} * 10, 1, fmt) : none},
+        {Tr(fmt.language, "Время", "Time"), FormatHoursMinutes(v.time / 60)},
+        {Tr(fmt.language, "Пробег, км", "Mileage,m"), FormatFixedWide(Wide{v.distance} + Wide{1000} * v.kilometres, 1000, 3, fmt)},
+        {Tr(fmt.language, "Расход, л", "Expense, l"), FormatFixedWide(fuel, 1000, 3, fmt)},
+        {Tr(fmt.language, "Ср.скорость, км/час", "Av.speed, km/h"), v.time > 0 ? FormatFixedWide(Wide{v.distance} * 36, Wide{v.time} * 10, 1, fmt) : none},
+        {Tr(fmt.language, "Ср.расход, л/100", "Av.exp., l/100"), v.distance > 0 ? FormatFixedWide(fuel * 100, v.distance, 1, fmt) : none},
+        {Tr(fmt.language, "Ср.расход, л/час", "Av.exp., l/h"), v.time > 0 ? FormatFixedWide(fuel * 36, Wide{v.time} * 10, 1, fmt) : none},
     };
 }
 
@@ -526,33 +526,33 @@ bool PidSupported(const SettingsModel& model, int pid)
     return (GetU8(model.Record(11), kPidBitmapOffset + p / 8) & (0x80 >> (p % 8))) != 0;
 }
 
-std::string FuelSystemStatusText(std::uint8_t b)
+std::string FuelSystemStatusText(std::uint8_t b, Language language)
 {
     switch (b) {
-    case 1: return Tr("Разомкнута(Ош.Тдв)", "Open loop(ins.eng.T)");
-    case 2: return Tr("Замкнута (ДатчО2)", "Closed loop(O2 sens)");
-    case 4: return Tr("Разомк.(Нагр.дв.)", "Open loop(Eng.load)");
-    case 8: return Tr("Разомк.(ОшСист)", "Open loop(SysFault)");
-    case 16: return Tr("Замкн.(ОшДатчО2)", "Closed loop(O2s Flt)");
-    default: return Tr("Неизвестно", "Unknown");
+    case 1: return Tr(language, "Разомкнута(Ош.Тдв)", "Open loop(ins.eng.T)");
+    case 2: return Tr(language, "Замкнута (ДатчО2)", "Closed loop(O2 sens)");
+    case 4: return Tr(language, "Разомк.(Нагр.дв.)", "Open loop(Eng.load)");
+    case 8: return Tr(language, "Разомк.(ОшСист)", "Open loop(SysFault)");
+    case 16: return Tr(language, "Замкн.(ОшДатчО2)", "Closed loop(O2s Flt)");
+    default: return Tr(language, "Неизвестно", "Unknown");
     }
 }
 
-std::string SecondaryAirStatusText(std::uint8_t b)
+std::string SecondaryAirStatusText(std::uint8_t b, Language language)
 {
     switch (b) {
-    case 1: return Tr("В катализатор", "Upstream of catal.");
-    case 2: return Tr("Из катализатора", "Downstream of catal");
-    case 4: return Tr("Выключено", "Off");
-    default: return Tr("Неизвестно", "Unknown");
+    case 1: return Tr(language, "В катализатор", "Upstream of catal.");
+    case 2: return Tr(language, "Из катализатора", "Downstream of catal");
+    case 4: return Tr(language, "Выключено", "Off");
+    default: return Tr(language, "Неизвестно", "Unknown");
     }
 }
 
-TextTable FillFaultJournal(const SettingsModel& model, int faultCodeType)
+TextTable FillFaultJournal(const SettingsModel& model, int faultCodeType, Language language)
 {
     const FaultCodeOptions options = FaultCodeOptionsOf(model);
     TextTable t(kFaultRows, std::vector<std::string>(FaultColumnCount));
-    t[0] = {"#", Tr("Время", "Time"), Tr("Код ошибки", "Trouble code")};
+    t[0] = {"#", Tr(language, "Время", "Time"), Tr(language, "Код ошибки", "Trouble code")};
     for (int i = 0; i < kFaultRecordCount; ++i) {
         auto& row = t[static_cast<std::size_t>(i) + 1];
         row[FaultColNumber] = std::to_string(i);
@@ -577,10 +577,10 @@ std::optional<TextTable> ShowFreezeFrame(const SettingsModel& model, int row, co
     const std::uint32_t freezeCode = GetU32(rec, kFreezeCode);
     if (freezeCode == 0)
         return t;
-    t.push_back({Tr("Код ошибки", "Trouble code"), FormatFaultCode(0, freezeCode, {})});
+    t.push_back({Tr(fmt.language, "Код ошибки", "Trouble code"), FormatFaultCode(0, freezeCode, {})});
     for (const auto& r : kFreezeFrameRows)
         if (PidSupported(model, r.pid))
-            t.push_back({Tr(r.russian, r.english), FreezeValueText(r, rec, fmt)});
+            t.push_back({Tr(fmt.language, r.russian, r.english), FreezeValueText(r, rec, fmt)});
     return t;
 }
 
@@ -616,10 +616,10 @@ std::string JournalExportText(const TextTable& table)
     return out;
 }
 
-void SaveJournalText(const TextTable& table, const std::string& path)
+void SaveJournalText(const TextTable& table, const std::string& path, Language language)
 {
     const std::string text = JournalExportText(table);
-    WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()), CurrentLanguage());
+    WriteFileAtomically(path, std::vector<std::uint8_t>(text.begin(), text.end()), language);
 }
 
 } // namespace tc

@@ -3,6 +3,7 @@
 // trip and refuelling journals, the eight running summators, the fault journal
 // with its freeze frames; their clear and reset commands; the tab-separated
 // export. Every function reads or changes records 1, 7 and 11 of the model.
+#include "common/Language.h"
 #include "model/SettingsModel.h"
 
 #include <array>
@@ -19,10 +20,12 @@ namespace tc {
 // Rows of cells, row 0 first, exactly as a grid shows them.
 using TextTable = std::vector<std::vector<std::string>>;
 
-// How numbers are written. The decimal separator is the user's locale's; the
-// window passes it, tests and tools choose it.
+// How numbers are written, and in which language the tables' words are.
+// The decimal separator is the user's locale's; the window passes it and
+// its language, tests and tools choose them.
 struct NumberFormat {
     std::string decimalSeparator = ".";
+    Language language = Language::Russian; // of the captions and words in the tables
 };
 
 // ---- Record 7: trip and refuelling journals -------------------------------
@@ -86,8 +89,8 @@ struct JournalChartSource {
 };
 JournalChartSource SourceOf(JournalChart chart);
 // The chart's name (for its selector) and the caption of its value axis.
-std::string JournalChartCaption(JournalChart chart);
-std::string JournalChartAxisCaption(JournalChart chart);
+std::string JournalChartCaption(JournalChart chart, Language language);
+std::string JournalChartAxisCaption(JournalChart chart, Language language);
 
 struct JournalChartPoint {
     int record = 0; // journal record 0..20, grid row record + 1
@@ -117,8 +120,8 @@ struct SummatorValues {
     std::uint32_t kilometres = 0;
 };
 
-// The label above the summator's grid, in the current language.
-std::string SummatorCaption(Summator s);
+// The label above the summator's grid.
+std::string SummatorCaption(Summator s, Language language);
 // The values the summator's grid shows (petrol only has no gas, gas only no
 // petrol; only the cumulative one carries the kilometre count).
 SummatorValues ReadSummator(const SettingsModel& model, Summator s);
@@ -156,18 +159,19 @@ std::uint32_t DecimalToPCode(std::uint32_t code);
 std::string FormatFaultCode(int type, std::uint32_t code, const FaultCodeOptions& options);
 // True when the freeze frames carry OBD PID p (1..96).
 bool PidSupported(const SettingsModel& model, int pid);
-std::string FuelSystemStatusText(std::uint8_t b);
-std::string SecondaryAirStatusText(std::uint8_t b);
+std::string FuelSystemStatusText(std::uint8_t b, Language language);
+std::string SecondaryAirStatusText(std::uint8_t b, Language language);
 
 // The fault-code type of the vehicle protocol that the settings select (the
 // device model code and the protocol index of record 10, offset 4). The model
-// table is evaluated for these settings when the catalogs hold another model
-// or index, so the codes never follow a protocol of earlier settings. Settings
-// that select no protocol get the standard OBD form (type 0).
-int CurrentFaultCodeType(const SettingsModel& model);
+// table is evaluated for these settings (its texts in `language`) when the
+// catalogs hold another model or index, so the codes never follow a protocol
+// of earlier settings. Settings that select no protocol get the standard OBD
+// form (type 0).
+int CurrentFaultCodeType(const SettingsModel& model, Language language);
 
 // The 8 × 3 fault list; `faultCodeType` is the current protocol's.
-TextTable FillFaultJournal(const SettingsModel& model, int faultCodeType);
+TextTable FillFaultJournal(const SettingsModel& model, int faultCodeType, Language language);
 // The freeze frame of fault-list row `row` (row n shows fault record n - 1):
 // nothing for row 0 or a row outside the list (the grid keeps what it shows),
 // an empty table when the record has no freeze frame, else the rows to show.
@@ -193,8 +197,9 @@ std::span<const FreezeFrameRow> FreezeFrameRows();
 // spreadsheets on Windows and Linux recognise the encoding of the Cyrillic texts.
 std::string JournalExportText(const TextTable& table);
 // Writes the export to `path`; an old file is replaced only once the new one is
-// complete. Throws tc::Error with the user text when the file cannot be written.
-void SaveJournalText(const TextTable& table, const std::string& path);
+// complete. Throws tc::Error with the user text (in `language`) when the file
+// cannot be written.
+void SaveJournalText(const TextTable& table, const std::string& path, Language language);
 
 // ---- Number texts (shared with the window) -----------------------------------
 

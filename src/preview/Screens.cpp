@@ -137,9 +137,10 @@ std::uint32_t ClockSeed()
     return static_cast<std::uint32_t>(ticks ^ (ticks >> 32));
 }
 
-PreviewInputs InputsFromModel(const SettingsModel& model, std::uint32_t randomSeed)
+PreviewInputs InputsFromModel(const SettingsModel& model, Language language, std::uint32_t randomSeed)
 {
     PreviewInputs in;
+    in.language = language;
     in.randomSeed = randomSeed;
     in.record9 = model.Record(kDisplayRecord);
     in.pars = &Catalogs().MeasPars;
@@ -233,8 +234,8 @@ void DrawSingleValueWithFields(PreviewCanvas& p, const PreviewInputs& in, std::u
             p.DrawPicture(x0 + 40, 195, Picture(PictureId::GasStation));
             p.SelectFont(1);
             Origin(p, x0 + 78 - 6 * p.FontWidth, 142);
-            p.TextAt(0, 0, Tr("3л", "3l"));
-            p.TextAt(1, 0, Tr("20км", "20km"));
+            p.TextAt(0, 0, Tr(in.language, "3л", "3l"));
+            p.TextAt(1, 0, Tr(in.language, "20км", "20km"));
             break;
         case 10:
             p.SelectFont(2);
@@ -268,11 +269,11 @@ void DrawSingleValueWithFields(PreviewCanvas& p, const PreviewInputs& in, std::u
         case 58:
         case 59: {
             const int code = fieldCodes[static_cast<std::size_t>(i)];
-            const std::string label = code == 17 ? Tr("Tож", "Tct")
-                : code == 38                     ? Tr("Tм", "Tol")
-                : code == 57                     ? Tr("Tдв", "Ten")
-                : code == 58                     ? Tr("Tв", "Twt")
-                                                 : Tr("Tц", "Tcl");
+            const std::string label = code == 17 ? Tr(in.language, "Tож", "Tct")
+                : code == 38                     ? Tr(in.language, "Tм", "Tol")
+                : code == 57                     ? Tr(in.language, "Tдв", "Ten")
+                : code == 58                     ? Tr(in.language, "Tв", "Twt")
+                                                 : Tr(in.language, "Tц", "Tcl");
             p.SelectFont(1);
             Origin(p, x0 + 78 - 6 * p.FontWidth, 142);
             p.TextAt(0, 0, "30");
@@ -374,7 +375,7 @@ void DrawList(PreviewCanvas& p, const PreviewInputs& in, std::array<std::uint8_t
     }
 }
 
-std::string MenuSampleText(int row)
+std::string MenuSampleText(int row, Language language)
 {
     static constexpr std::array<std::string_view, 7> english = {
         "Refilled l        0", "Now in tank l     50", "Refueling to full   ", "Fan              Off",
@@ -386,7 +387,7 @@ std::string MenuSampleText(int row)
     };
     if (row < 0 || row > 6)
         return {};
-    return Tr(russian[static_cast<std::size_t>(row)], english[static_cast<std::size_t>(row)]);
+    return Tr(language, russian[static_cast<std::size_t>(row)], english[static_cast<std::size_t>(row)]);
 }
 
 void DrawMenu(PreviewCanvas& p, const PreviewInputs& in)
@@ -401,7 +402,7 @@ void DrawMenu(PreviewCanvas& p, const PreviewInputs& in)
             Colours(p, in, ValueInk, ValuePaper);
         else
             Colours(p, in, CaptionInk, CaptionPaper);
-        p.TextAt(0, 1, MenuSampleText(r));
+        p.TextAt(0, 1, MenuSampleText(r, in.language));
         p.TextAt(0, 0, std::to_string(r));
     }
 }
@@ -669,12 +670,12 @@ void DrawPanelItem(PreviewCanvas& p, const PreviewInputs& in, const PanelItem& i
             p.DrawPicture(22, y0 + 2, Picture(PictureId::Electro));
         break;
     case PanelDraw::GasPetrol:
-        PanelValueField(p, in, y0, SchemePalette(in, item.colour), Tr(item.valueRu, item.valueEn), 3);
+        PanelValueField(p, in, y0, SchemePalette(in, item.colour), Tr(in.language, item.valueRu, item.valueEn), 3);
         break;
     case PanelDraw::Value: {
         const int c = item.colour >= 0 ? item.colour : kRowColours[static_cast<std::size_t>(row)];
-        const std::string caption = Tr(item.captionRu, item.captionEn);
-        const std::string value = Tr(item.valueRu, item.valueEn);
+        const std::string caption = Tr(in.language, item.captionRu, item.captionEn);
+        const std::string value = Tr(in.language, item.valueRu, item.valueEn);
         p.Ink = SchemePalette(in, c);
         p.Paper = SchemePalette(in, 0);
         p.SelectFont(1);
@@ -696,9 +697,9 @@ std::vector<const PanelItem*> PanelItems(const ModelFeatures& features)
     return items;
 }
 
-std::string PanelItemName(const PanelItem& item)
+std::string PanelItemName(const PanelItem& item, Language language)
 {
-    return Tr(item.nameRu, item.nameEn);
+    return Tr(language, item.nameRu, item.nameEn);
 }
 
 std::string PanelItemName(const PanelItem& item, bool english)
@@ -785,8 +786,8 @@ void DrawPreviewScreen(PreviewCanvas& p, const PreviewInputs& in, PreviewScreen 
 {
     const int count = PreviewDisplayCount(screen, in);
     if (display < 1 || display > count)
-        throw Error(count == 0 ? Tr("Для этого экрана нет дисплеев", "This screen has no displays")
-                               : Tr("Номер дисплея должен быть от 1 до ", "The display number must be 1 to ") + std::to_string(count));
+        throw Error(count == 0 ? Tr(in.language, "Для этого экрана нет дисплеев", "This screen has no displays")
+                               : Tr(in.language, "Номер дисплея должен быть от 1 до ", "The display number must be 1 to ") + std::to_string(count));
     const int d = display - 1;
     switch (screen) {
     case PreviewScreen::X1:

@@ -3,6 +3,7 @@
 // the colour scheme being edited (record 9) and the measured-parameter list.
 #include "catalogs/MeasuredParameters.h"
 #include "catalogs/ModelFeatures.h"
+#include "common/Language.h"
 #include "model/DisplayRecord.h"
 #include "preview/PreviewCanvas.h"
 
@@ -25,15 +26,16 @@ struct PreviewInputs {
     ModelFeatures features;
     std::span<const std::uint8_t> protocolCodes; // parameters of the current protocol: one x1 display each
     std::uint32_t randomSeed = 1;          // the graphs' curve, another on every draw unless fixed
+    Language language = Language::Russian; // of the sample texts and the errors
 };
 
 // A seed for the graphs' curve from the clock: a new curve on every draw.
 std::uint32_t ClockSeed();
 
 // Record 9 of the model with the day scheme (set `scheme` for the night
-// one), the process-wide parameter list and features, and the graphs' seed
-// (the clock unless given).
-PreviewInputs InputsFromModel(const SettingsModel& model, std::uint32_t randomSeed = ClockSeed());
+// one), the process-wide parameter list and features, the language of the
+// texts, and the graphs' seed (the clock unless given).
+PreviewInputs InputsFromModel(const SettingsModel& model, Language language, std::uint32_t randomSeed = ClockSeed());
 
 // Screen colours of the edited scheme: palette entries and the colours of
 // the roles (a stored palette index is taken modulo 16).
@@ -41,12 +43,12 @@ std::uint16_t SchemePalette(const PreviewInputs& in, int index);
 std::uint16_t SchemeRole(const PreviewInputs& in, ColourRole role);
 
 // Seven rows of the menu preview.
-std::string MenuSampleText(int row);
+std::string MenuSampleText(int row, Language language);
 
 // The extra-panel items offered for the model's features, in their numbering.
 struct PanelItem;
 std::vector<const PanelItem*> PanelItems(const ModelFeatures& features);
-std::string PanelItemName(const PanelItem& item); // current language
+std::string PanelItemName(const PanelItem& item, Language language);
 std::string PanelItemName(const PanelItem& item, bool english);
 
 void DrawSingleValue(PreviewCanvas& p, const PreviewInputs& in, std::uint8_t code);

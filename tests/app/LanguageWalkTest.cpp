@@ -203,7 +203,7 @@ void GatherAll(Texts& out, const QString& folder)
         under(QStringLiteral("editor"), editor);
         return false;
     });
-    JournalsDialog journals(model, NumberFormat{"."});
+    JournalsDialog journals(model, NumberFormat{".", tc::ui::WindowLanguage()});
     under(QStringLiteral("journals"), journals);
     RestorePointsDialog points({}, folder);
     under(QStringLiteral("restorepoints"), points);

@@ -177,7 +177,7 @@ private slots:
             QVERIFY(graph && graph->anew);
             const auto core = [&](std::uint32_t seed) {
                 PreviewCanvas canvas;
-                DrawPreviewScreen(canvas, InputsFromModel(model, seed), PreviewScreen::Graphs, 1);
+                DrawPreviewScreen(canvas, InputsFromModel(model, tc::ui::WindowLanguage(), seed), PreviewScreen::Graphs, 1);
                 const auto rgb = canvas.ToRgb();
                 return QImage(rgb.data(), kPreviewWidth, kPreviewHeight, kPreviewWidth * 3, QImage::Format_RGB888).copy();
             };

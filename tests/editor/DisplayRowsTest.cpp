@@ -212,7 +212,7 @@ TEST(DisplayPage, SubpagesNameWhatTheyEditAndPreviewsDrawFromTheSession)
     InSession(model, [&](EditSession& s) {
         s.SelectScheme(1);
         const PreviewInputs in = DisplayPreviewInputs(s, 7);
-        PreviewInputs cli = InputsFromModel(model, 7);
+        PreviewInputs cli = InputsFromModel(model, in.language, 7);
         cli.scheme = 1;
         EXPECT_EQ(in.record9.data(), cli.record9.data());
         EXPECT_EQ(in.scheme, cli.scheme);

@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     fuzz::Choices in(data, size);
     const std::uint8_t options = in.Byte();
-    EnglishVersion = options & 1;
     NumberFormat fmt;
+    fmt.language = LanguageOf((options & 1) != 0);
     fmt.decimalSeparator = options & 2 ? "," : ".";
     SettingsModel model = fuzz::FreshModel();
     if (!fuzz::FillModel(in, model))
@@ -62,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckTable(FillTripJournal(m, fmt));
         CheckTable(FillRefuelJournal(m, fmt));
         for (auto s : kSummators) {
-            FUZZ_REQUIRE(!SummatorCaption(s).empty());
+            FUZZ_REQUIRE(!SummatorCaption(s, fmt.language).empty());
             CheckTable(FillSummator(m, s, fmt));
         }
-        const auto faults = FillFaultJournal(m, CurrentFaultCodeType(m));
+        const auto faults = FillFaultJournal(m, CurrentFaultCodeType(m, fmt.language), fmt.language);
         for (std::size_t row = 0; row < faults.size() + 2; ++row)
             if (const auto frame = ShowFreezeFrame(m, static_cast<int>(row), fmt))
                 JournalExportText(*frame); // empty when the fault has no freeze frame
@@ -88,9 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 ResetSummator(m, s);
         CheckTable(FillTripJournal(m, fmt));
         CheckTable(FillRefuelJournal(m, fmt));
-        FillFaultJournal(m, CurrentFaultCodeType(m));
+        FillFaultJournal(m, CurrentFaultCodeType(m, fmt.language), fmt.language);
         return true;
     });
-    EnglishVersion = false;
     return 0;
 }

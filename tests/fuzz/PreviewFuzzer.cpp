@@ -1,5 +1,6 @@
 // Every preview screen drawn from any image. Input: the display number, the
-// scheme, the curve's seed, the model code, then the plain image.
+// scheme (bit 0) and language (bit 1), the curve's seed, the model code, then
+// the plain image.
 #include "FuzzSupport.h"
 
 #include "catalogs/Catalogs.h"
@@ -15,15 +16,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     fuzz::Choices in(data, size);
     const int display = in.Byte();
-    const int scheme = in.Byte() & 1;
+    const std::uint8_t look = in.Byte();
     const std::uint32_t seed = in.U32();
     SettingsModel model = fuzz::FreshModel();
     if (!fuzz::FillModel(in, model))
         return 0;
     fuzz::EvaluateOnce(model.DeviceModelCode, model.ProtocolIndex());
 
-    PreviewInputs inputs = InputsFromModel(model, seed);
-    inputs.scheme = scheme;
+    PreviewInputs inputs = InputsFromModel(model, LanguageOf((look & 2) != 0), seed);
+    inputs.scheme = look & 1;
     for (auto screen : {PreviewScreen::X1, PreviewScreen::X1List, PreviewScreen::X4, PreviewScreen::X9, PreviewScreen::X6,
                         PreviewScreen::Menu, PreviewScreen::Dials, PreviewScreen::Graphs, PreviewScreen::Panel}) {
         const int count = PreviewDisplayCount(screen, inputs);

@@ -39,7 +39,7 @@ inline void LoadChartSample(SettingsModel& model, bool negativePrices = false)
 {
     model.Image = ImageFromMemory(sim::SampleMemory());
     model.DeviceModelCode = 0xC000;
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(Language::Russian);
     using K = JournalKind;
     PutJournalRecord(model, K::Trip, 7, 9 * 60, 31, 11, 1200, 15000, 1100, 0);       // 31 November
     PutJournalRecord(model, K::Trip, 8, 10 * 60, 2, 12, 900, 0, 300, 0);             // standing still: no consumption

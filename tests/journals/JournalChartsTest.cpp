@@ -20,7 +20,6 @@ using test::kChartToday;
 // value equals the cell's number and its time the row's date text.
 TEST(JournalCharts, EveryPointIsTheNumberAndDateItsGridRowShows)
 {
-    const bool english = EnglishVersion;
     for (bool negativePrices : {false, true}) {
         SettingsModel model;
         test::LoadChartSample(model, negativePrices);
@@ -31,7 +30,7 @@ TEST(JournalCharts, EveryPointIsTheNumberAndDateItsGridRowShows)
             const auto points = JournalChartPoints(model, chart, kChartToday);
             EXPECT_TRUE(std::is_sorted(points.begin(), points.end(), [](const auto& a, const auto& b) { return a.when < b.when; }));
             for (int r = 0; r < kJournalRecordCount; ++r) {
-                SCOPED_TRACE(JournalChartCaption(chart) + ", record " + std::to_string(r) + (negativePrices ? ", negative prices" : ""));
+                SCOPED_TRACE(JournalChartCaption(chart, Language::Russian) + ", record " + std::to_string(r) + (negativePrices ? ", negative prices" : ""));
                 const auto& row = table[static_cast<std::size_t>(r) + 1];
                 const auto number = CellNumber(row[source.column]);
                 const bool placeable = !test::kUndatedRecords.contains({source.journal, r});
@@ -53,7 +52,6 @@ TEST(JournalCharts, EveryPointIsTheNumberAndDateItsGridRowShows)
         EXPECT_EQ(compared, 7u + 5u + 8u); // dated trips with distance, refuels, dated trips
         EXPECT_EQ(left, 4u);               // the two undated trips in two charts
     }
-    EXPECT_EQ(EnglishVersion, english);
 }
 
 // The unit keeps no year: a row takes the latest year in which it is not
@@ -98,14 +96,10 @@ TEST(JournalCharts, RowDatesTakeTheLatestYearNotAfterToday)
 
 TEST(JournalCharts, CaptionsInBothLanguages)
 {
-    const bool english = EnglishVersion;
-    EnglishVersion = false;
-    EXPECT_EQ(JournalChartCaption(JournalChart::RefuelConsumption), "Расход на 100 км, заправки");
-    EXPECT_EQ(JournalChartAxisCaption(JournalChart::TripConsumption), "л/100 км");
-    EnglishVersion = true;
-    EXPECT_EQ(JournalChartCaption(JournalChart::TripCost), "Trip cost");
-    EXPECT_EQ(JournalChartAxisCaption(JournalChart::TripCost), "Cost");
-    EnglishVersion = english;
+    EXPECT_EQ(JournalChartCaption(JournalChart::RefuelConsumption, Language::Russian), "Расход на 100 км, заправки");
+    EXPECT_EQ(JournalChartAxisCaption(JournalChart::TripConsumption, Language::Russian), "л/100 км");
+    EXPECT_EQ(JournalChartCaption(JournalChart::TripCost, Language::English), "Trip cost");
+    EXPECT_EQ(JournalChartAxisCaption(JournalChart::TripCost, Language::English), "Cost");
 }
 
 } // namespace

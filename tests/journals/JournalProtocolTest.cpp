@@ -20,7 +20,7 @@ TEST(JournalProtocol, FaultCodeTypeFollowsTheLoadedSettings)
     int checked = 0;
     std::map<int, int> formatsSeen;
     for (const auto& info : ListedModels()) {
-        EvaluateModel(info.code, 0, CurrentLanguage());
+        EvaluateModel(info.code, 0, Language::Russian);
         std::vector<int> formats;
         for (const auto& p : Catalogs().Protocols)
             formats.push_back(p->FaultCodeFormat);
@@ -28,10 +28,10 @@ TEST(JournalProtocol, FaultCodeTypeFollowsTheLoadedSettings)
             ++formatsSeen[formats[i]];
             if (formatsSeen[formats[i]] > 3)
                 continue; // a few of each format are enough
-            EvaluateModel(0xC000, 0, CurrentLanguage()); // some other model is current
+            EvaluateModel(0xC000, 0, Language::Russian); // some other model is current
             model.DeviceModelCode = info.code;
             PutU16(model.Record(10), 4, static_cast<std::uint16_t>(i));
-            EXPECT_EQ(CurrentFaultCodeType(model), formats[i]) << "model " << info.code << " protocol " << i;
+            EXPECT_EQ(CurrentFaultCodeType(model, Language::Russian), formats[i]) << "model " << info.code << " protocol " << i;
             ++checked;
         }
     }
@@ -40,10 +40,10 @@ TEST(JournalProtocol, FaultCodeTypeFollowsTheLoadedSettings)
 
     // No protocol at that index, or an unknown model: the standard OBD form.
     PutU16(model.Record(10), 4, 255);
-    EXPECT_EQ(CurrentFaultCodeType(model), 0);
+    EXPECT_EQ(CurrentFaultCodeType(model, Language::Russian), 0);
     model.DeviceModelCode = 0xFFFF;
     EXPECT_FALSE(IsListedModel(0xFFFF));
-    EXPECT_EQ(CurrentFaultCodeType(model), 0);
+    EXPECT_EQ(CurrentFaultCodeType(model, Language::Russian), 0);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
 #include "ui/ScriptedUser.h"
+#include "ui/Text.h"
 
 #include <QApplication>
 #include <QChartView>
@@ -98,8 +99,7 @@ std::vector<std::uint8_t> AllRecords(const SettingsModel& model)
 class JournalsDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { EnglishVersion = false; }
-    void cleanup() { EnglishVersion = false; }
+    void cleanup() { tc::ui::SetWindowLanguage(Language::Russian); }
 
     void gridsShowTheJournals()
     {
@@ -122,16 +122,16 @@ private slots:
         QVERIFY(!(dlg.tripGrid->item(5, 0)->textAlignment() & Qt::AlignRight));
         QCOMPARE(dlg.tripGrid->columnWidth(5), 156);
         // No heading is cut, in either language.
-        for (const bool english : {false, true}) {
-            EnglishVersion = english;
-            JournalsDialog shown(model, NumberFormat{","});
+        for (const Language language : {Language::Russian, Language::English}) {
+            tc::ui::SetWindowLanguage(language);
+            JournalsDialog shown(model, NumberFormat{",", language});
             for (QTableWidget* g : shown.findChildren<QTableWidget*>())
                 for (int c = 0; c < g->columnCount(); ++c)
                     if (const auto* heading = g->item(0, c); heading && heading->background() == g->palette().button())
                         QVERIFY2(g->fontMetrics().horizontalAdvance(heading->text()) <= g->columnWidth(c),
                                  qPrintable(g->objectName() + QStringLiteral(": ") + heading->text()));
         }
-        EnglishVersion = false;
+        tc::ui::SetWindowLanguage(Language::Russian);
 
         auto* all = dlg.SummatorGrid(Summator::All);
         QCOMPARE(all->rowCount(), 6);
@@ -140,7 +140,7 @@ private slots:
         QCOMPARE(dlg.faultGrid->rowCount(), 8);
         QCOMPARE(dlg.faultGrid->item(1, 1)->text(), QString("1:05 4.05"));
         QCOMPARE(dlg.faultGrid->item(1, 2)->text(),
-                 QString::fromStdString(FormatFaultCode(CurrentFaultCodeType(model), 0x0301, FaultCodeOptionsOf(model))));
+                 QString::fromStdString(FormatFaultCode(CurrentFaultCodeType(model, Language::Russian), 0x0301, FaultCodeOptionsOf(model))));
         QCOMPARE(dlg.freezeFrameGrid->rowCount(), 2);
         QCOMPARE(dlg.freezeFrameGrid->item(1, 0)->text(), QString("Обороты/мин"));
         QCOMPARE(dlg.freezeFrameGrid->item(1, 1)->text(), QString("2500"));
@@ -156,10 +156,10 @@ private slots:
 
     void englishCaptions()
     {
-        EnglishVersion = true;
+        tc::ui::SetWindowLanguage(Language::English);
         SettingsModel model;
         LoadSample(model);
-        JournalsDialog dlg(model, NumberFormat{});
+        JournalsDialog dlg(model, NumberFormat{".", Language::English});
         QCOMPARE(dlg.windowTitle(), QString("Viewing logs"));
         QCOMPARE(dlg.pages->tabText(0), QString("Trip log"));
         QCOMPARE(dlg.pages->tabText(1), QString("Petrol log"));
@@ -306,7 +306,7 @@ private slots:
             dlg.chartSelector->setCurrentIndex(i);
             const JournalChart chart = kJournalCharts[static_cast<std::size_t>(i)];
             QCOMPARE(dlg.ShownChart(), chart);
-            QCOMPARE(dlg.chartSelector->currentText(), QString::fromStdString(JournalChartCaption(chart)));
+            QCOMPARE(dlg.chartSelector->currentText(), QString::fromStdString(JournalChartCaption(chart, Language::Russian)));
             const auto series = dlg.chartView->chart()->series();
             QCOMPARE(series.size(), 1);
             const QList<QPointF> drawnPoints = qobject_cast<QLineSeries*>(series[0])->points();

@@ -18,12 +18,11 @@ class Journals : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnglishVersion = true;
+        point.language = Language::English;
         LoadReferenceImage(model, 0xC000);
         for (int k = 1; k <= kRecordCount; ++k)
             std::fill(model.Record(k).begin(), model.Record(k).end(), std::uint8_t{0});
     }
-    void TearDown() override { EnglishVersion = false; }
 
     std::span<std::uint8_t> JournalRec(JournalKind kind, int i)
     {
@@ -60,7 +59,7 @@ Row Cells(const Row& row, std::size_t first, std::size_t count)
 TEST_F(Journals, EmptyJournalShowsEmptyInEveryRowAndNothingElse)
 {
     for (bool english : {true, false}) {
-        EnglishVersion = english;
+        point.language = LanguageOf(english);
         for (auto kind : {JournalKind::Trip, JournalKind::Refuel}) {
             const auto t = FillJournal(model, kind, point);
             ASSERT_EQ(t.size(), 22u);
@@ -89,7 +88,7 @@ TEST_F(Journals, RecordColumnsAveragesAndCost)
     EXPECT_EQ(FillRefuelJournal(model, point)[1][1], "Empty");
 
     // The user's separator reaches every fixed-point cell.
-    t = FillTripJournal(model, NumberFormat{","});
+    t = FillTripJournal(model, NumberFormat{",", point.language});
     EXPECT_EQ(t[1][3], "10,000");
     EXPECT_EQ(t[1][7], "5,40");
     EXPECT_EQ(t[1][8], "40,5");
@@ -173,7 +172,7 @@ TEST_F(Journals, SummatorRowsAndDashes)
     EXPECT_EQ(t[1][1], "4294967295.000");
     EXPECT_EQ(t[3][1], "0.0");
     EXPECT_EQ(t[4][1], "-----");
-    EnglishVersion = false;
+    point.language = Language::Russian;
     t = FillSummator({0, 0, 0, 0, 0}, point);
     EXPECT_EQ(t[1][0], "Пробег, км");
     EXPECT_EQ(t[3][1], "-----");
@@ -222,10 +221,10 @@ TEST_F(Journals, SummatorsReadTheirOwnFieldsAndResetKeepsOthers)
 
 TEST_F(Journals, SummatorCaptionsInBothLanguages)
 {
-    EXPECT_EQ(SummatorCaption(Summator::Tank), "Reset 2 (between gas stations)");
-    EnglishVersion = false;
-    EXPECT_EQ(SummatorCaption(Summator::Tank), "Сброс 2 ( Между заправками )");
-    EXPECT_EQ(SummatorCaption(Summator::All), "Накопительные / Общие");
+    EXPECT_EQ(SummatorCaption(Summator::Tank, point.language), "Reset 2 (between gas stations)");
+    point.language = Language::Russian;
+    EXPECT_EQ(SummatorCaption(Summator::Tank, point.language), "Сброс 2 ( Между заправками )");
+    EXPECT_EQ(SummatorCaption(Summator::All, point.language), "Накопительные / Общие");
 }
 
 TEST(FaultCodes, TypeZeroLettersAndOtherTypes)
@@ -302,7 +301,7 @@ TEST_F(Journals, FaultListRows)
     PutU8(f, 2, 1);
     PutU8(f, 3, 2);
     PutU32(f, 4, 0x4123);
-    auto t = FillFaultJournal(model, 8);
+    auto t = FillFaultJournal(model, 8, point.language);
     ASSERT_EQ(t.size(), 8u);
     EXPECT_EQ(t[0], (std::vector<std::string>{"#", "Time", "Trouble code"}));
     // Type 8 below 0x4000 with the main option not 1 resolves to type 6, which has no text.
@@ -327,9 +326,9 @@ TEST_F(Journals, FreezeFrameRows)
     auto t = ShowFreezeFrame(model, 3, point);
     ASSERT_TRUE(t.has_value());
     EXPECT_EQ(*t, (TextTable{{"Trouble code", "P0301"}, {"Engine RPM", "2500"}}));
-    EnglishVersion = false;
+    point.language = Language::Russian;
     EXPECT_EQ(*ShowFreezeFrame(model, 3, point), (TextTable{{"Код ошибки", "P0301"}, {"Обороты/мин", "2500"}}));
-    EnglishVersion = true;
+    point.language = Language::English;
 
     // Every kind of value.
     for (int p : {3, 10, 18, 20, 96})
@@ -338,7 +337,7 @@ TEST_F(Journals, FreezeFrameRows)
     PutU16(f, 26, static_cast<std::uint16_t>(-15)); // -1.5 kPa
     PutU16(f, 42, 0x0104); // taken as a byte: 4, "Off"
     PutU16(f, 44, 45);     // 0.45 V
-    t = ShowFreezeFrame(model, 3, NumberFormat{","});
+    t = ShowFreezeFrame(model, 3, NumberFormat{",", point.language});
     EXPECT_EQ(*t, (TextTable{{"Trouble code", "P0301"},
                              {"Fuel system 1 status", "Closed loop(O2 sens)"},
                              {"Fuel system 2 status", "Closed loop(O2s Flt)"},
@@ -359,12 +358,12 @@ TEST_F(Journals, PidBitmapAndStatusTexts)
     EXPECT_FALSE(PidSupported(model, 2));
     EXPECT_FALSE(PidSupported(model, 0));
     EXPECT_FALSE(PidSupported(model, 97));
-    EXPECT_EQ(FuelSystemStatusText(1), "Open loop(ins.eng.T)");
-    EXPECT_EQ(FuelSystemStatusText(3), "Unknown");
-    EXPECT_EQ(SecondaryAirStatusText(2), "Downstream of catal");
-    EnglishVersion = false;
-    EXPECT_EQ(FuelSystemStatusText(8), "Разомк.(ОшСист)");
-    EXPECT_EQ(SecondaryAirStatusText(0), "Неизвестно");
+    EXPECT_EQ(FuelSystemStatusText(1, point.language), "Open loop(ins.eng.T)");
+    EXPECT_EQ(FuelSystemStatusText(3, point.language), "Unknown");
+    EXPECT_EQ(SecondaryAirStatusText(2, point.language), "Downstream of catal");
+    point.language = Language::Russian;
+    EXPECT_EQ(FuelSystemStatusText(8, point.language), "Разомк.(ОшСист)");
+    EXPECT_EQ(SecondaryAirStatusText(0, point.language), "Неизвестно");
 }
 
 TEST_F(Journals, FreezeFrameTableMatchesTheDevice)
@@ -424,7 +423,7 @@ TEST_F(Journals, ClearFaultJournalKeepsTimesAndValues)
         }
         EXPECT_EQ(r11[i], cleared ? 0 : before[i]) << "byte " << i;
     }
-    const auto t = FillFaultJournal(model, 0);
+    const auto t = FillFaultJournal(model, 0, point.language);
     for (std::size_t r = 1; r < 8; ++r)
         EXPECT_EQ(t[r][2], "");
 }
@@ -451,18 +450,18 @@ TEST_F(Journals, ExportOfAnEmptyJournalHas22LinesOf9TabTerminatedCells)
 
 TEST_F(Journals, SaveWritesTheExportAndRefusesAnUnwritablePlace)
 {
-    EnglishVersion = false;
+    point.language = Language::Russian;
     const auto table = FillTripJournal(model, point);
     const auto dir = std::filesystem::path(TRIPCONF_BINARY_DIR) / "journals_test_out";
     std::filesystem::create_directories(dir);
     const auto file = dir / "trip.txt";
-    SaveJournalText(table, file.string());
+    SaveJournalText(table, file.string(), point.language);
     std::ifstream in(file, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(bytes, JournalExportText(table));
     EXPECT_NE(bytes.find("Посл.\tПусто\t"), std::string::npos); // UTF-8 Cyrillic after the mark
 
-    EXPECT_THROW(SaveJournalText(table, (dir / "no-such-folder" / "x.txt").string()), Error);
+    EXPECT_THROW(SaveJournalText(table, (dir / "no-such-folder" / "x.txt").string(), point.language), Error);
     EXPECT_EQ(bytes, JournalExportText(table));
 }
 

@@ -80,23 +80,14 @@ const Golden kGolden[] = {
     {"panel-boat", 0x5800, PreviewScreen::Panel, 1, 1, false, 0x52A88F86E04A89BFull},
 };
 
-class LanguageGuard {
-public:
-    explicit LanguageGuard(bool english) : saved_(EnglishVersion) { EnglishVersion = english; }
-    ~LanguageGuard() { EnglishVersion = saved_; }
-
-private:
-    bool saved_;
-};
-
 // Draws a golden case as tripconf-cli preview does (seed 1).
 PreviewCanvas DrawCase(const Golden& g)
 {
-    LanguageGuard language(g.english);
-    SettingsModel model;
+    const Language language = LanguageOf(g.english);
+    SettingsModel model(language);
     FillSampleSettings(model, g.model);
-    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4), CurrentLanguage());
-    PreviewInputs in = InputsFromModel(model, 1);
+    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4), language);
+    PreviewInputs in = InputsFromModel(model, language, 1);
     in.scheme = g.scheme;
     PreviewCanvas p;
     DrawPreviewScreen(p, in, g.screen, g.display);
@@ -149,11 +140,11 @@ protected:
     void SetUp() override
     {
         FillSampleSettings(model, 0xC000);
-        EvaluateModel(model.DeviceModelCode, 0, CurrentLanguage());
-        in = InputsFromModel(model);
+        EvaluateModel(model.DeviceModelCode, 0, language);
+        in = InputsFromModel(model, language);
     }
-    LanguageGuard language{true};
-    SettingsModel model;
+    const Language language = Language::English;
+    SettingsModel model{language};
     PreviewInputs in;
     PreviewCanvas p;
 };
@@ -251,17 +242,17 @@ TEST_F(PreviewScreens, ExtraPanelNumberingFollowsTheFeatures)
     f.HasHybridDrive = true;
     auto items = PanelItems(f);
     ASSERT_EQ(items.size(), 17u);
-    EXPECT_EQ(PanelItemName(*items[11]), "GasPetr");
-    EXPECT_EQ(PanelItemName(*items[12]), "EngSpEl");
+    EXPECT_EQ(PanelItemName(*items[11], language), "GasPetr");
+    EXPECT_EQ(PanelItemName(*items[12], language), "EngSpEl");
     f.NoGasFuel = true;
     items = PanelItems(f);
-    EXPECT_EQ(PanelItemName(*items[11]), "EngSpEl");
+    EXPECT_EQ(PanelItemName(*items[11], language), "EngSpEl");
     f = {};
     f.KmPerLitre = f.HasAccelerometer = f.HasTrim = true;
     items = PanelItems(f);
     ASSERT_EQ(items.size(), 18u);
-    EXPECT_EQ(PanelItemName(*items[15]), "Trim");
-    EXPECT_EQ(PanelItemName(*items[17]), "Pitch");
+    EXPECT_EQ(PanelItemName(*items[15], language), "Trim");
+    EXPECT_EQ(PanelItemName(*items[17], language), "Pitch");
 
     // An item number that no item carries draws nothing in its row.
     DrawExtraPanel(p, in, {255, 255, 255, 255});
@@ -303,13 +294,13 @@ TEST(PreviewNewFile, EveryDialAndGraphDisplayIsDrawnInColour)
 {
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), CurrentLanguage());
+    EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), Language::Russian);
     std::set<std::vector<std::uint16_t>> pictures;
     for (const PreviewScreen screen : {PreviewScreen::Dials, PreviewScreen::Graphs})
         for (int scheme = 0; scheme < 2; ++scheme)
             for (int d = 1; d <= 8; ++d) {
                 SCOPED_TRACE(std::string(PreviewScreenName(screen)) + " " + std::to_string(d) + " scheme " + std::to_string(scheme));
-                PreviewInputs in = InputsFromModel(model);
+                PreviewInputs in = InputsFromModel(model, Language::Russian);
                 in.scheme = scheme;
                 PreviewCanvas p;
                 DrawPreviewScreen(p, in, screen, d);

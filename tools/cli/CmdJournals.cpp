@@ -39,7 +39,7 @@ bool SameFile(const std::string& a, const std::string& b)
 
 void PrintFaults(const SettingsModel& model, const NumberFormat& fmt)
 {
-    const auto list = FillFaultJournal(model, CurrentFaultCodeType(model));
+    const auto list = FillFaultJournal(model, CurrentFaultCodeType(model, fmt.language), fmt.language);
     for (std::size_t r = 0; r < list.size(); ++r) {
         PrintTable({list[r]});
         if (const auto frame = ShowFreezeFrame(model, static_cast<int>(r), fmt))
@@ -74,7 +74,7 @@ void PrintChartCsv(const SettingsModel& model)
 // The fault journal: each row with its freeze frame (null when it has none).
 Json FaultsJson(const SettingsModel& model, const NumberFormat& fmt)
 {
-    const auto list = FillFaultJournal(model, CurrentFaultCodeType(model));
+    const auto list = FillFaultJournal(model, CurrentFaultCodeType(model, fmt.language), fmt.language);
     Json faults = Json::array();
     for (std::size_t r = 0; r < list.size(); ++r) {
         const auto frame = ShowFreezeFrame(model, static_cast<int>(r), fmt);
@@ -97,6 +97,7 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         const std::string refuelOut = args.Option("--refuel");
         NumberFormat fmt;
         fmt.decimalSeparator = args.Option("--separator", ".");
+        fmt.language = args.language;
         const bool faults = args.Flag("--faults");
         const bool chartCsv = args.Flag("--chart-csv");
         const bool json = args.Flag("--json");
@@ -112,9 +113,9 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
         if (!tripOut.empty() && (tripOut == refuelOut || SameFile(tripOut, refuelOut)))
             throw UsageError{"--trip and --refuel must name different files"};
 
-        SettingsModel model(CurrentLanguage());
+        SettingsModel model(args.language);
         ReadCheckedSettingsFile(model, rest[0]);
-        for (const auto& problem : model.DecodeAll(CurrentLanguage()))
+        for (const auto& problem : model.DecodeAll(args.language))
             std::cerr << "warning: " << problem << "\n";
 
         const bool printAll = tripOut.empty() && refuelOut.empty() && !faults && !chartCsv;
@@ -127,7 +128,7 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
                     doc["refuel"] = FillRefuelJournal(m, fmt);
                     Json averages = Json::array();
                     for (auto s : kSummators)
-                        averages.push_back({{"caption", SummatorCaption(s)}, {"rows", FillSummator(m, s, fmt)}});
+                        averages.push_back({{"caption", SummatorCaption(s, fmt.language)}, {"rows", FillSummator(m, s, fmt)}});
                     doc["averages"] = averages;
                 }
                 doc["faults"] = FaultsJson(m, fmt);
@@ -135,24 +136,24 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
                 return false;
             }
             if (!tripOut.empty()) {
-                SaveJournalText(FillTripJournal(m, fmt), tripOut);
+                SaveJournalText(FillTripJournal(m, fmt), tripOut, fmt.language);
                 std::cout << "wrote " << tripOut << "\n";
             }
             if (!refuelOut.empty()) {
-                SaveJournalText(FillRefuelJournal(m, fmt), refuelOut);
+                SaveJournalText(FillRefuelJournal(m, fmt), refuelOut, fmt.language);
                 std::cout << "wrote " << refuelOut << "\n";
             }
             if (printAll) {
-                std::cout << Tr("Журнал поездок", "Trip log") << "\n";
+                std::cout << Tr(fmt.language, "Журнал поездок", "Trip log") << "\n";
                 PrintTable(FillTripJournal(m, fmt));
-                std::cout << "\n" << Tr("Журнал заправок", "Petrol log") << "\n";
+                std::cout << "\n" << Tr(fmt.language, "Журнал заправок", "Petrol log") << "\n";
                 PrintTable(FillRefuelJournal(m, fmt));
-                std::cout << "\n" << Tr("Средние", "Average") << "\n";
+                std::cout << "\n" << Tr(fmt.language, "Средние", "Average") << "\n";
                 for (auto s : kSummators) {
-                    std::cout << SummatorCaption(s) << "\n";
+                    std::cout << SummatorCaption(s, fmt.language) << "\n";
                     PrintTable(FillSummator(m, s, fmt), "    ");
                 }
-                std::cout << "\n" << Tr("Журнал ошибок", "Faults log") << "\n";
+                std::cout << "\n" << Tr(fmt.language, "Журнал ошибок", "Faults log") << "\n";
             }
             if (printAll || faults)
                 PrintFaults(m, fmt);

@@ -160,17 +160,17 @@ const Registration kPreview{{"preview",
         const int display = static_cast<int>(ParseNumber(displayText, 255, "N"));
         const auto seed = static_cast<std::uint32_t>(ParseNumber(seedText, 0xFFFFFFFF, "--seed"));
 
-        SettingsModel model(CurrentLanguage());
+        SettingsModel model(args.language);
         ReadCheckedSettingsFile(model, rest[0]);
-        for (const auto& problem : model.DecodeAll(CurrentLanguage()))
+        for (const auto& problem : model.DecodeAll(args.language))
             std::cerr << "warning: " << problem << "\n";
-        EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), CurrentLanguage());
+        EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), args.language);
 
-        PreviewInputs in = InputsFromModel(model, seed);
+        PreviewInputs in = InputsFromModel(model, args.language, seed);
         in.scheme = schemeName == "night" ? 1 : 0;
         PreviewCanvas picture;
         DrawPreviewScreen(picture, in, *screen, display);
-        WriteFileAtomically(out, EncodePng(picture), CurrentLanguage());
+        WriteFileAtomically(out, EncodePng(picture), args.language);
         std::cout << "wrote " << out << "\n";
         return 0;
     }}};

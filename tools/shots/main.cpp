@@ -262,7 +262,7 @@ void Dialogs(Shots& shots, const QString& work)
     progress.Phase(TransferPhase::Reading);
     progress.Progress(40);
     shots.Take(QStringLiteral("progress"), QString(), progress);
-    JournalsDialog journals(device, NumberFormat{"."});
+    JournalsDialog journals(device, NumberFormat{".", WindowLanguage()});
     for (int i = 0; i < journals.pages->count(); ++i) {
         journals.pages->setCurrentIndex(i);
         shots.Take(QStringLiteral("journals-%1").arg(i + 1), QString::number(i + 1), journals);

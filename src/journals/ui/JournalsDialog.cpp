@@ -125,6 +125,7 @@ tc::NumberFormat LocaleNumberFormat()
     const QString sep = QLocale().decimalPoint();
     if (!sep.isEmpty())
         fmt.decimalSeparator = sep.toStdString();
+    fmt.language = WindowLanguage();
     return fmt;
 }
 
@@ -302,7 +303,7 @@ void JournalsDialog::FillAll()
 {
     pages->setCurrentIndex(0);
     ApplyLanguage();
-    faultCodeType_ = tc::CurrentFaultCodeType(model_);
+    faultCodeType_ = tc::CurrentFaultCodeType(model_, fmt_.language);
     FillTripJournal();
     FillRefuelJournal();
     FillFaultJournal();
@@ -321,7 +322,7 @@ void JournalsDialog::ApplyLanguage()
     pages->setTabText(4, QTr("Графики", "Charts"));
     chartLabel->setText(QTr("&График:", "&Chart:"));
     for (int i = 0; i < tc::kJournalChartCount; ++i)
-        chartSelector->setItemText(i, ToQ(tc::JournalChartCaption(tc::kJournalCharts[static_cast<std::size_t>(i)])));
+        chartSelector->setItemText(i, ToQ(tc::JournalChartCaption(tc::kJournalCharts[static_cast<std::size_t>(i)], fmt_.language)));
     saveChartButton->setText(QTr("Сохранить как PNG…", "Save as PNG…"));
     for (auto* b : {saveTripsButton, saveRefuelsButton})
         b->setText(QTr("Сохранить в файл", "Save to file"));
@@ -329,7 +330,7 @@ void JournalsDialog::ApplyLanguage()
         b->setText(QTr("Очистить", "Clear"));
     cancelButton->setText(QTr("Отмена", "Cancel"));
     for (auto s : tc::kSummators)
-        summatorLabels[static_cast<std::size_t>(s)]->setText(ToQ(tc::SummatorCaption(s)));
+        summatorLabels[static_cast<std::size_t>(s)]->setText(ToQ(tc::SummatorCaption(s, fmt_.language)));
     resetHint->setText(QTr("Для сброса накопителей сделайте двойной щелчок мыши на соответствующей таблице",
                       "To reset the adders, double-click on the corresponding table"));
 }
@@ -348,7 +349,7 @@ void JournalsDialog::FillFaultJournal()
 {
     {
         const QSignalBlocker block(faultGrid);
-        SetCells(faultGrid, tc::FillFaultJournal(model_, faultCodeType_), 1, 1, false);
+        SetCells(faultGrid, tc::FillFaultJournal(model_, faultCodeType_, fmt_.language), 1, 1, false);
         faultGrid->setCurrentCell(1, 1);
     }
     ShowFreezeFrame();
@@ -382,13 +383,13 @@ void JournalsDialog::FillChart()
     }
 
     auto* series = new QLineSeries;
-    series->setName(ToQ(tc::JournalChartCaption(shown)));
+    series->setName(ToQ(tc::JournalChartCaption(shown, fmt_.language)));
     series->setPointsVisible(true);
     for (const auto& p : points)
         series->append(static_cast<qreal>(AxisTime(p.when)), p.value);
     chart->addSeries(series);
-    chart->setTitle(points.empty() ? ToQ(tc::JournalChartCaption(shown)) + QTr(" — нет записей", " — no records")
-                                   : ToQ(tc::JournalChartCaption(shown)));
+    chart->setTitle(points.empty() ? ToQ(tc::JournalChartCaption(shown, fmt_.language)) + QTr(" — нет записей", " — no records")
+                                   : ToQ(tc::JournalChartCaption(shown, fmt_.language)));
 
     // The points keep clear of the plot's edges (a lone point, or none, gets
     // half a day either side), and the values start at zero unless some are
@@ -408,7 +409,7 @@ void JournalsDialog::FillChart()
     timeAxis->setTitleText(QTr("Дата записи", "Date of rec."));
     timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
     auto* valueAxis = new QValueAxis;
-    valueAxis->setTitleText(ToQ(tc::JournalChartAxisCaption(shown)));
+    valueAxis->setTitleText(ToQ(tc::JournalChartAxisCaption(shown, fmt_.language)));
     valueAxis->setRange(low, high);
     valueAxis->applyNiceNumbers();
     chart->addAxis(timeAxis, Qt::AlignBottom);
@@ -423,8 +424,8 @@ void JournalsDialog::SaveChart(const QString& path) const
     QByteArray png;
     QBuffer buffer(&png);
     if (picture.isNull() || !buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
-        throw tc::Error(tc::Tr("Не удалось нарисовать график.", "Could not draw the chart."));
-    tc::WriteFileAtomically(path.toStdString(), std::vector<std::uint8_t>(png.begin(), png.end()), CurrentLanguage());
+        throw tc::Error(tc::Tr(WindowLanguage(), "Не удалось нарисовать график.", "Could not draw the chart."));
+    tc::WriteFileAtomically(path.toStdString(), std::vector<std::uint8_t>(png.begin(), png.end()), WindowLanguage());
 }
 
 void JournalsDialog::saveChartAs()
@@ -451,7 +452,7 @@ void JournalsDialog::FillSummator(tc::Summator s)
 
 void JournalsDialog::SaveJournal(tc::JournalKind kind, const QString& path) const
 {
-    tc::SaveJournalText(tc::FillJournal(model_, kind, fmt_), path.toStdString());
+    tc::SaveJournalText(tc::FillJournal(model_, kind, fmt_), path.toStdString(), WindowLanguage());
 }
 
 void JournalsDialog::saveJournalAs(tc::JournalKind kind)

@@ -30,7 +30,8 @@ bool RunJournalViewer(tc::SettingsModel& model, QWidget* parent);
 // SettingsModel::ViewJournals runs); true for OK.
 bool ExecJournalDialog(tc::SettingsModel& model, QWidget* parent);
 
-// The user's decimal separator, as the journals write numbers.
+// The user's decimal separator and the windows' language, as the journals
+// write their numbers and words.
 tc::NumberFormat LocaleNumberFormat();
 
 class JournalsDialog : public QDialog {

@@ -12,6 +12,7 @@
 #include "editor/DisplayPickers.h"
 #include "editor/HotMenus.h"
 #include "ui/ScriptedUser.h"
+#include "ui/Text.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

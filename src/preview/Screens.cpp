@@ -41,17 +41,26 @@ void Origin(PreviewCanvas& p, int x, int y)
     p.OriginY = y;
 }
 
+// A box of fillWidth x fillHeight at (x, y) in the value colours with the
+// sample value in the selected font, textTop below the box's top and centred
+// over textWidth.
+void SampleValueBox(PreviewCanvas& p, const PreviewInputs& in, const MeasuredParameter& par, int x, int y, int fillWidth, int fillHeight,
+                    int textWidth, int textTop)
+{
+    Colours(p, in, ValueInk, ValuePaper);
+    Origin(p, x, y);
+    p.FillArea(fillWidth, fillHeight);
+    p.OriginY = y + textTop;
+    p.OriginX = x + (textWidth - Len(par.SampleText) * p.FontWidth) / 2;
+    p.TextAt(0, 0, par.SampleText);
+}
+
 // The top-left box of width x height in the value colours with the sample
 // value centred in the large digits.
 void DrawBigValueBox(PreviewCanvas& p, const PreviewInputs& in, const MeasuredParameter& par, int width, int height)
 {
-    Colours(p, in, ValueInk, ValuePaper);
-    Origin(p, 0, 0);
-    p.FillArea(width, height);
     p.SelectFont(4);
-    p.OriginY = (height - p.FontHeight) / 2;
-    p.OriginX = (width - Len(par.SampleText) * p.FontWidth) / 2;
-    p.TextAt(0, 0, par.SampleText);
+    SampleValueBox(p, in, par, 0, 0, width, height, width, (height - p.FontHeight) / 2);
 }
 
 // The entry with that code as the preview draws it (the preview's own copy;
@@ -73,13 +82,8 @@ void DrawNineCell(PreviewCanvas& p, const PreviewInputs& in, int cell, std::uint
     if (!par)
         return;
     const int x = 106 * (cell % 3), y = 80 * (cell / 3);
-    Colours(p, in, ValueInk, ValuePaper);
     p.SelectFont(2);
-    Origin(p, x, y);
-    p.FillArea(107, 3 * p.FontHeight / 2 + 1);
-    p.OriginY = y + p.FontHeight / 4;
-    p.OriginX = x + (106 - Len(par->SampleText) * p.FontWidth) / 2;
-    p.TextAt(0, 0, par->SampleText);
+    SampleValueBox(p, in, *par, x, y, 107, 3 * p.FontHeight / 2 + 1, 106, p.FontHeight / 4);
     Colours(p, in, CaptionInk, CaptionPaper);
     p.SelectFont(1);
     Origin(p, x, y + 3 * p.FontHeight);
@@ -296,12 +300,8 @@ void DrawFourTiles(PreviewCanvas& p, const PreviewInputs& in, std::array<std::ui
         if (!par)
             continue;
         const int x = 160 * (a % 2), y = 120 * (a / 2);
-        Colours(p, in, ValueInk, ValuePaper);
         p.SelectFont(3);
-        Origin(p, x, y);
-        p.FillArea(161, p.FontHeight);
-        p.OriginX = x + (160 - Len(par->SampleText) * p.FontWidth) / 2;
-        p.TextAt(0, 0, par->SampleText);
+        SampleValueBox(p, in, *par, x, y, 161, p.FontHeight, 160, 0);
         Colours(p, in, CaptionInk, CaptionPaper);
         Origin(p, x, y + 64);
         p.FillArea(161, 120 - 64);
@@ -589,37 +589,53 @@ enum class PanelGroup { Always, Gas, Hybrid, KmPerLitre, Trim, Tilt };
 struct PanelItem {
     std::string_view nameRu, nameEn;
     PanelDraw draw;
-    std::string_view captionEn, captionRu;
-    std::string_view valueEn, valueRu;
-    int colour; // fixed palette colour, -1: the row's colour
+    std::string_view captionEn, captionRu; // of a value
+    std::string_view value;                // a sample value: the same in both languages
+    int colour;                            // fixed palette colour, kRowColour: the row's colour
     PanelGroup group;
 };
 
 namespace {
+constexpr int kRowColour = -1;
+
+// An item that shows a sample value over its caption, in its row's colour
+// unless it has its own.
+constexpr PanelItem Shows(std::string_view nameRu, std::string_view nameEn, std::string_view captionEn, std::string_view captionRu,
+                          std::string_view value, PanelGroup group, int colour = kRowColour)
+{
+    return {nameRu, nameEn, PanelDraw::Value, captionEn, captionRu, value, colour, group};
+}
+
+// An item drawn as a symbol (or the gas/petrol field) in a fixed colour.
+constexpr PanelItem Symbol(std::string_view nameRu, std::string_view nameEn, PanelDraw draw, int colour, PanelGroup group)
+{
+    return {nameRu, nameEn, draw, {}, {}, {}, colour, group};
+}
+
 constexpr std::array<PanelItem, 23> kPanelItems = {{
-    {"CheckEn", "CheckEn", PanelDraw::CheckEngine, "", "", "", "", 9, PanelGroup::Always},
-    {"Предупр", "Warning", PanelDraw::Value, "Eng.sp.", "Обороты", "8500", "8500", 2, PanelGroup::Always},
-    {"Обороты", "Eng.sp.", PanelDraw::Value, "rpm", "об/мин", "1850", "1850", -1, PanelGroup::Always},
-    {"Скор.", "Speed", PanelDraw::Value, "km/h", "км/час", "115", "115", -1, PanelGroup::Always},
-    {"СкорПКм", "Sp.LtKm", PanelDraw::Value, "km/h", "км/час", "78", "78", -1, PanelGroup::Always},
-    {"ТОЖ", "T cool.", PanelDraw::Value, "Tcool", "Т ОЖ", "88", "88", -1, PanelGroup::Always},
-    {"Т возд.", "T air", PanelDraw::Value, "T air", "Т возд", "21", "21", -1, PanelGroup::Always},
-    {"Т КПП", "T AT", PanelDraw::Value, "AT oil", "T АКПП", "65", "65", -1, PanelGroup::Always},
-    {"Перед.", "AT mode", PanelDraw::Value, "ATmode", "Р.КПП", "R", "R", -1, PanelGroup::Always},
-    {"НапрАКБ", "Batt.V", PanelDraw::Value, "Volts", "Вольты", "14.7", "14.7", -1, PanelGroup::Always},
-    {"Бак", "Tank", PanelDraw::Value, "litres", "литры", "38.1", "38.1", -1, PanelGroup::Always},
-    {"ГазБенз", "GasPetr", PanelDraw::GasPetrol, "", "", "Pet", "Бен", 10, PanelGroup::Gas},
-    {"Обор/Эл", "EngSpEl", PanelDraw::Electro, "", "", "", "", 14, PanelGroup::Hybrid},
-    {"Т ВВБ", "Т HVB", PanelDraw::Value, "T HVB", "Т ВВБ", "33", "33", -1, PanelGroup::Hybrid},
-    {"ТВВ ВВБ", "IAT HVB", PanelDraw::Value, "Ti HVB", "Тв ВВБ", "23", "23", -1, PanelGroup::Hybrid},
-    {"ВентВВБ", "HVB fan", PanelDraw::Value, "Fan Sp", "СкВент", "2", "2", -1, PanelGroup::Hybrid},
-    {"Т ЭлДв", "T ElMot", PanelDraw::Value, "TElMot", "Т ЭлДв", "33", "33", -1, PanelGroup::Hybrid},
-    {"Т двиг.", "Т eng.", PanelDraw::Value, "Т eng.", "Т двиг", "77", "77", -1, PanelGroup::KmPerLitre},
-    {"Т воды", "T water", PanelDraw::Value, "Тwater", "Т воды", "11", "11", -1, PanelGroup::KmPerLitre},
-    {"Т цил.", "Т cyl.", PanelDraw::Value, "Т cyl", "Т цил.", "68", "68", -1, PanelGroup::KmPerLitre},
-    {"Трим", "Trim", PanelDraw::Value, "Trim", "Трим", "-13", "-13", -1, PanelGroup::Trim},
-    {"Крен", "Roll", PanelDraw::Value, "Roll", "Крен", "5", "5", -1, PanelGroup::Tilt},
-    {"Дифф.", "Pitch", PanelDraw::Value, "Pitch", "Дифф.", "-3", "-3", -1, PanelGroup::Tilt},
+    Symbol("CheckEn", "CheckEn", PanelDraw::CheckEngine, 9, PanelGroup::Always),
+    Shows("Предупр", "Warning", "Eng.sp.", "Обороты", "8500", PanelGroup::Always, 2),
+    Shows("Обороты", "Eng.sp.", "rpm", "об/мин", "1850", PanelGroup::Always),
+    Shows("Скор.", "Speed", "km/h", "км/час", "115", PanelGroup::Always),
+    Shows("СкорПКм", "Sp.LtKm", "km/h", "км/час", "78", PanelGroup::Always),
+    Shows("ТОЖ", "T cool.", "Tcool", "Т ОЖ", "88", PanelGroup::Always),
+    Shows("Т возд.", "T air", "T air", "Т возд", "21", PanelGroup::Always),
+    Shows("Т КПП", "T AT", "AT oil", "T АКПП", "65", PanelGroup::Always),
+    Shows("Перед.", "AT mode", "ATmode", "Р.КПП", "R", PanelGroup::Always),
+    Shows("НапрАКБ", "Batt.V", "Volts", "Вольты", "14.7", PanelGroup::Always),
+    Shows("Бак", "Tank", "litres", "литры", "38.1", PanelGroup::Always),
+    Symbol("ГазБенз", "GasPetr", PanelDraw::GasPetrol, 10, PanelGroup::Gas),
+    Symbol("Обор/Эл", "EngSpEl", PanelDraw::Electro, 14, PanelGroup::Hybrid),
+    Shows("Т ВВБ", "Т HVB", "T HVB", "Т ВВБ", "33", PanelGroup::Hybrid),
+    Shows("ТВВ ВВБ", "IAT HVB", "Ti HVB", "Тв ВВБ", "23", PanelGroup::Hybrid),
+    Shows("ВентВВБ", "HVB fan", "Fan Sp", "СкВент", "2", PanelGroup::Hybrid),
+    Shows("Т ЭлДв", "T ElMot", "TElMot", "Т ЭлДв", "33", PanelGroup::Hybrid),
+    Shows("Т двиг.", "Т eng.", "Т eng.", "Т двиг", "77", PanelGroup::KmPerLitre),
+    Shows("Т воды", "T water", "Тwater", "Т воды", "11", PanelGroup::KmPerLitre),
+    Shows("Т цил.", "Т cyl.", "Т cyl", "Т цил.", "68", PanelGroup::KmPerLitre),
+    Shows("Трим", "Trim", "Trim", "Трим", "-13", PanelGroup::Trim),
+    Shows("Крен", "Roll", "Roll", "Крен", "5", PanelGroup::Tilt),
+    Shows("Дифф.", "Pitch", "Pitch", "Дифф.", "-3", PanelGroup::Tilt),
 }};
 
 constexpr std::array<int, 4> kRowColours = {2, 11, 7, 14};
@@ -670,12 +686,12 @@ void DrawPanelItem(PreviewCanvas& p, const PreviewInputs& in, const PanelItem& i
             p.DrawPicture(22, y0 + 2, Picture(PictureId::Electro));
         break;
     case PanelDraw::GasPetrol:
-        PanelValueField(p, in, y0, SchemePalette(in, item.colour), Tr(in.language, item.valueRu, item.valueEn), 3);
+        PanelValueField(p, in, y0, SchemePalette(in, item.colour), Tr(in.language, "Бен", "Pet"), 3);
         break;
     case PanelDraw::Value: {
-        const int c = item.colour >= 0 ? item.colour : kRowColours[static_cast<std::size_t>(row)];
+        const int c = item.colour != kRowColour ? item.colour : kRowColours[static_cast<std::size_t>(row)];
         const std::string caption = Tr(in.language, item.captionRu, item.captionEn);
-        const std::string value = Tr(in.language, item.valueRu, item.valueEn);
+        const std::string_view value = item.value;
         p.Ink = SchemePalette(in, c);
         p.Paper = SchemePalette(in, 0);
         p.SelectFont(1);

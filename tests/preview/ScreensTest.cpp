@@ -1,12 +1,12 @@
 // Preview screens: golden pictures of every screen and the layout rules.
 //
-// Golden pictures: each case below draws one screen of fixed settings and
-// compares a hash of the 320 x 240 packed colours, and the picture itself with
-// the PNG of the same name in docs/previews. After an intended change of the
-// drawing, regenerate both with
+// Golden pictures: each line of tests/preview/golden/screens.txt draws one
+// screen of fixed settings and compares a hash of the 320 x 240 packed
+// colours, and the picture itself with the PNG of the same name in
+// docs/previews. After an intended change of the drawing, regenerate both with
 //     TRIPCONF_PREVIEW_DIR=docs/previews build/tests/preview/preview_tests --gtest_filter='PreviewGolden*'
-// (run from the source folder), which rewrites the PNGs and prints the new
-// hashes to paste into kGolden; look at the PNGs before committing them.
+// (run from the source folder), which rewrites the PNGs and the hashes of
+// screens.txt; look at the PNGs before committing them.
 #include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
 #include "common/Error.h"
@@ -21,7 +21,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace tc {
@@ -55,39 +57,49 @@ std::uint64_t Hash(const PreviewCanvas& p)
     return h;
 }
 
+// One line of the golden file, tab-separated: the PNG's name in
+// docs/previews, the model code, the screen as tripconf-cli preview names it,
+// the display, the scheme (day or night), the language (ru or en) and the
+// hash in hexadecimal.
 struct Golden {
-    const char* name; // PNG in docs/previews
-    std::uint16_t model;
-    PreviewScreen screen;
-    int display;
-    int scheme;
-    bool english;
-    std::uint64_t hash;
+    std::string name;
+    std::uint16_t model = 0;
+    PreviewScreen screen = PreviewScreen::X1;
+    int display = 0;
+    int scheme = 0;
+    Language language = Language::Russian;
+    std::uint64_t hash = 0;
 };
 
-const Golden kGolden[] = {
-    {"x1", 0xC000, PreviewScreen::X1, 13, 0, true, 0x0A886BC215CB200Dull},
-    {"x1-panel", 0x5800, PreviewScreen::X1, 1, 0, true, 0x9F8B28445127AB05ull},
-    {"x1list", 0xC000, PreviewScreen::X1List, 1, 0, true, 0x47785848AF9D43C3ull},
-    {"x4", 0xC000, PreviewScreen::X4, 1, 0, true, 0x5174EB89F3921B58ull},
-    {"x9", 0xC000, PreviewScreen::X9, 1, 0, false, 0x98C1EA84D55F7FADull},
-    {"x6", 0xC000, PreviewScreen::X6, 1, 1, true, 0x8ED60A45BF18FAAFull},
-    {"menu", 0xC000, PreviewScreen::Menu, 1, 0, false, 0x7AF98D1B131FA753ull},
-    {"dials", 0xC000, PreviewScreen::Dials, 1, 0, true, 0x434D7E174A3CDC97ull},
-    {"dials-night", 0xC000, PreviewScreen::Dials, 2, 1, true, 0x551090B3F1AB6C78ull},
-    {"graphs", 0xC000, PreviewScreen::Graphs, 1, 0, true, 0x393D9CF5CB943A31ull},
-    {"panel", 0xC000, PreviewScreen::Panel, 1, 0, true, 0x744BED9001C548FBull},
-    {"panel-boat", 0x5800, PreviewScreen::Panel, 1, 1, false, 0x52A88F86E04A89BFull},
-};
+const std::string kGoldenFile = TRIPCONF_SOURCE_DIR "/tests/preview/golden/screens.txt";
+
+std::vector<Golden> ReadGolden()
+{
+    std::vector<Golden> cases;
+    std::ifstream file(kGoldenFile);
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        Golden g;
+        std::string screen, scheme, language;
+        fields >> g.name >> std::hex >> g.model >> screen >> std::dec >> g.display >> scheme >> language >> std::hex >> g.hash;
+        const auto parsed = ParsePreviewScreen(screen);
+        EXPECT_TRUE(fields && parsed && (scheme == "day" || scheme == "night") && (language == "ru" || language == "en")) << line;
+        g.screen = parsed.value_or(PreviewScreen::X1);
+        g.scheme = scheme == "night" ? 1 : 0;
+        g.language = language == "en" ? Language::English : Language::Russian;
+        cases.push_back(g);
+    }
+    return cases;
+}
 
 // Draws a golden case as tripconf-cli preview does (seed 1).
 PreviewCanvas DrawCase(const Golden& g)
 {
-    const Language language = LanguageOf(g.english);
-    SettingsModel model(language);
+    SettingsModel model(g.language);
     FillSampleSettings(model, g.model);
-    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4), language);
-    PreviewInputs in = InputsFromModel(model, language, 1);
+    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4), g.language);
+    PreviewInputs in = InputsFromModel(model, g.language, 1);
     in.scheme = g.scheme;
     PreviewCanvas p;
     DrawPreviewScreen(p, in, g.screen, g.display);
@@ -95,13 +107,16 @@ PreviewCanvas DrawCase(const Golden& g)
 }
 
 #ifdef TRIPCONF_HAVE_PNG
-std::string PngPath(const std::string& folder, const char* name) { return folder + "/" + name + ".png"; }
+std::string PngPath(const std::string& folder, const std::string& name) { return folder + "/" + name + ".png"; }
 #endif
 
 TEST(PreviewGolden, EveryScreenMatchesItsPicture)
 {
     const char* outDir = std::getenv("TRIPCONF_PREVIEW_DIR");
-    for (const Golden& g : kGolden) {
+    const std::vector<Golden> cases = ReadGolden();
+    ASSERT_FALSE(cases.empty()) << kGoldenFile;
+    std::string regenerated;
+    for (const Golden& g : cases) {
         SCOPED_TRACE(g.name);
         const PreviewCanvas p = DrawCase(g);
         const std::vector<std::uint8_t> rgb = p.ToRgb();
@@ -113,7 +128,11 @@ TEST(PreviewGolden, EveryScreenMatchesItsPicture)
             image.height = kPreviewHeight;
             image.format = PNG_FORMAT_RGB;
             ASSERT_TRUE(png_image_write_to_file(&image, PngPath(outDir, g.name).c_str(), 0, rgb.data(), 0, nullptr));
-            std::printf("    {\"%s\", ... 0x%016llXull},\n", g.name, static_cast<unsigned long long>(Hash(p)));
+            char line[160];
+            std::snprintf(line, sizeof line, "%s\t0x%04X\t%s\t%d\t%s\t%s\t%016llX\n", g.name.c_str(), g.model,
+                          std::string(PreviewScreenName(g.screen)).c_str(), g.display, g.scheme == 1 ? "night" : "day",
+                          IsEnglish(g.language) ? "en" : "ru", static_cast<unsigned long long>(Hash(p)));
+            regenerated += line;
             continue;
         }
 #else
@@ -132,6 +151,8 @@ TEST(PreviewGolden, EveryScreenMatchesItsPicture)
         EXPECT_EQ(committed, rgb) << path;
 #endif
     }
+    if (!regenerated.empty())
+        std::ofstream(kGoldenFile, std::ios::binary) << regenerated;
 }
 
 // Fixture for the layout rules: model 0xC000 with the sample settings, English.

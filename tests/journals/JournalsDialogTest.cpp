@@ -9,7 +9,7 @@
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
 #include "ui/ScriptedUser.h"
-#include "ui/Text.h"
+#include "ui/WindowTest.h"
 
 #include <QApplication>
 #include <QChartView>
@@ -99,8 +99,6 @@ std::vector<std::uint8_t> AllRecords(const SettingsModel& model)
 class JournalsDialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { tc::ui::SetWindowLanguage(Language::Russian); }
-
     void gridsShowTheJournals()
     {
         SettingsModel model;
@@ -123,7 +121,7 @@ private slots:
         QCOMPARE(dlg.tripGrid->columnWidth(5), 156);
         // No heading is cut, in either language.
         for (const Language language : {Language::Russian, Language::English}) {
-            tc::ui::SetWindowLanguage(language);
+            const tc::ui::WindowLanguageScope scope(language);
             JournalsDialog shown(model, NumberFormat{",", language});
             for (QTableWidget* g : shown.findChildren<QTableWidget*>())
                 for (int c = 0; c < g->columnCount(); ++c)
@@ -131,7 +129,6 @@ private slots:
                         QVERIFY2(g->fontMetrics().horizontalAdvance(heading->text()) <= g->columnWidth(c),
                                  qPrintable(g->objectName() + QStringLiteral(": ") + heading->text()));
         }
-        tc::ui::SetWindowLanguage(Language::Russian);
 
         auto* all = dlg.SummatorGrid(Summator::All);
         QCOMPARE(all->rowCount(), 6);
@@ -156,7 +153,7 @@ private slots:
 
     void englishCaptions()
     {
-        tc::ui::SetWindowLanguage(Language::English);
+        const tc::ui::WindowLanguageScope english(Language::English);
         SettingsModel model;
         LoadSample(model);
         JournalsDialog dlg(model, NumberFormat{".", Language::English});

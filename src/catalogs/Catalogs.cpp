@@ -92,80 +92,41 @@ std::array<NamedFeature, mf::FeatureCount> ListFeatures(const ModelFeatures& f)
     }};
 }
 
-bool CatalogState::BlockListed(int blockCode) const
+bool Catalog::BlockListed(int blockCode) const
 {
     return blockCode >= kFirstBlockCode && blockCode <= kLastBlockCode && BlockPresent[static_cast<std::size_t>(blockCode)];
 }
 
-CatalogState& Catalogs()
+const VehicleProtocol* Catalog::Protocol(unsigned protocolIndex) const
 {
-    static CatalogState state;
-    return state;
+    return protocolIndex < Protocols.size() ? Protocols[protocolIndex].get() : nullptr;
 }
 
-void ResetCatalogs()
-{
-    auto& s = Catalogs();
-    s.MenuItems.clear();
-    s.MeasPars.clear();
-    s.CurrentProtocol = nullptr;
-    s.Protocols.clear();
-    s = CatalogState{};
-}
+const MeasuredParameter* Catalog::FindMeasPar(std::uint8_t code) const { return tc::FindMeasPar(MeasPars, code); }
+const MenuItem* Catalog::FindMenuItemByName(std::string_view name) const { return tc::FindMenuItemByName(MenuItems, name); }
+const MenuItem* Catalog::FindMenuItemByCode(std::uint16_t code) const { return tc::FindMenuItemByCode(MenuItems, code); }
 
-void EvaluateModel(std::uint16_t modelCode, unsigned protocolIndex, Language language)
+Catalog EvaluateModel(std::uint16_t modelCode, Language language)
 {
-    auto& s = Catalogs();
-    // References into the old lists die here; nothing of the previous model stays.
-    ResetCatalogs();
-    s.ModelCode = modelCode;
-    s.ProtocolIndex = protocolIndex;
-
+    Catalog c;
+    c.ModelCode = modelCode;
     if (const ModelRow* row = FindModelRow(modelCode)) {
-        s.ModelListed = true;
-        s.ModelName = std::string(row->name);
-        s.Features = FeaturesFromMask(row->features);
+        c.ModelListed = true;
+        c.ModelName = std::string(row->name);
+        c.Features = FeaturesFromMask(row->features);
         const auto numbers = ParseCodeList(row->protocols);
         const bool bosch63 = std::find(numbers.begin(), numbers.end(), 220) != numbers.end();
         for (auto number : numbers) {
-            auto p = MakeProtocol(number, s.Features, s.BlockPresent, language, bosch63);
+            auto p = MakeProtocol(number, c.Features, c.BlockPresent, language, bosch63);
             if (p)
-                s.Protocols.push_back(std::make_unique<VehicleProtocol>(std::move(*p)));
+                c.Protocols.push_back(std::make_unique<VehicleProtocol>(std::move(*p)));
         }
     }
-    SelectProtocol(protocolIndex);
-
-    BuildMeasParList(language);
-    BuildMenuItemList(language);
+    // Both lists follow the features and the blocks the protocols listed.
+    c.MeasPars = MakeMeasParList(c.Features, language);
+    c.MenuItems = MakeMenuItemList(c.Features, c.BlockPresent, language);
+    return c;
 }
-
-void SelectProtocol(unsigned protocolIndex)
-{
-    auto& s = Catalogs();
-    s.ProtocolIndex = protocolIndex;
-    s.CurrentProtocol = protocolIndex < s.Protocols.size() ? s.Protocols[protocolIndex].get() : nullptr;
-}
-
-void BuildMeasParList(Language language)
-{
-    auto& s = Catalogs();
-    s.MeasPars.clear();
-    s.MeasPars = MakeMeasParList(s.Features, language);
-}
-
-void BuildMenuItemList(Language language)
-{
-    auto& s = Catalogs();
-    s.MenuItems.clear();
-    s.MenuItems = MakeMenuItemList(s.Features, s.BlockPresent, language);
-}
-
-const std::string& ModelName() { return Catalogs().ModelName; }
-const ModelFeatures& Features() { return Catalogs().Features; }
-const VehicleProtocol* CurrentProtocol() { return Catalogs().CurrentProtocol; }
-MeasuredParameter* FindMeasPar(std::uint8_t code) { return FindMeasPar(Catalogs().MeasPars, code); }
-const MenuItem* FindMenuItemByName(std::string_view name) { return FindMenuItemByName(Catalogs().MenuItems, name); }
-const MenuItem* FindMenuItemByCode(std::uint16_t code) { return FindMenuItemByCode(Catalogs().MenuItems, code); }
 
 std::vector<ModelInfo> ListedModels()
 {
@@ -180,18 +141,17 @@ bool IsListedModel(std::uint16_t modelCode)
     return FindModelRow(modelCode) != nullptr;
 }
 
-std::string CurrentProtocolProblem(Language language)
+std::string Catalog::ProtocolProblem(unsigned protocolIndex, Language language) const
 {
-    const auto& s = Catalogs();
-    if (s.CurrentProtocol)
+    if (Protocol(protocolIndex))
         return {};
-    if (!s.ModelListed)
-        return Tr(language, "Неизвестный код модели " + Hex(s.ModelCode) + ": список протоколов пуст",
-                  "Unknown device model code " + Hex(s.ModelCode) + ": no protocols");
-    const auto index = std::to_string(s.ProtocolIndex);
-    const auto count = std::to_string(s.Protocols.size());
-    return Tr(language, "Номер протокола " + index + " вне списка модели " + s.ModelName + " (протоколов: " + count + ")",
-              "Protocol index " + index + " is beyond the list of model " + s.ModelName + " (" + count + " protocols)");
+    if (!ModelListed)
+        return Tr(language, "Неизвестный код модели " + Hex(ModelCode) + ": список протоколов пуст",
+                  "Unknown device model code " + Hex(ModelCode) + ": no protocols");
+    const auto index = std::to_string(protocolIndex);
+    const auto count = std::to_string(Protocols.size());
+    return Tr(language, "Номер протокола " + index + " вне списка модели " + ModelName + " (протоколов: " + count + ")",
+              "Protocol index " + index + " is beyond the list of model " + ModelName + " (" + count + " protocols)");
 }
 
 } // namespace tc

@@ -341,6 +341,15 @@ MeasParList MakeMeasParList(const ModelFeatures& features, Language language)
     return list;
 }
 
+MeasParList CopyMeasParList(const MeasParList& list)
+{
+    MeasParList copy;
+    copy.reserve(list.size());
+    for (const auto& e : list)
+        copy.push_back(e->Clone());
+    return copy;
+}
+
 std::unique_ptr<MeasuredParameter> MakeMeasPar(std::string_view className, Language language)
 {
     for (const auto& row : kMeasParRows)

@@ -48,6 +48,8 @@ public:
     // A copy of the entry as the preview draws it, with MinText and MaxText
     // filled; the entry itself stays as the catalog made it.
     virtual MeasuredParameter Prepared() const;
+    // A copy of the entry of the same class.
+    virtual std::unique_ptr<MeasuredParameter> Clone() const { return std::make_unique<MeasuredParameter>(*this); }
 };
 
 // The instantaneous consumption per 100 km: the preview draws it with the
@@ -55,6 +57,7 @@ public:
 class MomentaryConsumption : public MeasuredParameter {
 public:
     MeasuredParameter Prepared() const override;
+    std::unique_ptr<MeasuredParameter> Clone() const override { return std::make_unique<MomentaryConsumption>(*this); }
 };
 
 using MeasParList = std::vector<std::unique_ptr<MeasuredParameter>>;
@@ -62,6 +65,8 @@ using MeasParList = std::vector<std::unique_ptr<MeasuredParameter>>;
 // Builds the entries in catalog order for the given model features, with
 // texts in `language`.
 MeasParList MakeMeasParList(const ModelFeatures& features, Language language);
+// A copy of every entry of `list`, each of its own class.
+MeasParList CopyMeasParList(const MeasParList& list);
 // Creates one entry of the catalog by class name, whatever its presence
 // condition; nothing for a name without a numbers row.
 std::unique_ptr<MeasuredParameter> MakeMeasPar(std::string_view className, Language language);

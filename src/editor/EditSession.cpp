@@ -128,8 +128,6 @@ void EditSession::ApplyProtocol(bool reset)
         std::fill(options.begin(), options.end(), std::uint8_t{0});
     }
     ctx_.protocol = index < ctx_.protocols.size() ? ctx_.protocols[index] : nullptr;
-    if (ctx_.protocolSelected)
-        ctx_.protocolSelected(index);
 }
 
 bool EditSession::PageShown(Page page) const
@@ -436,7 +434,7 @@ void EditSession::RunHook(const Field& f)
 bool EditSettings(SettingsModel& model, const std::function<bool(EditSession&)>& run)
 {
     return model.Edit([&](SettingsModel& m) {
-        EditSession session(m, EditorContext::FromCatalogs());
+        EditSession session(m, EditorContext::FromModel(m));
         return run(session);
     }, CurrentLanguage());
 }

@@ -1,26 +1,26 @@
 #include "editor/EditorContext.h"
 
-#include "catalogs/Catalogs.h"
 #include "common/Language.h"
+#include "model/SettingsModel.h"
 
 namespace tc {
 
-EditorContext EditorContext::FromCatalogs()
+EditorContext EditorContext::FromModel(SettingsModel& model)
 {
-    const CatalogState& s = Catalogs();
     EditorContext ctx;
-    ctx.modelCode = s.ModelCode;
-    ctx.modelListed = s.ModelListed;
-    ctx.modelName = s.ModelName;
-    ctx.features = s.Features;
-    ctx.protocols.reserve(s.Protocols.size());
-    for (const auto& p : s.Protocols)
+    ctx.catalog = model.SharedCatalog();
+    const Catalog& c = *ctx.catalog;
+    ctx.modelCode = c.ModelCode;
+    ctx.modelListed = c.ModelListed;
+    ctx.modelName = c.ModelName;
+    ctx.features = c.Features;
+    ctx.protocols.reserve(c.Protocols.size());
+    for (const auto& p : c.Protocols)
         ctx.protocols.push_back(p.get());
-    ctx.protocol = s.CurrentProtocol;
+    ctx.protocol = model.CurrentProtocol();
     ctx.english = EnglishVersion;
-    ctx.params = &Catalogs().MeasPars;
-    ctx.menus = &Catalogs().MenuItems;
-    ctx.protocolSelected = [](unsigned index) { SelectProtocol(index); };
+    ctx.params = &model.Parameters();
+    ctx.menus = &c.MenuItems;
     return ctx;
 }
 

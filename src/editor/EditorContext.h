@@ -3,18 +3,21 @@
 // model, its features, its protocol list, the current protocol and the
 // language. Rules never reach for process-wide state, so tests can build any
 // context, also one no model in the table has.
+#include "catalogs/Catalogs.h"
 #include "catalogs/MeasuredParameters.h"
 #include "catalogs/MenuItems.h"
 #include "catalogs/ModelFeatures.h"
 #include "catalogs/Protocols.h"
 
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tc {
+
+class SettingsModel;
 
 struct EditorContext {
     std::uint16_t modelCode = 0;
@@ -34,17 +37,17 @@ struct EditorContext {
     MeasParList* params = nullptr;
     // The trip computer's menu catalog the hot-menu lists name; may be null.
     const MenuItemList* menus = nullptr;
-    // Told the new index whenever the session makes another protocol current,
-    // so shared readers (the previews) follow; may be empty.
-    std::function<void(unsigned protocolIndex)> protocolSelected;
+    // The catalog the protocols and the menus come from, kept alive with the
+    // context; null for a context built by hand.
+    std::shared_ptr<const Catalog> catalog;
 
     // The code of the current protocol, or -1 when there is none.
     int ProtocolCode() const { return protocol ? protocol->ProtNumber : -1; }
     std::string Tr(std::string_view ru, std::string_view en) const { return std::string(english ? en : ru); }
 
-    // The context of the model the catalogs evaluated last (what SettingsModel::Edit
-    // does before it runs the editor), in the current language.
-    static EditorContext FromCatalogs();
+    // The context of the settings' own catalog (SettingsModel::Edit evaluates
+    // it before it runs the editor) and parameter list, in the current language.
+    static EditorContext FromModel(SettingsModel& model);
 };
 
 } // namespace tc

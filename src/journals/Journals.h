@@ -164,10 +164,9 @@ std::string SecondaryAirStatusText(std::uint8_t b, Language language);
 
 // The fault-code type of the vehicle protocol that the settings select (the
 // device model code and the protocol index of record 10, offset 4). The model
-// table is evaluated for these settings (its texts in `language`) when the
-// catalogs hold another model or index, so the codes never follow a protocol
-// of earlier settings. Settings that select no protocol get the standard OBD
-// form (type 0).
+// table is evaluated for these settings (its texts in `language`) when their
+// catalog holds another model, so the codes never follow a protocol of earlier
+// settings. Settings that select no protocol get the standard OBD form (type 0).
 int CurrentFaultCodeType(const SettingsModel& model, Language language);
 
 // The 8 × 3 fault list; `faultCodeType` is the current protocol's.

@@ -212,9 +212,8 @@ bool SettingsModel::Edit(const std::function<bool(SettingsModel&)>& runEditor, L
 {
     for (int k : kEditedRecords)
         DecodeSection(k);
-    // Evaluating replaces the previous protocol selection, the features and
-    // both lists the editor offers.
-    EvaluateModel(DeviceModelCode, ProtocolIndex(), language);
+    // Evaluating replaces the features and both lists the editor offers.
+    EvaluateCatalog(language);
     if (!RunRestoringOnCancel(kEditedRecords, runEditor))
         return false;
     for (int k : kEditedRecords)
@@ -319,17 +318,30 @@ void SettingsModel::ResetRecords(Language language)
     }
 }
 
+void SettingsModel::EvaluateCatalog(Language language)
+{
+    UseCatalog(std::make_shared<const Catalog>(EvaluateModel(DeviceModelCode, language)));
+}
+
+void SettingsModel::UseCatalog(std::shared_ptr<const Catalog> catalog)
+{
+    if (!catalog || catalog->ModelCode != DeviceModelCode)
+        throw std::invalid_argument("catalog of another device model");
+    parameters_ = std::make_shared<MeasParList>(CopyMeasParList(catalog->MeasPars));
+    catalog_ = std::move(catalog);
+}
+
 void SettingsModel::FillHotMenuDefaults(Language language)
 {
-    EvaluateModel(DeviceModelCode, ProtocolIndex(), language);
+    EvaluateCatalog(language);
     auto r9 = Record(kDisplayRecord);
     // Each list is a row of 16-bit codes; slots without a named item stay empty (0).
     for (const DefaultHotMenu& menu : DefaultHotMenus()) {
-        if (menu.parktronic && Features().NoParktronic)
+        if (menu.parktronic && catalog_->Features.NoParktronic)
             continue;
         const std::size_t offset = kHotMenuOffsets[static_cast<std::size_t>(menu.list)];
         for (std::size_t i = 0; i < static_cast<std::size_t>(kHotMenuSlots); ++i) {
-            const MenuItem* item = i < menu.items.size() ? FindMenuItemByName(menu.items[i]) : nullptr;
+            const MenuItem* item = i < menu.items.size() ? catalog_->FindMenuItemByName(menu.items[i]) : nullptr;
             PutU16(r9, offset + 2 * i, item ? item->Code : 0);
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The settings model: the memory image read from the device or a settings
 // file, its section directory, and the eleven records decoded from it.
+#include "catalogs/Catalogs.h"
 #include "common/Language.h"
 #include "model/DisplayRecord.h"
 
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -100,6 +102,27 @@ public:
     // The vehicle protocol chosen in the settings: its index in the model's list.
     std::uint16_t ProtocolIndex() const;
 
+    // The catalog of the device model as the last evaluation built it (the
+    // construction evaluates the default model). Nobody changes it; copies of
+    // the settings share it.
+    const Catalog& ModelCatalog() const { return *catalog_; }
+    std::shared_ptr<const Catalog> SharedCatalog() const { return catalog_; }
+    // Evaluates DeviceModelCode with its texts in `language`: a new catalog,
+    // and a new parameter list taken from it; nothing of the previous model stays.
+    void EvaluateCatalog(Language language);
+    // The same with a catalog evaluated before for DeviceModelCode (shared,
+    // never changed); throws std::invalid_argument for another model's.
+    void UseCatalog(std::shared_ptr<const Catalog> catalog);
+    // The stored protocol index looked up in the catalog: nullptr when the
+    // index is beyond the model's list, and then CurrentProtocolProblem says why.
+    const VehicleProtocol* CurrentProtocol() const { return catalog_->Protocol(ProtocolIndex()); }
+    std::string CurrentProtocolProblem(Language language) const { return catalog_->ProtocolProblem(ProtocolIndex(), language); }
+    // The catalog's measured parameters as these settings caption them: the
+    // editor re-labels a few entries by the model and the settings, the
+    // previews read them. Shared by copies until one evaluates anew.
+    MeasParList& Parameters() { return *parameters_; }
+    const MeasParList& Parameters() const { return *parameters_; }
+
     void ReadDirectory();
     const Directory& Dir() const { return dir_; }
     int SectionCount() const { return dir_.sectionCount; }
@@ -146,8 +169,7 @@ public:
     // ResetColourSchemes filled, so call that first. The hot menus stay empty.
     void ResetRecords(Language language);
 
-    // Evaluates the device model (DeviceModelCode and the stored protocol) and
-    // fills the hot-menu defaults of record 9 from its menu catalog, so it
+    // Evaluates the device model (EvaluateCatalog) and fills the hot-menu defaults of record 9 from its menu catalog, so it
     // comes after ResetRecords.
     void FillHotMenuDefaults(Language language);
 
@@ -157,6 +179,8 @@ private:
     bool RunRestoringOnCancel(std::span<const int> records, const std::function<bool(SettingsModel&)>& run);
 
     Directory dir_;
+    std::shared_ptr<const Catalog> catalog_;
+    std::shared_ptr<MeasParList> parameters_;
     std::array<std::uint8_t, kRecordsTotalSize> records_{};
     std::array<std::array<std::uint8_t, kColourSchemeSize>, 2> schemes_{};
 };

@@ -147,9 +147,9 @@ PreviewInputs InputsFromModel(const SettingsModel& model, Language language, std
     in.language = language;
     in.randomSeed = randomSeed;
     in.record9 = model.Record(kDisplayRecord);
-    in.pars = &Catalogs().MeasPars;
-    in.features = Features();
-    if (const VehicleProtocol* prot = CurrentProtocol())
+    in.pars = &model.Parameters();
+    in.features = model.ModelCatalog().Features;
+    if (const VehicleProtocol* prot = model.CurrentProtocol())
         in.protocolCodes = prot->Params();
     return in;
 }

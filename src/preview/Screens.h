@@ -33,8 +33,9 @@ struct PreviewInputs {
 std::uint32_t ClockSeed();
 
 // Record 9 of the model with the day scheme (set `scheme` for the night
-// one), the process-wide parameter list and features, the language of the
-// texts, and the graphs' seed (the clock unless given).
+// one), the settings' parameter list, the features and current protocol of
+// their catalog, the language of the texts, and the graphs' seed (the clock
+// unless given).
 PreviewInputs InputsFromModel(const SettingsModel& model, Language language, std::uint32_t randomSeed = ClockSeed());
 
 // Screen colours of the edited scheme: palette entries and the colours of

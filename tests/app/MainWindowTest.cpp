@@ -563,7 +563,7 @@ private slots:
         form->RunEditor = ExecSettingsEditor;
         form->readFromDeviceButton->click();
         QCOMPARE(user.errors, QStringList());
-        QVERIFY(Catalogs().Protocols.size() > 3);
+        QVERIFY(model.ModelCatalog().Protocols.size() > 3);
         const int chosen = GetU16(model.Record(10), 4) == 2 ? 3 : 2;
 
         // The user's edits, done on the open dialog.
@@ -758,7 +758,7 @@ private slots:
         QCOMPARE(user.errors.size(), 1);
         QCOMPARE(user.infos, QStringList{"The settings from the text have been applied."});
         QVERIFY(form->SettingsChanged);
-        EditSession session(model, EditorContext::FromCatalogs());
+        EditSession session(model, EditorContext::FromModel(model));
         QCOMPARE(QString::fromStdString(session.Shown("limits.speed").text), QStringLiteral("130"));
     }
 

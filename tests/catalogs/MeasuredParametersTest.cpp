@@ -63,8 +63,8 @@ TEST_F(CatalogTest, Code11FollowsTheLowBeamFeatures)
     EXPECT_EQ(Entry(l, 11).ClassName, "TTemperAir");
     EXPECT_EQ(FindMeasPar(l, 34), nullptr);
 
-    EvaluateModel(0x4010, 0, Language::Russian); // both features set by the model table
-    EXPECT_EQ(FindMeasPar(11)->ClassName, "TLightsFlag");
+    Evaluate(0x4010, 0, Language::Russian); // both features set by the model table
+    EXPECT_EQ(cat.FindMeasPar(11)->ClassName, "TLightsFlag");
 }
 
 TEST_F(CatalogTest, RangeLabelsKeepTwoSignificantDigits)
@@ -170,20 +170,20 @@ TEST_F(CatalogTest, MeasParTextsFollowTheLanguageAtConstruction)
 
 TEST_F(CatalogTest, RebuildYieldsAnEqualFreshList)
 {
-    EvaluateModel(0xC000, 0, Language::Russian);
-    const MeasuredParameter* first = FindMeasPar(12);
+    Evaluate(0xC000, 0, Language::Russian);
+    const MeasuredParameter* first = cat.FindMeasPar(12);
     std::vector<std::string> before;
-    for (const auto& e : Catalogs().MeasPars)
+    for (const auto& e : cat.MeasPars)
         before.push_back(std::string(e->ClassName) + "|" + std::to_string(e->Code) + "|" + e->Caption + "|" + e->SampleText
                          + "|" + std::to_string(e->MaxValue));
-    BuildMeasParList(Language::Russian);
+    Evaluate(0xC000, 0, Language::Russian);
     std::vector<std::string> after;
-    for (const auto& e : Catalogs().MeasPars)
+    for (const auto& e : cat.MeasPars)
         after.push_back(std::string(e->ClassName) + "|" + std::to_string(e->Code) + "|" + e->Caption + "|" + e->SampleText
                         + "|" + std::to_string(e->MaxValue));
     EXPECT_EQ(before, after);
-    EXPECT_NE(FindMeasPar(12), nullptr);
-    (void)first; // freed by the rebuild; ASan reports any later use
+    EXPECT_NE(cat.FindMeasPar(12), nullptr);
+    (void)first; // freed with the replaced catalog; ASan reports any later use
     const MeasuredParameter base;
     EXPECT_EQ(base.MaxValue, 100);
     EXPECT_EQ(base.DialTo, 100);

@@ -20,8 +20,8 @@ int CodeOf(const MenuItemList& list, const char* name)
 
 TEST_F(CatalogTest, MenuCodesWithVolumeControl)
 {
-    EvaluateModel(0xC000, 0, Language::Russian);
-    const auto& l = Catalogs().MenuItems;
+    Evaluate(0xC000, 0, Language::Russian);
+    const auto& l = cat.MenuItems;
     const std::pair<const char*, int> kCodes[] = {
         {"VirtLockMenu", 1}, {"CorrUOZMenu", 9}, {"SoundVolumeMenu", 25}, {"FlagSoundMenu", 26},
         {"apHoloMenu", 32}, {"LightsOnMenu", -1}, {"InitTripParamsMenu", 41}, {"WriteTrip1Menu", 50},
@@ -43,14 +43,14 @@ TEST_F(CatalogTest, MenuCodesWithVolumeControl)
     EXPECT_EQ(names.size(), l.size());
     EXPECT_EQ(codes.size(), l.size());
 
-    EvaluateModel(0x8082, 0, Language::Russian);
-    EXPECT_EQ(FindMenuItemByName("HVFanForcedOnMenu")->Code, 162);
+    Evaluate(0x8082, 0, Language::Russian);
+    EXPECT_EQ(cat.FindMenuItemByName("HVFanForcedOnMenu")->Code, 162);
 }
 
 TEST_F(CatalogTest, MenuCodesWithoutVolumeControlAndWithLowBeamOnTheAirInput)
 {
-    EvaluateModel(0x4010, 0, Language::Russian);
-    const auto& l = Catalogs().MenuItems;
+    Evaluate(0x4010, 0, Language::Russian);
+    const auto& l = cat.MenuItems;
     const std::pair<const char*, int> kCodes[] = {
         {"SoundVolumeMenu", -1}, {"SayParamPeriodMenu", -1}, {"FlagSoundMenu", 25}, {"apVelMenu", 26},
         {"LightsOnMenu", 30}, {"apHoloMenu", -1}, {"apEconomMenu", 31}, {"InitTripParamsMenu", 39},
@@ -91,8 +91,8 @@ TEST_F(CatalogTest, AbsentItemsThatKeepTheirCodes)
 
 TEST_F(CatalogTest, BlockItemsNeedTheFeatureAndAListedBlock)
 {
-    EvaluateModel(0xC000, 0, Language::Russian); // protocols 11, 18, 111, ... list blocks 27, 77, 28, 178, 180, 37, 22
-    const auto& l = Catalogs().MenuItems;
+    Evaluate(0xC000, 0, Language::Russian); // protocols 11, 18, 111, ... list blocks 27, 77, 28, 178, 180, 37, 22
+    const auto& l = cat.MenuItems;
     EXPECT_EQ(CodeOf(l, "BlocksBoschESP9Menu"), 163);
     EXPECT_EQ(CodeOf(l, "BlocksABS9Menu"), 169);
     for (const auto& item : l)
@@ -107,8 +107,8 @@ TEST_F(CatalogTest, BlockItemsNeedTheFeatureAndAListedBlock)
     EXPECT_EQ(CodeOf(only22, "BlocksABS9Menu"), 169);
     EXPECT_EQ(CodeOf(only22, "BlocksBoschESP9Menu"), -1);
 
-    EvaluateModel(0x5100, 0, Language::Russian); // no block lists at all
-    EXPECT_EQ(FindMenuItemByName("BlocksABS9Menu"), nullptr);
+    Evaluate(0x5100, 0, Language::Russian); // no block lists at all
+    EXPECT_EQ(cat.FindMenuItemByName("BlocksABS9Menu"), nullptr);
 }
 
 TEST_F(CatalogTest, MenuCaptions)
@@ -127,9 +127,9 @@ TEST_F(CatalogTest, MenuCaptions)
 TEST_F(CatalogTest, ModelCreationFillsTheHotMenuDefaults)
 {
     const SettingsModel model;
-    EXPECT_EQ(ModelName(), "ZR-71");
-    ASSERT_NE(CurrentProtocol(), nullptr);
-    EXPECT_EQ(CurrentProtocol()->ProtNumber, 11);
+    EXPECT_EQ(model.ModelCatalog().ModelName, "ZR-71");
+    ASSERT_NE(model.CurrentProtocol(), nullptr);
+    EXPECT_EQ(model.CurrentProtocol()->ProtNumber, 11);
     const auto r9 = model.Record(9);
     std::vector<int> general, trip, park;
     for (std::size_t i = 0; i < 10; ++i) {
@@ -140,5 +140,5 @@ TEST_F(CatalogTest, ModelCreationFillsTheHotMenuDefaults)
     EXPECT_EQ(general, (std::vector<int>{2, 3, 154, 26, 15, 6, 8, 0, 0, 0}));
     EXPECT_EQ(trip, (std::vector<int>{47, 42, 43, 48, 92, 0, 0, 0, 0, 0}));
     EXPECT_EQ(park, (std::vector<int>{141, 143, 144, 145, 146, 0, 0, 0, 0, 0}));
-    EXPECT_FALSE(Features().HasHybridDrive); // the colour schemes start without the hybrid variant
+    EXPECT_FALSE(model.ModelCatalog().Features.HasHybridDrive); // the colour schemes start without the hybrid variant
 }

@@ -28,8 +28,8 @@ TEST_F(CatalogTest, ProtocolNumbersAreUniqueAndModelsOfferAllButTwoRows)
     EXPECT_EQ(std::set<int>(numbers.begin(), numbers.end()).size(), numbers.size());
     std::set<int> offered;
     for (const auto& m : ListedModels()) {
-        EvaluateModel(m.code, 0, Language::Russian);
-        for (const auto& p : Catalogs().Protocols)
+        Evaluate(m.code, 0, Language::Russian);
+        for (const auto& p : cat.Protocols)
             offered.insert(p->ProtNumber);
     }
     std::set<int> unused;

@@ -121,7 +121,7 @@ private slots:
             QCOMPARE(panel.Previews().size(), std::size_t{(1 + 6 + 3 + 2 + 8 + 8 + 1) + (2 + 2 + 1 + 1 + 1 + 2)}); // displays, colour samples
             QVERIFY(panel.findChild<QWidget*>(QStringLiteral("display.day_time")));
             QVERIFY(panel.findChild<QWidget*>(QStringLiteral("display.show.x1.1")));
-            QCOMPARE(panel.HotMenu(2)->isHidden(), Features().NoParktronic);
+            QCOMPARE(panel.HotMenu(2)->isHidden(), model.ModelCatalog().Features.NoParktronic);
         });
         QVERIFY(seen);
         QVERIFY(Record9(model) == before);

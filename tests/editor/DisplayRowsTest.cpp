@@ -79,7 +79,7 @@ TEST(DisplayRows, SingleDisplayBoxesFollowTheProtocolsParameters)
             const ShownControl c = s.Shown("display.show.x1." + std::to_string(n + 1));
             EXPECT_EQ(c.visible, n < static_cast<int>(codes.size())) << n;
             if (c.visible) {
-                EXPECT_EQ(c.caption, FindMeasPar(Catalogs().MeasPars, codes[static_cast<std::size_t>(n)])->Caption) << n;
+                EXPECT_EQ(c.caption, FindMeasPar(model.Parameters(), codes[static_cast<std::size_t>(n)])->Caption) << n;
             }
         }
         return false;
@@ -234,7 +234,7 @@ TEST(DisplayKeys, HotMenuOperationsAndInitializeAll)
         const auto rows = [&] { return HotMenus(model.Record(9)).Shown(0); };
         ApplyStructuredKey(s, "display.menu.params", "clear");
         EXPECT_EQ(rows(), HotMenuList{});
-        const auto tree = InsertionMenu(0, Catalogs().MenuItems, s.Context().features, false);
+        const auto tree = InsertionMenu(0, model.ModelCatalog().MenuItems, s.Context().features, false);
         ASSERT_FALSE(tree.empty());
         const MenuNode* leaf = &tree.front();
         while (leaf->code == 0)

@@ -369,12 +369,16 @@ TEST(EditSession, CommitsReportTheControlsTheyChange)
         {{0x5800, 0, "", "sources.lock_type=Вирт.;sources.speed=Датч."}, "sources.lock_type=Физич.", {"sources.speed", "sources.lock_level"}},
     };
     for (const auto& c : cases) {
-        InSession(c.at, [&](SettingsModel&, EditSession& s) {
+        InSession(c.at, [&](SettingsModel& model, EditSession& s) {
+            const Catalog* catalog = &model.ModelCatalog();
+            const MeasParList* parameters = &model.Parameters();
             const std::string_view commit = c.commit;
             const auto changed = s.Commit(commit.substr(0, commit.find('=')), commit.substr(commit.find('=') + 1));
             for (auto key : c.changed)
                 EXPECT_TRUE(Contains(changed, key)) << key << " after " << c.commit;
-            EXPECT_EQ(CurrentProtocol(), s.Context().protocol); // shared readers follow the session's protocol
+            EXPECT_EQ(model.CurrentProtocol(), s.Context().protocol); // the previews read the same protocol
+            EXPECT_EQ(&model.ModelCatalog(), catalog); // a protocol choice evaluates nothing again
+            EXPECT_EQ(&model.Parameters(), parameters);
         });
     }
 }
@@ -382,7 +386,7 @@ TEST(EditSession, CommitsReportTheControlsTheyChange)
 TEST(EditSession, DetectionListFollowsTheFeaturesItIsGiven)
 {
     SettingsModel model = LoadedModel(0xC000, 0);
-    EvaluateModel(0xC000, 0, CurrentLanguage());
+    model.EvaluateCatalog(CurrentLanguage());
     struct Case {
         bool obd, vag, opel, noAutoVag;
         std::vector<std::string> items;
@@ -394,7 +398,7 @@ TEST(EditSession, DetectionListFollowsTheFeaturesItIsGiven)
         {false, false, false, false, {"Авт.", "Руч."}},
     };
     for (const auto& c : cases) {
-        EditorContext ctx = EditorContext::FromCatalogs();
+        EditorContext ctx = EditorContext::FromModel(model);
         ctx.features.HasObdProtocols = c.obd;
         ctx.features.HasVagProtocols = c.vag;
         ctx.features.HasOpelProtocols = c.opel;
@@ -448,8 +452,8 @@ TEST(EditSession, WithoutProtocolOrValuesNothingBreaksAndNothingIsStored)
 TEST(EditSession, RefusalsChangeNothingAndSayWhy)
 {
     SettingsModel model = LoadedModel(0xC000, 0);
-    EvaluateModel(0xC000, 0, CurrentLanguage());
-    EditorContext ctx = EditorContext::FromCatalogs();
+    model.EvaluateCatalog(CurrentLanguage());
+    EditorContext ctx = EditorContext::FromModel(model);
     ctx.english = true;
     EditSession s(model, ctx);
     const auto before = model.SnapshotRecords();
@@ -481,7 +485,7 @@ TEST(EditSession, RefusalsChangeNothingAndSayWhy)
     s.Commit("sources.gas", "Inj", true);
     EXPECT_EQ(model.Record(6)[43], 1);
     // Russian limits in the Russian message.
-    EditSession ru(model, EditorContext::FromCatalogs());
+    EditSession ru(model, EditorContext::FromModel(model));
     EXPECT_EQ(Message([&] { ru.Commit("corrections.battery", "0.8"); }),
               "Значение должно быть от -0.7 до 0.7 В («Напряжение АКБ»: «0.8»)");
     // Trailing zeros are no further digit.
@@ -498,8 +502,8 @@ TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
     int hiddenPages = 0;
     for (const auto& m : ListedModels()) {
         SettingsModel model = LoadedModel(m.code, 0);
-        EvaluateModel(m.code, 0, CurrentLanguage());
-        EditSession s(model, EditorContext::FromCatalogs());
+        model.EvaluateCatalog(CurrentLanguage());
+        EditSession s(model, EditorContext::FromModel(model));
         const RuleInput in{s.Context(), s.Model()};
         for (const ShownPage& page : s.Pages()) {
             EXPECT_EQ(page.visible, s.PageShown(page.page->page));
@@ -535,8 +539,8 @@ TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
 TEST(EditSession, PagesAndCaptionsInBothLanguages)
 {
     SettingsModel model = LoadedModel(0x5800, 0);
-    EvaluateModel(0x5800, 0, CurrentLanguage());
-    EditorContext ctx = EditorContext::FromCatalogs();
+    model.EvaluateCatalog(CurrentLanguage());
+    EditorContext ctx = EditorContext::FromModel(model);
     EditSession ru(model, ctx);
     ctx.english = true;
     EditSession en(model, ctx);

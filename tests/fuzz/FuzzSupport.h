@@ -61,17 +61,16 @@ inline SettingsModel FreshModel()
     return prototype;
 }
 
-// EvaluateModel depends on its two arguments only; the same ones twice in a
-// row need no second evaluation.
-inline void EvaluateOnce(std::uint16_t modelCode, unsigned protocolIndex)
+// Evaluates the catalog of the model's device model; the catalog of the same
+// code twice in a row is taken from the run before.
+inline void EvaluateOnce(SettingsModel& model)
 {
-    static std::uint32_t last = 0xFFFFFFFF;
-    static unsigned lastIndex = 0;
-    if (last == modelCode && lastIndex == protocolIndex)
-        return;
-    EvaluateModel(modelCode, protocolIndex, CurrentLanguage());
-    last = modelCode;
-    lastIndex = protocolIndex;
+    static std::shared_ptr<const Catalog> last;
+    if (last && last->ModelCode == model.DeviceModelCode)
+        model.UseCatalog(last);
+    else
+        model.EvaluateCatalog(CurrentLanguage());
+    last = model.SharedCatalog();
 }
 
 // Takes choices from the front of the input; zeros once it is used up.

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SettingsModel model = fuzz::FreshModel();
     if (!fuzz::FillModel(in, model))
         return 0;
-    fuzz::EvaluateOnce(model.DeviceModelCode, model.ProtocolIndex());
+    fuzz::EvaluateOnce(model);
 
     PreviewInputs inputs = InputsFromModel(model, LanguageOf((look & 2) != 0), seed);
     inputs.scheme = look & 1;

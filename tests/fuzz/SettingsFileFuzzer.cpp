@@ -35,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(EncodeSettingsFile(model.DeviceModelCode, model.Image) == file);
 
     const std::string problem = model.DirectoryProblem(CurrentLanguage());
-    fuzz::EvaluateOnce(model.DeviceModelCode, model.ProtocolIndex());
-    if (CurrentProtocol() == nullptr)
-        FUZZ_REQUIRE(!CurrentProtocolProblem(CurrentLanguage()).empty());
+    fuzz::EvaluateOnce(model);
+    if (model.CurrentProtocol() == nullptr)
+        FUZZ_REQUIRE(!model.CurrentProtocolProblem(CurrentLanguage()).empty());
 
     // Decoding and encoding every section gives the image back; a section cut
     // short by the end of the image may only add bytes after it.

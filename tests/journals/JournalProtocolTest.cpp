@@ -20,15 +20,15 @@ TEST(JournalProtocol, FaultCodeTypeFollowsTheLoadedSettings)
     int checked = 0;
     std::map<int, int> formatsSeen;
     for (const auto& info : ListedModels()) {
-        EvaluateModel(info.code, 0, Language::Russian);
         std::vector<int> formats;
-        for (const auto& p : Catalogs().Protocols)
+        for (const auto& p : EvaluateModel(info.code, Language::Russian).Protocols)
             formats.push_back(p->FaultCodeFormat);
         for (std::size_t i = 0; i < formats.size(); ++i) {
             ++formatsSeen[formats[i]];
             if (formatsSeen[formats[i]] > 3)
                 continue; // a few of each format are enough
-            EvaluateModel(0xC000, 0, Language::Russian); // some other model is current
+            model.DeviceModelCode = 0xC000;
+            model.EvaluateCatalog(Language::Russian); // the settings' catalog is of some other model
             model.DeviceModelCode = info.code;
             PutU16(model.Record(10), 4, static_cast<std::uint16_t>(i));
             EXPECT_EQ(CurrentFaultCodeType(model, Language::Russian), formats[i]) << "model " << info.code << " protocol " << i;

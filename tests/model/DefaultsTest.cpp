@@ -46,8 +46,8 @@ SettingsModel ModelDefaults(std::uint16_t code, Language language)
 {
     SettingsModel model(language);
     model.DeviceModelCode = code;
-    EvaluateModel(code, 0, language);
-    model.ResetColourSchemes(Features().HasHybridDrive);
+    model.EvaluateCatalog(language);
+    model.ResetColourSchemes(model.ModelCatalog().Features.HasHybridDrive);
     model.ResetRecords(language);
     model.FillHotMenuDefaults(language);
     return model;

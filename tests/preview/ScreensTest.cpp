@@ -98,7 +98,7 @@ PreviewCanvas DrawCase(const Golden& g)
 {
     SettingsModel model(g.language);
     FillSampleSettings(model, g.model);
-    EvaluateModel(model.DeviceModelCode, GetU16(model.Record(10), 4), g.language);
+    model.EvaluateCatalog(g.language);
     PreviewInputs in = InputsFromModel(model, g.language, 1);
     in.scheme = g.scheme;
     PreviewCanvas p;
@@ -161,7 +161,7 @@ protected:
     void SetUp() override
     {
         FillSampleSettings(model, 0xC000);
-        EvaluateModel(model.DeviceModelCode, 0, language);
+        model.EvaluateCatalog(language);
         in = InputsFromModel(model, language);
     }
     const Language language = Language::English;
@@ -315,7 +315,7 @@ TEST(PreviewNewFile, EveryDialAndGraphDisplayIsDrawnInColour)
 {
     SettingsModel model;
     LoadReferenceImage(model, 0xC000);
-    EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), Language::Russian);
+    model.EvaluateCatalog(Language::Russian);
     std::set<std::vector<std::uint16_t>> pictures;
     for (const PreviewScreen screen : {PreviewScreen::Dials, PreviewScreen::Graphs})
         for (int scheme = 0; scheme < 2; ++scheme)

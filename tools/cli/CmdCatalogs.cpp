@@ -44,17 +44,17 @@ const Registration kProtocols{{"protocols", "protocols CODE [--json]", "list the
             const std::string hex = Hex4(code);
             throw Error(Tr(std::string("Неизвестный код модели ") + hex, std::string("Unknown device model code ") + hex));
         }
-        EvaluateModel(code, 0, CurrentLanguage());
+        const Catalog catalog = EvaluateModel(code, CurrentLanguage());
         if (args.Flag("--json")) {
             Json protocols = Json::array();
             int n = 0;
-            for (const auto& p : Catalogs().Protocols)
+            for (const auto& p : catalog.Protocols)
                 protocols.push_back({{"index", n++}, {"number", static_cast<int>(p->ProtNumber)}, {"name", std::string(p->ProtName)}});
             PrintJson({{"model_code", code}, {"model_code_hex", Hex4(code)}, {"protocols", protocols}});
             return 0;
         }
         int index = 0;
-        for (const auto& p : Catalogs().Protocols) {
+        for (const auto& p : catalog.Protocols) {
             char row[32];
             std::snprintf(row, sizeof row, "%3d  %3d  ", index++, p->ProtNumber);
             std::cout << row << p->ProtName << "\n";

@@ -164,7 +164,7 @@ const Registration kPreview{{"preview",
         ReadCheckedSettingsFile(model, rest[0]);
         for (const auto& problem : model.DecodeAll(args.language))
             std::cerr << "warning: " << problem << "\n";
-        EvaluateModel(model.DeviceModelCode, model.ProtocolIndex(), args.language);
+        model.EvaluateCatalog(args.language);
 
         PreviewInputs in = InputsFromModel(model, args.language, seed);
         in.scheme = schemeName == "night" ? 1 : 0;

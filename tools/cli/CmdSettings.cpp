@@ -91,12 +91,12 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
             }
             doc["sections"] = sections;
             const unsigned protocolIndex = model.ProtocolIndex();
-            EvaluateModel(model.DeviceModelCode, protocolIndex, CurrentLanguage());
-            doc["model_name"] = IsListedModel(model.DeviceModelCode) ? Json(std::string(ModelName())) : Json(nullptr);
-            if (const VehicleProtocol* p = CurrentProtocol())
+            model.EvaluateCatalog(CurrentLanguage());
+            doc["model_name"] = IsListedModel(model.DeviceModelCode) ? Json(model.ModelCatalog().ModelName) : Json(nullptr);
+            if (const VehicleProtocol* p = model.CurrentProtocol())
                 doc["protocol"] = {{"index", protocolIndex}, {"number", static_cast<int>(p->ProtNumber)}, {"name", std::string(p->ProtName)}};
             else
-                doc["protocol"] = {{"index", protocolIndex}, {"problem", CurrentProtocolProblem(CurrentLanguage())}};
+                doc["protocol"] = {{"index", protocolIndex}, {"problem", model.CurrentProtocolProblem(CurrentLanguage())}};
             PrintJson(doc);
             return 0;
         }
@@ -118,12 +118,12 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
         }
         // The model table: the name and the protocol at the stored index (record 10, offset 4).
         const unsigned protocolIndex = model.ProtocolIndex(); // the default 0 when section 10 is missing
-        EvaluateModel(model.DeviceModelCode, protocolIndex, CurrentLanguage());
-        std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? ModelName() : Tr("(неизвестный код модели)", "(unknown model code)")) << "\n";
-        if (const VehicleProtocol* p = CurrentProtocol())
+        model.EvaluateCatalog(CurrentLanguage());
+        std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? model.ModelCatalog().ModelName : Tr("(неизвестный код модели)", "(unknown model code)")) << "\n";
+        if (const VehicleProtocol* p = model.CurrentProtocol())
             std::cout << "protocol:        " << protocolIndex << ": " << static_cast<int>(p->ProtNumber) << " " << p->ProtName << "\n";
         else
-            std::cout << "protocol:        " << CurrentProtocolProblem(CurrentLanguage()) << "\n";
+            std::cout << "protocol:        " << model.CurrentProtocolProblem(CurrentLanguage()) << "\n";
         return 0;
     }}};
 

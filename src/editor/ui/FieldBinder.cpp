@@ -367,7 +367,6 @@ QString FieldBinder::Description(std::size_t fieldIndex, const ShownControl& c)
             reference.ResetRecords(CurrentLanguage());
             PutU16(reference.Record(kProtocolRecord), kProtocolIndexOffset, protocol);
             EditorContext quiet = ctx;
-            quiet.protocolSelected = nullptr;
             quiet.params = nullptr;
             EditSession defaults(reference, quiet);
             for (std::size_t i = 0; i < defaults_.size(); ++i)

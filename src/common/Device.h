@@ -59,9 +59,6 @@ inline constexpr std::chrono::milliseconds kLateReplyLimit{1200};
 inline constexpr std::chrono::milliseconds kLastAttemptWait{1700};
 // A line that never falls silent this long is not a device answering us.
 inline constexpr std::chrono::milliseconds kDrainLimit{3000};
-// After the last reply of a read, the line is watched this long for a reply
-// that should not be there.
-inline constexpr std::chrono::milliseconds kSettleTime{20};
 // Pauses before a request on shared (RS422/RS485) lines: before the
 // repeated exchange, and before a single exchange.
 inline constexpr std::chrono::milliseconds kSharedLinePause{2};

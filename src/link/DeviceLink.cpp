@@ -192,6 +192,13 @@ bool DeviceLink::Settle()
     return surplus;
 }
 
+void DeviceLink::CatchUpWithEarlierReply()
+{
+    outOfStep_ = true;
+    ++owed_;
+    Drain(Quiet(), {}, /*awaitOwed=*/true);
+}
+
 void DeviceLink::SendFrame()
 {
     if (PortMode == 2)

@@ -105,6 +105,13 @@ public:
     // the count. True when the line held a reply too many (every reply
     // taken since it was last drained may have answered an older request).
     bool Settle();
+    // The reply just taken, whole and addressed to us but not shaped like an
+    // answer to the request (a connect's reply to a block read, or the other
+    // way round), answered an earlier request: the line is out of step, and
+    // the answer to this request is still owed. Waits until it has come (up
+    // to its late limit) and the line has been quiet, so that the next
+    // request finds the line in step.
+    void CatchUpWithEarlierReply();
     // Replies seen damaged since the last ForgetDamage: a length that cannot
     // be, a check byte that does not sum, a reply cut short. A line that
     // damages replies may also damage one so that its sum still checks.

@@ -130,6 +130,8 @@ public:
         const ssize_t first = read(fd_, into.data(), into.size());
         if (first > 0)
             return static_cast<std::size_t>(first);
+        if (wait.count() <= 0)
+            return 0; // only a look at what is waiting
         pollfd p{fd_, POLLIN, 0};
         timespec ts{};
         const auto us = std::max<std::int64_t>(0, wait.count());

@@ -162,6 +162,21 @@ void RequireReplyData(const DeviceLink& link, std::size_t count, std::uint8_t cm
                        "The device answered command " + std::to_string(cmd) + " without its data."));
 }
 
+// Asks the unit for its model code. The unit answers a connect with a byte
+// and the code, nothing more: a reply of any other length answers another
+// request (a block still on its way, the rest of an earlier transfer) and
+// tells nothing of the model.
+std::optional<std::uint16_t> AskModelCode(DeviceLink& link)
+{
+    link.Command(kTripComputerAddress, kCmdConnect);
+    const auto data = link.ReplyData();
+    if (data.size() != kConnectReplyData) {
+        link.CatchUpWithEarlierReply();
+        return std::nullopt;
+    }
+    return GetU16(data, 1);
+}
+
 int Percent(long done, long total)
 {
     return static_cast<int>(std::lround(static_cast<double>(done) * 100.0 / static_cast<double>(total)));
@@ -176,13 +191,7 @@ std::optional<std::uint16_t> ConnectDevice(DeviceLink& link, TransferObserver& o
     while (!code) {
         link.ReplyTimeout = timing.connectReplyTimeout;
         try {
-            link.Command(kTripComputerAddress, kCmdConnect);
-            RequireReplyData(link, 3, kCmdConnect, observer.language);
-            const std::uint16_t reported = GetU16(link.ReplyData(), 1);
-            // A reply right behind it means this one may have answered an
-            // older request: the model code is taken from a quiet line only.
-            if (link.StaysQuiet(device::kSettleTime))
-                code = reported;
+            code = AskModelCode(link);
         } catch (const Error&) {
         }
         if (!code) {
@@ -206,14 +215,42 @@ std::uint16_t DeviceBlock(std::size_t i)
     return static_cast<std::uint16_t>(i < device::kBlocksPerHalf - 1 ? i + 1 : i + 2);
 }
 
-void ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> into, Language language)
+// False when the reply taken answered an earlier request (the line is out of
+// step, and `into` is left as it was).
+bool ReadBlock(DeviceLink& link, std::uint16_t block, std::span<std::uint8_t> into, Language language)
 {
     link.BeginRequest(kTripComputerAddress, kCmdReadBlock);
     link.PutWord(block);
     link.Execute();
+    if (!link.ClassicTiming && link.ReplyData().size() != into.size()) {
+        // A whole reply of another length answered another request (a
+        // connect's, a copy of one): the line is out of step, and the block
+        // is read again from where it was last in step.
+        link.CatchUpWithEarlierReply();
+        return false;
+    }
     RequireReplyData(link, into.size(), kCmdReadBlock, language);
     const auto data = link.ReplyData();
     std::copy_n(data.begin(), into.size(), into.begin());
+    return true;
+}
+
+// Whether the line is in step behind the last reply of a read. A connect
+// is sent: its reply is shorter than a block's. Had the reply taken for the
+// last block answered an earlier request (a copy of one, or a reply late
+// behind its own), the answer still owed for the last block comes first and
+// shows itself by its length, or waits on the line before the connect is
+// sent, a reply too many. Watching the line stay silent instead would have to
+// outwait any pause of the line. A connect that fails leaves the line in
+// doubt too: its late answers are let come first.
+bool InStepBehindLast(DeviceLink& link)
+{
+    try {
+        return AskModelCode(link).has_value() && !link.OutOfStep();
+    } catch (const Error&) {
+        link.Settle();
+        return false;
+    }
 }
 
 // Reads the listed blocks of the settings memory into `into`, 32 bytes each
@@ -271,14 +308,17 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
         return inStepFrom;
     };
     for (std::size_t i = 0; i < blocks.size();) {
-        // (The last block is read again whatever: the line is seen quiet behind it.)
+        // (The last block is read again whatever: the line is checked in step behind it.)
         if (confirm && settled[i] && i + 1 < blocks.size()) {
             ++i;
             done(i);
             continue;
         }
         try {
-            ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize), observer.language);
+            if (!ReadBlock(link, blocks[i], into.subspan(i * device::kBlockSize, device::kBlockSize), observer.language)) {
+                i = backInStep();
+                continue;
+            }
         } catch (const Error& failure) {
             if (!observer.ContinueAfterFailure(BlockFailedText(failure.what(), blocks[i], observer.language)))
                 throw;
@@ -308,7 +348,7 @@ void ReadBlocksInStep(DeviceLink& link, std::span<const std::uint16_t> blocks, s
             taken[i] = reading;
         }
         const bool last = i + 1 == blocks.size();
-        if (link.OutOfStep() || (last && !link.StaysQuiet(device::kSettleTime))) {
+        if (link.OutOfStep() || (last && !InStepBehindLast(link))) {
             i = backInStep();
             continue;
         }

@@ -146,6 +146,8 @@ public:
 };
 
 constexpr std::uint8_t kCmdConnect = 1;
+// A connect is answered with a byte and the 16-bit model code.
+constexpr std::size_t kConnectReplyData = 3;
 constexpr std::uint8_t kCmdReadBlock = 5;
 constexpr std::uint8_t kCmdBeginSection = 12;
 constexpr std::uint8_t kCmdWriteChunk = 4;

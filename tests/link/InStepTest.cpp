@@ -145,6 +145,18 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
             r.at += 2ms;
         return twice(request, now, std::move(replies));
     };
+    // The first connect answered twice, the copy after the request for the
+    // first block went out: it is taken for that block's reply.
+    const Change slowConnectTwice = [done = std::make_shared<bool>(false)](const Bytes& request, TimePoint,
+                                                                           std::vector<Outgoing> replies) {
+        for (auto& r : replies)
+            r.at += 2ms;
+        if (!*done && request.size() > 4 && request[4] == kCmdConnect && !replies.empty()) {
+            *done = true;
+            replies.push_back({replies.front().at + 1ms, replies.front().bytes});
+        }
+        return replies;
+    };
     const Change everyBlockTwice = [](const Bytes& request, TimePoint, std::vector<Outgoing> replies) {
         if (request.size() == 8 && request[4] == kCmdReadBlock && !replies.empty())
             replies.push_back(replies.front());
@@ -156,6 +168,7 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
         {"block 100 twice at once", 0, Twice(100, Clock::Duration::zero()), ""},
         {"block 100 twice, the copy after the next request", 0, slowTwice, ""},
         {"the last block twice", 0, Twice(255, 1ms), ""},
+        {"the connect twice, the copy after the first block's request", 0, slowConnectTwice, ""},
         {"every block twice", 0, everyBlockTwice, OutOfStepText(Language::Russian)},
     };
     for (const auto& c : cases) {
@@ -167,6 +180,26 @@ TEST(InStep, NoiseAndRepliesTooManyNeverShiftTheImage)
         line.link->QuietTime = 20ms; // the in-process line has no late replies here
         EXPECT_EQ(ReadChecked(*line.link, device->Memory()), c.error);
     }
+}
+
+// A clean read asks for the model code, then for every block once, and for
+// the model code again behind the last block: the short reply to it shows the
+// line in step without waiting for it to stay silent.
+TEST(InStep, CleanReadAsksForEveryBlockOnceAndConnectsBehindTheLast)
+{
+    auto device = std::make_shared<sim::SimDevice>(test::DistinctMemory(), 0xC000, sim::SimFaults{});
+    auto asked = std::make_shared<std::vector<std::pair<std::uint8_t, std::uint16_t>>>();
+    Line line(Around(device, [asked](const Bytes& request, TimePoint, std::vector<Outgoing> replies) {
+        asked->emplace_back(request.at(4), request[4] == kCmdReadBlock ? GetU16(request, 5) : 0);
+        return replies;
+    }));
+    EXPECT_EQ(ReadChecked(*line.link, device->Memory()), "");
+    std::vector<std::pair<std::uint8_t, std::uint16_t>> expected{{kCmdConnect, 0}};
+    for (std::uint16_t block = 1; block < device::kBlockCount; ++block)
+        if (block != device::kBlocksPerHalf)
+            expected.emplace_back(kCmdReadBlock, block);
+    expected.emplace_back(kCmdConnect, 0);
+    EXPECT_EQ(*asked, expected);
 }
 
 // Opens the line with a 100 ms reply timeout and asks for blocks 3 and 4:

@@ -52,9 +52,6 @@ fi
 value() {
   local v
   v=$(cat "$logs"/*.log | sed -n "s/^table: $1 //p" | tail -1)
-  if [ -z "$v" ] && [ "$1" = write-changed ]; then # the write bench names its ratio in its own line
-    v=$(sed -n 's/^write, --line-rate, checked: .*; ratio \([0-9.]*\).*/\1×/p' "$logs"/write_changed_bench.log 2>/dev/null | tail -1)
-  fi
   echo "${v:-n/a}"
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace tc {
@@ -153,13 +154,31 @@ std::string SettingsModel::DirectoryProblem(Language language)
     return DirectoryProblemOf(Image, language);
 }
 
-SectionStatus SettingsModel::DecodeSection(int k)
+namespace {
+
+// Where section k lies in the image by the directory read anew: its payload's
+// offset and length; nothing when its entry cannot describe a readable section.
+struct PlacedSection {
+    std::size_t offset = 0, payload = 0;
+};
+std::optional<PlacedSection> PlaceSection(SettingsModel& model, int k)
 {
     CheckRecordNumber(k);
-    ReadDirectory();
-    std::size_t offset = 0, payload = 0;
-    if (!SectionPlacement(dir_.Entry(k), offset, payload))
+    model.ReadDirectory();
+    PlacedSection placed;
+    if (!SectionPlacement(model.Dir().Entry(k), placed.offset, placed.payload))
+        return std::nullopt;
+    return placed;
+}
+
+} // namespace
+
+SectionStatus SettingsModel::DecodeSection(int k)
+{
+    const auto placed = PlaceSection(*this, k);
+    if (!placed)
         return SectionStatus::Invalid;
+    const auto [offset, payload] = *placed;
     auto record = Record(k);
     const std::size_t wanted = std::min(payload, record.size());
     const std::size_t available = offset < Image.size() ? std::min(wanted, Image.size() - offset) : 0;
@@ -171,11 +190,10 @@ SectionStatus SettingsModel::DecodeSection(int k)
 
 SectionStatus SettingsModel::EncodeSection(int k)
 {
-    CheckRecordNumber(k);
-    ReadDirectory();
-    std::size_t offset = 0, payload = 0;
-    if (!SectionPlacement(dir_.Entry(k), offset, payload))
+    const auto placed = PlaceSection(*this, k);
+    if (!placed)
         return SectionStatus::Invalid;
+    const auto [offset, payload] = *placed;
     // Only the section's own bytes are written: a payload shorter than the
     // record must not spill into whatever follows it in the image.
     const auto record = Record(k);

@@ -1,6 +1,7 @@
 #include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Language.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,20 +24,9 @@ namespace fs = std::filesystem;
 
 class AtomicFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("tripconf-atomic-" + std::to_string(::getpid()) + "-"
-                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override
-    {
-        UseNamedTemporaryFiles(false);
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { UseNamedTemporaryFiles(false); }
 
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return scratch_.PathOf(name); }
     static std::string Text(const std::string& path)
     {
         std::ifstream in(path, std::ios::binary);
@@ -46,13 +36,13 @@ protected:
     std::vector<std::string> Entries() const
     {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_))
+        for (const auto& e : fs::directory_iterator(scratch_.Path()))
             names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
-    fs::path dir_;
+    test::ScratchDir scratch_{"tripconf-atomic-"};
 };
 
 TEST_F(AtomicFileTest, OnlyRegularFilesAreReadAndNothingWaitsForAWriter)

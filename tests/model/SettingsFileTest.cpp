@@ -2,6 +2,7 @@
 #include "common/Language.h"
 #include "model/ReferenceLayout.h"
 #include "model/SettingsFile.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,7 @@ namespace fs = std::filesystem;
 
 class SettingsFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path() / ("tripconf-file-test-" + std::to_string(::getpid()) + "-"
-                                            + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+    std::string PathOf(const std::string& name) const { return scratch_.PathOf(name); }
 
     static void WriteRaw(const std::string& path, const std::vector<std::uint8_t>& bytes)
     {
@@ -36,7 +29,8 @@ protected:
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir_;
+    test::ScratchDir scratch_{"tripconf-file-test-"};
+    const fs::path& dir_ = scratch_.Path();
 };
 
 TEST(SettingsKey, IsTheFixedTableOfEveryRelease)

@@ -52,7 +52,9 @@ private:
 
 using namespace detail;
 
-std::string FolderOf(const std::string& path)
+} // namespace
+
+std::string detail::FolderOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos)
@@ -60,11 +62,13 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path)
+std::string detail::NameOf(const std::string& path)
 {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+namespace {
 
 // The file a chain of symbolic links ends at (which may not exist yet).
 std::string FollowLinks(const std::string& path, Language language)
@@ -89,8 +93,10 @@ bool SameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+} // namespace
+
 // Named temporary files of `name` whose writer is gone: nobody holds their lock.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
+void detail::RemoveStaleTemporaries(const std::string& folder, const std::string& name)
 {
     const std::string prefix = TemporaryPrefix(name);
     DIR* d = ::opendir(folder.c_str());
@@ -116,6 +122,8 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
             ::unlink(path.c_str());
     }
 }
+
+namespace {
 
 // A temporary file beside the target, locked by this writer; `name` stays
 // empty while the file has no name.
@@ -252,10 +260,8 @@ std::string CheckSaveTarget(const std::string& path, Language language)
 
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, Language language)
 {
-    const std::string failed = FailedText(path, language);
-    const std::string target = CheckSaveTarget(path, language);
-    const std::string folder = FolderOf(target);
-    const std::string name = NameOf(target);
+    const SaveTarget save = StartSave(path, language);
+    const std::string &failed = save.failed, &target = save.target, &folder = save.folder, &name = save.name;
 
     // A replaced file keeps its permissions; a new one gets the usual ones.
     struct stat existing {};

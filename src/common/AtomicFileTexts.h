@@ -1,7 +1,8 @@
 #pragma once
 // What the POSIX and the Windows side of the reads and saves share: their
-// messages, the reading of a file in chunks and the names of the temporary
-// files.
+// messages, the reading of a file in chunks, the names of the temporary
+// files and the start of a save.
+#include "common/AtomicFile.h"
 #include "common/Error.h"
 #include "common/Language.h"
 
@@ -70,6 +71,25 @@ inline std::string RandomSuffix()
     for (auto& c : s)
         c = kChars[pick(gen)];
     return s;
+}
+
+// Each side's own: a path's folder and file name, and the removal of the
+// temporary files that earlier saves of `name` left behind in `folder`.
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name);
+
+// Where a save goes: the head of its failure messages, the target that
+// CheckSaveTarget approved, and the target's folder and name.
+struct SaveTarget {
+    std::string failed, target, folder, name;
+};
+inline SaveTarget StartSave(const std::string& path, Language language)
+{
+    SaveTarget save{FailedText(path, language), CheckSaveTarget(path, language), {}, {}};
+    save.folder = FolderOf(save.target);
+    save.name = NameOf(save.target);
+    return save;
 }
 
 } // namespace tc::detail

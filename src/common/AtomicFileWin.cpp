@@ -46,7 +46,9 @@ std::size_t LastSeparator(const std::string& path)
     return path.find_last_of("/\\");
 }
 
-std::string FolderOf(const std::string& path)
+} // namespace
+
+std::string detail::FolderOf(const std::string& path)
 {
     const auto slash = LastSeparator(path);
     if (slash == std::string::npos)
@@ -54,20 +56,24 @@ std::string FolderOf(const std::string& path)
     return slash == 0 || (slash == 2 && path[1] == ':') ? path.substr(0, slash + 1) : path.substr(0, slash);
 }
 
-std::string NameOf(const std::string& path)
+std::string detail::NameOf(const std::string& path)
 {
     const auto slash = LastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+namespace {
 
 std::string Join(const std::string& folder, const std::string& name)
 {
     return folder.empty() || folder.back() == '/' || folder.back() == '\\' ? folder + name : folder + "/" + name;
 }
 
+} // namespace
+
 // Temporary files of `name` whose writer is gone: a live writer holds its
 // file open without sharing, so only the left-behind ones can be deleted.
-void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
+void detail::RemoveStaleTemporaries(const std::string& folder, const std::string& name)
 {
     WIN32_FIND_DATAW found{};
     const HANDLE search = FindFirstFileW(Wide(Join(folder, TemporaryPrefix(name) + "*")).c_str(), &found);
@@ -81,8 +87,6 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name)
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
-
-} // namespace
 
 // Every temporary file has a name on Windows; the switch is kept for the tests.
 void UseNamedTemporaryFiles(bool) {}
@@ -136,10 +140,8 @@ std::string CheckSaveTarget(const std::string& path, Language language)
 
 void WriteFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes, Language language)
 {
-    const std::string failed = FailedText(path, language);
-    const std::string target = CheckSaveTarget(path, language);
-    const std::string folder = FolderOf(target);
-    const std::string name = NameOf(target);
+    const SaveTarget save = StartSave(path, language);
+    const std::string &failed = save.failed, &target = save.target, &folder = save.folder, &name = save.name;
 
     RemoveStaleTemporaries(folder, name);
 

@@ -99,8 +99,9 @@ std::size_t JournalOffset(JournalKind kind)
 // Journal record fields.
 constexpr std::size_t kRecMinutes = 0, kRecDay = 2, kRecMonth = 3, kRecTime = 4, kRecDistance = 8, kRecPetrol = 12, kRecGas = 16;
 
-// Fault record fields.
-constexpr std::size_t kFaultMinutes = 0, kFaultDay = 2, kFaultMonth = 3, kFaultCode = 4, kFreezeCode = 8, kFuelStatus = 12;
+// Fault record fields; the freeze-frame values from offset 12 on, as
+// kFreezeFrameRows places them.
+constexpr std::size_t kFaultMinutes = 0, kFaultDay = 2, kFaultMonth = 3, kFaultCode = 4, kFreezeCode = 8;
 
 struct SummatorLayout {
     Summator id;

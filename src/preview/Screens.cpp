@@ -15,7 +15,6 @@ namespace tc {
 namespace {
 
 constexpr int W = kPreviewWidth;
-constexpr int H = kPreviewHeight;
 
 using enum ColourRole;
 

@@ -44,6 +44,8 @@ public:
 // User texts for a device that cannot be opened.
 std::string PortInUseText(const std::string& path, Language language);
 std::string NotSerialDeviceText(const std::string& path, Language language);
+// The system refused the device for `reason` (its own error text).
+std::string CannotOpenText(const std::string& path, const std::string& reason, Language language);
 // The device exists but the user may not open it: says what to do (the group dialout).
 std::string NoPermissionText(const std::string& path, Language language);
 

@@ -165,9 +165,9 @@ private:
 };
 
 // Opens without waiting for carrier; refuses what is not a terminal or is
-// held by someone else, with the reason in `refusal` (in `language`). The lock comes before
-// TIOCEXCL: a second program that reaches the device between our open and
-// TIOCEXCL still finds the lock taken and gives up at once.
+// held by someone else, with the reason in `refusal` (in `language`). The
+// lock comes before TIOCEXCL: a second program that reaches the device
+// between our open and TIOCEXCL still finds the lock taken and gives up at once.
 int OpenExclusive(const std::string& path, Language language, std::string& refusal, bool exclusive, int lockTries = 1)
 {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -175,7 +175,7 @@ int OpenExclusive(const std::string& path, Language language, std::string& refus
         const int err = errno;
         refusal = err == EBUSY                   ? PortInUseText(path, language)
                   : err == EACCES || err == EPERM ? NoPermissionText(path, language)
-                                                  : Tr(language, "Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
+                                                  : CannotOpenText(path, std::strerror(err), language);
         return -1;
     }
     if (!isatty(fd)) {
@@ -194,7 +194,7 @@ int OpenExclusive(const std::string& path, Language language, std::string& refus
     if (exclusive && ioctl(fd, TIOCEXCL) != 0) {
         const int err = errno;
         close(fd);
-        refusal = Tr(language, "Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + std::strerror(err);
+        refusal = CannotOpenText(path, std::strerror(err), language);
         return -1;
     }
     return fd;

@@ -14,6 +14,11 @@ std::string PortInUseText(const std::string& path, Language language)
     return Tr(language, "Порт " + path + " занят другой программой.", "Port " + path + " is in use by another program.");
 }
 
+std::string CannotOpenText(const std::string& path, const std::string& reason, Language language)
+{
+    return Tr(language, "Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + reason;
+}
+
 std::string NoPermissionText(const std::string& path, Language language)
 {
     return Tr(language, "Нет прав на " + path + ": добавьте себя в группу dialout (sudo usermod -aG dialout $USER) и войдите в систему заново.",

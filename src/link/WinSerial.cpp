@@ -232,7 +232,7 @@ public:
             CloseHandle(holder);
             refusal = err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION
                           ? PortInUseText(path, language)
-                          : Tr(language, "Не удаётся открыть порт " + path + ": ", "Cannot open port " + path + ": ") + SystemReason(err);
+                          : CannotOpenText(path, SystemReason(err), language);
             return nullptr;
         }
         DCB dcb{};

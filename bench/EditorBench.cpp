@@ -41,7 +41,7 @@ int main()
         const auto t0 = Clock::now();
         tc::ReadSettingsFile(model, path, tc::Language::Russian);
         model.DecodeAll(tc::Language::Russian);
-        tc::EditSettings(model, [&](tc::EditSession& s) {
+        tc::EditSettings(model, tc::Language::Russian, [&](tc::EditSession& s) {
             std::size_t shown = 0;
             for (std::size_t f = 0; f < s.Fields().size(); ++f)
                 shown += s.Shown(f).text.size();

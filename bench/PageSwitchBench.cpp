@@ -47,7 +47,7 @@ int main(int argc, char** argv)
     std::vector<std::vector<double>> perTab;
     std::vector<double> redrawn;
     QStringList names;
-    tc::EditSettings(model, [&](tc::EditSession& session) {
+    tc::EditSettings(model, tc::Language::Russian, [&](tc::EditSession& session) {
         tc::ui::SettingsEditor dialog(session);
         dialog.resize(tc::ui::SettingsEditor::LargestSize());
         dialog.show();

@@ -86,10 +86,10 @@ int main()
     const int kRuns = brief ? 3 : 200;
     std::printf("preview redraw after a change (median of %d, ms): store+diff, draw, total\n", kRuns);
     bool drew = true;
-    tc::EditSettings(model, [&](tc::EditSession& s) {
+    tc::EditSettings(model, tc::Language::Russian, [&](tc::EditSession& s) {
         const auto& ctx = s.Context();
         for (const Screen& sc : screens) {
-            const auto items = tc::PickerItems(sc.layout, 0, ctx.protocol, *ctx.params, ctx.features, ctx.english);
+            const auto items = tc::PickerItems(sc.layout, 0, ctx.protocol, *ctx.params, ctx.features, tc::IsEnglish(ctx.language));
             std::vector<double> store, draw, total;
             for (int i = 0; i < kRuns; ++i) {
                 const int code = items.empty() ? 0 : items[static_cast<std::size_t>(i) % items.size()].code;

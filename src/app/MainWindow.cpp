@@ -598,7 +598,7 @@ void MainWindow::editSettings()
     }
     // The editor is modal: no other step, and so no transfer, starts while it is open.
     ReportFailure([this] {
-        if (EditSettings(model_, [this](EditSession& session) { return RunEditor(session, this); }))
+        if (EditSettings(model_, tc::ui::WindowLanguage(), [this](EditSession& session) { return RunEditor(session, this); }))
             SettingsChanged = true;
     });
 }
@@ -621,7 +621,7 @@ void MainWindow::compareWithFile()
         for (const std::string& w : ApplySettings(other, *judged, CurrentLanguage()))
             warnings << ToQ(w);
         // The file before, the settings on hand after: the catalogs end evaluated for the settings on hand.
-        const SettingsComparison c = CompareSettings(other, model_);
+        const SettingsComparison c = CompareSettings(other, model_, tc::ui::WindowLanguage());
         if (c.Same() && warnings.isEmpty())
             ShowInfo(QTr("Настройки в файле \"%1\" те же, что в программе.", "The file \"%1\" holds the same settings as the program.")
                          .arg(QFileInfo(*file).fileName()));
@@ -679,7 +679,7 @@ void MainWindow::exportText()
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return;
     ReportFailure([&] {
-        const std::string text = ExportSettingsText(model_);
+        const std::string text = ExportSettingsText(model_, tc::ui::WindowLanguage());
         WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()), CurrentLanguage());
     });
 }
@@ -695,7 +695,7 @@ void MainWindow::importText()
         return;
     const bool applied = ReportFailure([&] {
         const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize, CurrentLanguage());
-        ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), tc::ui::WindowLanguage());
     });
     if (applied) {
         SettingsChanged = true;
@@ -720,7 +720,7 @@ void MainWindow::writeToDevice()
         toWrite.Image.assign(next.begin(), next.end());
         found.DecodeAll(CurrentLanguage());
         toWrite.DecodeAll(CurrentLanguage());
-        const SettingsComparison c = CompareSettings(found, toWrite);
+        const SettingsComparison c = CompareSettings(found, toWrite, tc::ui::WindowLanguage());
         if (c.Same()) {
             unchanged = true;
             return WriteScope::Nothing;

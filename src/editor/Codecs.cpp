@@ -186,7 +186,7 @@ std::vector<ChoiceItem> ChoiceItems(const Field& f, const RuleInput& in)
         for (const auto& def : f.items) {
             if (def.offered && !def.offered(in))
                 continue;
-            items.push_back({std::string(def.text.Pick(in.ctx.english)), !def.enabled || def.enabled(in), def.value});
+            items.push_back({std::string(def.text.Pick(in.ctx.language)), !def.enabled || def.enabled(in), def.value});
         }
     }
     if (f.map == ItemMap::Position)

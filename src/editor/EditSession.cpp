@@ -115,7 +115,7 @@ bool EditSession::ChangedSinceOpened() const
 void EditSession::Relabel()
 {
     if (ctx_.params)
-        RelabelParameters(*ctx_.params, ctx_.features, static_cast<int>(rules::RecordS8(In(), 5, 7)), ctx_.english);
+        RelabelParameters(*ctx_.params, ctx_.features, static_cast<int>(rules::RecordS8(In(), 5, 7)), IsEnglish(ctx_.language));
 }
 
 void EditSession::ApplyProtocol(bool reset)
@@ -135,7 +135,7 @@ bool EditSession::PageShown(Page page) const
     const auto& f = ctx_.features;
     switch (page) {
     case Page::Parking:
-        return !f.NoParktronic;
+        return HasParkingSensors(f);
     case Page::Trim:
         return f.HasUniversalInput || f.HasTrim;
     case Page::ExtraSystems:
@@ -151,7 +151,7 @@ std::vector<ShownPage> EditSession::Pages() const
 {
     std::vector<ShownPage> pages;
     for (const auto& p : EditorPages())
-        pages.push_back({&p, std::string(p.caption.Pick(ctx_.english)), PageShown(p.page)});
+        pages.push_back({&p, std::string(p.caption.Pick(ctx_.language)), PageShown(p.page)});
     return pages;
 }
 
@@ -159,7 +159,7 @@ ShownControl EditSession::Shown(std::string_view key) const
 {
     const Field* f = FindField(key);
     if (!f)
-        throw Error(ctx_.Tr("Нет параметра " + Quoted(false, key), "No setting " + Quoted(true, key)));
+        throw Error(Tr(ctx_.language, "Нет параметра " + Quoted(false, key), "No setting " + Quoted(true, key)));
     return Shown(IndexOf(*f));
 }
 
@@ -173,8 +173,8 @@ ShownControl EditSession::Shown(std::size_t index) const
     if (f.captionRule)
         s.caption = f.captionRule(in);
     if (s.caption.empty())
-        s.caption = std::string(f.caption.Pick(ctx_.english));
-    s.group = std::string(f.group.Pick(ctx_.english));
+        s.caption = std::string(f.caption.Pick(ctx_.language));
+    s.group = std::string(f.group.Pick(ctx_.language));
     s.visible = PageShown(f.page) && (!f.visible || f.visible(in));
     s.enabled = !f.enabled || f.enabled(in);
     const auto rec = model_.Record(f.record);
@@ -268,18 +268,18 @@ std::string EditSession::RangeMessage(const ShownControl& c, std::string_view va
     const std::string limits = FormatNumber(c.min, c.decimals);
     std::string high = FormatNumber(c.max, c.decimals) + (unit.empty() ? "" : " " + unit);
     if (!c.typing) // changed with the arrows: only the steps are values
-        high += ctx_.Tr(", шаг " + FormatNumber(c.step, c.decimals), ", in steps of " + FormatNumber(c.step, c.decimals));
-    return ctx_.Tr("Значение должно быть от " + limits + " до " + high + " («" + name + "»: «" + std::string(value) + "»)",
+        high += Tr(ctx_.language, ", шаг " + FormatNumber(c.step, c.decimals), ", in steps of " + FormatNumber(c.step, c.decimals));
+    return Tr(ctx_.language, "Значение должно быть от " + limits + " до " + high + " («" + name + "»: «" + std::string(value) + "»)",
                    "Value must be from " + limits + " to " + high + " (\"" + name + "\": \"" + std::string(value) + "\")");
 }
 
 void EditSession::CheckEditable(const ShownControl& shown, bool force) const
 {
     if (!force && !shown.visible)
-        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» скрыт для этой модели и этих настроек",
+        throw Error(Tr(ctx_.language, "Параметр «" + shown.caption + "» скрыт для этой модели и этих настроек",
                             "The setting \"" + shown.caption + "\" is hidden for this model and these settings"));
     if (!force && !shown.enabled)
-        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» здесь изменить нельзя",
+        throw Error(Tr(ctx_.language, "Параметр «" + shown.caption + "» здесь изменить нельзя",
                             "The setting \"" + shown.caption + "\" cannot be changed here"));
 }
 
@@ -338,7 +338,7 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
             std::string list;
             for (std::size_t i = 0; i < shown.items.size(); ++i)
                 list += (i ? ", " : "") + shown.items[i].text;
-            throw Error(ctx_.Tr("Нет варианта «" + std::string(text) + "» у параметра «" + shown.caption + "». Варианты: " + list + " (или #номер)",
+            throw Error(Tr(ctx_.language, "Нет варианта «" + std::string(text) + "» у параметра «" + shown.caption + "». Варианты: " + list + " (или #номер)",
                                 "\"" + std::string(text) + "\" is not an item of \"" + shown.caption + "\". Items: " + list + " (or #index)"));
         }
         return Select(key, item, force);
@@ -348,13 +348,13 @@ ChangedFields EditSession::Commit(std::string_view key, std::string_view text, b
             return SetChecked(key, true, force);
         if (text == "off" || text == "0")
             return SetChecked(key, false, force);
-        throw Error(ctx_.Tr("Флажок «" + shown.caption + "» принимает on или off", "The check box \"" + shown.caption + "\" takes on or off"));
+        throw Error(Tr(ctx_.language, "Флажок «" + shown.caption + "» принимает on или off", "The check box \"" + shown.caption + "\" takes on or off"));
     case ControlKind::Time:
-        return Store(f, shown, ParseDayTime(text, ctx_.english));
+        return Store(f, shown, ParseDayTime(text, IsEnglish(ctx_.language)));
     case ControlKind::Text: {
         const auto before = ShowAll();
         auto records = model_.SnapshotRecords();
-        WriteText(f, model_.Record(f.record), text, ctx_.english);
+        WriteText(f, model_.Record(f.record), text, IsEnglish(ctx_.language));
         RunHook(f);
         Remember(std::move(records));
         return Diff(before);
@@ -368,17 +368,17 @@ ChangedFields EditSession::Select(std::string_view key, int item, bool force)
     const ShownControl shown = Shown(key);
     const Field& f = *shown.field;
     if (f.kind != ControlKind::Choice && f.kind != ControlKind::Radio)
-        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» не список", "The setting \"" + shown.caption + "\" is not a choice"));
+        throw Error(Tr(ctx_.language, "Параметр «" + shown.caption + "» не список", "The setting \"" + shown.caption + "\" is not a choice"));
     if (item < 0)
         return {}; // nothing selected stores nothing
     CheckEditable(shown, force);
     if (item == shown.selected)
         return {};
     if (item >= static_cast<int>(shown.items.size()))
-        throw Error(ctx_.Tr("Нет варианта #" + std::to_string(item) + " у параметра «" + shown.caption + "»",
+        throw Error(Tr(ctx_.language, "Нет варианта #" + std::to_string(item) + " у параметра «" + shown.caption + "»",
                             "\"" + shown.caption + "\" has no item #" + std::to_string(item)));
     if (!force && !shown.items[static_cast<std::size_t>(item)].enabled)
-        throw Error(ctx_.Tr("Вариант «" + shown.items[static_cast<std::size_t>(item)].text + "» сейчас недоступен",
+        throw Error(Tr(ctx_.language, "Вариант «" + shown.items[static_cast<std::size_t>(item)].text + "» сейчас недоступен",
                             "The item \"" + shown.items[static_cast<std::size_t>(item)].text + "\" is not available now"));
     const auto items = ChoiceItems(f, In());
     return Store(f, shown, items[static_cast<std::size_t>(item)].value);
@@ -389,7 +389,7 @@ ChangedFields EditSession::SetChecked(std::string_view key, bool checked, bool f
     const ShownControl shown = Shown(key);
     const Field& f = *shown.field;
     if (f.kind != ControlKind::Check)
-        throw Error(ctx_.Tr("Параметр «" + shown.caption + "» не флажок", "The setting \"" + shown.caption + "\" is not a check box"));
+        throw Error(Tr(ctx_.language, "Параметр «" + shown.caption + "» не флажок", "The setting \"" + shown.caption + "\" is not a check box"));
     CheckEditable(shown, force);
     if (checked == shown.checked)
         return {};
@@ -431,12 +431,12 @@ void EditSession::RunHook(const Field& f)
         f.hook(StoreInput{ctx_, model_, f});
 }
 
-bool EditSettings(SettingsModel& model, const std::function<bool(EditSession&)>& run)
+bool EditSettings(SettingsModel& model, Language language, const std::function<bool(EditSession&)>& run)
 {
     return model.Edit([&](SettingsModel& m) {
-        EditSession session(m, EditorContext::FromModel(m));
+        EditSession session(m, EditorContext::FromModel(m, language));
         return run(session);
-    }, CurrentLanguage());
+    }, language);
 }
 
 } // namespace tc

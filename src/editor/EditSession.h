@@ -151,7 +151,7 @@ private:
 // The model's edit procedure with a session: decodes records 1..10, evaluates
 // the device model, opens a session on the evaluated context and runs `run`.
 // True from `run` is OK (records encoded into the image); false or an
-// exception restores records 1..10.
-bool EditSettings(SettingsModel& model, const std::function<bool(EditSession&)>& run);
+// exception restores records 1..10. The session's texts are in `language`.
+bool EditSettings(SettingsModel& model, Language language, const std::function<bool(EditSession&)>& run);
 
 } // namespace tc

@@ -5,7 +5,7 @@
 
 namespace tc {
 
-EditorContext EditorContext::FromModel(SettingsModel& model)
+EditorContext EditorContext::FromModel(SettingsModel& model, Language language)
 {
     EditorContext ctx;
     ctx.catalog = model.SharedCatalog();
@@ -18,7 +18,7 @@ EditorContext EditorContext::FromModel(SettingsModel& model)
     for (const auto& p : c.Protocols)
         ctx.protocols.push_back(p.get());
     ctx.protocol = model.CurrentProtocol();
-    ctx.english = EnglishVersion;
+    ctx.language = language;
     ctx.params = &model.Parameters();
     ctx.menus = &c.MenuItems;
     return ctx;

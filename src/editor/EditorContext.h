@@ -8,6 +8,7 @@
 #include "catalogs/MenuItems.h"
 #include "catalogs/ModelFeatures.h"
 #include "catalogs/Protocols.h"
+#include "common/Language.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,7 +31,8 @@ struct EditorContext {
     // nullptr when the index is beyond the list. The session sets it when it
     // opens and after every protocol change.
     const VehicleProtocol* protocol = nullptr;
-    bool english = false;
+    // The language of every text the session and its rules give.
+    Language language = Language::Russian;
     // The measured-parameter catalog the pickers and previews read; the
     // session re-labels three of its entries by the model and the settings.
     // May be null (no pickers, no re-labelling).
@@ -43,11 +45,10 @@ struct EditorContext {
 
     // The code of the current protocol, or -1 when there is none.
     int ProtocolCode() const { return protocol ? protocol->ProtNumber : -1; }
-    std::string Tr(std::string_view ru, std::string_view en) const { return std::string(english ? en : ru); }
 
     // The context of the settings' own catalog (SettingsModel::Edit evaluates
-    // it before it runs the editor) and parameter list, in the current language.
-    static EditorContext FromModel(SettingsModel& model);
+    // it before it runs the editor) and parameter list, its texts in `language`.
+    static EditorContext FromModel(SettingsModel& model, Language language);
 };
 
 } // namespace tc

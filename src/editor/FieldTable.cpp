@@ -117,23 +117,17 @@ bool CompensationShown(const RuleInput& in)
 }
 std::string CompensationCaption(const RuleInput& in)
 {
-    return Features(in).HasTrim ? in.ctx.Tr("Компенс.Uбс/Трим", "Compens.VBt/Trim") : in.ctx.Tr("Компенс.Uбс", "Compens.VBt");
+    return Features(in).HasTrim ? Tr(in.ctx.language, "Компенс.Uбс/Трим", "Compens.VBt/Trim") : Tr(in.ctx.language, "Компенс.Uбс", "Compens.VBt");
 }
 
 // ---- rules of the limits page ----
 
 std::string CoolantCaption(const RuleInput& in)
 {
-    const int code = Code(in);
-    if (code == 222)
-        return in.ctx.Tr("Т вод/двиг., С", "T wat/eng., C");
-    if (code >= 223 && code <= 225)
-        return in.ctx.Tr("T цил., C", "T cyl., C");
-    if (!HasProtocol(in))
-        return in.ctx.Tr("ТОЖ, С", "Coolant temper., C");
-    if (CoolantReported(in))
-        return in.ctx.Tr("ТОЖ, С", "T coolant, C");
-    return in.ctx.Tr("Тдв., С", "Т eng., С");
+    const Text other = !HasProtocol(in)     ? Text{"ТОЖ, С", "Coolant temper., C"}
+                       : CoolantReported(in) ? Text{"ТОЖ, С", "T coolant, C"}
+                                             : Text{"Тдв., С", "Т eng., С"};
+    return ByEngineCooling(in, {"Т вод/двиг., С", "T wat/eng., C"}, {"T цил., C", "T cyl., C"}, other);
 }
 bool TrafficStatsShown(const RuleInput& in) { return !Features(in).NoTrafficStats; }
 Range BatteryLowRange(const RuleInput& in) { return Features(in).Supply24V ? Range{18.0, 27.8} : Range{9.0, 13.9}; }

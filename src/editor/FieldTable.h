@@ -21,6 +21,7 @@ struct Text {
     std::string_view ru;
     std::string_view en;
     std::string_view Pick(bool english) const { return english && !en.empty() ? en : ru; }
+    std::string_view Pick(Language language) const { return Pick(IsEnglish(language)); }
     bool empty() const { return ru.empty() && en.empty(); }
 };
 

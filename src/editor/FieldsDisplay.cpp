@@ -220,7 +220,7 @@ std::optional<int> Int(std::string_view text)
 
 [[noreturn]] void Refuse(const EditorContext& ctx, std::string_view key, std::string_view value, const std::string& ru, const std::string& en)
 {
-    throw Error(ctx.Tr("«" + std::string(key) + "=" + std::string(value) + "»: " + ru,
+    throw Error(Tr(ctx.language, "«" + std::string(key) + "=" + std::string(value) + "»: " + ru,
                        "\"" + std::string(key) + "=" + std::string(value) + "\": " + en));
 }
 
@@ -233,48 +233,48 @@ int Number(const EditorContext& ctx, std::string_view key, std::string_view valu
     return *v;
 }
 
-int Scheme(std::string_view name)
+// The colour scheme a key names: 0 "day", 1 "night"; anything else is refused.
+int Scheme(const KeyParts& k, std::string_view name, std::string_view value, const EditorContext& ctx)
 {
-    return name == "day" ? 0 : name == "night" ? 1 : -1;
+    if (name != "day" && name != "night")
+        Refuse(ctx, k.key, value, "схема day или night", "the scheme is day or night");
+    return name == "day" ? 0 : 1;
+}
+
+// A structured edit of one colour scheme of record 9, stored through the session.
+void EditScheme(EditSession& s, int scheme, const std::function<void(ColourSchemes&)>& edit)
+{
+    const bool english = IsEnglish(s.Context().language);
+    s.Apply([&](SettingsModel& m) {
+        ColourSchemes schemes(m.Record(kRecord), english);
+        schemes.SelectScheme(scheme);
+        edit(schemes);
+    });
 }
 
 // display.palette.day|night.N=R,G,B
-bool Palette(EditSession& s, std::string_view key, std::string_view value)
+void Palette(EditSession& s, const KeyParts& k, std::string_view value)
 {
-    const auto k = Split(key, '.');
-    if (k.size() != 4 || k[0] != "display" || k[1] != "palette")
-        return false;
+    const std::string_view key = k.key;
     const auto& ctx = s.Context();
-    const int scheme = Scheme(k[2]);
-    if (scheme < 0)
-        Refuse(ctx, key, value, "схема day или night", "the scheme is day or night");
-    const int index = Number(ctx, key, value, k[3], 0, 15);
+    const int scheme = Scheme(k, k[0], value, ctx);
+    const int index = Number(ctx, key, value, k[1], 0, 15);
     const auto rgb = Split(value, ',');
     if (rgb.size() != 3)
         Refuse(ctx, key, value, "цвет задаётся как R,G,B (0..31 каждый)", "a colour is R,G,B (0..31 each)");
     const int r = Number(ctx, key, value, rgb[0], 0, kMaxColourLevel);
     const int g = Number(ctx, key, value, rgb[1], 0, kMaxColourLevel);
     const int b = Number(ctx, key, value, rgb[2], 0, kMaxColourLevel);
-    s.Apply([&](SettingsModel& m) {
-        ColourSchemes schemes(m.Record(kRecord), ctx.english);
-        schemes.SelectScheme(scheme);
-        schemes.SetColour(index, r, g, b);
-    });
-    return true;
+    EditScheme(s, scheme, [&](ColourSchemes& schemes) { schemes.SetColour(index, r, g, b); });
 }
 
 // display.role.day|night.ROLE=INDEX
-bool Role(EditSession& s, std::string_view key, std::string_view value)
+void Role(EditSession& s, const KeyParts& k, std::string_view value)
 {
-    if (!key.starts_with("display.role."))
-        return false;
+    const std::string_view key = k.key;
     const auto& ctx = s.Context();
-    const std::string_view rest = key.substr(std::string_view("display.role.").size());
-    const std::size_t dot = rest.find('.');
-    const int scheme = Scheme(rest.substr(0, dot));
-    if (dot == std::string_view::npos || scheme < 0)
-        Refuse(ctx, key, value, "схема day или night", "the scheme is day or night");
-    const RoleDef* role = FindColourRole(rest.substr(dot + 1));
+    const int scheme = Scheme(k, k[0], value, ctx);
+    const RoleDef* role = FindColourRole(k[1]);
     if (!role) {
         std::string list;
         for (const RoleDef& r : ColourRoles())
@@ -284,12 +284,7 @@ bool Role(EditSession& s, std::string_view key, std::string_view value)
     const auto index = Int(value);
     if (!index)
         Refuse(ctx, key, value, "номер цвета палитры — число", "a palette index is a number");
-    s.Apply([&](SettingsModel& m) {
-        ColourSchemes schemes(m.Record(kRecord), ctx.english);
-        schemes.SelectScheme(scheme);
-        schemes.SetRole(*role, *index);
-    });
-    return true;
+    EditScheme(s, scheme, [&](ColourSchemes& schemes) { schemes.SetRole(*role, *index); });
 }
 
 // The code a picker item stands for: its code or its caption, as the picker offers it.
@@ -309,9 +304,9 @@ void StorePick(EditSession& s, std::string_view key, std::string_view value, con
 {
     const auto& ctx = s.Context();
     static const MeasParList kNone;
-    const auto items = PickerItems(layout.layout, field, ctx.protocol, ctx.params ? *ctx.params : kNone, ctx.features, ctx.english);
+    const auto items = PickerItems(layout.layout, field, ctx.protocol, ctx.params ? *ctx.params : kNone, ctx.features, IsEnglish(ctx.language));
     const int code = PickedCode(ctx, key, value, items);
-    s.Apply([&](SettingsModel& m) { SetSlotValue(m.Record(kRecord), layout.layout, display, field, code, ctx.english); });
+    s.Apply([&](SettingsModel& m) { SetSlotValue(m.Record(kRecord), layout.layout, display, field, code, IsEnglish(ctx.language)); });
 }
 
 const LayoutDef& Layout(const EditorContext& ctx, std::string_view key, std::string_view value, std::string_view name)
@@ -327,28 +322,23 @@ const LayoutDef& Layout(const EditorContext& ctx, std::string_view key, std::str
 }
 
 // display.slot.LAYOUT.D.F=CODE|CAPTION (display and field numbered from 1)
-bool Slot(EditSession& s, std::string_view key, std::string_view value)
+void Slot(EditSession& s, const KeyParts& k, std::string_view value)
 {
-    const auto k = Split(key, '.');
-    if (k.size() != 5 || k[0] != "display" || k[1] != "slot")
-        return false;
+    const std::string_view key = k.key;
     const auto& ctx = s.Context();
-    const LayoutDef& layout = Layout(ctx, key, value, k[2]);
-    const int display = Number(ctx, key, value, k[3], 1, layout.displays) - 1;
-    const int field = Number(ctx, key, value, k[4], 1, layout.fields) - 1;
+    const LayoutDef& layout = Layout(ctx, key, value, k[0]);
+    const int display = Number(ctx, key, value, k[1], 1, layout.displays) - 1;
+    const int field = Number(ctx, key, value, k[2], 1, layout.fields) - 1;
     StorePick(s, key, value, layout, display, field);
-    return true;
 }
 
 // display.click.LAYOUT.D=X,Y:CODE|CAPTION: a right-click on the 320 x 240 preview
-bool Click(EditSession& s, std::string_view key, std::string_view value)
+void Click(EditSession& s, const KeyParts& k, std::string_view value)
 {
-    const auto k = Split(key, '.');
-    if (k.size() != 4 || k[0] != "display" || k[1] != "click")
-        return false;
+    const std::string_view key = k.key;
     const auto& ctx = s.Context();
-    const LayoutDef& layout = Layout(ctx, key, value, k[2]);
-    const int display = Number(ctx, key, value, k[3], 1, layout.displays) - 1;
+    const LayoutDef& layout = Layout(ctx, key, value, k[0]);
+    const int display = Number(ctx, key, value, k[1], 1, layout.displays) - 1;
     const std::size_t colon = value.find(':');
     const auto xy = Split(value.substr(0, colon), ',');
     if (colon == std::string_view::npos || xy.size() != 2)
@@ -359,7 +349,6 @@ bool Click(EditSession& s, std::string_view key, std::string_view value)
     if (!field)
         Refuse(ctx, key, value, "в этом месте дисплея нет параметра", "that point of the display picks no parameter");
     StorePick(s, key, value.substr(colon + 1), layout, display, *field);
-    return true;
 }
 
 constexpr std::string_view kMenuLists[kEditedHotMenuLists] = {"params", "averages", "parking"};
@@ -374,26 +363,24 @@ void Flatten(const std::vector<MenuNode>& nodes, std::vector<const MenuNode*>& o
 }
 
 // display.menu.LIST=insert:ROW:CODE|CAPTION, delete:ROW, clear, move:FROM:TO (rows 0..9 as the grid numbers them)
-bool Menu(EditSession& s, std::string_view key, std::string_view value)
+void Menu(EditSession& s, const KeyParts& k, std::string_view value)
 {
-    const auto k = Split(key, '.');
-    if (k.size() != 3 || k[0] != "display" || k[1] != "menu")
-        return false;
+    const std::string_view key = k.key;
     const auto& ctx = s.Context();
     int list = -1;
     for (int l = 0; l < kEditedHotMenuLists; ++l)
-        if (k[2] == kMenuLists[l])
+        if (k[0] == kMenuLists[l])
             list = l;
     if (list < 0)
         Refuse(ctx, key, value, "списки: params, averages, parking", "lists: params, averages, parking");
-    if (list == 2 && ctx.features.NoParktronic)
+    if (!HotMenuListOffered(list, ctx.features))
         Refuse(ctx, key, value, "у этой модели нет парктроника", "this model has no parking sensors");
     const auto op = Split(value, ':');
     const auto row = [&](std::size_t i) { return Number(ctx, key, value, i < op.size() ? op[i] : "", 0, kHotMenuRows - 1); };
     std::function<void(HotMenus&)> edit;
     if (op[0] == "insert" && op.size() == 3) {
         static const MenuItemList kNoMenus;
-        const auto tree = InsertionMenu(list, ctx.menus ? *ctx.menus : kNoMenus, ctx.features, ctx.english);
+        const auto tree = InsertionMenu(list, ctx.menus ? *ctx.menus : kNoMenus, ctx.features, IsEnglish(ctx.language));
         std::vector<const MenuNode*> offered;
         Flatten(tree, offered);
         const auto code = Int(op[2]);
@@ -420,25 +407,21 @@ bool Menu(EditSession& s, std::string_view key, std::string_view value)
                "operations: insert:ROW:ITEM, delete:ROW, clear, move:FROM:TO");
     }
     s.Apply([&](SettingsModel& m) {
-        HotMenus menus(m.Record(kRecord), ctx.english);
+        HotMenus menus(m.Record(kRecord), IsEnglish(ctx.language));
         edit(menus);
     });
-    return true;
 }
 
 // display.colours=initialize: both schemes back to the model's defaults
-bool InitializeColours(EditSession& s, std::string_view key, std::string_view value)
+void InitializeColours(EditSession& s, const KeyParts& k, std::string_view value)
 {
-    if (key != "display.colours")
-        return false;
     if (value != "initialize")
-        Refuse(s.Context(), key, value, "значение: initialize", "the value is initialize");
+        Refuse(s.Context(), k.key, value, "значение: initialize", "the value is initialize");
     s.Apply([&](SettingsModel& m) {
-        ColourSchemes schemes(m.Record(kRecord), s.Context().english);
+        ColourSchemes schemes(m.Record(kRecord), IsEnglish(s.Context().language));
         schemes.InitializeAll(m.ColourScheme(0), m.ColourScheme(1), [](const std::string&) { return true; });
     });
     s.SelectScheme(0);
-    return true;
 }
 
 constexpr StructuredKey kKeys[] = {

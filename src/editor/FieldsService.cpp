@@ -57,13 +57,23 @@ constexpr Field DateRow(std::string_view key, int offset, Text caption, Text gro
             .codec = Codec::DayNumber, .caption = caption, .group = group, .visible = visible};
 }
 
-constexpr Text kAirFilter = {"Замена.возд.ф.", "Air filt.repl."};
-constexpr Text kGearbox = {"Замена мас.КПП", "Gearbox oil ch"};
-constexpr Text kItem1 = {"Пункт ТО 1", "Service item 1"};
-constexpr Text kItem2 = {"Пункт ТО 2", "Service item 2"};
-constexpr Text kCoolant = {"Замена охл.жидк.", "Coolant repl."};
-constexpr Text kEngineOil = {"Замена масла дв.", "Eng.oil change"};
-constexpr Text kItem3 = {"Пункт ТО 3", "Service item 3"};
+// The service items with an interval in thousands of km, in the page's
+// order: the item's interval byte and usage bit are its position; items 1..3
+// have a name the user gives.
+struct IntervalItem {
+    std::string_view interval, use, name; // keys; name empty: a fixed item
+    int nameOffset;
+    Text caption;
+};
+constexpr IntervalItem kIntervalItems[] = {
+    {"maintenance.air_filter", "maintenance.use_air_filter", {}, 0, {"Замена.возд.ф.", "Air filt.repl."}},
+    {"maintenance.gearbox_oil", "maintenance.use_gearbox_oil", {}, 0, {"Замена мас.КПП", "Gearbox oil ch"}},
+    {"maintenance.item1", "maintenance.use_item1", "maintenance.item1_name", 52, {"Пункт ТО 1", "Service item 1"}},
+    {"maintenance.item2", "maintenance.use_item2", "maintenance.item2_name", 68, {"Пункт ТО 2", "Service item 2"}},
+    {"maintenance.coolant", "maintenance.use_coolant", {}, 0, {"Замена охл.жидк.", "Coolant repl."}},
+    {"maintenance.engine_oil", "maintenance.use_engine_oil", {}, 0, {"Замена масла дв.", "Eng.oil change"}},
+    {"maintenance.item3", "maintenance.use_item3", "maintenance.item3_name", 84, {"Пункт ТО 3", "Service item 3"}},
+};
 constexpr Text kServiceDate = {"Дата след.ТО", "TS date"};
 constexpr Text kInsurance = {"Дата опл.ОСАГО", "Insurance"};
 constexpr Text kEngineHours = {"Моточасы", "Eng.hours"};
@@ -79,51 +89,51 @@ std::string AdcDiffers(const RuleInput& in, std::int64_t raw)
 {
     if (GetS16(in.model.Record(kServiceRecord), OtherOffset) != raw)
         return {};
-    return in.ctx.Tr("Значения АЦП Мин и Макс должны различаться.", "Min and Max ADC Values should differ.");
+    return Tr(in.ctx.language, "Значения АЦП Мин и Макс должны различаться.", "Min and Max ADC Values should differ.");
 }
 
 constexpr Text kCalibration = {"Калибровка", "Calibration"};
 
-const Field kRows[] = {
-    // Maintenance, in the page's order: each interval with its name and usage flag.
-    {.key = "maintenance.service_interval", .page = Page::Maintenance, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 0,
-     .codec = Codec::S8, .scaleNum = 10, .decimals = 1, .min = 0, .max = 9.9, .step = 0.1, .caption = {"ТО тыс.км", "TS th.km"},
-     .visible = Reduced, .formOf = "maintenance.air_filter"},
-    Interval("maintenance.air_filter", 0, kAirFilter),
-    Usage("maintenance.use_air_filter", 0, kAirFilter),
-    Interval("maintenance.gearbox_oil", 1, kGearbox),
-    Usage("maintenance.use_gearbox_oil", 1, kGearbox),
-    Name("maintenance.item1_name", 52, kItem1),
-    Interval("maintenance.item1", 2, kItem1),
-    Usage("maintenance.use_item1", 2, kItem1),
-    Name("maintenance.item2_name", 68, kItem2),
-    Interval("maintenance.item2", 3, kItem2),
-    Usage("maintenance.use_item2", 3, kItem2),
-    Interval("maintenance.coolant", 4, kCoolant),
-    Usage("maintenance.use_coolant", 4, kCoolant),
-    Interval("maintenance.engine_oil", 5, kEngineOil),
-    Usage("maintenance.use_engine_oil", 5, kEngineOil),
-    Name("maintenance.item3_name", 84, kItem3),
-    Interval("maintenance.item3", 6, kItem3),
-    Usage("maintenance.use_item3", 6, kItem3),
-    DateRow("maintenance.service_date", 8, {"дд.мм.гг", "dd.mm.yy"}, kServiceDate, nullptr),
-    Usage("maintenance.use_service_date", 7, kServiceDate),
-    DateRow("maintenance.insurance_date", 12, {"дд.мм.гг", "dd.mm.yy"}, kInsurance, Full),
-    Usage("maintenance.use_insurance_date", 8, kInsurance),
-    {.key = "maintenance.engine_hours", .page = Page::Maintenance, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 104,
-     .codec = Codec::S16, .min = 0, .max = 3000, .caption = {"Лимит", "Limit"}, .group = kEngineHours},
-    Usage("maintenance.use_engine_hours", 9, kEngineHours, nullptr),
+// The page's rows, built once.
+const std::vector<Field>& Rows()
+{
+    static const std::vector<Field> rows = [] {
+        // Maintenance, in the page's order: each interval with its name and usage flag.
+        std::vector<Field> all = {
+            {.key = "maintenance.service_interval", .page = Page::Maintenance, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 0,
+             .codec = Codec::S8, .scaleNum = 10, .decimals = 1, .min = 0, .max = 9.9, .step = 0.1, .caption = {"ТО тыс.км", "TS th.km"},
+             .visible = Reduced, .formOf = "maintenance.air_filter"},
+        };
+        for (int i = 0; i < static_cast<int>(std::size(kIntervalItems)); ++i) {
+            const IntervalItem& item = kIntervalItems[i];
+            if (!item.name.empty())
+                all.push_back(Name(item.name, item.nameOffset, item.caption));
+            all.push_back(Interval(item.interval, i, item.caption));
+            all.push_back(Usage(item.use, i, item.caption));
+        }
+        all.insert(all.end(), {
+            DateRow("maintenance.service_date", 8, {"дд.мм.гг", "dd.mm.yy"}, kServiceDate, nullptr),
+            Usage("maintenance.use_service_date", 7, kServiceDate),
+            DateRow("maintenance.insurance_date", 12, {"дд.мм.гг", "dd.mm.yy"}, kInsurance, Full),
+            Usage("maintenance.use_insurance_date", 8, kInsurance),
+            {.key = "maintenance.engine_hours", .page = Page::Maintenance, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 104,
+             .codec = Codec::S16, .min = 0, .max = 3000, .caption = {"Лимит", "Limit"}, .group = kEngineHours},
+            Usage("maintenance.use_engine_hours", 9, kEngineHours, nullptr),
 
-    // Universal input: the two calibration points.
-    {.key = "trim.min_reading", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 112, .codec = Codec::S16,
-     .min = -180, .max = 2500, .caption = {"Мин: показания", "Min: data"}, .group = kCalibration},
-    {.key = "trim.min_adc", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = kAdcMinOffset, .codec = Codec::S16,
-     .min = 0, .max = 1023, .caption = {"Мин: АЦП", "Min: ADC"}, .group = kCalibration, .refuse = AdcDiffers<kAdcMaxOffset>},
-    {.key = "trim.max_reading", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 114, .codec = Codec::S16,
-     .min = -180, .max = 2500, .caption = {"Макс: показания", "Max: data"}, .group = kCalibration},
-    {.key = "trim.max_adc", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = kAdcMaxOffset, .codec = Codec::S16,
-     .min = 0, .max = 1023, .caption = {"Макс: АЦП", "Max: ADC"}, .group = kCalibration, .refuse = AdcDiffers<kAdcMinOffset>},
-};
+            // Universal input: the two calibration points.
+            {.key = "trim.min_reading", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 112, .codec = Codec::S16,
+             .min = -180, .max = 2500, .caption = {"Мин: показания", "Min: data"}, .group = kCalibration},
+            {.key = "trim.min_adc", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = kAdcMinOffset, .codec = Codec::S16,
+             .min = 0, .max = 1023, .caption = {"Мин: АЦП", "Min: ADC"}, .group = kCalibration, .refuse = AdcDiffers<kAdcMaxOffset>},
+            {.key = "trim.max_reading", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = 114, .codec = Codec::S16,
+             .min = -180, .max = 2500, .caption = {"Макс: показания", "Max: data"}, .group = kCalibration},
+            {.key = "trim.max_adc", .page = Page::Trim, .kind = ControlKind::Number, .record = kServiceRecord, .offset = kAdcMaxOffset, .codec = Codec::S16,
+             .min = 0, .max = 1023, .caption = {"Макс: АЦП", "Max: ADC"}, .group = kCalibration, .refuse = AdcDiffers<kAdcMinOffset>},
+        });
+        return all;
+    }();
+    return rows;
+}
 
 // ---- extra systems: structured values ----
 
@@ -138,7 +148,7 @@ std::string Lower(std::string_view s)
 void CheckSystemsPage(const EditSession& session)
 {
     if (!session.Context().features.HasExtraSystems)
-        throw Error(session.Context().Tr("У этой модели нет страницы «Допсистемы»", "This model has no \"Add.systems\" page"));
+        throw Error(Tr(session.Context().language, "У этой модели нет страницы «Допсистемы»", "This model has no \"Add.systems\" page"));
 }
 
 // "27,77" or "27 77" into system codes the model offers.
@@ -155,7 +165,7 @@ std::vector<int> OfferedCodes(const EditSession& session, std::string_view value
             code = std::stoi(token);
         const bool found = std::any_of(offered.begin(), offered.end(), [&](const ExtraSystem* s) { return s->code == code; });
         if (!found)
-            throw Error(session.Context().Tr("Система «" + token + "» этой моделью не опрашивается (список: tripconf-cli systems FILE)",
+            throw Error(Tr(session.Context().language, "Система «" + token + "» этой моделью не опрашивается (список: tripconf-cli systems FILE)",
                                              "System \"" + token + "\" is not offered for this model (list: tripconf-cli systems FILE)"));
         codes.push_back(code);
         token.clear();
@@ -179,37 +189,29 @@ int Choice(const EditSession& session, std::string_view value, std::string_view 
         return 0;
     if (v == en1 || value == ru1 || v == "#1")
         return 1;
-    throw Error(session.Context().Tr("Нет варианта «" + std::string(value) + "»: " + std::string(ru0) + " или " + std::string(ru1),
+    throw Error(Tr(session.Context().language, "Нет варианта «" + std::string(value) + "»: " + std::string(ru0) + " или " + std::string(ru1),
                                      "No item \"" + std::string(value) + "\": " + std::string(en0) + " or " + std::string(en1)));
 }
 
-bool ApplyShow(EditSession& session, std::string_view key, std::string_view value)
+void ApplyShow(EditSession& session, const KeyParts&, std::string_view value)
 {
-    if (key != "systems.show")
-        return false;
     CheckSystemsPage(session);
     const int choice = Choice(session, value, "all", "Все", "protocol", "Протокол");
     session.Apply([&](SettingsModel& m) { ChooseSystemsShow(session.Context(), m.Record(kServiceRecord), choice); });
-    return true;
 }
 
-bool ApplyList(EditSession& session, std::string_view key, std::string_view value)
+void ApplyList(EditSession& session, const KeyParts&, std::string_view value)
 {
-    if (key != "systems.list")
-        return false;
     CheckSystemsPage(session);
     const int choice = Choice(session, value, "list", "Списком", "types", "По типам");
     session.Apply([&](SettingsModel& m) { ChooseSystemsList(m.Record(kServiceRecord), choice); });
-    return true;
 }
 
-bool ApplySelected(EditSession& session, std::string_view key, std::string_view value)
+// systems.selected (no part) sets the selection; systems.add|remove (the part) changes it.
+void ApplySelected(EditSession& session, const KeyParts& key, std::string_view value)
 {
-    const bool set = key == "systems.selected";
-    const bool add = key == "systems.add";
-    const bool remove = key == "systems.remove";
-    if (!set && !add && !remove)
-        return false;
+    const bool set = key.parts.empty();
+    const bool remove = !set && key[0] == "remove";
     CheckSystemsPage(session);
     const std::string v = Lower(value);
     std::vector<int> codes;
@@ -222,21 +224,20 @@ bool ApplySelected(EditSession& session, std::string_view key, std::string_view 
         for (int code : codes)
             SelectSystem(r5, code, !remove);
     });
-    return true;
 }
 
 const StructuredKey kKeys[] = {
     {"systems.show", "all|protocol (Все|Протокол): select every offered system, or those the current protocol lists", ApplyShow},
     {"systems.list", "list|types (Списком|По типам)", ApplyList},
     {"systems.selected", "none, or CODE,CODE... of offered systems (tripconf-cli systems FILE lists them)", ApplySelected},
-    {"systems.add|remove", "CODE,CODE... of offered systems", ApplySelected},
+    {"systems.add|remove", "CODE,CODE... of offered systems", ApplySelected, /*fixedChoices=*/true},
 };
 
 } // namespace
 
 std::span<const Field> Service()
 {
-    return kRows;
+    return Rows();
 }
 
 std::span<const StructuredKey> ServiceKeys()

@@ -45,8 +45,8 @@ std::vector<std::string> ResetItems(const RuleInput& in, bool prohibited)
 {
     std::vector<std::string> items;
     if (prohibited)
-        items.push_back(in.ctx.Tr("Запр.", "Proh."));
-    items.push_back(in.ctx.Tr("Ручн.", "Man."));
+        items.push_back(Tr(in.ctx.language, "Запр.", "Proh."));
+    items.push_back(Tr(in.ctx.language, "Ручн.", "Man."));
     for (int days = 1; days <= 99; ++days)
         items.push_back(std::to_string(days));
     return items;
@@ -81,6 +81,47 @@ constexpr Text kSevenUnitCaptions[] = {{"1: у.е.", "1: CU"}, {"2: у.е.", "2:
 
 constexpr std::string_view kVoiceMisc = "voice.misc";
 constexpr std::string_view kTankPart = "tank"; // the tank page lays out all its rows itself
+
+// The rear and the front parking sensors share their first settings, each
+// of the front's one byte after the rear's.
+struct SensorSide {
+    std::string_view keys[7]; // use, sensitivity, response, alarm, stop speed, stop distance, sensors
+    int side;                 // 0 rear, 1 front: added to every offset
+    Text group;
+    double stopSpeedMax;
+    Text stopSpeedCaption;
+    double stopDistanceMin;
+    Text stopDistanceCaption;
+};
+
+constexpr SensorSide kRearSensors = {{"parking.rear.use", "parking.rear.sensitivity", "parking.rear.response", "parking.rear.alarm",
+                                      "parking.rear.stop_speed", "parking.rear.stop_distance", "parking.rear.sensors"},
+                                     0, kRearGroup, 20, {"ПаркStop скорость", "ParkStop speed"}, 40, {"ПаркStop cм", "ParkStop,cm"}};
+constexpr SensorSide kFrontSensors = {{"parking.front.use", "parking.front.sensitivity", "parking.front.response", "parking.front.alarm",
+                                       "parking.front.stop_speed", "parking.front.stop_distance", "parking.front.sensors"},
+                                      1, kFrontGroup, 90, {"Парк скорость", "Park.speed"}, 50, {"Парк cм", "Park,cm"}};
+
+void AppendSensorRows(std::vector<Field>& rows, const SensorSide& s)
+{
+    const auto& k = s.keys;
+    const int o = s.side;
+    rows.insert(rows.end(), {
+        {.key = k[0], .page = Page::Parking, .kind = ControlKind::Check, .record = 2, .offset = 0 + o, .codec = Codec::U8,
+         .caption = {"Использовать", "Use"}, .group = s.group},
+        {.key = k[1], .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 2 + o, .codec = Codec::S8,
+         .min = 1, .max = 7, .caption = {"Чувствительность", "Sensitivity"}, .group = s.group},
+        {.key = k[2], .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 4 + o, .codec = Codec::S8,
+         .min = 1, .max = 3, .caption = {"Быстродействие", "Speed"}, .group = s.group},
+        {.key = k[3], .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 6 + o, .codec = Codec::S8,
+         .scaleDen = 10, .min = 30, .max = 90, .step = 10, .typing = false, .caption = {"Граница тревога", "Alarm limit"}, .group = s.group},
+        {.key = k[4], .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 8 + o, .codec = Codec::S8,
+         .min = 0, .max = s.stopSpeedMax, .caption = s.stopSpeedCaption, .group = s.group},
+        {.key = k[5], .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 10 + o, .codec = Codec::S8,
+         .scaleDen = 10, .min = s.stopDistanceMin, .max = 250, .step = 10, .typing = false, .caption = s.stopDistanceCaption, .group = s.group},
+        {.key = k[6], .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 20 + o, .codec = Codec::S8,
+         .min = 2, .max = 4, .caption = {"Количество датчиков", "Number of sensors"}, .group = s.group},
+    });
+}
 
 std::vector<Field> BuildRows()
 {
@@ -128,43 +169,19 @@ std::vector<Field> BuildRows()
          .caption = {"2", "2"}, .group = kResetGroup, .itemsRule = ResetItemsProhibited, .itemOffset = -1},
         {.key = "averages.reset_gas_petrol", .page = Page::Averages, .kind = ControlKind::Choice, .record = 1, .offset = 158, .codec = Codec::S8,
          .caption = {"Г/Б", "G/P"}, .group = kResetGroup, .itemsRule = ResetItemsProhibited, .itemOffset = -1, .visible = GasShown},
-
-        // Parking: rear sensors
-        {.key = "parking.rear.use", .page = Page::Parking, .kind = ControlKind::Check, .record = 2, .offset = 0, .codec = Codec::U8,
-         .caption = {"Использовать", "Use"}, .group = kRearGroup},
-        {.key = "parking.rear.sensitivity", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 2, .codec = Codec::S8,
-         .min = 1, .max = 7, .caption = {"Чувствительность", "Sensitivity"}, .group = kRearGroup},
-        {.key = "parking.rear.response", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 4, .codec = Codec::S8,
-         .min = 1, .max = 3, .caption = {"Быстродействие", "Speed"}, .group = kRearGroup},
-        {.key = "parking.rear.alarm", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 6, .codec = Codec::S8,
-         .scaleDen = 10, .min = 30, .max = 90, .step = 10, .typing = false, .caption = {"Граница тревога", "Alarm limit"}, .group = kRearGroup},
-        {.key = "parking.rear.stop_speed", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 8, .codec = Codec::S8,
-         .min = 0, .max = 20, .caption = {"ПаркStop скорость", "ParkStop speed"}, .group = kRearGroup},
-        {.key = "parking.rear.stop_distance", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 10, .codec = Codec::S8,
-         .scaleDen = 10, .min = 40, .max = 250, .step = 10, .typing = false, .caption = {"ПаркStop cм", "ParkStop,cm"}, .group = kRearGroup},
-        {.key = "parking.rear.sensors", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 20, .codec = Codec::S8,
-         .min = 2, .max = 4, .caption = {"Количество датчиков", "Number of sensors"}, .group = kRearGroup},
+    };
+    // Parking: rear sensors, then front sensors
+    AppendSensorRows(rows, kRearSensors);
+    rows.insert(rows.end(), {
         {.key = "parking.rear.sound", .page = Page::Parking, .kind = ControlKind::Radio, .record = 2, .offset = 14, .codec = Codec::S8,
          .caption = {"Тип озвучки", "Sound type"}, .group = kRearGroup, .items = kBeepItems, .columns = 0},
         {.key = "parking.rear.beep_distance", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 15, .codec = Codec::S8,
          .scaleDen = 10, .min = 40, .max = 250, .step = 10, .typing = false, .caption = {"Бип Stop cм", "Stop buzz cm"}, .group = kRearGroup},
         {.key = "parking.rear.tow_bar", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 17, .codec = Codec::S8,
          .min = 0, .max = 50, .caption = {"Фаркоп см", "Tow bar cm"}, .group = kRearGroup},
-        // Parking: front sensors
-        {.key = "parking.front.use", .page = Page::Parking, .kind = ControlKind::Check, .record = 2, .offset = 1, .codec = Codec::U8,
-         .caption = {"Использовать", "Use"}, .group = kFrontGroup},
-        {.key = "parking.front.sensitivity", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 3, .codec = Codec::S8,
-         .min = 1, .max = 7, .caption = {"Чувствительность", "Sensitivity"}, .group = kFrontGroup},
-        {.key = "parking.front.response", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 5, .codec = Codec::S8,
-         .min = 1, .max = 3, .caption = {"Быстродействие", "Speed"}, .group = kFrontGroup},
-        {.key = "parking.front.alarm", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 7, .codec = Codec::S8,
-         .scaleDen = 10, .min = 30, .max = 90, .step = 10, .typing = false, .caption = {"Граница тревога", "Alarm limit"}, .group = kFrontGroup},
-        {.key = "parking.front.stop_speed", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 9, .codec = Codec::S8,
-         .min = 0, .max = 90, .caption = {"Парк скорость", "Park.speed"}, .group = kFrontGroup},
-        {.key = "parking.front.stop_distance", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 11, .codec = Codec::S8,
-         .scaleDen = 10, .min = 50, .max = 250, .step = 10, .typing = false, .caption = {"Парк cм", "Park,cm"}, .group = kFrontGroup},
-        {.key = "parking.front.sensors", .page = Page::Parking, .kind = ControlKind::Number, .record = 2, .offset = 21, .codec = Codec::S8,
-         .min = 2, .max = 4, .caption = {"Количество датчиков", "Number of sensors"}, .group = kFrontGroup},
+    });
+    AppendSensorRows(rows, kFrontSensors);
+    rows.insert(rows.end(), {
         {.key = "parking.front.mode", .page = Page::Parking, .kind = ControlKind::Radio, .record = 2, .offset = 16, .codec = Codec::S8,
          .caption = {"Режим работы", "Operation mode"}, .group = kFrontGroup, .items = kFrontModeItems, .columns = 0},
 
@@ -180,7 +197,7 @@ std::vector<Field> BuildRows()
         // Seven-point calibration: the count, then the points it uses
         {.key = "tank.seven_points", .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 36, .codec = Codec::U8, .min = 0,
          .max = tank::kMaxLinearPoints, .caption = {"Кол-во точек", "Points qnt"}, .group = kSevenPointGroup, .part = kTankPart},
-    };
+    });
     for (int i = 0; i < tank::kMaxLinearPoints; ++i) {
         rows.push_back({.key = kSevenLitreKeys[i], .page = Page::Tank, .kind = ControlKind::Number, .record = 3, .offset = 22 + 2 * i,
                         .codec = Codec::S16, .min = 0, .max = 2040, .range = LitreRange, .caption = kSevenLitreCaptions[i],
@@ -215,66 +232,58 @@ std::string_view TrimBlanks(std::string_view s)
 
 // voice.mode.NAME=FIRST,NEXT (a one-group warning: voice.mode.NAME=MODE); an
 // empty side keeps that group's mode.
-bool ApplyVoiceMode(EditSession& s, std::string_view key, std::string_view value)
+void ApplyVoiceMode(EditSession& s, const KeyParts& key, std::string_view value)
 {
-    constexpr std::string_view prefix = "voice.mode.";
-    if (!key.starts_with(prefix))
-        return false;
     const auto& ctx = s.Context();
-    const voice::WarningRow* row = voice::FindWarningRow(key.substr(prefix.size()));
+    const voice::WarningRow* row = voice::FindWarningRow(key[0]);
     if (!row) {
         std::string names;
         for (const auto& r : voice::WarningRows())
             names += (names.empty() ? "" : ", ") + std::string(r.key);
-        throw Error(ctx.Tr("Нет предупреждения «" + std::string(key) + "». Есть: " + names,
-                           "No warning \"" + std::string(key) + "\". There are: " + names));
+        throw Error(Tr(ctx.language, "Нет предупреждения «" + std::string(key.key) + "». Есть: " + names,
+                           "No warning \"" + std::string(key.key) + "\". There are: " + names));
     }
     const voice::ShownWarning shown = voice::ShowWarning(*row, RuleInput{ctx, s.Model()});
     if (!shown.visible)
-        throw Error(ctx.Tr("Предупреждение «" + shown.label + "» скрыто для этой модели и этих настроек",
+        throw Error(Tr(ctx.language, "Предупреждение «" + shown.label + "» скрыто для этой модели и этих настроек",
                            "The warning \"" + shown.label + "\" is hidden for this model and these settings"));
     const auto comma = value.find(',');
     if (row->paired != (comma != std::string_view::npos))
-        throw Error(row->paired ? ctx.Tr("У предупреждения «" + shown.label + "» два режима: ПЕРВЫЙ,ПОСЛЕДУЮЩИЕ (О, Н, Б, М, Г)",
+        throw Error(row->paired ? Tr(ctx.language, "У предупреждения «" + shown.label + "» два режима: ПЕРВЫЙ,ПОСЛЕДУЮЩИЕ (О, Н, Б, М, Г)",
                                          "The warning \"" + shown.label + "\" takes two modes: FIRST,NEXT (O, N, B, M, V)")
-                                : ctx.Tr("У предупреждения «" + shown.label + "» один режим (О, Н, Б, М, Г)",
+                                : Tr(ctx.language, "У предупреждения «" + shown.label + "» один режим (О, Н, Б, М, Г)",
                                          "The warning \"" + shown.label + "\" takes one mode (O, N, B, M, V)"));
     const auto mode = [&](std::string_view text, int current) {
         text = TrimBlanks(text);
         const int m = text.empty() ? current : voice::ParseMode(text);
         if (m < 0)
-            throw Error(ctx.Tr("Режим «" + std::string(text) + "» не подходит: О, Н, Б, М или Г",
+            throw Error(Tr(ctx.language, "Режим «" + std::string(text) + "» не подходит: О, Н, Б, М или Г",
                                "\"" + std::string(text) + "\" is not a mode: O, N, B, M or V"));
         return m;
     };
     const int first = mode(value.substr(0, comma), shown.first);
     const int next = row->paired ? mode(value.substr(comma + 1), shown.next) : first;
     s.Apply([&](SettingsModel& m) { voice::StoreWarning(m, *row, first, next, ctx); });
-    return true;
 }
 
 // tank.tare.N=LITRES,UNITS for a point 1..count, digits as the grid takes them.
-bool ApplyTarePoint(EditSession& s, std::string_view key, std::string_view value)
+void ApplyTarePoint(EditSession& s, const KeyParts& key, std::string_view value)
 {
-    constexpr std::string_view prefix = "tank.tare.";
-    if (!key.starts_with(prefix))
-        return false;
     const auto& ctx = s.Context();
-    const std::string_view number = key.substr(prefix.size());
+    const std::string_view number = key[0];
     const int count = tank::TareCount(s.Model());
     int point = 0;
     const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), point);
     if (ec != std::errc() || end != number.data() + number.size() || point < 1 || point > count)
-        throw Error(ctx.Tr("Нет точки тарировки «" + std::string(number) + "»: точки 1.." + std::to_string(count) +
+        throw Error(Tr(ctx.language, "Нет точки тарировки «" + std::string(number) + "»: точки 1.." + std::to_string(count) +
                                " (их число задаёт tank.tare_points)",
                            "No tare point \"" + std::string(number) + "\": points 1.." + std::to_string(count) +
                                " (tank.tare_points sets their number)"));
     const auto comma = value.find(',');
     if (comma == std::string_view::npos)
-        throw Error(ctx.Tr("Точка тарировки задаётся как ЛИТРЫ,УЕ", "A tare point is given as LITRES,UNITS"));
+        throw Error(Tr(ctx.language, "Точка тарировки задаётся как ЛИТРЫ,УЕ", "A tare point is given as LITRES,UNITS"));
     const tank::TarePoint p = tank::ParseTarePoint(s, value.substr(0, comma), value.substr(comma + 1));
     s.Apply([&](SettingsModel& m) { tank::StoreTarePoint(m, point - 1, p); });
-    return true;
 }
 
 constexpr StructuredKey kKeys[] = {

@@ -20,6 +20,16 @@ constexpr int kEditedHotMenuLists = 3; // list 3 has no grid
 
 using HotMenuList = std::array<std::uint16_t, kHotMenuRows>;
 
+// The list of the parking sensors' menu. It, like the parking page, belongs
+// only to models with parking sensors: the window, the session and the
+// command line ask these two.
+constexpr int kParkingHotMenu = 2;
+inline bool HasParkingSensors(const ModelFeatures& features) { return !features.NoParktronic; }
+inline bool HotMenuListOffered(int list, const ModelFeatures& features)
+{
+    return list != kParkingHotMenu || HasParkingSensors(features);
+}
+
 // Non-zero codes moved to the front in their order, zeros after them.
 HotMenuList Compacted(const HotMenuList& list);
 

@@ -239,7 +239,7 @@ std::string ItemText(const RecordItem& item, const SettingsModel& model, const E
         const auto layout = static_cast<DisplayLayout>(item.layout);
         const int code = SlotValue(rec, layout, item.group, item.index);
         static const MeasParList kNone;
-        for (const PickerItem& p : PickerItems(layout, item.index, ctx.protocol, ctx.params ? *ctx.params : kNone, ctx.features, ctx.english))
+        for (const PickerItem& p : PickerItems(layout, item.index, ctx.protocol, ctx.params ? *ctx.params : kNone, ctx.features, IsEnglish(ctx.language)))
             if (p.code == code)
                 return p.caption;
         return "#" + std::to_string(code);
@@ -262,7 +262,7 @@ std::string ItemText(const RecordItem& item, const SettingsModel& model, const E
         const int b = GetU8(rec, at);
         const auto letter = [&](int mode) {
             const auto letters = voice::ModeLetters();
-            return mode < static_cast<int>(letters.size()) ? std::string(letters[static_cast<std::size_t>(mode)].Pick(ctx.english))
+            return mode < static_cast<int>(letters.size()) ? std::string(letters[static_cast<std::size_t>(mode)].Pick(ctx.language))
                                                            : "#" + std::to_string(mode);
         };
         // The row that stores into the slot for this protocol says how it is read.
@@ -277,11 +277,11 @@ std::string ItemText(const RecordItem& item, const SettingsModel& model, const E
         return paired ? letter(b & 7) + "/" + letter((b >> 3) & 7) : letter(b & 7);
     }
     case ItemValue::Selected:
-        return (GetU8(rec, at) & item.mask) ? ctx.Tr("выбрана", "selected") : ctx.Tr("не выбрана", "not selected");
+        return (GetU8(rec, at) & item.mask) ? Tr(ctx.language, "выбрана", "selected") : Tr(ctx.language, "не выбрана", "not selected");
     case ItemValue::Show:
-        return SystemsShowChoice(rec) == 0 ? ctx.Tr("Все", "All") : ctx.Tr("Протокол", "Protocol");
+        return SystemsShowChoice(rec) == 0 ? Tr(ctx.language, "Все", "All") : Tr(ctx.language, "Протокол", "Protocol");
     case ItemValue::List:
-        return SystemsListChoice(rec) == 0 ? ctx.Tr("Списком", "List") : ctx.Tr("По типам", "By types");
+        return SystemsListChoice(rec) == 0 ? Tr(ctx.language, "Списком", "List") : Tr(ctx.language, "По типам", "By types");
     }
     return {};
 }

@@ -35,6 +35,13 @@ bool CoolantReported(const RuleInput& in)
     return in.ctx.protocol && in.ctx.protocol->HasCoolantTemp;
 }
 
+std::string ByEngineCooling(const RuleInput& in, const Text& water, const Text& cylinder, const Text& other)
+{
+    const int code = Code(in);
+    const Text& text = code == 222 ? water : code >= 223 && code <= 225 ? cylinder : other;
+    return std::string(text.Pick(in.ctx.language));
+}
+
 bool CoolantShown(const RuleInput& in)
 {
     const int code = Code(in);

@@ -4,6 +4,7 @@
 #include "editor/FieldTable.h"
 
 #include <cstdint>
+#include <string>
 
 namespace tc::rules {
 
@@ -30,6 +31,10 @@ bool TransmissionWear(const RuleInput& in); // code 1, or code 14 with HasRetard
 bool DieselFilterLimit(const RuleInput& in); // code 82
 bool AccelerationTest(const RuleInput& in);
 bool TrimWarnings(const RuleInput& in);
+
+// A text by what the engine temperature is on the current protocol: the
+// water-cooled engine's (code 222), a cylinder's (codes 223..225), or `other`.
+std::string ByEngineCooling(const RuleInput& in, const Text& water, const Text& cylinder, const Text& other);
 
 // The tank method stored in record 3 offset 38 (an item index).
 std::int64_t TankMethod(const RuleInput& in);

@@ -56,28 +56,28 @@ void ApplyServiceFile(SettingsModel& model, std::span<const std::uint8_t> bytes)
                         r5.begin() + static_cast<std::ptrdiff_t>(p.recordOffset));
 }
 
-void SaveServiceFile(const SettingsModel& model, const std::string& path)
+void SaveServiceFile(const SettingsModel& model, const std::string& path, Language language)
 {
-    WriteFileAtomically(path, ServiceFileBytes(model), CurrentLanguage());
+    WriteFileAtomically(path, ServiceFileBytes(model), language);
 }
 
-std::string SideFileTooLongText(const std::string& path, std::uintmax_t size, std::size_t expected)
+std::string SideFileTooLongText(const std::string& path, std::uintmax_t size, std::size_t expected, Language language)
 {
-    return Tr("Файл \"" + path + "\" длиннее своего формата: в нём " + std::to_string(size) + " байт, ожидается "
+    return Tr(language, "Файл \"" + path + "\" длиннее своего формата: в нём " + std::to_string(size) + " байт, ожидается "
                   + std::to_string(expected) + ". Ничего не загружено.",
               "File \"" + path + "\" is longer than its format: it holds " + std::to_string(size) + " bytes, "
                   + std::to_string(expected) + " are expected. Nothing has been loaded.");
 }
 
-std::string SideFileShortText(const std::string& path, std::size_t size, std::size_t expected)
+std::string SideFileShortText(const std::string& path, std::size_t size, std::size_t expected, Language language)
 {
-    return Tr("Файл \"" + path + "\" короче своего формата: в нём " + std::to_string(size) + " байт из " + std::to_string(expected)
+    return Tr(language, "Файл \"" + path + "\" короче своего формата: в нём " + std::to_string(size) + " байт из " + std::to_string(expected)
                   + "; загружено то, что он содержит, остальные параметры остались прежними.",
               "File \"" + path + "\" is shorter than its format: it holds " + std::to_string(size) + " of " + std::to_string(expected)
                   + " bytes; what it holds has been loaded, the other settings keep their values.");
 }
 
-std::vector<std::uint8_t> ReadSideFile(const std::string& path, std::size_t expected, const std::string& emptyText)
+std::vector<std::uint8_t> ReadSideFile(const std::string& path, std::size_t expected, const std::string& emptyText, Language language)
 {
     // A regular file longer than the format is refused with both sizes;
     // ReadWholeFile refuses what is not a regular file.
@@ -85,25 +85,26 @@ std::vector<std::uint8_t> ReadSideFile(const std::string& path, std::size_t expe
     if (std::filesystem::is_regular_file(path, ec)) {
         const auto size = std::filesystem::file_size(path, ec);
         if (!ec && size > expected)
-            throw Error(SideFileTooLongText(path, size, expected));
+            throw Error(SideFileTooLongText(path, size, expected, language));
     }
-    auto bytes = ReadWholeFile(path, expected, CurrentLanguage());
+    auto bytes = ReadWholeFile(path, expected, language);
     if (bytes.empty())
         throw Error(emptyText);
     return bytes;
 }
 
-std::vector<std::uint8_t> ReadServiceFile(const std::string& path)
+std::vector<std::uint8_t> ReadServiceFile(const std::string& path, Language language)
 {
     return ReadSideFile(path, kServiceFileSize,
-                        Tr("Файл \"" + path + "\" пуст: в нём нет настроек ТО.", "File \"" + path + "\" is empty: it holds no maintenance settings."));
+                        Tr(language, "Файл \"" + path + "\" пуст: в нём нет настроек ТО.", "File \"" + path + "\" is empty: it holds no maintenance settings."),
+                        language);
 }
 
-std::string LoadServiceFile(SettingsModel& model, const std::string& path)
+std::string LoadServiceFile(SettingsModel& model, const std::string& path, Language language)
 {
-    const auto bytes = ReadServiceFile(path);
+    const auto bytes = ReadServiceFile(path, language);
     ApplyServiceFile(model, bytes);
-    return bytes.size() < kServiceFileSize ? SideFileShortText(path, bytes.size(), kServiceFileSize) : std::string();
+    return bytes.size() < kServiceFileSize ? SideFileShortText(path, bytes.size(), kServiceFileSize, language) : std::string();
 }
 
 } // namespace tc

@@ -16,14 +16,13 @@ struct ShownSettings {
     std::vector<ShownControl> controls;
     std::vector<std::string> items; // parallel to RecordItems()
     std::vector<bool> pages;        // by Page
-    bool english = false;
 };
 
-ShownSettings ShowEvery(const SettingsModel& model)
+ShownSettings ShowEvery(const SettingsModel& model, Language language)
 {
     SettingsModel copy = model;
     ShownSettings shown;
-    EditSettings(copy, [&](EditSession& s) {
+    EditSettings(copy, language, [&](EditSession& s) {
         for (std::size_t i = 0; i < s.Fields().size(); ++i)
             shown.controls.push_back(s.Shown(i));
         for (const RecordItem& item : RecordItems())
@@ -34,7 +33,6 @@ ShownSettings ShowEvery(const SettingsModel& model)
                 shown.pages.resize(at + 1);
             shown.pages[at] = s.PageShown(p.page);
         }
-        shown.english = s.Context().english;
         return false;
     });
     return shown;
@@ -127,15 +125,15 @@ std::string UnnamedBytesText(const RecordChange& r, bool english)
                    : "запись " + record + ", смещение " + offset + ", байт: " + bytes;
 }
 
-SettingsComparison CompareSettings(const SettingsModel& before, const SettingsModel& after)
+SettingsComparison CompareSettings(const SettingsModel& before, const SettingsModel& after, Language language)
 {
     SettingsComparison result;
     result.modelDiffers = before.DeviceModelCode != after.DeviceModelCode;
-    const ShownSettings sa = ShowEvery(before);
-    const ShownSettings sb = ShowEvery(after);
+    const ShownSettings sa = ShowEvery(before, language);
+    const ShownSettings sb = ShowEvery(after, language);
     const auto& a = sa.controls;
     const auto& b = sb.controls;
-    const bool english = sb.english;
+    const bool english = IsEnglish(language);
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
         const Field& f = *b[i].field;
         const bool stored = StoredBitsDiffer(f, before, after);

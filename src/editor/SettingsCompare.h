@@ -52,8 +52,8 @@ struct SettingsComparison {
 
 // Compares decoded settings; neither model is changed (each is shown through
 // an edit session on a copy that is cancelled). The process-wide catalogs end
-// evaluated for `after`.
-SettingsComparison CompareSettings(const SettingsModel& before, const SettingsModel& after);
+// evaluated for `after`. Captions and values are in `language`.
+SettingsComparison CompareSettings(const SettingsModel& before, const SettingsModel& after, Language language);
 
 // Which bits of each record (1..11) some control or structured item stores into.
 std::vector<std::vector<std::uint8_t>> OwnedBits();

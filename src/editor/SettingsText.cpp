@@ -32,14 +32,14 @@ int LineOf(std::string_view text, std::string_view key)
     return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
 }
 
-[[noreturn]] void Refuse(std::string_view text, std::string_view key, const std::string& ru, const std::string& en)
+[[noreturn]] void Refuse(Language language, std::string_view text, std::string_view key, const std::string& ru, const std::string& en)
 {
     const int line = LineOf(text, key);
-    const std::string where = line > 0 ? Tr("Строка ", "Line ") + std::to_string(line) + ": " : std::string();
-    std::string what = where + Tr(ru, en);
+    const std::string where = line > 0 ? Tr(language, "Строка ", "Line ") + std::to_string(line) + ": " : std::string();
+    std::string what = where + Tr(language, ru, en);
     if (!what.empty() && what.back() != '.')
         what += '.';
-    throw Error(what + Tr(" Ничего не изменено.", " Nothing has been changed."));
+    throw Error(what + Tr(language, " Ничего не изменено.", " Nothing has been changed."));
 }
 
 std::string ModelText(std::uint16_t code)
@@ -51,7 +51,7 @@ std::string ModelText(std::uint16_t code)
 
 } // namespace
 
-std::string ExportSettingsText(const SettingsModel& model)
+std::string ExportSettingsText(const SettingsModel& model, Language language)
 {
     Json doc;
     doc["format"] = kSettingsTextFormat;
@@ -60,7 +60,7 @@ std::string ExportSettingsText(const SettingsModel& model)
     doc["formatVersion"] = model.FormatVersion();
     Json controls = Json::object();
     SettingsModel copy = model;
-    EditSettings(copy, [&](EditSession& s) {
+    EditSettings(copy, language, [&](EditSession& s) {
         for (std::size_t i = 0; i < s.Fields().size(); ++i)
             controls[std::string(s.Fields()[i].key)] = s.Shown(i).text;
         return false;
@@ -103,7 +103,7 @@ std::string Printable(std::string_view s)
 // (a number outside the double range too) names its line.
 class StrictParser : public nlohmann::detail::json_sax_dom_parser<Json> {
 public:
-    StrictParser(Json& doc, std::string_view text) : json_sax_dom_parser(doc, false), text_(text) {}
+    StrictParser(Json& doc, std::string_view text, Language language) : json_sax_dom_parser(doc, false), text_(text), language_(language) {}
 
     bool start_object(std::size_t n)
     {
@@ -143,20 +143,21 @@ public:
             std::size_t at = text_.find(quoted);
             if (at != std::string_view::npos)
                 at = text_.find(quoted, at + 1);
-            const std::string where = at != std::string_view::npos ? Tr("Строка ", "Line ") + std::to_string(LineAt(text_, at)) + ": " : std::string();
+            const std::string where = at != std::string_view::npos ? Tr(language_, "Строка ", "Line ") + std::to_string(LineAt(text_, at)) + ": " : std::string();
             throw Error(where
-                        + Tr("ключ «" + Printable(*duplicate_) + "» встречается дважды в одном объекте.",
+                        + Tr(language_, "ключ «" + Printable(*duplicate_) + "» встречается дважды в одном объекте.",
                              "the key \"" + Printable(*duplicate_) + "\" appears twice in one object.")
-                        + Tr(" Ничего не изменено.", " Nothing has been changed."));
+                        + Tr(language_, " Ничего не изменено.", " Nothing has been changed."));
         }
         if (failed_)
-            throw Error(Tr("Строка ", "Line ") + std::to_string(line_) + ": "
-                        + Tr("это не текст настроек (JSON): ", "this is not a settings text (JSON): ") + Printable(what_)
-                        + Tr(" Ничего не изменено.", " Nothing has been changed."));
+            throw Error(Tr(language_, "Строка ", "Line ") + std::to_string(line_) + ": "
+                        + Tr(language_, "это не текст настроек (JSON): ", "this is not a settings text (JSON): ") + Printable(what_)
+                        + Tr(language_, " Ничего не изменено.", " Nothing has been changed."));
     }
 
 private:
     std::string_view text_;
+    Language language_;
     std::vector<std::set<std::string>> keys_;
     std::optional<std::string> duplicate_;
     bool failed_ = false;
@@ -193,43 +194,44 @@ std::string ItemInOtherLanguage(const EditSession& s, const std::string& key, co
     // Opening it relabels the shared parameter list; it is put back after.
     const EditorContext& ctx = s.Context();
     EditorContext other = ctx;
-    other.english = !other.english;
+    other.language = IsEnglish(ctx.language) ? Language::Russian : Language::English;
     SettingsModel probe = s.Model();
     struct Restore {
         const EditorContext& ctx;
         const SettingsModel& model;
-        bool was = EnglishVersion;
         ~Restore()
         {
-            EnglishVersion = was;
             if (ctx.params)
-                RelabelParameters(*ctx.params, ctx.features, static_cast<std::int8_t>(model.Record(5)[7]), ctx.english);
+                RelabelParameters(*ctx.params, ctx.features, static_cast<std::int8_t>(model.Record(5)[7]), IsEnglish(ctx.language));
         }
     } restore{ctx, s.Model()};
-    EnglishVersion = other.english;
     EditSession session(probe, other);
     return indexOf(session.Shown(key), text);
 }
 
 } // namespace
 
-void ImportSettingsText(SettingsModel& model, std::string_view text)
+void ImportSettingsText(SettingsModel& model, std::string_view text, Language language)
 {
+    const auto Refuse = [&](std::string_view key, const std::string& ru, const std::string& en) {
+        ::tc::Refuse(language, text, key, ru, en);
+    };
     Json doc;
-    StrictParser parser(doc, text);
+    StrictParser parser(doc, text, language);
     const bool wellFormed = Json::sax_parse(text.begin(), text.end(), &parser);
     parser.Check();
     if (!wellFormed || doc.is_discarded())
-        throw Error(Tr("Это не текст настроек (JSON).", "This is not a settings text (JSON).") + Tr(" Ничего не изменено.", " Nothing has been changed."));
+        throw Error(Tr(language, "Это не текст настроек (JSON).", "This is not a settings text (JSON).")
+                    + Tr(language, " Ничего не изменено.", " Nothing has been changed."));
     if (!doc.is_object() || !doc.contains("format") || !doc["format"].is_string() || doc["format"].get<std::string>() != kSettingsTextFormat)
-        Refuse(text, "format", "это не текст настроек tripconf (нет \"format\": \"tripconf-settings\").",
+        Refuse("format", "это не текст настроек tripconf (нет \"format\": \"tripconf-settings\").",
                "this is not a tripconf settings text (no \"format\": \"tripconf-settings\").");
     if (!IsUnsigned(doc, "version", 1000) || doc["version"].get<std::uint64_t>() != static_cast<std::uint64_t>(kSettingsTextVersion))
-        Refuse(text, "version", "версия текста не 1.", "the text's version is not 1.");
+        Refuse("version", "версия текста не 1.", "the text's version is not 1.");
     if (doc.contains("formatVersion") && !IsUnsigned(doc, "formatVersion", 255))
-        Refuse(text, "formatVersion", "\"formatVersion\" — целое число от 0 до 255.", "\"formatVersion\" is a whole number from 0 to 255.");
+        Refuse("formatVersion", "\"formatVersion\" — целое число от 0 до 255.", "\"formatVersion\" is a whole number from 0 to 255.");
     if (doc.contains("model") && doc["model"] != ModelText(model.DeviceModelCode))
-        Refuse(text, "model",
+        Refuse("model",
                "текст для модели " + Printable(doc["model"].dump()) + ", а настройки для " + ModelText(model.DeviceModelCode) + ".",
                "the text is for model " + Printable(doc["model"].dump()) + ", the settings are for " + ModelText(model.DeviceModelCode) + ".");
 
@@ -237,7 +239,7 @@ void ImportSettingsText(SettingsModel& model, std::string_view text)
     if (doc.contains("records")) {
         const Json& records = doc["records"];
         if (!records.is_object())
-            Refuse(text, "records", "\"records\" должен быть объектом.", "\"records\" must be an object.");
+            Refuse("records", "\"records\" должен быть объектом.", "\"records\" must be an object.");
         for (const auto& [name, value] : records.items()) {
             int r = 0;
             try {
@@ -246,15 +248,15 @@ void ImportSettingsText(SettingsModel& model, std::string_view text)
                 r = 0;
             }
             if (r < 1 || r > kRecordCount || std::to_string(r) != name)
-                Refuse(text, name, "нет записи «" + name + "».", "no record \"" + name + "\".");
+                Refuse(name, "нет записи «" + name + "».", "no record \"" + name + "\".");
             const auto bytes = work.Record(r);
             const std::string hex = value.is_string() ? value.get<std::string>() : std::string();
             if (hex.size() != bytes.size() * 2)
-                Refuse(text, name, "запись " + name + " — строка из " + std::to_string(bytes.size() * 2) + " шестнадцатеричных цифр.",
+                Refuse(name, "запись " + name + " — строка из " + std::to_string(bytes.size() * 2) + " шестнадцатеричных цифр.",
                        "record " + name + " is a string of " + std::to_string(bytes.size() * 2) + " hex digits.");
             const auto parsed = ParseHexText(hex);
             if (!parsed)
-                Refuse(text, name, "в записи " + name + " не шестнадцатеричная цифра.", "record " + name + " holds a character that is not a hex digit.");
+                Refuse(name, "в записи " + name + " не шестнадцатеричная цифра.", "record " + name + " holds a character that is not a hex digit.");
             std::copy(parsed->begin(), parsed->end(), bytes.begin());
         }
         for (int r = 1; r <= kRecordCount; ++r)
@@ -263,16 +265,16 @@ void ImportSettingsText(SettingsModel& model, std::string_view text)
 
     Json controls = doc.contains("controls") ? doc["controls"] : Json::object();
     if (!controls.is_object())
-        Refuse(text, "controls", "\"controls\" должен быть объектом.", "\"controls\" must be an object.");
+        Refuse("controls", "\"controls\" должен быть объектом.", "\"controls\" must be an object.");
     for (const auto& [key, value] : controls.items()) {
         if (!FindField(key))
-            Refuse(text, key, "нет параметра «" + Printable(key) + "».", "no setting \"" + Printable(key) + "\".");
+            Refuse(key, "нет параметра «" + Printable(key) + "».", "no setting \"" + Printable(key) + "\".");
         if (!value.is_string())
-            Refuse(text, key, "значение «" + key + "» должно быть строкой.", "the value of \"" + key + "\" must be a string.");
+            Refuse(key, "значение «" + key + "» должно быть строкой.", "the value of \"" + key + "\" must be a string.");
         if (value.get<std::string>().find('\0') != std::string::npos)
-            Refuse(text, key, "значение «" + key + "» содержит символ NUL.", "the value of \"" + key + "\" holds a NUL character.");
+            Refuse(key, "значение «" + key + "» содержит символ NUL.", "the value of \"" + key + "\" holds a NUL character.");
     }
-    EditSettings(work, [&](EditSession& s) {
+    EditSettings(work, language, [&](EditSession& s) {
         for (const Field& f : s.Fields()) { // the editor's order: a protocol before its options
             const std::string key(f.key);
             if (!controls.contains(key))
@@ -284,11 +286,11 @@ void ImportSettingsText(SettingsModel& model, std::string_view text)
                 // An item named in the other language is the same item.
                 const std::string item = ItemInOtherLanguage(s, key, value);
                 if (item.empty())
-                    Refuse(text, key, e.what(), e.what());
+                    Refuse(key, e.what(), e.what());
                 try {
                     s.Commit(key, item, /*force=*/true);
                 } catch (const Error& again) {
-                    Refuse(text, key, again.what(), again.what());
+                    Refuse(key, again.what(), again.what());
                 }
             }
         }

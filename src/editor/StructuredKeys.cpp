@@ -5,10 +5,66 @@
 #include "editor/FieldRows.h"
 
 #include <string>
-
 #include <vector>
 
 namespace tc {
+
+namespace {
+
+// The words of `text` between dots; at most `count`, the last taking the rest.
+std::vector<std::string_view> Words(std::string_view text, std::size_t count)
+{
+    std::vector<std::string_view> words;
+    while (words.size() + 1 < count) {
+        const auto dot = text.find('.');
+        if (dot == std::string_view::npos)
+            break;
+        words.push_back(text.substr(0, dot));
+        text.remove_prefix(dot + 1);
+    }
+    words.push_back(text);
+    return words;
+}
+
+bool IsPart(std::string_view word)
+{
+    return word.find('|') != std::string_view::npos || (!word.empty() && word.front() >= 'A' && word.front() <= 'Z');
+}
+
+// Whether `word` is one of "a|b|c".
+bool IsChoice(std::string_view choices, std::string_view word)
+{
+    for (;;) {
+        const auto bar = choices.find('|');
+        if (choices.substr(0, bar) == word)
+            return true;
+        if (bar == std::string_view::npos)
+            return false;
+        choices.remove_prefix(bar + 1);
+    }
+}
+
+} // namespace
+
+std::optional<KeyParts> MatchKey(const StructuredKey& row, std::string_view key)
+{
+    const auto pattern = Words(row.pattern, std::string_view::npos);
+    const auto words = Words(key, pattern.size());
+    if (words.size() != pattern.size())
+        return std::nullopt;
+    KeyParts match{key, {}};
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (!IsPart(pattern[i])) {
+            if (words[i] != pattern[i])
+                return std::nullopt;
+            continue;
+        }
+        if (row.fixedChoices && pattern[i].find('|') != std::string_view::npos && !IsChoice(pattern[i], words[i]))
+            return std::nullopt;
+        match.parts.push_back(words[i]);
+    }
+    return match;
+}
 
 std::span<const StructuredKey> StructuredKeys()
 {
@@ -28,13 +84,15 @@ bool ApplyStructuredKey(EditSession& session, std::string_view key, std::string_
     for (const PageDef& p : EditorPages())
         if (p.key == pageKey && !force && !session.PageShown(p.page)) {
             const auto& ctx = session.Context();
-            const std::string caption(p.caption.Pick(ctx.english));
-            throw Error(ctx.Tr("Страница «" + caption + "» скрыта для этой модели: «" + std::string(key) + "» не задать",
+            const std::string caption(p.caption.Pick(ctx.language));
+            throw Error(Tr(ctx.language, "Страница «" + caption + "» скрыта для этой модели: «" + std::string(key) + "» не задать",
                                "The page \"" + caption + "\" is hidden for this model: \"" + std::string(key) + "\" cannot be set"));
         }
-    for (const StructuredKey& k : StructuredKeys())
-        if (k.apply(session, key, value))
+    for (const StructuredKey& row : StructuredKeys())
+        if (const auto match = MatchKey(row, key)) {
+            row.apply(session, *match, value);
             return true;
+        }
     return false;
 }
 

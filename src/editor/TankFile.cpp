@@ -66,7 +66,7 @@ int ParseColumn(const EditSession& session, std::string_view text, int limit, st
     const long long value = Digits(text, any);
     if (value > limit) {
         ShownControl c;
-        c.caption = session.Context().Tr(ru, en);
+        c.caption = Tr(session.Context().language, ru, en);
         c.min = 0;
         c.max = limit;
         throw Error(session.RangeMessage(c, text));
@@ -162,17 +162,18 @@ TankLoad ApplyTankFile(SettingsModel& model, std::span<const std::uint8_t> file)
     return load;
 }
 
-void SaveTankFile(const SettingsModel& model, const std::string& path)
+void SaveTankFile(const SettingsModel& model, const std::string& path, Language language)
 {
-    WriteFileAtomically(path, TankFileBytes(model), CurrentLanguage());
+    WriteFileAtomically(path, TankFileBytes(model), language);
 }
 
-std::vector<std::uint8_t> ReadTankFile(const std::string& path)
+std::vector<std::uint8_t> ReadTankFile(const std::string& path, Language language)
 {
     // Loading nothing is no load: said, as for the maintenance file; a file
     // longer than the format is refused with both sizes.
     return ReadSideFile(path, kTankFileSize,
-                        Tr("Файл \"" + path + "\" пуст: в нём нет настроек бака.", "File \"" + path + "\" is empty: it holds no tank settings."));
+                        Tr(language, "Файл \"" + path + "\" пуст: в нём нет настроек бака.", "File \"" + path + "\" is empty: it holds no tank settings."),
+                        language);
 }
 
 } // namespace tc::tank

@@ -3,6 +3,8 @@
 // and sensor units) with its committed texts, and the tank file (".qveto"),
 // a headerless 245-byte copy of the two linear calibrations and the tare
 // table, by which a calibration travels to later device software.
+#include "common/Language.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -67,11 +69,11 @@ struct TankLoad {
 TankLoad ApplyTankFile(SettingsModel& model, std::span<const std::uint8_t> file);
 
 // Writes the file through the atomic save; throws tc::Error with the user text.
-void SaveTankFile(const SettingsModel& model, const std::string& path);
+void SaveTankFile(const SettingsModel& model, const std::string& path, Language language);
 // Reads the file's bytes from a regular file; throws tc::Error with the user
 // text (a folder, a pipe, a missing or empty file, a file longer than 245
 // bytes, naming its size) and reads nothing then.
-std::vector<std::uint8_t> ReadTankFile(const std::string& path);
+std::vector<std::uint8_t> ReadTankFile(const std::string& path, Language language);
 
 } // namespace tank
 } // namespace tc

@@ -25,20 +25,15 @@ bool RetarderShown(const RuleInput& in) { return Code(in) == 14; }
 
 std::string CoolantLabel(const RuleInput& in)
 {
-    return Code(in) == 222 ? in.ctx.Tr("Перегрев воды", "Water overheat") : in.ctx.Tr("Перегрев ОЖ", "Coolant overheat");
+    return Code(in) == 222 ? Tr(in.ctx.language, "Перегрев воды", "Water overheat") : Tr(in.ctx.language, "Перегрев ОЖ", "Coolant overheat");
 }
 std::string EngineOverheatLabel(const RuleInput& in)
 {
-    const int code = Code(in);
-    if (code == 222)
-        return in.ctx.Tr("Перегрев двиг.", "Engine overheat");
-    if (code >= 223 && code <= 225)
-        return in.ctx.Tr("Перегрев цил.", "Cylinder  overheat");
-    return in.ctx.Tr("Перегрев ДВС", "Engine overheat");
+    return ByEngineCooling(in, {"Перегрев двиг.", "Engine overheat"}, {"Перегрев цил.", "Cylinder  overheat"}, {"Перегрев ДВС", "Engine overheat"});
 }
 std::string WaterLabel(const RuleInput& in)
 {
-    return Hybrid(in) ? in.ctx.Tr("Помпа ДВС", "Engine pump") : in.ctx.Tr("Вода в топливе", "Water in fuel");
+    return Hybrid(in) ? Tr(in.ctx.language, "Помпа ДВС", "Engine pump") : Tr(in.ctx.language, "Вода в топливе", "Water in fuel");
 }
 
 const WarningRow kRows[] = {
@@ -113,7 +108,7 @@ ShownWarning ShowWarning(const WarningRow& row, const RuleInput& in)
     if (row.labelRule)
         s.label = row.labelRule(in);
     if (s.label.empty())
-        s.label = std::string(row.label.Pick(in.ctx.english));
+        s.label = std::string(row.label.Pick(in.ctx.language));
     s.visible = !row.visible || row.visible(in);
     s.enabled = Stores(row, in);
     if (row.slot >= 0) {
@@ -130,15 +125,15 @@ bool StoreWarning(SettingsModel& model, const WarningRow& row, int first, int ne
     const RuleInput in{ctx, model};
     const std::string label = ShowWarning(row, in).label;
     if (!Stores(row, in))
-        throw Error(ctx.Tr("Предупреждение «" + label + "» здесь изменить нельзя", "The warning \"" + label + "\" cannot be changed here"));
+        throw Error(Tr(ctx.language, "Предупреждение «" + label + "» здесь изменить нельзя", "The warning \"" + label + "\" cannot be changed here"));
     if (!row.paired)
         next = first;
     if (first < 0 || next < 0)
         return false; // a group with nothing selected stores nothing
     for (int mode : {first, next})
         if (!ModeEnabled(mode, in)) {
-            const std::string letter = mode < kModeCount ? std::string(kLetters[mode].Pick(ctx.english)) : std::to_string(mode);
-            throw Error(ctx.Tr("Режим «" + letter + "» недоступен для предупреждения «" + label + "»",
+            const std::string letter = mode < kModeCount ? std::string(kLetters[mode].Pick(ctx.language)) : std::to_string(mode);
+            throw Error(Tr(ctx.language, "Режим «" + letter + "» недоступен для предупреждения «" + label + "»",
                                "The mode \"" + letter + "\" is not available for the warning \"" + label + "\""));
         }
     model.Record(kModeRecord)[static_cast<std::size_t>(row.slot)] = static_cast<std::uint8_t>(first | (next << 3));

@@ -198,7 +198,7 @@ void GatherAll(Texts& out, const QString& folder)
     QCOMPARE(WindowLanguage(), language);
     under(QStringLiteral("main"), form);
 
-    EditSettings(model, [&](EditSession& session) {
+    EditSettings(model, tc::ui::WindowLanguage(), [&](EditSession& session) {
         SettingsEditor editor(session);
         under(QStringLiteral("editor"), editor);
         return false;

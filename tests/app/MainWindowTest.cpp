@@ -406,12 +406,12 @@ private slots:
     {
         SettingsModel device;
         LoadReferenceImage(device, 0xC000);
-        EditSettings(device, [](EditSession&) { return true; });
+        EditSettings(device, tc::ui::WindowLanguage(), [](EditSession&) { return true; });
         SettingsModel next = device;
         for (auto& b : next.Record(6))
             b = static_cast<std::uint8_t>(~b);
         next.Record(9)[80] ^= 1;
-        const SettingsComparison c = CompareSettings(device, next);
+        const SettingsComparison c = CompareSettings(device, next, tc::ui::WindowLanguage());
         QVERIFY(c.settings.size() > 40);
         std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(WriteChangesQuestion(c), nullptr));
         auto* table = dialog->findChild<QTableWidget*>("rows");
@@ -726,7 +726,7 @@ private slots:
         DeviceLink link;
         SettingsModel model;
         LoadReferenceImage(model, 0xC000);
-        EditSettings(model, [](EditSession&) { return true; });
+        EditSettings(model, tc::ui::WindowLanguage(), [](EditSession&) { return true; });
         auto form = MakeForm(link, model, {});
         form->englishBox->click();
         const QStringList entries{form->exportTextAction->text(), form->importTextAction->text()};
@@ -737,7 +737,7 @@ private slots:
         QFile exported(dir_.filePath("unit.json"));
         QVERIFY(exported.open(QIODevice::ReadOnly));
         QString text = QString::fromUtf8(exported.readAll());
-        QCOMPARE(text.toStdString(), ExportSettingsText(model));
+        QCOMPARE(text.toStdString(), ExportSettingsText(model, tc::ui::WindowLanguage()));
         const auto before = model.SnapshotRecords().bytes;
 
         auto import = [&](const QString& name, const QString& content) {
@@ -758,7 +758,7 @@ private slots:
         QCOMPARE(user.errors.size(), 1);
         QCOMPARE(user.infos, QStringList{"The settings from the text have been applied."});
         QVERIFY(form->SettingsChanged);
-        EditSession session(model, EditorContext::FromModel(model));
+        EditSession session(model, EditorContext::FromModel(model, tc::ui::WindowLanguage()));
         QCOMPARE(QString::fromStdString(session.Shown("limits.speed").text), QStringLiteral("130"));
     }
 
@@ -850,7 +850,7 @@ private slots:
         LoadReferenceImage(source, 0xC000);
         const QString same = dir_.filePath("same.qvetp"), other = dir_.filePath("other.qvetp"), bad = dir_.filePath("bad.qvetp");
         WriteSettingsFile(source, same.toStdString(), Language::English);
-        EditSettings(source, [](EditSession& session) {
+        EditSettings(source, tc::ui::WindowLanguage(), [](EditSession& session) {
             session.Commit("limits.speed", "110", true);
             return true;
         });
@@ -885,7 +885,7 @@ private slots:
         // The table is only to be read: one Close button.
         SettingsModel a, b;
         LoadReferenceImage(a, 0xC000);
-        std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(FileChangesQuestion(CompareSettings(a, a), "x.qvetp", {}), nullptr));
+        std::unique_ptr<QDialog> dialog(MakeTableQuestionDialog(FileChangesQuestion(CompareSettings(a, a, tc::ui::WindowLanguage()), "x.qvetp", {}), nullptr));
         const auto buttons = dialog->findChildren<QPushButton*>();
         QCOMPARE(buttons.size(), 1);
     }

@@ -79,8 +79,6 @@ TEST(ChangeNames, ItemsAreUniqueAndOwnNoControlsBits)
 // values differing, and no byte is left unnamed.
 TEST(ChangeNames, EveryItemChangedOnEveryModelIsNamed)
 {
-    const bool english = EnglishVersion;
-    EnglishVersion = true;
     for (const auto& m : ListedModels()) {
         SettingsModel before = LoadedModel(m.code, 0);
         SettingsModel after = before;
@@ -91,7 +89,7 @@ TEST(ChangeNames, EveryItemChangedOnEveryModelIsNamed)
         }
         for (int r : records)
             after.EncodeSection(r);
-        const auto c = CompareSettings(before, after);
+        const auto c = CompareSettings(before, after, Language::English);
         EXPECT_TRUE(c.records.empty()) << std::hex << m.code << ": " << UnnamedBytesText(c.records.front(), true);
         std::set<std::string> named;
         for (const ItemChange& i : c.items) {
@@ -101,23 +99,20 @@ TEST(ChangeNames, EveryItemChangedOnEveryModelIsNamed)
         for (const RecordItem& item : RecordItems())
             EXPECT_TRUE(named.count(item.key)) << std::hex << m.code << ": " << item.key;
     }
-    EnglishVersion = english;
 }
 
 // A shared caption is led by its group, and by the page where it stands alone.
 TEST(ChangeNames, SharedCaptionsCarryPageAndGroup)
 {
-    const bool english = EnglishVersion;
-    EnglishVersion = false;
     SettingsModel before = LoadedModel(0xC000, 0);
     SettingsModel after = before;
-    EditSettings(after, [](EditSession& s) {
+    EditSettings(after, Language::Russian, [](EditSession& s) {
         s.Commit("maintenance.service_date", "01.02.27");
         s.Commit("tank.two_point1.litres", "12");
         s.Commit("corrections.speed", "5.0");
         return true;
     });
-    const auto c = CompareSettings(before, after);
+    const auto c = CompareSettings(before, after, Language::Russian);
     std::map<std::string, std::string> names;
     for (const SettingChange& s : c.settings)
         names[std::string(s.field->key)] = s.name;
@@ -125,7 +120,6 @@ TEST(ChangeNames, SharedCaptionsCarryPageAndGroup)
     EXPECT_EQ(names["tank.two_point1.litres"].substr(0, std::string("Бак · ").size()), "Бак · ");
     EXPECT_NE(names["tank.two_point1.litres"].find(" · 1: литры"), std::string::npos);
     EXPECT_EQ(names["corrections.speed"], "Скорость");
-    EnglishVersion = english;
 }
 
 // The bytes no setting owns, per record: runs of bytes, each with the bits

@@ -6,6 +6,7 @@
 #include "editor/ui/SettingsEditor.h"
 
 #include "EditorTestSupport.h"
+#include "EditorUiTestSupport.h"
 #include "catalogs/Catalogs.h"
 #include "common/Bytes.h"
 #include "common/Language.h"
@@ -42,9 +43,10 @@ std::vector<std::uint8_t> Record9(const SettingsModel& m)
 
 // Runs `body` on the open dialog's display panel; `keep` answers OK or Cancel.
 template <typename Body>
-void WithPanel(SettingsModel& model, bool keep, Body body)
+void WithPanel(SettingsModel& model, bool keep, Body body, Language language = Language::Russian)
 {
-    EditSettings(model, [&](EditSession& s) {
+    const ui::WindowLanguageScope scope(language);
+    EditSettings(model, language, [&](EditSession& s) {
         SettingsEditor dialog(s);
         dialog.show();
         auto* panel = qobject_cast<DisplayPanel*>(dialog.Panel("display"));
@@ -69,8 +71,6 @@ class DisplayPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { EnglishVersion = false; }
-
     void subpagesInOrderForSeveralModels_data()
     {
         QTest::addColumn<int>("modelCode");
@@ -91,7 +91,6 @@ private slots:
         QFETCH(int, modelCode);
         QFETCH(bool, english);
         QFETCH(QString, tabs);
-        EnglishVersion = english;
         SettingsModel model = test::LoadedModel(static_cast<std::uint16_t>(modelCode), 0);
         const auto before = Record9(model);
         bool seen = false;
@@ -122,7 +121,7 @@ private slots:
             QVERIFY(panel.findChild<QWidget*>(QStringLiteral("display.day_time")));
             QVERIFY(panel.findChild<QWidget*>(QStringLiteral("display.show.x1.1")));
             QCOMPARE(panel.HotMenu(2)->isHidden(), model.ModelCatalog().Features.NoParktronic);
-        });
+        }, LanguageOf(english));
         QVERIFY(seen);
         QVERIFY(Record9(model) == before);
     }

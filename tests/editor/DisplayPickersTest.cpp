@@ -28,11 +28,11 @@ std::vector<int> Codes(const std::vector<PickerItem>& items)
 TEST(DisplayPickers, EachPickerOffersItsParametersInProtocolOrder)
 {
     const ModelFeatures features{};
-    const MeasParList catalog = MakeMeasParList(features, CurrentLanguage());
+    const MeasParList catalog = MakeMeasParList(features, Language::Russian);
     std::size_t graphs = 0, lefts = 0, rights = 0;
     for (std::uint8_t number : ProtocolNumbers()) {
         BlockPresence blocks{};
-        const auto protocol = MakeProtocol(number, features, blocks, CurrentLanguage());
+        const auto protocol = MakeProtocol(number, features, blocks, Language::Russian);
         ASSERT_TRUE(protocol);
         SCOPED_TRACE(protocol->ProtName);
         std::vector<int> all, graphable, left, right;
@@ -76,7 +76,7 @@ TEST(DisplayPickers, TheX1PanelOffersItsFixedList)
     for (bool trim : {false, true}) {
         ModelFeatures features{};
         features.HasTrim = trim;
-        const MeasParList catalog = MakeMeasParList(features, CurrentLanguage());
+        const MeasParList catalog = MakeMeasParList(features, Language::Russian);
         const std::vector<int> expected = trim ? std::vector<int>{7, 10, 8, 17, 62, 55, 56, 57, 58, 59, 38}
                                                : std::vector<int>{7, 10, 8, 17, 55, 56, 57, 58, 59, 38};
         std::vector<int> held;

@@ -29,7 +29,7 @@ constexpr std::uint16_t kModel = 0xC000;
 template <typename Body>
 void InSession(SettingsModel& model, Body body)
 {
-    EditSettings(model, [&](EditSession& s) {
+    EditSettings(model, Language::Russian, [&](EditSession& s) {
         body(s);
         return true;
     });
@@ -71,7 +71,7 @@ TEST(DisplayRows, EveryMaskBoxOwnsExactlyItsBit)
 TEST(DisplayRows, SingleDisplayBoxesFollowTheProtocolsParameters)
 {
     SettingsModel model = LoadedModel(kModel, 0);
-    EditSettings(model, [&](EditSession& s) {
+    EditSettings(model, Language::Russian, [&](EditSession& s) {
         const VehicleProtocol* p = s.Context().protocol;
         EXPECT_NE(p, nullptr);
         const auto codes = p->Params();
@@ -163,7 +163,7 @@ TEST(DisplayKeys, RefusedValuesChangeNothing)
     for (const auto& [key, value] : refused) {
         SCOPED_TRACE(std::string(key) + "=" + value);
         SettingsModel model = LoadedModel(kModel, 0);
-        EditSettings(model, [&](EditSession& s) {
+        EditSettings(model, Language::Russian, [&](EditSession& s) {
             const auto before = model.SnapshotRecords();
             EXPECT_THROW(ApplyStructuredKey(s, key, value), Error);
             EXPECT_EQ(model.SnapshotRecords().bytes, before.bytes);
@@ -171,7 +171,7 @@ TEST(DisplayKeys, RefusedValuesChangeNothing)
         });
     }
     SettingsModel model = LoadedModel(kModel, 0);
-    EditSettings(model, [&](EditSession& s) {
+    EditSettings(model, Language::Russian, [&](EditSession& s) {
         EXPECT_FALSE(ApplyStructuredKey(s, "corrections.speed", "1"));
         return false;
     });

@@ -34,7 +34,7 @@ template <typename Body>
 void InSession(std::uint16_t modelCode, std::uint16_t protocolIndex, Body body)
 {
     SettingsModel model = LoadedModel(modelCode, protocolIndex);
-    EditSettings(model, [&](EditSession& s) {
+    EditSettings(model, Language::Russian, [&](EditSession& s) {
         body(model, s);
         return false;
     });
@@ -55,7 +55,7 @@ TEST(EditSession, OpeningWritesOnlyTheProtocolMirrorAndOkKeepsIt)
         model.EncodeSection(10);
         const auto before = model.SnapshotRecords();
         const auto imageBefore = model.Image;
-        EXPECT_TRUE(EditSettings(model, [](EditSession&) { return true; }));
+        EXPECT_TRUE(EditSettings(model, Language::Russian, [](EditSession&) { return true; }));
         const auto after = model.SnapshotRecords();
         const std::size_t mirror = RecordOffset(10) + 6;
         for (std::size_t i = 0; i < before.bytes.size(); ++i) {
@@ -180,7 +180,7 @@ TEST(EditSession, CancelAfterManyEditsLeavesRecordsAndImageAsTheyWere)
     SettingsModel model = LoadedModel(0xC000, 11);
     const auto records = model.SnapshotRecords();
     const auto image = model.Image;
-    EXPECT_FALSE(EditSettings(model, [](EditSession& s) {
+    EXPECT_FALSE(EditSettings(model, Language::Russian, [](EditSession& s) {
         s.Commit("corrections.speed", "12.5");
         s.Commit("corrections.initial_mileage", "123456");
         s.Commit("sources.detection", "Руч.");
@@ -233,7 +233,7 @@ void InSession(const Setting& at, Body body)
 {
     SettingsModel model = LoadedModel(at.model, at.protocol);
     Poke(model, at.pokes);
-    EditSettings(model, [&](EditSession& s) {
+    EditSettings(model, Language::Russian, [&](EditSession& s) {
         CommitAll(s, at.commits);
         body(model, s);
         return false;
@@ -386,7 +386,7 @@ TEST(EditSession, CommitsReportTheControlsTheyChange)
 TEST(EditSession, DetectionListFollowsTheFeaturesItIsGiven)
 {
     SettingsModel model = LoadedModel(0xC000, 0);
-    model.EvaluateCatalog(CurrentLanguage());
+    model.EvaluateCatalog(Language::Russian);
     struct Case {
         bool obd, vag, opel, noAutoVag;
         std::vector<std::string> items;
@@ -398,7 +398,7 @@ TEST(EditSession, DetectionListFollowsTheFeaturesItIsGiven)
         {false, false, false, false, {"Авт.", "Руч."}},
     };
     for (const auto& c : cases) {
-        EditorContext ctx = EditorContext::FromModel(model);
+        EditorContext ctx = EditorContext::FromModel(model, Language::Russian);
         ctx.features.HasObdProtocols = c.obd;
         ctx.features.HasVagProtocols = c.vag;
         ctx.features.HasOpelProtocols = c.opel;
@@ -452,9 +452,8 @@ TEST(EditSession, WithoutProtocolOrValuesNothingBreaksAndNothingIsStored)
 TEST(EditSession, RefusalsChangeNothingAndSayWhy)
 {
     SettingsModel model = LoadedModel(0xC000, 0);
-    model.EvaluateCatalog(CurrentLanguage());
-    EditorContext ctx = EditorContext::FromModel(model);
-    ctx.english = true;
+    model.EvaluateCatalog(Language::Russian);
+    EditorContext ctx = EditorContext::FromModel(model, Language::English);
     EditSession s(model, ctx);
     const auto before = model.SnapshotRecords();
     struct Case {
@@ -485,7 +484,7 @@ TEST(EditSession, RefusalsChangeNothingAndSayWhy)
     s.Commit("sources.gas", "Inj", true);
     EXPECT_EQ(model.Record(6)[43], 1);
     // Russian limits in the Russian message.
-    EditSession ru(model, EditorContext::FromModel(model));
+    EditSession ru(model, EditorContext::FromModel(model, Language::Russian));
     EXPECT_EQ(Message([&] { ru.Commit("corrections.battery", "0.8"); }),
               "Значение должно быть от -0.7 до 0.7 В («Напряжение АКБ»: «0.8»)");
     // Trailing zeros are no further digit.
@@ -502,8 +501,8 @@ TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
     int hiddenPages = 0;
     for (const auto& m : ListedModels()) {
         SettingsModel model = LoadedModel(m.code, 0);
-        model.EvaluateCatalog(CurrentLanguage());
-        EditSession s(model, EditorContext::FromModel(model));
+        model.EvaluateCatalog(Language::Russian);
+        EditSession s(model, EditorContext::FromModel(model, Language::Russian));
         const RuleInput in{s.Context(), s.Model()};
         for (const ShownPage& page : s.Pages()) {
             EXPECT_EQ(page.visible, s.PageShown(page.page->page));
@@ -530,7 +529,7 @@ TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
     SettingsModel a = LoadedModel(0x5100, 0);
     SettingsModel b = a;
     b.Record(2)[2] = static_cast<std::uint8_t>(b.Record(2)[2] + 1);
-    const auto cmp = CompareSettings(a, b);
+    const auto cmp = CompareSettings(a, b, Language::Russian);
     ASSERT_EQ(cmp.settings.size(), 1u);
     EXPECT_EQ(cmp.settings[0].field->key, "parking.rear.sensitivity");
     EXPECT_TRUE(cmp.settings[0].hidden);
@@ -539,10 +538,10 @@ TEST(EditSession, ControlsOfAHiddenPageAreHiddenEverywhere)
 TEST(EditSession, PagesAndCaptionsInBothLanguages)
 {
     SettingsModel model = LoadedModel(0x5800, 0);
-    model.EvaluateCatalog(CurrentLanguage());
-    EditorContext ctx = EditorContext::FromModel(model);
+    model.EvaluateCatalog(Language::Russian);
+    EditorContext ctx = EditorContext::FromModel(model, Language::Russian);
     EditSession ru(model, ctx);
-    ctx.english = true;
+    ctx.language = Language::English;
     EditSession en(model, ctx);
     EXPECT_EQ(ru.Shown("corrections.clock").caption, "Время (секунд в сутки)");
     EXPECT_EQ(en.Shown("corrections.clock").caption, "Time (sec. per day)");

@@ -25,6 +25,12 @@ inline SettingsModel LoadedModel(std::uint16_t modelCode, std::uint16_t protocol
     return model;
 }
 
+// Records 1..10 as they stand, to see that nothing changed.
+inline std::vector<std::uint8_t> Records(const SettingsModel& model)
+{
+    return model.SnapshotRecords().bytes;
+}
+
 inline std::vector<std::uint8_t> Bytes(const SettingsModel& model, int record, std::size_t offset, std::size_t length)
 {
     const auto r = model.Record(record);

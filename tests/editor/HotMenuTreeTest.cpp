@@ -53,7 +53,7 @@ TEST(HotMenuTree, LeavesAreCatalogItemsAndSubmenusAreNeverEmpty)
     for (std::size_t s = 0; s < sets.size(); ++s) {
         BlockPresence blocks{};
         blocks[27] = blocks[180] = true;
-        const MenuItemList catalog = MakeMenuItemList(sets[s], blocks, CurrentLanguage());
+        const MenuItemList catalog = MakeMenuItemList(sets[s], blocks, Language::Russian);
         for (int list = 0; list < kEditedHotMenuLists; ++list) {
             SCOPED_TRACE("set " + std::to_string(s) + " list " + std::to_string(list));
             const auto tree = InsertionMenu(list, catalog, sets[s], false);
@@ -97,8 +97,8 @@ TEST(HotMenuTree, FeatureConditionsWalkTheirTable)
         SCOPED_TRACE(std::string(c.name));
         ModelFeatures off{}, on{};
         c.set(on);
-        const MenuItemList catalogOff = MakeMenuItemList(off, {}, CurrentLanguage());
-        const MenuItemList catalogOn = MakeMenuItemList(on, {}, CurrentLanguage());
+        const MenuItemList catalogOff = MakeMenuItemList(off, {}, Language::Russian);
+        const MenuItemList catalogOn = MakeMenuItemList(on, {}, Language::Russian);
         const bool heldOff = FindMenuItemByName(catalogOff, c.name) != nullptr;
         const bool heldOn = FindMenuItemByName(catalogOn, c.name) != nullptr;
         EXPECT_EQ(Offers(InsertionMenu(c.list, catalogOff, off, false), catalogOff, c.name), heldOff && !c.offeredWhenSet);
@@ -110,25 +110,25 @@ TEST(HotMenuTree, SlipListsOnlyListedBlocks)
 {
     ModelFeatures f{};
     f.EcuBlocksMenu = true;
-    const MenuItemList none = MakeMenuItemList(f, {}, CurrentLanguage());
+    const MenuItemList none = MakeMenuItemList(f, {}, Language::Russian);
     EXPECT_EQ(Titles(InsertionMenu(0, none, f, true)), (std::vector<std::string>{"Control", "Resources", "Limits", "Display", "Voice messages", "TS"}));
 
     BlockPresence blocks{};
     blocks[27] = true; // one block listed
-    const MenuItemList one = MakeMenuItemList(f, blocks, CurrentLanguage());
+    const MenuItemList one = MakeMenuItemList(f, blocks, Language::Russian);
     const auto tree = InsertionMenu(0, one, f, false);
     ASSERT_EQ(Titles(tree).back(), "Пробуксовка");
     ASSERT_EQ(tree.back().children.size(), 1u);
     EXPECT_EQ(tree.back().children[0].code, FindMenuItemByName(one, "BlocksBoschESP9Menu")->Code);
 
     ModelFeatures noMenu{};
-    EXPECT_EQ(Titles(InsertionMenu(0, MakeMenuItemList(noMenu, blocks, CurrentLanguage()), noMenu, true)).back(), "TS");
+    EXPECT_EQ(Titles(InsertionMenu(0, MakeMenuItemList(noMenu, blocks, Language::Russian), noMenu, true)).back(), "TS");
 }
 
 TEST(HotMenuTree, AveragesAndParkingLists)
 {
     const ModelFeatures f{};
-    const MenuItemList catalog = MakeMenuItemList(f, {}, CurrentLanguage());
+    const MenuItemList catalog = MakeMenuItemList(f, {}, Language::Russian);
     const auto averages = InsertionMenu(1, catalog, f, true);
     EXPECT_EQ(Titles(averages), (std::vector<std::string>{"Trip log", "Petrol log"}));
     const auto park = InsertionMenu(2, catalog, f, true);

@@ -95,7 +95,7 @@ TEST(HotMenus, RefreshCompactsAllFourListsAndRefusesBadRows)
 
 TEST(HotMenus, CaptionsComeFromTheCatalog)
 {
-    const MenuItemList catalog = MakeMenuItemList(ModelFeatures{}, BlockPresence{}, CurrentLanguage());
+    const MenuItemList catalog = MakeMenuItemList(ModelFeatures{}, BlockPresence{}, Language::Russian);
     ASSERT_FALSE(catalog.empty());
     const MenuItem& item = *catalog.front();
     EXPECT_EQ(HotMenuCaption(catalog, item.Code), item.Caption);

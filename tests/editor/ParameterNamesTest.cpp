@@ -69,7 +69,7 @@ TEST(ParameterNames, EachConditionGivesItsTexts)
         SCOPED_TRACE(n++);
         ModelFeatures f{};
         c.set(f);
-        MeasParList list = MakeMeasParList(f, CurrentLanguage());
+        MeasParList list = MakeMeasParList(f, Language::Russian);
         const std::uint8_t code = c.op == Op::Temperature ? 11 : c.op == Op::Forecast ? 9 : 55;
         const MeasuredParameter* p = FindMeasPar(list, code);
         ASSERT_NE(p, nullptr);

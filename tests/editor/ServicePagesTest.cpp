@@ -37,7 +37,7 @@ struct Bench {
         EditorContext ctx;
         ctx.features = features;
         ctx.protocols = std::move(protocols);
-        ctx.english = english;
+        ctx.language = LanguageOf(english);
         session.emplace(model, std::move(ctx));
     }
     std::span<std::uint8_t> R5() { return model.Record(5); }
@@ -304,10 +304,10 @@ TEST_F(ServiceFile, LayoutRoundTripAndShortFiles)
     EXPECT_EQ(ServiceFileBytes(numbered), golden);
 
     const auto path = (dir / "a.qvett").string();
-    SaveServiceFile(numbered, path);
+    SaveServiceFile(numbered, path, Language::Russian);
     SettingsModel blank;
     const auto before = Bytes(blank, 5, 0, kRecordSizes[4]);
-    LoadServiceFile(blank, path);
+    LoadServiceFile(blank, path, Language::Russian);
     const auto after = Bytes(blank, 5, 0, kRecordSizes[4]);
     for (std::size_t i = 0; i < after.size(); ++i) {
         const bool covered = i <= 105 || (i >= 108 && i <= 118);
@@ -318,7 +318,7 @@ TEST_F(ServiceFile, LayoutRoundTripAndShortFiles)
     for (std::size_t length : {1u, 7u, 10u, 11u, 59u, 116u, 117u}) {
         std::vector<std::uint8_t> file(length, 0xEE);
         SettingsModel m = Numbered();
-        const std::string warning = LoadServiceFile(m, Write("short.qvett", file));
+        const std::string warning = LoadServiceFile(m, Write("short.qvett", file), Language::Russian);
         EXPECT_EQ(warning.empty(), length == kServiceFileSize) << length;
         if (length < kServiceFileSize) {
             EXPECT_NE(warning.find(std::to_string(length) + " байт из 117"), std::string::npos) << warning;
@@ -340,11 +340,11 @@ TEST_F(ServiceFile, BadFilesChangeNothing)
     for (const std::string& path : {Write("empty.qvett", {}), (dir / "missing.qvett").string(), dir.string(),
                                     Write("long.qvett", std::vector<std::uint8_t>(118, 1)), Write("huge.qvett", std::vector<std::uint8_t>(1 << 20, 1))}) {
         SettingsModel m = Numbered();
-        EXPECT_THROW(LoadServiceFile(m, path), Error) << path;
+        EXPECT_THROW(LoadServiceFile(m, path, Language::Russian), Error) << path;
         EXPECT_EQ(Bytes(m, 5, 0, kRecordSizes[4]), r5);
     }
-    EXPECT_THROW(SaveServiceFile(reference, dir.string()), Error);
-    EXPECT_THROW(SaveServiceFile(reference, (dir / "no" / "x.qvett").string()), Error);
+    EXPECT_THROW(SaveServiceFile(reference, dir.string(), Language::Russian), Error);
+    EXPECT_THROW(SaveServiceFile(reference, (dir / "no" / "x.qvett").string(), Language::Russian), Error);
 }
 
 } // namespace

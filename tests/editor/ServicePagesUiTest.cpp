@@ -39,19 +39,9 @@ using test::RunWith;
 // Shows the line edit's page, types over its text and leaves it with Tab.
 void TypeLine(SettingsEditor& dialog, const char* key, const QString& text)
 {
-    const FieldWidget* w = dialog.Control(key);
-    QVERIFY2(w && w->line, key);
-    dialog.pages->setCurrentWidget(dialog.PageTab(w->Row().page));
-    w->line->setFocus(Qt::TabFocusReason);
-    w->line->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(w->line, Qt::Key_Delete);
-    else
-        for (const QChar c : text) { // typed as key events carrying the character, Cyrillic too
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(w->line, &press);
-        }
-    QTest::keyClick(w->line, Qt::Key_Tab);
+    test::TypeOver(dialog, key, text);
+    if (!QTest::currentTestFailed())
+        QTest::keyClick(dialog.Control(key)->line, Qt::Key_Tab);
 }
 
 QStringList Column(const QTableWidget* t, int column)
@@ -76,8 +66,6 @@ class ServicePagesUiTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { EnglishVersion = false; }
-
     // The pages a model shows, in both languages, with the systems its protocols list.
     void pagesFollowTheModel_data()
     {
@@ -98,9 +86,8 @@ private slots:
         QFETCH(int, modelCode);
         QFETCH(bool, english);
         QFETCH(QStringList, pages);
-        EnglishVersion = english;
         SettingsModel model = test::LoadedModel(static_cast<std::uint16_t>(modelCode), 0);
-        RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+        RunWith(model, LanguageOf(english), [&](SettingsEditor& dialog, EditSession& s) {
             QStringList shown;
             for (const QString& tab : Tabs(dialog))
                 if (tab == "ТО" || tab == "TS" || tab == "Допсистемы" || tab == "Add.systems" || tab == "Трим" || tab == "Uni.input/Trim")

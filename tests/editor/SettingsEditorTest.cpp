@@ -37,23 +37,9 @@ using namespace tc::ui;
 
 namespace {
 
+using test::Records;
 using test::RunWith;
-
-std::vector<std::uint8_t> Records(const SettingsModel& model)
-{
-    return model.SnapshotRecords().bytes;
-}
-
-// Shows the control's page, puts the focus into its spin box and types over its text.
-void TypeInto(SettingsEditor& dialog, const char* key, const QString& text)
-{
-    const FieldWidget* w = dialog.Control(key);
-    QVERIFY2(w && w->spin, key);
-    dialog.pages->setCurrentWidget(dialog.PageTab(w->Row().page));
-    w->spin->setFocus(Qt::TabFocusReason);
-    w->spin->selectAll();
-    QTest::keyClicks(w->spin, text);
-}
+using test::TypeOver;
 
 void Leave(SettingsEditor& dialog, const char* key)
 {
@@ -97,7 +83,7 @@ void Act(SettingsEditor& dialog, const QString& key, const QString& value)
         QCOMPARE(SpinText(*w), value);
         Leave(dialog, k.c_str());
     } else {
-        TypeInto(dialog, k.c_str(), value);
+        TypeOver(dialog, k.c_str(), value);
         Leave(dialog, k.c_str());
     }
 }
@@ -222,9 +208,6 @@ class SettingsEditorTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { EnglishVersion = false; }
-    void cleanup() { EnglishVersion = false; }
-
     // Every model of the model table in both languages: title, tabs and every
     // control as the session shows it, within a 1024 x 600 screen, nothing stored.
     void opensForEveryModelShowingWhatTheSessionShows_data()
@@ -241,11 +224,11 @@ private slots:
         QFETCH(int, modelCode);
         QFETCH(bool, english);
         SettingsModel model = test::LoadedModel(static_cast<std::uint16_t>(modelCode), 1);
-        EnglishVersion = english;
         const auto records = Records(model);
         const auto image = model.Image;
 
-        const bool ok = EditSettings(model, [&](EditSession& s) {
+        const ui::WindowLanguageScope scope(LanguageOf(english));
+        const bool ok = EditSettings(model, LanguageOf(english), [&](EditSession& s) {
             SettingsEditor dialog(s);
             dialog.show();
             CheckShowsTheSession(dialog, s, english);
@@ -284,7 +267,7 @@ private slots:
         for (bool ok : {false, true}) {
             user.choices = {1}; // Cancel with changes: "Discard"
             const bool accepted = RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
-                TypeInto(dialog, k.c_str(), typed);
+                TypeOver(dialog, k.c_str(), typed);
                 QCOMPARE(Records(model), records); // typing alone stores nothing
                 Leave(dialog, k.c_str());
                 QCOMPARE(ToQ(s.Shown(k).text), shown);
@@ -339,13 +322,13 @@ private slots:
     {
         SettingsModel model = test::LoadedModel(0xC000, 0);
         QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
-            TypeInto(dialog, "corrections.clock", "12");
+            TypeOver(dialog, "corrections.clock", "12");
             QTest::keyClick(dialog.Control("corrections.clock")->spin, Qt::Key_Return);
             QTRY_VERIFY(!dialog.isVisible());
         }));
         QCOMPARE(static_cast<int>(static_cast<std::int8_t>(model.Record(6)[54])), 12);
         QVERIFY(RunWith(model, [&](SettingsEditor& dialog, EditSession&) {
-            TypeInto(dialog, "corrections.initial_hours", "4321");
+            TypeOver(dialog, "corrections.initial_hours", "4321");
             dialog.okButton->click(); // a click that leaves the focus in the field
         }));
         QCOMPARE(GetU32(model.Record(1), 148), std::uint32_t{4321});
@@ -422,13 +405,13 @@ private slots:
         model.EncodeSection(6);
         const auto records = Records(model);
         RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
-            TypeInto(dialog, "corrections.air_temperature", "-");
+            TypeOver(dialog, "corrections.air_temperature", "-");
             Leave(dialog, "corrections.air_temperature");
             QCOMPARE(user.errors, QStringList{ToQ(s.RangeMessage(s.Shown("corrections.air_temperature"), "-"))});
             QCOMPARE(SpinText(*dialog.Control("corrections.air_temperature")), QStringLiteral("4"));
             QCOMPARE(Records(model), records);
 
-            TypeInto(dialog, "corrections.air_temperature", "-");
+            TypeOver(dialog, "corrections.air_temperature", "-");
             QTest::keyClick(dialog.Control("corrections.air_temperature")->spin, Qt::Key_Enter);
             QCOMPARE(user.errors.size(), 2);
             QVERIFY(dialog.isVisible());
@@ -481,7 +464,7 @@ private slots:
             QCOMPARE(user.errors, QStringList());
 
             // Typing not yet committed: Ctrl+Z is the field's own.
-            TypeInto(dialog, "corrections.clock", "7");
+            TypeOver(dialog, "corrections.clock", "7");
             key(Qt::Key_Z, Qt::ControlModifier);
             QCOMPARE(Records(model), states.back());
             Leave(dialog, "corrections.clock");
@@ -557,7 +540,7 @@ private slots:
         });
         QVERIFY(!accepted);
         const bool kept = RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
-            TypeInto(dialog, "corrections.clock", "12");
+            TypeOver(dialog, "corrections.clock", "12");
             if (!typedOnly)
                 Leave(dialog, "corrections.clock");
             user.choices = {answer};

@@ -18,10 +18,10 @@ using test::LoadedModel;
 
 // Settings as the program saves them: opened in the editor once (which fills
 // the protocol index's mirror and compacts the hot menus) and kept.
-SettingsModel Saved(std::uint16_t code)
+SettingsModel Saved(std::uint16_t code, Language language = Language::Russian)
 {
     SettingsModel model = LoadedModel(code, 1);
-    EditSettings(model, [](EditSession&) { return true; });
+    EditSettings(model, language, [](EditSession&) { return true; });
     return model;
 }
 
@@ -39,23 +39,24 @@ TEST(SettingsText, EveryModelRoundTripsAndComparesEqual)
     for (const auto& m : ListedModels()) {
         SCOPED_TRACE(std::string(m.name));
         SettingsModel model = Saved(m.code);
-        const std::string text = ExportSettingsText(model);
+        const std::string text = ExportSettingsText(model, Language::Russian);
         SettingsModel back = LoadedModel(m.code, 1);
-        ImportSettingsText(back, text);
+        ImportSettingsText(back, text, Language::Russian);
         EXPECT_EQ(back.SnapshotRecords().bytes, model.SnapshotRecords().bytes);
         EXPECT_EQ(back.Image, model.Image);
-        EXPECT_TRUE(CompareSettings(model, back).Same());
+        EXPECT_TRUE(CompareSettings(model, back, Language::Russian).Same());
     }
 }
 
 TEST(SettingsText, EditedTextArrivesThroughTheEditorAndIsCompared)
 {
     SettingsModel model = Saved(0xC000);
-    const std::string text = ExportSettingsText(model);
+    const std::string text = ExportSettingsText(model, Language::Russian);
     SettingsModel edited = model;
     ImportSettingsText(edited, Replace(Replace(text, "\"limits.speed\": \"80\"", "\"limits.speed\": \"130\""), "\"corrections.speed\": \"0.0\"",
-                                       "\"corrections.speed\": \"5,0\""));
-    const auto c = CompareSettings(model, edited);
+                                       "\"corrections.speed\": \"5,0\""),
+                       Language::Russian);
+    const auto c = CompareSettings(model, edited, Language::Russian);
     ASSERT_EQ(c.settings.size(), 2u);
     EXPECT_EQ(c.settings[0].field->key, "corrections.speed");
     EXPECT_EQ(c.settings[0].after, "5.0");
@@ -66,7 +67,7 @@ TEST(SettingsText, EditedTextArrivesThroughTheEditorAndIsCompared)
     // A palette colour is named as an item; a byte no setting owns is listed by record and offset.
     SettingsModel palette = model;
     palette.Record(9)[80] ^= 0xFF;
-    const auto p = CompareSettings(model, palette);
+    const auto p = CompareSettings(model, palette, Language::Russian);
     EXPECT_TRUE(p.settings.empty());
     EXPECT_TRUE(p.records.empty());
     ASSERT_EQ(p.items.size(), 1u);
@@ -75,9 +76,8 @@ TEST(SettingsText, EditedTextArrivesThroughTheEditorAndIsCompared)
 
 TEST(SettingsText, BadTextIsRefusedWithItsLineAndChangesNothing)
 {
-    EnglishVersion = true;
-    SettingsModel model = Saved(0xC000);
-    const std::string text = ExportSettingsText(model);
+    SettingsModel model = Saved(0xC000, Language::English);
+    const std::string text = ExportSettingsText(model, Language::English);
     const std::pair<std::string, std::string> bad[] = {
         {Replace(text, "\"limits.speed\": \"80\"", "\"limits.sped\": \"80\""), "limits.sped"},
         {Replace(text, "\"limits.speed\": \"80\"", "\"limits.speed\": \"900\""), "Line "},
@@ -92,14 +92,13 @@ TEST(SettingsText, BadTextIsRefusedWithItsLineAndChangesNothing)
         SettingsModel target = model;
         const auto before = target.SnapshotRecords().bytes;
         try {
-            ImportSettingsText(target, input);
+            ImportSettingsText(target, input, Language::English);
             ADD_FAILURE() << "accepted: " << mention;
         } catch (const Error& e) {
             EXPECT_NE(std::string(e.what()).find(mention), std::string::npos) << mention << ": " << e.what();
         }
         EXPECT_EQ(target.SnapshotRecords().bytes, before) << mention;
     }
-    EnglishVersion = false;
 }
 
 } // namespace

@@ -28,12 +28,8 @@ using namespace tc::ui;
 
 namespace {
 
+using test::Records;
 using test::RunWith;
-
-std::vector<std::uint8_t> Records(const SettingsModel& model)
-{
-    return model.SnapshotRecords().bytes;
-}
 
 // What `tripconf-cli set KEY=TEXT` does with the settings as they stand: the
 // message it refuses with ("" when it stores) and the records after it.
@@ -95,9 +91,6 @@ class TypedValuesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { EnglishVersion = false; }
-    void cleanup() { EnglishVersion = false; }
-
     void everyNumberControlAgreesWithTheCommandLine_data()
     {
         QTest::addColumn<int>("modelCode");
@@ -112,11 +105,10 @@ private slots:
     {
         QFETCH(int, modelCode);
         QFETCH(bool, english);
-        EnglishVersion = english;
         ScriptedUser user;
         SettingsModel model = test::LoadedModel(static_cast<std::uint16_t>(modelCode), 0);
         int typed = 0, stepped = 0;
-        RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+        RunWith(model, LanguageOf(english), [&](SettingsEditor& dialog, EditSession& s) {
             for (const FieldWidget& w : dialog.Binder().Widgets()) {
                 if (!w.spin)
                     continue;

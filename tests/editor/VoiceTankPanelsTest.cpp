@@ -58,8 +58,6 @@ class VoiceTankPanelsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { EnglishVersion = false; }
-
     // Each warning row shows its label, visibility, enabled state and modes
     // as the core shows them; "М" and "Г" only with volume control.
     void warningsGridShowsTheCore_data()
@@ -79,13 +77,12 @@ private slots:
         QFETCH(int, modelCode);
         QFETCH(int, protocol);
         QFETCH(bool, english);
-        EnglishVersion = english;
         SettingsModel model = test::LoadedModel(static_cast<std::uint16_t>(modelCode), static_cast<std::uint16_t>(protocol));
         model.Record(8)[2] = 0x21;
         model.Record(8)[6] = 0x0A;
         model.EncodeSection(8);
         const auto records = model.SnapshotRecords().bytes;
-        RunWith(model, [&](SettingsEditor& dialog, EditSession& s) {
+        RunWith(model, LanguageOf(english), [&](SettingsEditor& dialog, EditSession& s) {
             dialog.pages->setCurrentWidget(dialog.PageTab(Page::Voice));
             const RuleInput in{s.Context(), s.Model()};
             for (const auto& row : voice::WarningRows()) {

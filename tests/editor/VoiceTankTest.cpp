@@ -304,7 +304,7 @@ TEST(TankFile, SaveChangeLoadRestoresOnlyTheFilesBytes)
     const std::string path = (dir / "calibration.qveto").string();
     SettingsModel model = test::LoadedModel(0xC000, 0);
     FillPattern(model);
-    tank::SaveTankFile(model, path);
+    tank::SaveTankFile(model, path, Language::Russian);
     EXPECT_EQ(std::filesystem::file_size(path), 245u);
     const auto saved = model.SnapshotRecords();
 
@@ -312,7 +312,7 @@ TEST(TankFile, SaveChangeLoadRestoresOnlyTheFilesBytes)
     auto r4 = model.Record(4);
     std::fill(r3.begin(), r3.end(), std::uint8_t{0xEE});
     std::fill(r4.begin(), r4.end(), std::uint8_t{0xEE});
-    const auto load = tank::ApplyTankFile(model, tank::ReadTankFile(path));
+    const auto load = tank::ApplyTankFile(model, tank::ReadTankFile(path, Language::Russian));
     EXPECT_EQ(load.used, 245u);
     EXPECT_FALSE(load.tareCountReset || load.linearCountReset);
     // Every byte the file covers is back; the others (record 3 from 37, record 4 bytes 3..5, 7, 76..143, 280..) keep 0xEE.
@@ -392,10 +392,10 @@ TEST(TankFile, UnreadableOrUnwritablePathsAreRefused)
     const std::string empty = (dir / "empty.qveto").string();
     std::ofstream{empty};
     for (const std::string& path : {dir.string(), (dir / "missing.qveto").string(), fifo, empty})
-        EXPECT_THROW(tank::ReadTankFile(path), Error) << path;
+        EXPECT_THROW(tank::ReadTankFile(path, Language::Russian), Error) << path;
     SettingsModel model = test::LoadedModel(0xC000, 0);
     for (const std::string& path : {dir.string(), (dir / "no" / "such.qveto").string(), fifo})
-        EXPECT_THROW(tank::SaveTankFile(model, path), Error) << path;
+        EXPECT_THROW(tank::SaveTankFile(model, path, Language::Russian), Error) << path;
     std::filesystem::remove_all(dir);
 }
 

@@ -42,9 +42,9 @@ const Registration kProtocols{{"protocols", "protocols CODE [--json]", "list the
         const auto code = static_cast<std::uint16_t>(ParseNumber(rest[0], 0xFFFF, "CODE"));
         if (!IsListedModel(code)) {
             const std::string hex = Hex4(code);
-            throw Error(Tr(std::string("Неизвестный код модели ") + hex, std::string("Unknown device model code ") + hex));
+            throw Error(Tr(args.language, std::string("Неизвестный код модели ") + hex, std::string("Unknown device model code ") + hex));
         }
-        const Catalog catalog = EvaluateModel(code, CurrentLanguage());
+        const Catalog catalog = EvaluateModel(code, args.language);
         if (args.Flag("--json")) {
             Json protocols = Json::array();
             int n = 0;

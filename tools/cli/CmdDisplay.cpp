@@ -36,10 +36,10 @@ const Registration kMenuItems{{"hot-menu-items", "hot-menu-items FILE params|ave
                 list = l;
         if (list < 0)
             throw UsageError{"the lists are params, averages and parking"};
-        SettingsModel model = DecodedSettings(rest[0]);
-        EditSettings(model, [&](EditSession& s) {
+        SettingsModel model = DecodedSettings(rest[0], args.language);
+        EditSettings(model, args.language, [&](EditSession& s) {
             const auto& ctx = s.Context();
-            PrintTree(InsertionMenu(list, *ctx.menus, ctx.features, ctx.english), "");
+            PrintTree(InsertionMenu(list, *ctx.menus, ctx.features, IsEnglish(ctx.language)), "");
             return false;
         });
         return 0;
@@ -59,10 +59,10 @@ const Registration kPickerItems{{"slot-items", "slot-items FILE x4|x9|x6|x1|grap
         const int field = rest.size() == 3 ? static_cast<int>(ParseNumber(rest[2], static_cast<unsigned>(layout->fields), "F")) : 1;
         if (field < 1)
             throw UsageError{"fields are numbered from 1"};
-        SettingsModel model = DecodedSettings(rest[0]);
-        EditSettings(model, [&](EditSession& s) {
+        SettingsModel model = DecodedSettings(rest[0], args.language);
+        EditSettings(model, args.language, [&](EditSession& s) {
             const auto& ctx = s.Context();
-            for (const PickerItem& item : PickerItems(layout->layout, field - 1, ctx.protocol, *ctx.params, ctx.features, ctx.english))
+            for (const PickerItem& item : PickerItems(layout->layout, field - 1, ctx.protocol, *ctx.params, ctx.features, IsEnglish(ctx.language)))
                 std::cout << item.code << '\t' << item.caption << '\n';
             return false;
         });

@@ -81,8 +81,8 @@ const Registration kFields{{"fields", "fields FILE [--all] [--json]",
         const bool all = args.Flag("--all");
         const bool json = args.Flag("--json");
         const auto& rest = args.Positional(1, "expected one settings FILE");
-        SettingsModel model = DecodedSettings(rest[0]);
-        EditSettings(model, [&](EditSession& s) {
+        SettingsModel model = DecodedSettings(rest[0], args.language);
+        EditSettings(model, args.language, [&](EditSession& s) {
             if (json) {
                 Json list = Json::array();
                 const auto fields = s.Fields();
@@ -113,9 +113,9 @@ const Registration kGet{{"get", "get FILE KEY [--json]", "print what one control
     {{Complete::Settings}, {Complete::Key}},
     [](Args& args) {
         const auto& rest = args.Positional(2, "expected a settings FILE and a KEY");
-        SettingsModel model = DecodedSettings(rest[0]);
+        SettingsModel model = DecodedSettings(rest[0], args.language);
         const bool json = args.Flag("--json");
-        EditSettings(model, [&](EditSession& s) {
+        EditSettings(model, args.language, [&](EditSession& s) {
             const ShownControl c = s.Shown(rest[1]);
             if (json)
                 PrintJson(FieldJson(*c.field, c));
@@ -157,12 +157,12 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
                 throw UsageError{"expected KEY=VALUE, got \"" + rest[i] + "\""};
             // An empty value would store nothing and still succeed: refused.
             if (eq + 1 == rest[i].size())
-                throw Error(Tr("Аргумент " + std::to_string(i + 1) + " «" + rest[i] + "»: нет значения. Ничего не изменено.",
+                throw Error(Tr(args.language, "Аргумент " + std::to_string(i + 1) + " «" + rest[i] + "»: нет значения. Ничего не изменено.",
                                "Argument " + std::to_string(i + 1) + " \"" + rest[i] + "\": no value is given. Nothing has been changed."));
             values.emplace_back(rest[i].substr(0, eq), rest[i].substr(eq + 1));
         }
-        SettingsModel model = DecodedSettings(rest[0]);
-        EditSettings(model, [&](EditSession& s) {
+        SettingsModel model = DecodedSettings(rest[0], args.language);
+        EditSettings(model, args.language, [&](EditSession& s) {
             for (const auto& [key, value] : values) {
                 if (!FindField(key)) {
                     bool taken = false;
@@ -192,7 +192,7 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
             }
             return true; // OK: records 1..10 go into the image
         });
-        SaveSettings(model, out);
+        SaveSettings(model, out, args.language);
         return 0;
     }}};
 
@@ -245,7 +245,7 @@ const Registration kPeek{{"peek", "peek FILE RECORD:OFFSET:LENGTH...", "print by
         std::vector<ByteRange> ranges;
         for (std::size_t i = 1; i < rest.size(); ++i)
             ranges.push_back(ParseRange(rest[i], true));
-        SettingsModel model = DecodedSettings(rest[0]);
+        SettingsModel model = DecodedSettings(rest[0], args.language);
         for (const auto& r : ranges)
             std::cout << HexText(model.Record(r.record).subspan(r.offset, r.length)) << "\n";
         return 0;
@@ -272,13 +272,13 @@ const Registration kPoke{{"poke", "poke FILE -o OUT RECORD:OFFSET=HEX...",
                 throw UsageError{"\"" + rest[i] + "\" runs past the end of record " + std::to_string(r.record)};
             patches.emplace_back(r, std::move(bytes));
         }
-        SettingsModel model = DecodedSettings(rest[0]);
+        SettingsModel model = DecodedSettings(rest[0], args.language);
         std::set<int> touched;
         for (const auto& [r, bytes] : patches) {
             // Only bytes the file's section holds can be saved; the rest of a record is never encoded.
             std::size_t offset = 0, payload = 0;
             if (!SectionPlacement(model.Dir().Entry(r.record), offset, payload) || r.offset + r.length > payload)
-                throw Error(Tr("Раздел " + std::to_string(r.record) + " файла не содержит байтов " + std::to_string(r.offset) + ".." +
+                throw Error(Tr(args.language, "Раздел " + std::to_string(r.record) + " файла не содержит байтов " + std::to_string(r.offset) + ".." +
                                    std::to_string(r.offset + r.length - 1),
                                "Section " + std::to_string(r.record) + " of the file does not hold bytes " + std::to_string(r.offset) + ".." +
                                    std::to_string(r.offset + r.length - 1)));
@@ -287,7 +287,7 @@ const Registration kPoke{{"poke", "poke FILE -o OUT RECORD:OFFSET=HEX...",
         }
         for (int k : touched)
             model.EncodeSection(k);
-        SaveSettings(model, out);
+        SaveSettings(model, out, args.language);
         return 0;
     }}};
 

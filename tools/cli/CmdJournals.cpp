@@ -114,7 +114,7 @@ const Registration kJournals{{"journals", "journals FILE [--trip OUT] [--refuel 
             throw UsageError{"--trip and --refuel must name different files"};
 
         SettingsModel model(args.language);
-        ReadCheckedSettingsFile(model, rest[0]);
+        ReadCheckedSettingsFile(model, rest[0], args.language);
         for (const auto& problem : model.DecodeAll(args.language))
             std::cerr << "warning: " << problem << "\n";
 

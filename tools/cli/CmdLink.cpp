@@ -333,7 +333,7 @@ int RunWrite(Args& args)
         throw UsageError{"--port DEV and one settings FILE are required"};
     SettingsModel model(args.language);
     try {
-        ReadCheckedSettingsFile(model, files[0]);
+        ReadCheckedSettingsFile(model, files[0], args.language);
     } catch (const Error& e) {
         throw Error(std::string(e.what()) + Tr(args.language, " В МК ничего не записано.", " Nothing has been written to the device."));
     }

@@ -161,7 +161,7 @@ const Registration kPreview{{"preview",
         const auto seed = static_cast<std::uint32_t>(ParseNumber(seedText, 0xFFFFFFFF, "--seed"));
 
         SettingsModel model(args.language);
-        ReadCheckedSettingsFile(model, rest[0]);
+        ReadCheckedSettingsFile(model, rest[0], args.language);
         for (const auto& problem : model.DecodeAll(args.language))
             std::cerr << "warning: " << problem << "\n";
         model.EvaluateCatalog(args.language);

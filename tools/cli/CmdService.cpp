@@ -16,34 +16,34 @@
 
 namespace tc::cli {
 
-int SaveSideFile(Args& args, const std::string& expected, void (*save)(const SettingsModel&, const std::string&))
+int SaveSideFile(Args& args, const std::string& expected, void (*save)(const SettingsModel&, const std::string&, Language))
 {
     const auto& rest = args.Positional(2, expected);
-    save(DecodedSettings(rest[0]), rest[1]);
+    save(DecodedSettings(rest[0], args.language), rest[1], args.language);
     std::cout << "wrote " << rest[1] << "\n";
     return 0;
 }
 
 int LoadSideFile(Args& args, const std::string& expected, std::size_t size,
-                 const std::function<std::vector<std::uint8_t>(const std::string&)>& read,
+                 const std::function<std::vector<std::uint8_t>(const std::string&, Language)>& read,
                  const std::function<void(SettingsModel&, const std::vector<std::uint8_t>&)>& apply)
 {
     const std::string out = args.Option("-o");
     const bool strict = args.Flag("--strict");
     const auto& rest = args.Positional(2, expected, {"-o"});
-    SettingsModel model = DecodedSettings(rest[0]);
-    const auto bytes = read(rest[1]);
+    SettingsModel model = DecodedSettings(rest[0], args.language);
+    const auto bytes = read(rest[1], args.language);
     if (bytes.size() < size) {
-        const std::string shortText = SideFileShortText(rest[1], bytes.size(), size);
+        const std::string shortText = SideFileShortText(rest[1], bytes.size(), size, args.language);
         if (strict)
-            throw Error(shortText + Tr(" (--strict: ничего не загружено)", " (--strict: nothing has been loaded)"));
+            throw Error(shortText + Tr(args.language, " (--strict: ничего не загружено)", " (--strict: nothing has been loaded)"));
         std::cerr << "warning: " << shortText << "\n";
     }
-    EditSettings(model, [&](EditSession& s) {
+    EditSettings(model, args.language, [&](EditSession& s) {
         s.Apply([&](SettingsModel& m) { apply(m, bytes); });
         return true;
     });
-    SaveSettings(model, out);
+    SaveSettings(model, out, args.language);
     return 0;
 }
 
@@ -72,8 +72,8 @@ const Registration kSystems{{"systems", "systems FILE [--json]",
     [](Args& args) {
         const auto& rest = args.Positional(1, "expected one settings FILE");
         const bool json = args.Flag("--json");
-        SettingsModel model = DecodedSettings(rest[0]);
-        EditSettings(model, [&](EditSession& s) {
+        SettingsModel model = DecodedSettings(rest[0], args.language);
+        EditSettings(model, args.language, [&](EditSession& s) {
             const auto r5 = s.Model().Record(5);
             if (json) {
                 Json list = Json::array();

@@ -16,10 +16,10 @@
 
 namespace tc::cli {
 
-void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path)
+void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path, Language language)
 {
     // The window's judgement: refused as it refuses, warned as it warns.
-    const JudgedSettings judged = LoadSettingsFile(path, CurrentLanguage());
+    const JudgedSettings judged = LoadSettingsFile(path, language);
     for (const auto& warning : judged.warnings)
         std::cerr << "warning: " << warning << "\n";
     model.DeviceModelCode = judged.modelCode;
@@ -57,9 +57,9 @@ const Registration kNew{{"new", "new --model CODE -o FILE",
         const std::string out = args.Option("-o");
         if (code.empty() || out.empty() || !args.Positional().empty())
             throw UsageError{"--model and -o are required"};
-        SettingsModel model(CurrentLanguage());
+        SettingsModel model(args.language);
         LoadReferenceImage(model, static_cast<std::uint16_t>(ParseNumber(code, 0xFFFF, "CODE")));
-        WriteSettingsFile(model, out, CurrentLanguage());
+        WriteSettingsFile(model, out, args.language);
         std::cout << "wrote " << out << " (model " << Hex4(model.DeviceModelCode) << ", " << model.Image.size() + 2 << " bytes)\n";
         return 0;
     }}};
@@ -69,9 +69,9 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
     {{Complete::Settings}},
     [](Args& args) {
         const std::string path = OnePath(args, "settings file");
-        SettingsModel model(CurrentLanguage());
+        SettingsModel model(args.language);
         model.Image.clear();
-        ReadCheckedSettingsFile(model, path);
+        ReadCheckedSettingsFile(model, path, args.language);
         model.ReadDirectory();
         const auto& dir = model.Dir();
         if (args.Flag("--json")) {
@@ -91,12 +91,12 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
             }
             doc["sections"] = sections;
             const unsigned protocolIndex = model.ProtocolIndex();
-            model.EvaluateCatalog(CurrentLanguage());
+            model.EvaluateCatalog(args.language);
             doc["model_name"] = IsListedModel(model.DeviceModelCode) ? Json(model.ModelCatalog().ModelName) : Json(nullptr);
             if (const VehicleProtocol* p = model.CurrentProtocol())
                 doc["protocol"] = {{"index", protocolIndex}, {"number", static_cast<int>(p->ProtNumber)}, {"name", std::string(p->ProtName)}};
             else
-                doc["protocol"] = {{"index", protocolIndex}, {"problem", model.CurrentProtocolProblem(CurrentLanguage())}};
+                doc["protocol"] = {{"index", protocolIndex}, {"problem", model.CurrentProtocolProblem(args.language)}};
             PrintJson(doc);
             return 0;
         }
@@ -118,12 +118,12 @@ const Registration kInfo{{"info", "info FILE [--json]", "describe a settings fil
         }
         // The model table: the name and the protocol at the stored index (record 10, offset 4).
         const unsigned protocolIndex = model.ProtocolIndex(); // the default 0 when section 10 is missing
-        model.EvaluateCatalog(CurrentLanguage());
-        std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? model.ModelCatalog().ModelName : Tr("(неизвестный код модели)", "(unknown model code)")) << "\n";
+        model.EvaluateCatalog(args.language);
+        std::cout << "model name:      " << (IsListedModel(model.DeviceModelCode) ? model.ModelCatalog().ModelName : Tr(args.language, "(неизвестный код модели)", "(unknown model code)")) << "\n";
         if (const VehicleProtocol* p = model.CurrentProtocol())
             std::cout << "protocol:        " << protocolIndex << ": " << static_cast<int>(p->ProtNumber) << " " << p->ProtName << "\n";
         else
-            std::cout << "protocol:        " << model.CurrentProtocolProblem(CurrentLanguage()) << "\n";
+            std::cout << "protocol:        " << model.CurrentProtocolProblem(args.language) << "\n";
         return 0;
     }}};
 
@@ -135,10 +135,10 @@ const Registration kImage{{"image", "image FILE -o RAW", "write the plain (unscr
         if (out.empty())
             throw UsageError{"-o is required"};
         const std::string path = OnePath(args, "settings file");
-        SettingsModel model(CurrentLanguage());
+        SettingsModel model(args.language);
         model.Image.clear();
-        ReadCheckedSettingsFile(model, path);
-        WriteFileAtomically(out, model.Image, CurrentLanguage());
+        ReadCheckedSettingsFile(model, path, args.language);
+        WriteFileAtomically(out, model.Image, args.language);
         std::cout << "wrote " << model.Image.size() << " image bytes to " << out << "\n";
         return 0;
     }}};

@@ -28,13 +28,13 @@ const Registration kTankLoad{{"tank-load", "tank-load FILE IN -o OUT [--strict]"
     {{Complete::Settings}, {Complete::Tank}},
     [](Args& args) {
         return LoadSideFile(args, "a settings FILE, the tank file IN and -o OUT are required", tank::kTankFileSize, tank::ReadTankFile,
-                            [](SettingsModel& m, const std::vector<std::uint8_t>& bytes) {
+                            [&](SettingsModel& m, const std::vector<std::uint8_t>& bytes) {
                                 const tank::TankLoad load = tank::ApplyTankFile(m, bytes);
                                 if (load.linearCountReset)
-                                    std::cerr << "warning: " << Tr("в файле больше 7 точек линейной калибровки: сохранено 0",
+                                    std::cerr << "warning: " << Tr(args.language, "в файле больше 7 точек линейной калибровки: сохранено 0",
                                                                    "the file's seven-point count is above 7: stored as 0") << "\n";
                                 if (load.tareCountReset)
-                                    std::cerr << "warning: " << Tr("в файле больше 68 точек тарировки: сохранено 0",
+                                    std::cerr << "warning: " << Tr(args.language, "в файле больше 68 точек тарировки: сохранено 0",
                                                                    "the file's tare point count is above 68: stored as 0") << "\n";
                             });
     }}};

@@ -32,9 +32,9 @@ const Registration kDiff{{"diff", "diff A B [--json]",
         std::size_t lengthA = 0, lengthB = 0;
         try {
             SettingsModel a, b;
-            LoadDecodedSettings(a, rest[0]);
-            LoadDecodedSettings(b, rest[1]);
-            c = CompareSettings(a, b);
+            LoadDecodedSettings(a, rest[0], args.language);
+            LoadDecodedSettings(b, rest[1], args.language);
+            c = CompareSettings(a, b, args.language);
             bytesDiffer = a.Image != b.Image;
             lengthA = a.Image.size();
             lengthB = b.Image.size();
@@ -71,10 +71,10 @@ const Registration kDiff{{"diff", "diff A B [--json]",
         for (const ItemChange& i : c.items)
             std::cout << i.item->key << '\t' << i.name << '\t' << i.before << '\t' << i.after << "\t\t" << (i.hidden ? "hidden" : "") << '\n';
         for (const RecordChange& r : c.records)
-            std::cout << "unnamed\t" << UnnamedBytesText(r, EnglishVersion) << "\t\t\t\t\n";
+            std::cout << "unnamed\t" << UnnamedBytesText(r, IsEnglish(args.language)) << "\t\t\t\t\n";
         if (c.Same() && bytesDiffer)
             std::cout << "image\t\t" << lengthA << " bytes\t" << lengthB << " bytes\t\t"
-                      << Tr("образы различаются вне записей", "the images differ outside the records") << "\n";
+                      << Tr(args.language, "образы различаются вне записей", "the images differ outside the records") << "\n";
         return c.Same() && !bytesDiffer ? 0 : 1;
     }}};
 
@@ -85,9 +85,9 @@ const Registration kExport{{"export", "export FILE -o OUT.json",
     [](Args& args) {
         const std::string out = args.Option("-o");
         const auto& rest = args.Positional(1, "a settings FILE and -o OUT.json are required", {"-o"});
-        SettingsModel model = DecodedSettings(rest[0]);
-        const std::string text = ExportSettingsText(model);
-        WriteFileAtomically(out, std::vector<std::uint8_t>(text.begin(), text.end()), CurrentLanguage());
+        SettingsModel model = DecodedSettings(rest[0], args.language);
+        const std::string text = ExportSettingsText(model, args.language);
+        WriteFileAtomically(out, std::vector<std::uint8_t>(text.begin(), text.end()), args.language);
         std::cout << "wrote " << out << "\n";
         return 0;
     }}};
@@ -100,10 +100,10 @@ const Registration kImport{{"import", "import BASE IN.json -o OUT",
     [](Args& args) {
         const std::string out = args.Option("-o");
         const auto& rest = args.Positional(2, "a settings file BASE, a text IN.json and -o OUT are required", {"-o"});
-        SettingsModel model = DecodedSettings(rest[0]);
-        const auto bytes = ReadWholeFile(rest[1], kMaxSettingsTextSize, CurrentLanguage());
-        ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-        SaveSettings(model, out);
+        SettingsModel model = DecodedSettings(rest[0], args.language);
+        const auto bytes = ReadWholeFile(rest[1], kMaxSettingsTextSize, args.language);
+        ImportSettingsText(model, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), args.language);
+        SaveSettings(model, out, args.language);
         return 0;
     }}};
 

@@ -140,21 +140,21 @@ inline OptionSpec JsonOption()
 // Loads a settings file through the one judgement the window uses
 // (LoadSettingsFile): a refused file is a tc::Error, each warning is said on
 // stderr. The model code and the whole image are replaced.
-void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path);
+void ReadCheckedSettingsFile(SettingsModel& model, const std::string& path, Language language);
 
 // ReadCheckedSettingsFile, then decodes the records; what could not be
 // decoded is said on stderr as a warning.
-void LoadDecodedSettings(SettingsModel& model, const std::string& path);
+void LoadDecodedSettings(SettingsModel& model, const std::string& path, Language language);
 
 // A settings file loaded and decoded (LoadDecodedSettings).
-SettingsModel DecodedSettings(const std::string& path);
+SettingsModel DecodedSettings(const std::string& path, Language language);
 
 // "0xC000": a model code as four hexadecimal digits.
 std::string Hex4(unsigned code);
 
 // tank-save and service-save: the settings FILE's side file written to OUT
 // by `save`; `expected` is the usage error's text.
-int SaveSideFile(Args& args, const std::string& expected, void (*save)(const SettingsModel&, const std::string&));
+int SaveSideFile(Args& args, const std::string& expected, void (*save)(const SettingsModel&, const std::string&, Language));
 
 // The options of tank-load and service-load.
 inline std::vector<OptionSpec> SideFileLoadOptions(const std::string& file, std::size_t size)
@@ -169,11 +169,11 @@ inline std::vector<OptionSpec> SideFileLoadOptions(const std::string& file, std:
 // file shorter than `size` bytes is said as a warning, or refused with
 // --strict; `expected` is the usage error's text.
 int LoadSideFile(Args& args, const std::string& expected, std::size_t size,
-                 const std::function<std::vector<std::uint8_t>(const std::string&)>& read,
+                 const std::function<std::vector<std::uint8_t>(const std::string&, Language)>& read,
                  const std::function<void(SettingsModel&, const std::vector<std::uint8_t>&)>& apply);
 
 // Saves the settings to out (encoded, as the window saves them) and says so.
-void SaveSettings(const SettingsModel& model, const std::string& out);
+void SaveSettings(const SettingsModel& model, const std::string& out, Language language);
 
 // Parses "0xC000" or "49152" into 0..max; throws UsageError otherwise.
 unsigned ParseNumber(const std::string& text, unsigned max, const std::string& what);

@@ -67,17 +67,17 @@ bool Args::Flag(const std::string& name) const
     return it != flags_.end() && it->second > 0;
 }
 
-void LoadDecodedSettings(SettingsModel& model, const std::string& path)
+void LoadDecodedSettings(SettingsModel& model, const std::string& path, Language language)
 {
-    ReadCheckedSettingsFile(model, path);
-    for (const auto& problem : model.DecodeAll(CurrentLanguage()))
+    ReadCheckedSettingsFile(model, path, language);
+    for (const auto& problem : model.DecodeAll(language))
         std::cerr << "warning: " << problem << "\n";
 }
 
-SettingsModel DecodedSettings(const std::string& path)
+SettingsModel DecodedSettings(const std::string& path, Language language)
 {
-    SettingsModel model(CurrentLanguage());
-    LoadDecodedSettings(model, path);
+    SettingsModel model(language);
+    LoadDecodedSettings(model, path, language);
     return model;
 }
 
@@ -88,9 +88,9 @@ std::string Hex4(unsigned code)
     return hex;
 }
 
-void SaveSettings(const SettingsModel& model, const std::string& out)
+void SaveSettings(const SettingsModel& model, const std::string& out, Language language)
 {
-    WriteSettingsFile(model, out, CurrentLanguage());
+    WriteSettingsFile(model, out, language);
     std::cout << "wrote " << out << "\n";
 }
 

@@ -166,7 +166,7 @@ void EditorPages(Shots& shots)
 {
     SettingsModel model(CurrentLanguage());
     LoadReferenceImage(model, 0xC000);
-    EditSettings(model, [&](EditSession& session) {
+    EditSettings(model, WindowLanguage(), [&](EditSession& session) {
         SettingsEditor editor(session);
         if (auto* display = qobject_cast<tc::ui::DisplayPanel*>(editor.Panel("display")))
             display->GraphSeed = [] { return 1u; }; // the same curve on every run
@@ -240,20 +240,20 @@ void Dialogs(Shots& shots, const QString& work)
     // The question before a write: reference settings on the device, a few edits to write.
     SettingsModel device(CurrentLanguage());
     LoadReferenceImage(device, 0xC000);
-    EditSettings(device, [](EditSession&) { return true; });
+    EditSettings(device, WindowLanguage(), [](EditSession&) { return true; });
     SettingsModel next = device;
-    EditSettings(next, [](EditSession& session) {
+    EditSettings(next, WindowLanguage(), [](EditSession& session) {
         for (const auto& [key, value] : {std::pair{"corrections.speed", "4.5"}, {"corrections.petrol", "-2.0"}, {"sources.tank_volume", "60"},
                                          {"limits.speed", "110"}, {"limits.battery_low", "11.8"}})
             session.Commit(key, value, true);
         return true;
     });
     next.Record(9)[80] ^= 0x1F; // a palette colour, named by its scheme and number
-    std::unique_ptr<QDialog> compare(MakeTableQuestionDialog(WriteChangesQuestion(CompareSettings(device, next)), nullptr));
+    std::unique_ptr<QDialog> compare(MakeTableQuestionDialog(WriteChangesQuestion(CompareSettings(device, next, WindowLanguage())), nullptr));
     shots.Take(QStringLiteral("compare"), QString(), *compare);
     // Settings > Compare with a file: the same edits, the file holding the device's settings.
     std::unique_ptr<QDialog> compareFile(
-        MakeTableQuestionDialog(FileChangesQuestion(CompareSettings(device, next), QStringLiteral("unit.qvetp"), {}), nullptr));
+        MakeTableQuestionDialog(FileChangesQuestion(CompareSettings(device, next, WindowLanguage()), QStringLiteral("unit.qvetp"), {}), nullptr));
     shots.Take(QStringLiteral("compare-file"), QString(), *compareFile);
 
     PortDialog port;

@@ -176,14 +176,14 @@ DisplayPanel::DisplayPanel(EditorHost& host, QWidget* parent) : EditorPanel(host
     Refresh();
 }
 
-QString DisplayPanel::Tr(const char* ru, const char* en) const
+QString DisplayPanel::Pick(const char* ru, const char* en) const
 {
-    return ToQ(Session().Context().english ? std::string_view(en) : std::string_view(ru));
+    return ToQ(Tr(Session().Context().language, ru, en));
 }
 
 QString DisplayPanel::Pick(const Text& text) const
 {
-    return ToQ(text.Pick(Session().Context().english));
+    return ToQ(text.Pick(Session().Context().language));
 }
 
 PreviewInputs DisplayPanel::Inputs() const
@@ -212,12 +212,12 @@ PreviewBox* DisplayPanel::AddPreview(std::optional<DisplayLayout> layout, int di
                 for (QAction* a : picker->actions())
                     if (a->isChecked())
                         current = a->text();
-                picker->setTitle(Tr("Поле ", "Field ") + QString::number(f + 1) + (current.isEmpty() ? QString() : ": " + current));
+                picker->setTitle(Pick("Поле ", "Field ") + QString::number(f + 1) + (current.isEmpty() ? QString() : ": " + current));
                 fields.addMenu(picker);
             }
             fields.exec(global);
         };
-        box->setToolTip(Tr("Щелчок или Enter: выбрать показываемый параметр", "Click or Enter: choose the parameter shown"));
+        box->setToolTip(Pick("Щелчок или Enter: выбрать показываемый параметр", "Click or Enter: choose the parameter shown"));
     }
     previews_.push_back({box, layout, display});
     return box;
@@ -235,7 +235,7 @@ QMenu* DisplayPanel::MakePicker(DisplayLayout layout, int display, int field, QW
 {
     const auto& ctx = Session().Context();
     static const MeasParList kNoParameters;
-    const auto items = PickerItems(layout, field, ctx.protocol, ctx.params ? *ctx.params : kNoParameters, ctx.features, ctx.english);
+    const auto items = PickerItems(layout, field, ctx.protocol, ctx.params ? *ctx.params : kNoParameters, ctx.features, IsEnglish(ctx.language));
     const int stored = SlotValue(Session().Model().Record(kRecord), layout, display, field);
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("picker"));
@@ -245,7 +245,7 @@ QMenu* DisplayPanel::MakePicker(DisplayLayout layout, int display, int field, QW
         a->setChecked(item.code == stored);
         a->setData(item.code);
         connect(a, &QAction::triggered, this, [this, layout, display, field, code = item.code] {
-            const bool english = Session().Context().english;
+            const bool english = IsEnglish(Session().Context().language);
             Store([&](SettingsModel& m) { SetSlotValue(m.Record(kRecord), layout, display, field, code, english); });
         });
     }
@@ -274,11 +274,11 @@ QWidget* DisplayPanel::BuildColours(const DisplaySubpage& def, const ItemArea& p
     outer->addStretch(1);
 
     auto* left = new QVBoxLayout;
-    auto* schemeBox = new QGroupBox(Tr("Цветовая схема", "Color scheme"), page);
+    auto* schemeBox = new QGroupBox(Pick("Цветовая схема", "Color scheme"), page);
     auto* schemeRow = new QHBoxLayout(schemeBox);
     scheme = new QButtonGroup(schemeBox);
     for (int s = 0; s < palette.groups; ++s) {
-        auto* b = new QRadioButton(s == 0 ? Tr("День", "Day") : Tr("Ночь", "Night"), schemeBox);
+        auto* b = new QRadioButton(s == 0 ? Pick("День", "Day") : Pick("Ночь", "Night"), schemeBox);
         b->setObjectName(QStringLiteral("display.scheme.") + ToQ(palette.groupKeys[static_cast<std::size_t>(s)]));
         scheme->addButton(b, s);
         schemeRow->addWidget(b);
@@ -290,7 +290,7 @@ QWidget* DisplayPanel::BuildColours(const DisplaySubpage& def, const ItemArea& p
     });
     top->addWidget(schemeBox);
 
-    auto* paletteBox = new QGroupBox(Tr("Палитра цветов", "Color palette"), page);
+    auto* paletteBox = new QGroupBox(Pick("Палитра цветов", "Color palette"), page);
     auto* paletteLayout = new QGridLayout(paletteBox);
     palette_ = MakeColourGrid(palette.count, paletteBox);
     palette_->setObjectName(ToQ(palette.key));
@@ -300,7 +300,7 @@ QWidget* DisplayPanel::BuildColours(const DisplaySubpage& def, const ItemArea& p
     red = MakeLevel(kMaxColourLevel, paletteBox);
     green = MakeLevel(kMaxColourLevel, paletteBox);
     blue = MakeLevel(kMaxColourLevel, paletteBox);
-    const std::pair<QSpinBox*, QString> levels[] = {{red, Tr("Красный", "Red")}, {green, Tr("Зеленый", "Green")}, {blue, Tr("Синий", "Blue")}};
+    const std::pair<QSpinBox*, QString> levels[] = {{red, Pick("Красный", "Red")}, {green, Pick("Зеленый", "Green")}, {blue, Pick("Синий", "Blue")}};
     int line = 0;
     for (const auto& [spin, caption] : levels) {
         auto* label = new QLabel(caption, paletteBox);
@@ -310,32 +310,32 @@ QWidget* DisplayPanel::BuildColours(const DisplaySubpage& def, const ItemArea& p
         connect(spin, &QSpinBox::valueChanged, this, &DisplayPanel::StoreColour);
         ++line;
     }
-    pickColour = new QPushButton(Tr("Выбрать цвет…", "Choose a colour…"), paletteBox);
+    pickColour = new QPushButton(Pick("Выбрать цвет…", "Choose a colour…"), paletteBox);
     pickColour->setObjectName(QStringLiteral("display.palette.pick"));
-    pickColour->setToolTip(Tr("Палитра: МК показывает 32 уровня каждого цвета; выбранный цвет заменяется ближайшим, который МК показывает, и об этом сообщается",
+    pickColour->setToolTip(Pick("Палитра: МК показывает 32 уровня каждого цвета; выбранный цвет заменяется ближайшим, который МК показывает, и об этом сообщается",
                               "A palette: the unit shows 32 levels of each colour; a chosen colour it cannot show is replaced by the nearest one it shows, and you are told so"));
     paletteLayout->addWidget(pickColour, line++, 1, 1, 2);
     PickColour = [this](const QColor& current, const QList<QColor>& colours) -> std::optional<QColor> {
         for (int i = 0; i < colours.size() && i < QColorDialog::customCount(); ++i)
             QColorDialog::setCustomColor(i, colours[i]);
-        const QColor chosen = QColorDialog::getColor(current, this, Tr("Цвет", "Colour"));
+        const QColor chosen = QColorDialog::getColor(current, this, Pick("Цвет", "Colour"));
         return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
     };
     connect(pickColour, &QPushButton::clicked, this, &DisplayPanel::ChooseColour);
     red->setObjectName(QStringLiteral("display.palette.red"));
     green->setObjectName(QStringLiteral("display.palette.green"));
     blue->setObjectName(QStringLiteral("display.palette.blue"));
-    auto* paletteHint = Hint(Tr("Выберите нужную строку таблицы", "Select the desired table row"), paletteBox);
+    auto* paletteHint = Hint(Pick("Выберите нужную строку таблицы", "Select the desired table row"), paletteBox);
     paletteHint->setMaximumWidth(160);
     paletteLayout->addWidget(paletteHint, line, 1, 1, 2);
     paletteLayout->setRowStretch(4, 1);
     connect(palette_, &QTableWidget::currentCellChanged, this, [this] { FillColours(); });
     left->addWidget(paletteBox);
 
-    auto* init = new QPushButton(Tr("Все в исх.состояние", "Initialize all"), page);
+    auto* init = new QPushButton(Pick("Все в исх.состояние", "Initialize all"), page);
     init->setObjectName(QStringLiteral("display.initialize"));
     connect(init, &QPushButton::clicked, this, [this] {
-        const bool english = Session().Context().english;
+        const bool english = IsEnglish(Session().Context().language);
         Store([this, english](SettingsModel& m) {
             ColourSchemes schemes(m.Record(kRecord), english);
             if (schemes.InitializeAll(m.ColourScheme(0), m.ColourScheme(1),
@@ -373,7 +373,7 @@ QWidget* DisplayPanel::BuildRoleTab(RoleGroup group)
     for (int r = 0; r < tab.grid->rowCount(); ++r)
         tab.grid->item(r, 0)->setText(Pick(tab.roles[static_cast<std::size_t>(r)]->caption));
     column->addWidget(tab.grid);
-    auto* editBox = new QGroupBox(Tr("Редактировать цвет", "Edit color"), page);
+    auto* editBox = new QGroupBox(Pick("Редактировать цвет", "Edit color"), page);
     auto* editLayout = new QGridLayout(editBox);
     tab.index = MakeLevel(kRoleLimit - 1, editBox);
     tab.index->setObjectName(QStringLiteral("display.roles.%1.index").arg(static_cast<int>(group)));
@@ -381,7 +381,7 @@ QWidget* DisplayPanel::BuildRoleTab(RoleGroup group)
     caption->setBuddy(tab.index);
     editLayout->addWidget(caption, 0, 0);
     editLayout->addWidget(tab.index, 0, 1);
-    editLayout->addWidget(Hint(Tr("Для выбора цвета для редактирования выберите нужную строку таблицы",
+    editLayout->addWidget(Hint(Pick("Для выбора цвета для редактирования выберите нужную строку таблицы",
                                   "To select a color to edit, select the desired table row"),
                                editBox),
                           1, 0, 1, 2);
@@ -440,7 +440,7 @@ void DisplayPanel::ChooseColour()
     StoreColour();
     const QColor shown = ScreenQColor(PackColour(nearest));
     if (shown.rgb() != chosen->rgb())
-        ShowInfo(Tr("МК не может показать цвет %1 точно. Сохранён ближайший цвет, который он показывает: %2 (красный %3, зеленый %4, синий %5).",
+        ShowInfo(Pick("МК не может показать цвет %1 точно. Сохранён ближайший цвет, который он показывает: %2 (красный %3, зеленый %4, синий %5).",
                     "The unit cannot show the colour %1 exactly. The nearest colour it shows is stored: %2 (red %3, green %4, blue %5).")
                      .arg(chosen->name(QColor::HexRgb).toUpper(), shown.name(QColor::HexRgb).toUpper())
                      .arg(nearest.r)
@@ -454,7 +454,7 @@ void DisplayPanel::FillColours()
     filling_ = true;
     auto& model = const_cast<SettingsModel&>(Session().Model());
     // Reading only: the schemes' object writes nothing until an edit.
-    ColourSchemes schemes(model.Record(kRecord), Session().Context().english);
+    ColourSchemes schemes(model.Record(kRecord), IsEnglish(Session().Context().language));
     schemes.SelectScheme(Session().EditedScheme());
     scheme->button(Session().EditedScheme())->setChecked(true);
     for (int r = 0; r < palette_->rowCount(); ++r)
@@ -482,7 +482,7 @@ void DisplayPanel::FillColours()
 
 void DisplayPanel::EditScheme(const std::function<void(ColourSchemes&)>& edit)
 {
-    const bool english = Session().Context().english;
+    const bool english = IsEnglish(Session().Context().language);
     const int edited = Session().EditedScheme();
     Store([&](SettingsModel& m) {
         ColourSchemes schemes(m.Record(kRecord), english);
@@ -590,7 +590,7 @@ QWidget* DisplayPanel::BuildHotMenus(const DisplaySubpage& def, const ItemArea& 
         column->addWidget(grid);
         row->addLayout(column);
         hotMenus_.push_back(grid);
-        if (list == 2 && Session().Context().features.NoParktronic) {
+        if (!HotMenuListOffered(list, Session().Context().features)) {
             title->hide();
             grid->hide();
         }
@@ -605,7 +605,7 @@ QWidget* DisplayPanel::BuildHotMenus(const DisplaySubpage& def, const ItemArea& 
 
 void DisplayPanel::EditMenus(const std::function<void(HotMenus&)>& edit)
 {
-    const bool english = Session().Context().english;
+    const bool english = IsEnglish(Session().Context().language);
     Store([&](SettingsModel& m) {
         HotMenus menus(m.Record(kRecord), english);
         edit(menus);
@@ -616,16 +616,16 @@ QMenu* DisplayPanel::MakeHotMenuActions(int list, int row, QWidget* parent)
 {
     const auto& ctx = Session().Context();
     auto* menu = new QMenu(parent);
-    QMenu* insert = menu->addMenu(Tr("Вставить пункт", "Insert item"));
+    QMenu* insert = menu->addMenu(Pick("Вставить пункт", "Insert item"));
     insert->setObjectName(QStringLiteral("insert"));
     static const MenuItemList kNoMenus;
-    AddNodes(insert, InsertionMenu(list, ctx.menus ? *ctx.menus : kNoMenus, ctx.features, ctx.english), [=, this](std::uint16_t code) {
+    AddNodes(insert, InsertionMenu(list, ctx.menus ? *ctx.menus : kNoMenus, ctx.features, IsEnglish(ctx.language)), [=, this](std::uint16_t code) {
         EditMenus([=](HotMenus& menus) { menus.Insert(list, row, code); });
     });
-    QAction* del = menu->addAction(Tr("Удалить пункт", "Delete item"));
+    QAction* del = menu->addAction(Pick("Удалить пункт", "Delete item"));
     del->setObjectName(QStringLiteral("delete"));
     connect(del, &QAction::triggered, this, [=, this] { EditMenus([=](HotMenus& menus) { menus.Delete(list, row); }); });
-    QAction* clear = menu->addAction(Tr("Очистить список", "Clear all"));
+    QAction* clear = menu->addAction(Pick("Очистить список", "Clear all"));
     clear->setObjectName(QStringLiteral("clear"));
     connect(clear, &QAction::triggered, this, [=, this] { EditMenus([=](HotMenus& menus) { menus.Clear(list); }); });
     return menu;
@@ -635,7 +635,7 @@ void DisplayPanel::FillHotMenus()
 {
     const auto& ctx = Session().Context();
     auto& model = const_cast<SettingsModel&>(Session().Model());
-    const HotMenus menus(model.Record(kRecord), ctx.english);
+    const HotMenus menus(model.Record(kRecord), IsEnglish(ctx.language));
     static const MenuItemList kNoMenus;
     for (int list = 0; list < kEditedHotMenuLists; ++list) {
         const HotMenuList shown = menus.Shown(list);
@@ -682,7 +682,7 @@ QWidget* DisplayPanel::BuildRowsPage(const DisplaySubpage& def)
     auto* stack = new QVBoxLayout(page);
     stack->addLayout(host_.BuildRows(EditorHost::PartRows(def.edits), page));
 
-    auto* shown = new QGroupBox(Tr("Показывать дисплеи", "Show displays"), page);
+    auto* shown = new QGroupBox(Pick("Показывать дисплеи", "Show displays"), page);
     auto* grid = new QGridLayout(shown);
     int column = 0;
     for (const ShowBox& b : ShowBoxes()) {
@@ -722,7 +722,7 @@ std::vector<std::uint8_t> DisplayPanel::PictureState() const
     const auto r9 = model.Record(kDisplayRecord);
     std::vector<std::uint8_t> state(r9.begin(), r9.end());
     const int protocol = model.ProtocolIndex();
-    state.insert(state.end(), {static_cast<std::uint8_t>(Session().EditedScheme()), static_cast<std::uint8_t>(Session().Context().english),
+    state.insert(state.end(), {static_cast<std::uint8_t>(Session().EditedScheme()), static_cast<std::uint8_t>(IsEnglish(Session().Context().language)),
                                static_cast<std::uint8_t>(model.DeviceModelCode), static_cast<std::uint8_t>(model.DeviceModelCode >> 8),
                                static_cast<std::uint8_t>(protocol), static_cast<std::uint8_t>(protocol >> 8),
                                static_cast<std::uint8_t>(LocaleDecimalSeparator())});

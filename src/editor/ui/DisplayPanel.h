@@ -87,7 +87,7 @@ private:
     QWidget* BuildRowsPage(const DisplaySubpage& def);
     PreviewBox* AddPreview(std::optional<DisplayLayout> layout, int display, PreviewBox::Draw draw, bool anew, QWidget* parent);
     PreviewInputs Inputs() const;
-    QString Tr(const char* ru, const char* en) const;
+    QString Pick(const char* ru, const char* en) const;
     QString Pick(const Text& text) const;
     void FillColours();
     void FillHotMenus();

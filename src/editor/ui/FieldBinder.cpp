@@ -335,7 +335,7 @@ void FieldBinder::Fill(std::size_t fieldIndex)
     case ControlKind::Time:
     case ControlKind::Text:
         w.line->setText(ToQ(c.text));
-        w.line->setPlaceholderText(c.mark == ValueMark::Unshowable ? ToQ(session_.Context().Tr("не задано", "not set")) : QString());
+        w.line->setPlaceholderText(c.mark == ValueMark::Unshowable ? ToQ(Tr(session_.Context().language, "не задано", "not set")) : QString());
         SetMarked(w.line, c.mark != ValueMark::None, MarkText(c));
         break;
     }
@@ -364,7 +364,7 @@ QString FieldBinder::Description(std::size_t fieldIndex, const ShownControl& c)
             SettingsModel reference = session_.Model();
             const std::uint16_t protocol = reference.ProtocolIndex();
             reference.ResetColourSchemes(false);
-            reference.ResetRecords(CurrentLanguage());
+            reference.ResetRecords(session_.Context().language);
             PutU16(reference.Record(kProtocolRecord), kProtocolIndexOffset, protocol);
             EditorContext quiet = ctx;
             quiet.params = nullptr;
@@ -383,11 +383,11 @@ QString FieldBinder::Description(std::size_t fieldIndex, const ShownControl& c)
     }
     QStringList lines{ToQ(caption)};
     if (c.kind == ControlKind::Number)
-        lines << ToQ(ctx.Tr("Пределы: ", "Limits: ")) + QString::number(c.min, 'f', c.decimals) + QStringLiteral(" … ")
+        lines << ToQ(Tr(ctx.language, "Пределы: ", "Limits: ")) + QString::number(c.min, 'f', c.decimals) + QStringLiteral(" … ")
                      + QString::number(c.max, 'f', c.decimals) + (unit.empty() ? QString() : QStringLiteral(" ") + ToQ(unit));
     if (fieldIndex < defaults_.size() && !defaults_[fieldIndex].empty())
-        lines << ToQ(ctx.Tr("По умолчанию: ", "Default: ")) + ToQ(defaults_[fieldIndex]);
-    lines << ToQ(ctx.Tr("Ключ tripconf-cli get/set: ", "tripconf-cli get/set key: ")) + ToQ(c.field ? c.field->key : session_.Fields()[fieldIndex].key);
+        lines << ToQ(Tr(ctx.language, "По умолчанию: ", "Default: ")) + ToQ(defaults_[fieldIndex]);
+    lines << ToQ(Tr(ctx.language, "Ключ tripconf-cli get/set: ", "tripconf-cli get/set key: ")) + ToQ(c.field ? c.field->key : session_.Fields()[fieldIndex].key);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -398,16 +398,16 @@ QString FieldBinder::MarkText(const ShownControl& c) const
     case ValueMark::None:
         return {};
     case ValueMark::Unshowable:
-        return ToQ(ctx.Tr("Сохранённое значение показать нельзя. Оно останется прежним, пока вы не зададите новое.",
+        return ToQ(Tr(ctx.language, "Сохранённое значение показать нельзя. Оно останется прежним, пока вы не зададите новое.",
                           "The stored value cannot be shown. It stays as it is until you set a new one."));
     case ValueMark::OutOfRange:
         if (c.kind == ControlKind::Time)
-            return ToQ(ctx.Tr("Сохранённое значение — не время суток; показано как " + c.text,
+            return ToQ(Tr(ctx.language, "Сохранённое значение — не время суток; показано как " + c.text,
                               "The stored value is not a time of day; it is shown as " + c.text));
         if (c.kind == ControlKind::Number)
-            return ToQ(ctx.Tr("Сохранённое значение " + c.text + " вне пределов этого параметра",
+            return ToQ(Tr(ctx.language, "Сохранённое значение " + c.text + " вне пределов этого параметра",
                               "The stored value " + c.text + " lies outside this setting's limits"));
-        return ToQ(ctx.Tr("Сохранённое значение не совпадает ни с одним вариантом; показан ближайший по смыслу",
+        return ToQ(Tr(ctx.language, "Сохранённое значение не совпадает ни с одним вариантом; показан ближайший по смыслу",
                           "The stored value matches no item; the item shown stands in for it"));
     }
     return {};

@@ -72,7 +72,7 @@ private:
         if (!path || path->isEmpty())
             return;
         try {
-            SaveServiceFile(Session().Model(), path->toStdString());
+            SaveServiceFile(Session().Model(), path->toStdString(), Session().Context().language);
         } catch (const std::exception& e) {
             ShowFailure(e);
         }
@@ -85,7 +85,7 @@ private:
             return;
         // Every control the file feeds is refilled, on every page.
         std::string shortFile;
-        Store([&](SettingsModel& m) { shortFile = LoadServiceFile(m, path->toStdString()); });
+        Store([&](SettingsModel& m) { shortFile = LoadServiceFile(m, path->toStdString(), Session().Context().language); });
         // A short file filled what it covers: said as the command line says it.
         if (!shortFile.empty())
             ShowInfo(ToQ(shortFile));
@@ -131,7 +131,7 @@ public:
     ExtraSystemsPanel(EditorHost& host, QWidget* parent) : EditorPanel(host, parent)
     {
         const auto& ctx = Session().Context();
-        const auto tr = [&](std::string_view ru, std::string_view en) { return ToQ(ctx.Tr(ru, en)); };
+        const auto tr = [&](std::string_view ru, std::string_view en) { return ToQ(Tr(ctx.language, ru, en)); };
         all = MakeTable(this, QStringLiteral("systems.offered"));
         selected = MakeTable(this, QStringLiteral("systems.chosen"));
         addButton = new QPushButton(tr("Выбрать >>", "Select >>"), this);
@@ -191,7 +191,7 @@ public:
         const auto offered = OfferedSystems(ctx);
         all->clear();
         all->setColumnCount(2);
-        all->setHorizontalHeaderLabels({ToQ(ctx.Tr("Название", "Name")), ToQ(ctx.Tr("Выбр.", "Sel."))});
+        all->setHorizontalHeaderLabels({ToQ(Tr(ctx.language, "Название", "Name")), ToQ(Tr(ctx.language, "Выбр.", "Sel."))});
         all->setRowCount(static_cast<int>(offered.size()));
         int chosen = 0;
         for (std::size_t i = 0; i < offered.size(); ++i) {
@@ -202,7 +202,7 @@ public:
         }
         selected->clear();
         selected->setColumnCount(1);
-        selected->setHorizontalHeaderLabels({ToQ(ctx.Tr("Название", "Name"))});
+        selected->setHorizontalHeaderLabels({ToQ(Tr(ctx.language, "Название", "Name"))});
         selected->setRowCount(chosen);
         int row = 0;
         for (const ExtraSystem* s : offered)

@@ -95,7 +95,7 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
 {
     setObjectName(QStringLiteral("SettingsEditor"));
     const auto& ctx = session_.Context();
-    setWindowTitle(ToQ(ctx.Tr("Настройки МК", "Device settings")));
+    setWindowTitle(ToQ(Tr(ctx.language, "Настройки МК", "Device settings")));
     binder_ = new FieldBinder(session_, this);
 
     pages = new QTabWidget(this);
@@ -112,7 +112,7 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
 
     okButton = new QPushButton(QStringLiteral("OK"));
     okButton->setObjectName(QStringLiteral("okButton"));
-    cancelButton = new QPushButton(ToQ(ctx.Tr("Отмена", "Cancel")));
+    cancelButton = new QPushButton(ToQ(Tr(ctx.language, "Отмена", "Cancel")));
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     cancelButton->setAutoDefault(false);
     auto* buttons = new QDialogButtonBox;
@@ -136,12 +136,12 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
         editRow->addWidget(button);
         return button;
     };
-    undoButton = undoLike("undoButton", ctx.Tr("Отменить", "Undo"), ctx.Tr("Отменить последнее изменение", "Take back the last change"),
+    undoButton = undoLike("undoButton", Tr(ctx.language, "Отменить", "Undo"), Tr(ctx.language, "Отменить последнее изменение", "Take back the last change"),
                           FieldBinder::UndoKeys(), &SettingsEditor::Undo);
-    redoButton = undoLike("redoButton", ctx.Tr("Повторить", "Redo"), ctx.Tr("Повторить отменённое изменение", "Make the change taken back again"),
+    redoButton = undoLike("redoButton", Tr(ctx.language, "Повторить", "Redo"), Tr(ctx.language, "Повторить отменённое изменение", "Make the change taken back again"),
                           FieldBinder::RedoKeys(), &SettingsEditor::Redo);
-    revertButton = undoLike("revertButton", ctx.Tr("Как при открытии", "Revert to opened"),
-                            ctx.Tr("Вернуть все параметры к значениям, с которыми окно открылось (можно отменить)",
+    revertButton = undoLike("revertButton", Tr(ctx.language, "Как при открытии", "Revert to opened"),
+                            Tr(ctx.language, "Вернуть все параметры к значениям, с которыми окно открылось (можно отменить)",
                                    "Put every setting back as it was when the window opened (can be undone)"),
                             {}, &SettingsEditor::RevertToOpened);
     connect(buttons, &QDialogButtonBox::accepted, this, &SettingsEditor::accept);
@@ -149,7 +149,7 @@ SettingsEditor::SettingsEditor(EditSession& session, QWidget* parent) : QDialog(
 
     search = new SearchEdit(this);
     search->setObjectName(QStringLiteral("search"));
-    search->setPlaceholderText(ToQ(ctx.Tr("Найти параметр (Ctrl+F)", "Find a setting (Ctrl+F)")));
+    search->setPlaceholderText(ToQ(Tr(ctx.language, "Найти параметр (Ctrl+F)", "Find a setting (Ctrl+F)")));
     search->setClearButtonEnabled(true);
     search->setMaximumWidth(280);
     searchResult = new QLabel(this);
@@ -429,7 +429,7 @@ bool SettingsEditor::FindNext()
         if (const FieldWidget* w = binder_->Widget(i); w && w->IsVisible())
             shown.push_back(w);
     if (shown.empty()) {
-        searchResult->setText(ToQ(session_.Context().Tr("Не найдено", "Not found")));
+        searchResult->setText(ToQ(Tr(session_.Context().language, "Не найдено", "Not found")));
         return false;
     }
     searchAt_ = (searchAt_ + 1) % static_cast<int>(shown.size());
@@ -453,9 +453,9 @@ void SettingsEditor::reject()
     if (typing || session_.ChangedSinceOpened()) {
         const auto& ctx = session_.Context();
         enum { Apply, Discard, Back };
-        const int answer = AskChoice(ToQ(ctx.Tr("Настройки изменены. Применить изменения?", "The settings have been changed. Apply the changes?")),
-                                     {ToQ(ctx.Tr("Применить", "Apply")), ToQ(ctx.Tr("Не применять", "Discard")),
-                                      ToQ(ctx.Tr("Вернуться к правке", "Back to editing"))},
+        const int answer = AskChoice(ToQ(Tr(ctx.language, "Настройки изменены. Применить изменения?", "The settings have been changed. Apply the changes?")),
+                                     {ToQ(Tr(ctx.language, "Применить", "Apply")), ToQ(Tr(ctx.language, "Не применять", "Discard")),
+                                      ToQ(Tr(ctx.language, "Вернуться к правке", "Back to editing"))},
                                      Back);
         if (answer == Apply) {
             accept();
@@ -476,7 +476,7 @@ bool ExecSettingsEditor(EditSession& session, QWidget* parent)
 
 bool RunSettingsEditor(SettingsModel& model, QWidget* parent)
 {
-    return EditSettings(model, [parent](EditSession& session) { return ExecSettingsEditor(session, parent); });
+    return EditSettings(model, WindowLanguage(), [parent](EditSession& session) { return ExecSettingsEditor(session, parent); });
 }
 
 } // namespace tc::ui

@@ -158,7 +158,7 @@ private:
     QGroupBox* TareBox()
     {
         const auto& ctx = Session().Context();
-        auto* box = new QGroupBox(ToQ(ctx.Tr("Тарированный", "Tare")));
+        auto* box = new QGroupBox(ToQ(Tr(ctx.language, "Тарированный", "Tare")));
         box->setObjectName(QStringLiteral("tank.tare.group"));
         auto* boxLayout = new QHBoxLayout(box);
         auto* side = new QVBoxLayout;
@@ -170,7 +170,7 @@ private:
         countLine->addWidget(count.spin);
         side->addLayout(countLine);
         side->addWidget(Bound("tank.sensor_slope", box).radioBox);
-        auto* warning = new QLabel(ToQ(ctx.Tr("Внимание! Установка значений пользователем вручную НЕ РЕКОМЕНДУЕТСЯ! \n"
+        auto* warning = new QLabel(ToQ(Tr(ctx.language, "Внимание! Установка значений пользователем вручную НЕ РЕКОМЕНДУЕТСЯ! \n"
                                               "Некорректная установка может привести к неправильной работе МК!",
                                               "Attention! Setting the values manually by the user is NOT RECOMMENDED!\n"
                                               "Incorrect setting can lead to incorrect operation of the device!")));
@@ -182,7 +182,7 @@ private:
 
         table_ = new QTableWidget(0, ColumnCount, box);
         table_->setObjectName(QStringLiteral("tank.tare.table"));
-        table_->setHorizontalHeaderLabels({QStringLiteral("#"), ToQ(ctx.Tr("литры", "litres")), ToQ(ctx.Tr("уе", "CU"))});
+        table_->setHorizontalHeaderLabels({QStringLiteral("#"), ToQ(Tr(ctx.language, "литры", "litres")), ToQ(Tr(ctx.language, "уе", "CU"))});
         table_->verticalHeader()->hide();
         table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
         table_->setItemDelegate(new TareCellDelegate(table_, [this](bool committed) {
@@ -234,20 +234,20 @@ private:
             layout->addWidget(l);
         };
         label("tank.file.attention",
-              ctx.Tr("Внимание! Для правильной работы программы МК НЕОБХОДИМО использовать последние версии ПО МК и программы настройки.",
+              Tr(ctx.language, "Внимание! Для правильной работы программы МК НЕОБХОДИМО использовать последние версии ПО МК и программы настройки.",
                      "Attention! For the correct operation of the device program, it is NECESSARY to use the latest versions of the MK software "
                      "and the configuration program."));
         label("tank.file.howto",
-              ctx.Tr("В том случае, если Вы хотите скопировать текущие настройки бака из текущей версии ПО в последующие, сохраните их сейчас "
+              Tr(ctx.language, "В том случае, если Вы хотите скопировать текущие настройки бака из текущей версии ПО в последующие, сохраните их сейчас "
                      "кнопкой \"Сохранить настройки бака\".\nВ будущем, после загрузки НОВОГО ПО МК и соответствующей новой программы настройки, "
                      "откройте закладку Бак и нажмите кнопку \"Считать настройки бака\".",
                      "If you want to copy the current tank settings from the current version of the software to the next ones, save them now "
                      "with the \"Save tank settings\" button.\nIn the future, after downloading the NEW device software and the corresponding new "
                      "configuration program, open the Tank tab and click the \"Read tank settings\" button."));
-        saveButton = new QPushButton(ToQ(ctx.Tr("Сохранить настройки бака в файл", "Save tank settings to a file")));
+        saveButton = new QPushButton(ToQ(Tr(ctx.language, "Сохранить настройки бака в файл", "Save tank settings to a file")));
         saveButton->setObjectName(QStringLiteral("tank.file.save"));
         saveButton->setAutoDefault(false);
-        loadButton = new QPushButton(ToQ(ctx.Tr("Считать настройки бака из файла", "Load tank settings from a file")));
+        loadButton = new QPushButton(ToQ(Tr(ctx.language, "Считать настройки бака из файла", "Load tank settings from a file")));
         loadButton->setObjectName(QStringLiteral("tank.file.load"));
         loadButton->setAutoDefault(false);
         auto* buttons = new QHBoxLayout;
@@ -311,7 +311,7 @@ private:
         if (!path)
             return;
         try {
-            tank::SaveTankFile(Session().Model(), path->toStdString());
+            tank::SaveTankFile(Session().Model(), path->toStdString(), Session().Context().language);
         } catch (const std::exception& e) {
             ShowFailure(e);
         }
@@ -325,7 +325,7 @@ private:
             return;
         std::vector<std::uint8_t> bytes;
         try {
-            bytes = tank::ReadTankFile(path->toStdString());
+            bytes = tank::ReadTankFile(path->toStdString(), Session().Context().language);
         } catch (const std::exception& e) {
             ShowFailure(e);
             return;
@@ -333,9 +333,9 @@ private:
         tank::TankLoad load;
         Store([&](SettingsModel& m) { load = tank::ApplyTankFile(m, bytes); });
         if (bytes.size() < tank::kTankFileSize)
-            ShowInfo(ToQ(SideFileShortText(path->toStdString(), bytes.size(), tank::kTankFileSize)));
+            ShowInfo(ToQ(SideFileShortText(path->toStdString(), bytes.size(), tank::kTankFileSize, Session().Context().language)));
         if (load.tareCountReset || load.linearCountReset)
-            ShowInfo(ToQ(Session().Context().Tr("Число точек калибровки в файле больше допустимого; для такой калибровки сохранено 0 точек.",
+            ShowInfo(ToQ(Tr(Session().Context().language, "Число точек калибровки в файле больше допустимого; для такой калибровки сохранено 0 точек.",
                                                 "The file holds more calibration points than the device can use; such a calibration now has 0 points.")));
     }
 

@@ -40,7 +40,7 @@ public:
         const char* heads[ColumnCount][2] = {{"Предупреждение", "Warning"}, {"Первое", "First"}, {"Последующие", "Next"}};
         for (int side = 0; side < 2; ++side)
             for (int c = 0; c < ColumnCount; ++c) {
-                auto* head = new QLabel(ToQ(ctx.Tr(heads[c][0], heads[c][1])));
+                auto* head = new QLabel(ToQ(Tr(ctx.language, heads[c][0], heads[c][1])));
                 QFont bold = head->font();
                 bold.setBold(true);
                 head->setFont(bold);
@@ -50,7 +50,7 @@ public:
             rows_.push_back(MakeRow(def, warnings));
         outer->addLayout(grid_);
         outer->addStretch(1);
-        tabs->addTab(warnings, ToQ(ctx.Tr("Предупреждения", "Warnings")));
+        tabs->addTab(warnings, ToQ(Tr(ctx.language, "Предупреждения", "Warnings")));
 
         auto* misc = new QWidget;
         misc->setObjectName(QStringLiteral("voice.misc"));
@@ -62,7 +62,7 @@ public:
         auto* miscLayout = new QVBoxLayout(misc);
         miscLayout->addLayout(host_.BuildRows(fields, misc));
         miscLayout->addStretch(1);
-        tabs->addTab(misc, ToQ(ctx.Tr("Разное", "Miscellaneous")));
+        tabs->addTab(misc, ToQ(Tr(ctx.language, "Разное", "Miscellaneous")));
 
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -137,7 +137,7 @@ private:
             layout->setSpacing(5);
             const auto letters = voice::ModeLetters();
             for (int m = 0; m < voice::kModeCount; ++m) {
-                auto* b = new QRadioButton(ToQ(letters[static_cast<std::size_t>(m)].Pick(ctx.english)));
+                auto* b = new QRadioButton(ToQ(letters[static_cast<std::size_t>(m)].Pick(ctx.language)));
                 b->setStyleSheet(QStringLiteral("QRadioButton { spacing: 2px; }"));
                 buttons->addButton(b, m);
                 layout->addWidget(b);

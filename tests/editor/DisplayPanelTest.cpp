@@ -73,8 +73,7 @@ class DisplayPanelTest : public QObject {
 private slots:
     void subpagesInOrderForSeveralModels_data()
     {
-        QTest::addColumn<int>("modelCode");
-        QTest::addColumn<bool>("english");
+        test::ModelAndLanguageColumns();
         QTest::addColumn<QString>("tabs");
         int n = 0;
         for (const auto& m : ListedModels()) {

@@ -38,6 +38,14 @@ inline bool RunWith(SettingsModel& model, Language language, const std::function
     });
 }
 
+// The columns a window test's rows start with: the device model and the
+// language the windows and the session show.
+inline void ModelAndLanguageColumns()
+{
+    QTest::addColumn<int>("modelCode");
+    QTest::addColumn<bool>("english");
+}
+
 // Shows the control's page, puts the focus into its spin box or line edit and
 // types over its text: a spin box gets key clicks, a line edit key events
 // carrying each character (Cyrillic too); empty text deletes a line's text.

@@ -69,8 +69,7 @@ private slots:
     // The pages a model shows, in both languages, with the systems its protocols list.
     void pagesFollowTheModel_data()
     {
-        QTest::addColumn<int>("modelCode");
-        QTest::addColumn<bool>("english");
+        test::ModelAndLanguageColumns();
         QTest::addColumn<QStringList>("pages"); // of these three, the ones shown
         for (bool english : {false, true}) {
             const char* lang = english ? "en" : "ru";

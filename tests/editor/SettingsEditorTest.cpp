@@ -212,8 +212,7 @@ private slots:
     // control as the session shows it, within a 1024 x 600 screen, nothing stored.
     void opensForEveryModelShowingWhatTheSessionShows_data()
     {
-        QTest::addColumn<int>("modelCode");
-        QTest::addColumn<bool>("english");
+        test::ModelAndLanguageColumns();
         for (const auto& m : ListedModels())
             for (bool english : {false, true})
                 QTest::addRow("%s %s", std::string(m.name).c_str(), english ? "en" : "ru") << int{m.code} << english;

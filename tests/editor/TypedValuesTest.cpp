@@ -93,8 +93,7 @@ class TypedValuesTest : public QObject {
 private slots:
     void everyNumberControlAgreesWithTheCommandLine_data()
     {
-        QTest::addColumn<int>("modelCode");
-        QTest::addColumn<bool>("english");
+        test::ModelAndLanguageColumns();
         bool english = false;
         for (const auto& m : ListedModels()) {
             QTest::addRow("%s", std::string(m.name).c_str()) << int{m.code} << english;

@@ -62,14 +62,13 @@ private slots:
     // as the core shows them; "М" and "Г" only with volume control.
     void warningsGridShowsTheCore_data()
     {
-        QTest::addColumn<int>("modelCode");
+        test::ModelAndLanguageColumns();
         QTest::addColumn<int>("protocol");
-        QTest::addColumn<bool>("english");
         for (bool english : {false, true}) {
-            QTest::addRow("ZR-01 %d", english) << 0xC000 << 0 << english;
-            QTest::addRow("hybrid %d", english) << 0x8082 << 1 << english;
-            QTest::addRow("no volume, trim %d", english) << 0x5800 << 0 << english;
-            QTest::addRow("no volume, hybrid %d", english) << 0x8180 << 1 << english;
+            QTest::addRow("ZR-01 %d", english) << 0xC000 << english << 0;
+            QTest::addRow("hybrid %d", english) << 0x8082 << english << 1;
+            QTest::addRow("no volume, trim %d", english) << 0x5800 << english << 0;
+            QTest::addRow("no volume, hybrid %d", english) << 0x8180 << english << 1;
         }
     }
     void warningsGridShowsTheCore()

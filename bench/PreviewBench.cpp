@@ -98,7 +98,7 @@ int main()
                 const double stored = Ms(t0);
                 const auto t1 = Clock::now();
                 tc::PreviewCanvas canvas;
-                tc::DrawPreviewScreen(canvas, tc::InputsFromModel(s.Model(), tc::LanguageOf(ctx.english), 1), sc.screen, 1);
+                tc::DrawPreviewScreen(canvas, tc::InputsFromModel(s.Model(), ctx.language, 1), sc.screen, 1);
                 const auto rgb = canvas.ToRgb();
                 const double drawn = Ms(t1);
                 drew = drew && !rgb.empty();

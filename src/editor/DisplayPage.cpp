@@ -97,7 +97,7 @@ PreviewInputs DisplayPreviewInputs(const EditSession& session, std::uint32_t ran
     if (ctx.protocol)
         in.protocolCodes = ctx.protocol->Params();
     in.randomSeed = randomSeed;
-    in.language = LanguageOf(ctx.english);
+    in.language = ctx.language;
     return in;
 }
 

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SettingsModel before = model;
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = tankFile ? tank::ReadTankFile(path) : ReadServiceFile(path);
+        bytes = tankFile ? tank::ReadTankFile(path, Language::Russian) : ReadServiceFile(path, Language::Russian);
     } catch (const Error&) {
         FUZZ_REQUIRE(file.empty() || file.size() > expected);
         return 0;

@@ -122,28 +122,10 @@ void MainWindow::FollowCommands()
         connect(a, &QAction::triggered, this, &MainWindow::RefreshStatus);
 }
 
-void MainWindow::ApplyMenuLanguage()
+// After the captions changed: the recent files, the status line, and the
+// bars' heights for their texts.
+void MainWindow::RefreshBars()
 {
-    fileMenu->setTitle(QTr("&Файл", "&File"));
-    openAction->setText(QTr("&Открыть файл настроек…", "&Open a settings file…"));
-    recentMenu->setTitle(QTr("&Недавние файлы", "&Recent files"));
-    saveAction->setText(QTr("&Сохранить", "&Save"));
-    saveAsAction->setText(QTr("Сохранить &как…", "Save &as…"));
-    quitAction->setText(QTr("В&ыход", "&Quit"));
-    deviceMenu->setTitle(QTr("&МК", "&Device"));
-    readAction->setText(QTr("&Считать настройки из МК", "&Read settings from the device"));
-    writeAction->setText(QTr("&Записать настройки в МК", "&Write the settings to the device"));
-    restorePointsAction->setText(QTr("&Точки восстановления…", "Restore &points…"));
-    journalsAction->setText(QTr("&Журналы…", "&Logs…"));
-    portAction->setText(QTr("&COM-порт…", "&COM port…"));
-    settingsMenu->setTitle(QTr("&Настройки", "&Settings"));
-    editAction->setText(QTr("&Редактировать…", "&Edit…"));
-    compareAction->setText(QTr("&Сравнить с файлом…", "&Compare with a file…"));
-    helpMenu->setTitle(QTr("&Справка", "&Help"));
-    guideAction->setText(QTr("&Руководство пользователя", "&User's guide"));
-    shortcutsAction->setText(QTr("&Сочетания клавиш", "&Keyboard shortcuts"));
-    aboutAction->setText(QTr("&О программе", "&About"));
-    aboutQtAction->setText(QTr("О &Qt", "About &Qt"));
     RefreshRecentMenu();
     RefreshStatus();
 
@@ -231,7 +213,7 @@ void MainWindow::saveToCurrentFile()
         SaveSettingsToFile();
         return;
     }
-    if (ReportFailure([&] { WriteSettingsFile(model_, currentFile_.toStdString(), CurrentLanguage()); })) {
+    if (ReportFailure([&] { WriteSettingsFile(model_, currentFile_.toStdString(), WindowLanguage()); })) {
         SettingsChanged = false;
         NoteSaved();
     }

@@ -80,6 +80,14 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, QRect at)
     return g;
 }
 
+// Whether a part a step needs is in this build; when it is not, says so.
+bool InThisBuild(bool present, const QString& missing)
+{
+    if (!present)
+        ShowInfo(missing);
+    return present;
+}
+
 // A transfer's failure: a link failure before anything was written is
 // followed by the line saying so, with the block and what the device did last.
 QString TransferFailureText(const std::exception& e, const ProgressWindow& progress)
@@ -113,6 +121,12 @@ FileQuestion SettingsFileQuestion(bool save, const QString& folder)
 FileQuestion TextFileQuestion(bool save, const QString& folder)
 {
     return FilesQuestion(save, folder, QStringLiteral("JSON (*.json)"), QStringLiteral("json"));
+}
+
+// The file a command opens, from the user's folder; none when the user cancels.
+std::optional<QString> AskFileToOpen(FileQuestion (*question)(bool save, const QString& folder))
+{
+    return AskFile(question(false, PreferredFolder(FolderUse::UserFiles)));
 }
 
 // A small picture of a trip computer's screen for the corner of the window.
@@ -217,10 +231,7 @@ MainWindow::MainWindow(DeviceLink& link, SettingsModel& model, Options options, 
 
     // The Russian captions until the window is shown and its ini file read;
     // until then the port button reads "Выбрать СОМ-порт", without "manually".
-    const bool english = EnglishVersion;
-    EnglishVersion = false;
-    ApplyLanguage();
-    EnglishVersion = english;
+    ApplyLanguage(Language::Russian);
     choosePortButton->setText(QStringLiteral("Выбрать СОМ-порт"));
 
     EnableDependentButtons(false);
@@ -278,12 +289,16 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::RestoreState()
 {
     link_.SetPortMode(0);
-    EnglishVersion = false;
     std::string portProblem;
     std::string savedDevice;
     int savedNumber = 0;
+    Language language = Language::Russian;
     {
         IniFile ini(options_.iniFile);
+        // The saved language (Russian when none is saved) is the windows'
+        // from here on, for what loading the port says too.
+        language = LanguageOf(ini.ReadBool("Common", "EnglishVersion", false));
+        SetWindowLanguage(language);
         savedDevice = ini.ReadString(link_.SectionName, "Device", "");
         savedNumber = ini.ReadInteger(link_.SectionName, "Port", 0);
         // With no free port the window still opens, and says so once.
@@ -294,7 +309,6 @@ void MainWindow::RestoreState()
         } catch (const Error& e) {
             portProblem = e.what();
         }
-        EnglishVersion = ini.ReadBool("Common", "EnglishVersion", EnglishVersion);
         verifyAfterWriteBox->setChecked(ini.ReadBool("Common", "VerifyWrite", true));
         ini.ReadFormPlacement("MainWindow", *this);
         SetLastFolder(ToQ(ini.ReadString("Common", "LastFolder", std::string())));
@@ -331,8 +345,8 @@ void MainWindow::RestoreState()
     link_.SetBaudRate(115200);
     link_.ClosePort();
     SettingsChanged = false;
-    englishBox->setChecked(EnglishVersion);
-    ApplyLanguage();
+    englishBox->setChecked(IsEnglish(language));
+    ApplyLanguage(language);
     if (!portProblem.empty())
         ShowError(QString::fromStdString(portProblem));
 }
@@ -392,7 +406,7 @@ void MainWindow::SaveState()
     // the saved port stays as it was for the next start.
     if (link_.PortNumber > 0)
         link_.SaveSettings(ini);
-    ini.WriteBool("Common", "EnglishVersion", EnglishVersion);
+    ini.WriteBool("Common", "EnglishVersion", IsEnglish(WindowLanguage()));
     ini.WriteBool("Common", "VerifyWrite", verifyAfterWriteBox->isChecked());
     ini.WriteFormPlacement("MainWindow", *this);
     if (const QString folder = LastFolder(); !folder.isEmpty())
@@ -402,42 +416,60 @@ void MainWindow::SaveState()
     ini.UpdateFile();
 }
 
-void MainWindow::ApplyLanguage()
+void MainWindow::ApplyLanguage(Language language)
 {
-    ApplyQtLanguage(EnglishVersion);
-    baseTitle_ = QTr("Просмотр и настройка параметров МК (Версия 14.07.26)",
+    ApplyQtLanguage(language);
+    baseTitle_ = QTr(language, "Просмотр и настройка параметров МК (Версия 14.07.26)",
                      "Viewing and configuring trip computer parameters (Version 14.07.26)");
-    firmwareWarning->setText(QTr("Внимание! Для правильной работы программы НЕОБХОДИМО предварительно загрузить в МК последнюю версию ПО.",
-                      "Attention! For the program to work correctly, you MUST first download the latest version of the software to the device."));
-    step1Box->setTitle(QTr("Шаг 1", "Step 1"));
-    readFromDeviceHint->setText(QTr("Для адекватного отображения возможных вариантов настроек считайте текущие настройки МК.",
-                      "For an adequate display of possible settings, read the current settings of the device."));
-    readFromDeviceButton->setText(QTr("Считать настройки из МК", "Read settings from the device"));
-    readFromFileHint->setText(QTr("или, если Вы ранее уже сохраняли настройки на диск, считайте файл с диска.",
-                      "or, if you have previously saved the settings to disk, read the file from disk."));
-    readFromFileButton->setText(QTr("Считать настройки из файла на диске", "Read settings from a file on disk"));
-    step2Box->setTitle(QTr("Шаг 2", "Step 2"));
-    editHint->setText(QTr("Произведите изменения настроек.", "Make changes to the settings."));
-    editButton->setText(QTr("Редактировать настройки", "Edit settings"));
-    journalsBox->setTitle(QTr("Шаг 2a", "Step 2a"));
-    journalsHint->setText(QTr("Просмотрите журналы поездок, заправок и ошибок", "View the logs of trips, gas stations and faults"));
-    viewJournalsButton->setText(QTr("Просмотреть журналы", "View logs"));
-    step3Box->setTitle(QTr("Шаг 3", "Step 3"));
-    saveHint->setText(QTr("Для возможности повторного просмотра или редактирования сохраните настройки на диск.",
-                      "To be able to view or edit the settings again, save the settings to disk."));
-    saveToFileButton->setText(QTr("Сохранить настройки в файл на диске", "Save the settings to a file on disk"));
-    step4Box->setTitle(QTr("Шаг 4", "Step 4"));
-    writeHint->setText(QTr("Запишите настройки в МК", "Write the settings to the device"));
-    writeToDeviceButton->setText(QTr("Записать настройки в МК", "Write the settings to the device"));
-    choosePortButton->setText(QTr("Выбрать СОМ-порт вручную", "Select the COM port manually"));
-    textButton->setToolTip(QTr("Настройки как текст (JSON)", "The settings as text (JSON)"));
-    exportTextAction->setText(QTr("Экспорт в текст…", "Export as text…"));
-    importTextAction->setText(QTr("Импорт из текста…", "Import from text…"));
-    verifyAfterWriteBox->setText(QTr("Проверять настройки после записи в МК", "Check the settings after writing them to the device"));
-    restorePointsButton->setText(QTr("Точки восстановления…", "Restore points…"));
-    restorePointsButton->setToolTip(QTr("Настройки МК, какими их застали прежние записи: загрузить или записать обратно",
+    SetCaptions({
+        {firmwareWarning, "Внимание! Для правильной работы программы НЕОБХОДИМО предварительно загрузить в МК последнюю версию ПО.", "Attention! For the program to work correctly, you MUST first download the latest version of the software to the device."},
+        {step1Box, "Шаг 1", "Step 1"},
+        {readFromDeviceHint, "Для адекватного отображения возможных вариантов настроек считайте текущие настройки МК.", "For an adequate display of possible settings, read the current settings of the device."},
+        {readFromDeviceButton, "Считать настройки из МК", "Read settings from the device"},
+        {readFromFileHint, "или, если Вы ранее уже сохраняли настройки на диск, считайте файл с диска.", "or, if you have previously saved the settings to disk, read the file from disk."},
+        {readFromFileButton, "Считать настройки из файла на диске", "Read settings from a file on disk"},
+        {step2Box, "Шаг 2", "Step 2"},
+        {editHint, "Произведите изменения настроек.", "Make changes to the settings."},
+        {editButton, "Редактировать настройки", "Edit settings"},
+        {journalsBox, "Шаг 2a", "Step 2a"},
+        {journalsHint, "Просмотрите журналы поездок, заправок и ошибок", "View the logs of trips, gas stations and faults"},
+        {viewJournalsButton, "Просмотреть журналы", "View logs"},
+        {step3Box, "Шаг 3", "Step 3"},
+        {saveHint, "Для возможности повторного просмотра или редактирования сохраните настройки на диск.", "To be able to view or edit the settings again, save the settings to disk."},
+        {saveToFileButton, "Сохранить настройки в файл на диске", "Save the settings to a file on disk"},
+        {step4Box, "Шаг 4", "Step 4"},
+        {writeHint, "Запишите настройки в МК", "Write the settings to the device"},
+        {writeToDeviceButton, "Записать настройки в МК", "Write the settings to the device"},
+        {choosePortButton, "Выбрать СОМ-порт вручную", "Select the COM port manually"},
+        {exportTextAction, "Экспорт в текст…", "Export as text…"},
+        {importTextAction, "Импорт из текста…", "Import from text…"},
+        {verifyAfterWriteBox, "Проверять настройки после записи в МК", "Check the settings after writing them to the device"},
+        {restorePointsButton, "Точки восстановления…", "Restore points…"},
+        {fileMenu, "&Файл", "&File"},
+        {openAction, "&Открыть файл настроек…", "&Open a settings file…"},
+        {recentMenu, "&Недавние файлы", "&Recent files"},
+        {saveAction, "&Сохранить", "&Save"},
+        {saveAsAction, "Сохранить &как…", "Save &as…"},
+        {quitAction, "В&ыход", "&Quit"},
+        {deviceMenu, "&МК", "&Device"},
+        {readAction, "&Считать настройки из МК", "&Read settings from the device"},
+        {writeAction, "&Записать настройки в МК", "&Write the settings to the device"},
+        {restorePointsAction, "&Точки восстановления…", "Restore &points…"},
+        {journalsAction, "&Журналы…", "&Logs…"},
+        {portAction, "&COM-порт…", "&COM port…"},
+        {settingsMenu, "&Настройки", "&Settings"},
+        {editAction, "&Редактировать…", "&Edit…"},
+        {compareAction, "&Сравнить с файлом…", "&Compare with a file…"},
+        {helpMenu, "&Справка", "&Help"},
+        {guideAction, "&Руководство пользователя", "&User's guide"},
+        {shortcutsAction, "&Сочетания клавиш", "&Keyboard shortcuts"},
+        {aboutAction, "&О программе", "&About"},
+        {aboutQtAction, "О &Qt", "About &Qt"},
+    }, language);
+    textButton->setToolTip(QTr(language, "Настройки как текст (JSON)", "The settings as text (JSON)"));
+    restorePointsButton->setToolTip(QTr(language, "Настройки МК, какими их застали прежние записи: загрузить или записать обратно",
                                         "The unit's settings as earlier writes found them: load one or write it back"));
-    ApplyMenuLanguage();
+    RefreshBars();
 }
 
 void MainWindow::EnableDependentButtons(bool enable)
@@ -464,9 +496,9 @@ bool MainWindow::LoadSettings(const std::string& path)
     // The one judgement the command line uses: a refused file leaves the
     // settings on hand as they were.
     std::optional<JudgedSettings> judged;
-    if (!ReportFailure([&] { judged = LoadSettingsFile(path, CurrentLanguage()); }))
+    if (!ReportFailure([&] { judged = LoadSettingsFile(path, WindowLanguage()); }))
         return false;
-    const auto warnings = ApplySettings(model_, *judged, CurrentLanguage());
+    const auto warnings = ApplySettings(model_, *judged, WindowLanguage());
     EnableDependentButtons(true);
     ShowLoadWarnings(warnings);
     return true;
@@ -550,13 +582,13 @@ void MainWindow::readFromDevice()
             if (ReadDeviceSettings(link_, fresh, progress, options_.timing) == TransferResult::Cancelled)
                 return;
             progress.hide();
-            if (const auto problem = ImageProblem(fresh.Image, CurrentLanguage()); !problem.empty()) {
-                const std::string diagnostic = SaveDiagnosticImage(RestorePointStore().Folder() + "/diagnostics", fresh.DeviceModelCode, fresh.Image, CurrentLanguage());
-                ShowError(ToQ(DamagedReadText(problem, diagnostic, CurrentLanguage())));
+            if (const auto problem = ImageProblem(fresh.Image, WindowLanguage()); !problem.empty()) {
+                const std::string diagnostic = SaveDiagnosticImage(RestorePointStore().Folder() + "/diagnostics", fresh.DeviceModelCode, fresh.Image, WindowLanguage());
+                ShowError(ToQ(DamagedReadText(problem, diagnostic, WindowLanguage())));
                 return;
             }
-            JudgedSettings judged{fresh.DeviceModelCode, fresh.Image, SettingsWarnings(fresh.DeviceModelCode, fresh.Image, CurrentLanguage())};
-            const auto warnings = ApplySettings(model_, judged, CurrentLanguage());
+            JudgedSettings judged{fresh.DeviceModelCode, fresh.Image, SettingsWarnings(fresh.DeviceModelCode, fresh.Image, WindowLanguage())};
+            const auto warnings = ApplySettings(model_, judged, WindowLanguage());
             EnableDependentButtons(true);
             currentFile_.clear();
             ShowLoadWarnings(warnings);
@@ -573,10 +605,8 @@ void MainWindow::readFromFile()
 {
     if (transferRunning_)
         return;
-    const auto file = AskFile(SettingsFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
-    if (!file)
-        return;
-    OpenSettingsFile(*file);
+    if (const auto file = AskFileToOpen(SettingsFileQuestion))
+        OpenSettingsFile(*file);
 }
 
 bool MainWindow::OpenSettingsFile(const QString& file)
@@ -589,16 +619,13 @@ bool MainWindow::OpenSettingsFile(const QString& file)
 
 void MainWindow::editSettings()
 {
-    if (transferRunning_)
+    if (transferRunning_
+        || !InThisBuild(bool(RunEditor), QTr("Редактор настроек в этой сборке программы ещё не готов.",
+                                             "The settings editor is not part of this build of the program yet.")))
         return;
-    if (!RunEditor) {
-        ShowInfo(QTr("Редактор настроек в этой сборке программы ещё не готов.",
-                   "The settings editor is not part of this build of the program yet."));
-        return;
-    }
     // The editor is modal: no other step, and so no transfer, starts while it is open.
     ReportFailure([this] {
-        if (EditSettings(model_, tc::ui::WindowLanguage(), [this](EditSession& session) { return RunEditor(session, this); }))
+        if (EditSettings(model_, WindowLanguage(), [this](EditSession& session) { return RunEditor(session, this); }))
             SettingsChanged = true;
     });
 }
@@ -609,19 +636,19 @@ void MainWindow::compareWithFile()
 {
     if (transferRunning_ || !editButton->isEnabled())
         return;
-    const auto file = AskFile(SettingsFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
+    const auto file = AskFileToOpen(SettingsFileQuestion);
     if (!file)
         return;
     std::optional<JudgedSettings> judged;
-    if (!ReportFailure([&] { judged = LoadSettingsFile(file->toStdString(), CurrentLanguage()); }))
+    if (!ReportFailure([&] { judged = LoadSettingsFile(file->toStdString(), WindowLanguage()); }))
         return;
     ReportFailure([&] {
         SettingsModel other = model_;
         QStringList warnings;
-        for (const std::string& w : ApplySettings(other, *judged, CurrentLanguage()))
+        for (const std::string& w : ApplySettings(other, *judged, WindowLanguage()))
             warnings << ToQ(w);
         // The file before, the settings on hand after: the catalogs end evaluated for the settings on hand.
-        const SettingsComparison c = CompareSettings(other, model_, tc::ui::WindowLanguage());
+        const SettingsComparison c = CompareSettings(other, model_, WindowLanguage());
         if (c.Same() && warnings.isEmpty())
             ShowInfo(QTr("Настройки в файле \"%1\" те же, что в программе.", "The file \"%1\" holds the same settings as the program.")
                          .arg(QFileInfo(*file).fileName()));
@@ -632,13 +659,10 @@ void MainWindow::compareWithFile()
 
 void MainWindow::viewJournals()
 {
-    if (transferRunning_)
+    if (transferRunning_
+        || !InThisBuild(bool(RunJournalViewer), QTr("Просмотр журналов в этой сборке программы ещё не готов.",
+                                                    "The journal viewer is not part of this build of the program yet.")))
         return;
-    if (!RunJournalViewer) {
-        ShowInfo(QTr("Просмотр журналов в этой сборке программы ещё не готов.",
-                   "The journal viewer is not part of this build of the program yet."));
-        return;
-    }
     ReportFailure([this] { model_.ViewJournals([this](SettingsModel& model) { return RunJournalViewer(model, this); }); });
 }
 
@@ -658,7 +682,7 @@ bool MainWindow::SaveSettingsToFile()
         *file += QStringLiteral(".qvetp");
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return false;
-    if (!ReportFailure([&] { WriteSettingsFile(model_, file->toStdString(), CurrentLanguage()); }))
+    if (!ReportFailure([&] { WriteSettingsFile(model_, file->toStdString(), WindowLanguage()); }))
         return false;
     NoteCurrentFile(*file);
     EnableDependentButtons(true);
@@ -679,8 +703,8 @@ void MainWindow::exportText()
     if (QFileInfo::exists(*file) && AskYesNo(QTr("Файл уже существует. Переписать?", "The file already exists. Rewrite it?")) != Answer::Yes)
         return;
     ReportFailure([&] {
-        const std::string text = ExportSettingsText(model_, tc::ui::WindowLanguage());
-        WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()), CurrentLanguage());
+        const std::string text = ExportSettingsText(model_, WindowLanguage());
+        WriteFileAtomically(file->toStdString(), std::vector<std::uint8_t>(text.begin(), text.end()), WindowLanguage());
     });
 }
 
@@ -690,12 +714,12 @@ void MainWindow::importText()
 {
     if (transferRunning_)
         return;
-    const auto file = AskFile(TextFileQuestion(false, PreferredFolder(FolderUse::UserFiles)));
+    const auto file = AskFileToOpen(TextFileQuestion);
     if (!file)
         return;
     const bool applied = ReportFailure([&] {
-        const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize, CurrentLanguage());
-        ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), tc::ui::WindowLanguage());
+        const auto bytes = ReadWholeFile(file->toStdString(), kMaxSettingsTextSize, WindowLanguage());
+        ImportSettingsText(model_, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), WindowLanguage());
     });
     if (applied) {
         SettingsChanged = true;
@@ -718,9 +742,9 @@ void MainWindow::writeToDevice()
         SettingsModel found = model_, toWrite = model_;
         found.Image.assign(device.begin(), device.end());
         toWrite.Image.assign(next.begin(), next.end());
-        found.DecodeAll(CurrentLanguage());
-        toWrite.DecodeAll(CurrentLanguage());
-        const SettingsComparison c = CompareSettings(found, toWrite, tc::ui::WindowLanguage());
+        found.DecodeAll(WindowLanguage());
+        toWrite.DecodeAll(WindowLanguage());
+        const SettingsComparison c = CompareSettings(found, toWrite, WindowLanguage());
         if (c.Same()) {
             unchanged = true;
             return WriteScope::Nothing;
@@ -810,7 +834,7 @@ RestorePoints MainWindow::RestorePointStore() const
     // Each point notes the serial device of the unit it came from.
     const std::string unit = link_.PortNumber > 0 ? link_.PortPath(static_cast<int>(link_.PortNumber)) : std::string();
     return RestorePoints(options_.restorePointFolder.isEmpty() ? RestorePoints::DefaultFolder() : options_.restorePointFolder.toStdString(),
-                         unit, CurrentLanguage());
+                         unit, WindowLanguage());
 }
 
 bool MainWindow::LoadRestorePoint(const std::string& restorePoint)
@@ -840,8 +864,9 @@ void MainWindow::showRestorePoints()
 
 void MainWindow::switchLanguage()
 {
-    EnglishVersion = englishBox->isChecked();
-    ApplyLanguage();
+    const Language language = LanguageOf(englishBox->isChecked());
+    SetWindowLanguage(language);
+    ApplyLanguage(language);
 }
 
 void MainWindow::bringToFront()

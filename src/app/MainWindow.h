@@ -1,6 +1,7 @@
 #pragma once
 // MainWindow: the main window with its numbered steps: choose the port, read
 // the settings (device or file), edit, view journals, save, write back.
+#include "common/Language.h"
 #include "editor/EditSession.h"
 #include "link/DeviceLink.h"
 #include "link/Transfers.h"
@@ -159,7 +160,7 @@ private:
     QRect At(int x, int y, int width, int height) const;
     // Refreshes the status line and the menus after each command (after its own connections).
     void FollowCommands();
-    void ApplyMenuLanguage();
+    void RefreshBars();
     void RefreshRecentMenu();
     void NoteCurrentFile(const QString& file);
     void RefreshStatus();
@@ -173,7 +174,8 @@ private:
     void NoteSaved();
     bool EqualsLastSaved() const;
     void SaveState();
-    void ApplyLanguage();
+    // Every caption, menu entry and Qt's own texts in the given language.
+    void ApplyLanguage(Language language);
     bool SaveSettingsToFile();
     void EnableDependentButtons(bool enable);
     // Shows what a load or read accepted but warns of, one line each.

@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "ui/Folders.h"
+#include "ui/Text.h"
 
 #include <algorithm>
 #include <memory>
@@ -186,7 +187,7 @@ QString FailureText(const std::exception& failure)
 {
     if (dynamic_cast<const Error*>(&failure))
         return QString::fromStdString(failure.what());
-    return QString::fromStdString(InternalErrorText(failure, CurrentLanguage()));
+    return QString::fromStdString(InternalErrorText(failure, WindowLanguage()));
 }
 
 void ShowFailure(const std::exception& failure)

@@ -21,13 +21,13 @@ QString QtTranslationsFolder()
     return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
-bool ApplyQtLanguage(bool english)
+bool ApplyQtLanguage(Language language)
 {
     if (!QCoreApplication::instance())
         return false;
     QTranslator& translator = QtTranslator();
     QCoreApplication::removeTranslator(&translator);
-    if (english)
+    if (IsEnglish(language))
         return true;
     // "qt_ru" gathers qtbase_ru and the other modules' catalogues.
     if (translator.isEmpty() && !translator.load(QStringLiteral("qt_ru"), QtTranslationsFolder())

@@ -5,8 +5,11 @@
 
 #include <QString>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+
+class QObject;
 
 namespace tc::ui {
 
@@ -22,10 +25,27 @@ inline QString ToQ(std::string_view text)
 Language WindowLanguage();
 void SetWindowLanguage(Language language);
 
+// The text in the given language.
+inline QString QTr(Language language, std::string_view russian, std::string_view english)
+{
+    return ToQ(tc::Tr(language, russian, english));
+}
+
 // The text in the language of the windows.
 inline QString QTr(std::string_view russian, std::string_view english)
 {
-    return ToQ(tc::Tr(WindowLanguage(), russian, english));
+    return QTr(WindowLanguage(), russian, english);
 }
+
+// A caption of a window in both languages: the title of a group box or a
+// menu, the text of a label, a button or a menu entry.
+struct WidgetCaption {
+    QObject* target;
+    std::string_view russian;
+    std::string_view english;
+};
+
+// Sets every caption in the given language.
+void SetCaptions(std::initializer_list<WidgetCaption> captions, Language language);
 
 } // namespace tc::ui

@@ -244,9 +244,9 @@ class LanguageWalkTest : public QObject {
 private slots:
     void qtTranslationsAreFound()
     {
-        QVERIFY2(ApplyQtLanguage(false), qPrintable(QStringLiteral("no Qt translations in ") + QtTranslationsFolder()));
+        QVERIFY2(ApplyQtLanguage(Language::Russian), qPrintable(QStringLiteral("no Qt translations in ") + QtTranslationsFolder()));
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString::fromUtf8("&Да"));
-        ApplyQtLanguage(true);
+        ApplyQtLanguage(Language::English);
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
     }
 
@@ -257,10 +257,10 @@ private slots:
         Texts russian, english;
         for (const Language language : {Language::Russian, Language::English}) {
             const WindowLanguageScope scope(language);
-            ApplyQtLanguage(IsEnglish(language));
+            ApplyQtLanguage(language);
             GatherAll(IsEnglish(language) ? english : russian, dir.path());
         }
-        ApplyQtLanguage(false);
+        ApplyQtLanguage(Language::Russian);
 
         QVERIFY(russian.size() > 500);
         QCOMPARE(russian.keys(), english.keys());

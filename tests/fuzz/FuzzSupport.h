@@ -3,6 +3,7 @@
 // with its condition, a scratch file per process, and a byte reader that
 // takes choices from the front of the input.
 #include "catalogs/Catalogs.h"
+#include "common/Language.h"
 #include "model/SettingsModel.h"
 
 #include <algorithm>
@@ -27,6 +28,10 @@
     } while (false)
 
 namespace tc::fuzz {
+
+// The language of the texts the fuzzers ask for: Russian, the language of a
+// fresh start. What is accepted or refused does not depend on it.
+constexpr Language kLanguage = Language::Russian;
 
 // A file (or folder) of this process in memory-backed storage, rewritten for
 // each input and removed when the process ends.
@@ -69,7 +74,7 @@ inline void EvaluateOnce(SettingsModel& model)
     if (last && last->ModelCode == model.DeviceModelCode)
         model.UseCatalog(last);
     else
-        model.EvaluateCatalog(CurrentLanguage());
+        model.EvaluateCatalog(kLanguage);
     last = model.SharedCatalog();
 }
 
@@ -107,7 +112,7 @@ inline bool FillModel(Choices& in, SettingsModel& model)
     if (image.size() > model.Image.size())
         return false;
     std::copy(image.begin(), image.end(), model.Image.begin());
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(kLanguage);
     return true;
 }
 

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SettingsModel model = fuzz::FreshModel();
     model.Image.clear();
     try {
-        ReadSettingsFile(model, path, CurrentLanguage());
+        ReadSettingsFile(model, path, fuzz::kLanguage);
     } catch (const Error&) {
         FUZZ_REQUIRE(size < 2 || size > 2 + kMaxImageSize);
         return 0;
@@ -34,15 +34,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(model.Image.size() == size - 2);
     FUZZ_REQUIRE(EncodeSettingsFile(model.DeviceModelCode, model.Image) == file);
 
-    const std::string problem = model.DirectoryProblem(CurrentLanguage());
+    const std::string problem = model.DirectoryProblem(fuzz::kLanguage);
     fuzz::EvaluateOnce(model);
     if (model.CurrentProtocol() == nullptr)
-        FUZZ_REQUIRE(!model.CurrentProtocolProblem(CurrentLanguage()).empty());
+        FUZZ_REQUIRE(!model.CurrentProtocolProblem(fuzz::kLanguage).empty());
 
     // Decoding and encoding every section gives the image back; a section cut
     // short by the end of the image may only add bytes after it.
     const std::vector<std::uint8_t> before = model.Image;
-    model.DecodeAll(CurrentLanguage());
+    model.DecodeAll(fuzz::kLanguage);
     for (int k = 1; k <= kRecordCount; ++k)
         model.EncodeSection(k);
     FUZZ_REQUIRE(model.Image.size() >= before.size());
@@ -50,11 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The checks a write makes refuse with a message or pass; nothing else.
     try {
-        CheckSettingsComplete(model, CurrentLanguage());
+        CheckSettingsComplete(model, fuzz::kLanguage);
     } catch (const Error&) {
     }
     try {
-        CheckSectionsWritable(before, CurrentLanguage());
+        CheckSectionsWritable(before, fuzz::kLanguage);
     } catch (const Error&) {
     }
 
@@ -65,23 +65,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const SettingsModel untouched = window;
     std::optional<JudgedSettings> judged;
     try {
-        judged = LoadSettingsFile(path, CurrentLanguage());
+        judged = LoadSettingsFile(path, fuzz::kLanguage);
     } catch (const Error&) {
-        FUZZ_REQUIRE(!ImageProblem(before, CurrentLanguage()).empty());
+        FUZZ_REQUIRE(!ImageProblem(before, fuzz::kLanguage).empty());
         FUZZ_REQUIRE(window.Image == untouched.Image);
         return 0;
     }
-    FUZZ_REQUIRE(ImageProblem(before, CurrentLanguage()).empty() && problem.empty());
+    FUZZ_REQUIRE(ImageProblem(before, fuzz::kLanguage).empty() && problem.empty());
     FUZZ_REQUIRE(judged->image == before);
-    ApplySettings(window, *judged, CurrentLanguage());
+    ApplySettings(window, *judged, fuzz::kLanguage);
     FUZZ_REQUIRE(window.Image == before);
     for (int k = 1; k <= 10; ++k) // what the editor's OK does
         window.EncodeSection(k);
     FUZZ_REQUIRE(window.Image == before); // no section spills past the image or its record
-    WriteSettingsFile(window, saved, CurrentLanguage());
+    WriteSettingsFile(window, saved, fuzz::kLanguage);
     SettingsModel again = fuzz::FreshModel();
     again.Image.clear();
-    ReadSettingsFile(again, saved, CurrentLanguage());
+    ReadSettingsFile(again, saved, fuzz::kLanguage);
     FUZZ_REQUIRE(again.Image == window.Image);
     FUZZ_REQUIRE(again.DeviceModelCode == window.DeviceModelCode);
     return 0;

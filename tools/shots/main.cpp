@@ -98,7 +98,7 @@ public:
     // Saves `window` as NAME-LANG.png and lists its visible widgets.
     void Take(const QString& name, const QString& page, QWidget& window)
     {
-        const QString lang = EnglishVersion ? QStringLiteral("en") : QStringLiteral("ru");
+        const QString lang = IsEnglish(WindowLanguage()) ? QStringLiteral("en") : QStringLiteral("ru");
         const QString file = name + QLatin1Char('-') + lang + QStringLiteral(".png");
         if (!only_.isEmpty() && file != only_ && name != only_)
             return;
@@ -164,7 +164,7 @@ private:
 // and every sub-page of the pages that have them.
 void EditorPages(Shots& shots)
 {
-    SettingsModel model(CurrentLanguage());
+    SettingsModel model(WindowLanguage());
     LoadReferenceImage(model, 0xC000);
     EditSettings(model, WindowLanguage(), [&](EditSession& session) {
         SettingsEditor editor(session);
@@ -209,26 +209,24 @@ void MainWindowShot(Shots& shots, const QString& work)
     QFile::remove(ini);
     {
         QSettings s(ini, QSettings::IniFormat);
-        s.setValue(QStringLiteral("Common/EnglishVersion"), EnglishVersion ? 1 : 0);
+        s.setValue(QStringLiteral("Common/EnglishVersion"), IsEnglish(WindowLanguage()) ? 1 : 0);
     }
-    const bool english = EnglishVersion;
     DeviceLink link;
-    SettingsModel model(CurrentLanguage());
+    SettingsModel model(WindowLanguage());
     MainWindow::Options options;
     options.iniFile = ini;
     options.restorePointFolder = QDir(work).filePath(QStringLiteral("points"));
     MainWindow form(link, model, options);
-    form.show();
-    EnglishVersion = english;
+    form.show(); // in the language of the ini file, the windows' own
     shots.Take(QStringLiteral("main-window"), QString(), form);
 }
 
 void Dialogs(Shots& shots, const QString& work)
 {
     // A sample store of three writes to a USB adapter, not the user's own.
-    const RestorePoints store(QDir(work).filePath(QStringLiteral("restore-points")).toStdString(), "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0", CurrentLanguage());
+    const RestorePoints store(QDir(work).filePath(QStringLiteral("restore-points")).toStdString(), "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0", WindowLanguage());
     if (store.List().empty()) {
-        SettingsModel sample(CurrentLanguage());
+        SettingsModel sample(WindowLanguage());
         LoadReferenceImage(sample, 0xC000);
         const auto start = std::chrono::sys_days(std::chrono::year_month_day(std::chrono::year(2026), std::chrono::month(3), std::chrono::day(14)));
         for (const auto offset : {std::chrono::hours(9), std::chrono::hours(30), std::chrono::hours(250)})
@@ -238,7 +236,7 @@ void Dialogs(Shots& shots, const QString& work)
     shots.Take(QStringLiteral("restore-points"), QString(), points);
 
     // The question before a write: reference settings on the device, a few edits to write.
-    SettingsModel device(CurrentLanguage());
+    SettingsModel device(WindowLanguage());
     LoadReferenceImage(device, 0xC000);
     EditSettings(device, WindowLanguage(), [](EditSession&) { return true; });
     SettingsModel next = device;
@@ -333,13 +331,12 @@ int main(int argc, char** argv)
         }
     }
     Shots shots(folder, parser.value(onlyOption), screen);
-    for (const bool english : {false, true}) {
-        if ((english && languages == QStringLiteral("ru")) || (!english && languages == QStringLiteral("en")))
+    for (const Language language : {Language::Russian, Language::English}) {
+        if (languages != QStringLiteral("both") && languages != QLatin1String(IsEnglish(language) ? "en" : "ru"))
             continue;
-        EnglishVersion = english;
-        ApplyQtLanguage(english);
+        SetWindowLanguage(language);
+        ApplyQtLanguage(language);
         MainWindowShot(shots, work.path());
-        EnglishVersion = english;
         EditorPages(shots);
         Dialogs(shots, work.path());
     }

@@ -1,10 +1,10 @@
 #pragma once
 // The language of the user's texts, as a value: whoever asks for a text says
-// in which language. The file access, the catalogs and the settings model take
-// it as a value. The link, journals, preview and editor layers and the windows
-// still pick theirs from the process-wide EnglishVersion (through
-// CurrentLanguage() or the two-text Tr), which only the main window and the
-// tools set; they are to take it as a value too.
+// in which language. No layer keeps a language of its own: the core is given
+// it (a file access, a settings model, a port when it is opened, a transfer
+// through its observer, the journals' number format, the previews' inputs,
+// the edit session's context); the windows hold the one the user chose
+// (src/ui/Text.h) and hand it down; the tools take theirs from --english.
 #include <string>
 #include <string_view>
 
@@ -20,15 +20,6 @@ inline Language LanguageOf(bool english) { return english ? Language::English : 
 inline std::string Tr(Language language, std::string_view russian, std::string_view english)
 {
     return std::string(IsEnglish(language) ? english : russian);
-}
-
-extern bool EnglishVersion;
-
-inline Language CurrentLanguage() { return LanguageOf(EnglishVersion); }
-
-inline std::string Tr(std::string_view russian, std::string_view english)
-{
-    return Tr(CurrentLanguage(), russian, english);
 }
 
 } // namespace tc

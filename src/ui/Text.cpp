@@ -8,11 +8,14 @@
 
 namespace tc::ui {
 
-// Until every layer takes its language as a value, the windows' language is
-// the process-wide switch the tools set too.
-Language WindowLanguage() { return LanguageOf(EnglishVersion); }
+namespace {
+// Russian until the main window reads the user's choice.
+Language windowLanguage = Language::Russian;
+} // namespace
 
-void SetWindowLanguage(Language language) { EnglishVersion = IsEnglish(language); }
+Language WindowLanguage() { return windowLanguage; }
+
+void SetWindowLanguage(Language language) { windowLanguage = language; }
 
 void SetCaptions(std::initializer_list<WidgetCaption> captions, Language language)
 {

@@ -213,7 +213,6 @@ int main(int argc, char** argv)
             }
         return UsageFailure(where, ParserErrorText(e), help);
     }
-    tc::EnglishVersion = english;
     if (version) {
         std::cout << "tripconf-cli " << tc::VersionText() << "\n";
         return 0;

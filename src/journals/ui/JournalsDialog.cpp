@@ -438,11 +438,7 @@ void JournalsDialog::saveChartAs()
     const auto path = AskFile(question);
     if (!path || path->isEmpty())
         return;
-    try {
-        SaveChart(*path);
-    } catch (const tc::Error& e) {
-        ShowFailure(e);
-    }
+    ReportFailure([&] { SaveChart(*path); });
 }
 
 void JournalsDialog::FillSummator(tc::Summator s)
@@ -464,11 +460,7 @@ void JournalsDialog::saveJournalAs(tc::JournalKind kind)
     const auto path = AskFile(question);
     if (!path || path->isEmpty())
         return;
-    try {
-        SaveJournal(kind, *path);
-    } catch (const tc::Error& e) {
-        ShowFailure(e);
-    }
+    ReportFailure([&] { SaveJournal(kind, *path); });
 }
 
 void JournalsDialog::clearTrips()

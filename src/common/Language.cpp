@@ -1,7 +1,0 @@
-#include "common/Language.h"
-
-namespace tc {
-
-bool EnglishVersion = false;
-
-} // namespace tc

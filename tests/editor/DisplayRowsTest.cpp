@@ -160,12 +160,13 @@ TEST(DisplayKeys, RefusedValuesChangeNothing)
         {"display.menu.params", "insert:10:1"}, {"display.menu.params", "insert:0:65000"}, {"display.menu.params", "shuffle"},
         {"display.colours", "yes"},
     };
-    for (const auto& [key, value] : refused) {
+    for (const auto& pair : refused) {
+        const auto& [key, value] = pair;
         SCOPED_TRACE(std::string(key) + "=" + value);
         SettingsModel model = LoadedModel(kModel, 0);
         EditSettings(model, Language::Russian, [&](EditSession& s) {
             const auto before = model.SnapshotRecords();
-            EXPECT_THROW(ApplyStructuredKey(s, key, value), Error);
+            EXPECT_THROW(ApplyStructuredKey(s, pair.first, pair.second), Error);
             EXPECT_EQ(model.SnapshotRecords().bytes, before.bytes);
             return false;
         });

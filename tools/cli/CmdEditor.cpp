@@ -170,8 +170,9 @@ const Registration kSet{{"set", "set FILE -o OUT [--force] KEY=VALUE...",
                         taken = ApplyStructuredKey(s, key, value, force);
                     } catch (const Error& e) {
                         const auto pages = s.Pages();
+                        const std::string pageKey = key.substr(0, key.find('.'));
                         const bool hiddenPage = std::any_of(pages.begin(), pages.end(), [&](const ShownPage& p) {
-                            return !p.visible && key.substr(0, key.find('.')) == p.page->key;
+                            return !p.visible && pageKey == p.page->key;
                         });
                         if (!force && hiddenPage)
                             throw Error(std::string(e.what()) + " (--force sets it anyway)");

@@ -5,6 +5,7 @@
 #include "common/Language.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -127,41 +129,61 @@ public:
     {
         if (into.empty())
             return 0;
-        const ssize_t first = read(fd_, into.data(), into.size());
-        if (first > 0)
-            return static_cast<std::size_t>(first);
-        if (wait.count() <= 0)
-            return 0; // only a look at what is waiting
-        pollfd p{fd_, POLLIN, 0};
-        timespec ts{};
-        const auto us = std::max<std::int64_t>(0, wait.count());
-        ts.tv_sec = static_cast<time_t>(us / 1000000);
-        ts.tv_nsec = static_cast<long>((us % 1000000) * 1000);
-        const int r = ppoll(&p, 1, &ts, nullptr);
-        if (r <= 0)
+        if (ahead_.empty() && !Fill(wait))
             return 0;
-        if (!(p.revents & POLLIN)) {
-            // Hung up (a pseudo-terminal without its master, an unplugged
-            // adapter): behave like a silent line instead of spinning.
-            nanosleep(&ts, nullptr);
-            return 0;
-        }
-        const ssize_t n = read(fd_, into.data(), into.size());
-        return n > 0 ? static_cast<std::size_t>(n) : 0;
+        const std::size_t n = std::min(into.size(), ahead_.size());
+        std::copy_n(ahead_.begin(), n, into.begin());
+        ahead_.erase(ahead_.begin(), ahead_.begin() + static_cast<std::ptrdiff_t>(n));
+        return n;
     }
 
-    void PurgeInput() override { tcflush(fd_, TCIFLUSH); }
+    void PurgeInput() override
+    {
+        tcflush(fd_, TCIFLUSH);
+        ahead_.clear();
+    }
     void PurgeOutput() override { tcflush(fd_, TCOFLUSH); }
     void SetDTR(bool on) override { SetModemLine(TIOCM_DTR, on); }
     void SetRTS(bool on) override { SetModemLine(TIOCM_RTS, on); }
 
 private:
+    // Takes what the line holds, up to a buffer's worth, in one call: a reply
+    // that came whole is then one read, not its header and its rest apart. It
+    // waits first when asked to (a reply is seldom there the moment its
+    // request has gone), and only looks when not.
+    bool Fill(std::chrono::microseconds wait)
+    {
+        if (wait.count() > 0) {
+            pollfd p{fd_, POLLIN, 0};
+            timespec ts{};
+            const auto us = wait.count();
+            ts.tv_sec = static_cast<time_t>(us / 1000000);
+            ts.tv_nsec = static_cast<long>((us % 1000000) * 1000);
+            const int r = ppoll(&p, 1, &ts, nullptr);
+            if (r <= 0)
+                return false;
+            if (!(p.revents & POLLIN)) {
+                // Hung up (a pseudo-terminal without its master, an unplugged
+                // adapter): behave like a silent line instead of spinning.
+                nanosleep(&ts, nullptr);
+                return false;
+            }
+        }
+        std::array<std::uint8_t, 256> chunk{};
+        const ssize_t n = read(fd_, chunk.data(), chunk.size());
+        if (n <= 0)
+            return false;
+        ahead_.assign(chunk.begin(), chunk.begin() + n);
+        return true;
+    }
+
     void SetModemLine(int bit, bool on)
     {
         ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit); // a pseudo-terminal has no modem lines
     }
 
     int fd_;
+    std::vector<std::uint8_t> ahead_; // bytes taken off the line, not yet asked for
 };
 
 // Opens without waiting for carrier; refuses what is not a terminal or is

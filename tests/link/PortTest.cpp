@@ -7,6 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <numeric>
+#include <vector>
+#endif
+
 namespace tc {
 namespace {
 
@@ -148,6 +157,41 @@ TEST(PortLayer, ExplicitDevicePathGetsTheNextNumber)
     EXPECT_EQ(next.PortNumber, 4u);
     EXPECT_EQ(ports->lastOpened, "/tmp/sim/link");
 }
+
+#ifndef _WIN32
+// The system's channel takes what the line holds in one read and hands it out
+// in order, however the link asks for it; purging the input drops what it
+// holds too.
+TEST(PortLayer, SystemChannelHandsOutWhatItReadAheadInOrder)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    auto channel = DefaultPortSystem()->Open(ptsname(master));
+    ASSERT_TRUE(channel);
+    channel->ApplyLine({});
+    std::vector<std::uint8_t> sent(50);
+    std::iota(sent.begin(), sent.end(), std::uint8_t{1});
+    ASSERT_EQ(write(master, sent.data(), sent.size()), 50);
+    std::vector<std::uint8_t> got(100);
+    ASSERT_EQ(channel->Read(std::span(got).first(4), std::chrono::milliseconds(500)), 4u);
+    std::size_t have = 4;
+    while (have < 50) {
+        const std::size_t n = channel->Read(std::span(got).subspan(have), std::chrono::milliseconds(500));
+        ASSERT_GT(n, 0u);
+        have += n;
+    }
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), got.begin()));
+    ASSERT_EQ(write(master, sent.data(), 10), 10);
+    ASSERT_EQ(channel->Read(std::span(got).first(3), std::chrono::milliseconds(500)), 3u);
+    EXPECT_EQ(got[0], 1);
+    channel->PurgeInput();
+    EXPECT_EQ(channel->Read(got, std::chrono::microseconds::zero()), 0u);
+    channel.reset();
+    close(master);
+}
+#endif
 
 } // namespace
 } // namespace tc

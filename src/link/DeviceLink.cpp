@@ -56,11 +56,12 @@ void DeviceLink::ClosePort()
     resynced_ = false;
     owed_ = 0;
     paced_ = false;
+    answered_ = false;
 }
 
 void DeviceLink::BeginRequest(std::uint8_t address, std::uint8_t cmd)
 {
-    building_ = Frame::Begin(Format());
+    building_.Restart(Format());
     PutByte(address);
     if (!ShortAddress)
         PutWord(1);
@@ -208,7 +209,12 @@ void DeviceLink::SendFrame()
     // instead of being taken for one.
     if (const auto stray = WaitingByte(std::chrono::milliseconds::zero()))
         outOfStep_ = Drain(Quiet(), {*stray}) || outOfStep_;
-    PurgeOutput();
+    // Whatever an earlier request left unsent is thrown away. Once the unit
+    // has answered the request before, nothing of it can be left, and the
+    // purge is spared.
+    if (!answered_)
+        PurgeOutput();
+    answered_ = false;
     sentAt_ = Now();
     if (auto* ch = Channel())
         ch->Write(request_.Bytes());
@@ -339,7 +345,7 @@ void DeviceLink::ReceiveFrame()
 {
     replyCut_ = true; // until a whole frame is in
     const FrameFormat format = Format();
-    std::array<std::uint8_t, kMaxFrameSize> bytes{};
+    std::span<std::uint8_t> bytes(receiving_);
     // The first byte may come after the request has left at this line speed.
     const double lineMs = BaudRate > 0 ? 9600.0 / BaudRate * static_cast<double>(request_.Size() - 1) : 0.0;
     const auto deadline = Now() + ReplyWait() + std::chrono::milliseconds(std::lround(lineMs));
@@ -395,7 +401,7 @@ void DeviceLink::ReceiveFrame()
         ++damaged_;
     if (!checked || foreign)
         throw Error(std::string(kExchangeErrorText) + "(0)");
-    reply_ = Frame::Received(frame);
+    reply_.Assign(frame);
 }
 
 void DeviceLink::Transact()
@@ -417,9 +423,11 @@ void DeviceLink::Transact()
 
 void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePause)
 {
-    Frame request = building_;
-    request.End(Format());
-    request_ = std::move(request);
+    // Ended in a frame of its own, so that a request too long to end leaves
+    // the one last sent as it was.
+    ending_ = building_;
+    ending_.End(Format());
+    std::swap(request_, ending_);
     outOfStep_ = false;
     resynced_ = false;
     if (PortMode != 0)
@@ -429,6 +437,7 @@ void DeviceLink::Exchange(int attempts, std::chrono::milliseconds sharedLinePaus
         lastAttempt_ = attempts > 1 && attempt == attempts;
         try {
             Transact();
+            answered_ = true;
             lastAttempt_ = false;
             break;
         } catch (const Error&) {
@@ -496,7 +505,7 @@ int DeviceLink::QueryAddress()
         return -1;
     if (PortMode != 0 && !Ask(kOnlyOneDeviceText))
         return -1;
-    building_ = Frame::Begin(Format());
+    building_.Restart(Format());
     PutByte(0);
     if (!ShortAddress)
         PutWord(0);

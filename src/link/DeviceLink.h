@@ -7,6 +7,7 @@
 #include "link/Frame.h"
 #include "link/SerialPort.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -171,6 +172,8 @@ private:
     Frame building_; // the request being built
     Frame request_;  // the request last ended and sent
     Frame reply_;    // the last whole reply
+    Frame ending_;   // the request being ended, then the one sent before it
+    std::array<std::uint8_t, kMaxFrameSize> receiving_{}; // the frame coming in
     bool outOfStep_ = false;
     bool resynced_ = false;
     // Requests sent whose reply has not been seen: they may still be
@@ -181,6 +184,7 @@ private:
     bool replyCut_ = false;
     bool lastAttempt_ = false; // the exchange is on its last of several attempts
     bool busy_ = false;        // the last attempt was answered busy
+    bool answered_ = false;    // the request last sent was answered: none of it waits to be sent
     // When the request last sent began to leave, when the first byte of the
     // frame being received came, and whether the line was seen to take the
     // time its speed says since the port opened.

@@ -25,9 +25,14 @@ std::uint8_t Frame::Sum(std::span<const std::uint8_t> bytes)
 Frame Frame::Begin(const FrameFormat& format)
 {
     Frame f;
-    f.bytes_.reserve(64);
-    f.bytes_.assign(format.LengthBytes(), 0);
+    f.Restart(format);
     return f;
+}
+
+void Frame::Restart(const FrameFormat& format)
+{
+    bytes_.reserve(64);
+    bytes_.assign(format.LengthBytes(), 0);
 }
 
 void Frame::PutByte(std::uint8_t b)

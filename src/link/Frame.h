@@ -41,6 +41,11 @@ public:
     // A frame as it came off the line, whole.
     static Frame Received(std::span<const std::uint8_t> bytes) { return Frame(std::vector<std::uint8_t>(bytes.begin(), bytes.end())); }
 
+    // The same as Begin and Received, in place: the frame keeps its storage,
+    // so that an exchange after the first allocates nothing.
+    void Restart(const FrameFormat& format);
+    void Assign(std::span<const std::uint8_t> bytes) { bytes_.assign(bytes.begin(), bytes.end()); }
+
     // One byte must stay free for the check byte: throws kFrameBoundsText
     // beyond kMaxFrameSize.
     void PutByte(std::uint8_t b);

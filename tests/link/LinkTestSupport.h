@@ -24,6 +24,7 @@ namespace tc::test {
 // What the fake line saw and how it answers.
 struct LineLog {
     std::vector<std::vector<std::uint8_t>> written; // every Write, in order
+    std::vector<bool> purgedBeforeWrite;            // for each Write: the output was purged since the one before
     std::vector<LineSettings> lines;                // every ApplyLine
     bool dtr = false;
     int purgedInput = 0;
@@ -54,6 +55,8 @@ public:
     void Write(std::span<const std::uint8_t> bytes) override
     {
         log_->written.emplace_back(bytes.begin(), bytes.end());
+        log_->purgedBeforeWrite.push_back(purgedOutput_);
+        purgedOutput_ = false;
         if (!responder_)
             return;
         // Bytes arrive in the order of their times.
@@ -86,7 +89,7 @@ public:
         while (Due())
             pending_.pop_front();
     }
-    void PurgeOutput() override {}
+    void PurgeOutput() override { purgedOutput_ = true; }
     void SetDTR(bool on) override { log_->dtr = on; }
     void SetRTS(bool) override {}
 
@@ -97,6 +100,7 @@ private:
     TimedResponder responder_;
     std::shared_ptr<tc::Clock> clock_;
     std::deque<std::pair<TimePoint, std::uint8_t>> pending_;
+    bool purgedOutput_ = false;
 };
 
 // A responder whose replies arrive at once.

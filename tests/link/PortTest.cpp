@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <numeric>
+#include <thread>
 #include <vector>
 #endif
 
@@ -188,8 +189,22 @@ TEST(PortLayer, SystemChannelHandsOutWhatItReadAheadInOrder)
     EXPECT_EQ(got[0], 1);
     channel->PurgeInput();
     EXPECT_EQ(channel->Read(got, std::chrono::microseconds::zero()), 0u);
-    channel.reset();
+    // A look without waiting takes what has reached the port (the terminal
+    // layer hands it over on its own time, so it is looked for a while).
+    ASSERT_EQ(write(master, sent.data(), 5), 5);
+    std::size_t seen = 0;
+    for (int look = 0; look < 500 && seen < 5; ++look) {
+        seen += channel->Read(std::span(got).subspan(seen), std::chrono::microseconds::zero());
+        if (seen < 5)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(seen, 5u);
+    EXPECT_TRUE(std::equal(sent.begin(), sent.begin() + 5, got.begin()));
+    // A line whose other end hung up reads as a silent one.
     close(master);
+    EXPECT_EQ(channel->Read(got, std::chrono::milliseconds(20)), 0u);
+    EXPECT_EQ(channel->Read(got, std::chrono::microseconds::zero()), 0u);
+    channel.reset();
 }
 #endif
 

@@ -110,6 +110,8 @@ TEST(ProtocolFrames, FrameOver255BytesIsRefusedBeforeSending)
         line.link->PutByte(0x11);
     EXPECT_EQ(ErrorOf([&] { line.link->Execute(); }), kFrameBoundsText);
     EXPECT_EQ(line.Written().size(), sent);
+    // The request last sent is still the one that went out.
+    EXPECT_EQ(Bytes(line.link->Request().Bytes().begin(), line.link->Request().Bytes().end()), line.Written().back());
 }
 
 TEST(ProtocolFrames, BuffersAreBounded)
@@ -154,6 +156,15 @@ TEST(ProtocolFrames, FrameValuesBuildAndParse)
         Bytes spoilt = c.framed;
         spoilt[spoilt.size() / 2] ^= 0x10;
         EXPECT_FALSE(Frame::Received(spoilt).SumChecks());
+        // A frame used before and built again in place is the same frame.
+        Frame reused = Frame::Received(spoilt);
+        reused.Restart(c.format);
+        for (auto b : c.body)
+            reused.PutByte(b);
+        reused.End(c.format);
+        EXPECT_EQ(reused, f);
+        reused.Assign(c.framed);
+        EXPECT_EQ(reused, parsed);
     }
     EXPECT_EQ(FrameFormat{}.StatedLength(Bytes{}), std::nullopt);
     EXPECT_EQ((FrameFormat{true, false}.StatedLength(Bytes{0x09})), std::nullopt);
@@ -219,6 +230,23 @@ TEST(ProtocolReplies, BusyIsRetriedLikeAnyFailure)
     Line twice([&](const Bytes&) { return ++n <= 2 ? busy : Framed({0xF4, 1, 0, 0, 0x5A}); });
     twice.link->Command(244, 1);
     EXPECT_EQ(Data(*twice.link), Bytes{0x5A});
+}
+
+// What an earlier request left unsent is purged before a request goes out,
+// unless the unit has answered the request before (then none of it is left).
+TEST(ProtocolReplies, OutputIsPurgedUnlessTheLastRequestWasAnswered)
+{
+    int n = 0;
+    Line line([&](const Bytes&) { return ++n == 2 ? Bytes{} : Framed({0xF4, 1, 0, 0, 0x5A}); });
+    line.link->Command(244, 1); // the first request after opening
+    line.link->Command(244, 2); // its first attempt goes unanswered
+    line.link->Command(244, 3);
+    EXPECT_EQ(line.Written().size(), 4u);
+    EXPECT_EQ(line.ports->log->purgedBeforeWrite, (std::vector<bool>{true, false, true, false}));
+    line.link->ClosePort(); // a port opened again starts unsure
+    line.link->OpenPort(static_cast<int>(line.link->PortNumber), Language::Russian);
+    line.link->Command(244, 4);
+    EXPECT_TRUE(line.ports->log->purgedBeforeWrite.back());
 }
 
 TEST(ProtocolReplies, NoReplyAndClosedPortAreNoLink)

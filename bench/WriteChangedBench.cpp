@@ -118,9 +118,9 @@ int main(int argc, char** argv)
     std::vector<int> every;
     for (int k = 1; k <= tc::kRecordCount; ++k)
         every.push_back(k);
-    std::array<Kind, 3> kinds{{{"one value, median section (record 5)", {5}, found},
-                               {"one value, largest section (record 7)", {7}, found},
-                               {"everywhere", every, found}}};
+    std::array<Kind, 3> kinds{{{"one value, median section (record 5)", {5}, found, {}, {}, 0},
+                               {"one value, largest section (record 7)", {7}, found, {}, {}, 0},
+                               {"everywhere", every, found, {}, {}, 0}}};
     kinds[0].model.Record(5)[0] ^= 0x01;
     kinds[1].model.Record(7)[0] ^= 0x01;
     for (int k : every)

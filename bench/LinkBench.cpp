@@ -20,6 +20,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fcntl.h>
@@ -219,6 +220,48 @@ private:
     std::vector<std::vector<std::uint8_t>> requests_;
 };
 
+// Rounds on a fresh simulator, each giving a pair of times (the link's read
+// and the ideal client's, say): the first `warmUp` are run but not counted,
+// the next `counted` pairs are appended to `first` and `second`.
+template <class Round>
+void Rounds(int warmUp, int counted, std::vector<double>& first, std::vector<double>& second, Round round)
+{
+    tc::test::Tripsim sim({});
+    tc::DeviceLink link;
+    link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
+    const ReplayClient replay(sim.Link());
+    for (int i = 0; i < warmUp + counted; ++i) {
+        const std::pair<double, double> times = round(link, replay);
+        if (i >= warmUp) {
+            first.push_back(times.first);
+            second.push_back(times.second);
+        }
+    }
+}
+
+// Keeps this process, and the processes it starts meanwhile, on its first processor.
+class OnOneProcessor {
+public:
+    OnOneProcessor()
+    {
+        sched_getaffinity(0, sizeof all_, &all_);
+        cpu_set_t one{};
+        CPU_ZERO(&one);
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+            if (CPU_ISSET(cpu, &all_)) {
+                CPU_SET(cpu, &one);
+                break;
+            }
+        sched_setaffinity(0, sizeof one, &one);
+    }
+    ~OnOneProcessor() { sched_setaffinity(0, sizeof all_, &all_); }
+    OnOneProcessor(const OnOneProcessor&) = delete;
+    OnOneProcessor& operator=(const OnOneProcessor&) = delete;
+
+private:
+    cpu_set_t all_{};
+};
+
 double WriteSeconds(tc::DeviceLink& link, tc::SettingsModel& model, const tc::RestorePoints& store, bool verify)
 {
     tc::TransferObserver observer;
@@ -281,20 +324,11 @@ int main(int argc, char** argv)
         // each (cold caches, a scheduler that has not yet seen the processes
         // talk) are run but not counted.
         const int units = brief ? 1 : 6, warmUp = brief ? 0 : 2, counted = brief ? 2 : 10;
-        for (int unit = 0; unit < units; ++unit) {
-            tc::test::Tripsim sim({});
-            tc::DeviceLink link;
-            link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
-            const ReplayClient replay(sim.Link());
-            for (int i = 0; i < warmUp + counted; ++i) {
-                const double linkSeconds = ReadSeconds(link);
-                const double idealSeconds = replay.ReadSeconds();
-                if (i >= warmUp) {
-                    fast.push_back(linkSeconds);
-                    ideal.push_back(idealSeconds);
-                }
-            }
-        }
+        const auto linkThenIdeal = [](tc::DeviceLink& link, const ReplayClient& replay) {
+            return std::pair<double, double>{ReadSeconds(link), replay.ReadSeconds()};
+        };
+        for (int unit = 0; unit < units; ++unit)
+            Rounds(warmUp, counted, fast, ideal, linkThenIdeal);
         std::sort(fast.begin(), fast.end());
         const double median = Median(fast), idealMedian = Median(ideal);
         std::printf("full read, unpaced pty: median %.1f ms, best %.1f ms, worst %.1f ms (%d exchanges, %.3f ms each); "
@@ -306,43 +340,18 @@ int main(int argc, char** argv)
             // client waiting with a time limit (a wait no real client can do
             // without), and the three processes kept on one processor, where
             // the system's placement of them no longer counts.
-            std::vector<double> link1, ideal1, bounded;
+            std::vector<double> linkOne, idealOne, bounded, unbounded;
             {
-                cpu_set_t all{}, one{};
-                sched_getaffinity(0, sizeof all, &all);
-                CPU_ZERO(&one);
-                for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
-                    if (CPU_ISSET(cpu, &all)) {
-                        CPU_SET(cpu, &one);
-                        break;
-                    }
-                sched_setaffinity(0, sizeof one, &one); // the simulator started now inherits it
-                {
-                    tc::test::Tripsim sim({});
-                    tc::DeviceLink link;
-                    link.PortNumber = static_cast<std::uint32_t>(link.AddDevicePath(sim.Link()));
-                    const ReplayClient replay(sim.Link());
-                    for (int i = 0; i < 12; ++i) {
-                        link1.push_back(ReadSeconds(link));
-                        ideal1.push_back(replay.ReadSeconds());
-                    }
-                }
-                sched_setaffinity(0, sizeof all, &all);
-                tc::test::Tripsim sim({});
-                const ReplayClient replay(sim.Link());
-                for (int i = 0; i < 2 + 20; ++i) {
-                    const double pair[2] = {replay.ReadSeconds(true), replay.ReadSeconds()};
-                    if (i >= 2) {
-                        bounded.push_back(pair[0]);
-                        ideal1.push_back(pair[1]);
-                    }
-                }
+                const OnOneProcessor one; // the simulator started now inherits it
+                Rounds(0, 12, linkOne, idealOne, linkThenIdeal);
             }
-            const double idealFree = Median(std::vector<double>(ideal1.begin() + 12, ideal1.end()));
-            ideal1.resize(12);
+            Rounds(2, 20, bounded, unbounded, [](tc::DeviceLink&, const ReplayClient& replay) {
+                return std::pair<double, double>{replay.ReadSeconds(true), replay.ReadSeconds()};
+            });
             std::printf("  of which: the ideal client with a time limit on each wait %.2f× the one without; "
                         "all on one processor, the link %.1f ms and the ideal client %.1f ms (%.2f×)\n",
-                        Median(bounded) / idealFree, Median(link1) * 1e3, Median(ideal1) * 1e3, Median(link1) / Median(ideal1));
+                        Median(bounded) / Median(unbounded), Median(linkOne) * 1e3, Median(idealOne) * 1e3,
+                        Median(linkOne) / Median(idealOne));
         }
         std::printf("table: unpaced-read %.2f× (%.0f ms vs %.0f ms)\n", median / idealMedian, median * 1e3, idealMedian * 1e3);
         std::fflush(stdout);
